@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building, running and testing need, only
+# those that are missing. Run as root on Debian 12.
+set -euo pipefail
+
+packages=(
+  g++ cmake make pkg-config
+  libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
+  libwxgtk3.2-dev libglu1-mesa-dev libgl-dev
+  xvfb xauth imagemagick
+  assimp-utils python3-ezdxf
+)
+
+missing=()
+for package in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$package")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+# Package mirrors can fail for a moment: try a few times before giving up.
+for attempt in 1 2 3 4 5; do
+  if apt-get update -q && apt-get install -y -q --no-install-recommends "${missing[@]}"; then
+    exit 0
+  fi
+  echo "apt-get failed (attempt $attempt), retrying in $((attempt * 5)) s" >&2
+  sleep $((attempt * 5))
+done
+echo "Could not install: ${missing[*]}" >&2
+exit 1

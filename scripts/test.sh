@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs every test; then runs the core
+# tests once more under AddressSanitizer and UndefinedBehaviorSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/install-deps.sh
+
+bash scripts/build.sh build
+(cd build && ctest --output-on-failure -j "$(nproc)")
+
+bash scripts/build.sh build-sanitize -DGROVEWRIGHT_SANITIZE=ON -DGROVEWRIGHT_BUILD_BENCH=OFF
+(cd build-sanitize && ctest --output-on-failure -j "$(nproc)" -L core)

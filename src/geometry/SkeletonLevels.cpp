@@ -1,0 +1,11 @@
+#include "geometry/SkeletonLevels.h"
+
+namespace grovewright {
+
+std::size_t SkeletonLevels::SegmentCount() const {
+    std::size_t total = 0;
+    for (const Level& level : levels_) total += level.size();
+    return total;
+}
+
+}  // namespace grovewright

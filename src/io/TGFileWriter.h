@@ -1,0 +1,76 @@
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace grovewright {
+
+// Base of every text file writer (project, DXF, DirectX). Strings are UTF-8 and
+// written as they are; WriteLine appends "\n".
+//
+// The file is written to a temporary file in the target's folder and renamed over
+// the target only when Close() finds that every byte was written, flushed and
+// closed without error. A failed save or export therefore never truncates or
+// destroys the file that was there before, and the failure is reported by Close()
+// (and LastError()) instead of being taken for success.
+class TGFileWriter {
+public:
+    // defaultExtension without the dot, for example "xml".
+    explicit TGFileWriter(std::string defaultExtension);
+    TGFileWriter(const TGFileWriter&) = delete;
+    TGFileWriter& operator=(const TGFileWriter&) = delete;
+    // Commits a file that is still open, as Close() does.
+    virtual ~TGFileWriter();
+
+    // Stores the name and appends "." + default extension unless the text after
+    // the last "." already equals it, ignoring case.
+    void SetFileName(const std::string& name);
+    // The stored name after the extension fix; empty before SetFileName.
+    std::string GetFileName() const { return fileName_; }
+    const std::string& DefaultExtension() const { return defaultExtension_; }
+
+    // Opens the named file unless it is open already; returns whether it is open.
+    // False when no name is set or the file cannot be created.
+    virtual bool Open();
+    // Finishes the file and renames it into place. Returns false, keeps whatever
+    // was at the target before and sets LastError() when anything failed since
+    // Open(). Closing when nothing is open does nothing and returns true.
+    virtual bool Close();
+
+    // Both do nothing while the file is not open.
+    void Write(std::string_view text);
+    void WriteLine(std::string_view text);
+
+    bool IsOpen() const { return fd_ >= 0; }
+    // One line naming the file and the problem of the last failed Open or Close.
+    const std::string& LastError() const { return lastError_; }
+
+protected:
+    // Direct access to the output buffer for writers that format numbers in place:
+    // Reserve returns room for at least size bytes (null while the file is not
+    // open or has failed); Commit takes the bytes up to end.
+    char* Reserve(std::size_t size);
+    void Commit(const char* end) { used_ = static_cast<std::size_t>(end - buffer_.get()); }
+
+    // Writes raw bytes to the open file descriptor; returns false on failure with
+    // errno set. Replaceable so tests can inject write failures.
+    virtual bool WriteBytes(int fd, const char* data, std::size_t size);
+
+private:
+    bool Flush();
+    void Fail(const std::string& what, int error);
+    void DiscardTemporary();
+
+    std::string fileName_;
+    std::string defaultExtension_;
+    std::string temporaryName_;
+    std::unique_ptr<char[]> buffer_;
+    std::size_t used_ = 0;
+    std::string lastError_;
+    int fd_ = -1;
+    bool failed_ = false;
+};
+
+}  // namespace grovewright

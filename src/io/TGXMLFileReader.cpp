@@ -1,0 +1,65 @@
+#include "io/TGXMLFileReader.h"
+
+#include <climits>
+
+namespace grovewright {
+
+namespace {
+
+bool IsCSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+// strtol(text, nullptr, 10) on a string that need not be zero-terminated:
+// overflow saturates at LONG_MAX / LONG_MIN as strtol does.
+long ParseLong(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && IsCSpace(text[i])) ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    unsigned long magnitude = 0;
+    const unsigned long limit = negative ? static_cast<unsigned long>(LONG_MAX) + 1 : LONG_MAX;
+    bool overflow = false;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        const unsigned digit = static_cast<unsigned>(text[i] - '0');
+        if (magnitude > (limit - digit) / 10) overflow = true;
+        if (!overflow) magnitude = magnitude * 10 + digit;
+    }
+    if (overflow) return negative ? LONG_MIN : LONG_MAX;
+    if (negative) return magnitude == limit ? LONG_MIN : -static_cast<long>(magnitude);
+    return static_cast<long>(magnitude);
+}
+
+}  // namespace
+
+bool TGXMLFileReader::Open() {
+    if (!TGFileReader::Open()) return false;
+    Rewind();
+    return true;
+}
+
+bool TGXMLFileReader::FindInner(const std::string& name, std::string_view& inner) const {
+    const auto open = workingText_.find("<" + name);
+    if (open == std::string_view::npos) return false;
+    const auto close = workingText_.find("</" + name);
+    if (close == std::string_view::npos) return false;
+    const auto innerStart = open + name.size() + 2;
+    // A closing tag before the opening one (only in a damaged or foreign file)
+    // leaves no inner text to take: the element counts as not found.
+    if (close < innerStart) return false;
+    inner = workingText_.substr(innerStart, close - innerStart);
+    return true;
+}
+
+bool TGXMLFileReader::EnterElement(const std::string& name) {
+    std::string_view inner;
+    if (!FindInner(name, inner)) return false;
+    workingText_ = inner;
+    return true;
+}
+
+long TGXMLFileReader::ReadInt(const std::string& name) const {
+    std::string_view inner;
+    if (!FindInner(name, inner)) return -1;
+    return ParseLong(inner);
+}
+
+}  // namespace grovewright

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "io/TGFileReader.h"
+
+namespace grovewright {
+
+// Reads the project file by plain text search in its content (line breaks
+// removed). Not an XML parser: it understands the shapes the writers produce.
+// Elements are found by prefix, first occurrence first, which is why writers put
+// a shorter name (Height) before a longer one that begins with it (HeightReduction).
+class TGXMLFileReader : public TGFileReader {
+public:
+    bool Open() override;
+    void Close() override { TGFileReader::Close(); }
+
+    // The working text becomes the whole content again.
+    void Rewind() { workingText_ = Content(); }
+    // Narrows the working text to the inside of the first element with this name;
+    // false, with the working text unchanged, when it is not found.
+    bool EnterElement(const std::string& name);
+    // The integer inside the first element with this name in the working text,
+    // converted like strtol in base 10 (leading blanks skipped, conversion stops at
+    // the first non-digit, no digits give 0); -1 when the element is not found.
+    long ReadInt(const std::string& name) const;
+
+    std::string_view WorkingText() const { return workingText_; }
+
+private:
+    // The inner text of the first element called name, or false when absent.
+    bool FindInner(const std::string& name, std::string_view& inner) const;
+
+    // A view into Content(); reset whenever the content is reloaded.
+    std::string_view workingText_;
+};
+
+}  // namespace grovewright

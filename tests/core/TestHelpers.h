@@ -1,0 +1,29 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace grovewright::test {
+
+// A fresh empty folder under the system's temporary folder, removed by the destructor.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    const std::string& Path() const { return path_; }
+    std::string File(const std::string& name) const { return path_ + "/" + name; }
+
+private:
+    std::string path_;
+};
+
+std::string ReadFileBytes(const std::string& path);
+void WriteFileBytes(const std::string& path, const std::string& bytes);
+std::vector<std::string> SplitLines(const std::string& text);
+// Names of the entries of a folder, without "." and "..".
+std::vector<std::string> ListFolder(const std::string& path);
+
+}  // namespace grovewright::test
