@@ -1,7 +1,7 @@
 #pragma once
 
 #include <cstddef>
-#include <vector>
+#include <deque>
 
 #include "geometry/BranchSegment.h"
 #include "geometry/StableList.h"
@@ -10,7 +10,8 @@ namespace grovewright {
 
 // The skeleton: segments grouped by growth level. Level 0 holds the trunk after a
 // rebuild; level k the segments created at growth depth k, in creation order.
-// Segments never move once appended, so parent pointers stay valid until Clear().
+// Neither levels nor segments move once appended, so references to a level and
+// parent pointers stay valid while the skeleton grows, until Clear().
 class SkeletonLevels {
 public:
     using Level = StableList<BranchSegment>;
@@ -30,11 +31,11 @@ public:
     const Level& operator[](std::size_t level) const { return levels_[level]; }
     std::size_t SegmentCount() const;
 
-    std::vector<Level>::const_iterator begin() const { return levels_.begin(); }
-    std::vector<Level>::const_iterator end() const { return levels_.end(); }
+    std::deque<Level>::const_iterator begin() const { return levels_.begin(); }
+    std::deque<Level>::const_iterator end() const { return levels_.end(); }
 
 private:
-    std::vector<Level> levels_;
+    std::deque<Level> levels_;
 };
 
 }  // namespace grovewright

@@ -1,0 +1,186 @@
+#include "cli/CommandLine.h"
+
+#include <strings.h>
+
+#include <CLI/CLI.hpp>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "generators/ProjectLoader.h"
+#include "generators/SimpleTreeModel.h"
+#include "geometry/LeafPolygon.h"
+#include "geometry/SkeletonLevels.h"
+#include "io/NumberFormat.h"
+#include "io/TGDXFFileWriter.h"
+#include "io/TGDirectXFileWriter.h"
+#include "io/TGXMLFileReader.h"
+#include "render/ExportSinks.h"
+#include "render/MeshBuilder.h"
+
+namespace grovewright {
+
+namespace {
+
+constexpr const char* kVersion = "Grovewright v2.3.2";
+constexpr const char* kProgram = "grovewright-cli";
+
+// A loaded design and the tree one of its generators grows.
+struct Design {
+    SimpleTreeModel simple;
+    SkeletonLevels skeleton;
+    LeafStore leaves;
+    TreeViewParameters view;
+};
+
+// A failure with its exit status and the one line that explains it.
+struct Failure {
+    int status = kExitOk;
+    std::string message;
+};
+
+enum class Format { Unknown, DXF, DirectX };
+
+// The format an output's extension names, compared without regard to case.
+Format FormatOf(const std::string& path) {
+    const auto dot = path.find_last_of('.');
+    const auto slash = path.find_last_of('/');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return Format::Unknown;
+    const char* extension = path.c_str() + dot + 1;
+    if (strcasecmp(extension, "dxf") == 0) return Format::DXF;
+    if (strcasecmp(extension, "x") == 0) return Format::DirectX;
+    return Format::Unknown;
+}
+
+// Loads the project and grows the chosen generator's tree, as the program does
+// after a load; the view gets that generator's mesh values.
+Failure LoadDesign(const std::string& project, const std::string& generator, bool withLeaves, Design& design) {
+    if (generator != "simple")
+        return {kExitUsage, "the " + generator + " generator is not available in this version; use --generator simple"};
+    if (withLeaves) return {kExitUsage, "leaves are not available in this version; export without --leaves"};
+    TGXMLFileReader reader;
+    std::string error;
+    if (!LoadProject(reader, project, {&design.simple}, error)) return {kExitFailure, error};
+    design.simple.Rebuild(design.skeleton);
+    design.simple.PushMeshValues(design.view);
+    return {};
+}
+
+bool AnySegmentCut(const SkeletonLevels& skeleton) {
+    for (const auto& level : skeleton)
+        for (const BranchSegment& segment : level)
+            if (segment.IsCut()) return true;
+    return false;
+}
+
+Failure UnknownFormat(const std::string& output) {
+    return {kExitUsage, output + ": unknown output format; use a .dxf or .x file name"};
+}
+
+// Writes one output in the format its extension names.
+Failure ExportTo(const std::string& output, Design& design, bool withLeaves) {
+    MeshBuilder builder(design.skeleton, design.leaves, design.view);
+    auto finish = [&](TGFileWriter& writer) -> Failure {
+        if (!writer.Close()) return {kExitFailure, writer.LastError()};
+        return {};
+    };
+    const Format format = FormatOf(output);
+    if (format == Format::DXF) {
+        TGDXFFileWriter writer;
+        writer.SetFileName(output);
+        if (!writer.Open()) return {kExitFailure, writer.LastError()};
+        ExportDXFPass(writer, builder, withLeaves);
+        return finish(writer);
+    }
+    if (format == Format::DirectX) {
+        TGDirectXFileWriter writer;
+        writer.SetFileName(output);
+        if (!writer.Open()) return {kExitFailure, writer.LastError()};
+        // In the program a stump list exists exactly when some segment is cut.
+        ExportDirectXPass(writer, builder, withLeaves, AnySegmentCut(design.skeleton));
+        return finish(writer);
+    }
+    return UnknownFormat(output);
+}
+
+void PrintPoint(std::ostream& out, const Vector3D& p) {
+    out << "[" << FormatFixed6(p.x) << ", " << FormatFixed6(p.y) << ", " << FormatFixed6(p.z) << "]";
+}
+
+void PrintInfo(std::ostream& out, Design& design) {
+    MeshBuilder builder(design.skeleton, design.leaves, design.view);
+    CountingSink counts;
+    const int treeTriangles = builder.BuildTree(counts, !design.leaves.Empty());
+    out << "{\"generator\": \"" << design.simple.GetName() << "\", \"segmentsPerLevel\": [";
+    for (std::size_t level = 0; level < design.skeleton.LevelCount(); ++level)
+        out << (level ? ", " : "") << design.skeleton[level].size();
+    out << "], \"segments\": " << design.skeleton.SegmentCount() << ", \"treeTriangles\": " << treeTriangles
+        << ", \"leafTriangles\": " << builder.LeafTriangles() << ", \"boundingBox\": ";
+    if (counts.hasPoints) {
+        out << "{\"min\": ";
+        PrintPoint(out, counts.minimum);
+        out << ", \"max\": ";
+        PrintPoint(out, counts.maximum);
+        out << "}";
+    } else {
+        out << "null";
+    }
+    out << "}\n";
+}
+
+}  // namespace
+
+int RunCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err) {
+    CLI::App app{"Grovewright: grows the tree of a project file and exports it without a window.", kProgram};
+    app.set_version_flag("--version", kVersion);
+    app.require_subcommand(1);
+
+    std::string project, generator = "simple";
+    std::vector<std::string> outputs;
+    bool withLeaves = false;
+    const std::vector<std::string> generators = {"simple", "regular", "complex"};
+
+    CLI::App* exportCommand = app.add_subcommand("export", "Write the tree as .dxf and/or .x files");
+    exportCommand->add_option("project", project, "Project file (.xml)")->required();
+    exportCommand->add_option("-o,--output", outputs, "Output file; its extension (.dxf, .x) names the format")
+        ->required();
+    exportCommand->add_option("--generator", generator, "Tree generator: simple, regular or complex")
+        ->check(CLI::IsMember(generators));
+    exportCommand->add_flag("--leaves", withLeaves, "Export the leaves too");
+
+    CLI::App* infoCommand = app.add_subcommand("info", "Print the tree's figures as one JSON object");
+    infoCommand->add_option("project", project, "Project file (.xml)")->required();
+    infoCommand->add_option("--generator", generator, "Tree generator: simple, regular or complex")
+        ->check(CLI::IsMember(generators));
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::Success& e) {
+        return app.exit(e, out, err);
+    } catch (const CLI::ParseError& e) {
+        app.exit(e, out, err);
+        return kExitUsage;
+    }
+
+    auto report = [&](const Failure& failure) {
+        err << kProgram << ": " << failure.message << "\n";
+        return failure.status;
+    };
+    for (const std::string& output : outputs)
+        if (FormatOf(output) == Format::Unknown) return report(UnknownFormat(output));
+    Design design;
+    if (Failure failure = LoadDesign(project, generator, withLeaves, design); failure.status != kExitOk)
+        return report(failure);
+
+    if (*infoCommand) {
+        PrintInfo(out, design);
+        return kExitOk;
+    }
+    for (const std::string& output : outputs) {
+        if (Failure failure = ExportTo(output, design, withLeaves); failure.status != kExitOk) return report(failure);
+        out << "wrote " << output << "\n";
+    }
+    return kExitOk;
+}
+
+}  // namespace grovewright

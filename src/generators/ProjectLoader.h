@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace grovewright {
+
+class TGXMLFileReader;
+class TreeGeneratorModel;
+
+// Loads a project file into the tree generators, in list order, as the Load
+// command does: the first generator's section must read, or nothing changes;
+// every further generator takes its section when that reads and otherwise keeps
+// its values. On failure error names the file and the problem.
+bool LoadProject(TGXMLFileReader& reader, const std::string& path,
+                 const std::vector<TreeGeneratorModel*>& generators, std::string& error);
+
+}  // namespace grovewright

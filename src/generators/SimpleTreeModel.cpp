@@ -1,0 +1,161 @@
+#include "generators/SimpleTreeModel.h"
+
+#include <cmath>
+#include <vector>
+
+#include "geometry/Rotation3.h"
+#include "geometry/SkeletonLevels.h"
+#include "io/TGXMLFileReader.h"
+#include "io/TGXMLFileWriter.h"
+
+namespace grovewright {
+
+void SimpleSetup::Write(TGXMLFileWriter& writer) const {
+    writer.WriteLine(std::string(kSectionIndent) + "<CustomSetup>");
+    writer.WriteValue(kValueIndent, "Balance", balance_);
+    writer.WriteValue(kValueIndent, "SpreadAngle", spreadAngle_);
+    writer.WriteValue(kValueIndent, "TwistAngle", twistAngle_);
+    writer.WriteValue(kValueIndent, "BalanceDependence", balanceDependence_ ? 1 : 0);
+    writer.WriteValue(kValueIndent, "Cut", cut_ ? 1 : 0);
+    writer.WriteValue(kValueIndent, "DiameterBalanceDep", diameterBalanceDep_ ? 1 : 0);
+    writer.WriteLine(std::string(kSectionIndent) + "</CustomSetup>");
+}
+
+bool SimpleSetup::Read(TGXMLFileReader& reader, const std::string& generatorName) {
+    if (!reader.EnterElement(generatorName) || !reader.EnterElement("CustomSetup")) {
+        reader.Rewind();
+        return false;
+    }
+    SimpleSetup read;
+    const bool numbersValid = read.SetBalance(reader.ReadInt("Balance")) &&
+                              read.SetSpreadAngle(reader.ReadInt("SpreadAngle")) &&
+                              read.SetTwistAngle(reader.ReadInt("TwistAngle"));
+    const long balanceDependence = reader.ReadInt("BalanceDependence");
+    const long cut = reader.ReadInt("Cut");
+    const long diameterBalanceDep = reader.ReadInt("DiameterBalanceDep");
+    reader.Rewind();
+    const auto flag = BaseSetup::kFlag;
+    if (!numbersValid || !flag.Contains(balanceDependence) || !flag.Contains(cut) ||
+        !flag.Contains(diameterBalanceDep))
+        return false;
+    read.balanceDependence_ = balanceDependence != 0;
+    read.cut_ = cut != 0;
+    read.diameterBalanceDep_ = diameterBalanceDep != 0;
+    *this = read;
+    return true;
+}
+
+bool SimpleSetup::operator==(const SimpleSetup& o) const {
+    return balance_ == o.balance_ && spreadAngle_ == o.spreadAngle_ && twistAngle_ == o.twistAngle_ &&
+           balanceDependence_ == o.balanceDependence_ && cut_ == o.cut_ &&
+           diameterBalanceDep_ == o.diameterBalanceDep_;
+}
+
+void SimpleTreeModel::Reset() {
+    custom_ = SimpleSetup();
+    TreeGeneratorModel::Reset();
+}
+
+bool SimpleTreeModel::ReadSetup(TGXMLFileReader& reader) {
+    const bool baseRead = TreeGeneratorModel::ReadSetup(reader);
+    const bool customRead = loadedCustom_.Read(reader, GetName());
+    return baseRead && customRead;
+}
+
+void SimpleTreeModel::ApplySetup() {
+    TreeGeneratorModel::ApplySetup();
+    custom_ = loadedCustom_;
+}
+
+void SimpleTreeModel::GrowBranches(SkeletonLevels& skeleton) const { GrowSimpleTree(Base(), custom_, skeleton); }
+
+namespace {
+
+// How one of the two children of every segment is placed.
+struct ChildRule {
+    double share;        // fraction of the spread it takes
+    double spread;       // signed spread angle, degrees
+    double twist;        // turn about the vertical, degrees
+    bool shortened;      // the balance shortens it by lengthFactor
+    double lengthFactor; // k = 2 (1 - share)
+    double diameterBase;
+    bool linked;         // continues the parent's tip smoothly
+    Rotation3 turn;      // its own placement: RotateZ(share * spread), then RotateY(twist)
+};
+
+// Depth-first growth. A child's direction is (0, L, 0) turned by its own
+// placement and then by the placement of every ancestor from its parent down to
+// the trunk. The composition of those placements is carried down the recursion
+// as one matrix, so each segment costs one matrix product instead of a chain of
+// rotations as long as its depth.
+class SimpleGrowth {
+public:
+    SimpleGrowth(const BaseSetup& base, const SimpleSetup& custom, SkeletonLevels& skeleton)
+        : skeleton_(skeleton),
+          maxDepth_(base.Iteration()),
+          cut_(custom.Cut()),
+          heightFactor_(base.HeightReduction() / 100.0),
+          diameterCapFactor_(base.DiameterReduction() / 100.0) {
+        for (int depth = 0; depth <= maxDepth_; ++depth)
+            diameterFactor_.push_back(std::pow(base.DiameterReduction() / 100.0, depth));
+        const double balance = custom.Balance() / 100.0;
+        rules_[0] = MakeRule(base, custom, balance, custom.SpreadAngle());
+        rules_[1] = MakeRule(base, custom, 1.0 - balance, -custom.SpreadAngle());
+    }
+
+    void Grow(int depth, const Rotation3& ancestors) {
+        if (depth > maxDepth_) return;
+        if (skeleton_.LevelCount() < static_cast<std::size_t>(depth) + 1) skeleton_.AppendLevel();
+        auto& level = skeleton_[depth];
+        const BranchSegment& parent = skeleton_[depth - 1].back();
+        const double parentLength = parent.Length();
+        const double diameterCap = diameterCapFactor_ * parent.Diameter();
+        for (const ChildRule& rule : rules_) {
+            const Rotation3 placement = ancestors * rule.turn;
+            double length = parentLength * heightFactor_;
+            if (rule.shortened) length *= rule.lengthFactor;
+            Vector3D end = placement.Column(1);
+            end.Scale(length).Add(parent.End());
+            double diameter = rule.diameterBase * diameterFactor_[depth];
+            if (diameter > diameterCap) diameter = diameterCap;
+            BranchSegment& child = level.Append(parent.End(), end, rule.twist, rule.spread, rule.share, diameter,
+                                                rule.linked ? &parent : nullptr);
+            if (depth == maxDepth_ && cut_) child.SetCut(true);
+            Grow(depth + 1, placement);
+        }
+    }
+
+private:
+    static ChildRule MakeRule(const BaseSetup& base, const SimpleSetup& custom, double share, double spread) {
+        ChildRule rule;
+        rule.share = share;
+        rule.spread = spread;
+        rule.twist = custom.TwistAngle();
+        rule.lengthFactor = 2.0 * (1.0 - share);
+        // A share below one half keeps the full length.
+        rule.shortened = custom.BalanceDependence() && rule.lengthFactor <= 1.0;
+        rule.diameterBase = base.Diameter();
+        if (custom.DiameterBalanceDep() && share > 0.5) rule.diameterBase = base.Diameter() * 2.0 * (1.0 - share);
+        rule.linked = share <= 0.5;
+        rule.turn = Rotation3::Y(rule.twist) * Rotation3::Z(share * spread);
+        return rule;
+    }
+
+    SkeletonLevels& skeleton_;
+    int maxDepth_;
+    bool cut_;
+    double heightFactor_;
+    double diameterCapFactor_;
+    std::vector<double> diameterFactor_;  // (DiameterReduction / 100)^depth
+    ChildRule rules_[2];
+};
+
+}  // namespace
+
+void GrowSimpleTree(const BaseSetup& base, const SimpleSetup& custom, SkeletonLevels& skeleton) {
+    if (base.Iteration() < 1 || skeleton.Empty()) return;
+    SimpleGrowth growth(base, custom, skeleton);
+    growth.Grow(1, Rotation3());
+}
+
+}  // namespace grovewright

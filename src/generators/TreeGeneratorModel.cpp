@@ -1,0 +1,35 @@
+#include "generators/TreeGeneratorModel.h"
+
+#include "geometry/SkeletonLevels.h"
+#include "io/TGXMLFileReader.h"
+#include "io/TGXMLFileWriter.h"
+#include "render/TreeViewParameters.h"
+
+namespace grovewright {
+
+void TreeGeneratorModel::WriteSetup(TGXMLFileWriter& writer) const {
+    writer.WriteLine(std::string(kGeneratorIndent) + "<" + GetName() + ">");
+    base_.Write(writer);
+    WriteCustomSetup(writer);
+    writer.WriteLine(std::string(kGeneratorIndent) + "</" + GetName() + ">");
+}
+
+bool TreeGeneratorModel::ReadSetup(TGXMLFileReader& reader) { return loadedBase_.Read(reader, GetName()); }
+
+void TreeGeneratorModel::Rebuild(SkeletonLevels& skeleton) const {
+    skeleton.Clear();
+    BranchSegment& trunk = skeleton.AppendLevel().Append(Vector3D(0, 0, 0), Vector3D(0, base_.Height(), 0), 0.0,
+                                                         0.0, 1.0, static_cast<double>(base_.Diameter()));
+    if (base_.Cut() && base_.ExtendTo() == 0) trunk.SetCut(true);
+    GrowBranches(skeleton);
+}
+
+void TreeGeneratorModel::PushMeshValues(TreeViewParameters& view) const {
+    view.SetObliqueAngle(base_.ObliqueAngle());
+    view.SetOrientationAngle(base_.OrientationAngle());
+    view.SetDiameter(base_.Diameter());
+    view.SetDiameterReduction(base_.DiameterReduction());
+    view.SetDivision(base_.Division());
+}
+
+}  // namespace grovewright

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <string>
+
+#include "generators/BaseSetup.h"
+
+namespace grovewright {
+
+class SkeletonLevels;
+class TreeViewParameters;
+
+// The model behind a tree generator page: the BaseSetup values and their loaded
+// copy, the project-file section and the rebuild. The window classes wrap one of
+// these and add the controls; everything that can be decided without a window
+// lives here.
+class TreeGeneratorModel {
+public:
+    TreeGeneratorModel() = default;
+    TreeGeneratorModel(const TreeGeneratorModel&) = delete;
+    TreeGeneratorModel& operator=(const TreeGeneratorModel&) = delete;
+    virtual ~TreeGeneratorModel() = default;
+
+    // The element name of the generator's section, e.g. "SimpleGrovewright".
+    virtual std::string GetName() const = 0;
+
+    BaseSetup& Base() { return base_; }
+    const BaseSetup& Base() const { return base_; }
+    const BaseSetup& LoadedBase() const { return loadedBase_; }
+
+    // Back to the defaults of every parameter.
+    virtual void Reset() { base_ = BaseSetup(); }
+
+    // The whole section: "   <Name>", the BaseSetup block, the generator's own
+    // CustomSetup block, "   </Name>".
+    void WriteSetup(TGXMLFileWriter& writer) const;
+    // Reads the section into the loaded values; false when the BaseSetup block
+    // (or the generator's own block) is missing or invalid.
+    virtual bool ReadSetup(TGXMLFileReader& reader);
+    // Moves the loaded values into the current ones.
+    virtual void ApplySetup() { base_ = loadedBase_; }
+
+    // Clears the skeleton, places the trunk as level 0 from (0, 0, 0) to
+    // (0, Height, 0), capped when Cut is set and ExtendTo is 0, then grows the
+    // branches.
+    void Rebuild(SkeletonLevels& skeleton) const;
+    // Hands the view the values its mesh builder needs, in the order the view
+    // expects them: ObliqueAngle, OrientationAngle, Diameter, DiameterReduction,
+    // Division.
+    void PushMeshValues(TreeViewParameters& view) const;
+
+protected:
+    virtual void WriteCustomSetup(TGXMLFileWriter& writer) const = 0;
+    // Appends the levels above the trunk.
+    virtual void GrowBranches(SkeletonLevels& skeleton) const = 0;
+
+private:
+    BaseSetup base_;
+    BaseSetup loadedBase_;
+};
+
+}  // namespace grovewright

@@ -1,0 +1,96 @@
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+#include "render/MeshSink.h"
+
+namespace grovewright {
+
+class TGDXFFileWriter;
+class TGDirectXFileWriter;
+
+// Every triangle is written with the winding of the first triangle of its strip
+// (the later odd triangles have their first two corners swapped), so all faces
+// of the tree face the same way as its exported normals.
+
+// 3DFACE entities: side faces on layer 1, leaf faces on layer 3, cap faces on
+// layer 2, each with four corners (a triangle repeats its third corner).
+class DXFExportSink : public MeshSink {
+public:
+    explicit DXFExportSink(TGDXFFileWriter& writer) : writer_(writer) {}
+
+    void Side(const SegmentRings& rings) override;
+    void Leaves(const LeafStore::List& polygons, const ViewTransform& transform) override;
+    void Cap(const Vector3D& centre, const Vector3D* top, const Vector3D& normal, int division) override;
+
+private:
+    void Face(int layer, const Vector3D& a, const Vector3D& b, const Vector3D& c);
+
+    TGDXFFileWriter& writer_;
+};
+
+// Up to three Mesh objects: tree, leaves (when exported), caps. Positions are
+// written as they arrive; only the normals wait for the position list to end.
+class DirectXExportSink : public MeshSink {
+public:
+    // writeCapMesh: whether the cap mesh is written (in the program: when a stump
+    // display list exists).
+    DirectXExportSink(TGDirectXFileWriter& writer, bool writeCapMesh) : writer_(writer), writeCaps_(writeCapMesh) {}
+
+    void BeginSides(std::size_t sideCount, int division) override;
+    void Side(const SegmentRings& rings) override;
+    void EndSides() override;
+    void Leaves(const LeafStore::List& polygons, const ViewTransform& transform) override;
+    void BeginCaps(std::size_t capCount, int division) override;
+    void Cap(const Vector3D& centre, const Vector3D* top, const Vector3D& normal, int division) override;
+    void EndCaps() override;
+
+private:
+    void BeginMesh(std::size_t vertexCount);
+    void Position(const Vector3D& p);
+    void StripFaces(int start, int vertexCount);
+    void FanFaces(int start, int division);
+    void WriteNormals(const std::vector<double>& normals);
+
+    TGDirectXFileWriter& writer_;
+    bool writeCaps_;
+    int division_ = 3;
+    std::size_t meshVertices_ = 0;
+    std::size_t positionsWritten_ = 0;
+    std::vector<double> normals_;  // x, y, z per vertex of the current mesh
+};
+
+// Counts what a build produces and the box it fills, for the view's counters,
+// the command line's report and the benchmarks.
+class CountingSink : public MeshSink {
+public:
+    void Side(const SegmentRings& rings) override;
+    void Leaves(const LeafStore::List& polygons, const ViewTransform& transform) override;
+    void Cap(const Vector3D& centre, const Vector3D* top, const Vector3D& normal, int division) override;
+
+    std::size_t sides = 0;
+    std::size_t caps = 0;
+    std::size_t sideTriangles = 0;
+    std::size_t capTriangles = 0;
+    std::size_t leafTriangles = 0;
+    bool hasPoints = false;
+    Vector3D minimum, maximum;
+
+private:
+    void Include(const Vector3D& p);
+};
+
+}  // namespace grovewright
+
+namespace grovewright {
+
+class MeshBuilder;
+
+// One export pass into an open writer. DXF: the ENTITIES section with sides,
+// leaves (withLeaves) and caps. DirectX: the tree mesh, the leaf mesh
+// (withLeaves) and, when writeCapMesh, the cap mesh.
+void ExportDXFPass(TGDXFFileWriter& writer, MeshBuilder& builder, bool withLeaves);
+void ExportDirectXPass(TGDirectXFileWriter& writer, MeshBuilder& builder, bool withLeaves, bool writeCapMesh);
+
+}  // namespace grovewright

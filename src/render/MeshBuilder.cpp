@@ -1,0 +1,140 @@
+#include "render/MeshBuilder.h"
+
+namespace grovewright {
+
+namespace {
+
+Vector3D Difference(const Vector3D& a, const Vector3D& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
+
+// Normalize(normalized(p x q) + normalized(q x r)): a smooth normal at a ring
+// vertex from its two neighbours on the ring (p, r) and its partner on the other ring (q).
+Vector3D SmoothNormal(const Vector3D& p, const Vector3D& q, const Vector3D& r) {
+    Vector3D first = p;
+    first.CrossNormalize(q);
+    Vector3D second = q;
+    second.CrossNormalize(r);
+    return first.Add(second).Normalize();
+}
+
+void StoreNormal(float* at, const Vector3D& v) {
+    at[0] = static_cast<float>(v.x);
+    at[1] = static_cast<float>(v.y);
+    at[2] = static_cast<float>(v.z);
+}
+
+}  // namespace
+
+MeshBuilder::MeshBuilder(const SkeletonLevels& skeleton, const LeafStore& leaves, const TreeViewParameters& view)
+    : skeleton_(skeleton),
+      leaves_(leaves),
+      division_(view.Division()),
+      diameterReduction_(view.DiameterReduction()),
+      transform_(view) {}
+
+MeshBuilder::RingFrame MeshBuilder::Frame(const BranchSegment& segment, double along, double radius,
+                                          double oblique, double orientation) const {
+    // Local frame: the segment axis is +x, the ring lies in the y-z plane. It is
+    // turned by RotateX(orientation), RotateZ(90 - oblique), RotateY(-orientation),
+    // moved to the segment's start, scaled to metres and turned with the tree.
+    const Rotation3 turn = Rotation3::Y(-orientation) * Rotation3::Z(90.0 - oblique) * Rotation3::X(orientation);
+    const Rotation3 toView = transform_.Rotation() * turn * kTreeScale;
+    Vector3D start = segment.Start();
+    start.Scale(kTreeScale);
+    Vector3D base = toView.Column(0);
+    base.Scale(along).Add(transform_.Rotation() * start);
+    Vector3D cosine = toView.Column(1);
+    Vector3D sine = toView.Column(2);
+    return {base, cosine.Scale(radius), sine.Scale(radius)};
+}
+
+void MeshBuilder::FillRing(const RingFrame& frame, std::vector<Vector3D>& ring) const {
+    for (int l = 0; l <= division_; ++l) {
+        const double c = cosTable_[l], s = sinTable_[l];
+        ring[l] = {frame.base.x + frame.cosine.x * c + frame.sine.x * s,
+                   frame.base.y + frame.cosine.y * c + frame.sine.y * s,
+                   frame.base.z + frame.cosine.z * c + frame.sine.z * s};
+    }
+}
+
+void MeshBuilder::ComputeNormals() {
+    const int n = division_;
+    for (int l = 0; l < n; ++l) {
+        const int next = (l + 1) % n, previous = (l + n - 1) % n;
+        const Vector3D& b = bottom_[l];
+        const Vector3D& t = top_[l];
+        StoreNormal(&normals_[6 * l],
+                    SmoothNormal(Difference(bottom_[next], b), Difference(t, b), Difference(bottom_[previous], b)));
+        StoreNormal(&normals_[6 * l + 3],
+                    SmoothNormal(Difference(top_[previous], t), Difference(b, t), Difference(top_[next], t)));
+    }
+    for (int k = 0; k < 6; ++k) normals_[6 * n + k] = normals_[k];
+}
+
+int MeshBuilder::BuildTree(MeshSink& sink, bool withLeaves) {
+    const int n = division_;
+    cosTable_.resize(n + 1);
+    sinTable_.resize(n + 1);
+    for (int l = 0; l <= n; ++l) {
+        cosTable_[l] = CosDeg(l * 360.0 / n);
+        sinTable_[l] = SinDeg(l * 360.0 / n);
+    }
+    top_.resize(n + 1);
+    bottom_.resize(n + 1);
+    normals_.resize(6 * (n + 1));
+
+    std::size_t sides = 0, caps = 0;
+    for (const auto& level : skeleton_) {
+        for (const BranchSegment& segment : level) {
+            if (segment.Length() != 0.0) ++sides;
+            if (segment.IsCut()) ++caps;
+        }
+    }
+
+    sink.BeginSides(sides, n);
+    for (const auto& level : skeleton_) {
+        for (const BranchSegment& segment : level) {
+            const double length = segment.Length();
+            if (length == 0.0) continue;
+            const double oblique = segment.ObliqueAngle(), orientation = segment.OrientationAngle();
+            const BranchSegment* parent = segment.Parent();
+            const double parentOblique = parent ? parent->ObliqueAngle() : oblique;
+            const double parentOrientation = parent ? parent->OrientationAngle() : orientation;
+            const double radius = segment.Diameter() * 0.5;
+            FillRing(Frame(segment, length, radius * diameterReduction_, oblique, orientation), top_);
+            FillRing(Frame(segment, 0.0, radius, parentOblique, parentOrientation), bottom_);
+            ComputeNormals();
+            sink.Side({n, bottom_.data(), top_.data(), normals_.data()});
+        }
+    }
+    sink.EndSides();
+
+    if (withLeaves && !leaves_.Empty()) sink.Leaves(leaves_[0], transform_);
+
+    sink.BeginCaps(caps, n);
+    for (const auto& level : skeleton_) {
+        for (const BranchSegment& segment : level) {
+            if (!segment.IsCut()) continue;
+            const double radius = segment.Diameter() * 0.5 * diameterReduction_;
+            FillRing(Frame(segment, segment.Length(), radius, segment.ObliqueAngle(), segment.OrientationAngle()),
+                     top_);
+            // For an odd division this is the middle of a chord, not the ring centre.
+            Vector3D centre = Difference(top_[n / 2], top_[0]);
+            centre.Scale(0.5).Add(top_[0]);
+            const int i = n < 4 ? 1 : 0;
+            Vector3D normal = Difference(top_[i], centre);
+            normal.CrossNormalize(Difference(top_[i + 1], centre));
+            sink.Cap(centre, top_.data(), normal, n);
+        }
+    }
+    sink.EndCaps();
+    return static_cast<int>(2 * n * sides + n * caps);
+}
+
+int MeshBuilder::LeafTriangles() const {
+    int triangles = 0;
+    if (leaves_.Empty()) return 0;
+    for (const LeafPolygon& polygon : leaves_[0]) triangles += LeafTriangleCount(polygon);
+    return triangles;
+}
+
+}  // namespace grovewright

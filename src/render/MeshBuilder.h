@@ -1,0 +1,60 @@
+#pragma once
+
+#include <vector>
+
+#include "geometry/LeafPolygon.h"
+#include "geometry/SkeletonLevels.h"
+#include "render/MeshSink.h"
+#include "render/TreeViewParameters.h"
+#include "render/ViewTransform.h"
+
+namespace grovewright {
+
+// Turns the skeleton into rings, strips and caps. For every segment of non-zero
+// length it builds a ring at the tip and one at the start, the start ring
+// oriented like the parent's tip ring so that linked joints close, and smooth
+// ring normals; cut segments get a disc at the tip.
+class MeshBuilder {
+public:
+    MeshBuilder(const SkeletonLevels& skeleton, const LeafStore& leaves, const TreeViewParameters& view);
+
+    // Sides, then (withLeaves) the first leaf list, then the caps. Returns the
+    // tree triangles as the view counts them: 2 n per side strip, n per cap.
+    int BuildTree(MeshSink& sink, bool withLeaves);
+    // Triangles of the first leaf list, as the view's leaf counter shows them.
+    int LeafTriangles() const;
+
+    // Calls line(start, end) for every segment, in view space.
+    template <typename LineFunction>
+    void BuildSkeletonLines(LineFunction&& line) const {
+        for (const auto& level : skeleton_)
+            for (const BranchSegment& segment : level)
+                line(transform_.LinePoint(segment.Start()), transform_.LinePoint(segment.End()));
+    }
+
+    const ViewTransform& Transform() const { return transform_; }
+
+private:
+    struct RingFrame {
+        Vector3D base;    // ring centre
+        Vector3D cosine;  // added per vertex times cos(l * 360 / n)
+        Vector3D sine;    // added per vertex times sin(l * 360 / n)
+    };
+    // The ring of segment with the given radius, at distance along from its start,
+    // turned like a segment with the given oblique and orientation angles.
+    RingFrame Frame(const BranchSegment& segment, double along, double radius, double oblique,
+                    double orientation) const;
+    void FillRing(const RingFrame& frame, std::vector<Vector3D>& ring) const;
+    void ComputeNormals();
+
+    const SkeletonLevels& skeleton_;
+    const LeafStore& leaves_;
+    int division_;
+    double diameterReduction_;
+    ViewTransform transform_;
+    std::vector<double> cosTable_, sinTable_;
+    std::vector<Vector3D> top_, bottom_;
+    std::vector<float> normals_;
+};
+
+}  // namespace grovewright
