@@ -11,44 +11,6 @@ double CosDeg(double degrees) { return std::cos(degrees * kPi / 180.0); }
 
 double RadToDeg(double radians) { return 180.0 * radians / kPi; }
 
-Vector3D& Vector3D::Add(const Vector3D& v) {
-    x += v.x;
-    y += v.y;
-    z += v.z;
-    return *this;
-}
-
-Vector3D& Vector3D::Subtract(const Vector3D& v) {
-    x -= v.x;
-    y -= v.y;
-    z -= v.z;
-    return *this;
-}
-
-Vector3D& Vector3D::Scale(double s) {
-    x *= s;
-    y *= s;
-    z *= s;
-    return *this;
-}
-
-Vector3D& Vector3D::Normalize() {
-    const double lengthSquared = x * x + y * y + z * z;
-    if (lengthSquared == 0.0) return *this;
-    const double r = static_cast<float>(1.0 / std::sqrt(lengthSquared));
-    return Scale(r);
-}
-
-Vector3D& Vector3D::CrossNormalize(const Vector3D& v) {
-    const double cx = y * v.z - z * v.y;
-    const double cy = z * v.x - x * v.z;
-    const double cz = x * v.y - y * v.x;
-    x = cx;
-    y = cy;
-    z = cz;
-    return Normalize();
-}
-
 Vector3D& Vector3D::RotateX(double degrees) {
     const double c = CosDeg(degrees), s = SinDeg(degrees);
     const double ny = y * c - z * s;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cmath>
+
 // A 3D point or vector of three doubles in a right-handed frame with +y up.
 // Skeleton coordinates are centimetres; consumers convert to metres.
 // Angles are degrees everywhere.
@@ -26,14 +28,42 @@ public:
     constexpr Vector3D(double x_, double y_, double z_) : x(x_), y(y_), z(z_) {}
 
     // Every operation works in place and returns the vector so calls chain.
-    Vector3D& Add(const Vector3D& v);
-    Vector3D& Subtract(const Vector3D& v);
-    Vector3D& Scale(double s);
+    // The small ones are inline: the mesh builder calls them millions of times.
+    Vector3D& Add(const Vector3D& v) {
+        x += v.x;
+        y += v.y;
+        z += v.z;
+        return *this;
+    }
+    Vector3D& Subtract(const Vector3D& v) {
+        x -= v.x;
+        y -= v.y;
+        z -= v.z;
+        return *this;
+    }
+    Vector3D& Scale(double s) {
+        x *= s;
+        y *= s;
+        z *= s;
+        return *this;
+    }
     // Multiplies by the reciprocal length rounded to single precision.
     // A zero-length vector is left as it is (no NaN).
-    Vector3D& Normalize();
-    // this = this x v, then Normalize().
-    Vector3D& CrossNormalize(const Vector3D& v);
+    Vector3D& Normalize() {
+        const double lengthSquared = x * x + y * y + z * z;
+        if (lengthSquared == 0.0) return *this;
+        return Scale(static_cast<float>(1.0 / std::sqrt(lengthSquared)));
+    }
+    // this = this x v (from the old components), then Normalize().
+    Vector3D& CrossNormalize(const Vector3D& v) {
+        const double cx = y * v.z - z * v.y;
+        const double cy = z * v.x - x * v.z;
+        const double cz = x * v.y - y * v.x;
+        x = cx;
+        y = cy;
+        z = cz;
+        return Normalize();
+    }
     // Right-handed rotations about the axes; angle in degrees.
     Vector3D& RotateX(double degrees);
     Vector3D& RotateY(double degrees);

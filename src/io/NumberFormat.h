@@ -1,6 +1,7 @@
 #pragma once
 
 #include <charconv>
+#include <cstddef>
 #include <string>
 
 namespace grovewright {
@@ -19,9 +20,7 @@ inline char* PutInt(char* out, long value) {
 
 // Fixed point with six decimals as "%.06f" prints it (including "-0.000000",
 // "nan" and "inf"); returns the end.
-inline char* PutFixed6(char* out, double value) {
-    return std::to_chars(out, out + kMaxFixed6Chars, value, std::chars_format::fixed, 6).ptr;
-}
+char* PutFixed6(char* out, double value);
 
 inline std::string FormatInt(long value) {
     char buffer[kMaxIntChars];

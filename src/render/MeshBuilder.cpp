@@ -1,19 +1,25 @@
 #include "render/MeshBuilder.h"
 
+#include <cmath>
+
 namespace grovewright {
 
 namespace {
 
 Vector3D Difference(const Vector3D& a, const Vector3D& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
 
-// Normalize(normalized(p x q) + normalized(q x r)): a smooth normal at a ring
-// vertex from its two neighbours on the ring (p, r) and its partner on the other ring (q).
-Vector3D SmoothNormal(const Vector3D& p, const Vector3D& q, const Vector3D& r) {
-    Vector3D first = p;
-    first.CrossNormalize(q);
-    Vector3D second = q;
-    second.CrossNormalize(r);
-    return first.Add(second).Normalize();
+Vector3D Cross(const Vector3D& a, const Vector3D& b) {
+    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+}
+
+// Vector3D::Normalize for many vectors at once: the same arithmetic (factor
+// rounded to single precision, zero vectors unchanged), written as independent
+// loops so the square roots and divisions overlap instead of waiting on each other.
+void NormalizeAll(Vector3D* v, double* factor, std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i) factor[i] = v[i].x * v[i].x + v[i].y * v[i].y + v[i].z * v[i].z;
+    for (std::size_t i = 0; i < count; ++i)
+        factor[i] = factor[i] == 0.0 ? 1.0 : static_cast<double>(static_cast<float>(1.0 / std::sqrt(factor[i])));
+    for (std::size_t i = 0; i < count; ++i) v[i].Scale(factor[i]);
 }
 
 void StoreNormal(float* at, const Vector3D& v) {
@@ -56,17 +62,30 @@ void MeshBuilder::FillRing(const RingFrame& frame, std::vector<Vector3D>& ring) 
     }
 }
 
+// The normal at a ring vertex is Normalize(normalized(p x q) + normalized(q x r))
+// with p and r the vectors to its neighbours on its ring and q the vector to its
+// partner on the other ring (for the top ring p is the previous neighbour).
 void MeshBuilder::ComputeNormals() {
     const int n = division_;
+    // crosses_[4l + 0..1]: p x q and q x r at bottom vertex l; [4l + 2..3] the same at top vertex l.
+    crosses_.resize(4 * n);
+    sums_.resize(2 * n);
+    factors_.resize(4 * n);
     for (int l = 0; l < n; ++l) {
         const int next = (l + 1) % n, previous = (l + n - 1) % n;
         const Vector3D& b = bottom_[l];
         const Vector3D& t = top_[l];
-        StoreNormal(&normals_[6 * l],
-                    SmoothNormal(Difference(bottom_[next], b), Difference(t, b), Difference(bottom_[previous], b)));
-        StoreNormal(&normals_[6 * l + 3],
-                    SmoothNormal(Difference(top_[previous], t), Difference(b, t), Difference(top_[next], t)));
+        const Vector3D bottomQ = Difference(t, b), topQ = Difference(b, t);
+        crosses_[4 * l] = Cross(Difference(bottom_[next], b), bottomQ);
+        crosses_[4 * l + 1] = Cross(bottomQ, Difference(bottom_[previous], b));
+        crosses_[4 * l + 2] = Cross(Difference(top_[previous], t), topQ);
+        crosses_[4 * l + 3] = Cross(topQ, Difference(top_[next], t));
     }
+    NormalizeAll(crosses_.data(), factors_.data(), crosses_.size());
+    for (int i = 0; i < 2 * n; ++i) sums_[i] = crosses_[2 * i];
+    for (int i = 0; i < 2 * n; ++i) sums_[i].Add(crosses_[2 * i + 1]);
+    NormalizeAll(sums_.data(), factors_.data(), sums_.size());
+    for (int i = 0; i < 2 * n; ++i) StoreNormal(&normals_[3 * i], sums_[i]);
     for (int k = 0; k < 6; ++k) normals_[6 * n + k] = normals_[k];
 }
 

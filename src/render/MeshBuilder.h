@@ -55,6 +55,8 @@ private:
     std::vector<double> cosTable_, sinTable_;
     std::vector<Vector3D> top_, bottom_;
     std::vector<float> normals_;
+    std::vector<Vector3D> crosses_, sums_;  // scratch of ComputeNormals
+    std::vector<double> factors_;
 };
 
 }  // namespace grovewright

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <random>
 
@@ -294,12 +295,24 @@ TEST(NumberFormat, MatchesPrintf) {
     std::uniform_real_distribution<double> wide(-1e6, 1e6);
     std::uniform_int_distribution<int> exponent(-12, 12);
     char expected[512];
-    for (int i = 0; i < 20000; ++i) {
+    for (int i = 0; i < 200000; ++i) {
         const double value = wide(random) * std::pow(10.0, exponent(random));
         std::snprintf(expected, sizeof expected, "%.06f", value);
         ASSERT_EQ(FormatFixed6(value), expected) << value;
     }
-    for (double value : {0.0, -0.0, 0.5, -0.25, 12.5, 0.0000005, 0.0000015, 1e300, -1e-300}) {
+    // Decimal values with a 5 in the seventh place lie within an ulp of a tie.
+    std::uniform_int_distribution<long> digits(-2000000000L, 2000000000L);
+    for (int i = 0; i < 200000; ++i) {
+        const double value = static_cast<double>(digits(random) * 10 + 5) / 1e7;
+        std::snprintf(expected, sizeof expected, "%.06f", value);
+        ASSERT_EQ(FormatFixed6(value), expected) << value;
+    }
+    // Exact ties of the sixth decimal (k / 128) round half to even, as printf does;
+    // values next to them must not be pulled onto the tie.
+    for (double value : {0.0, -0.0, 0.5, -0.25, 12.5, 0.0000005, 0.0000015, 1e300, -1e-300, 0.0078125,
+                         0.0234375, -0.0390625, 3.9921875, std::nextafter(0.0078125, 1.0),
+                         std::nextafter(0.0078125, 0.0), 4e9, 3.999999999e9, 1e15 + 0.3, 2.675, 1.0005e-6,
+                         std::nan(""), -HUGE_VAL}) {
         std::snprintf(expected, sizeof expected, "%.06f", value);
         EXPECT_EQ(FormatFixed6(value), expected);
     }

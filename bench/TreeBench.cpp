@@ -1,0 +1,89 @@
+// Growth, meshing and export of large simple trees (Height 300, HeightReduction
+// 70, SpreadAngle 60, TwistAngle 90, Division 8) at Iteration 16 and 20.
+#include <benchmark/benchmark.h>
+
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <string>
+
+#include "generators/SimpleTreeModel.h"
+#include "geometry/SkeletonLevels.h"
+#include "io/TGDXFFileWriter.h"
+#include "render/ExportSinks.h"
+#include "render/MeshBuilder.h"
+
+namespace {
+
+using namespace grovewright;
+
+void Configure(SimpleTreeModel& tree, int iteration) {
+    tree.Base().SetIteration(iteration);
+    tree.Base().SetHeight(300);
+    tree.Base().SetHeightReduction(70);
+    tree.Base().SetDivision(8);
+    tree.Base().SetDiameter(40);
+    tree.Base().SetDiameterReduction(80);
+    tree.Custom().SetSpreadAngle(60);
+    tree.Custom().SetTwistAngle(90);
+}
+
+// Peak resident memory of the whole process so far, in MB.
+double PeakMegabytes() {
+    rusage usage;
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss / 1024.0;
+}
+
+void BM_GrowSimple(benchmark::State& state) {
+    SimpleTreeModel tree;
+    Configure(tree, static_cast<int>(state.range(0)));
+    SkeletonLevels skeleton;
+    for (auto _ : state) {
+        tree.Rebuild(skeleton);
+        benchmark::DoNotOptimize(skeleton.SegmentCount());
+    }
+    state.counters["segments"] = static_cast<double>(skeleton.SegmentCount());
+    state.counters["peakMB"] = PeakMegabytes();
+}
+BENCHMARK(BM_GrowSimple)->Arg(16)->Arg(20)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+
+void BM_MeshToCountingSink(benchmark::State& state) {
+    SimpleTreeModel tree;
+    Configure(tree, static_cast<int>(state.range(0)));
+    SkeletonLevels skeleton;
+    LeafStore leaves;
+    TreeViewParameters view;
+    tree.Rebuild(skeleton);
+    tree.PushMeshValues(view);
+    for (auto _ : state) {
+        CountingSink counts;
+        MeshBuilder builder(skeleton, leaves, view);
+        benchmark::DoNotOptimize(builder.BuildTree(counts, false));
+    }
+}
+BENCHMARK(BM_MeshToCountingSink)->Arg(16)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+
+void BM_ExportDXF(benchmark::State& state) {
+    SimpleTreeModel tree;
+    Configure(tree, static_cast<int>(state.range(0)));
+    SkeletonLevels skeleton;
+    LeafStore leaves;
+    TreeViewParameters view;
+    tree.Rebuild(skeleton);
+    tree.PushMeshValues(view);
+    const char* tmp = getenv("TMPDIR");
+    const std::string path = std::string(tmp ? tmp : "/tmp") + "/grovewright-bench-tree.dxf";
+    TGDXFFileWriter writer;
+    for (auto _ : state) {
+        writer.SetFileName(path);
+        writer.Open();
+        MeshBuilder builder(skeleton, leaves, view);
+        ExportDXFPass(writer, builder, false);
+        if (!writer.Close()) state.SkipWithError(writer.LastError().c_str());
+    }
+    unlink(path.c_str());
+}
+BENCHMARK(BM_ExportDXF)->Arg(16)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(5)->ReportAggregatesOnly(true);
+
+}  // namespace

@@ -1,0 +1,161 @@
+#!/usr/bin/python3
+"""End-to-end checks of grovewright-cli: exports read back by real third-party
+readers (assimp, ezdxf), and the exit statuses and messages of its failures.
+
+Usage: cli_export_test.py PATH/TO/grovewright-cli PATH/TO/examples
+"""
+import json
+import os
+import re
+import subprocess
+import sys
+import tempfile
+import unittest
+
+import ezdxf
+
+CLI = sys.argv[1]
+EXAMPLES = sys.argv[2]
+SMALL_TREE = os.path.join(EXAMPLES, "small-tree.xml")
+
+# small-tree.xml: Iteration 3 (15 segments), Division 6, trunk and last level cut
+# (1 + 8 caps). Sides: 15 strips of 2 * 7 vertices and 12 triangles; caps: 9 fans
+# of 6 + 2 vertices and 6 triangles.
+SIDE_VERTICES, SIDE_FACES = 15 * 14, 15 * 12
+CAP_VERTICES, CAP_FACES = 9 * 8, 9 * 6
+
+
+def run(*args):
+    return subprocess.run([CLI, *args], capture_output=True, text=True, timeout=120)
+
+
+def assimp_info(path):
+    result = subprocess.run(["assimp", "info", path, "-r"], capture_output=True, text=True, timeout=120)
+    return result.returncode, result.stdout
+
+
+class ExportReadBack(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.folder = tempfile.TemporaryDirectory()
+        cls.dxf = os.path.join(cls.folder.name, "tree.dxf")
+        cls.x = os.path.join(cls.folder.name, "tree.x")
+        result = run("export", SMALL_TREE, "-o", cls.dxf, "-o", cls.x)
+        assert result.returncode == 0, result.stderr
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.folder.cleanup()
+
+    def test_directx_file_declares_tree_and_cap_meshes(self):
+        with open(self.x) as f:
+            lines = f.read().split("\n")
+        meshes = [i for i, line in enumerate(lines) if line.startswith("Mesh Mesh_")]
+        self.assertEqual([lines[i] for i in meshes], ["Mesh Mesh_0 {", "Mesh Mesh_1 {"])
+        self.assertEqual(lines[meshes[0] + 1], f"{SIDE_VERTICES};")
+        self.assertEqual(lines[meshes[1] + 1], f"{CAP_VERTICES};")
+
+    def test_assimp_loads_the_directx_file(self):
+        status, out = assimp_info(self.x)
+        self.assertEqual(status, 0, out)
+        self.assertRegex(out, r"Meshes:\s+2\b")
+        self.assertRegex(out, rf"Faces:\s+{SIDE_FACES + CAP_FACES}\b")
+        # Raw mode gives every face its own three vertices.
+        self.assertIn(f"[{3 * SIDE_FACES} / 0 / {SIDE_FACES} | triangle]", out)
+        self.assertIn(f"[{3 * CAP_FACES} / 0 / {CAP_FACES} | triangle]", out)
+
+    def test_assimp_loads_the_dxf_file(self):
+        status, out = assimp_info(self.dxf)
+        self.assertEqual(status, 0, out)
+        self.assertRegex(out, rf"Faces:\s+{SIDE_FACES + CAP_FACES}\b")
+
+    def test_ezdxf_reads_and_audits_the_dxf_file(self):
+        doc = ezdxf.readfile(self.dxf)
+        auditor = doc.audit()
+        self.assertEqual(len(auditor.errors), 0, [str(e) for e in auditor.errors])
+        faces = [e for e in doc.modelspace() if e.dxftype() == "3DFACE"]
+        self.assertEqual(len(faces), SIDE_FACES + CAP_FACES)
+        layers = [e.dxf.layer for e in faces]
+        # Side faces first, then the caps.
+        self.assertEqual(layers, ["1"] * SIDE_FACES + ["2"] * CAP_FACES)
+
+    def test_info_reports_counts_and_bounds_of_the_exported_geometry(self):
+        result = run("info", SMALL_TREE)
+        self.assertEqual(result.returncode, 0, result.stderr)
+        info = json.loads(result.stdout)
+        self.assertEqual(info["generator"], "SimpleGrovewright")
+        self.assertEqual(info["segmentsPerLevel"], [1, 2, 4, 8])
+        self.assertEqual(info["segments"], 15)
+        self.assertEqual(info["treeTriangles"], SIDE_FACES + CAP_FACES)
+        self.assertEqual(info["leafTriangles"], 0)
+        doc = ezdxf.readfile(self.dxf)
+        points = [v for e in doc.modelspace() for v in e.wcs_vertices()]
+        for axis in range(3):
+            self.assertAlmostEqual(info["boundingBox"]["min"][axis], min(p[axis] for p in points), places=5)
+            self.assertAlmostEqual(info["boundingBox"]["max"][axis], max(p[axis] for p in points), places=5)
+
+
+class Failures(unittest.TestCase):
+    def setUp(self):
+        self.folder = tempfile.TemporaryDirectory()
+
+    def tearDown(self):
+        self.folder.cleanup()
+
+    def path(self, name):
+        return os.path.join(self.folder.name, name)
+
+    def assert_fails(self, result, status, *words):
+        self.assertEqual(result.returncode, status, result.stderr)
+        self.assertEqual(result.stdout, "")
+        message = result.stderr.strip()
+        self.assertEqual(len(message.splitlines()), 1, message)
+        for word in words:
+            self.assertIn(word, message)
+
+    def test_version_and_help(self):
+        result = run("--version")
+        self.assertEqual((result.returncode, result.stdout.strip()), (0, "Grovewright v2.3.2"))
+        result = run("--help")
+        self.assertEqual(result.returncode, 0)
+        self.assertIn("export", result.stdout)
+
+    def test_usage_errors_exit_with_two(self):
+        self.assertEqual(run().returncode, 2)
+        self.assertEqual(run("export", SMALL_TREE).returncode, 2)  # no output
+        self.assertEqual(run("export", SMALL_TREE, "-o", self.path("t.dxf"), "--generator", "oak").returncode, 2)
+        self.assert_fails(run("export", SMALL_TREE, "-o", self.path("t.obj")), 2, "t.obj", "unknown output format")
+        self.assert_fails(run("export", SMALL_TREE, "-o", self.path("t.x"), "--generator", "regular"), 2,
+                          "regular")
+        self.assert_fails(run("export", SMALL_TREE, "-o", self.path("t.x"), "--leaves"), 2, "leaves")
+        self.assertEqual(os.listdir(self.folder.name), [])
+
+    def test_unreadable_or_invalid_projects_exit_with_one(self):
+        missing = self.path("missing.xml")
+        self.assert_fails(run("info", missing), 1, missing)
+        binary = self.path("binary.xml")
+        with open(binary, "wb") as f:
+            f.write(bytes(range(256)))
+        self.assert_fails(run("info", binary), 1, binary, "UTF-8")
+        with open(SMALL_TREE) as f:
+            text = f.read()
+        invalid = self.path("invalid.xml")
+        with open(invalid, "w") as f:
+            f.write(text.replace("<Division>6</Division>", "<Division>2</Division>"))
+        self.assert_fails(run("export", invalid, "-o", self.path("t.dxf")), 1, invalid, "SimpleGrovewright")
+        self.assertFalse(os.path.exists(self.path("t.dxf")))
+
+    def test_unwritable_output_exits_with_one_and_keeps_the_old_file(self):
+        target = self.path("keep.dxf")
+        with open(target, "w") as f:
+            f.write("old\n")
+        os.mkdir(self.path("folder.x"))
+        self.assert_fails(run("export", SMALL_TREE, "-o", self.path("folder.x")), 1, "folder.x")
+        self.assert_fails(run("export", SMALL_TREE, "-o", self.path("no/such/t.dxf")), 1, "no/such/t.dxf")
+        with open(target) as f:
+            self.assertEqual(f.read(), "old\n")
+        self.assertEqual(sorted(os.listdir(self.folder.name)), ["folder.x", "keep.dxf"])
+
+
+if __name__ == "__main__":
+    unittest.main(argv=[sys.argv[0]], verbosity=2)
