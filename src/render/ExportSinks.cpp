@@ -54,8 +54,6 @@ void DXFExportSink::Cap(const Vector3D& centre, const Vector3D* top, const Vecto
 void DirectXExportSink::BeginMesh(std::size_t vertexCount) {
     meshVertices_ = vertexCount;
     positionsWritten_ = 0;
-    normals_.clear();
-    normals_.reserve(3 * vertexCount);
     writer_.BeginMesh(static_cast<int>(vertexCount));
 }
 
@@ -64,12 +62,6 @@ void DirectXExportSink::Position(const Vector3D& p) {
     writer_.WriteVector(p.x, p.y, p.z, positionsWritten_ == meshVertices_);
 }
 
-void DirectXExportSink::WriteNormals(const std::vector<double>& normals) {
-    const std::size_t count = normals.size() / 3;
-    writer_.BeginNormals(static_cast<int>(count));
-    for (std::size_t i = 0; i < count; ++i)
-        writer_.WriteVector(normals[3 * i], normals[3 * i + 1], normals[3 * i + 2], i + 1 == count);
-}
 
 void DirectXExportSink::StripFaces(int start, int vertexCount) {
     for (int k = 0; k + 2 < vertexCount; ++k) {
@@ -91,13 +83,17 @@ void DirectXExportSink::FanFaces(int start, int division) {
 void DirectXExportSink::BeginSides(std::size_t sideCount, int division) {
     division_ = division;
     BeginMesh(sideCount * 2 * (division + 1));
+    // The ring normals are single precision already: keep them so, it halves the
+    // memory of a large tree's export.
+    sideNormals_.clear();
+    sideNormals_.reserve(3 * meshVertices_);
 }
 
 void DirectXExportSink::Side(const SegmentRings& rings) {
     for (int l = 0; l <= rings.division; ++l) {
         Position(rings.bottom[l]);
         Position(rings.top[l]);
-        for (int k = 0; k < 6; ++k) normals_.push_back(rings.normals[6 * l + k]);
+        sideNormals_.insert(sideNormals_.end(), rings.normals + 6 * l, rings.normals + 6 * l + 6);
     }
 }
 
@@ -112,12 +108,15 @@ void DirectXExportSink::EndSides() {
         for (int strip = 0; strip < strips; ++strip) StripFaces(strip * stripVertices, stripVertices);
     };
     faces();
-    WriteNormals(normals_);
+    writer_.BeginNormals(vertices);
+    for (int i = 0; i < vertices; ++i)
+        writer_.WriteVector(sideNormals_[3 * i], sideNormals_[3 * i + 1], sideNormals_[3 * i + 2], i + 1 == vertices);
+    sideNormals_ = {};
     faces();
     writer_.CloseBlock();
     writer_.BeginTextureCoords(vertices);
     for (int m = 0; m < vertices / 2; ++m) {
-        const double u = static_cast<double>(m % (n + 1)) / n;
+        const double u = RingTextureU(m % (n + 1), n);
         writer_.WriteTextureCoord(u, 0, false);
         writer_.WriteTextureCoord(u, 1, m + 1 == vertices / 2);
     }
@@ -133,13 +132,8 @@ void DirectXExportSink::Leaves(const LeafStore::List& polygons, const ViewTransf
         faceCount += LeafTriangleCount(polygon);
     }
     BeginMesh(vertices);
-    for (const LeafPolygon& polygon : polygons) {
-        for (int i = 0; i < polygon.VertexCount(); ++i) {
-            Position(transform.LeafPoint(polygon[i]));
-            const Vector3D normal = transform.LeafNormal(polygon[i]);
-            normals_.insert(normals_.end(), {normal.x, normal.y, normal.z});
-        }
-    }
+    for (const LeafPolygon& polygon : polygons)
+        for (int i = 0; i < polygon.VertexCount(); ++i) Position(transform.LeafPoint(polygon[i]));
     auto faces = [&] {
         writer_.BeginFaces(faceCount);
         writer_.SetFaceSize(3);
@@ -150,11 +144,18 @@ void DirectXExportSink::Leaves(const LeafStore::List& polygons, const ViewTransf
         }
     };
     faces();
-    WriteNormals(normals_);
+    writer_.BeginNormals(static_cast<int>(vertices));
+    std::size_t written = 0;
+    for (const LeafPolygon& polygon : polygons) {
+        for (int i = 0; i < polygon.VertexCount(); ++i) {
+            const Vector3D normal = transform.LeafNormal(polygon[i]);
+            writer_.WriteVector(normal.x, normal.y, normal.z, ++written == vertices);
+        }
+    }
     faces();
     writer_.CloseBlock();
     writer_.BeginTextureCoords(static_cast<int>(vertices));
-    std::size_t written = 0;
+    written = 0;
     for (const LeafPolygon& polygon : polygons)
         for (int i = 0; i < polygon.VertexCount(); ++i)
             writer_.WriteTextureCoord(polygon[i].u, polygon[i].v, ++written == vertices);
@@ -166,13 +167,14 @@ void DirectXExportSink::BeginCaps(std::size_t capCount, int division) {
     if (!writeCaps_) return;
     division_ = division;
     BeginMesh(capCount * (division + 2));
+    capNormals_.clear();
 }
 
 void DirectXExportSink::Cap(const Vector3D& centre, const Vector3D* top, const Vector3D& normal, int division) {
     if (!writeCaps_) return;
     Position(centre);
     for (int m = division; m >= 0; --m) Position(top[m]);
-    for (int i = 0; i < division + 2; ++i) normals_.insert(normals_.end(), {normal.x, normal.y, normal.z});
+    capNormals_.push_back(normal);
 }
 
 void DirectXExportSink::EndCaps() {
@@ -186,16 +188,22 @@ void DirectXExportSink::EndCaps() {
         for (int cap = 0; cap < caps; ++cap) FanFaces(cap * (n + 2), n);
     };
     faces();
-    WriteNormals(normals_);
+    // Every point of a cap shares its one normal.
+    writer_.BeginNormals(vertices);
+    for (int cap = 0; cap < caps; ++cap) {
+        const Vector3D& normal = capNormals_[cap];
+        for (int i = 0; i < n + 2; ++i)
+            writer_.WriteVector(normal.x, normal.y, normal.z, cap + 1 == caps && i == n + 1);
+    }
     faces();
     writer_.CloseBlock();
     writer_.BeginTextureCoords(vertices);
     for (int cap = 0; cap < caps; ++cap) {
         writer_.WriteTextureCoord(0.5, 0.5, false);
         for (int m = n; m >= 0; --m) {
-            const double angle = m * 360.0 / n;
-            writer_.WriteTextureCoord(CosDeg(angle) * 0.5 + 0.5, SinDeg(angle) * 0.5 + 0.5,
-                                      cap + 1 == caps && m == 0);
+            double u, v;
+            CapTextureCoord(m, n, u, v);
+            writer_.WriteTextureCoord(u, v, cap + 1 == caps && m == 0);
         }
     }
     writer_.CloseBlock();

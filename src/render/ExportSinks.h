@@ -31,7 +31,8 @@ private:
 };
 
 // Up to three Mesh objects: tree, leaves (when exported), caps. Positions are
-// written as they arrive; only the normals wait for the position list to end.
+// written as they arrive; only the tree's normals (and one normal per cap) wait
+// for the position list to end.
 class DirectXExportSink : public MeshSink {
 public:
     // writeCapMesh: whether the cap mesh is written (in the program: when a stump
@@ -51,14 +52,14 @@ private:
     void Position(const Vector3D& p);
     void StripFaces(int start, int vertexCount);
     void FanFaces(int start, int division);
-    void WriteNormals(const std::vector<double>& normals);
 
     TGDirectXFileWriter& writer_;
     bool writeCaps_;
     int division_ = 3;
     std::size_t meshVertices_ = 0;
     std::size_t positionsWritten_ = 0;
-    std::vector<double> normals_;  // x, y, z per vertex of the current mesh
+    std::vector<float> sideNormals_;  // x, y, z per tree vertex
+    std::vector<Vector3D> capNormals_;
 };
 
 // Counts what a build produces and the box it fills, for the view's counters,

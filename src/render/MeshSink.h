@@ -53,6 +53,22 @@ public:
     virtual void EndCaps() {}
 };
 
+// Texture u of ring vertex l: the bark wraps once around the segment (v is 0 at
+// the bottom ring and 1 at the top ring).
+inline double RingTextureU(int l, int division) { return static_cast<double>(l) / division; }
+
+// Texture coordinate of cap rim vertex m: the stump texture's inscribed circle
+// (the centre has (0.5, 0.5)).
+inline void CapTextureCoord(int m, int division, double& u, double& v) {
+    const double angle = m * 360.0 / division;
+    u = CosDeg(angle) * 0.5 + 0.5;
+    v = SinDeg(angle) * 0.5 + 0.5;
+}
+
+// Wire Frame colours: bottom ring, and top ring and caps.
+inline constexpr float kWireBottomColour[3] = {0.32f, 0.2734f, 0.2266f};
+inline constexpr float kWireTopColour[3] = {0.3945f, 0.3554f, 0.3164f};
+
 // Triangles of one leaf polygon drawn as a strip.
 inline int LeafTriangleCount(const LeafPolygon& polygon) {
     return polygon.VertexCount() > 2 ? polygon.VertexCount() - 2 : 0;

@@ -138,6 +138,25 @@ TEST(MeshBuilderRings, MatchTheStepByStepConstruction) {
                                                p->OrientationAngle(), tree.view),
                                 1e-12);
             }
+            // Normals: the smooth formula, vertex by vertex, to the last bit.
+            const auto& b = sink.strips[strip].bottom;
+            const auto& t = sink.strips[strip].top;
+            auto smooth = [](const Vector3D& p, const Vector3D& q, const Vector3D& r) {
+                Vector3D first = p, second = q;
+                first.CrossNormalize(q);
+                second.CrossNormalize(r);
+                return first.Add(second).Normalize();
+            };
+            for (int l = 0; l < 5; ++l) {
+                const int next = (l + 1) % 5, previous = (l + 4) % 5;
+                const Vector3D bottomNormal = smooth(Minus(b[next], b[l]), Minus(t[l], b[l]), Minus(b[previous], b[l]));
+                const Vector3D topNormal = smooth(Minus(t[previous], t[l]), Minus(b[l], t[l]), Minus(t[next], t[l]));
+                const float* stored = &sink.strips[strip].normals[6 * l];
+                EXPECT_EQ(stored[0], static_cast<float>(bottomNormal.x));
+                EXPECT_EQ(stored[2], static_cast<float>(bottomNormal.z));
+                EXPECT_EQ(stored[4], static_cast<float>(topNormal.y));
+                EXPECT_EQ(stored[5], static_cast<float>(topNormal.z));
+            }
             ++strip;
         }
     }
