@@ -17,7 +17,22 @@ namespace {
 
 using namespace grovewright;
 
-void Configure(SimpleTreeModel& tree, int iteration) {
+// A grown tree with the view values its generator pushes.
+struct GrownTree {
+    explicit GrownTree(int iteration) {
+        Configure(model, iteration);
+        model.Rebuild(skeleton);
+        model.PushMeshValues(view);
+    }
+    static void Configure(SimpleTreeModel& tree, int iteration);
+
+    SimpleTreeModel model;
+    SkeletonLevels skeleton;
+    LeafStore leaves;
+    TreeViewParameters view;
+};
+
+void GrownTree::Configure(SimpleTreeModel& tree, int iteration) {
     tree.Base().SetIteration(iteration);
     tree.Base().SetHeight(300);
     tree.Base().SetHeightReduction(70);
@@ -37,7 +52,7 @@ double PeakMegabytes() {
 
 void BM_GrowSimple(benchmark::State& state) {
     SimpleTreeModel tree;
-    Configure(tree, static_cast<int>(state.range(0)));
+    GrownTree::Configure(tree, static_cast<int>(state.range(0)));
     SkeletonLevels skeleton;
     for (auto _ : state) {
         tree.Rebuild(skeleton);
@@ -49,36 +64,24 @@ void BM_GrowSimple(benchmark::State& state) {
 BENCHMARK(BM_GrowSimple)->Arg(16)->Arg(20)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 
 void BM_MeshToCountingSink(benchmark::State& state) {
-    SimpleTreeModel tree;
-    Configure(tree, static_cast<int>(state.range(0)));
-    SkeletonLevels skeleton;
-    LeafStore leaves;
-    TreeViewParameters view;
-    tree.Rebuild(skeleton);
-    tree.PushMeshValues(view);
+    GrownTree tree(static_cast<int>(state.range(0)));
     for (auto _ : state) {
         CountingSink counts;
-        MeshBuilder builder(skeleton, leaves, view);
+        MeshBuilder builder(tree.skeleton, tree.leaves, tree.view);
         benchmark::DoNotOptimize(builder.BuildTree(counts, false));
     }
 }
 BENCHMARK(BM_MeshToCountingSink)->Arg(16)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 
 void BM_ExportDXF(benchmark::State& state) {
-    SimpleTreeModel tree;
-    Configure(tree, static_cast<int>(state.range(0)));
-    SkeletonLevels skeleton;
-    LeafStore leaves;
-    TreeViewParameters view;
-    tree.Rebuild(skeleton);
-    tree.PushMeshValues(view);
+    GrownTree tree(static_cast<int>(state.range(0)));
     const char* tmp = getenv("TMPDIR");
     const std::string path = std::string(tmp ? tmp : "/tmp") + "/grovewright-bench-tree.dxf";
     TGDXFFileWriter writer;
     for (auto _ : state) {
         writer.SetFileName(path);
         writer.Open();
-        MeshBuilder builder(skeleton, leaves, view);
+        MeshBuilder builder(tree.skeleton, tree.leaves, tree.view);
         ExportDXFPass(writer, builder, false);
         if (!writer.Close()) state.SkipWithError(writer.LastError().c_str());
     }

@@ -20,11 +20,14 @@ void BaseSetup::Write(TGXMLFileWriter& writer) const {
     writer.WriteLine(std::string(kSectionIndent) + "</BaseSetup>");
 }
 
+bool EnterSection(TGXMLFileReader& reader, const std::string& generatorName, const char* section) {
+    if (reader.EnterElement(generatorName) && reader.EnterElement(section)) return true;
+    reader.Rewind();
+    return false;
+}
+
 bool BaseSetup::Read(TGXMLFileReader& reader, const std::string& generatorName) {
-    if (!reader.EnterElement(generatorName) || !reader.EnterElement("BaseSetup")) {
-        reader.Rewind();
-        return false;
-    }
+    if (!EnterSection(reader, generatorName, "BaseSetup")) return false;
     BaseSetup read;
     const bool valid = read.SetIteration(reader.ReadInt("Iteration")) &&
                        read.SetHeight(reader.ReadInt("Height")) &&

@@ -84,6 +84,11 @@ private:
     bool cut_ = false;
 };
 
+// Narrows the reader to the section element ("BaseSetup", "CustomSetup") inside
+// the generator's element. When either is missing the reader is rewound and the
+// result is false.
+bool EnterSection(TGXMLFileReader& reader, const std::string& generatorName, const char* section);
+
 // Indentation of the project file: generator element, section, value lines.
 inline constexpr const char* kGeneratorIndent = "   ";
 inline constexpr const char* kSectionIndent = "      ";

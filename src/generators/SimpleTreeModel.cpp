@@ -22,10 +22,7 @@ void SimpleSetup::Write(TGXMLFileWriter& writer) const {
 }
 
 bool SimpleSetup::Read(TGXMLFileReader& reader, const std::string& generatorName) {
-    if (!reader.EnterElement(generatorName) || !reader.EnterElement("CustomSetup")) {
-        reader.Rewind();
-        return false;
-    }
+    if (!EnterSection(reader, generatorName, "CustomSetup")) return false;
     SimpleSetup read;
     const bool numbersValid = read.SetBalance(reader.ReadInt("Balance")) &&
                               read.SetSpreadAngle(reader.ReadInt("SpreadAngle")) &&

@@ -225,19 +225,14 @@ TEST(TGFileReader, JoinsLinesOfEveryLineEnd) {
     }
 }
 
-TEST(TGFileReader, KeepsIndentationAndNonAscii) {
+TEST(TGFileReader, KeepsIndentationAndNonAsciiAndReadsEmptyFiles) {
     TempFolder folder;
     WriteFileBytes(folder.File("f.xml"), "<A>\n   <B>\xC3\xA4</B>\n</A>\n");
+    WriteFileBytes(folder.File("empty"), "");
     TGFileReader reader;
     reader.SetFileName(folder.File("f.xml"));
     ASSERT_TRUE(reader.Open());
     EXPECT_EQ(reader.Content(), "<A>   <B>\xC3\xA4</B></A>");
-}
-
-TEST(TGFileReader, EmptyFileLoadsEmpty) {
-    TempFolder folder;
-    WriteFileBytes(folder.File("empty"), "");
-    TGFileReader reader;
     reader.SetFileName(folder.File("empty"));
     EXPECT_TRUE(reader.Open());
     EXPECT_EQ(reader.Content(), "");
