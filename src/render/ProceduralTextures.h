@@ -1,0 +1,33 @@
+#pragma once
+
+#include "render/PixelImage.h"
+
+namespace grovewright {
+
+// The built-in textures, generated from the C library's rand() (never seeded,
+// so every run draws the same noise). Each call draws from rand() in its own
+// order; the texture manager calls them in this order: Stump1, Blue sky, Grey
+// sky, Trunc1, Trunc2, Spring, Summer, Fall, Winter, Leaves1, Leaves2, Needles.
+namespace ProceduralTextures {
+
+PixelImage Stump1();     // 128 x 128 RGB, a sawn log face with annual rings
+PixelImage BlueSky();    // 128 x 128 RGB
+PixelImage GreySky();    // 128 x 128 RGB
+PixelImage Trunc1();     // 128 x 32 RGB, grey-brown bark noise
+PixelImage Trunc2();     // 128 x 32 RGB, light bark with dark flecks
+PixelImage Spring();     // 128 x 128 RGB
+PixelImage Summer();     // 128 x 128 RGB
+PixelImage Fall();       // 128 x 128 RGB
+PixelImage Winter();     // 128 x 128 RGB
+PixelImage Leaves1();    // 128 x 128 RGBA, a broad leaf with opposite veins
+PixelImage Leaves2();    // 128 x 128 RGBA, an autumn-yellow leaf with alternate veins
+PixelImage Needles();    // 64 x 256 RGBA, a conifer twig
+
+// floor((rand() mod 100) / 100 * k): an integer 0 .. k - 1.
+int Noise(int k);
+// floor((rand() mod 100) / 1000 * 255): an integer 0 .. 25.
+int SmallNoise();
+
+}  // namespace ProceduralTextures
+
+}  // namespace grovewright

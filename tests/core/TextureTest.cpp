@@ -1,0 +1,225 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+
+#include "TestHelpers.h"
+#include "geometry/Vector3D.h"
+#include "render/ProceduralTextures.h"
+#include "render/TgaImage.h"
+
+using namespace grovewright;
+using grovewright::test::TempFolder;
+using grovewright::test::WriteFileBytes;
+
+namespace {
+
+namespace PT = ProceduralTextures;
+
+bool SameImage(const PixelImage& a, const PixelImage& b) {
+    return a.width == b.width && a.height == b.height && a.channels == b.channels && a.pixels == b.pixels;
+}
+
+// An 18-byte TGA header followed by the given payload.
+std::string Tga(int type, int width, int height, int bits, int descriptor, const std::string& payload,
+                int idLength = 0, int colourMap = 0) {
+    std::string bytes(18, '\0');
+    bytes[0] = static_cast<char>(idLength);
+    bytes[1] = static_cast<char>(colourMap);
+    bytes[2] = static_cast<char>(type);
+    bytes[12] = static_cast<char>(width & 0xFF);
+    bytes[13] = static_cast<char>(width >> 8);
+    bytes[14] = static_cast<char>(height & 0xFF);
+    bytes[15] = static_cast<char>(height >> 8);
+    bytes[16] = static_cast<char>(bits);
+    bytes[17] = static_cast<char>(descriptor);
+    return bytes + std::string(idLength, 'I') + payload;
+}
+
+}  // namespace
+
+TEST(ProceduralTextures, NoiseStaysInItsRange) {
+    std::srand(1);
+    for (int i = 0; i < 10000; ++i) {
+        const int n = PT::Noise(32);
+        ASSERT_TRUE(n >= 0 && n < 32);
+        const int m = PT::SmallNoise();
+        ASSERT_TRUE(m >= 0 && m <= 25);
+    }
+}
+
+TEST(ProceduralTextures, SameCallsGiveTheSameNoise) {
+    std::srand(1);  // the state of an unseeded program
+    const PixelImage first = PT::Stump1();
+    const PixelImage firstLeaf = PT::Leaves1();
+    std::srand(1);
+    EXPECT_TRUE(SameImage(PT::Stump1(), first));
+    EXPECT_TRUE(SameImage(PT::Leaves1(), firstLeaf));
+    EXPECT_FALSE(SameImage(PT::Stump1(), first));  // the noise moved on
+}
+
+TEST(ProceduralTextures, SizesAndFixedColours) {
+    EXPECT_EQ(PT::Trunc1().width, 128);
+    EXPECT_EQ(PT::Trunc1().height, 32);
+    EXPECT_EQ(PT::Trunc2().channels, 3);
+    const PixelImage needles = PT::Needles();
+    EXPECT_EQ(needles.width, 64);
+    EXPECT_EQ(needles.height, 256);
+    EXPECT_EQ(needles.channels, 4);
+    for (const PixelImage& sky : {PT::BlueSky(), PT::GreySky()}) {
+        EXPECT_EQ(sky.width, 128);
+        EXPECT_EQ(sky.height, 128);
+    }
+    const PixelImage blue = PT::BlueSky();
+    for (int i = 0; i < 128 * 128; ++i) {
+        ASSERT_EQ(blue.pixels[3 * i], 134);
+        ASSERT_EQ(blue.pixels[3 * i + 1], 200);
+        ASSERT_EQ(blue.pixels[3 * i + 2], 234);
+    }
+    EXPECT_EQ(PT::GreySky().pixels[777], 179);
+}
+
+TEST(ProceduralTextures, BarkAndGroundFollowTheirFormulas) {
+    const PixelImage trunc1 = PT::Trunc1();
+    for (std::size_t i = 0; i < trunc1.pixels.size(); i += 3) {
+        const int t = trunc1.pixels[i] - 97;
+        ASSERT_TRUE(t >= 0 && t <= 42);
+        ASSERT_EQ(trunc1.pixels[i + 1], 92 + t);
+        ASSERT_EQ(trunc1.pixels[i + 2], 85 + t);
+    }
+    const PixelImage trunc2 = PT::Trunc2();
+    for (std::size_t i = 0; i < trunc2.pixels.size(); i += 3) {
+        const int level = trunc2.pixels[i];
+        ASSERT_TRUE(level == 240 || (level >= 1 && level <= 176)) << level;
+        ASSERT_EQ(trunc2.pixels[i + 1], level);
+    }
+    const PixelImage fall = PT::Fall();
+    const PixelImage winter = PT::Winter();
+    for (std::size_t i = 0; i < fall.pixels.size(); i += 3) {
+        const int m = fall.pixels[i] - 153;  // one noise value for all three channels
+        ASSERT_TRUE(m >= 0 && m <= 25);
+        ASSERT_EQ(fall.pixels[i + 2], 45 + m);
+        ASSERT_EQ(winter.pixels[i + 1] - winter.pixels[i], 4);
+    }
+    // Spring draws each channel's noise on its own: the channels do not move together.
+    const PixelImage spring = PT::Spring();
+    int independent = 0;
+    for (std::size_t i = 0; i < spring.pixels.size(); i += 3)
+        if (spring.pixels[i] - 102 != spring.pixels[i + 1] - 209) ++independent;
+    EXPECT_GT(independent, 1000);
+}
+
+TEST(ProceduralTextures, StumpHasDarkRingsOnALightFace) {
+    const PixelImage stump = PT::Stump1();
+    int rings = 0;
+    for (std::size_t i = 0; i < stump.pixels.size(); i += 3) {
+        const int r = stump.pixels[i];
+        ASSERT_TRUE(r >= 161 && r <= 223);
+        if (r < 192) ++rings;
+        ASSERT_EQ(stump.pixels[i + 1] - stump.pixels[i + 2], 43);
+    }
+    EXPECT_GT(rings, 200);
+    // The first ring has radius 5: the pixel 5 rows below the centre on the same column.
+    EXPECT_LE(stump.At(64 + 5, 64)[0], 192);
+    EXPECT_GE(stump.At(64, 64)[0], 192);  // the centre is no ring
+}
+
+TEST(ProceduralTextures, LeafAlphaCutsOutTheOutline) {
+    for (const PixelImage& leaf : {PT::Leaves1(), PT::Leaves2()}) {
+        for (int row = 0; row < 128; ++row) {
+            const int e = static_cast<int>(SinDeg(row / 128.0 * 180.0) * 64.0);
+            for (int column = 0; column < 128; ++column) {
+                const bool inside = 64 - e < column && column < 64 + e;
+                ASSERT_EQ(leaf.At(row, column)[3], inside ? 255 : 0) << row << " " << column;
+            }
+        }
+    }
+    const PixelImage leaf1 = PT::Leaves1();
+    EXPECT_EQ(leaf1.At(60, 64)[2], 3);   // midrib: blue fixed at 3
+    EXPECT_EQ(leaf1.At(2 + 10, 74)[2], 3);  // first vein, right side
+    EXPECT_EQ(leaf1.At(2 + 10, 54)[2], 3);  // and its opposite
+    const PixelImage leaf2 = PT::Leaves2();
+    EXPECT_EQ(leaf2.At(0, 0)[2], 9);
+    EXPECT_GE(leaf2.At(30, 74)[0], 237 - 14);  // right vein from row 20
+}
+
+TEST(ProceduralTextures, NeedlesGrowFromAnOpaqueTwig) {
+    const PixelImage needles = PT::Needles();
+    for (int row = 0; row < 256; ++row) {
+        EXPECT_EQ(needles.At(row, 32)[3], 255);
+        EXPECT_EQ(needles.At(row, 33)[3], 255);
+    }
+    EXPECT_EQ(needles.At(10, 32 - 10)[3], 255);   // left needle from row 0
+    EXPECT_EQ(needles.At(13, 32 + 10)[3], 255);   // right needle from row 3
+    EXPECT_EQ(needles.At(0, 0)[3], 0);
+    EXPECT_EQ(needles.At(0, 63)[3], 0);
+}
+
+TEST(TgaReader, ReadsTrueColourWithEveryOrigin) {
+    TempFolder folder;
+    // 2 x 2, 32 bits, BGRA, bottom row first.
+    const std::string pixels("\x01\x02\x03\x04" "\x05\x06\x07\x08" "\x09\x0A\x0B\x0C" "\x0D\x0E\x0F\x10", 16);
+    WriteFileBytes(folder.File("bottom.tga"), Tga(2, 2, 2, 32, 8, pixels));
+    WriteFileBytes(folder.File("top.tga"), Tga(2, 2, 2, 32, 8 | 0x20, pixels, 5));
+    PixelImage bottom, top;
+    std::string error;
+    ASSERT_TRUE(ReadTga(folder.File("bottom.tga"), bottom, error)) << error;
+    ASSERT_TRUE(ReadTga(folder.File("top.tga"), top, error)) << error;
+    EXPECT_EQ(bottom.channels, 4);
+    EXPECT_EQ(std::vector<std::uint8_t>(bottom.At(0, 0), bottom.At(0, 0) + 4),
+              (std::vector<std::uint8_t>{3, 2, 1, 4}));
+    // A top-origin file is flipped so that its first stored row ends up on top; its
+    // image-ID bytes are skipped.
+    EXPECT_EQ(std::vector<std::uint8_t>(top.At(1, 0), top.At(1, 0) + 4), (std::vector<std::uint8_t>{3, 2, 1, 4}));
+    EXPECT_EQ(std::vector<std::uint8_t>(top.At(0, 1), top.At(0, 1) + 4),
+              (std::vector<std::uint8_t>{0x0F, 0x0E, 0x0D, 0x10}));
+}
+
+TEST(TgaReader, LeafOf64By128AndTwentyFourBitExpansion) {
+    TempFolder folder;
+    std::string leaf;
+    for (int i = 0; i < 64 * 128; ++i) leaf += std::string("\x10\x20\x30", 3) + static_cast<char>(i % 2 ? 255 : 0);
+    WriteFileBytes(folder.File("leaf.tga"), Tga(2, 64, 128, 32, 8, leaf));
+    std::string rgb;
+    for (int i = 0; i < 3 * 5; ++i) rgb += std::string("\x10\x20\x30", 3);
+    WriteFileBytes(folder.File("rgb.tga"), Tga(2, 3, 5, 24, 0, rgb));
+    PixelImage image;
+    std::string error;
+    ASSERT_TRUE(ReadTga(folder.File("leaf.tga"), image, error)) << error;
+    EXPECT_EQ(image.width, 64);
+    EXPECT_EQ(image.height, 128);
+    EXPECT_EQ(image.At(0, 1)[3], 255);
+    EXPECT_EQ(image.At(0, 0)[3], 0);
+    ASSERT_TRUE(ReadTga(folder.File("rgb.tga"), image, error)) << error;
+    EXPECT_EQ(image.channels, 4);
+    EXPECT_EQ(image.pixels.size(), 3u * 5 * 4);
+    for (int row = 0; row < 5; ++row)
+        for (int column = 0; column < 3; ++column)
+            EXPECT_EQ(std::vector<std::uint8_t>(image.At(row, column), image.At(row, column) + 4),
+                      (std::vector<std::uint8_t>{0x30, 0x20, 0x10, 255}));
+}
+
+TEST(TgaReader, RefusesWhatItCannotReadWithAMessage) {
+    TempFolder folder;
+    const std::string four(4 * 4, '\x7F');
+    const std::vector<std::pair<std::string, std::string>> bad = {
+        {"rle.tga", Tga(10, 2, 2, 32, 8, four)},
+        {"mapped.tga", Tga(2, 2, 2, 32, 8, four, 0, 1)},
+        {"truncated.tga", Tga(2, 2, 2, 32, 8, four.substr(0, 15))},
+        {"short-header.tga", std::string("\x00\x00\x02", 3)},
+        {"zero.tga", Tga(2, 0, 2, 32, 8, "")},
+        {"sixteen.tga", Tga(2, 2, 2, 16, 0, four)},
+        {"huge.tga", Tga(2, 20000, 20000, 32, 8, four)},
+        {"id-past-end.tga", Tga(2, 2, 2, 32, 8, "", 200)},
+    };
+    PixelImage image;
+    image.width = 9;
+    std::string error;
+    for (const auto& [name, bytes] : bad) {
+        WriteFileBytes(folder.File(name), bytes);
+        EXPECT_FALSE(ReadTga(folder.File(name), image, error)) << name;
+        EXPECT_NE(error.find(name), std::string::npos) << error;
+        EXPECT_EQ(image.width, 9) << name;  // untouched
+    }
+    EXPECT_FALSE(ReadTga(folder.File("missing.tga"), image, error));
+}
