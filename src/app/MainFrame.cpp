@@ -1,0 +1,483 @@
+#include "app/MainFrame.h"
+
+#include <wx/button.h>
+#include <wx/dialog.h>
+#include <wx/filedlg.h>
+
+#include "panels/ChosenPath.h"
+#include <wx/icon.h>
+#include <wx/msgdlg.h>
+#include <wx/statbmp.h>
+#include <wx/stattext.h>
+#include <wx/utils.h>
+
+#include <algorithm>
+
+#include "generators/gui/SimpleGrovewright.h"
+#include "render/gui/GrovewrightDrawPanelGL.h"
+#include "render/gui/TextureManager.h"
+
+namespace {
+
+#include "app/icons/GROVEWRIGHT.xpm"
+#include "app/icons/ToolbarIcons.xpm"
+
+constexpr int kSideColumn = 300;
+
+const char* const kAboutText =
+    "Grovewright v2.3.2\n\n"
+    "Procedural 3D trees, designed by hand.\n\n"
+    "https://grovewright.example.org\n\n"
+    "grovewright@example.org";
+
+}  // namespace
+
+MainFrame::MainFrame(wxWindow* parent, const wxString&)
+    : wxFrame(parent, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize, wxDEFAULT_FRAME_STYLE) {
+    SetFont(wxFont(8, wxFONTFAMILY_DEFAULT, wxFONTSTYLE_NORMAL, wxFONTWEIGHT_NORMAL));
+    menuBar_ = new wxMenuBar;
+    SetIcon(wxIcon(GROVEWRIGHT_xpm));
+    BuildToolBar();
+    BuildMenus();
+    SetMenuBar(menuBar_);
+    SetTitle(kTitle);
+    // A frame narrower than the settings column leaves no room for the view.
+    SetMinSize(wxSize(kSideColumn + 200, 400));
+
+    mainPanel_ = new wxPanel(this, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL | wxNO_BORDER);
+    textures_ = std::make_unique<TextureManager>();
+    drawPanel_ = new GrovewrightDrawPanelGL(mainPanel_, wxID_ANY, wxDefaultPosition, wxDefaultSize, 0,
+                                            "TestGLCanvas", nullptr, skeleton_, leaves_, dxfWriter_,
+                                            directXWriter_, *textures_);
+    sidePanel_ = new wxPanel(mainPanel_, wxID_ANY);
+    treeNotebook_ = new wxNotebook(sidePanel_, ID_TREE_NOTEBOOK);
+    generators_.push_back(
+        new SimpleGrovewright(treeNotebook_, projectWriter_, projectReader_, *drawPanel_, skeleton_));
+    for (AbstractGrovewright* generator : generators_)
+        treeNotebook_->AddPage(generator, generator->GetName(), false);
+    treeNotebook_->Bind(wxEVT_NOTEBOOK_PAGE_CHANGED, &MainFrame::OnPageChanged, this);
+    treeNotebook_->Show(true);
+    treeNotebook_->Enable(true);
+
+    BindCommands();
+    Bind(wxEVT_SIZE, [this](wxSizeEvent& event) {
+        if (IsShown()) LayoutWindows();
+        event.Skip();
+    });
+    Bind(wxEVT_CLOSE_WINDOW, &MainFrame::OnClose, this);
+}
+
+MainFrame::~MainFrame() = default;
+
+void MainFrame::BuildToolBar() {
+    toolBar_ = CreateToolBar(wxTB_HORIZONTAL | wxTB_FLAT);
+    toolBar_->SetToolBitmapSize(wxSize(16, 16));
+    auto plain = [&](int id, const char* label, const char* const* xpm) {
+        toolBar_->AddTool(id, label, wxBitmap(xpm), label, wxITEM_NORMAL);
+    };
+    auto check = [&](int id, const char* label, const char* help, const char* const* xpm) {
+        toolBar_->AddTool(id, label, wxBitmap(xpm), help, wxITEM_CHECK);
+    };
+    plain(ID_NEW_PROJECT, "New Project", NewProject_xpm);
+    plain(ID_LOAD, "Load", Load_xpm);
+    plain(ID_SAVE, "Save", Save_xpm);
+    plain(ID_SAVE_AS, "Save As", SaveAs_xpm);
+    toolBar_->AddSeparator();
+    check(ID_CREATOR_TREES, "Grovewright", "Grovewright", Grovewright_xpm);
+    check(ID_CREATOR_LEAVES, "LeafCreator", "LeafCreator", LeafCreator_xpm);
+    toolBar_->AddSeparator();
+    check(ID_MODE_LINE, "Line", "Line", Line_xpm);
+    check(ID_MODE_WIRE_FRAME, "WireFrame", "Wire Frame", WireFrame_xpm);
+    check(ID_MODE_FULL_3D, "Full3D", "Full 3D", Full3D_xpm);
+    toolBar_->AddSeparator();
+    check(ID_LIGHT_ON, "Light On", "Light On", LightOn_xpm);
+    check(ID_LIGHT_OFF, "Light Off", "Light Off", LightOff_xpm);
+    toolBar_->AddSeparator();
+    plain(ID_BILLBOARD, "Billboard Export", BillboardExport_xpm);
+    toolBar_->Realize();
+}
+
+void MainFrame::BuildMenus() {
+    auto* file = new wxMenu;
+    file->Append(ID_NEW_PROJECT, "&New Project");
+    file->AppendSeparator();
+    file->Append(ID_LOAD, "&Load");
+    file->AppendSeparator();
+    file->Append(ID_SAVE, "&Save");
+    file->Append(ID_SAVE_AS, "Save &As ...");
+    file->AppendSeparator();
+    auto* exportMenu = new wxMenu;
+    auto* dxf = new wxMenu;
+    dxf->Append(ID_EXPORT_DXF_TREE, "&Tree only");
+    dxf->Append(ID_EXPORT_DXF_LEAVES, "Tree and &Leafs");
+    auto* directX = new wxMenu;
+    directX->Append(ID_EXPORT_DIRECTX_TREE, "&Tree only");
+    directX->Append(ID_EXPORT_DIRECTX_LEAVES, "Tree and &Leafs");
+    exportMenu->Append(ID_EXPORT_DXF, "&DXF", dxf);
+    exportMenu->Append(ID_EXPORT_DIRECTX, "Direct&X", directX);
+    exportMenu->Append(ID_BILLBOARD, "&Billboard");
+    file->Append(wxID_ANY, "&Export", exportMenu);
+    file->AppendSeparator();
+    file->Append(ID_QUIT, "&Quit");
+
+    auto* creator = new wxMenu;
+    creator->AppendCheckItem(ID_CREATOR_TREES, "&Trees");
+    creator->AppendCheckItem(ID_CREATOR_LEAVES, "&Leafs");
+
+    auto* textures = new wxMenu;
+    auto textureMenu = [&](const char* title, std::vector<std::pair<int, const char*>> items, int custom,
+                           bool (TextureManager::*select)(int)) {
+        auto* menu = new wxMenu;
+        TextureMenu entry{{}, custom, false, select};
+        for (const auto& [id, label] : items) {
+            menu->AppendCheckItem(id, label);
+            entry.items.push_back(id);
+        }
+        menu->AppendSeparator();
+        menu->AppendCheckItem(custom, "&Custom");
+        textureMenus_.push_back(entry);
+        textures->Append(wxID_ANY, title, menu);
+    };
+    textureMenu("&Trunc/ Branches", {{ID_TRUNK_1, "Trunc&1"}, {ID_TRUNK_2, "Trunc&2"}}, ID_TRUNK_CUSTOM,
+                &TextureManager::SelectTrunkTexture);
+    textureMenu("&Stump", {{ID_STUMP_1, "Stump&1"}}, ID_STUMP_CUSTOM, &TextureManager::SelectStumpTexture);
+    textureMenu("&Leafs", {{ID_LEAVES_1, "Leaves&1"}, {ID_LEAVES_2, "Leaves&2"}, {ID_NEEDLES, "&Needles"}},
+                ID_LEAVES_CUSTOM, &TextureManager::SelectLeafTexture);
+    textures->AppendSeparator();
+    textureMenu("&Ground", {{ID_SPRING, "S&pring"}, {ID_SUMMER, "&Summer"}, {ID_FALL, "&Fall"}, {ID_WINTER, "&Winter"}},
+                ID_GROUND_CUSTOM, &TextureManager::SelectGroundTexture);
+    textures->AppendSeparator();
+    textureMenu("&Sky", {{ID_SKY_BLUE, "&Blue"}, {ID_SKY_GREY, "&Grey"}}, ID_SKY_CUSTOM,
+                &TextureManager::SelectSkyTexture);
+
+    auto* options = new wxMenu;
+    auto* mode = new wxMenu;
+    mode->AppendCheckItem(ID_MODE_LINE, "&Line");
+    mode->AppendCheckItem(ID_MODE_WIRE_FRAME, "&Wire Frame");
+    mode->AppendCheckItem(ID_MODE_FULL_3D, "&Full 3D");
+    options->Append(ID_MODE, "&Mode", mode);
+    options->AppendSeparator();
+    auto* lighting = new wxMenu;
+    lighting->AppendCheckItem(ID_LIGHT_ON, "&On");
+    lighting->AppendCheckItem(ID_LIGHT_OFF, "O&ff");
+    options->Append(wxID_ANY, "L&ighting", lighting);
+    options->AppendSeparator();
+    options->Append(ID_RESET_CURRENT_TREE, "Reset &Current Tree");
+    options->Append(ID_RESET_ALL_TREES, "Reset All &Trees");
+    options->AppendSeparator();
+    options->Append(ID_RESET_LEAVES, "Reset &Leafs");
+    options->AppendSeparator();
+    options->Append(ID_RESET_ALL, "Reset &All");
+
+    auto* help = new wxMenu;
+    help->Append(ID_ABOUT, "&About");
+
+    menuBar_->Append(file, "&File");
+    menuBar_->Append(creator, "&Creator");
+    menuBar_->Append(textures, "&Textures");
+    menuBar_->Append(options, "&Options");
+    menuBar_->Append(help, "&Help");
+
+    // The states after construction, mirrored on the toolbar.
+    Enable(ID_SAVE, false);
+    Enable(ID_EXPORT_DXF, false);
+    Enable(ID_EXPORT_DIRECTX, false);
+    Enable(ID_BILLBOARD, false);
+    Check(ID_CREATOR_TREES, true);
+    Enable(ID_CREATOR_TREES, false);
+    Enable(ID_CREATOR_LEAVES, false);
+    for (int id : {ID_TRUNK_1, ID_STUMP_1, ID_LEAVES_1, ID_SPRING, ID_SKY_BLUE, ID_MODE_LINE, ID_LIGHT_OFF})
+        Check(id, true);
+}
+
+void MainFrame::Check(int id, bool on) {
+    if (wxMenuItem* item = menuBar_->FindItem(id); item && item->IsCheckable()) item->Check(on);
+    if (toolBar_->FindById(id)) toolBar_->ToggleTool(id, on);
+}
+
+void MainFrame::Enable(int id, bool on) {
+    if (menuBar_->FindItem(id)) menuBar_->Enable(id, on);
+    if (toolBar_->FindById(id)) toolBar_->EnableTool(id, on);
+}
+
+void MainFrame::BindCommands() {
+    auto on = [this](int id, std::function<void()> handler) {
+        Bind(wxEVT_MENU, [handler](wxCommandEvent&) { handler(); }, id);
+    };
+    on(ID_NEW_PROJECT, [this] { NewProject(); });
+    on(ID_LOAD, [this] { Load(); });
+    on(ID_SAVE, [this] { Save(); });
+    on(ID_SAVE_AS, [this] { SaveAs(); });
+    on(ID_EXPORT_DXF_TREE, [this] { Export(false, false); });
+    on(ID_EXPORT_DXF_LEAVES, [this] { Export(false, true); });
+    on(ID_EXPORT_DIRECTX_TREE, [this] { Export(true, false); });
+    on(ID_EXPORT_DIRECTX_LEAVES, [this] { Export(true, true); });
+    on(ID_QUIT, [this] { Close(false); });
+    on(ID_MODE_LINE, [this] { SetMode(0); });
+    on(ID_MODE_WIRE_FRAME, [this] { SetMode(1); });
+    on(ID_MODE_FULL_3D, [this] { SetMode(2); });
+    on(ID_LIGHT_ON, [this] { SetLighting(true); });
+    on(ID_LIGHT_OFF, [this] { SetLighting(false); });
+    on(ID_RESET_CURRENT_TREE, [this] { ResetCurrentTree(); });
+    on(ID_RESET_ALL_TREES, [this] { ResetAllTrees(); });
+    on(ID_RESET_ALL, [this] { ResetAllTrees(); });
+    on(ID_ABOUT, [this] { ShowAbout(); });
+    // Each texture item re-checks the whole group; menus are stable once built.
+    for (std::size_t m = 0; m < textureMenus_.size(); ++m) {
+        TextureMenu& menu = textureMenus_[m];
+        for (int id : menu.items) on(id, [this, &menu, id] { ChooseTexture(menu, id); });
+        on(menu.customItem, [this, &menu] { ChooseTexture(menu, menu.customItem); });
+    }
+}
+
+template <typename Work>
+void MainFrame::Busy(Work&& work) {
+    wxBusyCursor busy;
+    work();
+}
+
+void MainFrame::LayoutWindows() {
+    const wxSize client = GetClientSize();
+    mainPanel_->SetSize(0, 0, client.x, client.y, wxSIZE_AUTO);
+    sidePanel_->SetSize(client.x - kSideColumn, 0, kSideColumn, client.y, wxSIZE_AUTO);
+    treeNotebook_->SetSize(5, 15, 290, std::max(1, client.y - 20), wxSIZE_AUTO);
+    drawPanel_->ResizeView(client.x, client.y);
+}
+
+wxString MainFrame::ChooseFile(const wxString& message, const wxString& wildcard, long style) {
+    wxFileDialog dialog(this, message, "", "", wildcard, style);
+    if (dialog.ShowModal() != wxID_OK) return {};
+    return ChosenPath(dialog);
+}
+
+void MainFrame::SetSaveEnabled(bool on) { Enable(ID_SAVE, on); }
+
+void MainFrame::ClearAllModified() {
+    for (AbstractGrovewright* generator : generators_) generator->ClearModified();
+}
+
+bool MainFrame::CheckUnsavedChanges() {
+    bool modified = false;
+    for (AbstractGrovewright* generator : generators_) modified = generator->IsModified() || modified;
+    if (!modified) return true;
+    const int answer = wxMessageBox("There are unsaved changes !\nDo you want to save ?", "Save project",
+                                    wxYES_NO | wxCANCEL | wxICON_QUESTION, this);
+    if (answer == wxCANCEL) return false;
+    if (answer == wxYES) SaveAs();
+    return true;
+}
+
+bool MainFrame::WriteProject() {
+    if (!projectWriter_.Open()) {
+        wxMessageBox("Could not open file !", "File error", wxOK, this);
+        return false;
+    }
+    for (AbstractGrovewright* generator : generators_) generator->WriteSetup();
+    if (!projectWriter_.Close()) {
+        // Nothing was replaced: the previous file is intact. Say why the save failed.
+        wxMessageBox("Could not save the project:\n" + wxString::FromUTF8(projectWriter_.LastError()), "File error",
+                     wxOK | wxICON_ERROR, this);
+        return false;
+    }
+    return true;
+}
+
+void MainFrame::SaveAs() {
+    const wxString path = ChooseFile("Save as ...", "XML files (*.xml)|*.xml", wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
+    if (path.empty()) return;
+    projectWriter_.SetFileName(path.ToStdString(wxConvUTF8));
+    if (WriteProject()) {
+        currentFileName_ = wxString::FromUTF8(projectWriter_.GetFileName());
+        SetSaveEnabled(true);
+        SetTitle(kTitle + currentFileName_);
+        ClearAllModified();
+    } else {
+        SetSaveEnabled(false);
+    }
+}
+
+void MainFrame::Save() {
+    if (currentFileName_.empty()) return;
+    projectWriter_.SetFileName(currentFileName_.ToStdString(wxConvUTF8));
+    if (WriteProject())
+        ClearAllModified();
+    else
+        SetSaveEnabled(false);
+}
+
+void MainFrame::NewProject() {
+    if (!CheckUnsavedChanges()) return;
+    ResetAllTrees();
+    ClearAllModified();
+    drawPanel_->ResetView();
+    SetSaveEnabled(false);
+    SetTitle(kTitle);
+}
+
+void MainFrame::Load() {
+    if (!CheckUnsavedChanges()) return;
+    const wxString path = ChooseFile("Open ...", "XML files (*.xml)|*.xml", wxFD_OPEN);
+    if (path.empty()) return;
+    Busy([&] {
+        projectReader_.SetFileName(path.ToStdString(wxConvUTF8));
+        if (!projectReader_.Open()) return;
+        if (!generators_.front()->ReadSetup()) {
+            projectReader_.Close();
+            return;
+        }
+        generators_.front()->ApplySetup();
+        for (std::size_t i = 1; i < generators_.size(); ++i)
+            if (generators_[i]->ReadSetup()) generators_[i]->ApplySetup();
+        currentFileName_ = path;
+        SetSaveEnabled(true);
+        SetTitle(kTitle + path);
+        ResetToLineMode();
+        drawPanel_->ResetView();
+        const int page = treeNotebook_->GetSelection();
+        if (page >= 0 && page < static_cast<int>(generators_.size())) generators_[page]->Rebuild();
+        drawPanel_->Redraw(0);
+        ClearAllModified();
+        projectReader_.Close();
+    });
+}
+
+void MainFrame::Export(bool directX, bool withLeaves) {
+    const wxString path = ChooseFile("Export to ...", directX ? "X files (*.x)|*.x" : "DXF files (*.dxf)|*.dxf",
+                                     wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
+    if (path.empty()) return;
+    Busy([&] {
+        grovewright::TGFileWriter& writer = directX ? static_cast<grovewright::TGFileWriter&>(directXWriter_)
+                                                    : static_cast<grovewright::TGFileWriter&>(dxfWriter_);
+        writer.SetFileName(path.ToStdString(wxConvUTF8));
+        if (!writer.Open()) return;
+        if (directX) {
+            drawPanel_->ExportDirectX(withLeaves);
+        } else {
+            dxfWriter_.BeginEntitiesSection();
+            drawPanel_->ExportDXF(withLeaves);
+            dxfWriter_.EndSection();
+        }
+        if (!writer.Close())
+            wxMessageBox("The export was not written:\n" + wxString::FromUTF8(writer.LastError()), "File error",
+                         wxOK | wxICON_ERROR, this);
+    });
+}
+
+void MainFrame::ApplyMeshExports(bool on) {
+    for (AbstractGrovewright* generator : generators_) generator->SetMeshMode(on);
+    Enable(ID_EXPORT_DXF, on);
+    Enable(ID_EXPORT_DIRECTX, on);
+}
+
+void MainFrame::SetMode(int mode) {
+    Busy([&] {
+        lineMode_ = mode == 0;
+        Check(ID_MODE_LINE, mode == 0);
+        Check(ID_MODE_WIRE_FRAME, mode == 1);
+        Check(ID_MODE_FULL_3D, mode == 2);
+        for (int id : {ID_CREATOR_TREES, ID_CREATOR_LEAVES, ID_BILLBOARD}) Enable(id, false);
+        ApplyMeshExports(mode != 0);
+        drawPanel_->SetRenderMode(mode);
+    });
+}
+
+void MainFrame::SetLighting(bool on) {
+    Check(ID_LIGHT_ON, on);
+    Check(ID_LIGHT_OFF, !on);
+    drawPanel_->SetLightingOn(on);
+    drawPanel_->Render();
+}
+
+void MainFrame::ResetToLineMode() {
+    lineMode_ = true;
+    ApplyMeshExports(false);
+    Check(ID_CREATOR_TREES, true);
+    Check(ID_CREATOR_LEAVES, false);
+    for (int id : {ID_CREATOR_TREES, ID_CREATOR_LEAVES, ID_BILLBOARD}) Enable(id, false);
+    Enable(ID_MODE, true);
+    showLeafSide_ = 0;
+    treeNotebook_->Show(true);
+    treeNotebook_->Enable(true);
+    drawPanel_->SetRenderMode(0);
+    Check(ID_MODE_LINE, true);
+    Check(ID_MODE_WIRE_FRAME, false);
+    Check(ID_MODE_FULL_3D, false);
+    for (int id : {ID_MODE_LINE, ID_MODE_WIRE_FRAME, ID_MODE_FULL_3D}) Enable(id, true);
+}
+
+void MainFrame::ResetCurrentTree() {
+    const int page = treeNotebook_->GetSelection();
+    if (page < 0 || page >= static_cast<int>(generators_.size())) return;
+    Busy([&] {
+        generators_[page]->Reset();
+        drawPanel_->DeleteDisplayLists();
+    });
+    ResetToLineMode();
+}
+
+void MainFrame::ResetAllTrees() {
+    for (AbstractGrovewright* generator : generators_) Busy([&] {
+            generator->Reset();
+            drawPanel_->DeleteDisplayLists();
+        });
+    ResetToLineMode();
+}
+
+void MainFrame::ChooseTexture(TextureMenu& menu, int item) {
+    if (drawPanel_->GetContext()) drawPanel_->SetCurrent(*drawPanel_->GetContext());
+    auto showChoice = [&](int checked) {
+        for (int id : menu.items) Check(id, id == checked);
+        Check(menu.customItem, menu.customItem == checked);
+    };
+    if (item != menu.customItem) {
+        const int choice = static_cast<int>(
+            std::find(menu.items.begin(), menu.items.end(), item) - menu.items.begin());
+        showChoice(item);
+        ((*textures_).*menu.select)(choice);
+        menu.customSelected = false;
+    } else if (((*textures_).*menu.select)(TextureManager::CUSTOM_TEXTURE)) {
+        showChoice(item);
+        menu.customSelected = true;
+    } else {
+        // Cancelled or failed: the check marks show again what is still in use.
+        int builtIn = menu.items.front();
+        for (int id : menu.items)
+            if (menuBar_->IsChecked(id)) builtIn = id;
+        showChoice(menu.customSelected ? menu.customItem : builtIn);
+    }
+    drawPanel_->Redraw(1);
+}
+
+void MainFrame::ShowAbout() {
+    const wxIcon icon(GROVEWRIGHT_xpm);
+    wxDialog about(this, wxID_ANY, "About ...", wxDefaultPosition, wxSize(340, 180),
+                   wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX);
+    about.SetFont(wxFont(8, wxFONTFAMILY_DEFAULT, wxFONTSTYLE_NORMAL, wxFONTWEIGHT_NORMAL));
+    const int iconWidth = icon.GetWidth(), iconHeight = icon.GetHeight();
+    new wxStaticBitmap(&about, wxID_ANY, icon, wxPoint(20, 90 - iconHeight), wxSize(iconWidth, iconHeight));
+    new wxStaticText(&about, wxID_ANY, kAboutText, wxPoint(iconWidth + 50, 40 - iconHeight),
+                     wxSize(270 - iconWidth, 120));
+    new wxButton(&about, wxID_OK, "OK", wxPoint(130, 125));
+    about.ShowModal();
+}
+
+void MainFrame::OnPageChanged(wxBookCtrlEvent& event) {
+    const int page = event.GetSelection();
+    Busy([&] {
+        if (page >= 0 && page < static_cast<int>(generators_.size())) {
+            AbstractGrovewright* generator = generators_[page];
+            generator->SendSizeEvent();
+            generator->Rebuild();
+            generator->PushCurrentLight();
+        }
+        drawPanel_->Redraw(0);
+    });
+}
+
+void MainFrame::OnClose(wxCloseEvent& event) {
+    if (event.CanVeto() && !CheckUnsavedChanges()) {
+        event.Veto();
+        return;
+    }
+    Destroy();
+}

@@ -1,0 +1,151 @@
+#pragma once
+
+#include <wx/frame.h>
+#include <wx/menu.h>
+#include <wx/notebook.h>
+#include <wx/panel.h>
+#include <wx/toolbar.h>
+
+#include <memory>
+#include <vector>
+
+#include "geometry/LeafPolygon.h"
+#include "geometry/SkeletonLevels.h"
+#include "io/TGDXFFileWriter.h"
+#include "io/TGDirectXFileWriter.h"
+#include "io/TGXMLFileReader.h"
+#include "io/TGXMLFileWriter.h"
+
+class AbstractGrovewright;
+class GrovewrightDrawPanelGL;
+class TextureManager;
+
+// Command identifiers: a menu item and its toolbar tool share one.
+enum CommandId {
+    ID_NEW_PROJECT = wxID_HIGHEST + 1,
+    ID_LOAD,
+    ID_SAVE,
+    ID_SAVE_AS,
+    ID_EXPORT_DXF,          // the "&DXF" submenu
+    ID_EXPORT_DXF_TREE,
+    ID_EXPORT_DXF_LEAVES,
+    ID_EXPORT_DIRECTX,      // the "Direct&X" submenu
+    ID_EXPORT_DIRECTX_TREE,
+    ID_EXPORT_DIRECTX_LEAVES,
+    ID_BILLBOARD,
+    ID_QUIT,
+    ID_CREATOR_TREES,
+    ID_CREATOR_LEAVES,
+    ID_TRUNK_1,
+    ID_TRUNK_2,
+    ID_TRUNK_CUSTOM,
+    ID_STUMP_1,
+    ID_STUMP_CUSTOM,
+    ID_LEAVES_1,
+    ID_LEAVES_2,
+    ID_NEEDLES,
+    ID_LEAVES_CUSTOM,
+    ID_SPRING,
+    ID_SUMMER,
+    ID_FALL,
+    ID_WINTER,
+    ID_GROUND_CUSTOM,
+    ID_SKY_BLUE,
+    ID_SKY_GREY,
+    ID_SKY_CUSTOM,
+    ID_MODE,                // the "&Mode" submenu
+    ID_MODE_LINE,
+    ID_MODE_WIRE_FRAME,
+    ID_MODE_FULL_3D,
+    ID_LIGHT_ON,
+    ID_LIGHT_OFF,
+    ID_RESET_CURRENT_TREE,
+    ID_RESET_ALL_TREES,
+    ID_RESET_LEAVES,
+    ID_RESET_ALL,
+    ID_ABOUT,
+    ID_TREE_NOTEBOOK,
+};
+
+// The program's window: menus, toolbar, the view on the left and the 300-pixel
+// settings column on the right, and every command.
+class MainFrame : public wxFrame {
+public:
+    static constexpr const char* kTitle = "Grovewright v2.3.2 ";
+
+    MainFrame(wxWindow* parent, const wxString& title);
+    ~MainFrame() override;
+
+    GrovewrightDrawPanelGL& DrawPanel() { return *drawPanel_; }
+    TextureManager& Textures() { return *textures_; }
+    const std::vector<AbstractGrovewright*>& Generators() const { return generators_; }
+    wxNotebook* TreeNotebook() const { return treeNotebook_; }
+    wxPanel* SidePanel() const { return sidePanel_; }
+    const grovewright::SkeletonLevels& Skeleton() const { return skeleton_; }
+    const wxString& CurrentFileName() const { return currentFileName_; }
+    bool LineMode() const { return lineMode_; }
+
+    // The frame's layout for its client size.
+    void LayoutWindows();
+
+private:
+    // One texture submenu: its items (built-ins, then Custom) and its operation.
+    struct TextureMenu {
+        std::vector<int> items;
+        int customItem;
+        bool customSelected = false;
+        bool (TextureManager::*select)(int);
+    };
+
+    void BuildMenus();
+    void BuildToolBar();
+    void BindCommands();
+    void Check(int id, bool on);
+    void Enable(int id, bool on);
+
+    // Commands.
+    void NewProject();
+    void Load();
+    void Save();
+    void SaveAs();
+    bool WriteProject();
+    void Export(bool directX, bool withLeaves);
+    void SetMode(int mode);
+    void SetLighting(bool on);
+    void ResetCurrentTree();
+    void ResetAllTrees();
+    void ResetToLineMode();
+    void ApplyMeshExports(bool on);
+    void ChooseTexture(TextureMenu& menu, int item);
+    void ShowAbout();
+    void OnPageChanged(wxBookCtrlEvent& event);
+    void OnClose(wxCloseEvent& event);
+    // Yes, no or cancel; yes runs Save As first. False when the user cancelled.
+    bool CheckUnsavedChanges();
+    void ClearAllModified();
+    void SetSaveEnabled(bool on);
+    // Runs work with the busy cursor shown.
+    template <typename Work>
+    void Busy(Work&& work);
+    // A file dialog's answer; empty when cancelled.
+    wxString ChooseFile(const wxString& message, const wxString& wildcard, long style);
+
+    wxString currentFileName_;
+    grovewright::LeafStore leaves_;
+    wxMenuBar* menuBar_ = nullptr;
+    wxToolBar* toolBar_ = nullptr;
+    grovewright::TGXMLFileWriter projectWriter_;
+    grovewright::TGXMLFileReader projectReader_;
+    grovewright::TGDXFFileWriter dxfWriter_;
+    grovewright::TGDirectXFileWriter directXWriter_;
+    std::vector<TextureMenu> textureMenus_;
+    bool lineMode_ = true;
+    int showLeafSide_ = 0;
+    wxPanel* mainPanel_ = nullptr;
+    wxNotebook* treeNotebook_ = nullptr;
+    std::vector<AbstractGrovewright*> generators_;
+    std::unique_ptr<TextureManager> textures_;
+    grovewright::SkeletonLevels skeleton_;
+    GrovewrightDrawPanelGL* drawPanel_ = nullptr;
+    wxPanel* sidePanel_ = nullptr;
+};

@@ -1,0 +1,115 @@
+#pragma once
+
+#include <wx/notebook.h>
+#include <wx/panel.h>
+#include <wx/slider.h>
+#include <wx/statbox.h>
+
+#include <memory>
+#include <string>
+
+#include "generators/TreeGeneratorModel.h"
+#include "geometry/Vector3D.h"
+#include "panels/SliderRow.h"
+
+namespace grovewright {
+class SkeletonLevels;
+class TGXMLFileReader;
+class TGXMLFileWriter;
+}  // namespace grovewright
+class GrovewrightDrawPanelGL;
+
+// A tree generator's settings page. It wraps the generator's model (values,
+// validation, project section, rebuild) and adds the controls: the BaseSetup
+// rows, the light controls and a notebook for the subclass's own pages. Setters
+// validate through the model, then move the slider and rewrite the label; the
+// edit handlers rebuild, redraw and mark the design modified.
+class AbstractGrovewright : public wxPanel {
+public:
+    AbstractGrovewright(wxWindow* parent, grovewright::TGXMLFileWriter& writer, grovewright::TGXMLFileReader& reader,
+                        GrovewrightDrawPanelGL& drawPanel, grovewright::SkeletonLevels& skeleton,
+                        std::unique_ptr<grovewright::TreeGeneratorModel> model);
+
+    // The generator hooks, in their order.
+    // Back to the defaults, then rebuild and redraw.
+    void Reset();
+    // The generator's name doubles as the page's window name.
+    wxString GetName() const override { return wxString::FromUTF8(model_->GetName()); }
+    virtual void SetMeshMode(bool on);
+    void WriteSetup() { model_->WriteSetup(writer_); }
+    bool ReadSetup() { return model_->ReadSetup(reader_); }
+    // Moves the values read by ReadSetup into the current ones (no rebuild).
+    void ApplySetup();
+    virtual bool IsModified() const { return modified_; }
+    virtual void ClearModified() { modified_ = false; }
+
+    // Clears the skeleton, hands the view its tree values, places the trunk and
+    // grows the branches; does nothing while rebuilding is disabled (during Reset).
+    bool Rebuild();
+
+    // Setters: a value out of range is ignored; otherwise slider and label follow.
+    void SetIteration(int v);
+    void SetHeight(int v);
+    void SetHeightReduction(int v);
+    void SetExtendTo(int v);
+    void SetObliqueAngle(int v);
+    void SetOrientationAngle(int v);
+    void SetDivision(int v);
+    void SetDiameter(int v);
+    void SetDiameterReduction(int v);
+    void SetCut(bool cut);
+
+    // Computes the light position from its slider and pushes all light values.
+    void PushLightValues();
+    // Pushes ambient, diffuse and the current light position unchanged.
+    void PushCurrentLight();
+
+    const grovewright::TreeGeneratorModel& Model() const { return *model_; }
+    bool MeshMode() const { return meshMode_; }
+    const grovewright::Vector3D& LightPosition() const { return lightPosition_; }
+    // The rows, for tests and subclasses.
+    SliderRow& Row(const std::string& name);
+    wxSlider* LightPositionSlider() const { return lightSlider_; }
+    wxSlider* AmbientSlider() const { return ambientSlider_; }
+    wxSlider* DiffuseSlider() const { return diffuseSlider_; }
+    wxNotebook* CustomNotebook() const { return notebook_; }
+    wxPanel* BaseArea() const { return baseArea_; }
+
+protected:
+    grovewright::TreeGeneratorModel& ModelForEdit() { return *model_; }
+    // Shows every current value in its row; subclasses add their own rows.
+    virtual void ShowValues();
+    // A user edit: rebuild, redraw with new lists, mark modified.
+    void Edited();
+    GrovewrightDrawPanelGL& DrawPanel() { return drawPanel_; }
+    void SetModified() { modified_ = true; }
+
+private:
+    void BuildPage();
+    void OnSize(wxSizeEvent& event);
+    // Adds a row to the base area under its name and calls edit with its value.
+    void AddRow(const char* name, std::unique_ptr<SliderRow> row, std::function<void(int)> edit);
+    void ShowRow(const char* name, int value, bool accepted);
+
+    grovewright::TGXMLFileWriter& writer_;
+    grovewright::TGXMLFileReader& reader_;
+    GrovewrightDrawPanelGL& drawPanel_;
+    grovewright::SkeletonLevels& skeleton_;
+    std::unique_ptr<grovewright::TreeGeneratorModel> model_;
+
+    bool modified_ = false;
+    bool rebuildEnabled_ = true;
+    bool meshMode_ = false;
+    grovewright::Vector3D lightPosition_;
+
+    wxPanel* outer_ = nullptr;
+    wxPanel* column_ = nullptr;
+    wxPanel* customArea_ = nullptr;
+    wxPanel* baseArea_ = nullptr;
+    wxStaticBox* customBox_ = nullptr;
+    wxNotebook* notebook_ = nullptr;
+    std::vector<std::pair<std::string, std::unique_ptr<SliderRow>>> rows_;
+    wxSlider* lightSlider_ = nullptr;
+    wxSlider* ambientSlider_ = nullptr;
+    wxSlider* diffuseSlider_ = nullptr;
+};
