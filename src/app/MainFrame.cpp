@@ -375,7 +375,8 @@ void MainFrame::SetMode(int mode) {
         Check(ID_MODE_LINE, mode == 0);
         Check(ID_MODE_WIRE_FRAME, mode == 1);
         Check(ID_MODE_FULL_3D, mode == 2);
-        for (int id : {ID_CREATOR_TREES, ID_CREATOR_LEAVES, ID_BILLBOARD}) Enable(id, false);
+        // The Trees/Leafs switch and the billboard need the full view.
+        for (int id : {ID_CREATOR_TREES, ID_CREATOR_LEAVES, ID_BILLBOARD}) Enable(id, mode == 2);
         ApplyMeshExports(mode != 0);
         drawPanel_->SetRenderMode(mode);
     });

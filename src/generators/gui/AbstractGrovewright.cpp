@@ -87,6 +87,7 @@ void AbstractGrovewright::BuildPage() {
            [this](int v) {
                // The skeleton does not depend on the division: only the mesh changes.
                SetDivision(v);
+               drawPanel_.SetDivision(model_->Base().Division());
                drawPanel_.Redraw(0);
                modified_ = true;
            });

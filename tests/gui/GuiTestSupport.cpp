@@ -1,0 +1,40 @@
+#include "GuiTestSupport.h"
+
+#include <wx/app.h>
+
+void FrameTest::SetUp() {
+    frame = new MainFrame(nullptr, wxEmptyString);
+    frame->Show(true);
+    frame->SetSize(100, 100, 800, 550);
+    for (int i = 0; i < 200 && !frame->IsShownOnScreen(); ++i) {
+        Pump();
+        wxMilliSleep(10);
+    }
+    ASSERT_TRUE(frame->IsShownOnScreen());
+    frame->LayoutWindows();
+    Pump();
+}
+
+void FrameTest::TearDown() {
+    // Nothing was saved on purpose: drop the flags so that closing asks nothing.
+    for (AbstractGrovewright* generator : frame->Generators()) generator->ClearModified();
+    frame->Destroy();
+    Pump();
+}
+
+void FrameTest::Pump() {
+    for (int i = 0; i < 5; ++i) wxYield();
+}
+
+void FrameTest::Command(int id) {
+    wxCommandEvent event(wxEVT_MENU, id);
+    event.SetEventObject(frame);
+    frame->ProcessWindowEvent(event);
+}
+
+void FrameTest::Drag(wxSlider* slider, int value) {
+    slider->SetValue(value);
+    wxScrollEvent event(wxEVT_SCROLL_THUMBTRACK, slider->GetId(), value, wxHORIZONTAL);
+    event.SetEventObject(slider);
+    slider->ProcessWindowEvent(event);
+}

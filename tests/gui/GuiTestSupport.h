@@ -1,0 +1,47 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+// Modal dialogs that a test does not expect fail the test instead of blocking.
+#define wxTEST_DIALOG_HOOK_CLASS FailingDialogHook
+#include <wx/testing.h>
+
+#include <wx/slider.h>
+#include <wx/utils.h>
+
+#include "app/MainFrame.h"
+#include "generators/gui/SimpleGrovewright.h"
+#include "render/gui/GrovewrightDrawPanelGL.h"
+
+class FailingDialogHook : public wxTestingModalHook {
+public:
+    FailingDialogHook(const char* file, int line, const char* function)
+        : wxTestingModalHook(file, line, function) {}
+
+protected:
+    void ReportFailure(const wxString& message) override { ADD_FAILURE() << message; }
+};
+
+// A fresh main window, shown at (100, 100) with 800 x 550 pixels as the program
+// shows it, and destroyed after each test.
+class FrameTest : public testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Sends a menu (or tool) command as a click would.
+    void Command(int id);
+    // Moves a slider as a user drag does: the value, then its thumb-track event.
+    void Drag(wxSlider* slider, int value);
+    // Lets pending events (paint, size) run.
+    static void Pump();
+
+    bool Checked(int id) const { return frame->GetMenuBar()->IsChecked(id); }
+    bool Enabled(int id) const { return frame->GetMenuBar()->IsEnabled(id); }
+    bool ToolOn(int id) const { return frame->GetToolBar()->GetToolState(id); }
+    bool ToolEnabled(int id) const { return frame->GetToolBar()->GetToolEnabled(id); }
+    SimpleGrovewright& Simple() { return *static_cast<SimpleGrovewright*>(frame->Generators().front()); }
+    GrovewrightDrawPanelGL& View() { return frame->DrawPanel(); }
+
+    MainFrame* frame = nullptr;
+};

@@ -1,0 +1,220 @@
+#include <wx/filedlg.h>
+#include <wx/msgdlg.h>
+
+#include <fstream>
+
+#include "../core/TestHelpers.h"
+#include "GuiTestSupport.h"
+#include "render/gui/TextureManager.h"
+
+using grovewright::test::TempFolder;
+
+TEST_F(FrameTest, StartsWithTheDocumentedStates) {
+    EXPECT_EQ(frame->GetTitle(), "Grovewright v2.3.2 ");
+    EXPECT_EQ(frame->GetMenuBar()->GetMenuCount(), 5u);
+    EXPECT_EQ(frame->GetMenuBar()->GetMenuLabelText(0), "File");
+    EXPECT_EQ(frame->GetMenuBar()->GetMenuLabelText(4), "Help");
+    for (int id : {ID_SAVE, ID_EXPORT_DXF, ID_EXPORT_DIRECTX, ID_BILLBOARD, ID_CREATOR_TREES, ID_CREATOR_LEAVES})
+        EXPECT_FALSE(Enabled(id)) << id;
+    for (int id : {ID_NEW_PROJECT, ID_LOAD, ID_SAVE_AS, ID_MODE}) EXPECT_TRUE(Enabled(id)) << id;
+    for (int id : {ID_MODE_LINE, ID_LIGHT_OFF, ID_TRUNK_1, ID_STUMP_1, ID_LEAVES_1, ID_SPRING, ID_SKY_BLUE,
+                   ID_CREATOR_TREES})
+        EXPECT_TRUE(Checked(id)) << id;
+    for (int id : {ID_MODE_WIRE_FRAME, ID_MODE_FULL_3D, ID_LIGHT_ON, ID_TRUNK_2, ID_TRUNK_CUSTOM, ID_CREATOR_LEAVES})
+        EXPECT_FALSE(Checked(id)) << id;
+    // The toolbar mirrors the menus.
+    EXPECT_FALSE(ToolEnabled(ID_SAVE));
+    EXPECT_FALSE(ToolEnabled(ID_BILLBOARD));
+    EXPECT_TRUE(ToolOn(ID_CREATOR_TREES));
+    EXPECT_FALSE(ToolEnabled(ID_CREATOR_TREES));
+    EXPECT_TRUE(ToolOn(ID_MODE_LINE));
+    EXPECT_TRUE(ToolOn(ID_LIGHT_OFF));
+    EXPECT_FALSE(ToolOn(ID_LIGHT_ON));
+    EXPECT_EQ(frame->GetToolBar()->GetToolShortHelp(ID_MODE_WIRE_FRAME), "Wire Frame");
+    // The first tab is shown, and nothing was grown yet.
+    EXPECT_EQ(frame->TreeNotebook()->GetSelection(), 0);
+    EXPECT_EQ(frame->TreeNotebook()->GetPageText(0), "SimpleGrovewright");
+    EXPECT_TRUE(frame->Skeleton().Empty());
+    EXPECT_EQ(View().GetRenderMode(), 0);
+}
+
+TEST_F(FrameTest, LayoutKeepsTheSettingsColumnOnTheRight) {
+    const wxSize client = frame->GetClientSize();
+    EXPECT_EQ(frame->SidePanel()->GetPosition().x, client.x - 300);
+    EXPECT_EQ(frame->SidePanel()->GetSize().x, 300);
+    EXPECT_EQ(View().GetSize().x, client.x - 300);
+    EXPECT_EQ(View().GetSize().y, client.y);
+    EXPECT_EQ(frame->TreeNotebook()->GetPosition(), wxPoint(5, 15));
+    // Narrower than the column: the view keeps a size of at least 1 x 1.
+    View().ResizeView(120, 0);
+    EXPECT_GE(View().GetSize().x, 1);
+    EXPECT_GE(View().GetSize().y, 1);
+    EXPECT_GE(frame->GetMinSize().x, 300);
+}
+
+TEST_F(FrameTest, RenderModesSwitchMenusToolsAndRows) {
+    Command(ID_MODE_WIRE_FRAME);
+    EXPECT_TRUE(Checked(ID_MODE_WIRE_FRAME));
+    EXPECT_FALSE(Checked(ID_MODE_LINE));
+    EXPECT_TRUE(ToolOn(ID_MODE_WIRE_FRAME));
+    EXPECT_FALSE(ToolOn(ID_MODE_LINE));
+    EXPECT_TRUE(Enabled(ID_EXPORT_DXF));
+    EXPECT_TRUE(Enabled(ID_EXPORT_DIRECTX));
+    EXPECT_FALSE(Enabled(ID_BILLBOARD));
+    EXPECT_FALSE(Enabled(ID_CREATOR_TREES));
+    EXPECT_FALSE(frame->LineMode());
+    EXPECT_TRUE(Simple().MeshMode());
+    EXPECT_EQ(View().GetRenderMode(), 1);
+
+    Command(ID_MODE_FULL_3D);
+    EXPECT_TRUE(Checked(ID_MODE_FULL_3D));
+    EXPECT_FALSE(Checked(ID_MODE_WIRE_FRAME));
+    EXPECT_TRUE(Enabled(ID_BILLBOARD));
+    EXPECT_TRUE(Enabled(ID_CREATOR_TREES));
+    EXPECT_TRUE(ToolEnabled(ID_CREATOR_LEAVES));
+    EXPECT_EQ(View().GetRenderMode(), 2);
+
+    Command(ID_MODE_LINE);
+    EXPECT_TRUE(Checked(ID_MODE_LINE));
+    EXPECT_FALSE(Enabled(ID_EXPORT_DXF));
+    EXPECT_FALSE(Enabled(ID_BILLBOARD));
+    EXPECT_FALSE(Simple().MeshMode());
+    EXPECT_TRUE(frame->LineMode());
+}
+
+TEST_F(FrameTest, LightingCommandsCheckOneOfTwo) {
+    Command(ID_LIGHT_ON);
+    EXPECT_TRUE(Checked(ID_LIGHT_ON));
+    EXPECT_FALSE(Checked(ID_LIGHT_OFF));
+    EXPECT_TRUE(ToolOn(ID_LIGHT_ON));
+    EXPECT_FALSE(ToolOn(ID_LIGHT_OFF));
+    EXPECT_TRUE(View().IsLightingOn());
+    Command(ID_LIGHT_OFF);
+    EXPECT_FALSE(Checked(ID_LIGHT_ON));
+    EXPECT_TRUE(ToolOn(ID_LIGHT_OFF));
+    EXPECT_FALSE(View().IsLightingOn());
+}
+
+TEST_F(FrameTest, PageChangeRebuildsTheShownGeneratorsTree) {
+    Simple().SetHeight(250);
+    Simple().SetIteration(2);
+    EXPECT_TRUE(frame->Skeleton().Empty());  // setters do not rebuild
+    wxBookCtrlEvent event(wxEVT_NOTEBOOK_PAGE_CHANGED, ID_TREE_NOTEBOOK, 0, 0);
+    event.SetEventObject(frame->TreeNotebook());
+    frame->TreeNotebook()->ProcessWindowEvent(event);
+    EXPECT_EQ(frame->Skeleton().SegmentCount(), 7u);
+    EXPECT_FALSE(Simple().IsModified());
+}
+
+TEST_F(FrameTest, LoadAppliesTheFileAndReturnsToLineMode) {
+    TempFolder folder;
+    std::ifstream example(std::string(GROVEWRIGHT_EXAMPLES) + "/small-tree.xml");
+    std::ofstream(folder.File("tree.xml")) << example.rdbuf();
+    Command(ID_MODE_FULL_3D);
+    wxTEST_DIALOG(Command(ID_LOAD), wxExpectModal<wxFileDialog>(wxString::FromUTF8(folder.File("tree.xml"))));
+    EXPECT_EQ(frame->Skeleton().SegmentCount(), 15u);
+    EXPECT_EQ(Simple().Model().Base().Height(), 300);
+    EXPECT_EQ(Simple().Row("Height").Label()->GetLabel(), "Height: 3.00 m");
+    EXPECT_EQ(frame->GetTitle(), "Grovewright v2.3.2 " + wxString::FromUTF8(folder.File("tree.xml")));
+    EXPECT_TRUE(Enabled(ID_SAVE));
+    EXPECT_TRUE(Checked(ID_MODE_LINE));
+    EXPECT_FALSE(Enabled(ID_BILLBOARD));
+    EXPECT_FALSE(Simple().IsModified());
+
+    // A file without a valid first section changes nothing and says nothing.
+    std::ofstream(folder.File("bad.xml")) << "<SimpleGrovewright><BaseSetup></BaseSetup></SimpleGrovewright>";
+    wxTEST_DIALOG(Command(ID_LOAD), wxExpectModal<wxFileDialog>(wxString::FromUTF8(folder.File("bad.xml"))));
+    EXPECT_EQ(Simple().Model().Base().Height(), 300);
+    EXPECT_EQ(frame->GetTitle(), "Grovewright v2.3.2 " + wxString::FromUTF8(folder.File("tree.xml")));
+}
+
+TEST_F(FrameTest, UnsavedChangesAreAskedForAndSaveAsAddsTheExtension) {
+    TempFolder folder;
+    Drag(Simple().Row("Height").Slider(), 120);
+    ASSERT_TRUE(Simple().IsModified());
+    // Cancel keeps everything; yes saves first through Save As.
+    wxTEST_DIALOG(Command(ID_NEW_PROJECT), wxExpectModal<wxMessageDialog>(wxCANCEL));
+    EXPECT_EQ(Simple().Model().Base().Height(), 120);
+    wxTEST_DIALOG(Command(ID_NEW_PROJECT), wxExpectModal<wxMessageDialog>(wxYES),
+                  wxExpectModal<wxFileDialog>(wxString::FromUTF8(folder.File("design"))));
+    EXPECT_TRUE(grovewright::test::ReadFileBytes(folder.File("design.xml")).find("<Height>120</Height>") !=
+                std::string::npos);
+    EXPECT_EQ(Simple().Model().Base().Height(), 0);  // then the new project
+    EXPECT_FALSE(Enabled(ID_SAVE));
+    EXPECT_EQ(frame->GetTitle(), "Grovewright v2.3.2 ");
+
+    wxTEST_DIALOG(Command(ID_SAVE_AS), wxExpectModal<wxFileDialog>(wxString::FromUTF8(folder.File("again"))));
+    EXPECT_EQ(frame->GetTitle(), "Grovewright v2.3.2 " + wxString::FromUTF8(folder.File("again.xml")));
+    EXPECT_TRUE(Enabled(ID_SAVE));
+    // Unmodified: no question.
+    Command(ID_NEW_PROJECT);
+}
+
+TEST_F(FrameTest, FailedSaveKeepsTheOldFileAndSaysSo) {
+    TempFolder folder;
+    wxTEST_DIALOG(Command(ID_SAVE_AS),
+                  wxExpectModal<wxFileDialog>(wxString::FromUTF8(folder.File("missing/folder/tree.xml"))),
+                  wxExpectModal<wxMessageDialog>(wxOK));
+    EXPECT_FALSE(Enabled(ID_SAVE));
+    EXPECT_EQ(frame->GetTitle(), "Grovewright v2.3.2 ");
+}
+
+TEST_F(FrameTest, ResetsReturnToLineModeAndDefaults) {
+    Command(ID_MODE_FULL_3D);
+    Simple().SetIteration(4);
+    Simple().SetBalance(80);
+    Command(ID_RESET_CURRENT_TREE);
+    EXPECT_EQ(Simple().Model().Base().Iteration(), 0);
+    EXPECT_EQ(Simple().Custom().Balance(), 50);
+    EXPECT_EQ(Simple().CustomRow("Balance").Label()->GetLabel(), "Balance: 0.50");
+    EXPECT_TRUE(Checked(ID_MODE_LINE));
+    EXPECT_FALSE(Enabled(ID_EXPORT_DXF));
+    EXPECT_EQ(frame->Skeleton().SegmentCount(), 1u);  // the reset rebuilds
+}
+
+TEST_F(FrameTest, TexturesAreCreatedOnceAndAFailedCustomLoadKeepsTheChoice) {
+    TextureManager& textures = frame->Textures();
+    EXPECT_FALSE(textures.IsBuilt());
+    Command(ID_TRUNK_2);
+    EXPECT_TRUE(textures.IsBuilt());
+    Command(ID_SKY_GREY);
+    Command(ID_MODE_FULL_3D);
+    EXPECT_EQ(textures.BuiltinCreations(), 1);
+    EXPECT_EQ(textures.SelectedTrunk(), 1);
+    EXPECT_TRUE(Checked(ID_TRUNK_2));
+    EXPECT_FALSE(Checked(ID_TRUNK_1));
+
+    TempFolder folder;
+    std::ofstream(folder.File("broken.bmp")) << "not an image";
+    wxTEST_DIALOG(Command(ID_TRUNK_CUSTOM),
+                  wxExpectModal<wxFileDialog>(wxString::FromUTF8(folder.File("broken.bmp"))),
+                  wxExpectModal<wxMessageDialog>(wxOK));
+    EXPECT_EQ(textures.SelectedTrunk(), 1);
+    EXPECT_TRUE(Checked(ID_TRUNK_2));
+    EXPECT_FALSE(Checked(ID_TRUNK_CUSTOM));
+    wxTEST_DIALOG(Command(ID_TRUNK_CUSTOM), wxExpectModal<wxFileDialog>(wxString(), wxID_CANCEL));
+    EXPECT_TRUE(Checked(ID_TRUNK_2));
+    EXPECT_FALSE(Checked(ID_TRUNK_CUSTOM));
+
+    // A custom image replaces the texture in its slot each time.
+    wxImage(8, 4).SaveFile(wxString::FromUTF8(folder.File("bark.bmp")), wxBITMAP_TYPE_BMP);
+    wxTEST_DIALOG(Command(ID_TRUNK_CUSTOM), wxExpectModal<wxFileDialog>(wxString::FromUTF8(folder.File("bark.bmp"))));
+    const GLuint first = textures.TrunkTexture(2);
+    EXPECT_NE(first, 0u);
+    EXPECT_EQ(textures.SelectedTrunk(), 2);
+    EXPECT_TRUE(Checked(ID_TRUNK_CUSTOM));
+    EXPECT_FALSE(Checked(ID_TRUNK_2));
+    // Failing while the custom bark is current keeps Custom checked.
+    wxTEST_DIALOG(Command(ID_TRUNK_CUSTOM), wxExpectModal<wxFileDialog>(wxString(), wxID_CANCEL));
+    EXPECT_TRUE(Checked(ID_TRUNK_CUSTOM));
+    EXPECT_EQ(textures.SelectedTrunk(), 2);
+
+    // A TGA leaf goes into the custom leaf slot.
+    std::string tga(18, '\0');
+    tga[2] = 2, tga[12] = 2, tga[14] = 2, tga[16] = 32;
+    std::ofstream(folder.File("leaf.tga"), std::ios::binary) << tga << std::string(16, '\x40');
+    wxTEST_DIALOG(Command(ID_LEAVES_CUSTOM), wxExpectModal<wxFileDialog>(wxString::FromUTF8(folder.File("leaf.tga"))));
+    EXPECT_EQ(textures.SelectedLeaf(), 3);
+    EXPECT_NE(textures.LeafTexture(3), 0u);
+    EXPECT_EQ(textures.BuiltinCreations(), 1);
+}
