@@ -7,7 +7,7 @@ packages=(
   g++ cmake make pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
   libwxgtk3.2-dev libglu1-mesa-dev libgl-dev
-  xvfb xauth imagemagick
+  xvfb xauth imagemagick xdotool
   assimp-utils python3-ezdxf
 )
 

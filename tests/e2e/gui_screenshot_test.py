@@ -1,0 +1,123 @@
+#!/usr/bin/python3
+"""End to end: starts the real program on the current X display, drives it with
+the keyboard like a user (File > Load a project, Options > Mode, Options >
+Lighting), takes a screenshot in each render mode and checks what must be in
+each picture.
+
+Usage: gui_screenshot_test.py PATH/TO/grovewright PROJECT.xml OUTPUT_FOLDER
+The screenshots are left in OUTPUT_FOLDER (line.png, wire-frame.png, full-3d.png).
+"""
+import os
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+
+PROGRAM, PROJECT, OUTPUT = sys.argv[1], sys.argv[2], sys.argv[3]
+
+
+def xdotool(*args):
+    return subprocess.run(["xdotool", *args], check=True, capture_output=True, text=True, timeout=30).stdout
+
+
+def keys(*sequence, pause=0.4):
+    for key in sequence:
+        xdotool("key", key)
+        time.sleep(pause)
+
+
+def pixels(png, box):
+    """The RGB pixels of a screen region (x, y, width, height) of a screenshot."""
+    x, y, w, h = box
+    raw = subprocess.run(["convert", png, "-crop", f"{w}x{h}+{x}+{y}", "+repage", "-depth", "8", "rgb:-"],
+                         check=True, capture_output=True, timeout=60).stdout
+    return [tuple(raw[i:i + 3]) for i in range(0, len(raw), 3)]
+
+
+def share(pixels_, test):
+    return sum(1 for p in pixels_ if test(p)) / len(pixels_)
+
+
+def white(p):
+    return min(p) >= 245
+
+
+def bark(p):
+    # The wire-frame colours (0.32, 0.27, 0.23) and (0.39, 0.36, 0.32), and the
+    # grey-brown bark texture, lit or not: darker than the background, red >= blue.
+    r, g, b = p
+    return 40 <= r <= 200 and r >= b and abs(r - g) <= 30 and max(p) - min(p) <= 60 and r < 230
+
+
+class Screenshots(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        os.makedirs(OUTPUT, exist_ok=True)
+        cls.home = tempfile.TemporaryDirectory()
+        env = dict(os.environ, HOME=cls.home.name, XDG_CACHE_HOME=os.path.join(cls.home.name, ".cache"))
+        cls.program = subprocess.Popen([PROGRAM], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        window = xdotool("search", "--sync", "--onlyvisible", "--name", "^Grovewright").split()[0]
+        time.sleep(1.5)
+        xdotool("windowfocus", "--sync", window)
+        geometry = dict(line.split("=") for line in xdotool("getwindowgeometry", "--shell", window).split())
+        x, y, w, h = (int(geometry[key]) for key in ("X", "Y", "WIDTH", "HEIGHT"))
+        # Inside the view: left of the 300-pixel settings column, below menu and toolbar.
+        cls.view = (x + 10, y + 100, w - 320, h - 110)
+        cls.overlay = (x + 1, y + h - 48, 90, 46)
+        keys("alt+f", "l", pause=0.8)
+        xdotool("type", "--delay", "15", PROJECT)
+        time.sleep(0.5)
+        keys("Return", pause=2.0)
+        cls.shots = {}
+        cls.shots["line"] = cls.capture("line")
+        keys("alt+o", "m", "w", pause=0.6)
+        time.sleep(1.0)
+        cls.shots["wire"] = cls.capture("wire-frame")
+        keys("alt+o", "m", "f", pause=0.6)
+        keys("alt+o", "i", "o", pause=0.6)
+        time.sleep(1.5)
+        cls.shots["full"] = cls.capture("full-3d")
+        cls.title = xdotool("getwindowname", window).strip()
+
+    @classmethod
+    def capture(cls, name):
+        path = os.path.join(OUTPUT, name + ".png")
+        subprocess.run(["import", "-window", "root", path], check=True, timeout=60)
+        return path
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.program.terminate()
+        cls.program.wait(timeout=30)
+        cls.home.cleanup()
+
+    def test_loaded_project_names_the_window(self):
+        self.assertEqual(self.title, "Grovewright v2.3.2 " + PROJECT)
+
+    def test_line_mode_draws_black_lines_on_white(self):
+        view = pixels(self.shots["line"], self.view)
+        self.assertGreater(share(view, white), 0.9)
+        self.assertGreater(share(view, lambda p: max(p) <= 60), 0.001)
+
+    def test_wire_frame_draws_bark_coloured_lines_on_white(self):
+        view = pixels(self.shots["wire"], self.view)
+        self.assertGreater(share(view, white), 0.8)
+        self.assertGreater(share(view, bark), 0.002)
+        self.assertLess(share(view, lambda p: max(p) <= 30), 0.001)  # no black lines any more
+
+    def test_full_3d_shows_sky_ground_tree_and_counts(self):
+        x, y, w, h = self.view
+        sky = pixels(self.shots["full"], (x, y, w, h // 6))
+        ground = pixels(self.shots["full"], (x, y + h - h // 6, w, h // 6))
+        self.assertGreater(share(sky, lambda p: p[2] > p[0] + 40 and p[2] > 150), 0.9, "blue sky at the top")
+        self.assertGreater(share(ground, lambda p: p[1] > p[0] + 40 and p[1] > p[2] + 60), 0.9, "green ground")
+        self.assertLess(share(pixels(self.shots["full"], self.view), white), 0.01, "no white background")
+        middle = pixels(self.shots["full"], (x + w // 3, y, w // 3, h))
+        self.assertGreater(share(middle, bark), 0.005, "a tree in bark colours")
+        overlay = pixels(self.shots["full"], self.overlay)
+        self.assertGreater(share(overlay, lambda p: min(p) > 170 and p[2] >= p[0]), 0.03, "the triangle counts")
+
+
+if __name__ == "__main__":
+    unittest.main(argv=[sys.argv[0]], verbosity=2)
