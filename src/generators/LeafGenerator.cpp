@@ -1,0 +1,172 @@
+#include "generators/LeafGenerator.h"
+
+#include <cstdint>
+#include <unordered_map>
+#include <vector>
+
+#include "geometry/Rotation3.h"
+#include "io/TGXMLFileWriter.h"
+
+namespace grovewright {
+
+namespace {
+
+using V = LeafSetup::Value;
+
+// A leaf in its own frame (its axis along +x), before it is turned onto its
+// segment: R x C grid points and their normals. It depends only on the page and
+// the leaf's size, so it is built once per page and size and reused for every
+// segment; turning it is one matrix per segment.
+struct LocalLeaf {
+    int rows = 0;
+    int columns = 0;
+    std::vector<Vector3D> points;
+    std::vector<Vector3D> normals;
+    const Vector3D& Point(int r, int c) const { return points[r * columns + c]; }
+};
+
+LocalLeaf BuildLocalLeaf(const LeafSetup& page, int height, int width) {
+    LocalLeaf leaf;
+    const int rows = page.Get(V::kLeafSplit), n = page.Get(V::kSegmentCount);
+    leaf.rows = rows;
+    leaf.columns = n + 1;
+    const double step = static_cast<double>(height) / n;
+    const double split = page.Get(V::kSplitAngle), spread = page.Get(V::kSpreadAngle);
+    for (int r = 0; r < rows; ++r) {
+        const double z = -width / 2.0 + static_cast<double>(width) * r / (rows - 1);
+        for (int c = 0; c <= n; ++c) {
+            // The spine is a polyline whose j-th piece is bent by j x SplitAngle.
+            Vector3D p(0, 0, z);
+            for (int j = 0; j <= c; ++j) {
+                if (j > 0) p.x += step;
+                // Both halves of a three-row leaf fold the same way; the middle row stays.
+                if (j == 0 && rows > 2) p.RotateX(p.z < 0 ? spread : -spread);
+                p.RotateZ(split);
+            }
+            p.RotateZ(-split).RotateX(page.Get(V::kTwistAngle)).RotateZ(page.Get(V::kAddAngle));
+            p.RotateX(page.Get(V::kOriAngle));
+            leaf.points.push_back(p);
+        }
+    }
+    // Smooth normals: around each vertex the cross products of consecutive edges
+    // to its neighbours (up, left, down, right, cyclically) where both exist. A
+    // zero-sized leaf gives zero vectors here, never NaN.
+    for (int r = 0; r < rows; ++r) {
+        for (int c = 0; c <= n; ++c) {
+            const Vector3D& v = leaf.Point(r, c);
+            auto edge = [&](int rr, int cc, Vector3D& out) {
+                if (rr < 0 || rr >= rows || cc < 0 || cc > n) return false;
+                out = leaf.Point(rr, cc);
+                out.Subtract(v);
+                return true;
+            };
+            Vector3D around[4];
+            const bool exists[4] = {edge(r - 1, c, around[0]), edge(r, c - 1, around[1]), edge(r + 1, c, around[2]),
+                                    edge(r, c + 1, around[3])};
+            Vector3D sum;
+            int pairs = 0;
+            for (int k = 0; k < 4; ++k) {
+                const int next = (k + 1) % 4;
+                if (!exists[k] || !exists[next]) continue;
+                Vector3D cross = around[k];
+                sum.Add(cross.CrossNormalize(around[next]));
+                ++pairs;
+            }
+            if (pairs > 1) sum.Normalize();
+            leaf.normals.push_back(sum);
+        }
+    }
+    return leaf;
+}
+
+// The local leaves of one page, by size.
+class LeafCache {
+public:
+    explicit LeafCache(const LeafSetup& page) : page_(page) {}
+    const LocalLeaf& Get(int height, int width) {
+        const std::uint64_t key = (static_cast<std::uint64_t>(static_cast<std::uint32_t>(height)) << 32) |
+                                  static_cast<std::uint32_t>(width);
+        auto found = leaves_.find(key);
+        if (found == leaves_.end()) found = leaves_.emplace(key, BuildLocalLeaf(page_, height, width)).first;
+        return found->second;
+    }
+
+private:
+    const LeafSetup& page_;
+    std::unordered_map<std::uint64_t, LocalLeaf> leaves_;
+};
+
+// Writes the R - 1 strips of one leaf turned by toSegment and moved to anchor.
+void EmitLeaf(const LocalLeaf& leaf, const Rotation3& toSegment, const Vector3D& anchor, LeafStore::List& list) {
+    const int rows = leaf.rows, columns = leaf.columns;
+    const float vStep = static_cast<float>(1.0 / (columns - 1));
+    for (int r = 0; r + 1 < rows; ++r) {
+        LeafPolygon& strip = list.emplace_back(2 * columns, kTriangleStrip);
+        LeafVertex* out = strip.Vertices();
+        for (int c = 0; c < columns; ++c) {
+            for (int row : {r + 1, r}) {
+                const Vector3D p = toSegment * leaf.Point(row, c);
+                const Vector3D normal = toSegment * leaf.normals[row * columns + c];
+                *out++ = LeafVertex{static_cast<float>(p.x + anchor.x),
+                                    static_cast<float>(p.y + anchor.y),
+                                    static_cast<float>(p.z + anchor.z),
+                                    static_cast<float>(normal.x),
+                                    static_cast<float>(normal.y),
+                                    static_cast<float>(normal.z),
+                                    static_cast<float>(static_cast<double>(row) / (rows - 1)),
+                                    static_cast<float>(c * vStep)};
+            }
+        }
+    }
+}
+
+}  // namespace
+
+void LeafGeneratorModel::Generate(const SkeletonLevels& skeleton, LeafStore& leaves) const {
+    leaves.Clear();
+    LeafStore::List& list = leaves.AppendList();
+    std::vector<int> active;
+    for (int i = 0; i < kPageCount; ++i)
+        if (pages_[i].UseLeaf()) active.push_back(i);
+    if (active.empty()) return;
+    std::vector<LeafCache> caches;
+    for (int i : active) caches.emplace_back(pages_[i]);
+
+    const int levels = static_cast<int>(skeleton.LevelCount());
+    for (int k = 0; k < levels; ++k) {
+        for (const BranchSegment& segment : skeleton[levels - 1 - k]) {
+            const double orientation = segment.OrientationAngle(), oblique = segment.ObliqueAngle();
+            const Vector3D& start = segment.Start();
+            Vector3D direction = segment.End();
+            direction.Subtract(start);
+            // RotateZ(90 - oblique) (or 90 for horizontal leaves), then RotateY(-orientation).
+            const Rotation3 turn = Rotation3::Y(-orientation) * Rotation3::Z(90.0 - oblique);
+            const Rotation3 turnHorizontal = Rotation3::Y(-orientation) * Rotation3::Z(90.0);
+            const int lengthSize = static_cast<int>(segment.Length());
+            for (std::size_t a = 0; a < active.size(); ++a) {
+                const LeafSetup& page = pages_[active[a]];
+                if (page.Get(V::kRelativAddDownTo) < k) continue;
+                const int h = page.Get(V::kHeight) >= 1 ? page.Get(V::kHeight) : lengthSize;
+                const int w = page.Get(V::kWidth) >= 1 ? page.Get(V::kWidth) : lengthSize;
+                Vector3D anchor = direction;
+                anchor.Scale(page.Get(V::kRelAdd) / 100.0).Add(start);
+                EmitLeaf(caches[a].Get(h, w), page.AddHorizontal() ? turnHorizontal : turn, anchor, list);
+            }
+        }
+    }
+}
+
+void LeafGeneratorModel::WriteSetup(TGXMLFileWriter& writer) const {
+    writer.WriteLine(std::string(kGeneratorIndent) + "<" + GetName() + ">");
+    for (int i = 0; i < kPageCount; ++i) pages_[i].Write(writer, i + 1);
+    writer.WriteLine(std::string(kGeneratorIndent) + "</" + GetName() + ">");
+}
+
+bool LeafGeneratorModel::ReadSetup(TGXMLFileReader& reader) {
+    loaded_ = pages_;
+    bool any = false;
+    for (int i = 0; i < kPageCount; ++i) any = loaded_[i].Read(reader, GetName(), i + 1) || any;
+    return any;
+}
+
+}  // namespace grovewright

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <array>
+#include <string>
+
+#include "generators/LeafSetup.h"
+#include "geometry/LeafPolygon.h"
+#include "geometry/SkeletonLevels.h"
+
+namespace grovewright {
+
+// The leaf generator's model: twenty leaf pages and their loaded copies, the
+// generation of leaf strips on the skeleton and the project-file section.
+class LeafGeneratorModel {
+public:
+    static constexpr int kPageCount = 20;
+
+    std::string GetName() const { return "LeafCreator"; }
+
+    LeafSetup& Page(int index) { return pages_[index]; }
+    const LeafSetup& Page(int index) const { return pages_[index]; }
+    const LeafSetup& LoadedPage(int index) const { return loaded_[index]; }
+
+    // Every page back to its initial values.
+    void Reset() { pages_ = {}; }
+
+    // Rebuilds the leaf store as one list: for every segment, outermost level
+    // first, one leaf per enabled page that reaches that level.
+    void Generate(const SkeletonLevels& skeleton, LeafStore& leaves) const;
+
+    // "   <LeafCreator>" with LeafSetup1 .. LeafSetup20.
+    void WriteSetup(TGXMLFileWriter& writer) const;
+    // Reads the pages present in the file into the loaded copies (which start
+    // from the current values, so what is missing or out of range stays as it
+    // is). Returns whether the section exists.
+    bool ReadSetup(TGXMLFileReader& reader);
+    // Moves the loaded copies into the pages.
+    void ApplySetup() { pages_ = loaded_; }
+
+private:
+    std::array<LeafSetup, kPageCount> pages_;
+    std::array<LeafSetup, kPageCount> loaded_;
+};
+
+}  // namespace grovewright
