@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "generators/LeafGenerator.h"
 #include "generators/SimpleTreeModel.h"
 #include "geometry/SkeletonLevels.h"
 #include "io/TGDXFFileWriter.h"
@@ -88,5 +89,35 @@ void BM_ExportDXF(benchmark::State& state) {
     unlink(path.c_str());
 }
 BENCHMARK(BM_ExportDXF)->Arg(16)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(5)->ReportAggregatesOnly(true);
+
+}  // namespace
+
+namespace {
+
+// Leaves on a simple tree of Iteration 14 (32,767 segments): five pages of
+// LeafSplit 3 and SegmentCount 10 over the three outermost levels.
+void BM_GenerateLeaves(benchmark::State& state) {
+    GrownTree tree(14);
+    grovewright::LeafGeneratorModel leaves;
+    for (int i = 0; i < 5; ++i) {
+        grovewright::LeafSetup& page = leaves.Page(i);
+        page.SetUseLeaf(true);
+        page.Set(grovewright::LeafSetup::kLeafSplit, 3);
+        page.Set(grovewright::LeafSetup::kSegmentCount, 10);
+        page.Set(grovewright::LeafSetup::kRelativAddDownTo, 2);
+        page.Set(grovewright::LeafSetup::kSplitAngle, 5 * i);
+        page.Set(grovewright::LeafSetup::kAddAngle, 30 + 10 * i);
+        page.Set(grovewright::LeafSetup::kOriAngle, 72 * i);
+    }
+    // The store lives as long as the window: every slider step after the first
+    // generation reuses its buffers.
+    if (state.range(0) == 1) leaves.Generate(tree.skeleton, tree.leaves);
+    for (auto _ : state) {
+        leaves.Generate(tree.skeleton, tree.leaves);
+        benchmark::DoNotOptimize(tree.leaves[0].size());
+    }
+    state.counters["strips"] = static_cast<double>(tree.leaves[0].size());
+}
+BENCHMARK(BM_GenerateLeaves)->ArgName("reused")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 
 }  // namespace

@@ -96,25 +96,29 @@ private:
     std::unordered_map<std::uint64_t, LocalLeaf> leaves_;
 };
 
-// Writes the R - 1 strips of one leaf turned by toSegment and moved to anchor.
-void EmitLeaf(const LocalLeaf& leaf, const Rotation3& toSegment, const Vector3D& anchor, LeafStore::List& list) {
+// Writes the R - 1 strips of one leaf turned by toSegment and moved to anchor;
+// turned is scratch space for the leaf's turned points and normals.
+void EmitLeaf(const LocalLeaf& leaf, const Rotation3& toSegment, const Vector3D& anchor,
+              std::vector<LeafVertex>& turned, LeafList& list) {
     const int rows = leaf.rows, columns = leaf.columns;
+    turned.resize(leaf.points.size());
+    for (std::size_t i = 0; i < leaf.points.size(); ++i) {
+        const Vector3D p = toSegment * leaf.points[i];
+        const Vector3D normal = toSegment * leaf.normals[i];
+        // Position in double, stored as float.
+        turned[i] = LeafVertex{static_cast<float>(p.x + anchor.x), static_cast<float>(p.y + anchor.y),
+                               static_cast<float>(p.z + anchor.z), static_cast<float>(normal.x),
+                               static_cast<float>(normal.y), static_cast<float>(normal.z), 0, 0};
+    }
     const float vStep = static_cast<float>(1.0 / (columns - 1));
     for (int r = 0; r + 1 < rows; ++r) {
-        LeafPolygon& strip = list.emplace_back(2 * columns, kTriangleStrip);
-        LeafVertex* out = strip.Vertices();
+        LeafVertex* out = list.Append(2 * columns, kTriangleStrip).Vertices();
         for (int c = 0; c < columns; ++c) {
             for (int row : {r + 1, r}) {
-                const Vector3D p = toSegment * leaf.Point(row, c);
-                const Vector3D normal = toSegment * leaf.normals[row * columns + c];
-                *out++ = LeafVertex{static_cast<float>(p.x + anchor.x),
-                                    static_cast<float>(p.y + anchor.y),
-                                    static_cast<float>(p.z + anchor.z),
-                                    static_cast<float>(normal.x),
-                                    static_cast<float>(normal.y),
-                                    static_cast<float>(normal.z),
-                                    static_cast<float>(static_cast<double>(row) / (rows - 1)),
-                                    static_cast<float>(c * vStep)};
+                *out = turned[row * columns + c];
+                out->u = static_cast<float>(static_cast<double>(row) / (rows - 1));
+                out->v = static_cast<float>(c * vStep);
+                ++out;
             }
         }
     }
@@ -123,16 +127,35 @@ void EmitLeaf(const LocalLeaf& leaf, const Rotation3& toSegment, const Vector3D&
 }  // namespace
 
 void LeafGeneratorModel::Generate(const SkeletonLevels& skeleton, LeafStore& leaves) const {
-    leaves.Clear();
-    LeafStore::List& list = leaves.AppendList();
+    // The result is one list; an existing single list is reused with its buffers.
+    if (leaves.ListCount() != 1) {
+        leaves.Clear();
+        leaves.AppendList();
+    }
+    LeafList& list = leaves[0];
+    list.clear();
     std::vector<int> active;
     for (int i = 0; i < kPageCount; ++i)
         if (pages_[i].UseLeaf()) active.push_back(i);
     if (active.empty()) return;
     std::vector<LeafCache> caches;
     for (int i : active) caches.emplace_back(pages_[i]);
+    std::vector<LeafVertex> turned;
 
+    // Reserve the exact room first: a large tree's leaves fill hundreds of megabytes.
     const int levels = static_cast<int>(skeleton.LevelCount());
+    std::size_t strips = 0, vertices = 0;
+    for (int i : active) {
+        const LeafSetup& page = pages_[i];
+        std::size_t covered = 0;
+        for (int k = 0; k < levels && k <= page.Get(V::kRelativAddDownTo); ++k)
+            covered += skeleton[levels - 1 - k].size();
+        const std::size_t leafStrips = static_cast<std::size_t>(page.Get(V::kLeafSplit) - 1);
+        strips += covered * leafStrips;
+        vertices += covered * leafStrips * 2 * static_cast<std::size_t>(page.Get(V::kSegmentCount) + 1);
+    }
+    list.reserve(strips, vertices);
+
     for (int k = 0; k < levels; ++k) {
         for (const BranchSegment& segment : skeleton[levels - 1 - k]) {
             const double orientation = segment.OrientationAngle(), oblique = segment.ObliqueAngle();
@@ -150,7 +173,7 @@ void LeafGeneratorModel::Generate(const SkeletonLevels& skeleton, LeafStore& lea
                 const int w = page.Get(V::kWidth) >= 1 ? page.Get(V::kWidth) : lengthSize;
                 Vector3D anchor = direction;
                 anchor.Scale(page.Get(V::kRelAdd) / 100.0).Add(start);
-                EmitLeaf(caches[a].Get(h, w), page.AddHorizontal() ? turnHorizontal : turn, anchor, list);
+                EmitLeaf(caches[a].Get(h, w), page.AddHorizontal() ? turnHorizontal : turn, anchor, turned, list);
             }
         }
     }

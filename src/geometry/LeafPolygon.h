@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace grovewright {
@@ -17,30 +19,89 @@ static_assert(sizeof(LeafVertex) == 32, "LeafVertex must stay 8 packed floats");
 // The OpenGL triangle-strip primitive number, used to draw leaves.
 inline constexpr std::int32_t kTriangleStrip = 5;
 
-// One drawable leaf primitive.
+// One drawable leaf primitive: a view of its vertices inside its leaf list. It
+// stays valid until the list grows or is cleared.
 class LeafPolygon {
 public:
-    // A count of zero or less stores 0 and holds no vertices.
-    LeafPolygon(std::int32_t vertexCount, std::int32_t primitiveMode)
-        : primitiveMode_(primitiveMode), vertices_(vertexCount > 0 ? vertexCount : 0) {}
+    LeafPolygon(LeafVertex* vertices, std::int32_t vertexCount, std::int32_t primitiveMode)
+        : vertices_(vertices), vertexCount_(vertexCount), primitiveMode_(primitiveMode) {}
 
-    std::int32_t VertexCount() const { return static_cast<std::int32_t>(vertices_.size()); }
+    std::int32_t VertexCount() const { return vertexCount_; }
     std::int32_t PrimitiveMode() const { return primitiveMode_; }
-    LeafVertex* Vertices() { return vertices_.empty() ? nullptr : vertices_.data(); }
-    const LeafVertex* Vertices() const { return vertices_.empty() ? nullptr : vertices_.data(); }
-    LeafVertex& operator[](std::int32_t i) { return vertices_[i]; }
-    const LeafVertex& operator[](std::int32_t i) const { return vertices_[i]; }
+    // Null when the polygon has no vertices.
+    LeafVertex* Vertices() const { return vertices_; }
+    LeafVertex& operator[](std::int32_t i) const { return vertices_[i]; }
 
 private:
+    LeafVertex* vertices_;
+    std::int32_t vertexCount_;
     std::int32_t primitiveMode_;
-    std::vector<LeafVertex> vertices_;
 };
 
-// The leaf store: an ordered list of lists of polygons. The leaf generator fills
-// one list; the mesh builder draws and exports the polygons of the first list.
+// One list of leaf polygons. All vertices share one buffer, so a list of
+// hundreds of thousands of strips costs a few allocations instead of one per
+// strip, and clearing keeps the buffer for the next generation.
+class LeafList {
+public:
+    LeafList() = default;
+    LeafList(LeafList&&) noexcept = default;
+    LeafList& operator=(LeafList&&) noexcept = default;
+
+    // A new polygon of vertexCount vertices (0 when the count is not positive).
+    // Its vertices are not initialised: the caller writes every one of them (a
+    // large tree's leaves would otherwise be cleared once for nothing).
+    LeafPolygon Append(std::int32_t vertexCount, std::int32_t primitiveMode);
+
+    std::size_t size() const { return polygons_.size(); }
+    bool empty() const { return polygons_.empty(); }
+    LeafPolygon operator[](std::size_t i) const;
+    std::size_t VertexTotal() const { return vertexCount_; }
+    // Empties the list and keeps its buffers for the next generation.
+    void clear() {
+        vertexCount_ = 0;
+        polygons_.clear();
+    }
+    void reserve(std::size_t polygons, std::size_t vertices) {
+        polygons_.reserve(polygons);
+        if (vertices > vertexCapacity_) Grow(vertices);
+    }
+
+    class const_iterator {
+    public:
+        const_iterator(const LeafList* list, std::size_t index) : list_(list), index_(index) {}
+        LeafPolygon operator*() const { return (*list_)[index_]; }
+        const_iterator& operator++() {
+            ++index_;
+            return *this;
+        }
+        bool operator!=(const const_iterator& o) const { return index_ != o.index_; }
+
+    private:
+        const LeafList* list_;
+        std::size_t index_;
+    };
+    const_iterator begin() const { return const_iterator(this, 0); }
+    const_iterator end() const { return const_iterator(this, polygons_.size()); }
+
+private:
+    struct Entry {
+        std::size_t first;
+        std::int32_t count;
+        std::int32_t mode;
+    };
+    void Grow(std::size_t capacity);
+
+    std::unique_ptr<LeafVertex[]> vertices_;
+    std::size_t vertexCount_ = 0;
+    std::size_t vertexCapacity_ = 0;
+    std::vector<Entry> polygons_;
+};
+
+// The leaf store: an ordered list of leaf lists. The leaf generator fills one
+// list; the mesh builder draws and exports the polygons of the first list.
 class LeafStore {
 public:
-    using List = std::vector<LeafPolygon>;
+    using List = LeafList;
 
     void Clear() { lists_.clear(); }
     List& AppendList() { return lists_.emplace_back(); }

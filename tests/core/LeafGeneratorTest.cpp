@@ -107,7 +107,7 @@ TEST(LeafGeneration, NoEnabledPageGivesOneEmptyList) {
     LeafGeneratorModel model;
     SkeletonLevels skeleton;
     LeafStore leaves;
-    leaves.AppendList().emplace_back(4, kTriangleStrip);
+    leaves.AppendList().Append(4, kTriangleStrip);
     leaves.AppendList();
     model.Generate(skeleton, leaves);  // no levels at all
     ASSERT_EQ(leaves.ListCount(), 1u);

@@ -280,13 +280,12 @@ TEST(DXFExport, EmptySkeletonGivesTheTenLineFile) {
 TEST(DXFExport, FacesInOrderSidesLeavesCapsWithConsistentOutwardWinding) {
     Tree tree;
     StraightTrunk(tree, 6);
-    LeafPolygon leaf(4, kTriangleStrip);
+    LeafPolygon leaf = tree.leaves.AppendList().Append(4, kTriangleStrip);
     // A strip whose first triangle is clockwise seen from +z, the side its normals face.
     leaf[0] = {0, 100, 50, 0, 0, 1, 0, 0};
     leaf[1] = {0, 110, 50, 0, 0, 1, 0, 1};
     leaf[2] = {10, 100, 50, 0, 0, 1, 1, 0};
     leaf[3] = {10, 110, 50, 0, 0, 1, 1, 1};
-    tree.leaves.AppendList().push_back(leaf);
 
     const ParsedDXF dxf = ParseDXF(tree.ExportDXF(true));
     ASSERT_EQ(dxf.error, "");
@@ -335,9 +334,8 @@ TEST(DirectXExport, OneTrunkSegmentMesh) {
 TEST(DirectXExport, EveryTriangleFacesLikeItsNormals) {
     Tree tree;
     StraightTrunk(tree, 6);
-    LeafPolygon leaf(5, kTriangleStrip);
+    LeafPolygon leaf = tree.leaves.AppendList().Append(5, kTriangleStrip);
     for (int i = 0; i < 5; ++i) leaf[i] = {float(10 * ((i + 1) % 2)), float(100 + 10 * (i / 2)), 30, 0, 0, 1, 0, 0};
-    tree.leaves.AppendList().push_back(leaf);
     const ParsedDirectX x = ParseDirectX(tree.ExportDirectX(true, true));
     ASSERT_EQ(x.error, "");
     ASSERT_EQ(x.meshes.size(), 3u);  // tree, leaves, caps

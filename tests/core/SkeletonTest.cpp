@@ -70,25 +70,30 @@ TEST(SkeletonLevels, ParentPointersSurviveGrowthOfEveryLevel) {
 }
 
 TEST(LeafStore, PolygonsWithoutVerticesDrawNothing) {
-    LeafPolygon empty(0, kTriangleStrip);
-    EXPECT_EQ(empty.VertexCount(), 0);
-    EXPECT_EQ(empty.Vertices(), nullptr);
-    LeafPolygon negative(-3, kTriangleStrip);
-    EXPECT_EQ(negative.VertexCount(), 0);
-    EXPECT_EQ(negative.Vertices(), nullptr);
+    LeafStore store;
+    LeafList& list = store.AppendList();
+    EXPECT_EQ(list.Append(0, kTriangleStrip).VertexCount(), 0);
+    EXPECT_EQ(list.Append(0, kTriangleStrip).Vertices(), nullptr);
+    EXPECT_EQ(list.Append(-3, kTriangleStrip).VertexCount(), 0);
 
-    LeafPolygon quad(4, kTriangleStrip);
+    LeafPolygon quad = list.Append(4, kTriangleStrip);
     EXPECT_EQ(quad.VertexCount(), 4);
     EXPECT_EQ(quad.PrimitiveMode(), 5);
     ASSERT_NE(quad.Vertices(), nullptr);
     quad[3] = LeafVertex{1, 2, 3, 0, 1, 0, 0.5f, 1};
-    EXPECT_EQ(quad.Vertices()[3].v, 1.0f);
+    // Later polygons share the buffer; earlier ones keep their vertices.
+    for (int i = 0; i < 1000; ++i) list.Append(6, kTriangleStrip);
+    EXPECT_EQ(list.size(), 1004u);
+    EXPECT_EQ(list[4].VertexCount(), 6);
+    EXPECT_EQ(list[3][3].v, 1.0f);
+    EXPECT_EQ(list[3][3].z, 3.0f);
+    EXPECT_EQ(list.VertexTotal(), 4u + 6000u);
+    std::size_t visited = 0;
+    for (const LeafPolygon& polygon : list) visited += static_cast<std::size_t>(polygon.VertexCount());
+    EXPECT_EQ(visited, 6004u);
 
-    LeafStore store;
-    store.AppendList().push_back(std::move(quad));
     store.AppendList();
     EXPECT_EQ(store.ListCount(), 2u);
-    EXPECT_EQ(store[0].front().VertexCount(), 4);
     store.Clear();
     EXPECT_TRUE(store.Empty());
 }
