@@ -13,6 +13,7 @@
 
 #include <algorithm>
 
+#include "generators/gui/LeafCreator.h"
 #include "generators/gui/SimpleGrovewright.h"
 #include "render/gui/GrovewrightDrawPanelGL.h"
 #include "render/gui/TextureManager.h"
@@ -51,13 +52,13 @@ MainFrame::MainFrame(wxWindow* parent, const wxString&)
                                             directXWriter_, *textures_);
     sidePanel_ = new wxPanel(mainPanel_, wxID_ANY);
     treeNotebook_ = new wxNotebook(sidePanel_, ID_TREE_NOTEBOOK);
-    generators_.push_back(
-        new SimpleGrovewright(treeNotebook_, projectWriter_, projectReader_, *drawPanel_, skeleton_));
+    leafCreator_ = new LeafCreator(sidePanel_, projectWriter_, projectReader_, *drawPanel_, skeleton_, leaves_);
+    generators_.push_back(new SimpleGrovewright(treeNotebook_, *leafCreator_, projectWriter_, projectReader_,
+                                                *drawPanel_, skeleton_));
     for (AbstractGrovewright* generator : generators_)
         treeNotebook_->AddPage(generator, generator->GetName(), false);
     treeNotebook_->Bind(wxEVT_NOTEBOOK_PAGE_CHANGED, &MainFrame::OnPageChanged, this);
-    treeNotebook_->Show(true);
-    treeNotebook_->Enable(true);
+    ShowActiveSide();
 
     BindCommands();
     Bind(wxEVT_SIZE, [this](wxSizeEvent& event) {
@@ -220,7 +221,13 @@ void MainFrame::BindCommands() {
     on(ID_LIGHT_OFF, [this] { SetLighting(false); });
     on(ID_RESET_CURRENT_TREE, [this] { ResetCurrentTree(); });
     on(ID_RESET_ALL_TREES, [this] { ResetAllTrees(); });
-    on(ID_RESET_ALL, [this] { ResetAllTrees(); });
+    on(ID_RESET_LEAVES, [this] { ResetLeaves(); });
+    on(ID_RESET_ALL, [this] {
+        ResetLeaves();
+        ResetAllTrees();
+    });
+    on(ID_CREATOR_TREES, [this] { ShowSide(0); });
+    on(ID_CREATOR_LEAVES, [this] { ShowSide(1); });
     on(ID_ABOUT, [this] { ShowAbout(); });
     // Each texture item re-checks the whole group; menus are stable once built.
     for (std::size_t m = 0; m < textureMenus_.size(); ++m) {
@@ -241,6 +248,7 @@ void MainFrame::LayoutWindows() {
     mainPanel_->SetSize(0, 0, client.x, client.y, wxSIZE_AUTO);
     sidePanel_->SetSize(client.x - kSideColumn, 0, kSideColumn, client.y, wxSIZE_AUTO);
     treeNotebook_->SetSize(5, 15, 290, std::max(1, client.y - 20), wxSIZE_AUTO);
+    leafCreator_->LayoutLeaves();
     drawPanel_->ResizeView(client.x, client.y);
 }
 
@@ -254,11 +262,13 @@ void MainFrame::SetSaveEnabled(bool on) { Enable(ID_SAVE, on); }
 
 void MainFrame::ClearAllModified() {
     for (AbstractGrovewright* generator : generators_) generator->ClearModified();
+    leafCreator_->ClearModified();
 }
 
 bool MainFrame::CheckUnsavedChanges() {
     bool modified = false;
     for (AbstractGrovewright* generator : generators_) modified = generator->IsModified() || modified;
+    modified = leafCreator_->IsModified() || modified;
     if (!modified) return true;
     const int answer = wxMessageBox("There are unsaved changes !\nDo you want to save ?", "Save project",
                                     wxYES_NO | wxCANCEL | wxICON_QUESTION, this);
@@ -273,6 +283,7 @@ bool MainFrame::WriteProject() {
         return false;
     }
     for (AbstractGrovewright* generator : generators_) generator->WriteSetup();
+    leafCreator_->WriteSetup();
     if (!projectWriter_.Close()) {
         // Nothing was replaced: the previous file is intact. Say why the save failed.
         wxMessageBox("Could not save the project:\n" + wxString::FromUTF8(projectWriter_.LastError()), "File error",
@@ -307,6 +318,7 @@ void MainFrame::Save() {
 
 void MainFrame::NewProject() {
     if (!CheckUnsavedChanges()) return;
+    ResetLeaves();
     ResetAllTrees();
     ClearAllModified();
     drawPanel_->ResetView();
@@ -328,6 +340,8 @@ void MainFrame::Load() {
         generators_.front()->ApplySetup();
         for (std::size_t i = 1; i < generators_.size(); ++i)
             if (generators_[i]->ReadSetup()) generators_[i]->ApplySetup();
+        // The leaf pages come back too (a file without them keeps the pages as they are).
+        leafCreator_->ReadAndApplySetup();
         currentFileName_ = path;
         SetSaveEnabled(true);
         SetTitle(kTitle + path);
@@ -335,6 +349,7 @@ void MainFrame::Load() {
         drawPanel_->ResetView();
         const int page = treeNotebook_->GetSelection();
         if (page >= 0 && page < static_cast<int>(generators_.size())) generators_[page]->Rebuild();
+        leafCreator_->Generate();
         drawPanel_->Redraw(0);
         ClearAllModified();
         projectReader_.Close();
@@ -378,6 +393,7 @@ void MainFrame::SetMode(int mode) {
         // The Trees/Leafs switch and the billboard need the full view.
         for (int id : {ID_CREATOR_TREES, ID_CREATOR_LEAVES, ID_BILLBOARD}) Enable(id, mode == 2);
         ApplyMeshExports(mode != 0);
+        if (mode == 2) leafCreator_->Generate();
         drawPanel_->SetRenderMode(mode);
     });
 }
@@ -397,13 +413,35 @@ void MainFrame::ResetToLineMode() {
     for (int id : {ID_CREATOR_TREES, ID_CREATOR_LEAVES, ID_BILLBOARD}) Enable(id, false);
     Enable(ID_MODE, true);
     showLeafSide_ = 0;
-    treeNotebook_->Show(true);
-    treeNotebook_->Enable(true);
+    ShowActiveSide();
     drawPanel_->SetRenderMode(0);
     Check(ID_MODE_LINE, true);
     Check(ID_MODE_WIRE_FRAME, false);
     Check(ID_MODE_FULL_3D, false);
     for (int id : {ID_MODE_LINE, ID_MODE_WIRE_FRAME, ID_MODE_FULL_3D}) Enable(id, true);
+}
+
+void MainFrame::ResetLeaves() {
+    Busy([&] { leafCreator_->ResetLeaves(); });
+}
+
+void MainFrame::ShowActiveSide() {
+    const bool leafSide = showLeafSide_ == 1;
+    treeNotebook_->Show(!leafSide);
+    treeNotebook_->Enable(!leafSide);
+    leafCreator_->Show(leafSide);
+    leafCreator_->Enable(leafSide);
+}
+
+void MainFrame::ShowSide(int leafSide) {
+    showLeafSide_ = leafSide;
+    Check(ID_CREATOR_TREES, leafSide == 0);
+    Check(ID_CREATOR_LEAVES, leafSide == 1);
+    // While the leaf side is shown the render mode stays as it is.
+    Enable(ID_MODE, leafSide == 0);
+    for (int id : {ID_MODE_LINE, ID_MODE_WIRE_FRAME, ID_MODE_FULL_3D}) Enable(id, leafSide == 0);
+    ShowActiveSide();
+    if (leafSide == 0) drawPanel_->Redraw(0);
 }
 
 void MainFrame::ResetCurrentTree() {
@@ -471,6 +509,7 @@ void MainFrame::OnPageChanged(wxBookCtrlEvent& event) {
             generator->Rebuild();
             generator->PushCurrentLight();
         }
+        leafCreator_->Generate();
         drawPanel_->Redraw(0);
     });
 }

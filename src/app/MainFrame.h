@@ -18,6 +18,7 @@
 
 class AbstractGrovewright;
 class GrovewrightDrawPanelGL;
+class LeafCreator;
 class TextureManager;
 
 // Command identifiers: a menu item and its toolbar tool share one.
@@ -81,6 +82,8 @@ public:
     const std::vector<AbstractGrovewright*>& Generators() const { return generators_; }
     wxNotebook* TreeNotebook() const { return treeNotebook_; }
     wxPanel* SidePanel() const { return sidePanel_; }
+    LeafCreator& Leaves() { return *leafCreator_; }
+    const grovewright::LeafStore& LeafStore() const { return leaves_; }
     const grovewright::SkeletonLevels& Skeleton() const { return skeleton_; }
     const wxString& CurrentFileName() const { return currentFileName_; }
     bool LineMode() const { return lineMode_; }
@@ -115,6 +118,10 @@ private:
     void ResetCurrentTree();
     void ResetAllTrees();
     void ResetToLineMode();
+    void ResetLeaves();
+    // Shows the tree notebook or the leaf panel in the side column, the other hidden and disabled.
+    void ShowActiveSide();
+    void ShowSide(int leafSide);
     void ApplyMeshExports(bool on);
     void ChooseTexture(TextureMenu& menu, int item);
     void ShowAbout();
@@ -148,4 +155,5 @@ private:
     grovewright::SkeletonLevels skeleton_;
     GrovewrightDrawPanelGL* drawPanel_ = nullptr;
     wxPanel* sidePanel_ = nullptr;
+    LeafCreator* leafCreator_ = nullptr;
 };

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "generators/LeafGenerator.h"
 #include "generators/ProjectLoader.h"
 #include "generators/SimpleTreeModel.h"
 #include "geometry/LeafPolygon.h"
@@ -28,6 +29,7 @@ constexpr const char* kProgram = "grovewright-cli";
 // A loaded design and the tree one of its generators grows.
 struct Design {
     SimpleTreeModel simple;
+    LeafGeneratorModel leafPages;
     SkeletonLevels skeleton;
     LeafStore leaves;
     TreeViewParameters view;
@@ -54,15 +56,16 @@ Format FormatOf(const std::string& path) {
 
 // Loads the project and grows the chosen generator's tree, as the program does
 // after a load; the view gets that generator's mesh values.
-Failure LoadDesign(const std::string& project, const std::string& generator, bool withLeaves, Design& design) {
+// The leaves are generated from the project's leaf pages on that tree.
+Failure LoadDesign(const std::string& project, const std::string& generator, Design& design) {
     if (generator != "simple")
         return {kExitUsage, "the " + generator + " generator is not available in this version; use --generator simple"};
-    if (withLeaves) return {kExitUsage, "leaves are not available in this version; export without --leaves"};
     TGXMLFileReader reader;
     std::string error;
-    if (!LoadProject(reader, project, {&design.simple}, error)) return {kExitFailure, error};
+    if (!LoadProject(reader, project, {&design.simple}, error, &design.leafPages)) return {kExitFailure, error};
     design.simple.Rebuild(design.skeleton);
     design.simple.PushMeshValues(design.view);
+    design.leafPages.Generate(design.skeleton, design.leaves);
     return {};
 }
 
@@ -169,7 +172,7 @@ int RunCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err) 
     for (const std::string& output : outputs)
         if (FormatOf(output) == Format::Unknown) return report(UnknownFormat(output));
     Design design;
-    if (Failure failure = LoadDesign(project, generator, withLeaves, design); failure.status != kExitOk)
+    if (Failure failure = LoadDesign(project, generator, design); failure.status != kExitOk)
         return report(failure);
 
     if (*infoCommand) {

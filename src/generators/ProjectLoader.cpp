@@ -1,12 +1,14 @@
 #include "generators/ProjectLoader.h"
 
+#include "generators/LeafGenerator.h"
 #include "generators/TreeGeneratorModel.h"
 #include "io/TGXMLFileReader.h"
 
 namespace grovewright {
 
 bool LoadProject(TGXMLFileReader& reader, const std::string& path,
-                 const std::vector<TreeGeneratorModel*>& generators, std::string& error) {
+                 const std::vector<TreeGeneratorModel*>& generators, std::string& error,
+                 LeafGeneratorModel* leaves) {
     reader.SetFileName(path);
     if (!reader.Open()) {
         error = reader.LastError().empty() ? path + ": cannot be opened" : reader.LastError();
@@ -24,6 +26,7 @@ bool LoadProject(TGXMLFileReader& reader, const std::string& path,
             break;
         }
     }
+    if (loaded && leaves && leaves->ReadSetup(reader)) leaves->ApplySetup();
     reader.Close();
     return loaded;
 }

@@ -5,14 +5,17 @@
 
 namespace grovewright {
 
+class LeafGeneratorModel;
 class TGXMLFileReader;
 class TreeGeneratorModel;
 
 // Loads a project file into the tree generators, in list order, as the Load
 // command does: the first generator's section must read, or nothing changes;
 // every further generator takes its section when that reads and otherwise keeps
-// its values. On failure error names the file and the problem.
+// its values; then the leaf pages present in the file (when leaves is given).
+// On failure error names the file and the problem.
 bool LoadProject(TGXMLFileReader& reader, const std::string& path,
-                 const std::vector<TreeGeneratorModel*>& generators, std::string& error);
+                 const std::vector<TreeGeneratorModel*>& generators, std::string& error,
+                 LeafGeneratorModel* leaves = nullptr);
 
 }  // namespace grovewright

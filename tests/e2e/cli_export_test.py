@@ -17,6 +17,7 @@ import ezdxf
 CLI = sys.argv[1]
 EXAMPLES = sys.argv[2]
 SMALL_TREE = os.path.join(EXAMPLES, "small-tree.xml")
+LEAFY_TREE = os.path.join(EXAMPLES, "screenshot-tree.xml")
 
 # small-tree.xml: Iteration 3 (15 segments), Division 6, trunk and last level cut
 # (1 + 8 caps). Sides: 15 strips of 2 * 7 vertices and 12 triangles; caps: 9 fans
@@ -95,6 +96,33 @@ class ExportReadBack(unittest.TestCase):
             self.assertAlmostEqual(info["boundingBox"]["max"][axis], max(p[axis] for p in points), places=5)
 
 
+class LeafExport(unittest.TestCase):
+    """screenshot-tree.xml: Iteration 6 with three leaf pages; pages 1 and 2 reach two levels."""
+
+    def test_leaves_go_to_layer_three_and_the_second_mesh(self):
+        info = json.loads(run("info", LEAFY_TREE).stdout)
+        leaf_triangles = info["leafTriangles"]
+        # Pages 1, 2 (64 + 32 segments) and 3 (64 segments), two rows of three grid pieces: 6 triangles a leaf.
+        self.assertEqual(leaf_triangles, (2 * (64 + 32) + 64) * 6)
+        with tempfile.TemporaryDirectory() as folder:
+            dxf, x = os.path.join(folder, "leafy.dxf"), os.path.join(folder, "leafy.x")
+            result = run("export", LEAFY_TREE, "--leaves", "-o", dxf, "-o", x)
+            self.assertEqual(result.returncode, 0, result.stderr)
+            doc = ezdxf.readfile(dxf)
+            self.assertEqual(len(doc.audit().errors), 0)
+            layers = [e.dxf.layer for e in doc.modelspace()]
+            self.assertEqual(layers.count("3"), leaf_triangles)
+            # Sides, then leaves, then caps.
+            self.assertEqual(layers.index("3"), layers.count("1"))
+            status, out = assimp_info(x)
+            self.assertEqual(status, 0, out)
+            self.assertRegex(out, r"Meshes:\s+3\b")
+            self.assertIn(f"[{3 * leaf_triangles} / 0 / {leaf_triangles} | triangle]", out)
+            # Without --leaves the leaves stay out.
+            result = run("export", LEAFY_TREE, "-o", dxf)
+            self.assertEqual([e.dxf.layer for e in ezdxf.readfile(dxf).modelspace()].count("3"), 0)
+
+
 class Failures(unittest.TestCase):
     def setUp(self):
         self.folder = tempfile.TemporaryDirectory()
@@ -127,7 +155,6 @@ class Failures(unittest.TestCase):
         self.assert_fails(run("export", SMALL_TREE, "-o", self.path("t.obj")), 2, "t.obj", "unknown output format")
         self.assert_fails(run("export", SMALL_TREE, "-o", self.path("t.x"), "--generator", "regular"), 2,
                           "regular")
-        self.assert_fails(run("export", SMALL_TREE, "-o", self.path("t.x"), "--leaves"), 2, "leaves")
         self.assertEqual(os.listdir(self.folder.name), [])
 
     def test_unreadable_or_invalid_projects_exit_with_one(self):

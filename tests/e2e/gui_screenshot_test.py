@@ -76,6 +76,14 @@ class Screenshots(unittest.TestCase):
         cls.shots["wire"] = cls.capture("wire-frame")
         keys("alt+o", "m", "f", pause=0.6)
         keys("alt+o", "i", "o", pause=0.6)
+        # Zoom in with a right-button drag upwards: 0.025 units per pixel.
+        vx, vy, vw, vh = cls.view
+        xdotool("mousemove", str(vx + vw // 2), str(vy + vh - 20))
+        xdotool("mousedown", "3")
+        for step in range(1, 9):
+            xdotool("mousemove", str(vx + vw // 2), str(vy + vh - 20 - 50 * step))
+            time.sleep(0.05)
+        xdotool("mouseup", "3")
         time.sleep(1.5)
         cls.shots["full"] = cls.capture("full-3d")
         cls.title = xdotool("getwindowname", window).strip()
@@ -115,6 +123,10 @@ class Screenshots(unittest.TestCase):
         self.assertLess(share(pixels(self.shots["full"], self.view), white), 0.01, "no white background")
         middle = pixels(self.shots["full"], (x + w // 3, y, w // 3, h))
         self.assertGreater(share(middle, bark), 0.005, "a tree in bark colours")
+        # The leaves: dark green pixels of the leaf texture in the crown, above the horizon.
+        crown = pixels(self.shots["full"], (x + w // 4, y + h // 6, w // 2, h // 3))
+        self.assertGreater(share(crown, lambda p: p[1] > p[0] + 30 and p[1] > p[2] + 30 and p[1] < 190), 0.01,
+                           "leaves in the crown")
         overlay = pixels(self.shots["full"], self.overlay)
         self.assertGreater(share(overlay, lambda p: min(p) > 170 and p[2] >= p[0]), 0.03, "the triangle counts")
 

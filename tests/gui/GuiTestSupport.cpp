@@ -18,6 +18,7 @@ void FrameTest::SetUp() {
 void FrameTest::TearDown() {
     // Nothing was saved on purpose: drop the flags so that closing asks nothing.
     for (AbstractGrovewright* generator : frame->Generators()) generator->ClearModified();
+    frame->Leaves().ClearModified();
     frame->Destroy();
     Pump();
 }
@@ -37,4 +38,11 @@ void FrameTest::Drag(wxSlider* slider, int value) {
     wxScrollEvent event(wxEVT_SCROLL_THUMBTRACK, slider->GetId(), value, wxHORIZONTAL);
     event.SetEventObject(slider);
     slider->ProcessWindowEvent(event);
+}
+
+void FrameTest::Click(wxCheckBox* box) {
+    box->SetValue(!box->GetValue());
+    wxCommandEvent event(wxEVT_CHECKBOX, box->GetId());
+    event.SetEventObject(box);
+    box->ProcessWindowEvent(event);
 }

@@ -10,7 +10,9 @@
 #include <wx/utils.h>
 
 #include "app/MainFrame.h"
+#include "generators/gui/LeafCreator.h"
 #include "generators/gui/SimpleGrovewright.h"
+#include "panels/LeafSetupPanel.h"
 #include "render/gui/GrovewrightDrawPanelGL.h"
 
 class FailingDialogHook : public wxTestingModalHook {
@@ -42,6 +44,9 @@ protected:
     bool ToolEnabled(int id) const { return frame->GetToolBar()->GetToolEnabled(id); }
     SimpleGrovewright& Simple() { return *static_cast<SimpleGrovewright*>(frame->Generators().front()); }
     GrovewrightDrawPanelGL& View() { return frame->DrawPanel(); }
+    LeafCreator& Leaves() { return frame->Leaves(); }
+    // Clicks a check box as a user does (the handler ignores the box's own state).
+    void Click(wxCheckBox* box);
 
     MainFrame* frame = nullptr;
 };

@@ -74,11 +74,7 @@ TEST_F(FrameTest, UserEditsRebuildRedrawAndMarkModified) {
     page.ClearModified();
 
     // The Cut check box toggles the trunk cap.
-    wxCheckBox* cut = page.Row("Cut").CheckBox();
-    cut->SetValue(true);
-    wxCommandEvent click(wxEVT_CHECKBOX, cut->GetId());
-    click.SetEventObject(cut);
-    cut->ProcessWindowEvent(click);
+    Click(page.Row("Cut").CheckBox());
     EXPECT_TRUE(page.Model().Base().Cut());
     EXPECT_TRUE(frame->Skeleton()[0].front().IsCut());
     page.ClearModified();

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "generators/gui/AbstractLeafCreator.h"
 #include "geometry/SkeletonLevels.h"
 #include "render/gui/GrovewrightDrawPanelGL.h"
 
@@ -18,11 +19,12 @@ constexpr int kColumnWidth = 280;
 
 }  // namespace
 
-AbstractGrovewright::AbstractGrovewright(wxWindow* parent, grovewright::TGXMLFileWriter& writer,
-                                         grovewright::TGXMLFileReader& reader, GrovewrightDrawPanelGL& drawPanel,
-                                         grovewright::SkeletonLevels& skeleton,
+AbstractGrovewright::AbstractGrovewright(wxWindow* parent, AbstractLeafCreator& leafCreator,
+                                         grovewright::TGXMLFileWriter& writer, grovewright::TGXMLFileReader& reader,
+                                         GrovewrightDrawPanelGL& drawPanel, grovewright::SkeletonLevels& skeleton,
                                          std::unique_ptr<grovewright::TreeGeneratorModel> model)
     : wxPanel(parent, wxID_ANY),
+      leafCreator_(leafCreator),
       writer_(writer),
       reader_(reader),
       drawPanel_(drawPanel),
@@ -35,8 +37,7 @@ AbstractGrovewright::AbstractGrovewright(wxWindow* parent, grovewright::TGXMLFil
 }
 
 void AbstractGrovewright::AddRow(const char* name, std::unique_ptr<SliderRow> row, std::function<void(int)> edit) {
-    row->OnEdit(std::move(edit));
-    rows_.emplace_back(name, std::move(row));
+    rows_.Add(name, std::move(row)).OnEdit(std::move(edit));
 }
 
 void AbstractGrovewright::BuildPage() {
@@ -159,11 +160,7 @@ void AbstractGrovewright::OnSize(wxSizeEvent& event) {
     event.Skip();
 }
 
-SliderRow& AbstractGrovewright::Row(const std::string& name) {
-    for (auto& [rowName, row] : rows_)
-        if (rowName == name) return *row;
-    throw std::out_of_range("no settings row " + name);
-}
+SliderRow& AbstractGrovewright::Row(const std::string& name) { return rows_[name]; }
 
 void AbstractGrovewright::ShowRow(const char* name, int value, bool accepted) {
     if (accepted) Row(name).Show(value);
@@ -220,6 +217,7 @@ void AbstractGrovewright::Reset() {
     drawPanel_.SetOrientationAngle(model_->Base().OrientationAngle());
     rebuildEnabled_ = true;
     Rebuild();
+    leafCreator_.Generate();
     drawPanel_.Redraw(0);
 }
 
@@ -245,6 +243,7 @@ bool AbstractGrovewright::Rebuild() {
 
 void AbstractGrovewright::Edited() {
     Rebuild();
+    leafCreator_.Generate();
     drawPanel_.Redraw(0);
     modified_ = true;
 }

@@ -10,13 +10,14 @@
 
 #include "generators/TreeGeneratorModel.h"
 #include "geometry/Vector3D.h"
-#include "panels/SliderRow.h"
+#include "panels/SliderRows.h"
 
 namespace grovewright {
 class SkeletonLevels;
 class TGXMLFileReader;
 class TGXMLFileWriter;
 }  // namespace grovewright
+class AbstractLeafCreator;
 class GrovewrightDrawPanelGL;
 
 // A tree generator's settings page. It wraps the generator's model (values,
@@ -26,8 +27,9 @@ class GrovewrightDrawPanelGL;
 // edit handlers rebuild, redraw and mark the design modified.
 class AbstractGrovewright : public wxPanel {
 public:
-    AbstractGrovewright(wxWindow* parent, grovewright::TGXMLFileWriter& writer, grovewright::TGXMLFileReader& reader,
-                        GrovewrightDrawPanelGL& drawPanel, grovewright::SkeletonLevels& skeleton,
+    AbstractGrovewright(wxWindow* parent, AbstractLeafCreator& leafCreator, grovewright::TGXMLFileWriter& writer,
+                        grovewright::TGXMLFileReader& reader, GrovewrightDrawPanelGL& drawPanel,
+                        grovewright::SkeletonLevels& skeleton,
                         std::unique_ptr<grovewright::TreeGeneratorModel> model);
 
     // The generator hooks, in their order.
@@ -79,10 +81,9 @@ protected:
     grovewright::TreeGeneratorModel& ModelForEdit() { return *model_; }
     // Shows every current value in its row; subclasses add their own rows.
     virtual void ShowValues();
-    // A user edit: rebuild, redraw with new lists, mark modified.
+    // A user edit that changes the skeleton: rebuild, regenerate the leaves so
+    // that they sit on the tree shown, redraw with new lists, mark modified.
     void Edited();
-    GrovewrightDrawPanelGL& DrawPanel() { return drawPanel_; }
-    void SetModified() { modified_ = true; }
 
 private:
     void BuildPage();
@@ -91,6 +92,7 @@ private:
     void AddRow(const char* name, std::unique_ptr<SliderRow> row, std::function<void(int)> edit);
     void ShowRow(const char* name, int value, bool accepted);
 
+    AbstractLeafCreator& leafCreator_;
     grovewright::TGXMLFileWriter& writer_;
     grovewright::TGXMLFileReader& reader_;
     GrovewrightDrawPanelGL& drawPanel_;
@@ -108,7 +110,7 @@ private:
     wxPanel* baseArea_ = nullptr;
     wxStaticBox* customBox_ = nullptr;
     wxNotebook* notebook_ = nullptr;
-    std::vector<std::pair<std::string, std::unique_ptr<SliderRow>>> rows_;
+    SliderRows rows_;
     wxSlider* lightSlider_ = nullptr;
     wxSlider* ambientSlider_ = nullptr;
     wxSlider* diffuseSlider_ = nullptr;

@@ -2,15 +2,14 @@
 
 #include <stdexcept>
 
-#include "render/gui/GrovewrightDrawPanelGL.h"
 
 using grovewright::SimpleSetup;
 using grovewright::ValueFormat;
 
-SimpleGrovewright::SimpleGrovewright(wxWindow* parent, grovewright::TGXMLFileWriter& writer,
-                                     grovewright::TGXMLFileReader& reader, GrovewrightDrawPanelGL& drawPanel,
-                                     grovewright::SkeletonLevels& skeleton)
-    : AbstractGrovewright(parent, writer, reader, drawPanel, skeleton,
+SimpleGrovewright::SimpleGrovewright(wxWindow* parent, AbstractLeafCreator& leafCreator,
+                                     grovewright::TGXMLFileWriter& writer, grovewright::TGXMLFileReader& reader,
+                                     GrovewrightDrawPanelGL& drawPanel, grovewright::SkeletonLevels& skeleton)
+    : AbstractGrovewright(parent, leafCreator, writer, reader, drawPanel, skeleton,
                           std::make_unique<grovewright::SimpleTreeModel>()) {
     page_ = new wxScrolledWindow(CustomNotebook(), wxID_ANY);
     page_->SetScrollbars(0, 5, 0, 30);
@@ -28,11 +27,9 @@ SimpleGrovewright::SimpleGrovewright(wxWindow* parent, grovewright::TGXMLFileWri
     auto add = [&](const char* name, std::unique_ptr<SliderRow> row, std::function<void(int)> edit) {
         row->OnEdit([this, edit](int v) {
             edit(v);
-            Rebuild();
-            DrawPanel().Redraw(0);
-            SetModified();
+            Edited();
         });
-        rows_.emplace_back(name, std::move(row));
+        rows_.Add(name, std::move(row));
     };
     add("Balance", slider("Balance: ", ValueFormat::Hundredths, custom.Balance(), SimpleSetup::kBalance, 20),
         [this](int v) { SetBalance(v); });
@@ -56,11 +53,7 @@ SimpleSetup& SimpleGrovewright::EditCustom() {
     return static_cast<grovewright::SimpleTreeModel&>(ModelForEdit()).Custom();
 }
 
-SliderRow& SimpleGrovewright::CustomRow(const std::string& name) {
-    for (auto& [rowName, row] : rows_)
-        if (rowName == name) return *row;
-    throw std::out_of_range("no settings row " + name);
-}
+SliderRow& SimpleGrovewright::CustomRow(const std::string& name) { return rows_[name]; }
 
 void SimpleGrovewright::SetBalance(int v) {
     if (EditCustom().SetBalance(v)) CustomRow("Balance").Show(v);

@@ -9,8 +9,9 @@
 // Balance, Spread, Twist and the three switches.
 class SimpleGrovewright : public AbstractGrovewright {
 public:
-    SimpleGrovewright(wxWindow* parent, grovewright::TGXMLFileWriter& writer, grovewright::TGXMLFileReader& reader,
-                      GrovewrightDrawPanelGL& drawPanel, grovewright::SkeletonLevels& skeleton);
+    SimpleGrovewright(wxWindow* parent, AbstractLeafCreator& leafCreator, grovewright::TGXMLFileWriter& writer,
+                      grovewright::TGXMLFileReader& reader, GrovewrightDrawPanelGL& drawPanel,
+                      grovewright::SkeletonLevels& skeleton);
 
     void SetMeshMode(bool on) override;
 
@@ -32,5 +33,5 @@ private:
     grovewright::SimpleSetup& EditCustom();
 
     wxScrolledWindow* page_ = nullptr;
-    std::vector<std::pair<std::string, std::unique_ptr<SliderRow>>> rows_;
+    SliderRows rows_;
 };

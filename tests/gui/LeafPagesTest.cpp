@@ -1,0 +1,110 @@
+#include <wx/filedlg.h>
+
+#include "../core/TestHelpers.h"
+#include "GuiTestSupport.h"
+
+using grovewright::LeafSetup;
+
+TEST_F(FrameTest, LeafPanelHoldsTwentyPagesBehindTheCreatorSwitch) {
+    EXPECT_EQ(Leaves().Notebook()->GetPageCount(), 20u);
+    EXPECT_EQ(Leaves().Notebook()->GetPageText(0), "Leaf 1");
+    EXPECT_EQ(Leaves().Notebook()->GetPageText(19), "Leaf 20");
+    EXPECT_FALSE(Leaves().IsShown());
+    EXPECT_TRUE(frame->TreeNotebook()->IsShown());
+
+    Command(ID_MODE_FULL_3D);
+    Command(ID_CREATOR_LEAVES);
+    EXPECT_TRUE(Leaves().IsShown());
+    EXPECT_TRUE(Leaves().IsEnabled());
+    EXPECT_FALSE(frame->TreeNotebook()->IsShown());
+    EXPECT_TRUE(Checked(ID_CREATOR_LEAVES));
+    EXPECT_FALSE(Checked(ID_CREATOR_TREES));
+    EXPECT_FALSE(Enabled(ID_MODE));
+    EXPECT_FALSE(ToolEnabled(ID_MODE_LINE));
+    EXPECT_EQ(View().GetRenderMode(), 2);
+    // The panel fills the side column: box over all of it, notebook inside.
+    EXPECT_EQ(Leaves().GetSize(), frame->SidePanel()->GetClientSize());
+    EXPECT_EQ(Leaves().Notebook()->GetPosition(), wxPoint(5, 15));
+
+    Command(ID_CREATOR_TREES);
+    EXPECT_TRUE(frame->TreeNotebook()->IsShown());
+    EXPECT_FALSE(Leaves().IsShown());
+    EXPECT_TRUE(Enabled(ID_MODE));
+    EXPECT_TRUE(ToolEnabled(ID_MODE_WIRE_FRAME));
+
+    // A reset from the leaf side returns to Line mode and the tree side.
+    Command(ID_CREATOR_LEAVES);
+    Command(ID_RESET_CURRENT_TREE);
+    EXPECT_TRUE(frame->TreeNotebook()->IsShown());
+    EXPECT_TRUE(Checked(ID_MODE_LINE));
+    EXPECT_FALSE(Enabled(ID_EXPORT_DXF));
+}
+
+TEST_F(FrameTest, LeafRowsLabelValidateAndRegenerateOnEveryStep) {
+    Simple().SetHeight(200);
+    Simple().SetIteration(2);
+    Simple().Rebuild();
+    LeafSetupPanel& page = Leaves().Page(0);
+    EXPECT_EQ(page.Row("RelAdd").Label()->GetLabel(), "Rel. add: 1.00");
+    Click(page.Row("UseLeaf").CheckBox());
+    EXPECT_TRUE(page.Setup().UseLeaf());
+    ASSERT_EQ(frame->LeafStore().ListCount(), 1u);
+    EXPECT_EQ(frame->LeafStore()[0].size(), 4u);  // one strip per outermost segment
+    EXPECT_TRUE(page.IsModified());
+
+    Drag(page.Row("Height").Slider(), 60);
+    Drag(page.Row("Height").Slider(), 120);
+    EXPECT_EQ(page.Row("Height").Label()->GetLabel(), "Height: 1.20 m");
+    Drag(page.Row("RelAdd").Slider(), 55);
+    EXPECT_EQ(page.Row("RelAdd").Label()->GetLabel(), "Rel. add: 0.55");
+    Drag(page.Row("SegmentCount").Slider(), 5);
+    EXPECT_EQ(frame->LeafStore()[0][0].VertexCount(), 12);  // regenerated at once
+    Drag(page.Row("RelativAddDownTo").Slider(), 1);
+    EXPECT_EQ(frame->LeafStore()[0].size(), 6u);
+
+    // Setters validate and never mark the page.
+    page.ClearModified();
+    page.Set(LeafSetup::kHeight, -1);
+    page.Set(LeafSetup::kLeafSplit, 4);
+    EXPECT_EQ(page.Setup().Get(LeafSetup::kHeight), 120);
+    EXPECT_EQ(page.Setup().Get(LeafSetup::kLeafSplit), 2);
+    page.Set(LeafSetup::kAddAngle, -45);
+    EXPECT_EQ(page.Row("AddAngle").Label()->GetLabel(), "Add Angle: -45");
+    EXPECT_FALSE(page.IsModified());
+    EXPECT_FALSE(Leaves().IsModified());
+    Drag(Leaves().Page(7).Row("Width").Slider(), 30);
+    EXPECT_TRUE(Leaves().IsModified());
+    Leaves().ClearModified();
+    EXPECT_FALSE(Leaves().Page(7).IsModified());
+
+    // A tree edit regenerates the leaves on the new skeleton.
+    Drag(Simple().Row("Iteration").Slider(), 3);
+    EXPECT_EQ(frame->LeafStore()[0].size(), 8u + 4u);
+
+    Command(ID_RESET_LEAVES);
+    EXPECT_EQ(page.Row("RelAdd").Label()->GetLabel(), "Rel. add: 1.00");
+    EXPECT_EQ(page.Row("LeafSplit").Label()->GetLabel(), "Leaf split: 2");
+    EXPECT_FALSE(page.Row("UseLeaf").CheckBox()->GetValue());
+    EXPECT_TRUE(frame->LeafStore()[0].empty());
+}
+
+TEST_F(FrameTest, LeafPagesComeBackWithTheProject) {
+    grovewright::test::TempFolder folder;
+    Simple().SetHeight(200);
+    Simple().SetIteration(1);
+    LeafSetupPanel& page = Leaves().Page(2);
+    page.Set(LeafSetup::kHeight, 120);
+    page.Set(LeafSetup::kAddAngle, -30);
+    page.SetUseLeaf(true);
+    wxTEST_DIALOG(Command(ID_SAVE_AS), wxExpectModal<wxFileDialog>(wxString::FromUTF8(folder.File("leafy.xml"))));
+    Command(ID_RESET_LEAVES);
+    EXPECT_FALSE(page.Setup().UseLeaf());
+    Leaves().ClearModified();
+    wxTEST_DIALOG(Command(ID_LOAD), wxExpectModal<wxFileDialog>(wxString::FromUTF8(folder.File("leafy.xml"))));
+    EXPECT_TRUE(page.Setup().UseLeaf());
+    EXPECT_EQ(page.Setup().Get(LeafSetup::kHeight), 120);
+    EXPECT_EQ(page.Row("AddAngle").Label()->GetLabel(), "Add Angle: -30");
+    EXPECT_TRUE(page.Row("UseLeaf").CheckBox()->GetValue());
+    EXPECT_EQ(frame->LeafStore()[0].size(), 2u);  // generated on the loaded tree
+    EXPECT_FALSE(Leaves().IsModified());
+}
