@@ -1,0 +1,52 @@
+#pragma once
+
+#include <array>
+
+#include "generators/BranchSetup.h"
+#include "generators/TreeGeneratorModel.h"
+
+namespace grovewright {
+
+// The regular and complex generators: twenty branch levels above the trunk.
+// Every enabled page adds exactly one branch to every segment of the levels it
+// covers (its parents); see GrowBranches.
+class BranchTreeModel : public TreeGeneratorModel {
+public:
+    static constexpr int kLevelCount = 20;
+
+    BranchSetup& Page(int index) { return pages_[index]; }
+    const BranchSetup& Page(int index) const { return pages_[index]; }
+    const BranchSetup& LoadedPage(int index) const { return loaded_[index]; }
+    bool IsComplex() const { return complex_; }
+
+    void Reset() override;
+    // The BaseSetup, then BranchSetup1 .. BranchSetup20 into the loaded values.
+    // False at once when a level's element is missing; false (reading on) when
+    // a value is refused.
+    bool ReadSetup(TGXMLFileReader& reader) override;
+    void ApplySetup() override;
+
+protected:
+    explicit BranchTreeModel(bool complex);
+    void WriteCustomSetup(TGXMLFileWriter& writer) const override;
+    void GrowBranches(SkeletonLevels& skeleton) const override;
+
+private:
+    bool complex_;
+    std::array<BranchSetup, kLevelCount> pages_;
+    std::array<BranchSetup, kLevelCount> loaded_;
+};
+
+class RegularTreeModel : public BranchTreeModel {
+public:
+    RegularTreeModel() : BranchTreeModel(false) {}
+    std::string GetName() const override { return "RegularGrovewright"; }
+};
+
+class ComplexTreeModel : public BranchTreeModel {
+public:
+    ComplexTreeModel() : BranchTreeModel(true) {}
+    std::string GetName() const override { return "ComplexGrovewright"; }
+};
+
+}  // namespace grovewright
