@@ -13,6 +13,7 @@
 
 #include <algorithm>
 
+#include "generators/gui/BranchGrovewright.h"
 #include "generators/gui/LeafCreator.h"
 #include "generators/gui/SimpleGrovewright.h"
 #include "render/gui/GrovewrightDrawPanelGL.h"
@@ -55,6 +56,10 @@ MainFrame::MainFrame(wxWindow* parent, const wxString&)
     leafCreator_ = new LeafCreator(sidePanel_, projectWriter_, projectReader_, *drawPanel_, skeleton_, leaves_);
     generators_.push_back(new SimpleGrovewright(treeNotebook_, *leafCreator_, projectWriter_, projectReader_,
                                                 *drawPanel_, skeleton_));
+    generators_.push_back(new RegularGrovewright(treeNotebook_, *leafCreator_, projectWriter_, projectReader_,
+                                                 *drawPanel_, skeleton_));
+    generators_.push_back(new ComplexGrovewright(treeNotebook_, *leafCreator_, projectWriter_, projectReader_,
+                                                 *drawPanel_, skeleton_));
     for (AbstractGrovewright* generator : generators_)
         treeNotebook_->AddPage(generator, generator->GetName(), false);
     treeNotebook_->Bind(wxEVT_NOTEBOOK_PAGE_CHANGED, &MainFrame::OnPageChanged, this);

@@ -47,3 +47,9 @@ void SliderRow::SetVisible(bool visible) {
 wxString SliderRow::LabelText(int value) const {
     return prefix_ + wxString::FromUTF8(grovewright::FormatValue(format_, value));
 }
+
+void SliderRow::SetEnabled(bool enabled) {
+    label_->Enable(enabled);
+    if (slider_) slider_->Enable(enabled);
+    if (checkBox_) checkBox_->Enable(enabled);
+}

@@ -30,6 +30,7 @@ public:
     // Moves the slider (or sets the check box) and rewrites the label.
     void Show(int value);
     void SetVisible(bool visible);
+    void SetEnabled(bool enabled);
 
     wxStaticText* Label() const { return label_; }
     wxSlider* Slider() const { return slider_; }

@@ -216,9 +216,7 @@ void AbstractGrovewright::Reset() {
     drawPanel_.SetObliqueAngle(model_->Base().ObliqueAngle());
     drawPanel_.SetOrientationAngle(model_->Base().OrientationAngle());
     rebuildEnabled_ = true;
-    Rebuild();
-    leafCreator_.Generate();
-    drawPanel_.Redraw(0);
+    RebuildAndRedraw();
 }
 
 void AbstractGrovewright::ApplySetup() {
@@ -241,10 +239,14 @@ bool AbstractGrovewright::Rebuild() {
     return true;
 }
 
-void AbstractGrovewright::Edited() {
+void AbstractGrovewright::RebuildAndRedraw() {
     Rebuild();
     leafCreator_.Generate();
     drawPanel_.Redraw(0);
+}
+
+void AbstractGrovewright::Edited() {
+    RebuildAndRedraw();
     modified_ = true;
 }
 

@@ -48,6 +48,9 @@ public:
     // Clears the skeleton, hands the view its tree values, places the trunk and
     // grows the branches; does nothing while rebuilding is disabled (during Reset).
     bool Rebuild();
+    // After an edit that changes the skeleton: rebuild, regenerate the leaves so
+    // that they sit on the tree shown, and redraw with new display lists.
+    void RebuildAndRedraw();
 
     // Setters: a value out of range is ignored; otherwise slider and label follow.
     void SetIteration(int v);
@@ -81,8 +84,8 @@ protected:
     grovewright::TreeGeneratorModel& ModelForEdit() { return *model_; }
     // Shows every current value in its row; subclasses add their own rows.
     virtual void ShowValues();
-    // A user edit that changes the skeleton: rebuild, regenerate the leaves so
-    // that they sit on the tree shown, redraw with new lists, mark modified.
+    // A user edit on this page that changes the skeleton: RebuildAndRedraw, then
+    // mark the design modified.
     void Edited();
 
 private:

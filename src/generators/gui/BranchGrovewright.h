@@ -1,0 +1,42 @@
+#pragma once
+
+#include <vector>
+
+#include "generators/BranchTreeModel.h"
+#include "generators/gui/AbstractGrovewright.h"
+
+class BranchSetupPanel;
+
+// The regular and complex generators' pages: the base page plus twenty branch
+// pages "Branch 1" ... "Branch 20".
+class BranchGrovewright : public AbstractGrovewright {
+public:
+    void SetMeshMode(bool on) override;
+    bool IsModified() const override;
+    void ClearModified() override;
+
+    BranchSetupPanel& Page(int index) { return *pages_[index]; }
+
+protected:
+    BranchGrovewright(wxWindow* parent, AbstractLeafCreator& leafCreator, grovewright::TGXMLFileWriter& writer,
+                      grovewright::TGXMLFileReader& reader, GrovewrightDrawPanelGL& drawPanel,
+                      grovewright::SkeletonLevels& skeleton, std::unique_ptr<grovewright::BranchTreeModel> model);
+    void ShowValues() override;
+
+private:
+    std::vector<BranchSetupPanel*> pages_;
+};
+
+class RegularGrovewright : public BranchGrovewright {
+public:
+    RegularGrovewright(wxWindow* parent, AbstractLeafCreator& leafCreator, grovewright::TGXMLFileWriter& writer,
+                       grovewright::TGXMLFileReader& reader, GrovewrightDrawPanelGL& drawPanel,
+                       grovewright::SkeletonLevels& skeleton);
+};
+
+class ComplexGrovewright : public BranchGrovewright {
+public:
+    ComplexGrovewright(wxWindow* parent, AbstractLeafCreator& leafCreator, grovewright::TGXMLFileWriter& writer,
+                       grovewright::TGXMLFileReader& reader, GrovewrightDrawPanelGL& drawPanel,
+                       grovewright::SkeletonLevels& skeleton);
+};

@@ -1,0 +1,102 @@
+#include "GuiTestSupport.h"
+#include "generators/gui/BranchGrovewright.h"
+#include "panels/BranchSetupPanel.h"
+
+using grovewright::BranchSetup;
+
+namespace {
+
+BranchGrovewright& Generator(MainFrame* frame, int index) {
+    return *static_cast<BranchGrovewright*>(frame->Generators()[index]);
+}
+
+}  // namespace
+
+TEST_F(FrameTest, BranchGeneratorsHaveTwentyPagesEach) {
+    ASSERT_EQ(frame->Generators().size(), 3u);
+    EXPECT_EQ(frame->TreeNotebook()->GetPageText(1), "RegularGrovewright");
+    EXPECT_EQ(frame->TreeNotebook()->GetPageText(2), "ComplexGrovewright");
+    for (int g : {1, 2}) {
+        wxNotebook* pages = Generator(frame, g).CustomNotebook();
+        ASSERT_EQ(pages->GetPageCount(), 20u);
+        EXPECT_EQ(pages->GetPageText(0), "Branch 1");
+        EXPECT_EQ(pages->GetPageText(19), "Branch 20");
+    }
+}
+
+TEST_F(FrameTest, OnlyTruncGovernsTheTruncBranchesRowPerPage) {
+    BranchGrovewright& complex = Generator(frame, 2);
+    for (int i = 0; i < 20; ++i) {
+        EXPECT_TRUE(complex.Page(i).Setup().Get(BranchSetup::kOnlyTrunc));
+        EXPECT_FALSE(complex.Page(i).Row("TruncBranches").CheckBox()->IsEnabled());
+        EXPECT_FALSE(complex.Page(i).Row("TruncBranches").Label()->IsEnabled());
+    }
+    Click(complex.Page(4).Row("OnlyTrunc").CheckBox());
+    EXPECT_FALSE(complex.Page(4).Setup().Get(BranchSetup::kOnlyTrunc));
+    EXPECT_TRUE(complex.Page(4).Row("TruncBranches").CheckBox()->IsEnabled());
+    EXPECT_FALSE(complex.Page(3).Row("TruncBranches").CheckBox()->IsEnabled());
+    EXPECT_TRUE(complex.IsModified());
+    // A reset sets OnlyTrunc again and disables the row.
+    complex.Reset();
+    EXPECT_TRUE(complex.Page(4).Setup().Get(BranchSetup::kOnlyTrunc));
+    EXPECT_FALSE(complex.Page(4).Row("TruncBranches").CheckBox()->IsEnabled());
+    EXPECT_TRUE(complex.Page(4).Row("OnlyTrunc").CheckBox()->GetValue());
+}
+
+TEST_F(FrameTest, BranchRowsLabelAndValidate) {
+    BranchSetupPanel& page = Generator(frame, 1).Page(0);
+    Drag(page.Row("Height").Slider(), 250);
+    EXPECT_EQ(page.Row("Height").Label()->GetLabel(), "Height: 2.50 m");
+    EXPECT_EQ(page.Row("Diameter").Label()->GetLabel(), "Diameter: 0.01");
+    page.Set(BranchSetup::kDiameter, 0);
+    EXPECT_EQ(page.Setup().Get(BranchSetup::kDiameter), 1);
+    page.Set(BranchSetup::kAddAngle, -180);
+    EXPECT_EQ(page.Row("AddAngle").Label()->GetLabel(), "Add angle: -180");
+    page.Set(BranchSetup::kAddAngle, -181);
+    EXPECT_EQ(page.Setup().Get(BranchSetup::kAddAngle), -180);
+    page.Set(BranchSetup::kRelativAdd, 5);
+    EXPECT_EQ(page.Row("RelativAdd").Label()->GetLabel(), "Rel. add: 0.05");
+}
+
+TEST_F(FrameTest, MeshModeShowsThicknessRowsEnabledByUseBranch) {
+    BranchSetupPanel& page = Generator(frame, 1).Page(2);
+    EXPECT_TRUE(page.Row("Height").Label()->IsShown());
+    EXPECT_TRUE(page.Row("UseBranch").CheckBox()->IsShown());
+    EXPECT_FALSE(page.Row("Diameter").Slider()->IsShown());
+    EXPECT_FALSE(page.Row("Cut").CheckBox()->IsShown());
+    Command(ID_MODE_WIRE_FRAME);
+    EXPECT_FALSE(page.Row("Height").Label()->IsShown());
+    EXPECT_FALSE(page.Row("UseBranch").CheckBox()->IsShown());
+    EXPECT_TRUE(page.Row("Diameter").Slider()->IsShown());
+    EXPECT_FALSE(page.Row("Diameter").Slider()->IsEnabled());  // UseBranch is clear
+    EXPECT_FALSE(page.Row("Cut").CheckBox()->IsEnabled());
+    Command(ID_MODE_LINE);
+    Click(page.Row("UseBranch").CheckBox());
+    Command(ID_MODE_FULL_3D);
+    EXPECT_TRUE(page.Row("Diameter").Slider()->IsEnabled());
+    EXPECT_TRUE(page.Row("Cut").CheckBox()->IsEnabled());
+    // Showing and hiding leave a disabled TruncBranches row disabled.
+    EXPECT_FALSE(Generator(frame, 2).Page(0).Row("TruncBranches").CheckBox()->IsEnabled());
+}
+
+TEST_F(FrameTest, BranchEditsRebuildAndMarkTheGenerator) {
+    BranchGrovewright& regular = Generator(frame, 1);
+    frame->TreeNotebook()->SetSelection(1);
+    Pump();
+    regular.SetIteration(1);
+    regular.SetHeight(200);
+    regular.ClearModified();
+    BranchSetupPanel& page = regular.Page(0);
+    Click(page.Row("UseBranch").CheckBox());
+    EXPECT_EQ(frame->Skeleton().LevelCount(), 2u);
+    EXPECT_EQ(frame->Skeleton()[1].size(), 1u);  // one branch on the trunk
+    Drag(page.Row("AddAngle").Slider(), 40);
+    EXPECT_NEAR(frame->Skeleton()[1].front().ObliqueAngle(), 40, 1e-9);
+    EXPECT_TRUE(page.IsModified());
+    EXPECT_TRUE(regular.IsModified());
+    regular.ClearModified();
+    EXPECT_FALSE(page.IsModified());
+    Drag(regular.Page(6).Row("AddTo").Slider(), 3);
+    EXPECT_TRUE(regular.IsModified());
+    EXPECT_FALSE(Simple().IsModified());
+}
