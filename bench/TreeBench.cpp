@@ -7,10 +7,13 @@
 
 #include <string>
 
+#include "generators/BranchTreeModel.h"
 #include "generators/LeafGenerator.h"
+#include "generators/ProjectLoader.h"
 #include "generators/SimpleTreeModel.h"
 #include "geometry/SkeletonLevels.h"
 #include "io/TGDXFFileWriter.h"
+#include "io/TGXMLFileReader.h"
 #include "render/ExportSinks.h"
 #include "render/MeshBuilder.h"
 
@@ -119,5 +122,63 @@ void BM_GenerateLeaves(benchmark::State& state) {
     state.counters["strips"] = static_cast<double>(tree.leaves[0].size());
 }
 BENCHMARK(BM_GenerateLeaves)->ArgName("reused")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+
+}  // namespace
+
+namespace {
+
+using namespace grovewright;
+
+// Rebuild of an example project's tree with its own generator (what every slider
+// step on its pages costs).
+void BM_RebuildExample(benchmark::State& state, const char* file, bool complexGenerator) {
+    TGXMLFileReader reader;
+    std::string error;
+    SimpleTreeModel simple;
+    RegularTreeModel regular;
+    ComplexTreeModel complex;
+    if (!LoadProject(reader, std::string(GROVEWRIGHT_EXAMPLES) + "/" + file, {&simple, &regular, &complex}, error)) {
+        state.SkipWithError(error.c_str());
+        return;
+    }
+    TreeGeneratorModel& tree = complexGenerator ? static_cast<TreeGeneratorModel&>(complex)
+                                                : static_cast<TreeGeneratorModel&>(regular);
+    SkeletonLevels skeleton;
+    for (auto _ : state) {
+        tree.Rebuild(skeleton);
+        benchmark::DoNotOptimize(skeleton.SegmentCount());
+    }
+    state.counters["segments"] = static_cast<double>(skeleton.SegmentCount());
+}
+BENCHMARK_CAPTURE(BM_RebuildExample, conifer, "conifer.xml", true)
+    ->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK_CAPTURE(BM_RebuildExample, broadleaf, "broadleaf-tree.xml", false)
+    ->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
+
+// Worst case: all twenty pages over every level; each page doubles the tree.
+void BM_GrowAllPages(benchmark::State& state) {
+    RegularTreeModel tree;
+    tree.Base().SetIteration(20);
+    tree.Base().SetHeight(300);
+    tree.Base().SetDiameter(40);
+    tree.Base().SetDiameterReduction(80);
+    for (int i = 0; i < BranchTreeModel::kLevelCount; ++i) {
+        BranchSetup& page = tree.Page(i);
+        page.Set(BranchSetup::kUseBranch, true);
+        page.Set(BranchSetup::kAddAngle, 30 + i);
+        page.Set(BranchSetup::kOriAngle, 37 * i % 360);
+        page.Set(BranchSetup::kRelativAdd, 70);
+        page.Set(BranchSetup::kHeightReduction, 80);
+        page.Set(BranchSetup::kDiameter, 20);
+    }
+    SkeletonLevels skeleton;
+    for (auto _ : state) {
+        tree.Rebuild(skeleton);
+        benchmark::DoNotOptimize(skeleton.SegmentCount());
+    }
+    state.counters["segments"] = static_cast<double>(skeleton.SegmentCount());
+    state.counters["peakMB"] = PeakMegabytes();
+}
+BENCHMARK(BM_GrowAllPages)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 
 }  // namespace

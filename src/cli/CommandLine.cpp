@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "generators/BranchTreeModel.h"
 #include "generators/LeafGenerator.h"
 #include "generators/ProjectLoader.h"
 #include "generators/SimpleTreeModel.h"
@@ -29,7 +30,10 @@ constexpr const char* kProgram = "grovewright-cli";
 // A loaded design and the tree one of its generators grows.
 struct Design {
     SimpleTreeModel simple;
+    RegularTreeModel regular;
+    ComplexTreeModel complex;
     LeafGeneratorModel leafPages;
+    TreeGeneratorModel* chosen = nullptr;
     SkeletonLevels skeleton;
     LeafStore leaves;
     TreeViewParameters view;
@@ -58,13 +62,15 @@ Format FormatOf(const std::string& path) {
 // after a load; the view gets that generator's mesh values.
 // The leaves are generated from the project's leaf pages on that tree.
 Failure LoadDesign(const std::string& project, const std::string& generator, Design& design) {
-    if (generator != "simple")
-        return {kExitUsage, "the " + generator + " generator is not available in this version; use --generator simple"};
     TGXMLFileReader reader;
     std::string error;
-    if (!LoadProject(reader, project, {&design.simple}, error, &design.leafPages)) return {kExitFailure, error};
-    design.simple.Rebuild(design.skeleton);
-    design.simple.PushMeshValues(design.view);
+    if (!LoadProject(reader, project, {&design.simple, &design.regular, &design.complex}, error, &design.leafPages))
+        return {kExitFailure, error};
+    design.chosen = generator == "regular"   ? static_cast<TreeGeneratorModel*>(&design.regular)
+                    : generator == "complex" ? static_cast<TreeGeneratorModel*>(&design.complex)
+                                             : &design.simple;
+    design.chosen->Rebuild(design.skeleton);
+    design.chosen->PushMeshValues(design.view);
     design.leafPages.Generate(design.skeleton, design.leaves);
     return {};
 }
@@ -114,7 +120,7 @@ void PrintInfo(std::ostream& out, Design& design) {
     MeshBuilder builder(design.skeleton, design.leaves, design.view);
     CountingSink counts;
     const int treeTriangles = builder.BuildTree(counts, !design.leaves.Empty());
-    out << "{\"generator\": \"" << design.simple.GetName() << "\", \"segmentsPerLevel\": [";
+    out << "{\"generator\": \"" << design.chosen->GetName() << "\", \"segmentsPerLevel\": [";
     for (std::size_t level = 0; level < design.skeleton.LevelCount(); ++level)
         out << (level ? ", " : "") << design.skeleton[level].size();
     out << "], \"segments\": " << design.skeleton.SegmentCount() << ", \"treeTriangles\": " << treeTriangles
