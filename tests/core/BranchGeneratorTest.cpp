@@ -19,24 +19,11 @@ using B = BranchSetup;
 namespace {
 
 std::string Saved(const TreeGeneratorModel& model) {
-    TempFolder folder;
-    TGXMLFileWriter writer;
-    writer.SetFileName(folder.File("tree.xml"));
-    EXPECT_TRUE(writer.Open());
-    model.WriteSetup(writer);
-    EXPECT_TRUE(writer.Close());
-    return ReadFileBytes(folder.File("tree.xml"));
+    return grovewright::test::WrittenProject([&](TGXMLFileWriter& writer) { model.WriteSetup(writer); });
 }
 
 bool Read(TreeGeneratorModel& model, const std::string& text) {
-    TempFolder folder;
-    WriteFileBytes(folder.File("tree.xml"), text);
-    TGXMLFileReader reader;
-    reader.SetFileName(folder.File("tree.xml"));
-    EXPECT_TRUE(reader.Open());
-    const bool read = model.ReadSetup(reader);
-    EXPECT_EQ(reader.WorkingText(), reader.Content());
-    return read;
+    return grovewright::test::ReadProject(text, [&](TGXMLFileReader& reader) { return model.ReadSetup(reader); });
 }
 
 // Removes the first line that contains text (and its line end).
@@ -216,7 +203,9 @@ TEST(BranchGrowth, TrunkChainContinuesUpAndThins) {
         EXPECT_NEAR(piece.Length(), lengths[j], 1e-9);
         EXPECT_NEAR(piece.Diameter(), diameters[j], 1e-9);
         EXPECT_NEAR(piece.ObliqueAngle(), 0, 1e-9);
-        if (j > 0) EXPECT_EQ(piece.Parent(), &skeleton[j - 1].front());
+        if (j > 0) {
+            EXPECT_EQ(piece.Parent(), &skeleton[j - 1].front());
+        }
     }
     EXPECT_TRUE(skeleton[3].front().IsCut());
     EXPECT_FALSE(skeleton[2].front().IsCut());

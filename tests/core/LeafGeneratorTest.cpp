@@ -81,22 +81,12 @@ std::vector<Vector3D> ReferenceGrid(const LeafSetup& page, const BranchSegment& 
 }
 
 std::string Saved(const LeafGeneratorModel& model) {
-    TempFolder folder;
-    TGXMLFileWriter writer;
-    writer.SetFileName(folder.File("leaves.xml"));
-    EXPECT_TRUE(writer.Open());
-    model.WriteSetup(writer);
-    EXPECT_TRUE(writer.Close());
-    return ReadFileBytes(folder.File("leaves.xml"));
+    return grovewright::test::WrittenProject([&](TGXMLFileWriter& writer) { model.WriteSetup(writer); });
 }
 
 bool Load(LeafGeneratorModel& model, const std::string& text) {
-    TempFolder folder;
-    WriteFileBytes(folder.File("leaves.xml"), text);
-    TGXMLFileReader reader;
-    reader.SetFileName(folder.File("leaves.xml"));
-    EXPECT_TRUE(reader.Open());
-    const bool read = model.ReadSetup(reader);
+    const bool read =
+        grovewright::test::ReadProject(text, [&](TGXMLFileReader& reader) { return model.ReadSetup(reader); });
     model.ApplySetup();
     return read;
 }

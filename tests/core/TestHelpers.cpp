@@ -7,7 +7,15 @@
 #include <sstream>
 #include <stdexcept>
 
+#include <gtest/gtest.h>
+
+#include "io/TGXMLFileReader.h"
+#include "io/TGXMLFileWriter.h"
+
 namespace grovewright::test {
+
+using grovewright::TGXMLFileReader;
+using grovewright::TGXMLFileWriter;
 
 TempFolder::TempFolder() {
     std::string pattern = (std::filesystem::temp_directory_path() / "grovewright-test-XXXXXX").string();
@@ -50,6 +58,27 @@ std::vector<std::string> ListFolder(const std::string& path) {
     for (const auto& entry : std::filesystem::directory_iterator(path))
         names.push_back(entry.path().filename().string());
     return names;
+}
+
+std::string WrittenProject(const std::function<void(TGXMLFileWriter&)>& write) {
+    TempFolder folder;
+    TGXMLFileWriter writer;
+    writer.SetFileName(folder.File("project.xml"));
+    EXPECT_TRUE(writer.Open());
+    write(writer);
+    EXPECT_TRUE(writer.Close());
+    return ReadFileBytes(folder.File("project.xml"));
+}
+
+bool ReadProject(const std::string& text, const std::function<bool(TGXMLFileReader&)>& read) {
+    TempFolder folder;
+    WriteFileBytes(folder.File("project.xml"), text);
+    TGXMLFileReader reader;
+    reader.SetFileName(folder.File("project.xml"));
+    EXPECT_TRUE(reader.Open());
+    const bool result = read(reader);
+    EXPECT_EQ(reader.WorkingText(), reader.Content());  // always left rewound
+    return result;
 }
 
 }  // namespace grovewright::test

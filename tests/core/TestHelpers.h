@@ -1,7 +1,13 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
+
+namespace grovewright {
+class TGXMLFileReader;
+class TGXMLFileWriter;
+}  // namespace grovewright
 
 namespace grovewright::test {
 
@@ -25,5 +31,11 @@ void WriteFileBytes(const std::string& path, const std::string& bytes);
 std::vector<std::string> SplitLines(const std::string& text);
 // Names of the entries of a folder, without "." and "..".
 std::vector<std::string> ListFolder(const std::string& path);
+
+// The project file that write produces between the envelope lines.
+std::string WrittenProject(const std::function<void(grovewright::TGXMLFileWriter&)>& write);
+// Opens a project reader over text, hands it to read and returns read's result;
+// checks that the reader was left rewound.
+bool ReadProject(const std::string& text, const std::function<bool(grovewright::TGXMLFileReader&)>& read);
 
 }  // namespace grovewright::test

@@ -78,25 +78,12 @@ void ExpectPoint(const Vector3D& v, double x, double y, double z, double toleran
 }
 
 std::string SaveToText(const TreeGeneratorModel& model) {
-    TempFolder folder;
-    TGXMLFileWriter writer;
-    writer.SetFileName(folder.File("tree.xml"));
-    EXPECT_TRUE(writer.Open());
-    model.WriteSetup(writer);
-    EXPECT_TRUE(writer.Close());
-    return ReadFileBytes(folder.File("tree.xml"));
+    return grovewright::test::WrittenProject([&](TGXMLFileWriter& writer) { model.WriteSetup(writer); });
 }
 
 // Reads the section of text into model; returns ReadSetup's result.
 bool ReadFromText(TreeGeneratorModel& model, const std::string& text) {
-    TempFolder folder;
-    WriteFileBytes(folder.File("tree.xml"), text);
-    TGXMLFileReader reader;
-    reader.SetFileName(folder.File("tree.xml"));
-    EXPECT_TRUE(reader.Open());
-    const bool read = model.ReadSetup(reader);
-    EXPECT_EQ(reader.WorkingText(), reader.Content());  // always left rewound
-    return read;
+    return grovewright::test::ReadProject(text, [&](TGXMLFileReader& reader) { return model.ReadSetup(reader); });
 }
 
 std::string Replace(std::string text, const std::string& from, const std::string& to) {

@@ -218,3 +218,27 @@ TEST_F(FrameTest, TexturesAreCreatedOnceAndAFailedCustomLoadKeepsTheChoice) {
     EXPECT_NE(textures.LeafTexture(3), 0u);
     EXPECT_EQ(textures.BuiltinCreations(), 1);
 }
+
+TEST_F(FrameTest, ExportCommandsWriteTheShownTree) {
+    TempFolder folder;
+    Simple().SetHeight(200);
+    Simple().SetIteration(2);
+    Simple().SetCustomCut(true);
+    Command(ID_MODE_WIRE_FRAME);  // builds the lists, with a stump list for the caps
+    Simple().Rebuild();
+    View().Redraw(0);
+    wxTEST_DIALOG(Command(ID_EXPORT_DXF_TREE), wxExpectModal<wxFileDialog>(wxString::FromUTF8(folder.File("tree"))));
+    const auto dxf = grovewright::test::SplitLines(grovewright::test::ReadFileBytes(folder.File("tree.dxf")));
+    // 7 segments x 2 x 3 side faces and 4 caps x 3 faces, 28 lines each, in the 10-line frame.
+    EXPECT_EQ(dxf.size(), 10u + 28u * (7 * 6 + 4 * 3));
+    wxTEST_DIALOG(Command(ID_EXPORT_DIRECTX_TREE), wxExpectModal<wxFileDialog>(wxString::FromUTF8(folder.File("tree.x"))));
+    const std::string x = grovewright::test::ReadFileBytes(folder.File("tree.x"));
+    EXPECT_NE(x.find("Mesh Mesh_0 {\n56;"), std::string::npos);  // 7 strips of 2 x 4 vertices
+    EXPECT_NE(x.find("Mesh Mesh_1 {\n20;"), std::string::npos);  // the caps: 4 fans of 5 points
+    // The view draws as before.
+    EXPECT_NE(View().GetTreeList(), 0u);
+    // A folder that does not exist: nothing is written and nothing asked.
+    wxTEST_DIALOG(Command(ID_EXPORT_DXF_TREE),
+                  wxExpectModal<wxFileDialog>(wxString::FromUTF8(folder.File("missing/tree.dxf"))));
+    EXPECT_EQ(grovewright::test::ListFolder(folder.Path()).size(), 2u);
+}

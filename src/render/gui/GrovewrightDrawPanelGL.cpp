@@ -385,17 +385,8 @@ void GrovewrightDrawPanelGL::DeleteDisplayLists() {
     DeleteList(fontBase_, 256);
 }
 
-void GrovewrightDrawPanelGL::ExportDirectX(bool withLeaves) {
-    exportToDirectX_ = true;
-    exportWithLeaves_ = withLeaves;
-    exportPass_ = true;
-    Render();
-    exportPass_ = false;
-    exportWithLeaves_ = false;
-}
-
-void GrovewrightDrawPanelGL::ExportDXF(bool withLeaves) {
-    exportToDirectX_ = false;
+void GrovewrightDrawPanelGL::ExportPass(bool toDirectX, bool withLeaves) {
+    exportToDirectX_ = toDirectX;
     exportWithLeaves_ = withLeaves;
     exportPass_ = true;
     Render();

@@ -35,8 +35,9 @@ public:
     void ResizeView(int width, int height);
     void ResetView();
     void DeleteDisplayLists();
-    void ExportDirectX(bool withLeaves);
-    void ExportDXF(bool withLeaves);
+    // One pass of the mesh builder into the open DirectX or DXF writer.
+    void ExportDirectX(bool withLeaves) { ExportPass(true, withLeaves); }
+    void ExportDXF(bool withLeaves) { ExportPass(false, withLeaves); }
 
     // The tree values the mesh builder uses; out-of-range values are ignored.
     void SetDiameter(int v) { treeValues_.SetDiameter(v); }
@@ -72,6 +73,7 @@ public:
     wxGLContext* GetContext() const { return context_.get(); }
 
 private:
+    void ExportPass(bool toDirectX, bool withLeaves);
     void OnPaint(wxPaintEvent& event);
     void OnMouse(wxMouseEvent& event);
     void BuildTree();
