@@ -73,7 +73,11 @@ MainFrame::MainFrame(wxWindow* parent, const wxString&)
     Bind(wxEVT_CLOSE_WINDOW, &MainFrame::OnClose, this);
 }
 
-MainFrame::~MainFrame() = default;
+MainFrame::~MainFrame() {
+    // The textures belong to the view's GL context: make it current for their deletion.
+    if (drawPanel_->GetContext()) drawPanel_->SetCurrent(*drawPanel_->GetContext());
+    textures_.reset();
+}
 
 void MainFrame::BuildToolBar() {
     toolBar_ = CreateToolBar(wxTB_HORIZONTAL | wxTB_FLAT);
