@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <random>
 
 #include "TestHelpers.h"
 #include "geometry/Vector3D.h"
@@ -222,4 +223,26 @@ TEST(TgaReader, RefusesWhatItCannotReadWithAMessage) {
         EXPECT_EQ(image.width, 9) << name;  // untouched
     }
     EXPECT_FALSE(ReadTga(folder.File("missing.tga"), image, error));
+}
+
+TEST(TgaReader, RandomBytesAreRefusedOrReadWithinTheirSize) {
+    TempFolder folder;
+    std::mt19937 random(9);
+    for (int trial = 0; trial < 300; ++trial) {
+        // A plausible header with random fields, then a random amount of data.
+        std::string bytes = Tga(random() % 4 == 0 ? 10 : 2, static_cast<int>(random() % 70),
+                                static_cast<int>(random() % 70), random() % 2 ? 32 : 24,
+                                static_cast<int>(random() % 256), std::string(random() % 20000, '\x55'),
+                                static_cast<int>(random() % 40), random() % 5 == 0 ? 1 : 0);
+        for (int flip = 0; flip < 3; ++flip) bytes[random() % bytes.size()] = static_cast<char>(random());
+        WriteFileBytes(folder.File("random.tga"), bytes);
+        PixelImage image;
+        std::string error;
+        if (ReadTga(folder.File("random.tga"), image, error)) {
+            EXPECT_EQ(image.pixels.size(), static_cast<std::size_t>(image.width) * image.height * 4);
+            EXPECT_LE(image.width, kMaxTgaSide);
+        } else {
+            EXPECT_FALSE(error.empty());
+        }
+    }
 }

@@ -424,3 +424,38 @@ TEST(ProjectLoading, FirstGeneratorMustReadOrNothingChanges) {
     ASSERT_TRUE(LoadProject(reader, folder.File("good.xml"), {&tree}, error)) << error;
     EXPECT_EQ(tree.Base(), saved.Base());
 }
+
+TEST(ProjectLoading, DamagedFilesNeverBreakTheLoad) {
+    // Random cuts, byte flips and splices of a real project: the load either
+    // succeeds with values inside their ranges or changes nothing.
+    SimpleTreeModel saved;
+    Configure(saved, 7, 420);
+    saved.Custom().SetSpreadAngle(120);
+    const std::string text = SaveToText(saved);
+    std::mt19937 random(3);
+    TempFolder folder;
+    for (int trial = 0; trial < 400; ++trial) {
+        std::string damaged = text;
+        switch (trial % 4) {
+            case 0: damaged.resize(random() % damaged.size()); break;
+            case 1:
+                for (int i = 0; i < 8; ++i) damaged[random() % damaged.size()] = static_cast<char>(' ' + random() % 90);
+                break;
+            case 2: damaged.erase(random() % damaged.size(), random() % 200); break;
+            default: damaged.insert(random() % damaged.size(), damaged.substr(random() % damaged.size(), 40)); break;
+        }
+        WriteFileBytes(folder.File("damaged.xml"), damaged);
+        SimpleTreeModel tree;
+        TGXMLFileReader reader;
+        std::string error;
+        if (LoadProject(reader, folder.File("damaged.xml"), {&tree}, error)) {
+            const BaseSetup& b = tree.Base();
+            EXPECT_TRUE(BaseSetup::kIteration.Contains(b.Iteration()) && BaseSetup::kHeight.Contains(b.Height()) &&
+                        BaseSetup::kDivision.Contains(b.Division()) && BaseSetup::kDiameter.Contains(b.Diameter()));
+            EXPECT_TRUE(SimpleSetup::kSpreadAngle.Contains(tree.Custom().SpreadAngle()));
+        } else {
+            EXPECT_EQ(tree.Base(), BaseSetup());
+            EXPECT_FALSE(error.empty());
+        }
+    }
+}
