@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "io/FileError.h"
@@ -56,8 +57,17 @@ bool TGFileWriter::Open() {
     failed_ = false;
 
     mode_t mode = NewFileMode();
+    // A symbolic link stays a link: the file it points to is the one replaced.
+    targetName_ = fileName_;
+    struct stat link;
+    if (lstat(fileName_.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
+        if (char* resolved = realpath(fileName_.c_str(), nullptr)) {
+            targetName_ = resolved;
+            free(resolved);
+        }
+    }
     struct stat target;
-    if (stat(fileName_.c_str(), &target) == 0) {
+    if (stat(targetName_.c_str(), &target) == 0) {
         // Never replace a folder, a device or a pipe with a regular file, and
         // respect a read-only file instead of renaming around its protection.
         if (!S_ISREG(target.st_mode)) {
@@ -71,7 +81,7 @@ bool TGFileWriter::Open() {
         mode = target.st_mode & 07777;
     }
 
-    std::string pattern = TemporaryPattern(fileName_);
+    std::string pattern = TemporaryPattern(targetName_);
     const int fd = mkstemp(pattern.data());
     if (fd < 0) {
         Fail("cannot be created", errno);
@@ -98,7 +108,7 @@ bool TGFileWriter::Close() {
     }
     fd_ = -1;
     used_ = 0;
-    if (ok && rename(temporaryName_.c_str(), fileName_.c_str()) != 0) {
+    if (ok && rename(temporaryName_.c_str(), targetName_.c_str()) != 0) {
         Fail("could not be replaced", errno);
         ok = false;
     }

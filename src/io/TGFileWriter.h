@@ -65,6 +65,7 @@ private:
 
     std::string fileName_;
     std::string defaultExtension_;
+    std::string targetName_;  // the file replaced on Close: fileName_, or the file its link points to
     std::string temporaryName_;
     std::unique_ptr<char[]> buffer_;
     std::size_t used_ = 0;

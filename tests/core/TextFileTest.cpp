@@ -135,6 +135,25 @@ TEST(TGFileWriterSafety, ReplacesOnlyAfterSuccessAndKeepsNoTemporaryFile) {
     EXPECT_EQ(info.st_mode & 0777, 0640u);  // the replaced file's permissions are kept
 }
 
+TEST(TGFileWriterSafety, SymbolicLinksStayLinks) {
+    TempFolder folder;
+    ASSERT_EQ(mkdir(folder.File("projects").c_str(), 0755), 0);
+    const std::string real = folder.File("projects/tree.xml");
+    const std::string link = folder.File("tree.xml");
+    WriteFileBytes(real, "old\n");
+    ASSERT_EQ(symlink(real.c_str(), link.c_str()), 0);
+    TGFileWriter writer("xml");
+    writer.SetFileName(link);
+    ASSERT_TRUE(writer.Open());
+    writer.WriteLine("new");
+    ASSERT_TRUE(writer.Close());
+    struct stat info;
+    ASSERT_EQ(lstat(link.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISLNK(info.st_mode));
+    EXPECT_EQ(ReadFileBytes(real), "new\n");
+    EXPECT_EQ(ListFolder(folder.File("projects")), std::vector<std::string>{"tree.xml"});
+}
+
 TEST(TGFileWriterSafety, NewFilesGetTheUsualPermissions) {
     TempFolder folder;
     const mode_t old = umask(022);
