@@ -156,6 +156,7 @@ void LeafGeneratorModel::Generate(const SkeletonLevels& skeleton, LeafStore& lea
     }
     list.reserve(strips, vertices);
 
+    const Rotation3 upright = Rotation3::Z(90.0);
     for (int k = 0; k < levels; ++k) {
         for (const BranchSegment& segment : skeleton[levels - 1 - k]) {
             const double orientation = segment.OrientationAngle(), oblique = segment.ObliqueAngle();
@@ -163,8 +164,9 @@ void LeafGeneratorModel::Generate(const SkeletonLevels& skeleton, LeafStore& lea
             Vector3D direction = segment.End();
             direction.Subtract(start);
             // RotateZ(90 - oblique) (or 90 for horizontal leaves), then RotateY(-orientation).
-            const Rotation3 turn = Rotation3::Y(-orientation) * Rotation3::Z(90.0 - oblique);
-            const Rotation3 turnHorizontal = Rotation3::Y(-orientation) * Rotation3::Z(90.0);
+            const Rotation3 aroundVertical = Rotation3::Y(-orientation);
+            const Rotation3 turn = aroundVertical * Rotation3::Z(90.0 - oblique);
+            const Rotation3 turnHorizontal = aroundVertical * upright;
             const int lengthSize = static_cast<int>(segment.Length());
             for (std::size_t a = 0; a < active.size(); ++a) {
                 const LeafSetup& page = pages_[active[a]];
