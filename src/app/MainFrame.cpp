@@ -1,10 +1,11 @@
 #include "app/MainFrame.h"
 
+#include <wx/accel.h>
 #include <wx/button.h>
 #include <wx/dialog.h>
 #include <wx/filedlg.h>
-
-#include "panels/ChosenPath.h"
+#include <wx/filefn.h>
+#include <wx/filename.h>
 #include <wx/icon.h>
 #include <wx/msgdlg.h>
 #include <wx/statbmp.h>
@@ -12,10 +13,14 @@
 #include <wx/utils.h>
 
 #include <algorithm>
+#include <iostream>
 
+#include "generators/ProjectLoader.h"
 #include "generators/gui/BranchGrovewright.h"
 #include "generators/gui/LeafCreator.h"
 #include "generators/gui/SimpleGrovewright.h"
+#include "io/RecoveryFile.h"
+#include "panels/ChosenPath.h"
 #include "render/gui/GrovewrightDrawPanelGL.h"
 #include "render/gui/TextureManager.h"
 
@@ -25,6 +30,12 @@ namespace {
 #include "app/icons/ToolbarIcons.xpm"
 
 constexpr int kSideColumn = 300;
+// Room GTK gives a notebook tab beside its label (padding and borders), and the
+// margin of the tree notebook inside the column on each side.
+constexpr int kTabPadding = 34;
+constexpr int kNotebookMargin = 5;
+
+const char* const kProjectWildcard = "XML files (*.xml)|*.xml";
 
 const char* const kAboutText =
     "Grovewright v2.3.2\n\n"
@@ -43,29 +54,32 @@ MainFrame::MainFrame(wxWindow* parent, const wxString&)
     BuildMenus();
     SetMenuBar(menuBar_);
     SetTitle(kTitle);
-    // A frame narrower than the settings column leaves no room for the view.
-    SetMinSize(wxSize(kSideColumn + 200, 400));
 
     mainPanel_ = new wxPanel(this, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL | wxNO_BORDER);
     textures_ = std::make_unique<TextureManager>();
     drawPanel_ = new GrovewrightDrawPanelGL(mainPanel_, wxID_ANY, wxDefaultPosition, wxDefaultSize, 0,
                                             "TestGLCanvas", nullptr, skeleton_, leaves_, dxfWriter_,
                                             directXWriter_, *textures_);
-    sidePanel_ = new wxPanel(mainPanel_, wxID_ANY);
-    treeNotebook_ = new wxNotebook(sidePanel_, ID_TREE_NOTEBOOK);
-    leafCreator_ = new LeafCreator(sidePanel_, projectWriter_, projectReader_, *drawPanel_, skeleton_, leaves_);
-    generators_.push_back(new SimpleGrovewright(treeNotebook_, *leafCreator_, projectWriter_, projectReader_,
-                                                *drawPanel_, skeleton_));
-    generators_.push_back(new RegularGrovewright(treeNotebook_, *leafCreator_, projectWriter_, projectReader_,
-                                                 *drawPanel_, skeleton_));
-    generators_.push_back(new ComplexGrovewright(treeNotebook_, *leafCreator_, projectWriter_, projectReader_,
-                                                 *drawPanel_, skeleton_));
+    // Sized as in the default window from the start: GTK complains about
+    // notebooks allocated smaller than their tabs before the first layout.
+    sidePanel_ = new wxPanel(mainPanel_, wxID_ANY, wxDefaultPosition, wxSize(kSideColumn, 480));
+    treeNotebook_ = new wxNotebook(sidePanel_, ID_TREE_NOTEBOOK, wxPoint(5, 15), wxSize(kSideColumn - 10, 460));
+    leafCreator_ = new LeafCreator(sidePanel_, projectWriter_, *drawPanel_, skeleton_, leaves_);
+    generators_.push_back(new SimpleGrovewright(treeNotebook_, *leafCreator_, projectWriter_, *drawPanel_, skeleton_));
+    generators_.push_back(new RegularGrovewright(treeNotebook_, *leafCreator_, projectWriter_, *drawPanel_, skeleton_));
+    generators_.push_back(new ComplexGrovewright(treeNotebook_, *leafCreator_, projectWriter_, *drawPanel_, skeleton_));
     for (AbstractGrovewright* generator : generators_)
         treeNotebook_->AddPage(generator, generator->GetName(), false);
-    treeNotebook_->Bind(wxEVT_NOTEBOOK_PAGE_CHANGED, &MainFrame::OnPageChanged, this);
+    // By the notebook's identifier: the branch and leaf notebooks inside the
+    // column send page changes too, and must not switch the generator.
+    Bind(wxEVT_NOTEBOOK_PAGE_CHANGED, &MainFrame::OnPageChanged, this, ID_TREE_NOTEBOOK);
     ShowActiveSide();
+    sideColumn_ = MeasureSideColumn();
+    // A frame narrower than the settings column leaves no room for the view.
+    SetMinSize(wxSize(sideColumn_ + 200, 400));
 
     BindCommands();
+    InstallAccelerators();
     Bind(wxEVT_SIZE, [this](wxSizeEvent& event) {
         if (IsShown()) LayoutWindows();
         event.Skip();
@@ -210,9 +224,39 @@ void MainFrame::Enable(int id, bool on) {
     if (toolBar_->FindById(id)) toolBar_->EnableTool(id, on);
 }
 
+int MainFrame::MeasureSideColumn() const {
+    // GTK shows scroll arrows instead of tabs that do not fit: make room for all.
+    int tabs = 0;
+    for (std::size_t i = 0; i < treeNotebook_->GetPageCount(); ++i)
+        tabs += treeNotebook_->GetTextExtent(treeNotebook_->GetPageText(i)).x + kTabPadding;
+    return std::max(kSideColumn, tabs + 2 * kNotebookMargin);
+}
+
+void MainFrame::InstallAccelerators() {
+    wxAcceleratorEntry entries[] = {
+        {wxACCEL_CTRL, 'N', ID_NEW_PROJECT},
+        {wxACCEL_CTRL, 'O', ID_LOAD},
+        {wxACCEL_CTRL, 'S', ID_SAVE},
+        {wxACCEL_CTRL | wxACCEL_SHIFT, 'S', ID_SAVE_AS},
+        {wxACCEL_CTRL, 'Q', ID_QUIT},
+        {wxACCEL_NORMAL, WXK_F1, ID_MODE_LINE},
+        {wxACCEL_NORMAL, WXK_F2, ID_MODE_WIRE_FRAME},
+        {wxACCEL_NORMAL, WXK_F3, ID_MODE_FULL_3D},
+    };
+    SetAcceleratorTable(wxAcceleratorTable(WXSIZEOF(entries), entries));
+}
+
+bool MainFrame::CommandEnabled(int id) const {
+    if (menuBar_->FindItem(id) && !menuBar_->IsEnabled(id)) return false;
+    const bool modeCommand = id == ID_MODE_LINE || id == ID_MODE_WIRE_FRAME || id == ID_MODE_FULL_3D;
+    return !modeCommand || menuBar_->IsEnabled(ID_MODE);
+}
+
 void MainFrame::BindCommands() {
     auto on = [this](int id, std::function<void()> handler) {
-        Bind(wxEVT_MENU, [handler](wxCommandEvent&) { handler(); }, id);
+        Bind(wxEVT_MENU, [this, id, handler](wxCommandEvent&) {
+            if (CommandEnabled(id)) handler();
+        }, id);
     };
     on(ID_NEW_PROJECT, [this] { NewProject(); });
     on(ID_LOAD, [this] { Load(); });
@@ -255,16 +299,32 @@ void MainFrame::Busy(Work&& work) {
 void MainFrame::LayoutWindows() {
     const wxSize client = GetClientSize();
     mainPanel_->SetSize(0, 0, client.x, client.y, wxSIZE_AUTO);
-    sidePanel_->SetSize(client.x - kSideColumn, 0, kSideColumn, client.y, wxSIZE_AUTO);
-    treeNotebook_->SetSize(5, 15, 290, std::max(1, client.y - 20), wxSIZE_AUTO);
+    sidePanel_->SetSize(client.x - sideColumn_, 0, sideColumn_, client.y, wxSIZE_AUTO);
+    treeNotebook_->SetSize(kNotebookMargin, 15, sideColumn_ - 2 * kNotebookMargin, std::max(1, client.y - 20),
+                           wxSIZE_AUTO);
     leafCreator_->LayoutLeaves();
-    drawPanel_->ResizeView(client.x, client.y);
+    drawPanel_->ResizeView(client.x, client.y, sideColumn_);
 }
 
 wxString MainFrame::ChooseFile(const wxString& message, const wxString& wildcard, long style) {
-    wxFileDialog dialog(this, message, "", "", wildcard, style);
+    wxFileDialog dialog(this, message, lastFolder_, "", wildcard, style);
     if (dialog.ShowModal() != wxID_OK) return {};
-    return ChosenPath(dialog);
+    const wxString path = ChosenPath(dialog);
+    lastFolder_ = wxFileName(path).GetPath();
+    return path;
+}
+
+wxString MainFrame::ChooseSaveFile(const wxString& message, const wxString& wildcard, const std::string& extension) {
+    const wxString chosen = ChooseFile(message, wildcard, wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
+    if (chosen.empty()) return {};
+    // The dialog asked about the name as typed; the extension may name another file.
+    const wxString path =
+        wxString::FromUTF8(grovewright::TGFileWriter::WithExtension(chosen.ToStdString(wxConvUTF8), extension));
+    if (path != chosen && wxFileExists(path) &&
+        wxMessageBox("\"" + path + "\" already exists.\nDo you want to replace it?", "Replace file",
+                     wxYES_NO | wxNO_DEFAULT | wxICON_WARNING, this) != wxYES)
+        return {};
+    return path;
 }
 
 void MainFrame::SetSaveEnabled(bool on) { Enable(ID_SAVE, on); }
@@ -272,18 +332,28 @@ void MainFrame::SetSaveEnabled(bool on) { Enable(ID_SAVE, on); }
 void MainFrame::ClearAllModified() {
     for (AbstractGrovewright* generator : generators_) generator->ClearModified();
     leafCreator_->ClearModified();
+    restoredDesign_ = false;
+}
+
+bool MainFrame::IsDesignModified() {
+    bool modified = restoredDesign_;
+    for (AbstractGrovewright* generator : generators_) modified = generator->IsModified() || modified;
+    return leafCreator_->IsModified() || modified;
 }
 
 bool MainFrame::CheckUnsavedChanges() {
-    bool modified = false;
-    for (AbstractGrovewright* generator : generators_) modified = generator->IsModified() || modified;
-    modified = leafCreator_->IsModified() || modified;
-    if (!modified) return true;
+    if (!IsDesignModified()) return true;
     const int answer = wxMessageBox("There are unsaved changes !\nDo you want to save ?", "Save project",
                                     wxYES_NO | wxCANCEL | wxICON_QUESTION, this);
     if (answer == wxCANCEL) return false;
-    if (answer == wxYES) SaveAs();
+    // A save that was cancelled or failed stops the command: the design stays.
+    if (answer == wxYES) return SaveAs();
     return true;
+}
+
+void MainFrame::WriteSections() {
+    for (AbstractGrovewright* generator : generators_) generator->WriteSetup();
+    leafCreator_->WriteSetup();
 }
 
 bool MainFrame::WriteProject() {
@@ -291,8 +361,7 @@ bool MainFrame::WriteProject() {
         wxMessageBox("Could not open file !", "File error", wxOK, this);
         return false;
     }
-    for (AbstractGrovewright* generator : generators_) generator->WriteSetup();
-    leafCreator_->WriteSetup();
+    WriteSections();
     if (!projectWriter_.Close()) {
         // Nothing was replaced: the previous file is intact. Say why the save failed.
         wxMessageBox("Could not save the project:\n" + wxString::FromUTF8(projectWriter_.LastError()), "File error",
@@ -302,18 +371,49 @@ bool MainFrame::WriteProject() {
     return true;
 }
 
-void MainFrame::SaveAs() {
-    const wxString path = ChooseFile("Save as ...", "XML files (*.xml)|*.xml", wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
-    if (path.empty()) return;
+bool MainFrame::SaveAs() {
+    const wxString path = ChooseSaveFile("Save as ...", kProjectWildcard, projectWriter_.DefaultExtension());
+    if (path.empty()) return false;
     projectWriter_.SetFileName(path.ToStdString(wxConvUTF8));
-    if (WriteProject()) {
-        currentFileName_ = wxString::FromUTF8(projectWriter_.GetFileName());
-        SetSaveEnabled(true);
-        SetTitle(kTitle + currentFileName_);
-        ClearAllModified();
-    } else {
+    if (!WriteProject()) {
         SetSaveEnabled(false);
+        return false;
     }
+    currentFileName_ = wxString::FromUTF8(projectWriter_.GetFileName());
+    SetSaveEnabled(true);
+    SetTitle(kTitle + currentFileName_);
+    ClearAllModified();
+    return true;
+}
+
+bool MainFrame::WriteRecoveryFile() {
+    const std::string path = grovewright::RecoveryFilePath();
+    std::string error = "no data folder: neither XDG_DATA_HOME nor HOME is set";
+    if (!path.empty() && grovewright::CreateParentFolder(path, error)) {
+        projectWriter_.SetFileName(path);
+        if (projectWriter_.Open()) WriteSections();
+        if (projectWriter_.Close() && projectWriter_.LastError().empty()) return true;
+        error = projectWriter_.LastError();
+    }
+    // Nobody can be asked any more (the session is ending): say it where the session logs.
+    std::cerr << "Grovewright: the unsaved design could not be kept: " << error << std::endl;
+    return false;
+}
+
+void MainFrame::OfferRecovery() {
+    const wxString path = wxString::FromUTF8(grovewright::RecoveryFilePath());
+    if (path.empty() || !wxFileExists(path)) return;
+    const int answer = wxMessageBox(
+        "Grovewright was closed by the system while the design had unsaved changes.\n"
+        "The design was kept. Do you want to restore it?",
+        "Restore design", wxYES_NO | wxICON_QUESTION, this);
+    if (answer == wxYES && LoadProjectFile(path, false)) {
+        // Still not saved anywhere: closing asks, as it would have before.
+        restoredDesign_ = true;
+        SetSaveEnabled(false);
+        SetTitle(kTitle);
+    }
+    wxRemoveFile(path);
 }
 
 void MainFrame::Save() {
@@ -337,23 +437,27 @@ void MainFrame::NewProject() {
 
 void MainFrame::Load() {
     if (!CheckUnsavedChanges()) return;
-    const wxString path = ChooseFile("Open ...", "XML files (*.xml)|*.xml", wxFD_OPEN);
-    if (path.empty()) return;
+    const wxString path = ChooseFile("Open ...", kProjectWildcard, wxFD_OPEN);
+    if (!path.empty()) LoadProjectFile(path, true);
+}
+
+bool MainFrame::LoadProjectFile(const wxString& path, bool asProject) {
+    std::vector<grovewright::TreeGeneratorModel*> models;
+    for (AbstractGrovewright* generator : generators_) models.push_back(&generator->ModelForLoad());
+    std::string error;
+    std::vector<std::string> kept;
+    bool loaded = false;
     Busy([&] {
-        projectReader_.SetFileName(path.ToStdString(wxConvUTF8));
-        if (!projectReader_.Open()) return;
-        if (!generators_.front()->ReadSetup()) {
-            projectReader_.Close();
-            return;
+        loaded = grovewright::LoadProject(projectReader_, path.ToStdString(wxConvUTF8), models, error,
+                                          &leafCreator_->ModelForLoad(), &kept);
+        if (!loaded) return;
+        for (AbstractGrovewright* generator : generators_) generator->ShowLoadedSetup();
+        leafCreator_->ShowLoadedSetup();
+        if (asProject) {
+            currentFileName_ = path;
+            SetSaveEnabled(true);
+            SetTitle(kTitle + path);
         }
-        generators_.front()->ApplySetup();
-        for (std::size_t i = 1; i < generators_.size(); ++i)
-            if (generators_[i]->ReadSetup()) generators_[i]->ApplySetup();
-        // The leaf pages come back too (a file without them keeps the pages as they are).
-        leafCreator_->ReadAndApplySetup();
-        currentFileName_ = path;
-        SetSaveEnabled(true);
-        SetTitle(kTitle + path);
         ResetToLineMode();
         drawPanel_->ResetView();
         const int page = treeNotebook_->GetSelection();
@@ -361,17 +465,30 @@ void MainFrame::Load() {
         leafCreator_->Generate();
         drawPanel_->Redraw(0);
         ClearAllModified();
-        projectReader_.Close();
     });
+    if (!loaded) {
+        wxMessageBox("The project was not loaded, nothing was changed:\n" + wxString::FromUTF8(error), "Load error",
+                     wxOK | wxICON_ERROR, this);
+        return false;
+    }
+    if (!kept.empty()) {
+        wxString parts;
+        for (const std::string& part : kept) parts += "\n" + wxString::FromUTF8(part);
+        wxMessageBox("The project was loaded, but these parts kept their previous settings because their section "
+                     "in the file is missing or has a value out of range:\n" + parts,
+                     "Load", wxOK | wxICON_WARNING, this);
+    }
+    return true;
 }
 
 void MainFrame::Export(bool directX, bool withLeaves) {
-    const wxString path = ChooseFile("Export to ...", directX ? "X files (*.x)|*.x" : "DXF files (*.dxf)|*.dxf",
-                                     wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
+    grovewright::TGFileWriter& writer = directX ? static_cast<grovewright::TGFileWriter&>(directXWriter_)
+                                                : static_cast<grovewright::TGFileWriter&>(dxfWriter_);
+    const wxString path = ChooseSaveFile("Export to ...", directX ? "X files (*.x)|*.x" : "DXF files (*.dxf)|*.dxf",
+                                         writer.DefaultExtension());
     if (path.empty()) return;
+    bool written = false;
     Busy([&] {
-        grovewright::TGFileWriter& writer = directX ? static_cast<grovewright::TGFileWriter&>(directXWriter_)
-                                                    : static_cast<grovewright::TGFileWriter&>(dxfWriter_);
         writer.SetFileName(path.ToStdString(wxConvUTF8));
         if (!writer.Open()) return;
         if (directX) {
@@ -381,10 +498,12 @@ void MainFrame::Export(bool directX, bool withLeaves) {
             drawPanel_->ExportDXF(withLeaves);
             dxfWriter_.EndSection();
         }
-        if (!writer.Close())
-            wxMessageBox("The export was not written:\n" + wxString::FromUTF8(writer.LastError()), "File error",
-                         wxOK | wxICON_ERROR, this);
+        written = writer.Close();
     });
+    // Not opened or not finished: reported alike, and the file that was there is intact.
+    if (!written)
+        wxMessageBox("The export was not written:\n" + wxString::FromUTF8(writer.LastError()), "File error",
+                     wxOK | wxICON_ERROR, this);
 }
 
 void MainFrame::ApplyMeshExports(bool on) {
@@ -399,12 +518,20 @@ void MainFrame::SetMode(int mode) {
         Check(ID_MODE_LINE, mode == 0);
         Check(ID_MODE_WIRE_FRAME, mode == 1);
         Check(ID_MODE_FULL_3D, mode == 2);
-        // The Trees/Leafs switch and the billboard need the full view.
-        for (int id : {ID_CREATOR_TREES, ID_CREATOR_LEAVES, ID_BILLBOARD}) Enable(id, mode == 2);
+        // The Trees/Leafs switch needs the full view. The billboard export stays
+        // disabled until it exists.
+        for (int id : {ID_CREATOR_TREES, ID_CREATOR_LEAVES}) Enable(id, mode == 2);
         ApplyMeshExports(mode != 0);
         if (mode == 2) leafCreator_->Generate();
         drawPanel_->SetRenderMode(mode);
     });
+    KeepKeyboardFocus();
+}
+
+void MainFrame::KeepKeyboardFocus() {
+    // A mode or side change hides the rows, and with them perhaps the control
+    // that had the focus: the view takes it, so that the next shortcut works.
+    if (!wxWindow::FindFocus()) drawPanel_->SetFocus();
 }
 
 void MainFrame::SetLighting(bool on) {
@@ -428,6 +555,7 @@ void MainFrame::ResetToLineMode() {
     Check(ID_MODE_WIRE_FRAME, false);
     Check(ID_MODE_FULL_3D, false);
     for (int id : {ID_MODE_LINE, ID_MODE_WIRE_FRAME, ID_MODE_FULL_3D}) Enable(id, true);
+    KeepKeyboardFocus();
 }
 
 void MainFrame::ResetLeaves() {
@@ -451,6 +579,7 @@ void MainFrame::ShowSide(int leafSide) {
     for (int id : {ID_MODE_LINE, ID_MODE_WIRE_FRAME, ID_MODE_FULL_3D}) Enable(id, leafSide == 0);
     ShowActiveSide();
     if (leafSide == 0) drawPanel_->Redraw(0);
+    KeepKeyboardFocus();
 }
 
 void MainFrame::ResetCurrentTree() {
@@ -524,7 +653,11 @@ void MainFrame::OnPageChanged(wxBookCtrlEvent& event) {
 }
 
 void MainFrame::OnClose(wxCloseEvent& event) {
-    if (event.CanVeto() && !CheckUnsavedChanges()) {
+    if (!event.CanVeto()) {
+        // Logout or shutdown: nobody can be asked, so an unsaved design is kept
+        // in the recovery file and offered at the next start.
+        if (IsDesignModified()) WriteRecoveryFile();
+    } else if (!CheckUnsavedChanges()) {
         event.Veto();
         return;
     }

@@ -90,6 +90,13 @@ public:
 
     // The frame's layout for its client size.
     void LayoutWindows();
+    // Width of the settings column: 300, or wider when the tree tabs need it.
+    int SideColumn() const { return sideColumn_; }
+    // Any generator or the leaf generator changed since the last save or load.
+    bool IsDesignModified();
+    // At start: offers the design kept in the recovery file when the program was
+    // last closed without a question (logout, shutdown), then removes the file.
+    void OfferRecovery();
 
 private:
     // One texture submenu: its items (built-ins, then Custom) and its operation.
@@ -103,15 +110,28 @@ private:
     void BuildMenus();
     void BuildToolBar();
     void BindCommands();
+    void InstallAccelerators();
+    // False for a command whose menu item (or submenu) is disabled: keys reach
+    // commands the menus do not offer.
+    bool CommandEnabled(int id) const;
+    int MeasureSideColumn() const;
     void Check(int id, bool on);
     void Enable(int id, bool on);
 
     // Commands.
     void NewProject();
     void Load();
+    // Reads a project into every generator and the leaf pages and shows it; says
+    // why when nothing could be loaded or which parts kept their settings.
+    // asProject: the file becomes the current project (title, Save).
+    bool LoadProjectFile(const wxString& path, bool asProject);
     void Save();
-    void SaveAs();
+    // False when the user cancelled or the save failed.
+    bool SaveAs();
     bool WriteProject();
+    void WriteSections();
+    // The design into the recovery file, without asking anything.
+    bool WriteRecoveryFile();
     void Export(bool directX, bool withLeaves);
     void SetMode(int mode);
     void SetLighting(bool on);
@@ -123,21 +143,30 @@ private:
     void ShowActiveSide();
     void ShowSide(int leafSide);
     void ApplyMeshExports(bool on);
+    void KeepKeyboardFocus();
     void ChooseTexture(TextureMenu& menu, int item);
     void ShowAbout();
     void OnPageChanged(wxBookCtrlEvent& event);
     void OnClose(wxCloseEvent& event);
-    // Yes, no or cancel; yes runs Save As first. False when the user cancelled.
+    // Yes, no or cancel; yes runs Save As first. False when the user cancelled,
+    // or cancelled or failed the save: the command must stop.
     bool CheckUnsavedChanges();
     void ClearAllModified();
     void SetSaveEnabled(bool on);
     // Runs work with the busy cursor shown.
     template <typename Work>
     void Busy(Work&& work);
-    // A file dialog's answer; empty when cancelled.
+    // A file dialog's answer; empty when cancelled. Opens in the last folder used.
     wxString ChooseFile(const wxString& message, const wxString& wildcard, long style);
+    // A save dialog's answer with the extension added; asks before replacing a
+    // file that the dialog did not ask about. Empty when cancelled.
+    wxString ChooseSaveFile(const wxString& message, const wxString& wildcard, const std::string& extension);
 
     wxString currentFileName_;
+    wxString lastFolder_;
+    // A design restored from the recovery file counts as unsaved.
+    bool restoredDesign_ = false;
+    int sideColumn_ = 300;
     grovewright::LeafStore leaves_;
     wxMenuBar* menuBar_ = nullptr;
     wxToolBar* toolBar_ = nullptr;

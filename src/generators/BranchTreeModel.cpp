@@ -81,6 +81,8 @@ void BranchTreeModel::GrowBranches(SkeletonLevels& skeleton) const {
                                         &below);
         if (j == chain && base.Cut()) piece.SetCut(true);
     }
+    // ExtendTo > 0 but no chain piece grown (Iteration 0): the trunk itself is the topmost piece.
+    if (chain == 0 && base.Cut()) skeleton[0].front().SetCut(true);
     auto isTrunkPiece = [chain](int level, std::size_t index) { return index == 0 && level <= chain; };
 
     for (int k = 1; k <= std::min(iteration, kLevelCount); ++k) {

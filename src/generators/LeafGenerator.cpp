@@ -187,10 +187,14 @@ void LeafGeneratorModel::WriteSetup(TGXMLFileWriter& writer) const {
     writer.WriteLine(std::string(kGeneratorIndent) + "</" + GetName() + ">");
 }
 
-bool LeafGeneratorModel::ReadSetup(TGXMLFileReader& reader) {
+bool LeafGeneratorModel::ReadSetup(TGXMLFileReader& reader, std::vector<int>* unreadPages) {
     loaded_ = pages_;
     bool any = false;
-    for (int i = 0; i < kPageCount; ++i) any = loaded_[i].Read(reader, GetName(), i + 1) || any;
+    for (int i = 0; i < kPageCount; ++i) {
+        const bool read = loaded_[i].Read(reader, GetName(), i + 1);
+        if (!read && unreadPages) unreadPages->push_back(i + 1);
+        any = read || any;
+    }
     return any;
 }
 

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <string>
+#include <vector>
 
 #include "generators/LeafSetup.h"
 #include "geometry/LeafPolygon.h"
@@ -32,8 +33,9 @@ public:
     void WriteSetup(TGXMLFileWriter& writer) const;
     // Reads the pages present in the file into the loaded copies (which start
     // from the current values, so what is missing or out of range stays as it
-    // is). Returns whether the section exists.
-    bool ReadSetup(TGXMLFileReader& reader);
+    // is). Returns whether the section exists; unreadPages, when given, receives
+    // the numbers (1 .. 20) of the pages that kept their values.
+    bool ReadSetup(TGXMLFileReader& reader, std::vector<int>* unreadPages = nullptr);
     // Moves the loaded copies into the pages.
     void ApplySetup() { pages_ = loaded_; }
 

@@ -2,19 +2,32 @@
 
 #include "generators/LeafGenerator.h"
 #include "generators/TreeGeneratorModel.h"
+#include "io/NumberFormat.h"
 #include "io/TGXMLFileReader.h"
 
 namespace grovewright {
 
+namespace {
+
+// "LeafCreator" when no page was read, else "LeafCreator: Leaf 3, Leaf 7".
+std::string DescribeUnreadLeafPages(const std::string& name, const std::vector<int>& pages) {
+    if (pages.size() == static_cast<std::size_t>(LeafGeneratorModel::kPageCount)) return name;
+    std::string text = name + ":";
+    for (std::size_t i = 0; i < pages.size(); ++i) text += (i ? ", Leaf " : " Leaf ") + FormatInt(pages[i]);
+    return text;
+}
+
+}  // namespace
+
 bool LoadProject(TGXMLFileReader& reader, const std::string& path,
                  const std::vector<TreeGeneratorModel*>& generators, std::string& error,
-                 LeafGeneratorModel* leaves) {
+                 LeafGeneratorModel* leaves, std::vector<std::string>* keptPrevious) {
     reader.SetFileName(path);
     if (!reader.Open()) {
         error = reader.LastError().empty() ? path + ": cannot be opened" : reader.LastError();
         return false;
     }
-    bool loaded = true;
+    std::vector<std::string> kept;
     for (std::size_t i = 0; i < generators.size(); ++i) {
         TreeGeneratorModel& generator = *generators[i];
         if (generator.ReadSetup(reader)) {
@@ -22,13 +35,20 @@ bool LoadProject(TGXMLFileReader& reader, const std::string& path,
         } else if (i == 0) {
             error = path + ": no valid " + generator.GetName() +
                     " section (missing, incomplete or with a value out of range)";
-            loaded = false;
-            break;
+            reader.Close();
+            return false;
+        } else {
+            kept.push_back(generator.GetName());
         }
     }
-    if (loaded && leaves && leaves->ReadSetup(reader)) leaves->ApplySetup();
+    if (leaves) {
+        std::vector<int> unreadPages;
+        if (leaves->ReadSetup(reader, &unreadPages)) leaves->ApplySetup();
+        if (!unreadPages.empty()) kept.push_back(DescribeUnreadLeafPages(leaves->GetName(), unreadPages));
+    }
     reader.Close();
-    return loaded;
+    if (keptPrevious) *keptPrevious = std::move(kept);
+    return true;
 }
 
 }  // namespace grovewright

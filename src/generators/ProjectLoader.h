@@ -13,9 +13,11 @@ class TreeGeneratorModel;
 // command does: the first generator's section must read, or nothing changes;
 // every further generator takes its section when that reads and otherwise keeps
 // its values; then the leaf pages present in the file (when leaves is given).
-// On failure error names the file and the problem.
+// On failure error names the file and the problem. keptPrevious, when given,
+// receives one line for every part that kept its previous settings because its
+// section is missing or invalid ("RegularGrovewright", "LeafCreator: Leaf 3, Leaf 7").
 bool LoadProject(TGXMLFileReader& reader, const std::string& path,
                  const std::vector<TreeGeneratorModel*>& generators, std::string& error,
-                 LeafGeneratorModel* leaves = nullptr);
+                 LeafGeneratorModel* leaves = nullptr, std::vector<std::string>* keptPrevious = nullptr);
 
 }  // namespace grovewright

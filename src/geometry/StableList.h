@@ -71,6 +71,7 @@ public:
     bool empty() const { return size_ == 0; }
     T& back() { return chunks_.back().back(); }
     const T& back() const { return chunks_.back().back(); }
+    T& front() { return chunks_.front().front(); }
     const T& front() const { return chunks_.front().front(); }
 
     const_iterator begin() const { return const_iterator(&chunks_, 0, 0); }

@@ -40,14 +40,12 @@ TGFileWriter::TGFileWriter(std::string defaultExtension) : defaultExtension_(std
 
 TGFileWriter::~TGFileWriter() { TGFileWriter::Close(); }
 
-void TGFileWriter::SetFileName(const std::string& name) {
-    fileName_ = name;
-    const auto dot = fileName_.find_last_of('.');
-    if (dot == std::string::npos ||
-        strcasecmp(fileName_.c_str() + dot + 1, defaultExtension_.c_str()) != 0) {
-        fileName_ += '.';
-        fileName_ += defaultExtension_;
-    }
+void TGFileWriter::SetFileName(const std::string& name) { fileName_ = WithExtension(name, defaultExtension_); }
+
+std::string TGFileWriter::WithExtension(const std::string& name, const std::string& extension) {
+    const auto dot = name.find_last_of('.');
+    if (dot != std::string::npos && strcasecmp(name.c_str() + dot + 1, extension.c_str()) == 0) return name;
+    return name + "." + extension;
 }
 
 bool TGFileWriter::Open() {

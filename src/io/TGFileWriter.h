@@ -24,9 +24,11 @@ public:
     // Commits a file that is still open, as Close() does.
     virtual ~TGFileWriter();
 
-    // Stores the name and appends "." + default extension unless the text after
-    // the last "." already equals it, ignoring case.
+    // Stores WithExtension(name, DefaultExtension()).
     void SetFileName(const std::string& name);
+    // The name with "." + extension appended unless the text after its last "."
+    // already equals the extension, ignoring case.
+    static std::string WithExtension(const std::string& name, const std::string& extension);
     // The stored name after the extension fix; empty before SetFileName.
     std::string GetFileName() const { return fileName_; }
     const std::string& DefaultExtension() const { return defaultExtension_; }

@@ -8,7 +8,7 @@ SliderRow::SliderRow(wxWindow* parent, const char* prefix, grovewright::ValueFor
     label_ = new wxStaticText(parent, wxID_ANY, LabelText(value), wxPoint(label.x, label.y),
                               wxSize(label.width, label.height));
     slider_ = new wxSlider(parent, wxID_ANY, value, minimum, maximum, wxPoint(slider.x, slider.y),
-                           wxSize(slider.width, slider.height), wxSL_HORIZONTAL);
+                           SliderSize(slider.width, slider.height), wxSL_HORIZONTAL);
 }
 
 SliderRow::SliderRow(wxWindow* parent, const char* prefix, bool checked, Place label, wxPoint checkBox)

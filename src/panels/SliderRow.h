@@ -4,6 +4,7 @@
 #include <wx/slider.h>
 #include <wx/stattext.h>
 
+#include <algorithm>
 #include <functional>
 
 #include "generators/ParameterFormat.h"
@@ -17,6 +18,10 @@ public:
     struct Place {
         int x, y, width, height;
     };
+
+    // The size a slider is given for the requested one: GTK's scale needs 26
+    // pixels of height and prints a warning for every slider allocated less.
+    static wxSize SliderSize(int width, int height) { return wxSize(width, std::max(height, 26)); }
 
     // A slider row.
     SliderRow(wxWindow* parent, const char* prefix, grovewright::ValueFormat format, int value, int minimum,

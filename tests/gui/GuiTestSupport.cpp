@@ -16,11 +16,21 @@ void FrameTest::SetUp() {
 }
 
 void FrameTest::TearDown() {
+    if (!frame) return;  // closed by the test
     // Nothing was saved on purpose: drop the flags so that closing asks nothing.
     for (AbstractGrovewright* generator : frame->Generators()) generator->ClearModified();
     frame->Leaves().ClearModified();
     frame->Destroy();
     Pump();
+}
+
+bool FrameTest::CloseFrame(bool force) {
+    frame->Close(force);
+    Pump();
+    // A destroyed frame leaves the list of top-level windows once deleted.
+    if (wxTopLevelWindows.Member(frame)) return false;
+    frame = nullptr;
+    return true;
 }
 
 void FrameTest::Pump() {

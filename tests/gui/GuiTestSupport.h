@@ -6,6 +6,7 @@
 #define wxTEST_DIALOG_HOOK_CLASS FailingDialogHook
 #include <wx/testing.h>
 
+#include <wx/msgdlg.h>
 #include <wx/slider.h>
 #include <wx/utils.h>
 
@@ -24,6 +25,22 @@ protected:
     void ReportFailure(const wxString& message) override { ADD_FAILURE() << message; }
 };
 
+// Answers a message box and keeps its text, so that a test can check what the
+// user was told.
+class ExpectMessage : public wxExpectModal<wxMessageDialog> {
+public:
+    ExpectMessage(int answer, wxString& text) : wxExpectModal<wxMessageDialog>(answer), text_(text) {}
+
+protected:
+    int OnInvoked(wxMessageDialog* dialog) const override {
+        text_ = dialog->GetMessage();
+        return wxExpectModal<wxMessageDialog>::OnInvoked(dialog);
+    }
+
+private:
+    wxString& text_;
+};
+
 // A fresh main window, shown at (100, 100) with 800 x 550 pixels as the program
 // shows it, and destroyed after each test.
 class FrameTest : public testing::Test {
@@ -31,6 +48,9 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
+    // Closes the window as the toolkit does (force: a close that cannot be
+    // vetoed); true when the window went away.
+    bool CloseFrame(bool force);
     // Sends a menu (or tool) command as a click would.
     void Command(int id);
     // Moves a slider as a user drag does: the value, then its thumb-track event.

@@ -16,17 +16,19 @@ namespace {
 // Height of the base area at the bottom of the page's column.
 constexpr int kBaseAreaHeight = 280;
 constexpr int kColumnWidth = 280;
+// The custom area is never made lower than this: its notebook's tabs and the
+// simple page's rows fit. A shorter page scrolls instead.
+constexpr int kCustomAreaMinHeight = 210;
 
 }  // namespace
 
 AbstractGrovewright::AbstractGrovewright(wxWindow* parent, AbstractLeafCreator& leafCreator,
-                                         grovewright::TGXMLFileWriter& writer, grovewright::TGXMLFileReader& reader,
+                                         grovewright::TGXMLFileWriter& writer,
                                          GrovewrightDrawPanelGL& drawPanel, grovewright::SkeletonLevels& skeleton,
                                          std::unique_ptr<grovewright::TreeGeneratorModel> model)
     : wxPanel(parent, wxID_ANY),
       leafCreator_(leafCreator),
       writer_(writer),
-      reader_(reader),
       drawPanel_(drawPanel),
       skeleton_(skeleton),
       model_(std::move(model)) {
@@ -41,11 +43,15 @@ void AbstractGrovewright::AddRow(const char* name, std::unique_ptr<SliderRow> ro
 }
 
 void AbstractGrovewright::BuildPage() {
-    outer_ = new wxPanel(this, wxID_ANY);
-    column_ = new wxPanel(outer_, wxID_ANY, wxPoint(0, 0), wxSize(kColumnWidth, 400));
-    customArea_ = new wxPanel(column_, wxID_ANY);
+    outer_ = new wxScrolledWindow(this, wxID_ANY);
+    outer_->SetScrollRate(0, 10);
+    column_ = new wxPanel(outer_, wxID_ANY, wxPoint(0, 0), wxSize(kColumnWidth, kBaseAreaHeight + kCustomAreaMinHeight));
+    // Sized as at the smallest layout from the start: GTK complains about notebooks
+    // allocated smaller than their tabs.
+    customArea_ = new wxPanel(column_, wxID_ANY, wxPoint(0, 0), wxSize(kColumnWidth, kCustomAreaMinHeight));
     customBox_ = new wxStaticBox(customArea_, wxID_ANY, "Custom Settings");
-    notebook_ = new wxNotebook(customArea_, wxID_ANY);
+    notebook_ = new wxNotebook(customArea_, wxID_ANY, wxPoint(5, 15),
+                               wxSize(kColumnWidth - 10, kCustomAreaMinHeight - 20));
     baseArea_ = new wxPanel(column_, wxID_ANY);
     wxPanel* area = baseArea_;
     new wxStaticBox(area, wxID_ANY, "Basic Settings", wxPoint(0, 0), wxSize(280, 280));
@@ -116,12 +122,12 @@ void AbstractGrovewright::BuildPage() {
            });
 
     new wxStaticBox(area, wxID_ANY, "Light Position", wxPoint(5, 195), wxSize(110, 80));
-    lightSlider_ = new wxSlider(area, wxID_ANY, 90, 0, 180, wxPoint(10, 230), wxSize(100, 25));
+    lightSlider_ = new wxSlider(area, wxID_ANY, 90, 0, 180, wxPoint(10, 230), SliderRow::SliderSize(100, 25));
     new wxStaticBox(area, wxID_ANY, "Light Settings", wxPoint(125, 195), wxSize(150, 80));
     new wxStaticText(area, wxID_ANY, wxGetTranslation("Amb: "), wxPoint(135, 215), wxSize(40, 25));
-    ambientSlider_ = new wxSlider(area, wxID_ANY, 100, 0, 100, wxPoint(185, 215), wxSize(80, 25));
+    ambientSlider_ = new wxSlider(area, wxID_ANY, 100, 0, 100, wxPoint(185, 215), SliderRow::SliderSize(80, 25));
     new wxStaticText(area, wxID_ANY, wxGetTranslation("Diff: "), wxPoint(135, 245), wxSize(40, 25));
-    diffuseSlider_ = new wxSlider(area, wxID_ANY, 100, 0, 100, wxPoint(185, 245), wxSize(80, 25));
+    diffuseSlider_ = new wxSlider(area, wxID_ANY, 100, 0, 100, wxPoint(185, 245), SliderRow::SliderSize(80, 25));
 
     // Light edits change the picture, not the design: not marked as modified.
     auto bindScroll = [](wxSlider* slider, std::function<void()> handler) {
@@ -148,15 +154,17 @@ void AbstractGrovewright::BuildPage() {
 void AbstractGrovewright::OnSize(wxSizeEvent& event) {
     const wxSize page = GetClientSize();
     outer_->SetSize(0, 0, page.x, page.y, wxSIZE_AUTO);
-    column_->SetSize(0, 0, kColumnWidth, outer_->GetClientSize().y, wxSIZE_AUTO);
-    const wxSize column = column_->GetClientSize();
-    // A page shorter than the base area leaves the custom area no room; sizes stay
-    // at least 1 so that the toolkit never sees a negative request.
-    const int customHeight = std::max(1, column.y - kBaseAreaHeight);
-    baseArea_->SetSize(0, column.y - kBaseAreaHeight, column.x, kBaseAreaHeight, wxSIZE_AUTO);
-    customArea_->SetSize(0, 0, column.x, customHeight, wxSIZE_AUTO);
-    customBox_->SetSize(0, 0, column.x, customHeight, wxSIZE_AUTO);
-    notebook_->SetSize(5, 15, std::max(1, column.x - 10), std::max(1, column.y - 300), wxSIZE_AUTO);
+    // The column fills the page, but never gets lower than its rows need: a
+    // shorter page scrolls the column instead of clipping rows.
+    const int columnHeight = std::max(page.y, kBaseAreaHeight + kCustomAreaMinHeight);
+    outer_->SetVirtualSize(kColumnWidth, columnHeight);
+    const wxPoint top = outer_->CalcScrolledPosition(wxPoint(0, 0));
+    column_->SetSize(top.x, top.y, kColumnWidth, columnHeight, wxSIZE_AUTO);
+    const int customHeight = columnHeight - kBaseAreaHeight;
+    baseArea_->SetSize(0, customHeight, kColumnWidth, kBaseAreaHeight, wxSIZE_AUTO);
+    customArea_->SetSize(0, 0, kColumnWidth, customHeight, wxSIZE_AUTO);
+    customBox_->SetSize(0, 0, kColumnWidth, customHeight, wxSIZE_AUTO);
+    notebook_->SetSize(5, 15, kColumnWidth - 10, customHeight - 20, wxSIZE_AUTO);
     event.Skip();
 }
 
@@ -219,8 +227,7 @@ void AbstractGrovewright::Reset() {
     RebuildAndRedraw();
 }
 
-void AbstractGrovewright::ApplySetup() {
-    model_->ApplySetup();
+void AbstractGrovewright::ShowLoadedSetup() {
     ShowValues();
     drawPanel_.SetObliqueAngle(model_->Base().ObliqueAngle());
     drawPanel_.SetOrientationAngle(model_->Base().OrientationAngle());

@@ -2,6 +2,7 @@
 
 #include <wx/notebook.h>
 #include <wx/panel.h>
+#include <wx/scrolwin.h>
 #include <wx/slider.h>
 #include <wx/statbox.h>
 
@@ -14,7 +15,6 @@
 
 namespace grovewright {
 class SkeletonLevels;
-class TGXMLFileReader;
 class TGXMLFileWriter;
 }  // namespace grovewright
 class AbstractLeafCreator;
@@ -27,8 +27,7 @@ class GrovewrightDrawPanelGL;
 // edit handlers rebuild, redraw and mark the design modified.
 class AbstractGrovewright : public wxPanel {
 public:
-    AbstractGrovewright(wxWindow* parent, AbstractLeafCreator& leafCreator, grovewright::TGXMLFileWriter& writer,
-                        grovewright::TGXMLFileReader& reader, GrovewrightDrawPanelGL& drawPanel,
+    AbstractGrovewright(wxWindow* parent, AbstractLeafCreator& leafCreator, grovewright::TGXMLFileWriter& writer, GrovewrightDrawPanelGL& drawPanel,
                         grovewright::SkeletonLevels& skeleton,
                         std::unique_ptr<grovewright::TreeGeneratorModel> model);
 
@@ -39,9 +38,9 @@ public:
     wxString GetName() const override { return wxString::FromUTF8(model_->GetName()); }
     virtual void SetMeshMode(bool on);
     void WriteSetup() { model_->WriteSetup(writer_); }
-    bool ReadSetup() { return model_->ReadSetup(reader_); }
-    // Moves the values read by ReadSetup into the current ones (no rebuild).
-    void ApplySetup();
+    // After a project load replaced the model's values: shows them in the rows and
+    // hands the view its angles (no rebuild).
+    void ShowLoadedSetup();
     virtual bool IsModified() const { return modified_; }
     virtual void ClearModified() { modified_ = false; }
 
@@ -70,6 +69,8 @@ public:
     void PushCurrentLight();
 
     const grovewright::TreeGeneratorModel& Model() const { return *model_; }
+    // The model a project load reads into.
+    grovewright::TreeGeneratorModel& ModelForLoad() { return *model_; }
     bool MeshMode() const { return meshMode_; }
     const grovewright::Vector3D& LightPosition() const { return lightPosition_; }
     // The rows, for tests and subclasses.
@@ -97,7 +98,6 @@ private:
 
     AbstractLeafCreator& leafCreator_;
     grovewright::TGXMLFileWriter& writer_;
-    grovewright::TGXMLFileReader& reader_;
     GrovewrightDrawPanelGL& drawPanel_;
     grovewright::SkeletonLevels& skeleton_;
     std::unique_ptr<grovewright::TreeGeneratorModel> model_;
@@ -107,7 +107,7 @@ private:
     bool meshMode_ = false;
     grovewright::Vector3D lightPosition_;
 
-    wxPanel* outer_ = nullptr;
+    wxScrolledWindow* outer_ = nullptr;
     wxPanel* column_ = nullptr;
     wxPanel* customArea_ = nullptr;
     wxPanel* baseArea_ = nullptr;

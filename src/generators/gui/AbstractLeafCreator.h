@@ -5,7 +5,6 @@
 namespace grovewright {
 class LeafStore;
 class SkeletonLevels;
-class TGXMLFileReader;
 class TGXMLFileWriter;
 }  // namespace grovewright
 class GrovewrightDrawPanelGL;
@@ -14,12 +13,11 @@ class GrovewrightDrawPanelGL;
 // skeleton into the shared leaf store and asks the view to draw them.
 class AbstractLeafCreator : public wxPanel {
 public:
-    AbstractLeafCreator(wxWindow* parent, grovewright::TGXMLFileWriter& writer, grovewright::TGXMLFileReader& reader,
+    AbstractLeafCreator(wxWindow* parent, grovewright::TGXMLFileWriter& writer,
                         GrovewrightDrawPanelGL& drawPanel, const grovewright::SkeletonLevels& skeleton,
                         grovewright::LeafStore& leaves)
         : wxPanel(parent, wxID_ANY),
           writer_(writer),
-          reader_(reader),
           drawPanel_(drawPanel),
           skeleton_(skeleton),
           leaves_(leaves) {}
@@ -33,7 +31,6 @@ public:
 
 protected:
     grovewright::TGXMLFileWriter& writer_;
-    grovewright::TGXMLFileReader& reader_;
     GrovewrightDrawPanelGL& drawPanel_;
     const grovewright::SkeletonLevels& skeleton_;
     grovewright::LeafStore& leaves_;

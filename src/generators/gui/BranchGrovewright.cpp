@@ -3,10 +3,10 @@
 #include "panels/BranchSetupPanel.h"
 
 BranchGrovewright::BranchGrovewright(wxWindow* parent, AbstractLeafCreator& leafCreator,
-                                     grovewright::TGXMLFileWriter& writer, grovewright::TGXMLFileReader& reader,
+                                     grovewright::TGXMLFileWriter& writer,
                                      GrovewrightDrawPanelGL& drawPanel, grovewright::SkeletonLevels& skeleton,
                                      std::unique_ptr<grovewright::BranchTreeModel> model)
-    : AbstractGrovewright(parent, leafCreator, writer, reader, drawPanel, skeleton, std::move(model)) {
+    : AbstractGrovewright(parent, leafCreator, writer, drawPanel, skeleton, std::move(model)) {
     auto& branches = static_cast<grovewright::BranchTreeModel&>(ModelForEdit());
     for (int level = 1; level <= grovewright::BranchTreeModel::kLevelCount; ++level) {
         grovewright::BranchSetup& setup = branches.Page(level - 1);
@@ -41,13 +41,13 @@ void BranchGrovewright::ShowValues() {
 }
 
 RegularGrovewright::RegularGrovewright(wxWindow* parent, AbstractLeafCreator& leafCreator,
-                                       grovewright::TGXMLFileWriter& writer, grovewright::TGXMLFileReader& reader,
+                                       grovewright::TGXMLFileWriter& writer,
                                        GrovewrightDrawPanelGL& drawPanel, grovewright::SkeletonLevels& skeleton)
-    : BranchGrovewright(parent, leafCreator, writer, reader, drawPanel, skeleton,
+    : BranchGrovewright(parent, leafCreator, writer, drawPanel, skeleton,
                         std::make_unique<grovewright::RegularTreeModel>()) {}
 
 ComplexGrovewright::ComplexGrovewright(wxWindow* parent, AbstractLeafCreator& leafCreator,
-                                       grovewright::TGXMLFileWriter& writer, grovewright::TGXMLFileReader& reader,
+                                       grovewright::TGXMLFileWriter& writer,
                                        GrovewrightDrawPanelGL& drawPanel, grovewright::SkeletonLevels& skeleton)
-    : BranchGrovewright(parent, leafCreator, writer, reader, drawPanel, skeleton,
+    : BranchGrovewright(parent, leafCreator, writer, drawPanel, skeleton,
                         std::make_unique<grovewright::ComplexTreeModel>()) {}

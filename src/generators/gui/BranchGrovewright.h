@@ -18,8 +18,7 @@ public:
     BranchSetupPanel& Page(int index) { return *pages_[index]; }
 
 protected:
-    BranchGrovewright(wxWindow* parent, AbstractLeafCreator& leafCreator, grovewright::TGXMLFileWriter& writer,
-                      grovewright::TGXMLFileReader& reader, GrovewrightDrawPanelGL& drawPanel,
+    BranchGrovewright(wxWindow* parent, AbstractLeafCreator& leafCreator, grovewright::TGXMLFileWriter& writer, GrovewrightDrawPanelGL& drawPanel,
                       grovewright::SkeletonLevels& skeleton, std::unique_ptr<grovewright::BranchTreeModel> model);
     void ShowValues() override;
 
@@ -29,14 +28,12 @@ private:
 
 class RegularGrovewright : public BranchGrovewright {
 public:
-    RegularGrovewright(wxWindow* parent, AbstractLeafCreator& leafCreator, grovewright::TGXMLFileWriter& writer,
-                       grovewright::TGXMLFileReader& reader, GrovewrightDrawPanelGL& drawPanel,
+    RegularGrovewright(wxWindow* parent, AbstractLeafCreator& leafCreator, grovewright::TGXMLFileWriter& writer, GrovewrightDrawPanelGL& drawPanel,
                        grovewright::SkeletonLevels& skeleton);
 };
 
 class ComplexGrovewright : public BranchGrovewright {
 public:
-    ComplexGrovewright(wxWindow* parent, AbstractLeafCreator& leafCreator, grovewright::TGXMLFileWriter& writer,
-                       grovewright::TGXMLFileReader& reader, GrovewrightDrawPanelGL& drawPanel,
+    ComplexGrovewright(wxWindow* parent, AbstractLeafCreator& leafCreator, grovewright::TGXMLFileWriter& writer, GrovewrightDrawPanelGL& drawPanel,
                        grovewright::SkeletonLevels& skeleton);
 };

@@ -7,12 +7,11 @@
 
 void AbstractLeafCreator::RequestRedraw() { drawPanel_.Redraw(0); }
 
-LeafCreator::LeafCreator(wxWindow* parent, grovewright::TGXMLFileWriter& writer,
-                         grovewright::TGXMLFileReader& reader, GrovewrightDrawPanelGL& drawPanel,
+LeafCreator::LeafCreator(wxWindow* parent, grovewright::TGXMLFileWriter& writer, GrovewrightDrawPanelGL& drawPanel,
                          const grovewright::SkeletonLevels& skeleton, grovewright::LeafStore& leaves)
-    : AbstractLeafCreator(parent, writer, reader, drawPanel, skeleton, leaves) {
+    : AbstractLeafCreator(parent, writer, drawPanel, skeleton, leaves) {
     frame_ = new wxStaticBox(this, wxID_ANY, "LeafCreator");
-    notebook_ = new wxNotebook(this, wxID_ANY);
+    notebook_ = new wxNotebook(this, wxID_ANY, wxPoint(5, 15), wxSize(280, 460));
     for (int i = 0; i < grovewright::LeafGeneratorModel::kPageCount; ++i) {
         auto* page = new LeafSetupPanel(notebook_, i + 1, this, model_.Page(i));
         notebook_->AddPage(page, wxGetTranslation("Leaf ") + wxString::Format("%i", i + 1), false);
@@ -35,9 +34,7 @@ void LeafCreator::ClearModified() {
     modified_ = false;
 }
 
-void LeafCreator::ReadAndApplySetup() {
-    if (!model_.ReadSetup(reader_)) return;
-    model_.ApplySetup();
+void LeafCreator::ShowLoadedSetup() {
     for (LeafSetupPanel* page : pages_) page->ShowSetup();
 }
 

@@ -14,7 +14,7 @@ class LeafSetupPanel;
 // pages ("Leaf 1" ... "Leaf 20") over the leaf generator's model.
 class LeafCreator : public AbstractLeafCreator {
 public:
-    LeafCreator(wxWindow* parent, grovewright::TGXMLFileWriter& writer, grovewright::TGXMLFileReader& reader,
+    LeafCreator(wxWindow* parent, grovewright::TGXMLFileWriter& writer,
                 GrovewrightDrawPanelGL& drawPanel, const grovewright::SkeletonLevels& skeleton,
                 grovewright::LeafStore& leaves);
 
@@ -23,9 +23,8 @@ public:
     bool IsModified() override;
     void ClearModified() override;
     void WriteSetup() { model_.WriteSetup(writer_); }
-    // Reads the leaf pages of a loaded project (what is missing or out of range
-    // stays as it is) and shows them; no generation.
-    void ReadAndApplySetup();
+    // After a project load replaced the pages' values: shows them; no generation.
+    void ShowLoadedSetup();
     // Every page back to its initial values, then generate and redraw.
     void ResetLeaves();
     // Fills the parent's client area: the box over all of it, the notebook inside.
@@ -34,6 +33,8 @@ public:
     LeafSetupPanel& Page(int index) { return *pages_[index]; }
     wxNotebook* Notebook() const { return notebook_; }
     const grovewright::LeafGeneratorModel& Model() const { return model_; }
+    // The model a project load reads into.
+    grovewright::LeafGeneratorModel& ModelForLoad() { return model_; }
 
 private:
     grovewright::LeafGeneratorModel model_;

@@ -7,9 +7,9 @@ using grovewright::SimpleSetup;
 using grovewright::ValueFormat;
 
 SimpleGrovewright::SimpleGrovewright(wxWindow* parent, AbstractLeafCreator& leafCreator,
-                                     grovewright::TGXMLFileWriter& writer, grovewright::TGXMLFileReader& reader,
+                                     grovewright::TGXMLFileWriter& writer,
                                      GrovewrightDrawPanelGL& drawPanel, grovewright::SkeletonLevels& skeleton)
-    : AbstractGrovewright(parent, leafCreator, writer, reader, drawPanel, skeleton,
+    : AbstractGrovewright(parent, leafCreator, writer, drawPanel, skeleton,
                           std::make_unique<grovewright::SimpleTreeModel>()) {
     page_ = new wxScrolledWindow(CustomNotebook(), wxID_ANY);
     page_->SetScrollbars(0, 5, 0, 30);

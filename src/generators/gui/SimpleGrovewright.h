@@ -9,8 +9,7 @@
 // Balance, Spread, Twist and the three switches.
 class SimpleGrovewright : public AbstractGrovewright {
 public:
-    SimpleGrovewright(wxWindow* parent, AbstractLeafCreator& leafCreator, grovewright::TGXMLFileWriter& writer,
-                      grovewright::TGXMLFileReader& reader, GrovewrightDrawPanelGL& drawPanel,
+    SimpleGrovewright(wxWindow* parent, AbstractLeafCreator& leafCreator, grovewright::TGXMLFileWriter& writer, GrovewrightDrawPanelGL& drawPanel,
                       grovewright::SkeletonLevels& skeleton);
 
     void SetMeshMode(bool on) override;

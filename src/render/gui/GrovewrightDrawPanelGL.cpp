@@ -18,9 +18,6 @@ using grovewright::Vector3D;
 
 namespace {
 
-// Width of the settings column right of the view.
-constexpr int kSideColumn = 300;
-
 void Vertex(const Vector3D& p) { glVertex3d(p.x, p.y, p.z); }
 
 }  // namespace
@@ -71,7 +68,7 @@ void GrovewrightDrawPanelGL::OnPaint(wxPaintEvent&) {
 void GrovewrightDrawPanelGL::ViewportSize(int& width, int& height) const {
     parent_->GetClientSize(&width, &height);
     // A frame narrower than the settings column must not give GL a negative size.
-    width = std::max(1, width - kSideColumn);
+    width = std::max(1, width - sideColumn_);
     height = std::max(1, height);
 }
 
@@ -364,8 +361,9 @@ void GrovewrightDrawPanelGL::SetRenderMode(int mode) {
     Render();
 }
 
-void GrovewrightDrawPanelGL::ResizeView(int width, int height) {
-    SetSize(0, 0, std::max(1, width - kSideColumn), std::max(1, height), wxSIZE_AUTO);
+void GrovewrightDrawPanelGL::ResizeView(int width, int height, int sideColumn) {
+    sideColumn_ = sideColumn;
+    SetSize(0, 0, std::max(1, width - sideColumn_), std::max(1, height), wxSIZE_AUTO);
     listsValid_ = 1;
     Render();
 }

@@ -31,8 +31,9 @@ public:
     void Render();
     void Redraw(int keepLists);
     void SetRenderMode(int mode);
-    // The frame's client size: the canvas takes (0, 0) to (width - 300, height).
-    void ResizeView(int width, int height);
+    // The frame's client size and the settings column's width: the canvas takes
+    // (0, 0) to (width - sideColumn, height), at least 1 x 1.
+    void ResizeView(int width, int height, int sideColumn);
     void ResetView();
     void DeleteDisplayLists();
     // One pass of the mesh builder into the open DirectX or DXF writer.
@@ -97,6 +98,7 @@ private:
     std::unique_ptr<wxGLContext> context_;
 
     int renderMode_ = kLine;
+    int sideColumn_ = 300;  // width of the settings column right of the view
     int treeTriangles_ = 0;
     int leafTriangles_ = 0;
     bool lightingOn_ = false;

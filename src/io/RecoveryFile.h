@@ -1,0 +1,16 @@
+#pragma once
+
+#include <string>
+
+namespace grovewright {
+
+// Where the program keeps a design it could not ask about when it was closed
+// (logout, shutdown): "grovewright/recovery.xml" in the user's data folder,
+// $XDG_DATA_HOME or else $HOME/.local/share. Empty when neither is set.
+std::string RecoveryFilePath();
+
+// Creates the folder that will hold path, with its parents; false, with error
+// set to one line naming the folder and the problem, when it cannot.
+bool CreateParentFolder(const std::string& path, std::string& error);
+
+}  // namespace grovewright

@@ -1,0 +1,259 @@
+// The project lifecycle: nothing the user made is lost by a cancelled or failed
+// save, a replaced file is confirmed, and every failed load or export says why.
+#include <wx/filedlg.h>
+#include <wx/uiaction.h>
+
+#include <cstdlib>
+#include <fstream>
+
+#include "../core/TestHelpers.h"
+#include "GuiTestSupport.h"
+#include "generators/gui/BranchGrovewright.h"
+
+using grovewright::test::ReadFileBytes;
+using grovewright::test::TempFolder;
+using grovewright::test::WriteFileBytes;
+
+namespace {
+
+wxString Path(const TempFolder& folder, const std::string& name) { return wxString::FromUTF8(folder.File(name)); }
+
+const char* const kTitle = "Grovewright v2.3.2 ";
+
+}  // namespace
+
+class LifecycleTest : public FrameTest {
+protected:
+    // A design with unsaved changes: the simple tree's height dragged to 1.20 m.
+    void MakeUnsavedDesign() {
+        Drag(Simple().Row("Height").Slider(), 120);
+        ASSERT_TRUE(frame->IsDesignModified());
+    }
+    void ExpectDesignKept() {
+        EXPECT_EQ(Simple().Model().Base().Height(), 120);
+        EXPECT_TRUE(frame->IsDesignModified());
+        EXPECT_EQ(frame->GetTitle(), kTitle);
+    }
+    AbstractGrovewright& Generator(int page) { return *frame->Generators()[page]; }
+};
+
+TEST_F(LifecycleTest, YesThenACancelledSaveStopsNewLoadAndClose) {
+    MakeUnsavedDesign();
+    wxTEST_DIALOG(Command(ID_NEW_PROJECT), wxExpectModal<wxMessageDialog>(wxYES),
+                  wxExpectModal<wxFileDialog>(wxString(), wxID_CANCEL));
+    ExpectDesignKept();
+    // Load stops before its own file dialog.
+    wxTEST_DIALOG(Command(ID_LOAD), wxExpectModal<wxMessageDialog>(wxYES),
+                  wxExpectModal<wxFileDialog>(wxString(), wxID_CANCEL));
+    ExpectDesignKept();
+    bool closed = true;
+    wxTEST_DIALOG(closed = CloseFrame(false), wxExpectModal<wxMessageDialog>(wxYES),
+                  wxExpectModal<wxFileDialog>(wxString(), wxID_CANCEL));
+    EXPECT_FALSE(closed);
+    ExpectDesignKept();
+    // No still goes ahead without saving.
+    wxTEST_DIALOG(Command(ID_NEW_PROJECT), wxExpectModal<wxMessageDialog>(wxNO));
+    EXPECT_EQ(Simple().Model().Base().Height(), 0);
+    EXPECT_FALSE(frame->IsDesignModified());
+}
+
+TEST_F(LifecycleTest, YesThenAFailedSaveStopsNewLoadAndClose) {
+    TempFolder folder;
+    MakeUnsavedDesign();
+    const wxString unwritable = Path(folder, "missing/folder/tree.xml");
+    wxString error;
+    wxTEST_DIALOG(Command(ID_NEW_PROJECT), wxExpectModal<wxMessageDialog>(wxYES),
+                  wxExpectModal<wxFileDialog>(unwritable), ExpectMessage(wxOK, error));
+    EXPECT_EQ(error, "Could not open file !");
+    ExpectDesignKept();
+    wxTEST_DIALOG(Command(ID_LOAD), wxExpectModal<wxMessageDialog>(wxYES), wxExpectModal<wxFileDialog>(unwritable),
+                  wxExpectModal<wxMessageDialog>(wxOK));
+    ExpectDesignKept();
+    bool closed = true;
+    wxTEST_DIALOG(closed = CloseFrame(false), wxExpectModal<wxMessageDialog>(wxYES),
+                  wxExpectModal<wxFileDialog>(unwritable), wxExpectModal<wxMessageDialog>(wxOK));
+    EXPECT_FALSE(closed);
+    ExpectDesignKept();
+    // Yes with a save that works goes on: the design is in the file, then closed.
+    wxTEST_DIALOG(closed = CloseFrame(false), wxExpectModal<wxMessageDialog>(wxYES),
+                  wxExpectModal<wxFileDialog>(Path(folder, "kept.xml")));
+    EXPECT_TRUE(closed);
+    EXPECT_NE(ReadFileBytes(folder.File("kept.xml")).find("<Height>120</Height>"), std::string::npos);
+}
+
+TEST_F(LifecycleTest, AskBeforeReplacingAFileNamedWithoutItsExtension) {
+    TempFolder folder;
+    WriteFileBytes(folder.File("design.xml"), "precious");
+    wxString question;
+    // "design" names design.xml, which the file dialog never asked about.
+    wxTEST_DIALOG(Command(ID_SAVE_AS), wxExpectModal<wxFileDialog>(Path(folder, "design")),
+                  ExpectMessage(wxNO, question));
+    EXPECT_NE(question.Find(Path(folder, "design.xml")), wxNOT_FOUND);
+    EXPECT_EQ(ReadFileBytes(folder.File("design.xml")), "precious");
+    EXPECT_EQ(frame->GetTitle(), kTitle);
+    EXPECT_FALSE(Enabled(ID_SAVE));
+    wxTEST_DIALOG(Command(ID_SAVE_AS), wxExpectModal<wxFileDialog>(Path(folder, "design")),
+                  wxExpectModal<wxMessageDialog>(wxYES));
+    EXPECT_NE(ReadFileBytes(folder.File("design.xml")).find("<SimpleGrovewright>"), std::string::npos);
+    EXPECT_EQ(frame->GetTitle(), kTitle + Path(folder, "design.xml"));
+
+    // Exports follow the same rule; a new name is not asked about.
+    Command(ID_MODE_WIRE_FRAME);
+    WriteFileBytes(folder.File("tree.dxf"), "old export");
+    wxTEST_DIALOG(Command(ID_EXPORT_DXF_TREE), wxExpectModal<wxFileDialog>(Path(folder, "tree")),
+                  wxExpectModal<wxMessageDialog>(wxNO));
+    EXPECT_EQ(ReadFileBytes(folder.File("tree.dxf")), "old export");
+    wxTEST_DIALOG(Command(ID_EXPORT_DIRECTX_TREE), wxExpectModal<wxFileDialog>(Path(folder, "tree")));
+    EXPECT_EQ(ReadFileBytes(folder.File("tree.x")).rfind("xof 0302txt 0032", 0), 0u);
+}
+
+TEST_F(LifecycleTest, AFailedLoadSaysWhyAndChangesNothing) {
+    TempFolder folder;
+    MakeUnsavedDesign();
+    WriteFileBytes(folder.File("binary.xml"), std::string("\x89PNG\r\n\x1a\n\0\0\xff\xfe", 12));
+    WriteFileBytes(folder.File("bad.xml"), "<SimpleGrovewright><BaseSetup></BaseSetup></SimpleGrovewright>");
+    const std::pair<const char*, const char*> cases[] = {
+        {"missing.xml", "cannot be opened"},
+        {"binary.xml", "is not a UTF-8 text file"},
+        {"bad.xml", "no valid SimpleGrovewright section"},
+    };
+    for (const auto& [name, reason] : cases) {
+        wxString message;
+        wxTEST_DIALOG(Command(ID_LOAD), wxExpectModal<wxMessageDialog>(wxNO),
+                      wxExpectModal<wxFileDialog>(Path(folder, name)), ExpectMessage(wxOK, message));
+        EXPECT_NE(message.Find(Path(folder, name)), wxNOT_FOUND) << message;
+        EXPECT_NE(message.Find(reason), wxNOT_FOUND) << message;
+        ExpectDesignKept();
+    }
+}
+
+TEST_F(LifecycleTest, APartialLoadNamesThePartsThatKeptTheirSettings) {
+    TempFolder folder;
+    Generator(1).SetHeight(450);
+    Generator(2).SetHeight(350);
+    // The simple section of a full project, the first leaf page, nothing else.
+    WriteFileBytes(folder.File("partial.xml"),
+                   "<Grovewright>\n<SimpleGrovewright>\n<BaseSetup>\n<Iteration>2</Iteration>\n<Height>300</Height>\n"
+                   "<HeightReduction>100</HeightReduction>\n<ExtendTo>0</ExtendTo>\n<ObliqueAngle>0</ObliqueAngle>\n"
+                   "<OrientationAngle>0</OrientationAngle>\n<Division>3</Division>\n<Diameter>1</Diameter>\n"
+                   "<DiameterReduction>100</DiameterReduction>\n<Cut>0</Cut>\n</BaseSetup>\n<CustomSetup>\n"
+                   "<Balance>50</Balance>\n<SpreadAngle>45</SpreadAngle>\n<TwistAngle>0</TwistAngle>\n"
+                   "<BalanceDependence>0</BalanceDependence>\n<DiameterBalanceDep>0</DiameterBalanceDep>\n"
+                   "<Cut>0</Cut>\n</CustomSetup>\n</SimpleGrovewright>\n</Grovewright>\n");
+    wxString message;
+    wxTEST_DIALOG(Command(ID_LOAD), wxExpectModal<wxFileDialog>(Path(folder, "partial.xml")),
+                  ExpectMessage(wxOK, message));
+    EXPECT_EQ(Simple().Model().Base().Height(), 300);
+    EXPECT_EQ(frame->GetTitle(), kTitle + Path(folder, "partial.xml"));
+    for (const char* part : {"RegularGrovewright", "ComplexGrovewright", "LeafCreator"})
+        EXPECT_NE(message.Find(part), wxNOT_FOUND) << part << " in " << message;
+    EXPECT_EQ(message.Find("SimpleGrovewright"), wxNOT_FOUND) << message;
+    EXPECT_EQ(Generator(1).Model().Base().Height(), 450);
+    EXPECT_EQ(Generator(2).Model().Base().Height(), 350);
+}
+
+TEST_F(LifecycleTest, AnExportThatCannotBeOpenedSaysWhy) {
+    TempFolder folder;
+    Command(ID_MODE_WIRE_FRAME);
+    wxString message;
+    wxTEST_DIALOG(Command(ID_EXPORT_DXF_TREE), wxExpectModal<wxFileDialog>(Path(folder, "missing/tree.dxf")),
+                  ExpectMessage(wxOK, message));
+    EXPECT_NE(message.Find("The export was not written"), wxNOT_FOUND) << message;
+    EXPECT_NE(message.Find("cannot be created"), wxNOT_FOUND) << message;
+    EXPECT_TRUE(grovewright::test::ListFolder(folder.Path()).empty());
+}
+
+TEST_F(LifecycleTest, AForcedCloseKeepsTheDesignForTheNextStart) {
+    TempFolder data;
+    wxSetEnv("XDG_DATA_HOME", wxString::FromUTF8(data.Path()));
+    const std::string recovery = data.File("grovewright/recovery.xml");
+    // Nothing unsaved: nothing kept.
+    EXPECT_TRUE(CloseFrame(true));
+    EXPECT_TRUE(grovewright::test::ListFolder(data.Path()).empty());
+
+    SetUp();
+    MakeUnsavedDesign();
+    EXPECT_TRUE(CloseFrame(true));  // asks nothing
+    EXPECT_NE(ReadFileBytes(recovery).find("<Height>120</Height>"), std::string::npos);
+
+    // The next start offers it; restored, it is still unsaved and has no file.
+    SetUp();
+    wxString offer;
+    wxTEST_DIALOG(frame->OfferRecovery(), ExpectMessage(wxYES, offer));
+    EXPECT_NE(offer.Find("restore"), wxNOT_FOUND) << offer;
+    ExpectDesignKept();
+    EXPECT_FALSE(Enabled(ID_SAVE));
+    EXPECT_FALSE(wxFileExists(wxString::FromUTF8(recovery)));
+    // Offered once: no file, no question.
+    frame->OfferRecovery();
+    wxUnsetEnv("XDG_DATA_HOME");
+}
+
+TEST_F(LifecycleTest, PagingThroughBranchAndLeafTabsKeepsTheShownGenerator) {
+    Simple().SetHeight(100);
+    frame->TreeNotebook()->SetSelection(2);
+    Pump();
+    auto& complex = static_cast<BranchGrovewright&>(Generator(2));
+    complex.SetHeight(300);
+    complex.Rebuild();
+    ASSERT_DOUBLE_EQ(frame->Skeleton()[0].front().End().y, 300);
+    for (int page : {1, 0, 5}) {
+        complex.CustomNotebook()->SetSelection(page);
+        Pump();
+        EXPECT_DOUBLE_EQ(frame->Skeleton()[0].front().End().y, 300) << "Branch " << page + 1;
+    }
+    Command(ID_MODE_FULL_3D);
+    Command(ID_CREATOR_LEAVES);
+    frame->Leaves().Notebook()->SetSelection(3);
+    Pump();
+    EXPECT_DOUBLE_EQ(frame->Skeleton()[0].front().End().y, 300);
+    EXPECT_EQ(frame->TreeNotebook()->GetSelection(), 2);
+}
+
+TEST_F(LifecycleTest, CutCapsTheTrunkWhenExtendToFindsNoChainPiece) {
+    TempFolder folder;
+    frame->TreeNotebook()->SetSelection(1);
+    Pump();
+    AbstractGrovewright& regular = Generator(1);
+    regular.SetHeight(200);
+    regular.SetDiameter(20);
+    regular.SetExtendTo(2);
+    regular.SetCut(true);
+    regular.Rebuild();
+    ASSERT_EQ(frame->Skeleton().SegmentCount(), 1u);  // Iteration 0: the trunk alone
+    EXPECT_TRUE(frame->Skeleton()[0].front().IsCut());
+    Command(ID_MODE_WIRE_FRAME);
+    wxTEST_DIALOG(Command(ID_EXPORT_DIRECTX_TREE), wxExpectModal<wxFileDialog>(Path(folder, "capped.x")));
+    EXPECT_NE(ReadFileBytes(folder.File("capped.x")).find("Mesh Mesh_1 {"), std::string::npos);
+}
+
+TEST_F(LifecycleTest, KeyboardShortcutsRunTheCommandsTheMenusOffer) {
+    frame->Raise();
+    frame->SetFocus();
+    // Real key presses through the X server; their events arrive a little later.
+    wxUIActionSimulator keys;
+    auto press = [&](int key, int modifiers = wxMOD_NONE) {
+        keys.Char(key, modifiers);
+        for (int i = 0; i < 20; ++i) {
+            Pump();
+            wxMilliSleep(10);
+        }
+    };
+    press(WXK_F3);
+    EXPECT_TRUE(Checked(ID_MODE_FULL_3D));
+    press(WXK_F2);
+    EXPECT_TRUE(Checked(ID_MODE_WIRE_FRAME));
+    // On the leaf side the mode cannot change, not even by key.
+    Command(ID_MODE_FULL_3D);
+    Command(ID_CREATOR_LEAVES);
+    press(WXK_F1);
+    EXPECT_TRUE(Checked(ID_MODE_FULL_3D));
+    Command(ID_CREATOR_TREES);
+    press(WXK_F1);
+    EXPECT_TRUE(Checked(ID_MODE_LINE));
+    // Ctrl+S with Save disabled saves nothing (no dialog may appear); Ctrl+Shift+S asks for a name.
+    MakeUnsavedDesign();
+    press('S', wxMOD_CONTROL);
+    wxTEST_DIALOG(press('S', wxMOD_CONTROL | wxMOD_SHIFT), wxExpectModal<wxFileDialog>(wxString(), wxID_CANCEL));
+    EXPECT_TRUE(frame->IsDesignModified());
+}
