@@ -8,7 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
   libwxgtk3.2-dev libglu1-mesa-dev libgl-dev
   xvfb xauth imagemagick xdotool
-  assimp-utils python3-ezdxf
+  assimp-utils python3-ezdxf tesseract-ocr tesseract-ocr-eng
 )
 
 missing=()

@@ -30,9 +30,11 @@ namespace {
 #include "app/icons/ToolbarIcons.xpm"
 
 constexpr int kSideColumn = 300;
-// Room GTK gives a notebook tab beside its label (padding and borders), and the
-// margin of the tree notebook inside the column on each side.
-constexpr int kTabPadding = 34;
+// Room GTK gives a notebook tab beside its label, room of the tab header around
+// the tabs (measured with the default theme, with some slack), and the margin
+// of the tree notebook inside the column on each side.
+constexpr int kTabPadding = 24;
+constexpr int kTabHeaderPadding = 40;
 constexpr int kNotebookMargin = 5;
 
 const char* const kProjectWildcard = "XML files (*.xml)|*.xml";
@@ -229,7 +231,7 @@ int MainFrame::MeasureSideColumn() const {
     int tabs = 0;
     for (std::size_t i = 0; i < treeNotebook_->GetPageCount(); ++i)
         tabs += treeNotebook_->GetTextExtent(treeNotebook_->GetPageText(i)).x + kTabPadding;
-    return std::max(kSideColumn, tabs + 2 * kNotebookMargin);
+    return std::max(kSideColumn, tabs + kTabHeaderPadding + 2 * kNotebookMargin);
 }
 
 void MainFrame::InstallAccelerators() {

@@ -1,11 +1,14 @@
 #!/usr/bin/python3
-"""End to end: starts the real program on the current X display, drives it with
-the keyboard like a user (File > Load a project, Options > Mode, Options >
+"""End to end: starts the real program on the current X display at its default
+size, reads the settings column of the first screenshot (all three generator
+tabs shown, every row of the simple page reachable by scrolling), then drives it
+with the keyboard like a user (File > Load a project, Options > Mode, Options >
 Lighting), takes a screenshot in each render mode and checks what must be in
-each picture.
+each picture. The program's standard error must stay empty of toolkit warnings.
 
 Usage: gui_screenshot_test.py PATH/TO/grovewright PROJECT.xml OUTPUT_FOLDER
-The screenshots are left in OUTPUT_FOLDER (line.png, wire-frame.png, full-3d.png).
+The screenshots are left in OUTPUT_FOLDER (start.png, side-column-scrolled.png,
+line.png, wire-frame.png, full-3d.png).
 """
 import os
 import subprocess
@@ -35,6 +38,17 @@ def pixels(png, box):
     return [tuple(raw[i:i + 3]) for i in range(0, len(raw), 3)]
 
 
+def read_text(png, box):
+    """The text in a screen region of a screenshot, read by OCR (enlarged first:
+    the program's 8-point labels are too small for it as they are)."""
+    x, y, w, h = box
+    enlarged = png + ".ocr.png"
+    subprocess.run(["convert", png, "-crop", f"{w}x{h}+{x}+{y}", "+repage", "-resize", "300%", "-colorspace",
+                    "Gray", enlarged], check=True, timeout=60)
+    return subprocess.run(["tesseract", enlarged, "-"], check=True, capture_output=True, text=True,
+                          timeout=120).stdout
+
+
 def share(pixels_, test):
     return sum(1 for p in pixels_ if test(p)) / len(pixels_)
 
@@ -56,20 +70,35 @@ class Screenshots(unittest.TestCase):
         os.makedirs(OUTPUT, exist_ok=True)
         cls.home = tempfile.TemporaryDirectory()
         env = dict(os.environ, HOME=cls.home.name, XDG_CACHE_HOME=os.path.join(cls.home.name, ".cache"))
-        cls.program = subprocess.Popen([PROGRAM], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        cls.stderr = open(os.path.join(cls.home.name, "stderr.txt"), "w+")
+        cls.program = subprocess.Popen([PROGRAM], env=env, stdout=subprocess.DEVNULL, stderr=cls.stderr)
         window = xdotool("search", "--sync", "--onlyvisible", "--name", "^Grovewright").split()[0]
         time.sleep(1.5)
         xdotool("windowfocus", "--sync", window)
         geometry = dict(line.split("=") for line in xdotool("getwindowgeometry", "--shell", window).split())
         x, y, w, h = (int(geometry[key]) for key in ("X", "Y", "WIDTH", "HEIGHT"))
-        # Inside the view: left of the 300-pixel settings column, below menu and toolbar.
-        cls.view = (x + 10, y + 100, w - 320, h - 110)
+        cls.size = (w, h)
+        # The settings column is at most 450 pixels wide; the view is left of it,
+        # below menu and toolbar.
+        cls.column = (x + w - 450, y + 60, 450, h - 60)
+        cls.view = (x + 10, y + 100, w - 470, h - 110)
         cls.overlay = (x + 1, y + h - 48, 90, 46)
+        cls.shots = {}
+        cls.shots["start"] = cls.capture("start")
+        # Wire Frame (F2) shows the simple page's last rows; the wheel over the
+        # row labels scrolls the page down.
+        keys("F2", pause=1.0)
+        xdotool("mousemove", str(x + w - 380), str(y + h - 150))
+        for _ in range(10):
+            xdotool("click", "5")
+            time.sleep(0.1)
+        time.sleep(0.5)
+        cls.shots["scrolled"] = cls.capture("side-column-scrolled")
+        keys("F1", pause=1.0)
         keys("alt+f", "l", pause=0.8)
         xdotool("type", "--delay", "15", PROJECT)
         time.sleep(0.5)
         keys("Return", pause=2.0)
-        cls.shots = {}
         cls.shots["line"] = cls.capture("line")
         keys("alt+o", "m", "w", pause=0.6)
         time.sleep(1.0)
@@ -98,7 +127,26 @@ class Screenshots(unittest.TestCase):
     def tearDownClass(cls):
         cls.program.terminate()
         cls.program.wait(timeout=30)
+        cls.stderr.close()
         cls.home.cleanup()
+
+    def test_starts_at_the_default_size_with_a_clean_stderr(self):
+        self.assertEqual(self.size, (800, 550))
+        self.stderr.seek(0)
+        messages = self.stderr.read()
+        self.assertNotIn("Gtk-CRITICAL", messages)
+        self.assertNotIn("Gtk-WARNING", messages)
+
+    def test_all_three_generator_tabs_are_visible(self):
+        text = read_text(self.shots["start"], self.column)
+        for tab in ("SimpleGrovewright", "RegularGrovewright", "ComplexGrovewright"):
+            self.assertIn(tab, text)
+
+    def test_the_last_rows_of_the_simple_page_can_be_reached(self):
+        text = read_text(self.shots["scrolled"], self.column)
+        # The 3D rows down to Cut, and the light settings below them at the bottom of the page.
+        for row in ("Diameter balance dep.", "Division", "Cut:", "Diff"):
+            self.assertIn(row, text)
 
     def test_loaded_project_names_the_window(self):
         self.assertEqual(self.title, "Grovewright v2.3.2 " + PROJECT)

@@ -53,6 +53,15 @@ void AbstractGrovewright::BuildPage() {
     notebook_ = new wxNotebook(customArea_, wxID_ANY, wxPoint(5, 15),
                                wxSize(kColumnWidth - 10, kCustomAreaMinHeight - 20));
     baseArea_ = new wxPanel(column_, wxID_ANY);
+    // The wheel over the rows scrolls the page: wx does not pass mouse events on
+    // to the parent, so the page scrolls by the event's lines itself.
+    for (wxWindow* area : {static_cast<wxWindow*>(column_), static_cast<wxWindow*>(customArea_),
+                           static_cast<wxWindow*>(baseArea_)})
+        area->Bind(wxEVT_MOUSEWHEEL, [this](wxMouseEvent& event) {
+            const int lines = -event.GetWheelRotation() / std::max(1, event.GetWheelDelta()) * event.GetLinesPerAction();
+            const wxPoint start = outer_->GetViewStart();
+            outer_->Scroll(start.x, std::max(0, start.y + lines));
+        });
     wxPanel* area = baseArea_;
     new wxStaticBox(area, wxID_ANY, "Basic Settings", wxPoint(0, 0), wxSize(280, 280));
 
