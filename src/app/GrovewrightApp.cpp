@@ -2,6 +2,8 @@
 
 #include <wx/image.h>
 
+#include <csignal>
+
 #include "app/MainFrame.h"
 
 bool GrovewrightApp::OnInit() {
@@ -12,5 +14,16 @@ bool GrovewrightApp::OnInit() {
     if (!wxImage::FindHandler(wxBITMAP_TYPE_XPM)) wxImage::AddHandler(new wxXPMHandler);
     // Once the window is up: a design kept at the last logout or shutdown.
     frame_->CallAfter(&MainFrame::OfferRecovery);
+    for (int signal : {SIGTERM, SIGHUP})
+        SetSignalHandler(signal, &GrovewrightApp::OnTerminateSignal);
     return true;
+}
+
+void GrovewrightApp::OnTerminateSignal(int) {
+    if (wxWindow* window = wxTheApp->GetTopWindow())
+        window->Close(true);
+    else
+        wxTheApp->ExitMainLoop();
+    // The window is deleted on the next idle time, which nothing else may bring now.
+    wxWakeUpIdle();
 }

@@ -12,5 +12,9 @@ public:
     MainFrame* Frame() const { return frame_; }
 
 private:
+    // SIGTERM and SIGHUP (logout, shutdown, a closed terminal): the window is
+    // closed without a question, which keeps an unsaved design for the next start.
+    static void OnTerminateSignal(int signal);
+
     MainFrame* frame_ = nullptr;
 };

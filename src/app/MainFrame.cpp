@@ -59,6 +59,10 @@ MainFrame::MainFrame(wxWindow* parent, const wxString&)
 
     mainPanel_ = new wxPanel(this, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL | wxNO_BORDER);
     textures_ = std::make_unique<TextureManager>();
+    // Custom textures are chosen like projects: in the last folder used, over the frame.
+    textures_->SetFileChooser([this](const wxString& wildcard) {
+        return ChooseFile("Open ...", wildcard, wxFD_OPEN).ToStdString(wxConvUTF8);
+    });
     drawPanel_ = new GrovewrightDrawPanelGL(mainPanel_, wxID_ANY, wxDefaultPosition, wxDefaultSize, 0,
                                             "TestGLCanvas", nullptr, skeleton_, leaves_, dxfWriter_,
                                             directXWriter_, *textures_);

@@ -5,6 +5,9 @@
 
 #include "TestHelpers.h"
 #include "generators/BranchTreeModel.h"
+#include "generators/LeafGenerator.h"
+#include "generators/ProjectLoader.h"
+#include "generators/SimpleTreeModel.h"
 #include "geometry/SkeletonLevels.h"
 #include "io/TGXMLFileReader.h"
 #include "io/TGXMLFileWriter.h"
@@ -212,6 +215,66 @@ TEST(BranchGrowth, TrunkChainContinuesUpAndThins) {
     base.SetIteration(2);  // the chain stops at Iteration
     Grow(tree, skeleton);
     EXPECT_EQ(skeleton.LevelCount(), 3u);
+    EXPECT_TRUE(skeleton[2].front().IsCut());  // the topmost piece grown is capped
+}
+
+TEST(BranchGrowth, CutCapsTheTrunkWhenIterationLeavesNoChainPiece) {
+    for (bool complex : {false, true}) {
+        std::unique_ptr<BranchTreeModel> tree;
+        if (complex)
+            tree = std::make_unique<ComplexTreeModel>();
+        else
+            tree = std::make_unique<RegularTreeModel>();
+        tree->Base().SetHeight(100), tree->Base().SetExtendTo(2), tree->Base().SetCut(true);
+        SkeletonLevels skeleton;
+        Grow(*tree, skeleton);
+        ASSERT_EQ(skeleton.SegmentCount(), 1u);
+        EXPECT_TRUE(skeleton[0].front().IsCut()) << (complex ? "complex" : "regular");
+        tree->Base().SetCut(false);
+        Grow(*tree, skeleton);
+        EXPECT_FALSE(skeleton[0].front().IsCut());
+    }
+}
+
+TEST(ProjectLoading, NamesThePartsThatKeptTheirSettings) {
+    SimpleTreeModel simple;
+    RegularTreeModel regular;
+    LeafGeneratorModel leaves;
+    simple.Base().SetHeight(250);
+    regular.Base().SetHeight(330);
+    // A file without the complex section, whose third leaf page cannot be found.
+    std::string text = grovewright::test::WrittenProject([&](TGXMLFileWriter& writer) {
+        simple.WriteSetup(writer);
+        regular.WriteSetup(writer);
+        leaves.WriteSetup(writer);
+    });
+    text = Replaced(Replaced(text, "<LeafSetup3>", "<LeafSetupX>"), "</LeafSetup3>", "</LeafSetupX>");
+    TempFolder folder;
+    WriteFileBytes(folder.File("partial.xml"), text);
+
+    SimpleTreeModel loadedSimple;
+    RegularTreeModel loadedRegular;
+    ComplexTreeModel loadedComplex;
+    loadedComplex.Base().SetHeight(440);
+    LeafGeneratorModel loadedLeaves;
+    TGXMLFileReader reader;
+    std::string error;
+    std::vector<std::string> kept;
+    ASSERT_TRUE(LoadProject(reader, folder.File("partial.xml"), {&loadedSimple, &loadedRegular, &loadedComplex},
+                            error, &loadedLeaves, &kept))
+        << error;
+    EXPECT_EQ(kept, (std::vector<std::string>{"ComplexGrovewright", "LeafCreator: Leaf 3"}));
+    EXPECT_EQ(loadedSimple.Base().Height(), 250);
+    EXPECT_EQ(loadedRegular.Base().Height(), 330);
+    EXPECT_EQ(loadedComplex.Base().Height(), 440);
+
+    // Without any leaf section the leaf generator is named alone.
+    WriteFileBytes(folder.File("trees.xml"), grovewright::test::WrittenProject([&](TGXMLFileWriter& writer) {
+                       simple.WriteSetup(writer);
+                   }));
+    ASSERT_TRUE(LoadProject(reader, folder.File("trees.xml"), {&loadedSimple, &loadedRegular}, error,
+                            &loadedLeaves, &kept));
+    EXPECT_EQ(kept, (std::vector<std::string>{"RegularGrovewright", "LeafCreator"}));
 }
 
 TEST(BranchGrowth, EveryPageAddsOneBranchPerParent) {

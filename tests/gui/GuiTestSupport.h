@@ -41,6 +41,21 @@ private:
     wxString& text_;
 };
 
+// Answers a file dialog with a path and keeps the folder it opened in.
+class ExpectFileDialog : public wxExpectModal<wxFileDialog> {
+public:
+    ExpectFileDialog(const wxString& path, wxString& openedIn) : wxExpectModal<wxFileDialog>(path), openedIn_(openedIn) {}
+
+protected:
+    int OnInvoked(wxFileDialog* dialog) const override {
+        openedIn_ = dialog->GetDirectory();
+        return wxExpectModal<wxFileDialog>::OnInvoked(dialog);
+    }
+
+private:
+    wxString& openedIn_;
+};
+
 // A fresh main window, shown at (100, 100) with 800 x 550 pixels as the program
 // shows it, and destroyed after each test.
 class FrameTest : public testing::Test {

@@ -97,11 +97,14 @@ TEST_F(LifecycleTest, AskBeforeReplacingAFileNamedWithoutItsExtension) {
     EXPECT_NE(ReadFileBytes(folder.File("design.xml")).find("<SimpleGrovewright>"), std::string::npos);
     EXPECT_EQ(frame->GetTitle(), kTitle + Path(folder, "design.xml"));
 
-    // Exports follow the same rule; a new name is not asked about.
+    // Exports follow the same rule; a new name is not asked about. Their dialog
+    // opens in the project's folder.
     Command(ID_MODE_WIRE_FRAME);
     WriteFileBytes(folder.File("tree.dxf"), "old export");
-    wxTEST_DIALOG(Command(ID_EXPORT_DXF_TREE), wxExpectModal<wxFileDialog>(Path(folder, "tree")),
+    wxString openedIn;
+    wxTEST_DIALOG(Command(ID_EXPORT_DXF_TREE), ExpectFileDialog(Path(folder, "tree"), openedIn),
                   wxExpectModal<wxMessageDialog>(wxNO));
+    EXPECT_EQ(openedIn, wxString::FromUTF8(folder.Path()));
     EXPECT_EQ(ReadFileBytes(folder.File("tree.dxf")), "old export");
     wxTEST_DIALOG(Command(ID_EXPORT_DIRECTX_TREE), wxExpectModal<wxFileDialog>(Path(folder, "tree")));
     EXPECT_EQ(ReadFileBytes(folder.File("tree.x")).rfind("xof 0302txt 0032", 0), 0u);
