@@ -44,7 +44,8 @@ private:
 // Answers a file dialog with a path and keeps the folder it opened in.
 class ExpectFileDialog : public wxExpectModal<wxFileDialog> {
 public:
-    ExpectFileDialog(const wxString& path, wxString& openedIn) : wxExpectModal<wxFileDialog>(path), openedIn_(openedIn) {}
+    ExpectFileDialog(const wxString& path, wxString& openedIn)
+        : wxExpectModal<wxFileDialog>(path), openedIn_(openedIn) {}
 
 protected:
     int OnInvoked(wxFileDialog* dialog) const override {

@@ -45,7 +45,8 @@ void AbstractGrovewright::AddRow(const char* name, std::unique_ptr<SliderRow> ro
 void AbstractGrovewright::BuildPage() {
     outer_ = new wxScrolledWindow(this, wxID_ANY);
     outer_->SetScrollRate(0, 10);
-    column_ = new wxPanel(outer_, wxID_ANY, wxPoint(0, 0), wxSize(kColumnWidth, kBaseAreaHeight + kCustomAreaMinHeight));
+    column_ =
+        new wxPanel(outer_, wxID_ANY, wxPoint(0, 0), wxSize(kColumnWidth, kBaseAreaHeight + kCustomAreaMinHeight));
     // Sized as at the smallest layout from the start: GTK complains about notebooks
     // allocated smaller than their tabs.
     customArea_ = new wxPanel(column_, wxID_ANY, wxPoint(0, 0), wxSize(kColumnWidth, kCustomAreaMinHeight));
@@ -58,7 +59,8 @@ void AbstractGrovewright::BuildPage() {
     for (wxWindow* area : {static_cast<wxWindow*>(column_), static_cast<wxWindow*>(customArea_),
                            static_cast<wxWindow*>(baseArea_)})
         area->Bind(wxEVT_MOUSEWHEEL, [this](wxMouseEvent& event) {
-            const int lines = -event.GetWheelRotation() / std::max(1, event.GetWheelDelta()) * event.GetLinesPerAction();
+            const int notches = -event.GetWheelRotation() / std::max(1, event.GetWheelDelta());
+            const int lines = notches * event.GetLinesPerAction();
             const wxPoint start = outer_->GetViewStart();
             outer_->Scroll(start.x, std::max(0, start.y + lines));
         });
