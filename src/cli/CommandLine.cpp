@@ -3,6 +3,7 @@
 #include <strings.h>
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -64,11 +65,17 @@ Format FormatOf(const std::string& path) {
 Failure LoadDesign(const std::string& project, const std::string& generator, Design& design) {
     TGXMLFileReader reader;
     std::string error;
-    if (!LoadProject(reader, project, {&design.simple, &design.regular, &design.complex}, error, &design.leafPages))
+    std::vector<std::string> kept;
+    if (!LoadProject(reader, project, {&design.simple, &design.regular, &design.complex}, error, &design.leafPages,
+                     &kept))
         return {kExitFailure, error};
     design.chosen = generator == "regular"   ? static_cast<TreeGeneratorModel*>(&design.regular)
                     : generator == "complex" ? static_cast<TreeGeneratorModel*>(&design.complex)
                                              : &design.simple;
+    // The program would keep its previous settings; here they would be the
+    // defaults, and an empty tree written as if it were the design.
+    if (std::find(kept.begin(), kept.end(), design.chosen->GetName()) != kept.end())
+        return {kExitFailure, NoValidSection(project, design.chosen->GetName())};
     design.chosen->Rebuild(design.skeleton);
     design.chosen->PushMeshValues(design.view);
     design.leafPages.Generate(design.skeleton, design.leaves);

@@ -19,6 +19,10 @@ std::string DescribeUnreadLeafPages(const std::string& name, const std::vector<i
 
 }  // namespace
 
+std::string NoValidSection(const std::string& path, const std::string& generatorName) {
+    return path + ": no valid " + generatorName + " section (missing, incomplete or with a value out of range)";
+}
+
 bool LoadProject(TGXMLFileReader& reader, const std::string& path,
                  const std::vector<TreeGeneratorModel*>& generators, std::string& error,
                  LeafGeneratorModel* leaves, std::vector<std::string>* keptPrevious) {
@@ -33,8 +37,7 @@ bool LoadProject(TGXMLFileReader& reader, const std::string& path,
         if (generator.ReadSetup(reader)) {
             generator.ApplySetup();
         } else if (i == 0) {
-            error = path + ": no valid " + generator.GetName() +
-                    " section (missing, incomplete or with a value out of range)";
+            error = NoValidSection(path, generator.GetName());
             reader.Close();
             return false;
         } else {

@@ -16,6 +16,9 @@ class TreeGeneratorModel;
 // On failure error names the file and the problem. keptPrevious, when given,
 // receives one line for every part that kept its previous settings because its
 // section is missing or invalid ("RegularGrovewright", "LeafCreator: Leaf 3, Leaf 7").
+// "path: no valid Name section (missing, incomplete or with a value out of range)".
+std::string NoValidSection(const std::string& path, const std::string& generatorName);
+
 bool LoadProject(TGXMLFileReader& reader, const std::string& path,
                  const std::vector<TreeGeneratorModel*>& generators, std::string& error,
                  LeafGeneratorModel* leaves = nullptr, std::vector<std::string>* keptPrevious = nullptr);

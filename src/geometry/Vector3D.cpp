@@ -38,6 +38,15 @@ Vector3D& Vector3D::RotateZ(double degrees) {
     return *this;
 }
 
+Vector3D& Vector3D::NormalizeTiny() {
+    const double largest = std::max({std::abs(x), std::abs(y), std::abs(z)});
+    if (!(largest > 0.0)) return *this;  // zero (or not a number): left alone
+    x /= largest;
+    y /= largest;
+    z /= largest;
+    return Scale(1.0 / std::sqrt(x * x + y * y + z * z));
+}
+
 double Distance(const Vector3D& to, const Vector3D& from) {
     const double dx = to.x - from.x, dy = to.y - from.y, dz = to.z - from.z;
     return std::sqrt(dx * dx + dy * dy + dz * dz);

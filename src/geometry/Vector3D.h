@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cmath>
+#include <limits>
 
 // A 3D point or vector of three doubles in a right-handed frame with +y up.
 // Skeleton coordinates are centimetres; consumers convert to metres.
@@ -47,13 +48,17 @@ public:
         z *= s;
         return *this;
     }
-    // Multiplies by the reciprocal length rounded to single precision.
-    // A zero-length vector is left as it is (no NaN).
+    // Multiplies by the reciprocal length rounded to single precision. A vector
+    // so short that this factor does not fit a float (or whose squared length
+    // underflows) is scaled to its largest component first and normalised in
+    // double precision. A zero vector is left as it is (never NaN or inf).
     Vector3D& Normalize() {
-        const double lengthSquared = x * x + y * y + z * z;
-        if (lengthSquared == 0.0) return *this;
-        return Scale(static_cast<float>(1.0 / std::sqrt(lengthSquared)));
+        const double factor = 1.0 / std::sqrt(x * x + y * y + z * z);
+        if (factor <= kMaxSingleFactor) return Scale(static_cast<float>(factor));
+        return NormalizeTiny();
     }
+    // The largest reciprocal length that single precision holds.
+    static constexpr double kMaxSingleFactor = std::numeric_limits<float>::max();
     // this = this x v (from the old components), then Normalize().
     Vector3D& CrossNormalize(const Vector3D& v) {
         const double cx = y * v.z - z * v.y;
@@ -64,6 +69,8 @@ public:
         z = cz;
         return Normalize();
     }
+    // Normalize's path for vectors too short for the single-precision factor.
+    Vector3D& NormalizeTiny();
     // Right-handed rotations about the axes; angle in degrees.
     Vector3D& RotateX(double degrees);
     Vector3D& RotateY(double degrees);

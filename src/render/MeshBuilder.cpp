@@ -13,13 +13,21 @@ Vector3D Cross(const Vector3D& a, const Vector3D& b) {
 }
 
 // Vector3D::Normalize for many vectors at once: the same arithmetic (factor
-// rounded to single precision, zero vectors unchanged), written as independent
-// loops so the square roots and divisions overlap instead of waiting on each other.
+// rounded to single precision), written as independent loops so the square roots
+// and divisions overlap instead of waiting on each other. Zero and tiny vectors
+// (factor 0 here) take Normalize's own path.
 void NormalizeAll(Vector3D* v, double* factor, std::size_t count) {
     for (std::size_t i = 0; i < count; ++i) factor[i] = v[i].x * v[i].x + v[i].y * v[i].y + v[i].z * v[i].z;
-    for (std::size_t i = 0; i < count; ++i)
-        factor[i] = factor[i] == 0.0 ? 1.0 : static_cast<double>(static_cast<float>(1.0 / std::sqrt(factor[i])));
-    for (std::size_t i = 0; i < count; ++i) v[i].Scale(factor[i]);
+    for (std::size_t i = 0; i < count; ++i) {
+        const double f = 1.0 / std::sqrt(factor[i]);
+        factor[i] = f <= Vector3D::kMaxSingleFactor ? static_cast<double>(static_cast<float>(f)) : 0.0;
+    }
+    for (std::size_t i = 0; i < count; ++i) {
+        if (factor[i] != 0.0)
+            v[i].Scale(factor[i]);
+        else
+            v[i].Normalize();
+    }
 }
 
 void StoreNormal(float* at, const Vector3D& v) {

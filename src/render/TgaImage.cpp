@@ -41,6 +41,14 @@ bool ReadTga(const std::string& path, PixelImage& image, std::string& error) {
 
     const int bytesPerPixel = bits / 8;
     const std::size_t rowBytes = static_cast<std::size_t>(width) * bytesPerPixel;
+    // The pixels the header promises must be in the file before memory is
+    // taken for them: an 18-byte header can claim a gigabyte.
+    const long pixelsAt = std::ftell(file.get());
+    if (pixelsAt < 0 || std::fseek(file.get(), 0, SEEK_END) != 0) return Fail(error, path, "cannot be read");
+    const long fileSize = std::ftell(file.get());
+    if (fileSize < pixelsAt || static_cast<std::size_t>(fileSize - pixelsAt) < rowBytes * height)
+        return Fail(error, path, "is truncated: it holds fewer pixels than its header says");
+    if (std::fseek(file.get(), pixelsAt, SEEK_SET) != 0) return Fail(error, path, "cannot be read");
     std::vector<unsigned char> data(rowBytes * height);
     if (std::fread(data.data(), 1, data.size(), file.get()) != data.size())
         return Fail(error, path, "is truncated: it holds fewer pixels than its header says");

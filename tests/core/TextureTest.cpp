@@ -4,6 +4,10 @@
 #include <cstdlib>
 #include <random>
 
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include "TestHelpers.h"
 #include "geometry/Vector3D.h"
 #include "render/ProceduralTextures.h"
@@ -223,6 +227,30 @@ TEST(TgaReader, RefusesWhatItCannotReadWithAMessage) {
         EXPECT_EQ(image.width, 9) << name;  // untouched
     }
     EXPECT_FALSE(ReadTga(folder.File("missing.tga"), image, error));
+}
+
+TEST(TgaReader, AHeaderPromisingAGigabyteIsRefusedBeforeAnyMemoryIsTaken) {
+    TempFolder folder;
+    // 16384 x 16384 x 32 bits would be 1 GiB of pixels; the file holds 18 bytes and a few more.
+    WriteFileBytes(folder.File("claims.tga"), Tga(2, 16384, 16384, 32, 8, std::string(64, '\x11')));
+    // In a child process that may not take 256 MiB, the refusal must come before any such allocation.
+    // (The sanitizers reserve far more address space than that, so there the limit is left out.)
+    const pid_t child = fork();
+    ASSERT_NE(child, -1);
+    if (child == 0) {
+#if !defined(__SANITIZE_ADDRESS__)
+        const rlimit limit{256u << 20, 256u << 20};
+        setrlimit(RLIMIT_AS, &limit);
+#endif
+        PixelImage image;
+        std::string error;
+        const bool refused = !ReadTga(folder.File("claims.tga"), image, error) &&
+                             error.find("fewer pixels than its header says") != std::string::npos;
+        _exit(refused ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
 }
 
 TEST(TgaReader, RandomBytesAreRefusedOrReadWithinTheirSize) {

@@ -84,6 +84,29 @@ TEST(Vector3DNormalize, ZeroVectorStaysZeroWithoutNaN) {
     ExpectNear(a, 0, 0, 0, 0);
 }
 
+TEST(Vector3DNormalize, TinyVectorsBecomeUnitVectorsNeverInfOrNaN) {
+    // The single-precision factor would overflow (or the squared length underflow to 0).
+    const Vector3D tiny[] = {{1e-200, 0, 0}, {0, -3e-170, 4e-170}, {5e-324, 0, 0}, {1e-39, 1e-39, 1e-39}};
+    for (Vector3D v : tiny) {
+        const Vector3D before = v;
+        v.Normalize();
+        EXPECT_NEAR(std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z), 1.0, 1e-12);
+        // Same direction: each component keeps its sign and its share of the largest.
+        EXPECT_GE(v.x * before.x, 0.0);
+        EXPECT_GE(v.z * before.z, 0.0);
+    }
+    Vector3D v{0, -3e-170, 4e-170};
+    v.Normalize();
+    EXPECT_NEAR(v.y, -0.6, 1e-12);
+    EXPECT_NEAR(v.z, 0.8, 1e-12);
+    // The cross product of two needle-thin ring offsets.
+    Vector3D a{1e-120, 0, 0};
+    a.CrossNormalize({0, 1e-120, 0});
+    EXPECT_EQ(a.x, 0.0);
+    EXPECT_EQ(a.y, 0.0);
+    EXPECT_NEAR(a.z, 1.0, 1e-12);
+}
+
 TEST(Vector3DNormalize, CrossProductUsesOldComponents) {
     Vector3D x(1, 0, 0);
     x.CrossNormalize({0, 1, 0});

@@ -189,6 +189,20 @@ class Failures(unittest.TestCase):
         self.assert_fails(run("export", invalid, "-o", self.path("t.dxf")), 1, invalid, "SimpleGrovewright")
         self.assertFalse(os.path.exists(self.path("t.dxf")))
 
+    def test_a_chosen_generator_without_a_valid_section_is_named(self):
+        with open(os.path.join(EXAMPLES, "broadleaf-tree.xml")) as f:
+            text = f.read()
+        regular = text.index("<RegularGrovewright>")
+        at = text.index("<Iteration>", regular)
+        broken = self.path("broken-regular.xml")
+        with open(broken, "w") as f:
+            f.write(text[:at] + "<Iteration>99</Iteration>" + text[text.index("\n", at):])
+        self.assert_fails(run("export", broken, "--generator", "regular", "-o", self.path("t.x")), 1, broken,
+                          "no valid RegularGrovewright section")
+        self.assertFalse(os.path.exists(self.path("t.x")))
+        # The other generators' sections are still good.
+        self.assertEqual(run("export", broken, "--generator", "complex", "-o", self.path("t.x")).returncode, 0)
+
     def test_unwritable_output_exits_with_one_and_keeps_the_old_file(self):
         target = self.path("keep.dxf")
         with open(target, "w") as f:

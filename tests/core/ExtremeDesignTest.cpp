@@ -1,0 +1,150 @@
+// Valid designs at the edges of their slider ranges: every number written to
+// an export is finite.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+#include "TestHelpers.h"
+#include "generators/BranchTreeModel.h"
+#include "generators/LeafGenerator.h"
+#include "generators/SimpleTreeModel.h"
+#include "geometry/LeafPolygon.h"
+#include "geometry/SkeletonLevels.h"
+#include "io/TGDXFFileWriter.h"
+#include "io/TGDirectXFileWriter.h"
+#include "render/ExportSinks.h"
+#include "render/MeshBuilder.h"
+#include "render/TreeViewParameters.h"
+
+using namespace grovewright;
+using grovewright::test::ReadFileBytes;
+using grovewright::test::TempFolder;
+
+namespace {
+
+// The first "nan" or "inf" in an export's text, or an empty string.
+std::string NonFinite(const std::string& text) {
+    for (const char* word : {"nan", "inf", "NAN", "INF"})
+        if (const auto at = text.find(word); at != std::string::npos)
+            return text.substr(text.rfind('\n', at) + 1, 60);
+    return {};
+}
+
+// Grows the design and writes it with leaves as .x and .dxf; expects finite numbers only.
+void ExpectFiniteExports(const TreeGeneratorModel& tree, const LeafGeneratorModel& leafPages,
+                         const std::string& design) {
+    SkeletonLevels skeleton;
+    LeafStore leaves;
+    TreeViewParameters view;
+    tree.Rebuild(skeleton);
+    tree.PushMeshValues(view);
+    leafPages.Generate(skeleton, leaves);
+    MeshBuilder builder(skeleton, leaves, view);
+    TempFolder folder;
+    TGDirectXFileWriter directX;
+    directX.SetFileName(folder.File("design.x"));
+    ASSERT_TRUE(directX.Open());
+    ExportDirectXPass(directX, builder, true, true);
+    ASSERT_TRUE(directX.Close());
+    TGDXFFileWriter dxf;
+    dxf.SetFileName(folder.File("design.dxf"));
+    ASSERT_TRUE(dxf.Open());
+    ExportDXFPass(dxf, builder, true);
+    ASSERT_TRUE(dxf.Close());
+    EXPECT_EQ(NonFinite(ReadFileBytes(folder.File("design.x"))), "") << design;
+    EXPECT_EQ(NonFinite(ReadFileBytes(folder.File("design.dxf"))), "") << design;
+}
+
+// One end of a range, chosen by the random bit.
+int Corner(ParameterRange range, std::mt19937& random) { return random() % 2 ? range.max : range.min; }
+
+void ExtremeBase(BaseSetup& base, int maxIteration, std::mt19937& random) {
+    base.SetIteration(random() % 2 ? maxIteration : 0);
+    base.SetHeight(Corner(BaseSetup::kHeight, random));
+    base.SetHeightReduction(Corner(BaseSetup::kHeightReduction, random));
+    base.SetExtendTo(Corner(BaseSetup::kExtendTo, random));
+    base.SetObliqueAngle(Corner(BaseSetup::kObliqueAngle, random));
+    base.SetOrientationAngle(Corner(BaseSetup::kOrientationAngle, random));
+    base.SetDivision(Corner(BaseSetup::kDivision, random));
+    base.SetDiameter(Corner(BaseSetup::kDiameter, random));
+    base.SetDiameterReduction(Corner(BaseSetup::kDiameterReduction, random));
+    base.SetCut(random() % 2);
+}
+
+// Two leaf pages at corners of their ranges, over every level.
+void ExtremeLeaves(LeafGeneratorModel& leafPages, std::mt19937& random) {
+    for (int page = 0; page < 2; ++page) {
+        LeafSetup& setup = leafPages.Page(page);
+        setup.SetUseLeaf(true);
+        setup.SetAddHorizontal(random() % 2);
+        for (int v = 0; v < LeafSetup::kValueCount; ++v)
+            setup.Set(static_cast<LeafSetup::Value>(v), Corner(LeafSetup::kValues[v].range, random));
+        setup.Set(LeafSetup::kRelativAddDownTo, 20);
+    }
+}
+
+}  // namespace
+
+TEST(ExtremeDesigns, ReportedCasesWriteFiniteNumbers) {
+    LeafGeneratorModel noLeaves;
+    // Very short, very thin segments at the tips of a simple tree.
+    SimpleTreeModel simple;
+    BaseSetup& s = simple.Base();
+    s.SetIteration(12), s.SetHeight(112), s.SetHeightReduction(11), s.SetDiameter(1), s.SetDiameterReduction(1);
+    s.SetDivision(3);
+    ExpectFiniteExports(simple, noLeaves, "simple, Iteration 12, HeightReduction 0.11");
+    // A capped chain of trunk pieces of zero length whose diameter shrinks to almost nothing.
+    RegularTreeModel regular;
+    BaseSetup& r = regular.Base();
+    r.SetIteration(18), r.SetHeight(0), r.SetExtendTo(18), r.SetDiameterReduction(1), r.SetCut(true);
+    ExpectFiniteExports(regular, noLeaves, "regular, Height 0, ExtendTo 18, Cut");
+    // The same with long but needle-thin branches on every piece.
+    ComplexTreeModel complex;
+    BaseSetup& c = complex.Base();
+    c.SetIteration(18), c.SetHeight(500), c.SetHeightReduction(1), c.SetExtendTo(18), c.SetDiameterReduction(1);
+    c.SetCut(true);
+    BranchSetup& page = complex.Page(0);
+    page.Set(BranchSetup::kUseBranch, true), page.Set(BranchSetup::kOnlyTrunc, true);
+    page.Set(BranchSetup::kAddTo, 18), page.Set(BranchSetup::kHeightReduction, 1);
+    ExpectFiniteExports(complex, noLeaves, "complex, tiny chain pieces with branches");
+}
+
+TEST(ExtremeDesigns, CornersOfEveryRangeWriteFiniteNumbers) {
+    std::mt19937 random(11);
+    for (int trial = 0; trial < 40; ++trial) {
+        LeafGeneratorModel leafPages;
+        ExtremeLeaves(leafPages, random);
+
+        SimpleTreeModel simple;
+        ExtremeBase(simple.Base(), 9, random);
+        SimpleSetup& custom = simple.Custom();
+        custom.SetBalance(Corner(SimpleSetup::kBalance, random));
+        custom.SetSpreadAngle(Corner(SimpleSetup::kSpreadAngle, random));
+        custom.SetTwistAngle(Corner(SimpleSetup::kTwistAngle, random));
+        custom.SetBalanceDependence(random() % 2), custom.SetDiameterBalanceDep(random() % 2);
+        custom.SetCut(random() % 2);
+        ExpectFiniteExports(simple, leafPages, "simple corner " + std::to_string(trial));
+
+        for (bool isComplex : {false, true}) {
+            std::unique_ptr<BranchTreeModel> tree;
+            if (isComplex)
+                tree = std::make_unique<ComplexTreeModel>();
+            else
+                tree = std::make_unique<RegularTreeModel>();
+            ExtremeBase(tree->Base(), 3, random);
+            // Three pages, each at corners of its ranges, adding to all earlier levels.
+            for (int index = 0; index < 3; ++index) {
+                BranchSetup& page = tree->Page(index);
+                for (int v = 0; v < BranchSetup::kValueCount; ++v)
+                    page.Set(static_cast<BranchSetup::Value>(v), Corner(BranchSetup::kValues[v].range, random));
+                page.Set(BranchSetup::kAddFrom, 0), page.Set(BranchSetup::kAddTo, 20);
+                for (int f = 0; f < BranchSetup::kFlagCount; ++f)
+                    page.Set(static_cast<BranchSetup::Flag>(f), static_cast<bool>(random() % 2));
+                page.Set(BranchSetup::kUseBranch, true);
+            }
+            ExpectFiniteExports(*tree, leafPages,
+                                (isComplex ? "complex corner " : "regular corner ") + std::to_string(trial));
+        }
+    }
+}
