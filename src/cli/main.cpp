@@ -2,4 +2,10 @@
 
 #include <iostream>
 
-int main(int argc, char** argv) { return grovewright::RunCommandLine(argc, argv, std::cout, std::cerr); }
+#include "io/InterruptCleanup.h"
+
+int main(int argc, char** argv) {
+    // Ctrl+C or a kill during an export leaves no half-written file behind.
+    grovewright::RemoveTemporaryFilesOnSignals();
+    return grovewright::RunCommandLine(argc, argv, std::cout, std::cerr);
+}

@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "io/FileError.h"
+#include "io/InterruptCleanup.h"
 
 namespace grovewright {
 
@@ -88,6 +89,7 @@ bool TGFileWriter::Open() {
     fchmod(fd, mode);
     fd_ = fd;
     temporaryName_ = pattern;
+    cleanupSlot_ = RegisterTemporaryFile(temporaryName_.c_str());
     if (!buffer_) buffer_ = std::make_unique<char[]>(kBufferSize);
     used_ = 0;
     return true;
@@ -111,6 +113,8 @@ bool TGFileWriter::Close() {
         ok = false;
     }
     if (!ok) DiscardTemporary();
+    ReleaseTemporaryFile(cleanupSlot_);
+    cleanupSlot_ = -1;
     temporaryName_.clear();
     return ok;
 }

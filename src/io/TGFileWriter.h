@@ -73,6 +73,7 @@ private:
     std::size_t used_ = 0;
     std::string lastError_;
     int fd_ = -1;
+    int cleanupSlot_ = -1;  // the temporary file's entry for removal on a signal
     bool failed_ = false;
 };
 

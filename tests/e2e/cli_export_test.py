@@ -7,9 +7,11 @@ Usage: cli_export_test.py PATH/TO/grovewright-cli PATH/TO/examples
 import json
 import os
 import re
+import signal
 import subprocess
 import sys
 import tempfile
+import time
 import unittest
 
 import ezdxf
@@ -202,6 +204,29 @@ class Failures(unittest.TestCase):
         self.assertFalse(os.path.exists(self.path("t.x")))
         # The other generators' sections are still good.
         self.assertEqual(run("export", broken, "--generator", "complex", "-o", self.path("t.x")).returncode, 0)
+
+    def test_an_interrupted_export_leaves_the_old_file_and_no_temporary_one(self):
+        with open(SMALL_TREE) as f:
+            text = f.read()
+        big = self.path("big.xml")
+        with open(big, "w") as f:  # 262,143 segments: seconds of writing
+            f.write(text.replace("<Iteration>3</Iteration>", "<Iteration>18</Iteration>", 1))
+        target = self.path("tree.dxf")
+        with open(target, "w") as f:
+            f.write("old\n")
+        for stop in (signal.SIGINT, signal.SIGTERM):
+            export = subprocess.Popen([CLI, "export", big, "-o", target], stdout=subprocess.DEVNULL,
+                                      stderr=subprocess.DEVNULL)
+            # Wait until the temporary file is being written, then stop the tool.
+            deadline = time.time() + 30
+            while len(os.listdir(self.folder.name)) < 3 and time.time() < deadline:
+                time.sleep(0.02)
+            self.assertEqual(len(os.listdir(self.folder.name)), 3, "no temporary file appeared")
+            export.send_signal(stop)
+            self.assertEqual(export.wait(timeout=30), -stop)
+            self.assertEqual(sorted(os.listdir(self.folder.name)), ["big.xml", "tree.dxf"])
+            with open(target) as f:
+                self.assertEqual(f.read(), "old\n")
 
     def test_unwritable_output_exits_with_one_and_keeps_the_old_file(self):
         target = self.path("keep.dxf")
