@@ -30,6 +30,15 @@ BranchSegment& AppendTo(SkeletonLevels& skeleton, int level, const Vector3D& sta
     return skeleton[level].Append(start, end, twist, spread, 1.0, diameter, parent);
 }
 
+// Whether a page takes a trunk piece (or a branch) of its levels as a parent:
+// the complex generator's OnlyTrunc and TruncBranches choose, the regular
+// generator takes every segment.
+bool TakesAsParent(const BranchSetup& page, bool complex, bool trunkPiece) {
+    if (!complex) return true;
+    if (page.Get(BranchSetup::kOnlyTrunc)) return trunkPiece;
+    return trunkPiece ? page.Get(BranchSetup::kTruncBranches) : true;
+}
+
 }  // namespace
 
 BranchTreeModel::BranchTreeModel(bool complex)
@@ -89,8 +98,6 @@ void BranchTreeModel::GrowBranches(SkeletonLevels& skeleton) const {
         const BranchSetup& page = pages_[k - 1];
         if (!page.Get(BranchSetup::kUseBranch)) continue;
         const int from = page.Get(BranchSetup::kAddFrom), to = page.Get(BranchSetup::kAddTo);
-        const bool onlyTrunk = complex_ && page.Get(BranchSetup::kOnlyTrunc);
-        const bool branchesOnly = complex_ && !onlyTrunk && !page.Get(BranchSetup::kTruncBranches);
 
         // The parents exist before the page adds anything: its branches are never its own parents.
         struct Parent {
@@ -101,8 +108,7 @@ void BranchTreeModel::GrowBranches(SkeletonLevels& skeleton) const {
         for (int j = from; j <= to && j < static_cast<int>(skeleton.LevelCount()); ++j) {
             std::size_t index = 0;
             for (const BranchSegment& segment : skeleton[j]) {
-                const bool trunk = isTrunkPiece(j, index++);
-                if ((onlyTrunk && !trunk) || (branchesOnly && trunk)) continue;
+                if (!TakesAsParent(page, complex_, isTrunkPiece(j, index++))) continue;
                 parents.push_back({&segment, j});
             }
         }
@@ -139,6 +145,31 @@ void BranchTreeModel::GrowBranches(SkeletonLevels& skeleton) const {
                 AppendTo(skeleton, k, attach, end, turns[p.level], addAngle, thickness, linked ? &parent : nullptr);
             if (page.Get(BranchSetup::kCut)) branch.SetCut(true);
         }
+    }
+}
+
+void BranchTreeModel::CountBranches(SkeletonCounts& counts) const {
+    const BaseSetup& base = Base();
+    const int iteration = base.Iteration();
+    const int chain = std::min(base.ExtendTo(), iteration);
+    counts.perLevel.resize(chain + 1, 1);
+    // The chain's top piece, or the trunk itself when there is no chain piece;
+    // with ExtendTo 0 the base has counted the trunk's cap already.
+    if (base.Cut() && base.ExtendTo() > 0) ++counts.cut;
+    for (int k = 1; k <= std::min(iteration, kLevelCount); ++k) {
+        const BranchSetup& page = pages_[k - 1];
+        if (!page.Get(BranchSetup::kUseBranch)) continue;
+        const int to = std::min<int>(page.Get(BranchSetup::kAddTo), static_cast<int>(counts.perLevel.size()) - 1);
+        std::size_t parents = 0;
+        for (int j = page.Get(BranchSetup::kAddFrom); j <= to; ++j) {
+            const std::size_t trunk = j <= chain ? 1 : 0;
+            if (TakesAsParent(page, complex_, true)) parents += trunk;
+            if (TakesAsParent(page, complex_, false)) parents += counts.perLevel[j] - trunk;
+        }
+        if (parents == 0) continue;
+        if (counts.perLevel.size() <= static_cast<std::size_t>(k)) counts.perLevel.resize(k + 1, 0);
+        counts.perLevel[k] += parents;
+        if (page.Get(BranchSetup::kCut)) counts.cut += parents;
     }
 }
 

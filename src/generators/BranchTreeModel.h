@@ -30,6 +30,8 @@ protected:
     explicit BranchTreeModel(bool complex);
     void WriteCustomSetup(TGXMLFileWriter& writer) const override;
     void GrowBranches(SkeletonLevels& skeleton) const override;
+    // Follows GrowBranches with counts instead of segments.
+    void CountBranches(SkeletonCounts& counts) const override;
 
 private:
     bool complex_;

@@ -126,6 +126,23 @@ void EmitLeaf(const LocalLeaf& leaf, const Rotation3& toSegment, const Vector3D&
 
 }  // namespace
 
+LeafGeneratorModel::Counts LeafGeneratorModel::CountLeaves(const std::vector<std::size_t>& segmentsPerLevel) const {
+    // Every enabled page puts one leaf on every segment of the outermost levels
+    // it reaches; a leaf is LeafSplit - 1 strips of 2 x (SegmentCount + 1) vertices.
+    Counts counts;
+    const int levels = static_cast<int>(segmentsPerLevel.size());
+    for (const LeafSetup& page : pages_) {
+        if (!page.UseLeaf()) continue;
+        std::size_t covered = 0;
+        for (int k = 0; k < levels && k <= page.Get(V::kRelativAddDownTo); ++k)
+            covered += segmentsPerLevel[levels - 1 - k];
+        const std::size_t leafStrips = static_cast<std::size_t>(page.Get(V::kLeafSplit) - 1);
+        counts.strips += covered * leafStrips;
+        counts.vertices += covered * leafStrips * 2 * static_cast<std::size_t>(page.Get(V::kSegmentCount) + 1);
+    }
+    return counts;
+}
+
 void LeafGeneratorModel::Generate(const SkeletonLevels& skeleton, LeafStore& leaves) const {
     // The result is one list; an existing single list is reused with its buffers.
     if (leaves.ListCount() != 1) {
@@ -144,17 +161,10 @@ void LeafGeneratorModel::Generate(const SkeletonLevels& skeleton, LeafStore& lea
 
     // Reserve the exact room first: a large tree's leaves fill hundreds of megabytes.
     const int levels = static_cast<int>(skeleton.LevelCount());
-    std::size_t strips = 0, vertices = 0;
-    for (int i : active) {
-        const LeafSetup& page = pages_[i];
-        std::size_t covered = 0;
-        for (int k = 0; k < levels && k <= page.Get(V::kRelativAddDownTo); ++k)
-            covered += skeleton[levels - 1 - k].size();
-        const std::size_t leafStrips = static_cast<std::size_t>(page.Get(V::kLeafSplit) - 1);
-        strips += covered * leafStrips;
-        vertices += covered * leafStrips * 2 * static_cast<std::size_t>(page.Get(V::kSegmentCount) + 1);
-    }
-    list.reserve(strips, vertices);
+    std::vector<std::size_t> segmentsPerLevel;
+    for (int k = 0; k < levels; ++k) segmentsPerLevel.push_back(skeleton[k].size());
+    const Counts counts = CountLeaves(segmentsPerLevel);
+    list.reserve(counts.strips, counts.vertices);
 
     const Rotation3 upright = Rotation3::Z(90.0);
     for (int k = 0; k < levels; ++k) {

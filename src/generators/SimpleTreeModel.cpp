@@ -149,6 +149,12 @@ private:
 
 }  // namespace
 
+void SimpleTreeModel::CountBranches(SkeletonCounts& counts) const {
+    const int iteration = Base().Iteration();
+    for (int depth = 1; depth <= iteration; ++depth) counts.perLevel.push_back(std::size_t{1} << depth);
+    if (iteration >= 1 && custom_.Cut()) counts.cut += counts.perLevel.back();
+}
+
 void GrowSimpleTree(const BaseSetup& base, const SimpleSetup& custom, SkeletonLevels& skeleton) {
     if (base.Iteration() < 1 || skeleton.Empty()) return;
     SimpleGrowth growth(base, custom, skeleton);

@@ -67,6 +67,8 @@ public:
 protected:
     void WriteCustomSetup(TGXMLFileWriter& writer) const override { custom_.Write(writer); }
     void GrowBranches(SkeletonLevels& skeleton) const override;
+    // Every segment forks in two: 2^k segments on level k.
+    void CountBranches(SkeletonCounts& counts) const override;
 
 private:
     SimpleSetup custom_;

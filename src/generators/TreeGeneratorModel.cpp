@@ -24,6 +24,20 @@ void TreeGeneratorModel::Rebuild(SkeletonLevels& skeleton) const {
     GrowBranches(skeleton);
 }
 
+std::size_t SkeletonCounts::Total() const {
+    std::size_t total = 0;
+    for (std::size_t count : perLevel) total += count;
+    return total;
+}
+
+SkeletonCounts TreeGeneratorModel::CountSegments() const {
+    SkeletonCounts counts;
+    counts.perLevel.push_back(1);
+    counts.cut = base_.Cut() && base_.ExtendTo() == 0 ? 1 : 0;
+    CountBranches(counts);
+    return counts;
+}
+
 void TreeGeneratorModel::PushMeshValues(TreeViewParameters& view) const {
     view.SetObliqueAngle(base_.ObliqueAngle());
     view.SetOrientationAngle(base_.OrientationAngle());

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
+#include <vector>
 
 #include "generators/BaseSetup.h"
 
@@ -8,6 +10,14 @@ namespace grovewright {
 
 class SkeletonLevels;
 class TreeViewParameters;
+
+// What Rebuild will make, known from the parameters alone: the segments of
+// every level and how many of them are cut.
+struct SkeletonCounts {
+    std::vector<std::size_t> perLevel;
+    std::size_t cut = 0;
+    std::size_t Total() const;
+};
 
 // The model behind a tree generator page: the BaseSetup values and their loaded
 // copy, the project-file section and the rebuild. The window classes wrap one of
@@ -47,11 +57,15 @@ public:
     // expects them: ObliqueAngle, OrientationAngle, Diameter, DiameterReduction,
     // Division.
     void PushMeshValues(TreeViewParameters& view) const;
+    // The counts Rebuild would give, without growing anything.
+    SkeletonCounts CountSegments() const;
 
 protected:
     virtual void WriteCustomSetup(TGXMLFileWriter& writer) const = 0;
     // Appends the levels above the trunk.
     virtual void GrowBranches(SkeletonLevels& skeleton) const = 0;
+    // Adds what GrowBranches would append to the trunk's counts.
+    virtual void CountBranches(SkeletonCounts& counts) const = 0;
 
 private:
     BaseSetup base_;

@@ -1,0 +1,155 @@
+// The size of a design known before it is grown must be what growing it gives.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <random>
+#include <string>
+
+#include "TestHelpers.h"
+#include "generators/BranchTreeModel.h"
+#include "generators/DesignSize.h"
+#include "generators/LeafGenerator.h"
+#include "generators/ProjectLoader.h"
+#include "generators/SimpleTreeModel.h"
+#include "geometry/LeafPolygon.h"
+#include "geometry/SkeletonLevels.h"
+#include "io/TGDXFFileWriter.h"
+#include "io/TGDirectXFileWriter.h"
+#include "io/TGXMLFileReader.h"
+#include "render/ExportSinks.h"
+#include "render/MeshBuilder.h"
+#include "render/TreeViewParameters.h"
+
+using namespace grovewright;
+
+namespace {
+
+// Grows the design and compares everything that was counted in advance.
+void ExpectCountsMatchGrowth(const TreeGeneratorModel& tree, const LeafGeneratorModel& leafPages,
+                             const std::string& design) {
+    SCOPED_TRACE(design);
+    const DesignSize size = MeasureDesign(tree, leafPages);
+    SkeletonLevels skeleton;
+    LeafStore leaves;
+    TreeViewParameters view;
+    tree.Rebuild(skeleton);
+    tree.PushMeshValues(view);
+    leafPages.Generate(skeleton, leaves);
+
+    ASSERT_EQ(size.skeleton.perLevel.size(), skeleton.LevelCount());
+    std::size_t cut = 0, zeroLength = 0;
+    for (std::size_t level = 0; level < skeleton.LevelCount(); ++level) {
+        EXPECT_EQ(size.skeleton.perLevel[level], skeleton[level].size()) << "level " << level;
+        for (const BranchSegment& segment : skeleton[level]) {
+            cut += segment.IsCut();
+            zeroLength += segment.Length() == 0.0;
+        }
+    }
+    EXPECT_EQ(size.skeleton.cut, cut);
+    EXPECT_EQ(size.leaves.strips, leaves.Empty() ? 0 : leaves[0].size());
+    EXPECT_EQ(size.leaves.vertices, leaves.Empty() ? 0 : leaves[0].VertexTotal());
+
+    MeshBuilder builder(skeleton, leaves, view);
+    CountingSink counts;
+    const std::size_t treeTriangles = static_cast<std::size_t>(builder.BuildTree(counts, true));
+    // Exact but for the segments of zero length, which draw nothing.
+    EXPECT_EQ(size.treeTriangles, treeTriangles + 2 * static_cast<std::size_t>(tree.Base().Division()) * zeroLength);
+    EXPECT_EQ(size.leaves.Triangles(), static_cast<std::size_t>(builder.LeafTriangles()));
+}
+
+int Corner(ParameterRange range, std::mt19937& random) { return random() % 2 ? range.max : range.min; }
+
+}  // namespace
+
+TEST(DesignSize, ExamplesAreCountedExactly) {
+    for (const char* file : {"fractal-tree.xml", "broadleaf-tree.xml", "conifer.xml", "screenshot-tree.xml"}) {
+        SimpleTreeModel simple;
+        RegularTreeModel regular;
+        ComplexTreeModel complex;
+        LeafGeneratorModel leafPages;
+        TGXMLFileReader reader;
+        std::string error;
+        ASSERT_TRUE(LoadProject(reader, std::string(GROVEWRIGHT_EXAMPLES) + "/" + file, {&simple, &regular, &complex},
+                                error, &leafPages))
+            << error;
+        for (const TreeGeneratorModel* tree : std::initializer_list<const TreeGeneratorModel*>{&simple, &regular, &complex})
+            ExpectCountsMatchGrowth(*tree, leafPages, std::string(file) + " " + tree->GetName());
+    }
+}
+
+TEST(DesignSize, RandomBranchDesignsAreCountedExactly) {
+    // Pages over random level ranges with random flags: the parents each page
+    // finds, trunk pieces or branches, are what decides the counts.
+    std::mt19937 random(5);
+    for (int trial = 0; trial < 150; ++trial) {
+        std::unique_ptr<BranchTreeModel> tree;
+        if (trial % 2)
+            tree = std::make_unique<ComplexTreeModel>();
+        else
+            tree = std::make_unique<RegularTreeModel>();
+        BaseSetup& base = tree->Base();
+        base.SetIteration(random() % 7), base.SetExtendTo(random() % 7), base.SetHeight(100 + random() % 300);
+        base.SetHeightReduction(50 + random() % 50), base.SetCut(random() % 2), base.SetDivision(3 + random() % 6);
+        for (int index = 0; index < 6; ++index) {
+            BranchSetup& page = tree->Page(index);
+            page.Set(BranchSetup::kAddFrom, random() % 6), page.Set(BranchSetup::kAddTo, random() % 7);
+            page.Set(BranchSetup::kHeight, random() % 3 ? 50 : 0);
+            for (int f = 0; f < BranchSetup::kFlagCount; ++f)
+                page.Set(static_cast<BranchSetup::Flag>(f), static_cast<bool>(random() % 2));
+        }
+        LeafGeneratorModel leafPages;
+        for (int index = 0; index < 2; ++index) {
+            LeafSetup& leaf = leafPages.Page(index);
+            leaf.SetUseLeaf(random() % 2);
+            leaf.Set(LeafSetup::kRelativAddDownTo, random() % 5);
+            leaf.Set(LeafSetup::kLeafSplit, Corner(LeafSetup::kValues[LeafSetup::kLeafSplit].range, random));
+            leaf.Set(LeafSetup::kSegmentCount, Corner(LeafSetup::kValues[LeafSetup::kSegmentCount].range, random));
+        }
+        ExpectCountsMatchGrowth(*tree, leafPages, tree->GetName() + " trial " + std::to_string(trial));
+    }
+}
+
+TEST(DesignSize, SimpleTreesAndTheirCuts) {
+    SimpleTreeModel tree;
+    LeafGeneratorModel noLeaves;
+    tree.Base().SetHeight(200), tree.Base().SetHeightReduction(70), tree.Base().SetCut(true);
+    for (int iteration : {0, 1, 5, 12}) {
+        tree.Base().SetIteration(iteration);
+        tree.Custom().SetCut(iteration % 2);
+        ExpectCountsMatchGrowth(tree, noLeaves, "Iteration " + std::to_string(iteration));
+    }
+    // Iteration 20 is counted without being grown.
+    tree.Base().SetIteration(20);
+    EXPECT_EQ(MeasureDesign(tree, noLeaves).skeleton.Total(), (std::size_t{1} << 21) - 1);
+}
+
+TEST(DesignSize, ExportEstimatesAreNearTheRealSize) {
+    SimpleTreeModel tree;
+    LeafGeneratorModel leafPages;
+    tree.Base().SetIteration(8), tree.Base().SetHeight(300), tree.Base().SetHeightReduction(80);
+    tree.Base().SetDiameter(30), tree.Base().SetDiameterReduction(70), tree.Base().SetDivision(8);
+    leafPages.Page(0).SetUseLeaf(true);
+    const DesignSize size = MeasureDesign(tree, leafPages);
+    SkeletonLevels skeleton;
+    LeafStore leaves;
+    TreeViewParameters view;
+    tree.Rebuild(skeleton);
+    tree.PushMeshValues(view);
+    leafPages.Generate(skeleton, leaves);
+    MeshBuilder builder(skeleton, leaves, view);
+    grovewright::test::TempFolder folder;
+    TGDXFFileWriter dxf;
+    dxf.SetFileName(folder.File("tree.dxf"));
+    ASSERT_TRUE(dxf.Open());
+    ExportDXFPass(dxf, builder, true);
+    ASSERT_TRUE(dxf.Close());
+    TGDirectXFileWriter directX;
+    directX.SetFileName(folder.File("tree.x"));
+    ASSERT_TRUE(directX.Open());
+    ExportDirectXPass(directX, builder, true, false);
+    ASSERT_TRUE(directX.Close());
+    const double dxfBytes = grovewright::test::ReadFileBytes(folder.File("tree.dxf")).size();
+    const double directXBytes = grovewright::test::ReadFileBytes(folder.File("tree.x")).size();
+    EXPECT_NEAR(size.dxfBytes / dxfBytes, 1.0, 0.2);
+    EXPECT_NEAR(size.directXBytes / directXBytes, 1.0, 0.2);
+}
