@@ -4,11 +4,14 @@
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <cstdio>
+#include <new>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "generators/BranchTreeModel.h"
+#include "generators/DesignSize.h"
 #include "generators/LeafGenerator.h"
 #include "generators/ProjectLoader.h"
 #include "generators/SimpleTreeModel.h"
@@ -27,6 +30,9 @@ namespace {
 
 constexpr const char* kVersion = "Grovewright v2.3.2";
 constexpr const char* kProgram = "grovewright-cli";
+// Above this many triangles a design is refused unless the limit is raised:
+// about 3 GB as DXF and 2 GB of memory.
+constexpr std::size_t kDefaultMaxTriangles = 20'000'000;
 
 // A loaded design and the tree one of its generators grows.
 struct Design {
@@ -59,9 +65,7 @@ Format FormatOf(const std::string& path) {
     return Format::Unknown;
 }
 
-// Loads the project and grows the chosen generator's tree, as the program does
-// after a load; the view gets that generator's mesh values.
-// The leaves are generated from the project's leaf pages on that tree.
+// Loads the project and chooses the generator whose tree is wanted.
 Failure LoadDesign(const std::string& project, const std::string& generator, Design& design) {
     TGXMLFileReader reader;
     std::string error;
@@ -76,10 +80,42 @@ Failure LoadDesign(const std::string& project, const std::string& generator, Des
     // defaults, and an empty tree written as if it were the design.
     if (std::find(kept.begin(), kept.end(), design.chosen->GetName()) != kept.end())
         return {kExitFailure, NoValidSection(project, design.chosen->GetName())};
+    return {};
+}
+
+// Grows the chosen generator's tree as the program does after a load; the view
+// gets that generator's mesh values, and the leaves, when wanted, grow on it.
+void GrowDesign(Design& design, bool withLeaves) {
     design.chosen->Rebuild(design.skeleton);
     design.chosen->PushMeshValues(design.view);
-    design.leafPages.Generate(design.skeleton, design.leaves);
-    return {};
+    if (withLeaves) design.leafPages.Generate(design.skeleton, design.leaves);
+}
+
+// "1,234,567".
+std::string Grouped(std::size_t value) {
+    std::string digits = std::to_string(value);
+    for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3) digits.insert(at, ",");
+    return digits;
+}
+
+// "12 MB", "3.4 GB".
+std::string Bytes(std::size_t bytes) {
+    const char* units[] = {"bytes", "kB", "MB", "GB", "TB"};
+    double value = static_cast<double>(bytes);
+    int unit = 0;
+    while (value >= 1000 && unit < 4) value /= 1000, ++unit;
+    char text[32];
+    std::snprintf(text, sizeof text, value < 10 && unit > 0 ? "%.1f %s" : "%.0f %s", value, units[unit]);
+    return text;
+}
+
+// The one line that refuses a design above the limit, saying how big it would be.
+Failure TooBig(const std::string& project, const Design& design, const DesignSize& size, bool withLeaves,
+               std::size_t limit) {
+    return {kExitFailure, project + ": the " + design.chosen->GetName() + " tree would have " +
+                              Grouped(size.Triangles(withLeaves)) + " triangles (about " +
+                              Bytes(size.DXFBytes(withLeaves)) + " as DXF); the limit is " + Grouped(limit) +
+                              " (--max-triangles, 0 for none)"};
 }
 
 bool AnySegmentCut(const SkeletonLevels& skeleton) {
@@ -123,15 +159,25 @@ void PrintPoint(std::ostream& out, const Vector3D& p) {
     out << "[" << FormatFixed6(p.x) << ", " << FormatFixed6(p.y) << ", " << FormatFixed6(p.z) << "]";
 }
 
-void PrintInfo(std::ostream& out, Design& design) {
+// One JSON object: the counts known before growing, then, when the design was
+// grown (built), the triangles of the Full 3D view and the bounding box.
+void PrintInfo(std::ostream& out, Design& design, const DesignSize& size, bool built) {
+    out << "{\"generator\": \"" << design.chosen->GetName() << "\", \"segmentsPerLevel\": [";
+    for (std::size_t level = 0; level < size.skeleton.perLevel.size(); ++level)
+        out << (level ? ", " : "") << size.skeleton.perLevel[level];
+    out << "], \"segments\": " << size.skeleton.Total() << ", \"estimate\": {\"treeTriangles\": "
+        << size.treeTriangles << ", \"leafTriangles\": " << size.leaves.Triangles()
+        << ", \"memoryBytes\": " << size.memoryBytes << ", \"dxfBytes\": " << size.DXFBytes(true)
+        << ", \"directXBytes\": " << size.DirectXBytes(true) << "}, \"built\": " << (built ? "true" : "false");
+    if (!built) {
+        out << ", \"treeTriangles\": null, \"leafTriangles\": null, \"boundingBox\": null}\n";
+        return;
+    }
     MeshBuilder builder(design.skeleton, design.leaves, design.view);
     CountingSink counts;
     const int treeTriangles = builder.BuildTree(counts, !design.leaves.Empty());
-    out << "{\"generator\": \"" << design.chosen->GetName() << "\", \"segmentsPerLevel\": [";
-    for (std::size_t level = 0; level < design.skeleton.LevelCount(); ++level)
-        out << (level ? ", " : "") << design.skeleton[level].size();
-    out << "], \"segments\": " << design.skeleton.SegmentCount() << ", \"treeTriangles\": " << treeTriangles
-        << ", \"leafTriangles\": " << builder.LeafTriangles() << ", \"boundingBox\": ";
+    out << ", \"treeTriangles\": " << treeTriangles << ", \"leafTriangles\": " << builder.LeafTriangles()
+        << ", \"boundingBox\": ";
     if (counts.hasPoints) {
         out << "{\"min\": ";
         PrintPoint(out, counts.minimum);
@@ -154,6 +200,8 @@ int RunCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err) 
     std::string project, generator = "simple";
     std::vector<std::string> outputs;
     bool withLeaves = false;
+    std::size_t maxTriangles = kDefaultMaxTriangles;
+    const std::string limitHelp = "Refuse designs with more triangles than this (0: no limit)";
     const std::vector<std::string> generators = {"simple", "regular", "complex"};
 
     CLI::App* exportCommand = app.add_subcommand("export", "Write the tree as .dxf and/or .x files");
@@ -163,11 +211,14 @@ int RunCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err) 
     exportCommand->add_option("--generator", generator, "Tree generator: simple, regular or complex")
         ->check(CLI::IsMember(generators));
     exportCommand->add_flag("--leaves", withLeaves, "Export the leaves too");
+    exportCommand->add_option("--max-triangles", maxTriangles, limitHelp)->capture_default_str();
 
     CLI::App* infoCommand = app.add_subcommand("info", "Print the tree's figures as one JSON object");
     infoCommand->add_option("project", project, "Project file (.xml)")->required();
     infoCommand->add_option("--generator", generator, "Tree generator: simple, regular or complex")
         ->check(CLI::IsMember(generators));
+    infoCommand->add_option("--max-triangles", maxTriangles, limitHelp + "; above it only the counts are printed")
+        ->capture_default_str();
 
     try {
         app.parse(argc, argv);
@@ -187,14 +238,26 @@ int RunCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err) 
     Design design;
     if (Failure failure = LoadDesign(project, generator, design); failure.status != kExitOk)
         return report(failure);
-
-    if (*infoCommand) {
-        PrintInfo(out, design);
-        return kExitOk;
-    }
-    for (const std::string& output : outputs) {
-        if (Failure failure = ExportTo(output, design, withLeaves); failure.status != kExitOk) return report(failure);
-        out << "wrote " << output << "\n";
+    const bool info = infoCommand->parsed();
+    // info shows the leaves' figures; an export grows them only when it writes them.
+    const bool growLeaves = info || withLeaves;
+    const DesignSize size = MeasureDesign(*design.chosen, design.leafPages);
+    const bool withinLimit = maxTriangles == 0 || size.Triangles(growLeaves) <= maxTriangles;
+    if (!withinLimit && !info) return report(TooBig(project, design, size, growLeaves, maxTriangles));
+    try {
+        if (withinLimit) GrowDesign(design, growLeaves);
+        if (info) {
+            PrintInfo(out, design, size, withinLimit);
+            return kExitOk;
+        }
+        for (const std::string& output : outputs) {
+            if (Failure failure = ExportTo(output, design, withLeaves); failure.status != kExitOk)
+                return report(failure);
+            out << "wrote " << output << "\n";
+        }
+    } catch (const std::bad_alloc&) {  // also the limit switched off (0) on a machine too small
+        return report({kExitFailure, project + ": not enough memory for this design (about " +
+                                         Bytes(size.memoryBytes) + " needed)"});
     }
     return kExitOk;
 }

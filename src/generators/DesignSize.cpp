@@ -7,8 +7,6 @@ namespace grovewright {
 
 namespace {
 
-constexpr std::size_t kDXFBytesPerTriangle = 160;
-constexpr std::size_t kDirectXBytesPerTriangle = 150;
 // A display list keeps three vertices a triangle, each with position, normal
 // and texture coordinate in single precision.
 constexpr std::size_t kListBytesPerTriangle = 3 * 8 * sizeof(float);
@@ -25,8 +23,6 @@ DesignSize MeasureDesign(const TreeGeneratorModel& tree, const LeafGeneratorMode
     size.treeTriangles = 2 * division * size.skeleton.Total() + division * size.skeleton.cut;
     size.memoryBytes = size.skeleton.Total() * sizeof(BranchSegment) + size.leaves.vertices * sizeof(LeafVertex) +
                        size.leaves.strips * kBytesPerLeafStrip + size.Triangles() * kListBytesPerTriangle;
-    size.dxfBytes = size.Triangles() * kDXFBytesPerTriangle;
-    size.directXBytes = size.Triangles() * kDirectXBytesPerTriangle;
     return size;
 }
 

@@ -17,11 +17,14 @@ struct DesignSize {
     std::size_t treeTriangles = 0;
     // Skeleton, leaves and the view's display lists.
     std::size_t memoryBytes = 0;
-    // With leaves; about 160 and 150 bytes a triangle, measured on the examples.
-    std::size_t dxfBytes = 0;
-    std::size_t directXBytes = 0;
 
-    std::size_t Triangles() const { return treeTriangles + leaves.Triangles(); }
+    std::size_t Triangles(bool withLeaves = true) const {
+        return treeTriangles + (withLeaves ? leaves.Triangles() : 0);
+    }
+    // The bytes of an export: about 160 (DXF) and 150 (DirectX) a triangle,
+    // measured on the examples.
+    std::size_t DXFBytes(bool withLeaves) const { return Triangles(withLeaves) * 160; }
+    std::size_t DirectXBytes(bool withLeaves) const { return Triangles(withLeaves) * 150; }
 };
 
 DesignSize MeasureDesign(const TreeGeneratorModel& tree, const LeafGeneratorModel& leaves);

@@ -150,6 +150,6 @@ TEST(DesignSize, ExportEstimatesAreNearTheRealSize) {
     ASSERT_TRUE(directX.Close());
     const double dxfBytes = grovewright::test::ReadFileBytes(folder.File("tree.dxf")).size();
     const double directXBytes = grovewright::test::ReadFileBytes(folder.File("tree.x")).size();
-    EXPECT_NEAR(size.dxfBytes / dxfBytes, 1.0, 0.2);
-    EXPECT_NEAR(size.directXBytes / directXBytes, 1.0, 0.2);
+    EXPECT_NEAR(size.DXFBytes(true) / dxfBytes, 1.0, 0.2);
+    EXPECT_NEAR(size.DirectXBytes(true) / directXBytes, 1.0, 0.2);
 }

@@ -228,6 +228,43 @@ class Failures(unittest.TestCase):
             with open(target) as f:
                 self.assertEqual(f.read(), "old\n")
 
+    def test_huge_designs_are_measured_not_built_and_refused_above_the_limit(self):
+        # A regular tree of Iteration 20, ExtendTo 20, every page in use over every level.
+        with open(os.path.join(EXAMPLES, "broadleaf-tree.xml")) as f:
+            text = f.read()
+        start, end = text.index("<RegularGrovewright>"), text.index("</RegularGrovewright>")
+        section = text[start:end]
+        section = re.sub(r"<Iteration>\d+<", "<Iteration>20<", section, count=1)
+        section = re.sub(r"<ExtendTo>\d+<", "<ExtendTo>20<", section, count=1)
+        for name, value in (("UseBranch", 1), ("AddFrom", 0), ("AddTo", 20)):
+            section = re.sub(rf"<{name}>\d+<", f"<{name}>{value}<", section)
+        huge = self.path("huge.xml")
+        with open(huge, "w") as f:
+            f.write(text[:start] + section + text[end:])
+        result = run("info", huge, "--generator", "regular")
+        self.assertEqual(result.returncode, 0, result.stderr)
+        info = json.loads(result.stdout)
+        self.assertEqual(info["segments"], 22020096)
+        self.assertFalse(info["built"])
+        self.assertGreater(info["estimate"]["dxfBytes"], 10**10)
+        self.assert_fails(run("export", huge, "--generator", "regular", "-o", self.path("huge.x")), 1, huge,
+                          "RegularGrovewright", "triangles", "--max-triangles")
+        self.assertEqual(os.listdir(self.folder.name), ["huge.xml"])
+        # Leaves that would need 59 GB: refused too, never an abort.
+        with open(LEAFY_TREE) as f:
+            leafy = f.read()
+        leafy = re.sub(r"<Iteration>\d+<", "<Iteration>20<", leafy, count=1)
+        for name, value in (("UseLeaf", 1), ("LeafSplit", 3), ("SegmentCount", 10), ("RelativAddDownTo", 20)):
+            leafy = re.sub(rf"<{name}>\d+<", f"<{name}>{value}<", leafy)
+        many_leaves = self.path("leaves.xml")
+        with open(many_leaves, "w") as f:
+            f.write(leafy)
+        self.assert_fails(run("export", many_leaves, "--leaves", "-o", self.path("leaves.x")), 1, many_leaves,
+                          "triangles")
+        # Within a raised limit the small tree still exports.
+        self.assertEqual(run("export", SMALL_TREE, "--max-triangles", "300", "-o", self.path("t.x")).returncode, 0)
+        self.assert_fails(run("export", SMALL_TREE, "--max-triangles", "200", "-o", self.path("t.dxf")), 1, "234")
+
     def test_unwritable_output_exits_with_one_and_keeps_the_old_file(self):
         target = self.path("keep.dxf")
         with open(target, "w") as f:
