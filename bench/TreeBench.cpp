@@ -8,6 +8,7 @@
 #include <string>
 
 #include "generators/BranchTreeModel.h"
+#include "generators/DesignSize.h"
 #include "generators/LeafGenerator.h"
 #include "generators/ProjectLoader.h"
 #include "generators/SimpleTreeModel.h"
@@ -180,5 +181,28 @@ void BM_GrowAllPages(benchmark::State& state) {
     state.counters["peakMB"] = PeakMegabytes();
 }
 BENCHMARK(BM_GrowAllPages)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+
+// The size of a design too big to grow: Iteration 20, ExtendTo 20, every page
+// over every level (22 million segments), with twenty leaf pages.
+void BM_MeasureHugeDesign(benchmark::State& state) {
+    RegularTreeModel tree;
+    tree.Base().SetIteration(20);
+    tree.Base().SetExtendTo(20);
+    for (int i = 0; i < BranchTreeModel::kLevelCount; ++i) {
+        tree.Page(i).Set(BranchSetup::kUseBranch, true);
+        tree.Page(i).Set(BranchSetup::kAddFrom, 0);
+        tree.Page(i).Set(BranchSetup::kAddTo, 20);
+    }
+    LeafGeneratorModel leaves;
+    for (int i = 0; i < LeafGeneratorModel::kPageCount; ++i) leaves.Page(i).SetUseLeaf(true);
+    std::size_t segments = 0;
+    for (auto _ : state) {
+        const DesignSize size = MeasureDesign(tree, leaves);
+        segments = size.skeleton.Total();
+        benchmark::DoNotOptimize(size.Triangles());
+    }
+    state.counters["segments"] = static_cast<double>(segments);
+}
+BENCHMARK(BM_MeasureHugeDesign)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
 
 }  // namespace

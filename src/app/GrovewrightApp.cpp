@@ -2,7 +2,10 @@
 
 #include <wx/image.h>
 
+#include <wx/msgdlg.h>
+
 #include <csignal>
+#include <new>
 
 #include "app/MainFrame.h"
 
@@ -17,6 +20,18 @@ bool GrovewrightApp::OnInit() {
     for (int signal : {SIGTERM, SIGHUP})
         SetSignalHandler(signal, &GrovewrightApp::OnTerminateSignal);
     return true;
+}
+
+bool GrovewrightApp::OnExceptionInMainLoop() {
+    try {
+        throw;
+    } catch (const std::bad_alloc&) {
+        wxMessageBox("There is not enough memory for this design.\n"
+                     "The last change could not be shown completely. Save the design, then make it smaller "
+                     "(fewer iterations or leaf pages).",
+                     "Out of memory", wxOK | wxICON_ERROR, GetTopWindow());
+        return true;
+    }
 }
 
 void GrovewrightApp::OnTerminateSignal(int) {

@@ -9,6 +9,9 @@ class MainFrame;
 class GrovewrightApp : public wxApp {
 public:
     bool OnInit() override;
+    // Memory exhausted by an edit: said in a message, and the program (with the
+    // design's values) goes on so that the design can still be saved.
+    bool OnExceptionInMainLoop() override;
     MainFrame* Frame() const { return frame_; }
 
 private:
