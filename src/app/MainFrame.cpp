@@ -8,8 +8,10 @@
 #include <wx/filename.h>
 #include <wx/icon.h>
 #include <wx/msgdlg.h>
+#include <wx/progdlg.h>
 #include <wx/statbmp.h>
 #include <wx/stattext.h>
+#include <wx/stopwatch.h>
 #include <wx/utils.h>
 
 #include <algorithm>
@@ -493,10 +495,22 @@ void MainFrame::Export(bool directX, bool withLeaves) {
     const wxString path = ChooseSaveFile("Export to ...", directX ? "X files (*.x)|*.x" : "DXF files (*.dxf)|*.dxf",
                                          writer.DefaultExtension());
     if (path.empty()) return;
-    bool written = false;
+    bool written = false, cancelled = false;
     Busy([&] {
         writer.SetFileName(path.ToStdString(wxConvUTF8));
         if (!writer.Open()) return;
+        // Once the export has taken half a second, a progress dialog with Cancel.
+        std::unique_ptr<wxProgressDialog> progress;
+        const wxStopWatch clock;
+        drawPanel_->SetExportProgress([&](double done) {
+            if (!progress) {
+                if (clock.Time() < 500) return true;
+                progress = std::make_unique<wxProgressDialog>(
+                    "Export", "Writing " + path, 1000, this,
+                    wxPD_APP_MODAL | wxPD_AUTO_HIDE | wxPD_CAN_ABORT | wxPD_ELAPSED_TIME | wxPD_REMAINING_TIME);
+            }
+            return progress->Update(static_cast<int>(done * 1000));
+        });
         if (directX) {
             drawPanel_->ExportDirectX(withLeaves);
         } else {
@@ -504,10 +518,16 @@ void MainFrame::Export(bool directX, bool withLeaves) {
             drawPanel_->ExportDXF(withLeaves);
             dxfWriter_.EndSection();
         }
-        written = writer.Close();
+        drawPanel_->SetExportProgress(nullptr);
+        // Cancelled: the half-written file goes, the one that was there stays.
+        cancelled = drawPanel_->ExportCancelled();
+        if (cancelled)
+            writer.Abort();
+        else
+            written = writer.Close();
     });
     // Not opened or not finished: reported alike, and the file that was there is intact.
-    if (!written)
+    if (!written && !cancelled)
         wxMessageBox("The export was not written:\n" + wxString::FromUTF8(writer.LastError()), "File error",
                      wxOK | wxICON_ERROR, this);
 }

@@ -1,10 +1,12 @@
 #include "cli/CommandLine.h"
 
 #include <strings.h>
+#include <unistd.h>
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <cstdio>
+#include <iostream>
 #include <new>
 #include <ostream>
 #include <string>
@@ -129,9 +131,25 @@ Failure UnknownFormat(const std::string& output) {
     return {kExitUsage, output + ": unknown output format; use a .dxf or .x file name"};
 }
 
-// Writes one output in the format its extension names.
-Failure ExportTo(const std::string& output, Design& design, bool withLeaves) {
+// "tree.dxf [##########          ]  50 %" on one line, redrawn as the share grows.
+MeshBuilder::Progress ProgressBar(std::ostream& out, const std::string& output) {
+    return [&out, output, shown = -1](double done) mutable {
+        constexpr int kWidth = 30;
+        const int percent = static_cast<int>(done * 100);
+        if (percent == shown) return true;
+        shown = percent;
+        const int filled = percent * kWidth / 100;
+        out << "\r" << output << " [" << std::string(filled, '#') << std::string(kWidth - filled, ' ') << "] "
+            << percent << " %" << (percent == 100 ? "\n" : "") << std::flush;
+        return true;
+    };
+}
+
+// Writes one output in the format its extension names; progress, when given,
+// receives a progress bar.
+Failure ExportTo(const std::string& output, Design& design, bool withLeaves, std::ostream* progress) {
     MeshBuilder builder(design.skeleton, design.leaves, design.view);
+    if (progress) builder.SetProgress(ProgressBar(*progress, output));
     auto finish = [&](TGFileWriter& writer) -> Failure {
         if (!writer.Close()) return {kExitFailure, writer.LastError()};
         return {};
@@ -239,6 +257,8 @@ int RunCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err) 
     if (Failure failure = LoadDesign(project, generator, design); failure.status != kExitOk)
         return report(failure);
     const bool info = infoCommand->parsed();
+    // A progress bar only where a person watches it.
+    const bool terminal = &err == &std::cerr && isatty(STDERR_FILENO);
     // info shows the leaves' figures; an export grows them only when it writes them.
     const bool growLeaves = info || withLeaves;
     const DesignSize size = MeasureDesign(*design.chosen, design.leafPages);
@@ -251,7 +271,8 @@ int RunCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err) 
             return kExitOk;
         }
         for (const std::string& output : outputs) {
-            if (Failure failure = ExportTo(output, design, withLeaves); failure.status != kExitOk)
+            if (Failure failure = ExportTo(output, design, withLeaves, terminal ? &err : nullptr);
+                failure.status != kExitOk)
                 return report(failure);
             out << "wrote " << output << "\n";
         }

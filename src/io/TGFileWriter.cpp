@@ -113,10 +113,17 @@ bool TGFileWriter::Close() {
         ok = false;
     }
     if (!ok) DiscardTemporary();
-    ReleaseTemporaryFile(cleanupSlot_);
-    cleanupSlot_ = -1;
-    temporaryName_.clear();
+    ForgetTemporary();
     return ok;
+}
+
+void TGFileWriter::Abort() {
+    if (!IsOpen()) return;
+    close(fd_);
+    fd_ = -1;
+    used_ = 0;
+    DiscardTemporary();
+    ForgetTemporary();
 }
 
 void TGFileWriter::Write(std::string_view text) {
@@ -173,6 +180,12 @@ void TGFileWriter::Fail(const std::string& what, int error) {
 
 void TGFileWriter::DiscardTemporary() {
     if (!temporaryName_.empty()) unlink(temporaryName_.c_str());
+}
+
+void TGFileWriter::ForgetTemporary() {
+    ReleaseTemporaryFile(cleanupSlot_);
+    cleanupSlot_ = -1;
+    temporaryName_.clear();
 }
 
 }  // namespace grovewright

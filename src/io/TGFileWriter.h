@@ -40,6 +40,9 @@ public:
     // was at the target before and sets LastError() when anything failed since
     // Open(). Closing when nothing is open does nothing and returns true.
     virtual bool Close();
+    // Drops what was written since Open(): the temporary file goes, the target
+    // stays as it was (a cancelled export).
+    void Abort();
 
     // Both do nothing while the file is not open.
     void Write(std::string_view text);
@@ -64,6 +67,8 @@ private:
     bool Flush();
     void Fail(const std::string& what, int error);
     void DiscardTemporary();
+    // The temporary file is renamed or removed: no longer ours to clean up.
+    void ForgetTemporary();
 
     std::string fileName_;
     std::string defaultExtension_;

@@ -97,6 +97,14 @@ void MeshBuilder::ComputeNormals() {
     for (int k = 0; k < 6; ++k) normals_[6 * n + k] = normals_[k];
 }
 
+bool MeshBuilder::Advance() {
+    // Often enough for a smooth bar, rarely enough to cost nothing.
+    constexpr std::size_t kReportEvery = 4096;
+    if (!progress_ || ++done_ % kReportEvery != 0) return true;
+    cancelled_ = !progress_(static_cast<double>(done_) / static_cast<double>(total_));
+    return !cancelled_;
+}
+
 int MeshBuilder::BuildTree(MeshSink& sink, bool withLeaves) {
     const int n = division_;
     cosTable_.resize(n + 1);
@@ -117,11 +125,17 @@ int MeshBuilder::BuildTree(MeshSink& sink, bool withLeaves) {
         }
     }
 
+    // The work: every side and cap, and the leaves as much as the sides.
+    const bool leavesToo = withLeaves && !leaves_.Empty();
+    cancelled_ = false;
+    done_ = 0;
+    total_ = sides + caps + (leavesToo ? sides : 0) + 1;
     sink.BeginSides(sides, n);
     for (const auto& level : skeleton_) {
         for (const BranchSegment& segment : level) {
             const double length = segment.Length();
             if (length == 0.0) continue;
+            if (!Advance()) return 0;
             const double oblique = segment.ObliqueAngle(), orientation = segment.OrientationAngle();
             const BranchSegment* parent = segment.Parent();
             const double parentOblique = parent ? parent->ObliqueAngle() : oblique;
@@ -135,12 +149,16 @@ int MeshBuilder::BuildTree(MeshSink& sink, bool withLeaves) {
     }
     sink.EndSides();
 
-    if (withLeaves && !leaves_.Empty()) sink.Leaves(leaves_[0], transform_);
+    if (leavesToo) {
+        sink.Leaves(leaves_[0], transform_);
+        done_ += sides;
+    }
 
     sink.BeginCaps(caps, n);
     for (const auto& level : skeleton_) {
         for (const BranchSegment& segment : level) {
             if (!segment.IsCut()) continue;
+            if (!Advance()) return 0;
             const double radius = segment.Diameter() * 0.5 * diameterReduction_;
             FillRing(Frame(segment, segment.Length(), radius, segment.ObliqueAngle(), segment.OrientationAngle()),
                      top_);
@@ -154,6 +172,7 @@ int MeshBuilder::BuildTree(MeshSink& sink, bool withLeaves) {
         }
     }
     sink.EndCaps();
+    if (progress_) progress_(1.0);
     return static_cast<int>(2 * n * sides + n * caps);
 }
 

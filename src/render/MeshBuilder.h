@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <vector>
 
 #include "geometry/LeafPolygon.h"
@@ -17,6 +18,13 @@ namespace grovewright {
 class MeshBuilder {
 public:
     MeshBuilder(const SkeletonLevels& skeleton, const LeafStore& leaves, const TreeViewParameters& view);
+
+    // Told the share of BuildTree's work done (0 to 1) now and then; returning
+    // false stops the build at once, the sink's output unfinished.
+    using Progress = std::function<bool(double done)>;
+    void SetProgress(Progress progress) { progress_ = std::move(progress); }
+    // Whether the last BuildTree was stopped by the progress function.
+    bool Cancelled() const { return cancelled_; }
 
     // Sides, then (withLeaves) the first leaf list, then the caps. Returns the
     // tree triangles as the view counts them: 2 n per side strip, n per cap.
@@ -46,6 +54,8 @@ private:
                     double orientation) const;
     void FillRing(const RingFrame& frame, std::vector<Vector3D>& ring) const;
     void ComputeNormals();
+    // Counts one segment's work; false when the progress function stopped the build.
+    bool Advance();
 
     const SkeletonLevels& skeleton_;
     const LeafStore& leaves_;
@@ -57,6 +67,9 @@ private:
     std::vector<float> normals_;
     std::vector<Vector3D> crosses_, sums_;  // scratch of ComputeNormals
     std::vector<double> factors_;
+    Progress progress_;
+    bool cancelled_ = false;
+    std::size_t done_ = 0, total_ = 0;
 };
 
 }  // namespace grovewright

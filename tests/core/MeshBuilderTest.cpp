@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "ExportParsers.h"
@@ -354,4 +355,46 @@ TEST(DirectXExport, EveryTriangleFacesLikeItsNormals) {
             EXPECT_GT(Dot(normal, vertexNormals), 0) << mesh.name << " face " << face[0] << " " << face[1];
         }
     }
+}
+
+TEST(MeshBuilderProgress, RisesToOneAndAStopLeavesThePreviousFile) {
+    SimpleTreeModel tree;
+    tree.Base().SetIteration(14), tree.Base().SetHeight(300), tree.Base().SetHeightReduction(80);
+    tree.Base().SetDiameter(20), tree.Custom().SetCut(true);
+    SkeletonLevels skeleton;
+    LeafStore leaves;
+    TreeViewParameters view;
+    tree.Rebuild(skeleton);
+    tree.PushMeshValues(view);
+    MeshBuilder builder(skeleton, leaves, view);
+    std::vector<double> reports;
+    builder.SetProgress([&](double done) {
+        reports.push_back(done);
+        return true;
+    });
+    CountingSink counts;
+    builder.BuildTree(counts, false);
+    EXPECT_FALSE(builder.Cancelled());
+    ASSERT_GE(reports.size(), 3u);  // 32,767 segments: reported every 4,096
+    EXPECT_TRUE(std::is_sorted(reports.begin(), reports.end()));
+    EXPECT_GT(reports.front(), 0.0);
+    EXPECT_EQ(reports.back(), 1.0);
+
+    // Stopped half way: the writer drops its temporary file, the old export stays.
+    TempFolder folder;
+    WriteFileBytes(folder.File("tree.dxf"), "old export\n");
+    TGDXFFileWriter writer;
+    writer.SetFileName(folder.File("tree.dxf"));
+    ASSERT_TRUE(writer.Open());
+    builder.SetProgress([](double done) { return done < 0.5; });
+    ExportDXFPass(writer, builder, false);
+    EXPECT_TRUE(builder.Cancelled());
+    writer.Abort();
+    EXPECT_FALSE(writer.IsOpen());
+    EXPECT_EQ(ReadFileBytes(folder.File("tree.dxf")), "old export\n");
+    EXPECT_EQ(ListFolder(folder.Path()).size(), 1u);
+    // The next build starts afresh.
+    builder.SetProgress(nullptr);
+    builder.BuildTree(counts, false);
+    EXPECT_FALSE(builder.Cancelled());
 }

@@ -1,6 +1,8 @@
 // The project lifecycle: nothing the user made is lost by a cancelled or failed
 // save, a replaced file is confirmed, and every failed load or export says why.
 #include <wx/filedlg.h>
+#include <wx/progdlg.h>
+#include <wx/timer.h>
 #include <wx/uiaction.h>
 
 #include <cstdlib>
@@ -259,4 +261,32 @@ TEST_F(LifecycleTest, KeyboardShortcutsRunTheCommandsTheMenusOffer) {
     press('S', wxMOD_CONTROL);
     wxTEST_DIALOG(press('S', wxMOD_CONTROL | wxMOD_SHIFT), wxExpectModal<wxFileDialog>(wxString(), wxID_CANCEL));
     EXPECT_TRUE(frame->IsDesignModified());
+}
+
+TEST_F(LifecycleTest, ALongExportShowsProgressAndCancelKeepsThePreviousFile) {
+    TempFolder folder;
+    WriteFileBytes(folder.File("tree.dxf"), "old export\n");
+    Simple().SetHeight(300), Simple().SetHeightReduction(80), Simple().SetDiameter(20), Simple().SetIteration(17);
+    Simple().Rebuild();  // 262,143 segments: seconds of writing
+    Command(ID_MODE_WIRE_FRAME);
+    // The progress dialog lets events through while it is shown: press its Cancel then.
+    bool dialogSeen = false;
+    wxTimer canceller;
+    canceller.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
+        for (wxWindow* window : wxTopLevelWindows) {
+            if (auto* progress = dynamic_cast<wxProgressDialog*>(window); progress && progress->IsShown()) {
+                dialogSeen = true;
+                wxCommandEvent cancel(wxEVT_BUTTON, wxID_CANCEL);
+                cancel.SetEventObject(progress);
+                progress->ProcessWindowEvent(cancel);
+                canceller.Stop();
+            }
+        }
+    });
+    canceller.Start(50);
+    wxTEST_DIALOG(Command(ID_EXPORT_DXF_TREE), wxExpectModal<wxFileDialog>(Path(folder, "tree.dxf")));
+    canceller.Stop();
+    EXPECT_TRUE(dialogSeen);
+    EXPECT_EQ(ReadFileBytes(folder.File("tree.dxf")), "old export\n");
+    EXPECT_EQ(grovewright::test::ListFolder(folder.Path()).size(), 1u);  // no temporary file left
 }

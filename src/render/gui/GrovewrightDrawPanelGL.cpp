@@ -189,6 +189,7 @@ void GrovewrightDrawPanelGL::BuildTree() {
     if (listsValid_ == 0) {
         grovewright::MeshBuilder builder(skeleton_, leaves_, treeValues_);
         if (exportPass_) {
+            builder.SetProgress(exportProgress_);
             if (exportToDirectX_) {
                 // The cap mesh goes out when the last drawn frame had a stump list.
                 grovewright::ExportDirectXPass(directXWriter_, builder, exportWithLeaves_, stumpList_ != 0);
@@ -196,6 +197,7 @@ void GrovewrightDrawPanelGL::BuildTree() {
                 grovewright::DXFExportSink sink(dxfWriter_);
                 builder.BuildTree(sink, exportWithLeaves_);
             }
+            exportCancelled_ = builder.Cancelled();
             return;
         }
         DeleteList(treeList_);
@@ -386,6 +388,7 @@ void GrovewrightDrawPanelGL::DeleteDisplayLists() {
 void GrovewrightDrawPanelGL::ExportPass(bool toDirectX, bool withLeaves) {
     exportToDirectX_ = toDirectX;
     exportWithLeaves_ = withLeaves;
+    exportCancelled_ = false;
     exportPass_ = true;
     Render();
     exportPass_ = false;

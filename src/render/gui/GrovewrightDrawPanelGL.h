@@ -7,6 +7,7 @@
 
 #include "geometry/LeafPolygon.h"
 #include "geometry/SkeletonLevels.h"
+#include "render/MeshBuilder.h"
 #include "render/TreeViewParameters.h"
 
 namespace grovewright {
@@ -39,6 +40,10 @@ public:
     // One pass of the mesh builder into the open DirectX or DXF writer.
     void ExportDirectX(bool withLeaves) { ExportPass(true, withLeaves); }
     void ExportDXF(bool withLeaves) { ExportPass(false, withLeaves); }
+    // Told the share of an export pass done; returning false stops the pass.
+    void SetExportProgress(grovewright::MeshBuilder::Progress progress) { exportProgress_ = std::move(progress); }
+    // Whether the last export pass was stopped (its file is unfinished).
+    bool ExportCancelled() const { return exportCancelled_; }
 
     // The tree values the mesh builder uses; out-of-range values are ignored.
     void SetDiameter(int v) { treeValues_.SetDiameter(v); }
@@ -104,7 +109,8 @@ private:
     bool lightingOn_ = false;
     int listsValid_ = 0;
     GLuint treeList_ = 0, groundList_ = 0, leafList_ = 0, stumpList_ = 0, skyList_ = 0, fontBase_ = 0;
-    bool exportPass_ = false, exportToDirectX_ = false, exportWithLeaves_ = false;
+    bool exportPass_ = false, exportToDirectX_ = false, exportWithLeaves_ = false, exportCancelled_ = false;
+    grovewright::MeshBuilder::Progress exportProgress_;
 
     float diffuse_[4] = {1, 1, 1, 1};
     float ambient_[4] = {1, 1, 1, 1};
