@@ -9,6 +9,7 @@ packages=(
   libwxgtk3.2-dev libglu1-mesa-dev libgl-dev
   xvfb xauth imagemagick xdotool
   assimp-utils python3-ezdxf tesseract-ocr tesseract-ocr-eng
+  clang libclang-rt-14-dev
 )
 
 missing=()

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test; then runs the core
-# tests once more under AddressSanitizer and UndefinedBehaviorSanitizer.
+# tests once more under AddressSanitizer and UndefinedBehaviorSanitizer, and
+# each fuzzer for a minute.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -11,3 +12,5 @@ bash scripts/build.sh build
 
 bash scripts/build.sh build-sanitize -DGROVEWRIGHT_SANITIZE=ON -DGROVEWRIGHT_BUILD_GUI=OFF -DGROVEWRIGHT_BUILD_BENCH=OFF
 (cd build-sanitize && ctest --output-on-failure -j "$(nproc)" -L core)
+
+bash scripts/fuzz.sh 60
