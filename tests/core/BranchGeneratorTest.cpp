@@ -220,11 +220,7 @@ TEST(BranchGrowth, TrunkChainContinuesUpAndThins) {
 
 TEST(BranchGrowth, CutCapsTheTrunkWhenIterationLeavesNoChainPiece) {
     for (bool complex : {false, true}) {
-        std::unique_ptr<BranchTreeModel> tree;
-        if (complex)
-            tree = std::make_unique<ComplexTreeModel>();
-        else
-            tree = std::make_unique<RegularTreeModel>();
+        const std::unique_ptr<BranchTreeModel> tree = grovewright::test::MakeBranchModel(complex);
         tree->Base().SetHeight(100), tree->Base().SetExtendTo(2), tree->Base().SetCut(true);
         SkeletonLevels skeleton;
         Grow(*tree, skeleton);

@@ -29,12 +29,9 @@ void ExpectCountsMatchGrowth(const TreeGeneratorModel& tree, const LeafGenerator
                              const std::string& design) {
     SCOPED_TRACE(design);
     const DesignSize size = MeasureDesign(tree, leafPages);
-    SkeletonLevels skeleton;
-    LeafStore leaves;
-    TreeViewParameters view;
-    tree.Rebuild(skeleton);
-    tree.PushMeshValues(view);
-    leafPages.Generate(skeleton, leaves);
+    grovewright::test::GrownDesign grown(tree, leafPages);
+    const SkeletonLevels& skeleton = grown.skeleton;
+    const LeafStore& leaves = grown.leaves;
 
     ASSERT_EQ(size.skeleton.perLevel.size(), skeleton.LevelCount());
     std::size_t cut = 0, zeroLength = 0;
@@ -49,7 +46,7 @@ void ExpectCountsMatchGrowth(const TreeGeneratorModel& tree, const LeafGenerator
     EXPECT_EQ(size.leaves.strips, leaves.Empty() ? 0 : leaves[0].size());
     EXPECT_EQ(size.leaves.vertices, leaves.Empty() ? 0 : leaves[0].VertexTotal());
 
-    MeshBuilder builder(skeleton, leaves, view);
+    MeshBuilder builder(skeleton, leaves, grown.view);
     CountingSink counts;
     const std::size_t treeTriangles = static_cast<std::size_t>(builder.BuildTree(counts, true));
     // Exact but for the segments of zero length, which draw nothing.
@@ -82,11 +79,7 @@ TEST(DesignSize, RandomBranchDesignsAreCountedExactly) {
     // finds, trunk pieces or branches, are what decides the counts.
     std::mt19937 random(5);
     for (int trial = 0; trial < 150; ++trial) {
-        std::unique_ptr<BranchTreeModel> tree;
-        if (trial % 2)
-            tree = std::make_unique<ComplexTreeModel>();
-        else
-            tree = std::make_unique<RegularTreeModel>();
+        const std::unique_ptr<BranchTreeModel> tree = grovewright::test::MakeBranchModel(trial % 2);
         BaseSetup& base = tree->Base();
         base.SetIteration(random() % 7), base.SetExtendTo(random() % 7), base.SetHeight(100 + random() % 300);
         base.SetHeightReduction(50 + random() % 50), base.SetCut(random() % 2), base.SetDivision(3 + random() % 6);
@@ -130,13 +123,8 @@ TEST(DesignSize, ExportEstimatesAreNearTheRealSize) {
     tree.Base().SetDiameter(30), tree.Base().SetDiameterReduction(70), tree.Base().SetDivision(8);
     leafPages.Page(0).SetUseLeaf(true);
     const DesignSize size = MeasureDesign(tree, leafPages);
-    SkeletonLevels skeleton;
-    LeafStore leaves;
-    TreeViewParameters view;
-    tree.Rebuild(skeleton);
-    tree.PushMeshValues(view);
-    leafPages.Generate(skeleton, leaves);
-    MeshBuilder builder(skeleton, leaves, view);
+    grovewright::test::GrownDesign grown(tree, leafPages);
+    MeshBuilder builder(grown.skeleton, grown.leaves, grown.view);
     grovewright::test::TempFolder folder;
     TGDXFFileWriter dxf;
     dxf.SetFileName(folder.File("tree.dxf"));

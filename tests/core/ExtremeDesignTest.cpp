@@ -34,13 +34,8 @@ std::string NonFinite(const std::string& text) {
 // Grows the design and writes it with leaves as .x and .dxf; expects finite numbers only.
 void ExpectFiniteExports(const TreeGeneratorModel& tree, const LeafGeneratorModel& leafPages,
                          const std::string& design) {
-    SkeletonLevels skeleton;
-    LeafStore leaves;
-    TreeViewParameters view;
-    tree.Rebuild(skeleton);
-    tree.PushMeshValues(view);
-    leafPages.Generate(skeleton, leaves);
-    MeshBuilder builder(skeleton, leaves, view);
+    grovewright::test::GrownDesign grown(tree, leafPages);
+    MeshBuilder builder(grown.skeleton, grown.leaves, grown.view);
     TempFolder folder;
     TGDirectXFileWriter directX;
     directX.SetFileName(folder.File("design.x"));
@@ -127,11 +122,7 @@ TEST(ExtremeDesigns, CornersOfEveryRangeWriteFiniteNumbers) {
         ExpectFiniteExports(simple, leafPages, "simple corner " + std::to_string(trial));
 
         for (bool isComplex : {false, true}) {
-            std::unique_ptr<BranchTreeModel> tree;
-            if (isComplex)
-                tree = std::make_unique<ComplexTreeModel>();
-            else
-                tree = std::make_unique<RegularTreeModel>();
+            const std::unique_ptr<BranchTreeModel> tree = grovewright::test::MakeBranchModel(isComplex);
             ExtremeBase(tree->Base(), 3, random);
             // Three pages, each at corners of its ranges, adding to all earlier levels.
             for (int index = 0; index < 3; ++index) {

@@ -361,12 +361,8 @@ TEST(MeshBuilderProgress, RisesToOneAndAStopLeavesThePreviousFile) {
     SimpleTreeModel tree;
     tree.Base().SetIteration(14), tree.Base().SetHeight(300), tree.Base().SetHeightReduction(80);
     tree.Base().SetDiameter(20), tree.Custom().SetCut(true);
-    SkeletonLevels skeleton;
-    LeafStore leaves;
-    TreeViewParameters view;
-    tree.Rebuild(skeleton);
-    tree.PushMeshValues(view);
-    MeshBuilder builder(skeleton, leaves, view);
+    const GrownDesign grown(tree, LeafGeneratorModel());
+    MeshBuilder builder(grown.skeleton, grown.leaves, grown.view);
     std::vector<double> reports;
     builder.SetProgress([&](double done) {
         reports.push_back(done);

@@ -81,4 +81,15 @@ bool ReadProject(const std::string& text, const std::function<bool(TGXMLFileRead
     return result;
 }
 
+GrownDesign::GrownDesign(const TreeGeneratorModel& tree, const LeafGeneratorModel& leafPages) {
+    tree.Rebuild(skeleton);
+    tree.PushMeshValues(view);
+    leafPages.Generate(skeleton, leaves);
+}
+
+std::unique_ptr<BranchTreeModel> MakeBranchModel(bool complex) {
+    if (complex) return std::make_unique<ComplexTreeModel>();
+    return std::make_unique<RegularTreeModel>();
+}
+
 }  // namespace grovewright::test

@@ -1,8 +1,15 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "generators/BranchTreeModel.h"
+#include "generators/LeafGenerator.h"
+#include "geometry/LeafPolygon.h"
+#include "geometry/SkeletonLevels.h"
+#include "render/TreeViewParameters.h"
 
 namespace grovewright {
 class TGXMLFileReader;
@@ -37,5 +44,17 @@ std::string WrittenProject(const std::function<void(grovewright::TGXMLFileWriter
 // Opens a project reader over text, hands it to read and returns read's result;
 // checks that the reader was left rewound.
 bool ReadProject(const std::string& text, const std::function<bool(grovewright::TGXMLFileReader&)>& read);
+
+// A design grown as the program grows it: the generator's tree, the view
+// values it pushes and the leaves on it.
+struct GrownDesign {
+    GrownDesign(const TreeGeneratorModel& tree, const LeafGeneratorModel& leafPages);
+    SkeletonLevels skeleton;
+    LeafStore leaves;
+    TreeViewParameters view;
+};
+
+// A regular or complex generator model.
+std::unique_ptr<BranchTreeModel> MakeBranchModel(bool complex);
 
 }  // namespace grovewright::test
