@@ -290,3 +290,21 @@ TEST_F(LifecycleTest, ALongExportShowsProgressAndCancelKeepsThePreviousFile) {
     EXPECT_EQ(ReadFileBytes(folder.File("tree.dxf")), "old export\n");
     EXPECT_EQ(grovewright::test::ListFolder(folder.Path()).size(), 1u);  // no temporary file left
 }
+
+TEST_F(LifecycleTest, ARenderDuringAnExportPassStartsNoSecondPass) {
+    Simple().SetHeight(300), Simple().SetHeightReduction(80), Simple().SetIteration(14);
+    Simple().Rebuild();
+    Command(ID_MODE_WIRE_FRAME);
+    // A progress dialog lets paint events through while the pass runs: render then.
+    int depth = 0, deepest = 0;
+    View().SetExportProgress([&](double) {
+        deepest = std::max(deepest, ++depth);
+        if (depth == 1) View().Render();
+        --depth;
+        return true;
+    });
+    View().ExportDXF(false);  // no file open: the pass writes nothing
+    View().SetExportProgress(nullptr);
+    EXPECT_EQ(deepest, 1);
+    EXPECT_FALSE(View().ExportCancelled());
+}

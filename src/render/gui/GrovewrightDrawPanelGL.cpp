@@ -74,8 +74,13 @@ void GrovewrightDrawPanelGL::ViewportSize(int& width, int& height) const {
 
 void GrovewrightDrawPanelGL::Render() {
     if (exportPass_) {
+        // The export's progress dialog lets paint events through: a render asked
+        // for during the pass must not start a second pass into the same file.
+        if (exportRunning_) return;
+        exportRunning_ = true;
         listsValid_ = 0;
         BuildTree();
+        exportRunning_ = false;
         return;
     }
     if (!IsShownOnScreen()) return;

@@ -110,6 +110,7 @@ private:
     int listsValid_ = 0;
     GLuint treeList_ = 0, groundList_ = 0, leafList_ = 0, stumpList_ = 0, skyList_ = 0, fontBase_ = 0;
     bool exportPass_ = false, exportToDirectX_ = false, exportWithLeaves_ = false, exportCancelled_ = false;
+    bool exportRunning_ = false;
     grovewright::MeshBuilder::Progress exportProgress_;
 
     float diffuse_[4] = {1, 1, 1, 1};
