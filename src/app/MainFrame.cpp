@@ -504,7 +504,7 @@ void MainFrame::Export(bool directX, bool withLeaves) {
         const wxStopWatch clock;
         drawPanel_->SetExportProgress([&](double done) {
             if (!progress) {
-                if (clock.Time() < 500) return true;
+                if (clock.Time() < progressDelay_) return true;
                 progress = std::make_unique<wxProgressDialog>(
                     "Export", "Writing " + path, 1000, this,
                     wxPD_APP_MODAL | wxPD_AUTO_HIDE | wxPD_CAN_ABORT | wxPD_ELAPSED_TIME | wxPD_REMAINING_TIME);

@@ -94,6 +94,8 @@ public:
     int SideColumn() const { return sideColumn_; }
     // Any generator or the leaf generator changed since the last save or load.
     bool IsDesignModified();
+    // How long an export runs before its progress dialog appears (tests shorten it).
+    void SetProgressDelay(long milliseconds) { progressDelay_ = milliseconds; }
     // At start: offers the design kept in the recovery file when the program was
     // last closed without a question (logout, shutdown), then removes the file.
     void OfferRecovery();
@@ -167,6 +169,7 @@ private:
     // A design restored from the recovery file counts as unsaved.
     bool restoredDesign_ = false;
     int sideColumn_ = 300;
+    long progressDelay_ = 500;
     grovewright::LeafStore leaves_;
     wxMenuBar* menuBar_ = nullptr;
     wxToolBar* toolBar_ = nullptr;

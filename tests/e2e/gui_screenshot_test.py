@@ -39,13 +39,14 @@ def pixels(png, box):
 
 
 def read_text(png, box):
-    """The text in a screen region of a screenshot, read by OCR (enlarged first:
-    the program's 8-point labels are too small for it as they are)."""
+    """The text in a screen region of a screenshot, read by OCR: enlarged first
+    (the program's 8-point labels are too small as they are) and read as sparse
+    text, which finds the labels of a settings page in any layout."""
     x, y, w, h = box
     enlarged = png + ".ocr.png"
-    subprocess.run(["convert", png, "-crop", f"{w}x{h}+{x}+{y}", "+repage", "-resize", "300%", "-colorspace",
+    subprocess.run(["convert", png, "-crop", f"{w}x{h}+{x}+{y}", "+repage", "-resize", "400%", "-colorspace",
                     "Gray", enlarged], check=True, timeout=60)
-    return subprocess.run(["tesseract", enlarged, "-"], check=True, capture_output=True, text=True,
+    return subprocess.run(["tesseract", enlarged, "-", "--psm", "11"], check=True, capture_output=True, text=True,
                           timeout=120).stdout
 
 
@@ -81,6 +82,7 @@ class Screenshots(unittest.TestCase):
         # The settings column is at most 450 pixels wide; the view is left of it,
         # below menu and toolbar.
         cls.column = (x + w - 450, y + 60, 450, h - 60)
+        cls.tabs = (x + w - 450, y + 60, 450, 70)
         cls.view = (x + 10, y + 100, w - 470, h - 110)
         cls.overlay = (x + 1, y + h - 48, 90, 46)
         cls.shots = {}
@@ -138,7 +140,7 @@ class Screenshots(unittest.TestCase):
         self.assertNotIn("Gtk-WARNING", messages)
 
     def test_all_three_generator_tabs_are_visible(self):
-        text = read_text(self.shots["start"], self.column)
+        text = read_text(self.shots["start"], self.tabs)
         for tab in ("SimpleGrovewright", "RegularGrovewright", "ComplexGrovewright"):
             self.assertIn(tab, text)
 
