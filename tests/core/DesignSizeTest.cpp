@@ -13,8 +13,6 @@
 #include "generators/SimpleTreeModel.h"
 #include "geometry/LeafPolygon.h"
 #include "geometry/SkeletonLevels.h"
-#include "io/TGDXFFileWriter.h"
-#include "io/TGDirectXFileWriter.h"
 #include "io/TGXMLFileReader.h"
 #include "render/ExportSinks.h"
 #include "render/MeshBuilder.h"
@@ -123,21 +121,7 @@ TEST(DesignSize, ExportEstimatesAreNearTheRealSize) {
     tree.Base().SetDiameter(30), tree.Base().SetDiameterReduction(70), tree.Base().SetDivision(8);
     leafPages.Page(0).SetUseLeaf(true);
     const DesignSize size = MeasureDesign(tree, leafPages);
-    grovewright::test::GrownDesign grown(tree, leafPages);
-    MeshBuilder builder(grown.skeleton, grown.leaves, grown.view);
-    grovewright::test::TempFolder folder;
-    TGDXFFileWriter dxf;
-    dxf.SetFileName(folder.File("tree.dxf"));
-    ASSERT_TRUE(dxf.Open());
-    ExportDXFPass(dxf, builder, true);
-    ASSERT_TRUE(dxf.Close());
-    TGDirectXFileWriter directX;
-    directX.SetFileName(folder.File("tree.x"));
-    ASSERT_TRUE(directX.Open());
-    ExportDirectXPass(directX, builder, true, false);
-    ASSERT_TRUE(directX.Close());
-    const double dxfBytes = grovewright::test::ReadFileBytes(folder.File("tree.dxf")).size();
-    const double directXBytes = grovewright::test::ReadFileBytes(folder.File("tree.x")).size();
-    EXPECT_NEAR(size.DXFBytes(true) / dxfBytes, 1.0, 0.2);
-    EXPECT_NEAR(size.DirectXBytes(true) / directXBytes, 1.0, 0.2);
+    const auto texts = grovewright::test::ExportWithLeaves(grovewright::test::GrownDesign(tree, leafPages));
+    EXPECT_NEAR(size.DXFBytes(true) / static_cast<double>(texts.dxf.size()), 1.0, 0.2);
+    EXPECT_NEAR(size.DirectXBytes(true) / static_cast<double>(texts.directX.size()), 1.0, 0.2);
 }

@@ -11,15 +11,9 @@
 #include "generators/SimpleTreeModel.h"
 #include "geometry/LeafPolygon.h"
 #include "geometry/SkeletonLevels.h"
-#include "io/TGDXFFileWriter.h"
-#include "io/TGDirectXFileWriter.h"
-#include "render/ExportSinks.h"
-#include "render/MeshBuilder.h"
 #include "render/TreeViewParameters.h"
 
 using namespace grovewright;
-using grovewright::test::ReadFileBytes;
-using grovewright::test::TempFolder;
 
 namespace {
 
@@ -34,21 +28,9 @@ std::string NonFinite(const std::string& text) {
 // Grows the design and writes it with leaves as .x and .dxf; expects finite numbers only.
 void ExpectFiniteExports(const TreeGeneratorModel& tree, const LeafGeneratorModel& leafPages,
                          const std::string& design) {
-    grovewright::test::GrownDesign grown(tree, leafPages);
-    MeshBuilder builder(grown.skeleton, grown.leaves, grown.view);
-    TempFolder folder;
-    TGDirectXFileWriter directX;
-    directX.SetFileName(folder.File("design.x"));
-    ASSERT_TRUE(directX.Open());
-    ExportDirectXPass(directX, builder, true, true);
-    ASSERT_TRUE(directX.Close());
-    TGDXFFileWriter dxf;
-    dxf.SetFileName(folder.File("design.dxf"));
-    ASSERT_TRUE(dxf.Open());
-    ExportDXFPass(dxf, builder, true);
-    ASSERT_TRUE(dxf.Close());
-    EXPECT_EQ(NonFinite(ReadFileBytes(folder.File("design.x"))), "") << design;
-    EXPECT_EQ(NonFinite(ReadFileBytes(folder.File("design.dxf"))), "") << design;
+    const auto texts = grovewright::test::ExportWithLeaves(grovewright::test::GrownDesign(tree, leafPages));
+    EXPECT_EQ(NonFinite(texts.directX), "") << design;
+    EXPECT_EQ(NonFinite(texts.dxf), "") << design;
 }
 
 // One end of a range, chosen by the random bit.

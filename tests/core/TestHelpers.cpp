@@ -9,8 +9,12 @@
 
 #include <gtest/gtest.h>
 
+#include "io/TGDXFFileWriter.h"
+#include "io/TGDirectXFileWriter.h"
 #include "io/TGXMLFileReader.h"
 #include "io/TGXMLFileWriter.h"
+#include "render/ExportSinks.h"
+#include "render/MeshBuilder.h"
 
 namespace grovewright::test {
 
@@ -90,6 +94,22 @@ GrownDesign::GrownDesign(const TreeGeneratorModel& tree, const LeafGeneratorMode
 std::unique_ptr<BranchTreeModel> MakeBranchModel(bool complex) {
     if (complex) return std::make_unique<ComplexTreeModel>();
     return std::make_unique<RegularTreeModel>();
+}
+
+ExportedTexts ExportWithLeaves(const GrownDesign& design) {
+    MeshBuilder builder(design.skeleton, design.leaves, design.view);
+    TempFolder folder;
+    TGDirectXFileWriter directX;
+    directX.SetFileName(folder.File("design.x"));
+    EXPECT_TRUE(directX.Open());
+    ExportDirectXPass(directX, builder, true, true);
+    EXPECT_TRUE(directX.Close());
+    TGDXFFileWriter dxf;
+    dxf.SetFileName(folder.File("design.dxf"));
+    EXPECT_TRUE(dxf.Open());
+    ExportDXFPass(dxf, builder, true);
+    EXPECT_TRUE(dxf.Close());
+    return {ReadFileBytes(folder.File("design.x")), ReadFileBytes(folder.File("design.dxf"))};
 }
 
 }  // namespace grovewright::test

@@ -54,6 +54,13 @@ struct GrownDesign {
     TreeViewParameters view;
 };
 
+// The design written with its leaves as a DirectX text mesh (with the cap mesh)
+// and as DXF, through the real writers; the two files' texts.
+struct ExportedTexts {
+    std::string directX, dxf;
+};
+ExportedTexts ExportWithLeaves(const GrownDesign& design);
+
 // A regular or complex generator model.
 std::unique_ptr<BranchTreeModel> MakeBranchModel(bool complex);
 

@@ -5,6 +5,7 @@
 #include <wx/uiaction.h>
 
 #include <cstdlib>
+#include <functional>
 #include <fstream>
 
 #include "../core/TestHelpers.h"
@@ -38,48 +39,38 @@ protected:
     AbstractGrovewright& Generator(int page) { return *frame->Generators()[page]; }
 };
 
-TEST_F(LifecycleTest, YesThenACancelledSaveStopsNewLoadAndClose) {
-    MakeUnsavedDesign();
-    wxTEST_DIALOG(Command(ID_NEW_PROJECT), wxExpectModal<wxMessageDialog>(wxYES),
-                  wxExpectModal<wxFileDialog>(wxString(), wxID_CANCEL));
-    ExpectDesignKept();
-    // Load stops before its own file dialog.
-    wxTEST_DIALOG(Command(ID_LOAD), wxExpectModal<wxMessageDialog>(wxYES),
-                  wxExpectModal<wxFileDialog>(wxString(), wxID_CANCEL));
-    ExpectDesignKept();
-    bool closed = true;
-    wxTEST_DIALOG(closed = CloseFrame(false), wxExpectModal<wxMessageDialog>(wxYES),
-                  wxExpectModal<wxFileDialog>(wxString(), wxID_CANCEL));
-    EXPECT_FALSE(closed);
-    ExpectDesignKept();
-    // No still goes ahead without saving.
-    wxTEST_DIALOG(Command(ID_NEW_PROJECT), wxExpectModal<wxMessageDialog>(wxNO));
-    EXPECT_EQ(Simple().Model().Base().Height(), 0);
-    EXPECT_FALSE(frame->IsDesignModified());
-}
-
-TEST_F(LifecycleTest, YesThenAFailedSaveStopsNewLoadAndClose) {
+TEST_F(LifecycleTest, YesThenACancelledOrFailedSaveStopsNewLoadAndClose) {
     TempFolder folder;
     MakeUnsavedDesign();
-    const wxString unwritable = Path(folder, "missing/folder/tree.xml");
-    wxString error;
-    wxTEST_DIALOG(Command(ID_NEW_PROJECT), wxExpectModal<wxMessageDialog>(wxYES),
-                  wxExpectModal<wxFileDialog>(unwritable), ExpectMessage(wxOK, error));
-    EXPECT_EQ(error, "Could not open file !");
-    ExpectDesignKept();
-    wxTEST_DIALOG(Command(ID_LOAD), wxExpectModal<wxMessageDialog>(wxYES), wxExpectModal<wxFileDialog>(unwritable),
-                  wxExpectModal<wxMessageDialog>(wxOK));
-    ExpectDesignKept();
     bool closed = true;
-    wxTEST_DIALOG(closed = CloseFrame(false), wxExpectModal<wxMessageDialog>(wxYES),
-                  wxExpectModal<wxFileDialog>(unwritable), wxExpectModal<wxMessageDialog>(wxOK));
+    const std::function<void()> commands[] = {[&] { Command(ID_NEW_PROJECT); }, [&] { Command(ID_LOAD); },
+                                              [&] { closed = CloseFrame(false); }};
+    for (const auto& command : commands) {
+        // Yes, then the Save As dialog cancelled.
+        wxTEST_DIALOG(command(), wxExpectModal<wxMessageDialog>(wxYES),
+                      wxExpectModal<wxFileDialog>(wxString(), wxID_CANCEL));
+        ExpectDesignKept();
+        // Yes, then a save that fails (Load stops before its own file dialog).
+        wxString error;
+        wxTEST_DIALOG(command(), wxExpectModal<wxMessageDialog>(wxYES),
+                      wxExpectModal<wxFileDialog>(Path(folder, "missing/folder/tree.xml")),
+                      ExpectMessage(wxOK, error));
+        EXPECT_EQ(error, "Could not open file !");
+        ExpectDesignKept();
+    }
     EXPECT_FALSE(closed);
-    ExpectDesignKept();
     // Yes with a save that works goes on: the design is in the file, then closed.
     wxTEST_DIALOG(closed = CloseFrame(false), wxExpectModal<wxMessageDialog>(wxYES),
                   wxExpectModal<wxFileDialog>(Path(folder, "kept.xml")));
     EXPECT_TRUE(closed);
     EXPECT_NE(ReadFileBytes(folder.File("kept.xml")).find("<Height>120</Height>"), std::string::npos);
+}
+
+TEST_F(LifecycleTest, NoGoesAheadWithoutSaving) {
+    MakeUnsavedDesign();
+    wxTEST_DIALOG(Command(ID_NEW_PROJECT), wxExpectModal<wxMessageDialog>(wxNO));
+    EXPECT_EQ(Simple().Model().Base().Height(), 0);
+    EXPECT_FALSE(frame->IsDesignModified());
 }
 
 TEST_F(LifecycleTest, AskBeforeReplacingAFileNamedWithoutItsExtension) {
