@@ -399,8 +399,10 @@ bool MainFrame::WriteRecoveryFile() {
     std::string error = "no data folder: neither XDG_DATA_HOME nor HOME is set";
     if (!path.empty() && grovewright::CreateParentFolder(path, error)) {
         projectWriter_.SetFileName(path);
-        if (projectWriter_.Open()) WriteSections();
-        if (projectWriter_.Close() && projectWriter_.LastError().empty()) return true;
+        if (projectWriter_.Open()) {
+            WriteSections();
+            if (projectWriter_.Close()) return true;
+        }
         error = projectWriter_.LastError();
     }
     // Nobody can be asked any more (the session is ending): say it where the session logs.

@@ -160,11 +160,12 @@ void BranchTreeModel::CountBranches(SkeletonCounts& counts) const {
         const BranchSetup& page = pages_[k - 1];
         if (!page.Get(BranchSetup::kUseBranch)) continue;
         const int to = std::min<int>(page.Get(BranchSetup::kAddTo), static_cast<int>(counts.perLevel.size()) - 1);
+        const bool onTrunk = TakesAsParent(page, complex_, true), onBranches = TakesAsParent(page, complex_, false);
         std::size_t parents = 0;
         for (int j = page.Get(BranchSetup::kAddFrom); j <= to; ++j) {
             const std::size_t trunk = j <= chain ? 1 : 0;
-            if (TakesAsParent(page, complex_, true)) parents += trunk;
-            if (TakesAsParent(page, complex_, false)) parents += counts.perLevel[j] - trunk;
+            if (onTrunk) parents += trunk;
+            if (onBranches) parents += counts.perLevel[j] - trunk;
         }
         if (parents == 0) continue;
         if (counts.perLevel.size() <= static_cast<std::size_t>(k)) counts.perLevel.resize(k + 1, 0);
