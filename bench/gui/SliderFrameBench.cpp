@@ -1,6 +1,7 @@
-// Time from a slider event to the finished frame in the real window: the
-// Iteration slider's thumb-track event on a 10-level simple tree in Full 3D
-// (rebuild, mesh, display-list compile, render, swap). Needs an X display:
+// Time from a slider event to the finished frame in the real window, in Full 3D:
+// the Iteration slider's thumb-track event on a 10-level simple tree (rebuild,
+// mesh, display-list compile, render, swap), and a leaf slider's step on a
+// 14-level tree with five leaf pages (leaves, leaf list, render). Needs an X display:
 //   xvfb-run -a -s "-screen 0 1280x800x24" build/bench/grovewright_gui_bench
 #include <GL/gl.h>
 #include <benchmark/benchmark.h>
@@ -10,7 +11,9 @@
 #include <wx/utils.h>
 
 #include "app/MainFrame.h"
+#include "generators/gui/LeafCreator.h"
 #include "generators/gui/SimpleGrovewright.h"
+#include "panels/LeafSetupPanel.h"
 #include "render/gui/GrovewrightDrawPanelGL.h"
 
 namespace {
@@ -25,6 +28,13 @@ public:
     }
 };
 
+void MoveSlider(wxSlider* slider, int value) {
+    slider->SetValue(value);
+    wxScrollEvent event(wxEVT_SCROLL_THUMBTRACK, slider->GetId(), value, wxHORIZONTAL);
+    event.SetEventObject(slider);
+    slider->ProcessWindowEvent(event);
+}
+
 void BM_SliderEventToFrame(benchmark::State& state) {
     auto& page = *static_cast<SimpleGrovewright*>(frame->Generators().front());
     page.SetHeight(300);
@@ -38,16 +48,49 @@ void BM_SliderEventToFrame(benchmark::State& state) {
     wxSlider* slider = page.Row("Iteration").Slider();
     const int iteration = static_cast<int>(state.range(0));
     for (auto _ : state) {
-        slider->SetValue(iteration);
-        wxScrollEvent event(wxEVT_SCROLL_THUMBTRACK, slider->GetId(), iteration, wxHORIZONTAL);
-        event.SetEventObject(slider);
-        slider->ProcessWindowEvent(event);
+        MoveSlider(slider, iteration);
         glFinish();  // the frame is complete, not just queued
     }
     state.counters["triangles"] = frame->DrawPanel().GetTreeTriangles();
 }
 BENCHMARK(BM_SliderEventToFrame)->Arg(10)->Arg(12)->Unit(benchmark::kMillisecond)->Repetitions(5)
     ->ReportAggregatesOnly(true);
+
+// The leaf benchmark's design: Iteration 14, five pages of LeafSplit 3 and
+// SegmentCount 10 over the three outermost levels; the step moves page 1's
+// Add Angle back and forth.
+void BM_LeafSliderStepToFrame(benchmark::State& state) {
+    auto& page = *static_cast<SimpleGrovewright*>(frame->Generators().front());
+    page.SetHeight(300);
+    page.SetHeightReduction(70);
+    page.SetDiameter(40);
+    page.SetDiameterReduction(80);
+    page.SetDivision(8);
+    page.SetSpreadAngle(60);
+    page.SetTwistAngle(90);
+    for (int i = 0; i < 5; ++i) {
+        LeafSetupPanel& leaf = frame->Leaves().Page(i);
+        leaf.SetUseLeaf(true);
+        leaf.Set(grovewright::LeafSetup::kLeafSplit, 3);
+        leaf.Set(grovewright::LeafSetup::kSegmentCount, 10);
+        leaf.Set(grovewright::LeafSetup::kRelativAddDownTo, 2);
+        leaf.Set(grovewright::LeafSetup::kSplitAngle, 5 * i);
+        leaf.Set(grovewright::LeafSetup::kAddAngle, 30 + 10 * i);
+        leaf.Set(grovewright::LeafSetup::kOriAngle, 72 * i);
+    }
+    wxCommandEvent full(wxEVT_MENU, ID_MODE_FULL_3D);
+    frame->ProcessWindowEvent(full);
+    MoveSlider(page.Row("Iteration").Slider(), 14);
+    wxSlider* slider = frame->Leaves().Page(0).Row("AddAngle").Slider();
+    int angle = 30;
+    for (auto _ : state) {
+        angle = angle == 30 ? 31 : 30;
+        MoveSlider(slider, angle);
+        glFinish();
+    }
+    state.counters["leaf triangles"] = frame->DrawPanel().GetLeafTriangles();
+}
+BENCHMARK(BM_LeafSliderStepToFrame)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 
 }  // namespace
 
