@@ -27,7 +27,7 @@ struct GrownTree {
     explicit GrownTree(int iteration) {
         Configure(model, iteration);
         model.Rebuild(skeleton);
-        model.PushMeshValues(view);
+        view.Take(model.Base());
     }
     static void Configure(SimpleTreeModel& tree, int iteration);
 

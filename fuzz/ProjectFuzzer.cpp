@@ -37,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         LeafStore leaves;
         TreeViewParameters view;
         tree->Rebuild(skeleton);
-        tree->PushMeshValues(view);
+        view.Take(tree->Base());
         leafPages.Generate(skeleton, leaves);
         MeshBuilder builder(skeleton, leaves, view);
         CountingSink counts;

@@ -144,6 +144,23 @@ def app_icon():
     return c
 
 
+def arrow(c, mirrored):
+    """A curved arrow turning back (undo) or, mirrored, going on (redo)."""
+    def at(x, y):
+        return (15 - x, y) if mirrored else (x, y)
+    # The bow: a half circle from the arrow head round to the tail.
+    for i in range(0, 181, 5):
+        a = math.radians(i)
+        x, y = 8.5 + 4.5 * math.cos(a - math.pi / 2), 8.5 + 4.5 * math.sin(a - math.pi / 2)
+        for dx, dy in [(0, 0), (0.5, 0.5)]:
+            c.dot(*at(round(x + dx), round(y + dy)), BLUE)
+    c.line(*at(8, 13), *at(4, 13), BLUE, 1)
+    c.line(*at(8, 12), *at(4, 12), BLUE, 1)
+    # The head at the upper left end of the bow, pointing left.
+    for k in range(4):
+        c.line(*at(4 + k, 4 - k), *at(4 + k, 4 + k), BLUE)
+
+
 def icon(draw, *extra):
     c = Canvas(16)
     draw(c)
@@ -166,6 +183,8 @@ ICONS = {
                                  c.line(12, 2, 14, 2, BROWN))),
     "Full3D": icon(full3d),
     "BillboardExport": icon(small_tree),
+    "Undo": icon(lambda c: arrow(c, False)),
+    "Redo": icon(lambda c: arrow(c, True)),
 }
 
 with open(os.path.join(OUT, "ToolbarIcons.xpm"), "w") as out:

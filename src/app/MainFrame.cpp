@@ -23,6 +23,8 @@
 #include "generators/gui/SimpleGrovewright.h"
 #include "io/RecoveryFile.h"
 #include "panels/ChosenPath.h"
+#include "render/ExportSinks.h"
+#include "render/MeshBuilder.h"
 #include "render/gui/GrovewrightDrawPanelGL.h"
 #include "render/gui/TextureManager.h"
 
@@ -66,16 +68,16 @@ MainFrame::MainFrame(wxWindow* parent, const wxString&)
         return ChooseFile("Open ...", wildcard, wxFD_OPEN).ToStdString(wxConvUTF8);
     });
     drawPanel_ = new GrovewrightDrawPanelGL(mainPanel_, wxID_ANY, wxDefaultPosition, wxDefaultSize, 0,
-                                            "TestGLCanvas", nullptr, skeleton_, leaves_, dxfWriter_,
-                                            directXWriter_, *textures_);
+                                            "TestGLCanvas", nullptr, design_, *textures_);
     // Sized as in the default window from the start: GTK complains about
     // notebooks allocated smaller than their tabs before the first layout.
     sidePanel_ = new wxPanel(mainPanel_, wxID_ANY, wxDefaultPosition, wxSize(kSideColumn, 480));
     treeNotebook_ = new wxNotebook(sidePanel_, ID_TREE_NOTEBOOK, wxPoint(5, 15), wxSize(kSideColumn - 10, 460));
-    leafCreator_ = new LeafCreator(sidePanel_, projectWriter_, *drawPanel_, skeleton_, leaves_);
-    generators_.push_back(new SimpleGrovewright(treeNotebook_, *leafCreator_, projectWriter_, *drawPanel_, skeleton_));
-    generators_.push_back(new RegularGrovewright(treeNotebook_, *leafCreator_, projectWriter_, *drawPanel_, skeleton_));
-    generators_.push_back(new ComplexGrovewright(treeNotebook_, *leafCreator_, projectWriter_, *drawPanel_, skeleton_));
+    leafCreator_ = new LeafCreator(sidePanel_, design_);
+    generators_.push_back(new SimpleGrovewright(treeNotebook_, design_));
+    generators_.push_back(new RegularGrovewright(treeNotebook_, design_));
+    generators_.push_back(new ComplexGrovewright(treeNotebook_, design_));
+    design_.AddObserver([this](const grovewright::DesignChange& change) { OnDesignChange(change); });
     for (AbstractGrovewright* generator : generators_)
         treeNotebook_->AddPage(generator, generator->GetName(), false);
     // By the notebook's identifier: the branch and leaf notebooks inside the
@@ -126,6 +128,11 @@ void MainFrame::BuildToolBar() {
     check(ID_LIGHT_OFF, "Light Off", "Light Off", LightOff_xpm);
     toolBar_->AddSeparator();
     plain(ID_BILLBOARD, "Billboard Export", BillboardExport_xpm);
+    toolBar_->AddSeparator();
+    plain(ID_UNDO, "Undo", Undo_xpm);
+    plain(ID_REDO, "Redo", Redo_xpm);
+    toolBar_->EnableTool(ID_UNDO, false);
+    toolBar_->EnableTool(ID_REDO, false);
     toolBar_->Realize();
 }
 
@@ -250,11 +257,15 @@ void MainFrame::InstallAccelerators() {
         {wxACCEL_NORMAL, WXK_F1, ID_MODE_LINE},
         {wxACCEL_NORMAL, WXK_F2, ID_MODE_WIRE_FRAME},
         {wxACCEL_NORMAL, WXK_F3, ID_MODE_FULL_3D},
+        {wxACCEL_CTRL, 'Z', ID_UNDO},
+        {wxACCEL_CTRL | wxACCEL_SHIFT, 'Z', ID_REDO},
+        {wxACCEL_CTRL, 'Y', ID_REDO},
     };
     SetAcceleratorTable(wxAcceleratorTable(WXSIZEOF(entries), entries));
 }
 
 bool MainFrame::CommandEnabled(int id) const {
+    if (id == ID_UNDO || id == ID_REDO) return toolBar_->GetToolEnabled(id);
     if (menuBar_->FindItem(id) && !menuBar_->IsEnabled(id)) return false;
     const bool modeCommand = id == ID_MODE_LINE || id == ID_MODE_WIRE_FRAME || id == ID_MODE_FULL_3D;
     return !modeCommand || menuBar_->IsEnabled(ID_MODE);
@@ -284,12 +295,15 @@ void MainFrame::BindCommands() {
     on(ID_RESET_ALL_TREES, [this] { ResetAllTrees(); });
     on(ID_RESET_LEAVES, [this] { ResetLeaves(); });
     on(ID_RESET_ALL, [this] {
-        ResetLeaves();
-        ResetAllTrees();
+        Busy([&] { design_.ResetAll(); });
+        drawPanel_->DeleteDisplayLists();
+        ResetToLineMode();
     });
     on(ID_CREATOR_TREES, [this] { ShowSide(0); });
     on(ID_CREATOR_LEAVES, [this] { ShowSide(1); });
     on(ID_ABOUT, [this] { ShowAbout(); });
+    on(ID_UNDO, [this] { Undo(); });
+    on(ID_REDO, [this] { Redo(); });
     // Each texture item re-checks the whole group; menus are stable once built.
     for (std::size_t m = 0; m < textureMenus_.size(); ++m) {
         TextureMenu& menu = textureMenus_[m];
@@ -338,15 +352,28 @@ wxString MainFrame::ChooseSaveFile(const wxString& message, const wxString& wild
 void MainFrame::SetSaveEnabled(bool on) { Enable(ID_SAVE, on); }
 
 void MainFrame::ClearAllModified() {
-    for (AbstractGrovewright* generator : generators_) generator->ClearModified();
-    leafCreator_->ClearModified();
+    design_.MarkSaved();
     restoredDesign_ = false;
 }
 
-bool MainFrame::IsDesignModified() {
-    bool modified = restoredDesign_;
-    for (AbstractGrovewright* generator : generators_) modified = generator->IsModified() || modified;
-    return leafCreator_->IsModified() || modified;
+bool MainFrame::IsDesignModified() const { return restoredDesign_ || design_.IsModified(); }
+
+void MainFrame::Undo() {
+    Busy([&] { design_.Undo(); });
+}
+
+void MainFrame::Redo() {
+    Busy([&] { design_.Redo(); });
+}
+
+void MainFrame::OnDesignChange(const grovewright::DesignChange& change) {
+    toolBar_->EnableTool(ID_UNDO, design_.CanUndo());
+    toolBar_->EnableTool(ID_REDO, design_.CanRedo());
+    // Shown once the slider's event is over: a dialog inside a drag would fight its grab.
+    if (!change.refusal.empty())
+        CallAfter([this, text = wxString::FromUTF8(change.refusal)] {
+            wxMessageBox(text, "Design too large", wxOK | wxICON_WARNING, this);
+        });
 }
 
 bool MainFrame::CheckUnsavedChanges() {
@@ -360,8 +387,8 @@ bool MainFrame::CheckUnsavedChanges() {
 }
 
 void MainFrame::WriteSections() {
-    for (AbstractGrovewright* generator : generators_) generator->WriteSetup();
-    leafCreator_->WriteSetup();
+    for (int g = 0; g < grovewright::TreeDesign::kGeneratorCount; ++g) design_.Generator(g).WriteSetup(projectWriter_);
+    design_.LeafModel().WriteSetup(projectWriter_);
 }
 
 bool MainFrame::WriteProject() {
@@ -437,8 +464,9 @@ void MainFrame::Save() {
 
 void MainFrame::NewProject() {
     if (!CheckUnsavedChanges()) return;
-    ResetLeaves();
-    ResetAllTrees();
+    Busy([&] { design_.ResetAll(); });
+    drawPanel_->DeleteDisplayLists();
+    ResetToLineMode();
     ClearAllModified();
     drawPanel_->ResetView();
     SetSaveEnabled(false);
@@ -452,17 +480,13 @@ void MainFrame::Load() {
 }
 
 bool MainFrame::LoadProjectFile(const wxString& path, bool asProject) {
-    std::vector<grovewright::TreeGeneratorModel*> models;
-    for (AbstractGrovewright* generator : generators_) models.push_back(&generator->ModelForLoad());
     std::string error;
     std::vector<std::string> kept;
     bool loaded = false;
     Busy([&] {
-        loaded = grovewright::LoadProject(projectReader_, path.ToStdString(wxConvUTF8), models, error,
-                                          &leafCreator_->ModelForLoad(), &kept);
+        // The shown generator's tree is grown on the loaded values, one undo step.
+        loaded = design_.Load(projectReader_, path.ToStdString(wxConvUTF8), error, &kept);
         if (!loaded) return;
-        for (AbstractGrovewright* generator : generators_) generator->ShowLoadedSetup();
-        leafCreator_->ShowLoadedSetup();
         if (asProject) {
             currentFileName_ = path;
             SetSaveEnabled(true);
@@ -470,10 +494,6 @@ bool MainFrame::LoadProjectFile(const wxString& path, bool asProject) {
         }
         ResetToLineMode();
         drawPanel_->ResetView();
-        const int page = treeNotebook_->GetSelection();
-        if (page >= 0 && page < static_cast<int>(generators_.size())) generators_[page]->Rebuild();
-        leafCreator_->Generate();
-        drawPanel_->Redraw(0);
         ClearAllModified();
     });
     if (!loaded) {
@@ -497,14 +517,14 @@ void MainFrame::Export(bool directX, bool withLeaves) {
     const wxString path = ChooseSaveFile("Export to ...", directX ? "X files (*.x)|*.x" : "DXF files (*.dxf)|*.dxf",
                                          writer.DefaultExtension());
     if (path.empty()) return;
-    bool written = false, cancelled = false;
+    auto result = grovewright::ExportResult::Failed;
     Busy([&] {
         writer.SetFileName(path.ToStdString(wxConvUTF8));
-        if (!writer.Open()) return;
+        grovewright::MeshBuilder builder(design_.Skeleton(), design_.Leaves(), design_.View());
         // Once the export has taken half a second, a progress dialog with Cancel.
         std::unique_ptr<wxProgressDialog> progress;
         const wxStopWatch clock;
-        drawPanel_->SetExportProgress([&](double done) {
+        builder.SetProgress([&](double done) {
             if (!progress) {
                 if (clock.Time() < progressDelay_) return true;
                 progress = std::make_unique<wxProgressDialog>(
@@ -513,23 +533,11 @@ void MainFrame::Export(bool directX, bool withLeaves) {
             }
             return progress->Update(static_cast<int>(done * 1000));
         });
-        if (directX) {
-            drawPanel_->ExportDirectX(withLeaves);
-        } else {
-            dxfWriter_.BeginEntitiesSection();
-            drawPanel_->ExportDXF(withLeaves);
-            dxfWriter_.EndSection();
-        }
-        drawPanel_->SetExportProgress(nullptr);
-        // Cancelled: the half-written file goes, the one that was there stays.
-        cancelled = drawPanel_->ExportCancelled();
-        if (cancelled)
-            writer.Abort();
-        else
-            written = writer.Close();
+        result = directX ? grovewright::ExportFile(directXWriter_, builder, withLeaves)
+                         : grovewright::ExportFile(dxfWriter_, builder, withLeaves);
     });
     // Not opened or not finished: reported alike, and the file that was there is intact.
-    if (!written && !cancelled)
+    if (result == grovewright::ExportResult::Failed)
         wxMessageBox("The export was not written:\n" + wxString::FromUTF8(writer.LastError()), "File error",
                      wxOK | wxICON_ERROR, this);
 }
@@ -550,7 +558,6 @@ void MainFrame::SetMode(int mode) {
         // disabled until it exists.
         for (int id : {ID_CREATOR_TREES, ID_CREATOR_LEAVES}) Enable(id, mode == 2);
         ApplyMeshExports(mode != 0);
-        if (mode == 2) leafCreator_->Generate();
         drawPanel_->SetRenderMode(mode);
     });
     KeepKeyboardFocus();
@@ -587,7 +594,7 @@ void MainFrame::ResetToLineMode() {
 }
 
 void MainFrame::ResetLeaves() {
-    Busy([&] { leafCreator_->ResetLeaves(); });
+    Busy([&] { design_.ResetLeaves(); });
 }
 
 void MainFrame::ShowActiveSide() {
@@ -621,10 +628,10 @@ void MainFrame::ResetCurrentTree() {
 }
 
 void MainFrame::ResetAllTrees() {
-    for (AbstractGrovewright* generator : generators_) Busy([&] {
-            generator->Reset();
-            drawPanel_->DeleteDisplayLists();
-        });
+    Busy([&] {
+        design_.ResetAllGenerators();
+        drawPanel_->DeleteDisplayLists();
+    });
     ResetToLineMode();
 }
 
@@ -669,14 +676,11 @@ void MainFrame::ShowAbout() {
 void MainFrame::OnPageChanged(wxBookCtrlEvent& event) {
     const int page = event.GetSelection();
     Busy([&] {
-        if (page >= 0 && page < static_cast<int>(generators_.size())) {
-            AbstractGrovewright* generator = generators_[page];
-            generator->SendSizeEvent();
-            generator->Rebuild();
-            generator->PushCurrentLight();
-        }
-        leafCreator_->Generate();
-        drawPanel_->Redraw(0);
+        if (page < 0 || page >= static_cast<int>(generators_.size())) return;
+        AbstractGrovewright* generator = generators_[page];
+        generator->SendSizeEvent();
+        generator->Rebuild();
+        generator->PushCurrentLight();
     });
 }
 

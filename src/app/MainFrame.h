@@ -9,8 +9,7 @@
 #include <memory>
 #include <vector>
 
-#include "geometry/LeafPolygon.h"
-#include "geometry/SkeletonLevels.h"
+#include "generators/TreeDesign.h"
 #include "io/TGDXFFileWriter.h"
 #include "io/TGDirectXFileWriter.h"
 #include "io/TGXMLFileReader.h"
@@ -66,6 +65,8 @@ enum CommandId {
     ID_RESET_ALL,
     ID_ABOUT,
     ID_TREE_NOTEBOOK,
+    ID_UNDO,                // toolbar and keys only: the menus stay as they are
+    ID_REDO,
 };
 
 // The program's window: menus, toolbar, the view on the left and the 300-pixel
@@ -83,8 +84,9 @@ public:
     wxNotebook* TreeNotebook() const { return treeNotebook_; }
     wxPanel* SidePanel() const { return sidePanel_; }
     LeafCreator& Leaves() { return *leafCreator_; }
-    const grovewright::LeafStore& LeafStore() const { return leaves_; }
-    const grovewright::SkeletonLevels& Skeleton() const { return skeleton_; }
+    grovewright::TreeDesign& Design() { return design_; }
+    const grovewright::LeafStore& LeafStore() const { return design_.Leaves(); }
+    const grovewright::SkeletonLevels& Skeleton() const { return design_.Skeleton(); }
     const wxString& CurrentFileName() const { return currentFileName_; }
     bool LineMode() const { return lineMode_; }
 
@@ -92,8 +94,9 @@ public:
     void LayoutWindows();
     // Width of the settings column: 300, or wider when the tree tabs need it.
     int SideColumn() const { return sideColumn_; }
-    // Any generator or the leaf generator changed since the last save or load.
-    bool IsDesignModified();
+    // The design is not as it was last saved or loaded (undoing back to that
+    // state makes it unmodified again), or it was restored from the recovery file.
+    bool IsDesignModified() const;
     // How long an export runs before its progress dialog appears (tests shorten it).
     void SetProgressDelay(long milliseconds) { progressDelay_ = milliseconds; }
     // At start: offers the design kept in the recovery file when the program was
@@ -135,6 +138,10 @@ private:
     // The design into the recovery file, without asking anything.
     bool WriteRecoveryFile();
     void Export(bool directX, bool withLeaves);
+    void Undo();
+    void Redo();
+    // After every design change: the undo and redo tools, a refused edit's reason.
+    void OnDesignChange(const grovewright::DesignChange& change);
     void SetMode(int mode);
     void SetLighting(bool on);
     void ResetCurrentTree();
@@ -170,7 +177,8 @@ private:
     bool restoredDesign_ = false;
     int sideColumn_ = 300;
     long progressDelay_ = 500;
-    grovewright::LeafStore leaves_;
+    // Before every window: the pages and the view are views of it.
+    grovewright::TreeDesign design_;
     wxMenuBar* menuBar_ = nullptr;
     wxToolBar* toolBar_ = nullptr;
     grovewright::TGXMLFileWriter projectWriter_;
@@ -184,7 +192,6 @@ private:
     wxNotebook* treeNotebook_ = nullptr;
     std::vector<AbstractGrovewright*> generators_;
     std::unique_ptr<TextureManager> textures_;
-    grovewright::SkeletonLevels skeleton_;
     GrovewrightDrawPanelGL* drawPanel_ = nullptr;
     wxPanel* sidePanel_ = nullptr;
     LeafCreator* leafCreator_ = nullptr;

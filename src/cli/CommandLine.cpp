@@ -89,7 +89,7 @@ Failure LoadDesign(const std::string& project, const std::string& generator, Des
 // gets that generator's mesh values, and the leaves, when wanted, grow on it.
 void GrowDesign(Design& design, bool withLeaves) {
     design.chosen->Rebuild(design.skeleton);
-    design.chosen->PushMeshValues(design.view);
+    design.view.Take(design.chosen->Base());
     if (withLeaves) design.leafPages.Generate(design.skeleton, design.leaves);
 }
 
@@ -100,31 +100,13 @@ std::string Grouped(std::size_t value) {
     return digits;
 }
 
-// "12 MB", "3.4 GB".
-std::string Bytes(std::size_t bytes) {
-    const char* units[] = {"bytes", "kB", "MB", "GB", "TB"};
-    double value = static_cast<double>(bytes);
-    int unit = 0;
-    while (value >= 1000 && unit < 4) value /= 1000, ++unit;
-    char text[32];
-    std::snprintf(text, sizeof text, value < 10 && unit > 0 ? "%.1f %s" : "%.0f %s", value, units[unit]);
-    return text;
-}
-
 // The one line that refuses a design above the limit, saying how big it would be.
 Failure TooBig(const std::string& project, const Design& design, const DesignSize& size, bool withLeaves,
                std::size_t limit) {
     return {kExitFailure, project + ": the " + design.chosen->GetName() + " tree would have " +
                               Grouped(size.Triangles(withLeaves)) + " triangles (about " +
-                              Bytes(size.DXFBytes(withLeaves)) + " as DXF); the limit is " + Grouped(limit) +
+                              FormatBytes(size.DXFBytes(withLeaves)) + " as DXF); the limit is " + Grouped(limit) +
                               " (--max-triangles, 0 for none)"};
-}
-
-bool AnySegmentCut(const SkeletonLevels& skeleton) {
-    for (const auto& level : skeleton)
-        for (const BranchSegment& segment : level)
-            if (segment.IsCut()) return true;
-    return false;
 }
 
 Failure UnknownFormat(const std::string& output) {
@@ -150,25 +132,20 @@ MeshBuilder::Progress ProgressBar(std::ostream& out, const std::string& output) 
 Failure ExportTo(const std::string& output, Design& design, bool withLeaves, std::ostream* progress) {
     MeshBuilder builder(design.skeleton, design.leaves, design.view);
     if (progress) builder.SetProgress(ProgressBar(*progress, output));
-    auto finish = [&](TGFileWriter& writer) -> Failure {
-        if (!writer.Close()) return {kExitFailure, writer.LastError()};
+    auto failure = [](ExportResult result, const TGFileWriter& writer) -> Failure {
+        if (result != ExportResult::Written) return {kExitFailure, writer.LastError()};
         return {};
     };
     const Format format = FormatOf(output);
     if (format == Format::DXF) {
         TGDXFFileWriter writer;
         writer.SetFileName(output);
-        if (!writer.Open()) return {kExitFailure, writer.LastError()};
-        ExportDXFPass(writer, builder, withLeaves);
-        return finish(writer);
+        return failure(ExportFile(writer, builder, withLeaves), writer);
     }
     if (format == Format::DirectX) {
         TGDirectXFileWriter writer;
         writer.SetFileName(output);
-        if (!writer.Open()) return {kExitFailure, writer.LastError()};
-        // In the program a stump list exists exactly when some segment is cut.
-        ExportDirectXPass(writer, builder, withLeaves, AnySegmentCut(design.skeleton));
-        return finish(writer);
+        return failure(ExportFile(writer, builder, withLeaves), writer);
     }
     return UnknownFormat(output);
 }
@@ -278,7 +255,7 @@ int RunCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err) 
         }
     } catch (const std::bad_alloc&) {  // also the limit switched off (0) on a machine too small
         return report({kExitFailure, project + ": not enough memory for this design (about " +
-                                         Bytes(size.memoryBytes) + " needed)"});
+                                         FormatBytes(size.memoryBytes) + " needed)"});
     }
     return kExitOk;
 }

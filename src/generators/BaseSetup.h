@@ -2,63 +2,78 @@
 
 #include <string>
 
+#include "generators/ParameterTable.h"
+#include "io/TGXMLFileReader.h"
+#include "io/TGXMLFileWriter.h"
+
 namespace grovewright {
-
-class TGXMLFileReader;
-class TGXMLFileWriter;
-
-// The inclusive range a parameter accepts from its slider and from a file.
-struct ParameterRange {
-    int min;
-    int max;
-    bool Contains(long value) const { return value >= min && value <= max; }
-};
-
-// Stores value into field when range holds it; otherwise leaves field alone.
-// Returns whether the value was taken.
-inline bool SetInRange(int& field, long value, ParameterRange range) {
-    if (!range.Contains(value)) return false;
-    field = static_cast<int>(value);
-    return true;
-}
 
 // The ten parameters every tree has. Lengths in centimetres, angles in degrees,
 // reductions in percent, all stored as the integers their sliders give.
 class BaseSetup {
 public:
-    static constexpr ParameterRange kIteration{0, 20};
-    static constexpr ParameterRange kHeight{0, 500};
-    static constexpr ParameterRange kHeightReduction{0, 100};
-    static constexpr ParameterRange kExtendTo{0, 20};
-    static constexpr ParameterRange kObliqueAngle{0, 90};
-    static constexpr ParameterRange kOrientationAngle{0, 360};
-    static constexpr ParameterRange kDivision{3, 20};
-    static constexpr ParameterRange kDiameter{1, 200};
-    static constexpr ParameterRange kDiameterReduction{1, 100};
-    static constexpr ParameterRange kFlag{0, 1};
+    enum Index {
+        kIteration,
+        kHeight,
+        kHeightReduction,
+        kExtendTo,
+        kObliqueAngle,
+        kOrientationAngle,
+        kDivision,
+        kDiameter,
+        kDiameterReduction,
+        kCut,
+        kCount
+    };
+    // In file order. The tilt and turn are applied when drawing, the division
+    // only meshes; everything else changes the skeleton.
+    static constexpr Parameter kParameters[kCount] = {
+        {"Iteration", "Iteration: ", ValueFormat::Integer, {0, 20}, 0, kStaleSkeleton},
+        {"Height", "Height: ", ValueFormat::Metres, {0, 500}, 0, kStaleSkeleton},
+        {"HeightReduction", "Heightred.: ", ValueFormat::Hundredths, {0, 100}, 100, kStaleSkeleton},
+        {"ExtendTo", "Extend to: ", ValueFormat::Integer, {0, 20}, 0, kStaleSkeleton},
+        {"ObliqueAngle", "Oblique: ", ValueFormat::Integer, {0, 90}, 0, kStaleView},
+        {"OrientationAngle", "Ori: ", ValueFormat::Integer, {0, 360}, 0, kStaleView},
+        {"Division", "Division: ", ValueFormat::Integer, {3, 20}, 3, kStaleTreeMesh},
+        {"Diameter", "Diameter: ", ValueFormat::Metres, {1, 200}, 1, kStaleSkeleton},
+        {"DiameterReduction", "DiameterRed.: ", ValueFormat::Hundredths, {1, 100}, 100, kStaleSkeleton},
+        {"Cut", "Cut: ", ValueFormat::None, kFlagRange, 0, kStaleSkeleton},
+    };
+    static constexpr ParameterRange Range(Index i) { return kParameters[i].range; }
 
-    // Each setter ignores a value outside its range and says whether it took it.
-    bool SetIteration(long v) { return SetInRange(iteration_, v, kIteration); }
-    bool SetHeight(long v) { return SetInRange(height_, v, kHeight); }
-    bool SetHeightReduction(long v) { return SetInRange(heightReduction_, v, kHeightReduction); }
-    bool SetExtendTo(long v) { return SetInRange(extendTo_, v, kExtendTo); }
-    bool SetObliqueAngle(long v) { return SetInRange(obliqueAngle_, v, kObliqueAngle); }
-    bool SetOrientationAngle(long v) { return SetInRange(orientationAngle_, v, kOrientationAngle); }
-    bool SetDivision(long v) { return SetInRange(division_, v, kDivision); }
-    bool SetDiameter(long v) { return SetInRange(diameter_, v, kDiameter); }
-    bool SetDiameterReduction(long v) { return SetInRange(diameterReduction_, v, kDiameterReduction); }
-    void SetCut(bool cut) { cut_ = cut; }
+    // The view keeps its own copies of the values its mesh builder uses and
+    // accepts them by its own, looser rule: only what the mesh cannot do without.
+    struct ViewRule {
+        ParameterRange diameter, diameterReduction, division, orientationAngle, obliqueAngle;
+    };
+    static constexpr int kUnbounded = 0x7fffffff;
+    static constexpr ViewRule kViewRule{{1, kUnbounded}, {1, kUnbounded}, {3, kUnbounded}, {0, kUnbounded}, {0, 90}};
 
-    int Iteration() const { return iteration_; }
-    int Height() const { return height_; }
-    int HeightReduction() const { return heightReduction_; }
-    int ExtendTo() const { return extendTo_; }
-    int ObliqueAngle() const { return obliqueAngle_; }
-    int OrientationAngle() const { return orientationAngle_; }
-    int Division() const { return division_; }
-    int Diameter() const { return diameter_; }
-    int DiameterReduction() const { return diameterReduction_; }
-    bool Cut() const { return cut_; }
+    int GetParameter(int i) const { return values_.Get(i); }
+    // Ignores a value outside the parameter's range and says whether it took it.
+    bool SetParameter(int i, long v) { return values_.Set(i, v); }
+
+    bool SetIteration(long v) { return SetParameter(kIteration, v); }
+    bool SetHeight(long v) { return SetParameter(kHeight, v); }
+    bool SetHeightReduction(long v) { return SetParameter(kHeightReduction, v); }
+    bool SetExtendTo(long v) { return SetParameter(kExtendTo, v); }
+    bool SetObliqueAngle(long v) { return SetParameter(kObliqueAngle, v); }
+    bool SetOrientationAngle(long v) { return SetParameter(kOrientationAngle, v); }
+    bool SetDivision(long v) { return SetParameter(kDivision, v); }
+    bool SetDiameter(long v) { return SetParameter(kDiameter, v); }
+    bool SetDiameterReduction(long v) { return SetParameter(kDiameterReduction, v); }
+    void SetCut(bool cut) { SetParameter(kCut, cut ? 1 : 0); }
+
+    int Iteration() const { return GetParameter(kIteration); }
+    int Height() const { return GetParameter(kHeight); }
+    int HeightReduction() const { return GetParameter(kHeightReduction); }
+    int ExtendTo() const { return GetParameter(kExtendTo); }
+    int ObliqueAngle() const { return GetParameter(kObliqueAngle); }
+    int OrientationAngle() const { return GetParameter(kOrientationAngle); }
+    int Division() const { return GetParameter(kDivision); }
+    int Diameter() const { return GetParameter(kDiameter); }
+    int DiameterReduction() const { return GetParameter(kDiameterReduction); }
+    bool Cut() const { return GetParameter(kCut) != 0; }
 
     // The "      <BaseSetup>" block of a generator's section.
     void Write(TGXMLFileWriter& writer) const;
@@ -68,26 +83,33 @@ public:
     // reader is rewound either way.
     bool Read(TGXMLFileReader& reader, const std::string& generatorName);
 
-    bool operator==(const BaseSetup& o) const;
+    bool operator==(const BaseSetup& o) const { return values_ == o.values_; }
     bool operator!=(const BaseSetup& o) const { return !(*this == o); }
 
 private:
-    int iteration_ = 0;
-    int height_ = 0;
-    int heightReduction_ = 100;
-    int extendTo_ = 0;
-    int obliqueAngle_ = 0;
-    int orientationAngle_ = 0;
-    int division_ = 3;
-    int diameter_ = 1;
-    int diameterReduction_ = 100;
-    bool cut_ = false;
+    ParameterValues<kCount> values_{kParameters};
 };
 
 // Narrows the reader to the section element ("BaseSetup", "CustomSetup") inside
 // the generator's element. When either is missing the reader is rewound and the
 // result is false.
 bool EnterSection(TGXMLFileReader& reader, const std::string& generatorName, const char* section);
+
+// Writes every value of a table's record as a value line, in table order.
+template <typename Record>
+void WriteParameters(TGXMLFileWriter& writer, const char* indent, const Record& record) {
+    for (int i = 0; i < Record::kCount; ++i) writer.WriteValue(indent, Record::kParameters[i].name, record.GetParameter(i));
+}
+// Reads every value of a table's record from the working text; stores them all
+// and returns true only when every one is present and in range.
+template <typename Record>
+bool ReadAllParameters(const TGXMLFileReader& reader, Record& record) {
+    Record read;
+    for (int i = 0; i < Record::kCount; ++i)
+        if (!read.SetParameter(i, reader.ReadInt(Record::kParameters[i].name))) return false;
+    record = read;
+    return true;
+}
 
 // Indentation of the project file: generator element, section, value lines.
 inline constexpr const char* kGeneratorIndent = "   ";

@@ -1,5 +1,7 @@
 #include "generators/DesignSize.h"
 
+#include <cstdio>
+
 #include "geometry/BranchSegment.h"
 #include "geometry/LeafPolygon.h"
 
@@ -13,6 +15,16 @@ constexpr std::size_t kListBytesPerTriangle = 3 * 8 * sizeof(float);
 constexpr std::size_t kBytesPerLeafStrip = 16;
 
 }  // namespace
+
+std::string FormatBytes(std::size_t bytes) {
+    const char* units[] = {"bytes", "kB", "MB", "GB", "TB"};
+    double value = static_cast<double>(bytes);
+    int unit = 0;
+    while (value >= 1000 && unit < 4) value /= 1000, ++unit;
+    char text[32];
+    std::snprintf(text, sizeof text, value < 10 && unit > 0 ? "%.1f %s" : "%.0f %s", value, units[unit]);
+    return text;
+}
 
 DesignSize MeasureDesign(const TreeGeneratorModel& tree, const LeafGeneratorModel& leaves) {
     DesignSize size;

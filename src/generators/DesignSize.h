@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 
 #include "generators/LeafGenerator.h"
 #include "generators/TreeGeneratorModel.h"
@@ -26,6 +27,9 @@ struct DesignSize {
     std::size_t DXFBytes(bool withLeaves) const { return Triangles(withLeaves) * 160; }
     std::size_t DirectXBytes(bool withLeaves) const { return Triangles(withLeaves) * 150; }
 };
+
+// "12 MB", "3.4 GB".
+std::string FormatBytes(std::size_t bytes);
 
 DesignSize MeasureDesign(const TreeGeneratorModel& tree, const LeafGeneratorModel& leaves);
 

@@ -12,40 +12,15 @@ namespace grovewright {
 
 void SimpleSetup::Write(TGXMLFileWriter& writer) const {
     writer.WriteLine(std::string(kSectionIndent) + "<CustomSetup>");
-    writer.WriteValue(kValueIndent, "Balance", balance_);
-    writer.WriteValue(kValueIndent, "SpreadAngle", spreadAngle_);
-    writer.WriteValue(kValueIndent, "TwistAngle", twistAngle_);
-    writer.WriteValue(kValueIndent, "BalanceDependence", balanceDependence_ ? 1 : 0);
-    writer.WriteValue(kValueIndent, "Cut", cut_ ? 1 : 0);
-    writer.WriteValue(kValueIndent, "DiameterBalanceDep", diameterBalanceDep_ ? 1 : 0);
+    WriteParameters(writer, kValueIndent, *this);
     writer.WriteLine(std::string(kSectionIndent) + "</CustomSetup>");
 }
 
 bool SimpleSetup::Read(TGXMLFileReader& reader, const std::string& generatorName) {
     if (!EnterSection(reader, generatorName, "CustomSetup")) return false;
-    SimpleSetup read;
-    const bool numbersValid = read.SetBalance(reader.ReadInt("Balance")) &&
-                              read.SetSpreadAngle(reader.ReadInt("SpreadAngle")) &&
-                              read.SetTwistAngle(reader.ReadInt("TwistAngle"));
-    const long balanceDependence = reader.ReadInt("BalanceDependence");
-    const long cut = reader.ReadInt("Cut");
-    const long diameterBalanceDep = reader.ReadInt("DiameterBalanceDep");
+    const bool read = ReadAllParameters(reader, *this);
     reader.Rewind();
-    const auto flag = BaseSetup::kFlag;
-    if (!numbersValid || !flag.Contains(balanceDependence) || !flag.Contains(cut) ||
-        !flag.Contains(diameterBalanceDep))
-        return false;
-    read.balanceDependence_ = balanceDependence != 0;
-    read.cut_ = cut != 0;
-    read.diameterBalanceDep_ = diameterBalanceDep != 0;
-    *this = read;
-    return true;
-}
-
-bool SimpleSetup::operator==(const SimpleSetup& o) const {
-    return balance_ == o.balance_ && spreadAngle_ == o.spreadAngle_ && twistAngle_ == o.twistAngle_ &&
-           balanceDependence_ == o.balanceDependence_ && cut_ == o.cut_ &&
-           diameterBalanceDep_ == o.diameterBalanceDep_;
+    return read;
 }
 
 void SimpleTreeModel::Reset() {

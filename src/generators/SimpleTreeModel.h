@@ -7,45 +7,51 @@ namespace grovewright {
 // The simple generator's own parameters.
 class SimpleSetup {
 public:
-    static constexpr ParameterRange kBalance{0, 100};
-    static constexpr ParameterRange kSpreadAngle{0, 180};
-    static constexpr ParameterRange kTwistAngle{0, 180};
+    enum Index { kBalance, kSpreadAngle, kTwistAngle, kBalanceDependence, kCut, kDiameterBalanceDep, kCount };
+    // In file order; every edit regrows the tree.
+    static constexpr Parameter kParameters[kCount] = {
+        {"Balance", "Balance: ", ValueFormat::Hundredths, {0, 100}, 50, kStaleSkeleton},
+        {"SpreadAngle", "Spread: ", ValueFormat::Integer, {0, 180}, 45, kStaleSkeleton},
+        {"TwistAngle", "Twist: ", ValueFormat::Integer, {0, 180}, 0, kStaleSkeleton},
+        {"BalanceDependence", "Balance dep.: ", ValueFormat::None, kFlagRange, 1, kStaleSkeleton},
+        {"Cut", "Cut: ", ValueFormat::None, kFlagRange, 0, kStaleSkeleton},
+        {"DiameterBalanceDep", "Diameter balance dep.: ", ValueFormat::None, kFlagRange, 0, kStaleSkeleton},
+    };
+    static constexpr ParameterRange Range(Index i) { return kParameters[i].range; }
 
-    bool SetBalance(long v) { return SetInRange(balance_, v, kBalance); }
-    bool SetSpreadAngle(long v) { return SetInRange(spreadAngle_, v, kSpreadAngle); }
-    bool SetTwistAngle(long v) { return SetInRange(twistAngle_, v, kTwistAngle); }
-    void SetBalanceDependence(bool on) { balanceDependence_ = on; }
-    void SetCut(bool on) { cut_ = on; }
-    void SetDiameterBalanceDep(bool on) { diameterBalanceDep_ = on; }
+    int GetParameter(int i) const { return values_.Get(i); }
+    bool SetParameter(int i, long v) { return values_.Set(i, v); }
+
+    bool SetBalance(long v) { return SetParameter(kBalance, v); }
+    bool SetSpreadAngle(long v) { return SetParameter(kSpreadAngle, v); }
+    bool SetTwistAngle(long v) { return SetParameter(kTwistAngle, v); }
+    void SetBalanceDependence(bool on) { SetParameter(kBalanceDependence, on ? 1 : 0); }
+    void SetCut(bool on) { SetParameter(kCut, on ? 1 : 0); }
+    void SetDiameterBalanceDep(bool on) { SetParameter(kDiameterBalanceDep, on ? 1 : 0); }
 
     // Percent of the spread taken by the first child.
-    int Balance() const { return balance_; }
+    int Balance() const { return GetParameter(kBalance); }
     // Total angle between the two children, degrees.
-    int SpreadAngle() const { return spreadAngle_; }
+    int SpreadAngle() const { return GetParameter(kSpreadAngle); }
     // Turn about the vertical applied to every child, degrees.
-    int TwistAngle() const { return twistAngle_; }
+    int TwistAngle() const { return GetParameter(kTwistAngle); }
     // Children's lengths depend on the balance.
-    bool BalanceDependence() const { return balanceDependence_; }
+    bool BalanceDependence() const { return GetParameter(kBalanceDependence) != 0; }
     // Segments of the last level get end caps.
-    bool Cut() const { return cut_; }
+    bool Cut() const { return GetParameter(kCut) != 0; }
     // Children's diameters depend on the balance.
-    bool DiameterBalanceDep() const { return diameterBalanceDep_; }
+    bool DiameterBalanceDep() const { return GetParameter(kDiameterBalanceDep) != 0; }
 
     void Write(TGXMLFileWriter& writer) const;
     // Reads the CustomSetup block inside generatorName; stores the six values and
     // returns true only when all are present and in range. Rewinds the reader.
     bool Read(TGXMLFileReader& reader, const std::string& generatorName);
 
-    bool operator==(const SimpleSetup& o) const;
+    bool operator==(const SimpleSetup& o) const { return values_ == o.values_; }
     bool operator!=(const SimpleSetup& o) const { return !(*this == o); }
 
 private:
-    int balance_ = 50;
-    int spreadAngle_ = 45;
-    int twistAngle_ = 0;
-    bool balanceDependence_ = true;
-    bool cut_ = false;
-    bool diameterBalanceDep_ = false;
+    ParameterValues<kCount> values_{kParameters};
 };
 
 // Every segment forks into two children that split the spread angle by the

@@ -3,7 +3,6 @@
 #include "geometry/SkeletonLevels.h"
 #include "io/TGXMLFileReader.h"
 #include "io/TGXMLFileWriter.h"
-#include "render/TreeViewParameters.h"
 
 namespace grovewright {
 
@@ -36,14 +35,6 @@ SkeletonCounts TreeGeneratorModel::CountSegments() const {
     counts.cut = base_.Cut() && base_.ExtendTo() == 0 ? 1 : 0;
     CountBranches(counts);
     return counts;
-}
-
-void TreeGeneratorModel::PushMeshValues(TreeViewParameters& view) const {
-    view.SetObliqueAngle(base_.ObliqueAngle());
-    view.SetOrientationAngle(base_.OrientationAngle());
-    view.SetDiameter(base_.Diameter());
-    view.SetDiameterReduction(base_.DiameterReduction());
-    view.SetDivision(base_.Division());
 }
 
 }  // namespace grovewright

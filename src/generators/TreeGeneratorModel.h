@@ -9,7 +9,6 @@
 namespace grovewright {
 
 class SkeletonLevels;
-class TreeViewParameters;
 
 // What Rebuild will make, known from the parameters alone: the segments of
 // every level and how many of them are cut.
@@ -53,10 +52,6 @@ public:
     // (0, Height, 0), capped when Cut is set and ExtendTo is 0, then grows the
     // branches.
     void Rebuild(SkeletonLevels& skeleton) const;
-    // Hands the view the values its mesh builder needs, in the order the view
-    // expects them: ObliqueAngle, OrientationAngle, Diameter, DiameterReduction,
-    // Division.
-    void PushMeshValues(TreeViewParameters& view) const;
     // The counts Rebuild would give, without growing anything.
     SkeletonCounts CountSegments() const;
 

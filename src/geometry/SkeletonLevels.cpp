@@ -8,4 +8,11 @@ std::size_t SkeletonLevels::SegmentCount() const {
     return total;
 }
 
+bool SkeletonLevels::AnyCut() const {
+    for (const Level& level : levels_)
+        for (const BranchSegment& segment : level)
+            if (segment.IsCut()) return true;
+    return false;
+}
+
 }  // namespace grovewright

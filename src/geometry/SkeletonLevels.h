@@ -30,6 +30,8 @@ public:
     Level& operator[](std::size_t level) { return levels_[level]; }
     const Level& operator[](std::size_t level) const { return levels_[level]; }
     std::size_t SegmentCount() const;
+    // Whether any segment is cut (and so gets a cap).
+    bool AnyCut() const;
 
     std::deque<Level>::const_iterator begin() const { return levels_.begin(); }
     std::deque<Level>::const_iterator end() const { return levels_.end(); }

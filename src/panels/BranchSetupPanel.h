@@ -2,43 +2,42 @@
 
 #include <wx/scrolwin.h>
 
-#include "generators/BranchSetup.h"
+#include <vector>
+
 #include "panels/SliderRows.h"
 
-class AbstractGrovewright;
-
 // One branch level's page of the regular and complex generators: eight slider
-// rows and the flag rows over one BranchSetup. The Diameter and Cut rows share
-// places with Height and HeightReduction and show in the 3D modes only.
+// rows and the flag rows over one level of the design. The Diameter and Cut
+// rows share places with Height and HeightReduction and show in the 3D modes
+// only.
 class BranchSetupPanel : public wxScrolledWindow {
 public:
-    BranchSetupPanel(wxWindow* parent, int level, AbstractGrovewright* owner, grovewright::BranchSetup& setup);
+    BranchSetupPanel(wxWindow* parent, int level, grovewright::TreeDesign& design, int generator);
 
-    const grovewright::BranchSetup& Setup() const { return setup_; }
+    const grovewright::BranchSetup& Setup() const;
     int Level() const { return level_; }
 
-    // Takes the value only inside its range; moves the slider, rewrites the label.
+    // Takes the value only inside its range; the row follows.
     void Set(grovewright::BranchSetup::Value value, int v);
-    // Stores the flag and sets its check box (OnlyTrunc also enables TruncBranches when clear).
+    // Stores the flag; its check box follows (OnlyTrunc also enables TruncBranches when clear).
     void SetFlag(grovewright::BranchSetup::Flag flag, bool on);
-    // Shows the whole setup (after Reset or ApplySetup replaced it).
-    void ShowSetup();
     void SetMeshMode(bool on);
 
-    bool IsModified() const { return modified_; }
-    void ClearModified() { modified_ = false; }
+    bool IsModified() const;
+    void ClearModified();
     SliderRow& Row(const std::string& name) const { return rows_[name]; }
 
 private:
     // The flag rows of this page, top to bottom, then Cut.
     std::vector<grovewright::BranchSetup::Flag> FlagRows() const;
-    void Edited();
+    grovewright::ParameterId Id(int index) const { return grovewright::ParameterId::Branch(generator_, level_ - 1, index); }
+    SliderRow& FlagRow(grovewright::BranchSetup::Flag flag) const;
+    // While OnlyTrunc is set the TruncBranches row has no say.
+    void ShowTruncBranchesEnabled();
 
-    AbstractGrovewright* owner_;
-    grovewright::BranchSetup& setup_;
+    grovewright::TreeDesign& design_;
+    int generator_;
     int level_;
-    bool meshMode_ = false;
-    bool modified_ = false;
     SliderRows rows_;
 };
 

@@ -2,39 +2,31 @@
 
 #include <wx/scrolwin.h>
 
-#include "generators/LeafSetup.h"
 #include "panels/SliderRows.h"
 
-class AbstractLeafCreator;
-
-// One leaf page: eleven slider rows and two check boxes over one leaf setup.
-// Every edit regenerates the leaves and redraws, at each step of a drag.
+// One leaf page: eleven slider rows and two check boxes over one of the
+// design's leaf pages. Every edit regenerates the leaves, at each step of a drag.
 class LeafSetupPanel : public wxScrolledWindow {
 public:
-    LeafSetupPanel(wxWindow* parent, int pageId, AbstractLeafCreator* creator, grovewright::LeafSetup& setup);
+    LeafSetupPanel(wxWindow* parent, int pageId, grovewright::TreeDesign& design);
 
-    const grovewright::LeafSetup& Setup() const { return setup_; }
+    const grovewright::LeafSetup& Setup() const;
     int PageId() const { return pageId_; }
 
-    // Takes the value only inside its slider's range; moves the slider and
-    // rewrites the label. Never regenerates, never marks the page modified.
+    // Takes the value only inside its slider's range; the row follows. Never
+    // regenerates, never marks the page modified.
     void Set(grovewright::LeafSetup::Value value, int v);
     void SetAddHorizontal(bool on);
     void SetUseLeaf(bool on);
-    // Shows the whole setup (after it was replaced as a whole).
-    void ShowSetup();
-    void Reset();
 
-    bool IsModified() const { return modified_; }
-    void ClearModified() { modified_ = false; }
+    bool IsModified() const;
+    void ClearModified();
     SliderRow& Row(const std::string& name) const { return rows_[name]; }
 
 private:
-    void Edited();
+    grovewright::ParameterId Id(int index) const { return grovewright::ParameterId::Leaf(pageId_ - 1, index); }
 
-    AbstractLeafCreator* creator_;
-    grovewright::LeafSetup& setup_;
+    grovewright::TreeDesign& design_;
     int pageId_;
-    bool modified_ = false;
     SliderRows rows_;
 };

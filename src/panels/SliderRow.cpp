@@ -2,31 +2,37 @@
 
 #include <wx/intl.h>
 
-SliderRow::SliderRow(wxWindow* parent, const char* prefix, grovewright::ValueFormat format, int value, int minimum,
-                     int maximum, Place label, Place slider)
-    : prefix_(wxGetTranslation(prefix)), format_(format) {
+using grovewright::TreeDesign;
+
+SliderRow::SliderRow(wxWindow* parent, TreeDesign& design, grovewright::ParameterId id, Place label, Place control)
+    : design_(design), id_(id) {
+    const grovewright::Parameter& parameter = TreeDesign::Describe(id);
+    prefix_ = wxGetTranslation(parameter.label);
+    format_ = parameter.format;
+    const int value = design.Get(id);
     label_ = new wxStaticText(parent, wxID_ANY, LabelText(value), wxPoint(label.x, label.y),
                               wxSize(label.width, label.height));
-    slider_ = new wxSlider(parent, wxID_ANY, value, minimum, maximum, wxPoint(slider.x, slider.y),
-                           SliderSize(slider.width, slider.height), wxSL_HORIZONTAL);
-}
-
-SliderRow::SliderRow(wxWindow* parent, const char* prefix, bool checked, Place label, wxPoint checkBox)
-    : prefix_(wxGetTranslation(prefix)), format_(grovewright::ValueFormat::None) {
-    label_ = new wxStaticText(parent, wxID_ANY, prefix_, wxPoint(label.x, label.y), wxSize(label.width, label.height));
-    checkBox_ = new wxCheckBox(parent, wxID_ANY, wxEmptyString, checkBox);
-    checkBox_->SetValue(checked);
-}
-
-void SliderRow::OnEdit(std::function<void(int)> handler) {
-    if (checkBox_) {
-        checkBox_->Bind(wxEVT_CHECKBOX, [handler](wxCommandEvent&) { handler(0); });
-        return;
+    if (parameter.IsFlag()) {
+        checkBox_ = new wxCheckBox(parent, wxID_ANY, wxEmptyString, wxPoint(control.x, control.y));
+        checkBox_->SetValue(value != 0);
+        checkBox_->Bind(wxEVT_CHECKBOX, [this](wxCommandEvent&) { design_.Apply(id_, design_.Get(id_) == 0); });
+    } else {
+        slider_ = new wxSlider(parent, wxID_ANY, value, parameter.range.min, parameter.range.max,
+                               wxPoint(control.x, control.y), SliderSize(control.width, control.height),
+                               wxSL_HORIZONTAL);
+        slider_->Bind(wxEVT_SCROLL_THUMBTRACK, [this](wxScrollEvent&) { design_.Apply(id_, slider_->GetValue(), true); });
+        for (auto type : {wxEVT_SCROLL_LINEUP, wxEVT_SCROLL_LINEDOWN, wxEVT_SCROLL_PAGEUP, wxEVT_SCROLL_PAGEDOWN})
+            slider_->Bind(type, [this](wxScrollEvent&) { design_.Apply(id_, slider_->GetValue()); });
+        // The drag is over: the next edit starts a step of its own.
+        slider_->Bind(wxEVT_SCROLL_THUMBRELEASE, [this](wxScrollEvent& event) {
+            design_.EndDrag();
+            event.Skip();
+        });
     }
-    auto onScroll = [this, handler](wxScrollEvent&) { handler(slider_->GetValue()); };
-    for (auto type : {wxEVT_SCROLL_THUMBTRACK, wxEVT_SCROLL_LINEUP, wxEVT_SCROLL_LINEDOWN, wxEVT_SCROLL_PAGEUP,
-                      wxEVT_SCROLL_PAGEDOWN})
-        slider_->Bind(type, onScroll);
+    // Also after a refused edit: the slider goes back to the kept value.
+    design.AddObserver([this](const grovewright::DesignChange& change) {
+        if (change.valuesChanged && (!change.parameter || *change.parameter == id_)) Show(design_.Get(id_));
+    });
 }
 
 void SliderRow::Show(int value) {

@@ -5,14 +5,15 @@
 #include <wx/stattext.h>
 
 #include <algorithm>
-#include <functional>
 
-#include "generators/ParameterFormat.h"
+#include "generators/TreeDesign.h"
 
-// One settings row: a label (translated prefix plus the formatted value) and a
-// horizontal slider, or a label and a check box. The row calls back on the
-// scroll events that edit a value (thumb track, line up and down, page up and
-// down) or on a click of its check box.
+// One settings row, a view of one design parameter: a label (translated prefix
+// plus the formatted value) and a horizontal slider, or a label and a check box,
+// as the parameter's table row says. The slider's edit events (thumb track, line
+// up and down, page up and down) and the check box's click go to the design as
+// edits; a thumb drag is one undo step. The row shows the parameter's value
+// whenever the design says it changed.
 class SliderRow {
 public:
     struct Place {
@@ -23,20 +24,17 @@ public:
     // pixels of height and prints a warning for every slider allocated less.
     static wxSize SliderSize(int width, int height) { return wxSize(width, std::max(height, 26)); }
 
-    // A slider row.
-    SliderRow(wxWindow* parent, const char* prefix, grovewright::ValueFormat format, int value, int minimum,
-              int maximum, Place label, Place slider);
-    // A check box row (empty check box label, natural size).
-    SliderRow(wxWindow* parent, const char* prefix, bool checked, Place label, wxPoint checkBox);
-
-    // Called with the slider's value, or with nothing for a check box click.
-    void OnEdit(std::function<void(int)> handler);
+    // label: where the label goes; control: the slider's place, or the check
+    // box's position (natural size, empty label).
+    SliderRow(wxWindow* parent, grovewright::TreeDesign& design, grovewright::ParameterId id, Place label,
+              Place control);
 
     // Moves the slider (or sets the check box) and rewrites the label.
     void Show(int value);
     void SetVisible(bool visible);
     void SetEnabled(bool enabled);
 
+    const grovewright::ParameterId& Id() const { return id_; }
     wxStaticText* Label() const { return label_; }
     wxSlider* Slider() const { return slider_; }
     wxCheckBox* CheckBox() const { return checkBox_; }
@@ -44,6 +42,8 @@ public:
 private:
     wxString LabelText(int value) const;
 
+    grovewright::TreeDesign& design_;
+    grovewright::ParameterId id_;
     wxString prefix_;
     grovewright::ValueFormat format_;
     wxStaticText* label_ = nullptr;

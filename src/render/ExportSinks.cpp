@@ -261,4 +261,28 @@ void ExportDirectXPass(TGDirectXFileWriter& writer, MeshBuilder& builder, bool w
     builder.BuildTree(sink, withLeaves);
 }
 
+namespace {
+
+template <typename Pass>
+ExportResult RunExport(TGFileWriter& writer, const MeshBuilder& builder, Pass&& pass) {
+    if (!writer.Open()) return ExportResult::Failed;
+    pass();
+    if (builder.Cancelled()) {
+        writer.Abort();
+        return ExportResult::Cancelled;
+    }
+    return writer.Close() ? ExportResult::Written : ExportResult::Failed;
+}
+
+}  // namespace
+
+ExportResult ExportFile(TGDXFFileWriter& writer, MeshBuilder& builder, bool withLeaves) {
+    return RunExport(writer, builder, [&] { ExportDXFPass(writer, builder, withLeaves); });
+}
+
+ExportResult ExportFile(TGDirectXFileWriter& writer, MeshBuilder& builder, bool withLeaves) {
+    return RunExport(writer, builder,
+                     [&] { ExportDirectXPass(writer, builder, withLeaves, builder.Skeleton().AnyCut()); });
+}
+
 }  // namespace grovewright

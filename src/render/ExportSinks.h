@@ -94,4 +94,13 @@ class MeshBuilder;
 void ExportDXFPass(TGDXFFileWriter& writer, MeshBuilder& builder, bool withLeaves);
 void ExportDirectXPass(TGDirectXFileWriter& writer, MeshBuilder& builder, bool withLeaves, bool writeCapMesh);
 
+// How an export ended: its file written; stopped by the builder's progress
+// function (the unfinished file removed, the one that was there kept); or not
+// opened or not finished (the writer's LastError says why, the old file kept).
+enum class ExportResult { Written, Cancelled, Failed };
+// Opens the writer's file, runs one pass of the builder into it and closes it.
+// A DirectX file carries the cap mesh when some segment is cut.
+ExportResult ExportFile(TGDXFFileWriter& writer, MeshBuilder& builder, bool withLeaves);
+ExportResult ExportFile(TGDirectXFileWriter& writer, MeshBuilder& builder, bool withLeaves);
+
 }  // namespace grovewright

@@ -41,6 +41,7 @@ public:
     }
 
     const ViewTransform& Transform() const { return transform_; }
+    const SkeletonLevels& Skeleton() const { return skeleton_; }
 
 private:
     struct RingFrame {

@@ -48,7 +48,7 @@ void RandomPages(BranchTreeModel& model, unsigned seed) {
     for (int level = 0; level < BranchTreeModel::kLevelCount; ++level) {
         B& page = model.Page(level);
         for (int v = 0; v < B::kValueCount; ++v) {
-            const auto range = B::kValues[v].range;
+            const auto range = B::kParameters[v].range;
             page.Set(static_cast<B::Value>(v), range.min + static_cast<int>(random() % (range.max - range.min + 1)));
         }
         // The regular generator has only UseBranch and Cut.

@@ -93,8 +93,8 @@ TEST(DesignSize, RandomBranchDesignsAreCountedExactly) {
             LeafSetup& leaf = leafPages.Page(index);
             leaf.SetUseLeaf(random() % 2);
             leaf.Set(LeafSetup::kRelativAddDownTo, random() % 5);
-            leaf.Set(LeafSetup::kLeafSplit, Corner(LeafSetup::kValues[LeafSetup::kLeafSplit].range, random));
-            leaf.Set(LeafSetup::kSegmentCount, Corner(LeafSetup::kValues[LeafSetup::kSegmentCount].range, random));
+            leaf.Set(LeafSetup::kLeafSplit, Corner(LeafSetup::kParameters[LeafSetup::kLeafSplit].range, random));
+            leaf.Set(LeafSetup::kSegmentCount, Corner(LeafSetup::kParameters[LeafSetup::kSegmentCount].range, random));
         }
         ExpectCountsMatchGrowth(*tree, leafPages, tree->GetName() + " trial " + std::to_string(trial));
     }

@@ -38,14 +38,14 @@ int Corner(ParameterRange range, std::mt19937& random) { return random() % 2 ? r
 
 void ExtremeBase(BaseSetup& base, int maxIteration, std::mt19937& random) {
     base.SetIteration(random() % 2 ? maxIteration : 0);
-    base.SetHeight(Corner(BaseSetup::kHeight, random));
-    base.SetHeightReduction(Corner(BaseSetup::kHeightReduction, random));
-    base.SetExtendTo(Corner(BaseSetup::kExtendTo, random));
-    base.SetObliqueAngle(Corner(BaseSetup::kObliqueAngle, random));
-    base.SetOrientationAngle(Corner(BaseSetup::kOrientationAngle, random));
-    base.SetDivision(Corner(BaseSetup::kDivision, random));
-    base.SetDiameter(Corner(BaseSetup::kDiameter, random));
-    base.SetDiameterReduction(Corner(BaseSetup::kDiameterReduction, random));
+    base.SetHeight(Corner(BaseSetup::Range(BaseSetup::kHeight), random));
+    base.SetHeightReduction(Corner(BaseSetup::Range(BaseSetup::kHeightReduction), random));
+    base.SetExtendTo(Corner(BaseSetup::Range(BaseSetup::kExtendTo), random));
+    base.SetObliqueAngle(Corner(BaseSetup::Range(BaseSetup::kObliqueAngle), random));
+    base.SetOrientationAngle(Corner(BaseSetup::Range(BaseSetup::kOrientationAngle), random));
+    base.SetDivision(Corner(BaseSetup::Range(BaseSetup::kDivision), random));
+    base.SetDiameter(Corner(BaseSetup::Range(BaseSetup::kDiameter), random));
+    base.SetDiameterReduction(Corner(BaseSetup::Range(BaseSetup::kDiameterReduction), random));
     base.SetCut(random() % 2);
 }
 
@@ -56,7 +56,7 @@ void ExtremeLeaves(LeafGeneratorModel& leafPages, std::mt19937& random) {
         setup.SetUseLeaf(true);
         setup.SetAddHorizontal(random() % 2);
         for (int v = 0; v < LeafSetup::kValueCount; ++v)
-            setup.Set(static_cast<LeafSetup::Value>(v), Corner(LeafSetup::kValues[v].range, random));
+            setup.Set(static_cast<LeafSetup::Value>(v), Corner(LeafSetup::kParameters[v].range, random));
         setup.Set(LeafSetup::kRelativAddDownTo, 20);
     }
 }
@@ -96,9 +96,9 @@ TEST(ExtremeDesigns, CornersOfEveryRangeWriteFiniteNumbers) {
         SimpleTreeModel simple;
         ExtremeBase(simple.Base(), 9, random);
         SimpleSetup& custom = simple.Custom();
-        custom.SetBalance(Corner(SimpleSetup::kBalance, random));
-        custom.SetSpreadAngle(Corner(SimpleSetup::kSpreadAngle, random));
-        custom.SetTwistAngle(Corner(SimpleSetup::kTwistAngle, random));
+        custom.SetBalance(Corner(SimpleSetup::Range(SimpleSetup::kBalance), random));
+        custom.SetSpreadAngle(Corner(SimpleSetup::Range(SimpleSetup::kSpreadAngle), random));
+        custom.SetTwistAngle(Corner(SimpleSetup::Range(SimpleSetup::kTwistAngle), random));
         custom.SetBalanceDependence(random() % 2), custom.SetDiameterBalanceDep(random() % 2);
         custom.SetCut(random() % 2);
         ExpectFiniteExports(simple, leafPages, "simple corner " + std::to_string(trial));
@@ -110,7 +110,7 @@ TEST(ExtremeDesigns, CornersOfEveryRangeWriteFiniteNumbers) {
             for (int index = 0; index < 3; ++index) {
                 BranchSetup& page = tree->Page(index);
                 for (int v = 0; v < BranchSetup::kValueCount; ++v)
-                    page.Set(static_cast<BranchSetup::Value>(v), Corner(BranchSetup::kValues[v].range, random));
+                    page.Set(static_cast<BranchSetup::Value>(v), Corner(BranchSetup::kParameters[v].range, random));
                 page.Set(BranchSetup::kAddFrom, 0), page.Set(BranchSetup::kAddTo, 20);
                 for (int f = 0; f < BranchSetup::kFlagCount; ++f)
                     page.Set(static_cast<BranchSetup::Flag>(f), static_cast<bool>(random() % 2));

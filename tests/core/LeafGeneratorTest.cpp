@@ -230,7 +230,7 @@ TEST(LeafGeneration, MatchesTheRotationByRotationConstruction) {
         LeafSetup& page = model.Page(trial % 20);
         page.SetUseLeaf(true);
         for (int v = 0; v < LeafSetup::kValueCount; ++v) {
-            const auto range = LeafSetup::kValues[v].range;
+            const auto range = LeafSetup::kParameters[v].range;
             page.Set(static_cast<V>(v), range.min + static_cast<int>(random() % (range.max - range.min + 1)));
         }
         page.SetAddHorizontal(random() % 2);
@@ -307,7 +307,7 @@ TEST(LeafSection, AllTwentyPagesRoundTrip) {
     for (int i = 0; i < 20; ++i) {
         LeafSetup& page = saved.Page(i);
         for (int v = 0; v < LeafSetup::kValueCount; ++v) {
-            const auto range = LeafSetup::kValues[v].range;
+            const auto range = LeafSetup::kParameters[v].range;
             page.Set(static_cast<V>(v), i % 2 ? range.max - i % 3 : range.min + i % 2);
         }
         page.SetUseLeaf(i % 3 == 0);

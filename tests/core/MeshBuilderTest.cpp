@@ -75,7 +75,7 @@ struct Tree {
 
     void Grow() {
         model.Rebuild(skeleton);
-        model.PushMeshValues(view);
+        view.Take(model.Base());
     }
     std::string ExportDXF(bool withLeaves = false) {
         TempFolder folder;

@@ -87,7 +87,7 @@ bool ReadProject(const std::string& text, const std::function<bool(TGXMLFileRead
 
 GrownDesign::GrownDesign(const TreeGeneratorModel& tree, const LeafGeneratorModel& leafPages) {
     tree.Rebuild(skeleton);
-    tree.PushMeshValues(view);
+    view.Take(tree.Base());
     leafPages.Generate(skeleton, leaves);
 }
 

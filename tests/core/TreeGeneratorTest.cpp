@@ -146,7 +146,7 @@ TEST(TreeRebuild, PushesTheMeshValuesToTheView) {
     tree.Base().SetDiameterReduction(80);
     tree.Base().SetDivision(7);
     TreeViewParameters view;
-    tree.PushMeshValues(view);
+    view.Take(tree.Base());
     EXPECT_EQ(view.ObliqueAngle(), 30);
     EXPECT_EQ(view.OrientationAngle(), 200);
     EXPECT_EQ(view.Diameter(), 40);
@@ -450,9 +450,9 @@ TEST(ProjectLoading, DamagedFilesNeverBreakTheLoad) {
         std::string error;
         if (LoadProject(reader, folder.File("damaged.xml"), {&tree}, error)) {
             const BaseSetup& b = tree.Base();
-            EXPECT_TRUE(BaseSetup::kIteration.Contains(b.Iteration()) && BaseSetup::kHeight.Contains(b.Height()) &&
-                        BaseSetup::kDivision.Contains(b.Division()) && BaseSetup::kDiameter.Contains(b.Diameter()));
-            EXPECT_TRUE(SimpleSetup::kSpreadAngle.Contains(tree.Custom().SpreadAngle()));
+            EXPECT_TRUE(BaseSetup::Range(BaseSetup::kIteration).Contains(b.Iteration()) && BaseSetup::Range(BaseSetup::kHeight).Contains(b.Height()) &&
+                        BaseSetup::Range(BaseSetup::kDivision).Contains(b.Division()) && BaseSetup::Range(BaseSetup::kDiameter).Contains(b.Diameter()));
+            EXPECT_TRUE(SimpleSetup::Range(SimpleSetup::kSpreadAngle).Contains(tree.Custom().SpreadAngle()));
         } else {
             EXPECT_EQ(tree.Base(), BaseSetup());
             EXPECT_FALSE(error.empty());

@@ -11,6 +11,9 @@
 #include "../core/TestHelpers.h"
 #include "GuiTestSupport.h"
 #include "generators/gui/BranchGrovewright.h"
+#include "io/TGDirectXFileWriter.h"
+#include "render/ExportSinks.h"
+#include "render/MeshBuilder.h"
 
 using grovewright::test::ReadFileBytes;
 using grovewright::test::TempFolder;
@@ -285,20 +288,20 @@ TEST_F(LifecycleTest, ALongExportShowsProgressAndCancelKeepsThePreviousFile) {
     EXPECT_EQ(grovewright::test::ListFolder(folder.Path()).size(), 1u);  // no temporary file left
 }
 
-TEST_F(LifecycleTest, ARenderDuringAnExportPassStartsNoSecondPass) {
-    Simple().SetHeight(300), Simple().SetHeightReduction(80), Simple().SetIteration(14);
+TEST_F(LifecycleTest, TheExportCommandWritesWhatTheCoreWritesForTheShownDesign) {
+    // The view only draws: the command runs the core's export on the design, so
+    // drawing during the export (its progress dialog lets paint events through)
+    // cannot reach the file.
+    Simple().SetHeight(300), Simple().SetHeightReduction(80), Simple().SetIteration(8), Simple().SetCustomCut(true);
     Simple().Rebuild();
-    Command(ID_MODE_WIRE_FRAME);
-    // A progress dialog lets paint events through while the pass runs: render then.
-    int depth = 0, deepest = 0;
-    View().SetExportProgress([&](double) {
-        deepest = std::max(deepest, ++depth);
-        if (depth == 1) View().Render();
-        --depth;
-        return true;
-    });
-    View().ExportDXF(false);  // no file open: the pass writes nothing
-    View().SetExportProgress(nullptr);
-    EXPECT_EQ(deepest, 1);
-    EXPECT_FALSE(View().ExportCancelled());
+    Command(ID_MODE_FULL_3D);
+    TempFolder folder;
+    wxTEST_DIALOG(Command(ID_EXPORT_DIRECTX_LEAVES), wxExpectModal<wxFileDialog>(Path(folder, "tree.x")));
+    grovewright::TGDirectXFileWriter writer;
+    writer.SetFileName(folder.File("core.x"));
+    grovewright::MeshBuilder builder(frame->Skeleton(), frame->LeafStore(), frame->Design().View());
+    ASSERT_EQ(grovewright::ExportFile(writer, builder, true), grovewright::ExportResult::Written);
+    const std::string written = ReadFileBytes(folder.File("tree.x"));
+    EXPECT_NE(written.find("Mesh"), std::string::npos);
+    EXPECT_TRUE(written == ReadFileBytes(folder.File("core.x")));
 }

@@ -3,13 +3,7 @@
 #include <wx/statbox.h>
 
 #include <algorithm>
-#include <stdexcept>
 
-#include "generators/gui/AbstractLeafCreator.h"
-#include "geometry/SkeletonLevels.h"
-#include "render/gui/GrovewrightDrawPanelGL.h"
-
-using grovewright::ValueFormat;
 
 namespace {
 
@@ -22,24 +16,12 @@ constexpr int kCustomAreaMinHeight = 210;
 
 }  // namespace
 
-AbstractGrovewright::AbstractGrovewright(wxWindow* parent, AbstractLeafCreator& leafCreator,
-                                         grovewright::TGXMLFileWriter& writer,
-                                         GrovewrightDrawPanelGL& drawPanel, grovewright::SkeletonLevels& skeleton,
-                                         std::unique_ptr<grovewright::TreeGeneratorModel> model)
-    : wxPanel(parent, wxID_ANY),
-      leafCreator_(leafCreator),
-      writer_(writer),
-      drawPanel_(drawPanel),
-      skeleton_(skeleton),
-      model_(std::move(model)) {
+AbstractGrovewright::AbstractGrovewright(wxWindow* parent, grovewright::TreeDesign& design, int generator)
+    : wxPanel(parent, wxID_ANY), design_(design), generator_(generator) {
     BuildPage();
     SetMeshMode(false);
     Bind(wxEVT_SIZE, &AbstractGrovewright::OnSize, this);
     PushLightValues();
-}
-
-void AbstractGrovewright::AddRow(const char* name, std::unique_ptr<SliderRow> row, std::function<void(int)> edit) {
-    rows_.Add(name, std::move(row)).OnEdit(std::move(edit));
 }
 
 void AbstractGrovewright::BuildPage() {
@@ -67,70 +49,22 @@ void AbstractGrovewright::BuildPage() {
     wxPanel* area = baseArea_;
     new wxStaticBox(area, wxID_ANY, "Basic Settings", wxPoint(0, 0), wxSize(280, 280));
 
-    const grovewright::BaseSetup& base = model_->Base();
-    auto slider = [&](const char* prefix, ValueFormat format, int value, grovewright::ParameterRange range, int y,
-                      int labelWidth) {
-        return std::make_unique<SliderRow>(area, prefix, format, value, range.min, range.max,
-                                           SliderRow::Place{10, y, labelWidth, 25}, SliderRow::Place{160, y, 100, 25});
-    };
+    // Name, row and label width of every row; rows that share a place are the
+    // two sets SetMeshMode swaps.
     using B = grovewright::BaseSetup;
-    AddRow("Iteration", slider("Iteration: ", ValueFormat::Integer, base.Iteration(), B::kIteration, 20, 100),
-           [this](int v) {
-               SetIteration(v);
-               Edited();
-           });
-    AddRow("Diameter", slider("Diameter: ", ValueFormat::Metres, base.Diameter(), B::kDiameter, 20, 100),
-           [this](int v) {
-               SetDiameter(v);
-               Edited();
-           });
-    AddRow("Height", slider("Height: ", ValueFormat::Metres, base.Height(), B::kHeight, 50, 100),
-           [this](int v) {
-               SetHeight(v);
-               Edited();
-           });
-    AddRow("DiameterReduction",
-           slider("DiameterRed.: ", ValueFormat::Hundredths, base.DiameterReduction(), B::kDiameterReduction, 50, 140),
-           [this](int v) {
-               SetDiameterReduction(v);
-               Edited();
-           });
-    AddRow("HeightReduction",
-           slider("Heightred.: ", ValueFormat::Hundredths, base.HeightReduction(), B::kHeightReduction, 80, 120),
-           [this](int v) {
-               SetHeightReduction(v);
-               Edited();
-           });
-    AddRow("Division", slider("Division: ", ValueFormat::Integer, base.Division(), B::kDivision, 80, 100),
-           [this](int v) {
-               // The skeleton does not depend on the division: only the mesh changes.
-               SetDivision(v);
-               drawPanel_.SetDivision(model_->Base().Division());
-               drawPanel_.Redraw(0);
-               modified_ = true;
-           });
-    AddRow("ExtendTo", slider("Extend to: ", ValueFormat::Integer, base.ExtendTo(), B::kExtendTo, 110, 100),
-           [this](int v) {
-               SetExtendTo(v);
-               Edited();
-           });
-    AddRow("Cut", std::make_unique<SliderRow>(area, "Cut: ", base.Cut(), SliderRow::Place{10, 110, 100, 25},
-                                              wxPoint(160, 110)),
-           [this](int) {
-               SetCut(!model_->Base().Cut());
-               Edited();
-           });
-    AddRow("ObliqueAngle", slider("Oblique: ", ValueFormat::Integer, base.ObliqueAngle(), B::kObliqueAngle, 140, 100),
-           [this](int v) {
-               SetObliqueAngle(v);
-               Edited();
-           });
-    AddRow("OrientationAngle",
-           slider("Ori: ", ValueFormat::Integer, base.OrientationAngle(), B::kOrientationAngle, 170, 100),
-           [this](int v) {
-               SetOrientationAngle(v);
-               Edited();
-           });
+    const struct {
+        const char* name;
+        B::Index index;
+        int y, labelWidth;
+    } rows[] = {{"Iteration", B::kIteration, 20, 100},       {"Diameter", B::kDiameter, 20, 100},
+                {"Height", B::kHeight, 50, 100},             {"DiameterReduction", B::kDiameterReduction, 50, 140},
+                {"HeightReduction", B::kHeightReduction, 80, 120}, {"Division", B::kDivision, 80, 100},
+                {"ExtendTo", B::kExtendTo, 110, 100},        {"Cut", B::kCut, 110, 100},
+                {"ObliqueAngle", B::kObliqueAngle, 140, 100}, {"OrientationAngle", B::kOrientationAngle, 170, 100}};
+    for (const auto& row : rows)
+        rows_.Add(row.name, std::make_unique<SliderRow>(area, design_, grovewright::ParameterId::Base(generator_, row.index),
+                                                        SliderRow::Place{10, row.y, row.labelWidth, 25},
+                                                        SliderRow::Place{160, row.y, 100, 25}));
 
     new wxStaticBox(area, wxID_ANY, "Light Position", wxPoint(5, 195), wxSize(110, 80));
     lightSlider_ = new wxSlider(area, wxID_ANY, 90, 0, 180, wxPoint(10, 230), SliderRow::SliderSize(100, 25));
@@ -140,26 +74,11 @@ void AbstractGrovewright::BuildPage() {
     new wxStaticText(area, wxID_ANY, wxGetTranslation("Diff: "), wxPoint(135, 245), wxSize(40, 25));
     diffuseSlider_ = new wxSlider(area, wxID_ANY, 100, 0, 100, wxPoint(185, 245), SliderRow::SliderSize(80, 25));
 
-    // Light edits change the picture, not the design: not marked as modified.
-    auto bindScroll = [](wxSlider* slider, std::function<void()> handler) {
+    // Light edits change the picture, not the design: no undo step, not modified.
+    for (wxSlider* slider : {lightSlider_, ambientSlider_, diffuseSlider_})
         for (auto type : {wxEVT_SCROLL_THUMBTRACK, wxEVT_SCROLL_LINEUP, wxEVT_SCROLL_LINEDOWN, wxEVT_SCROLL_PAGEUP,
                           wxEVT_SCROLL_PAGEDOWN})
-            slider->Bind(type, [handler](wxScrollEvent&) { handler(); });
-    };
-    bindScroll(ambientSlider_, [this] {
-        drawPanel_.SetAmbient(ambientSlider_->GetValue() / 100.0f);
-        drawPanel_.Redraw(1);
-    });
-    bindScroll(diffuseSlider_, [this] {
-        drawPanel_.SetDiffuse(diffuseSlider_->GetValue() / 100.0f);
-        drawPanel_.Redraw(1);
-    });
-    bindScroll(lightSlider_, [this] {
-        PushLightValues();
-        drawPanel_.SetLightPosition(static_cast<float>(lightPosition_.x), static_cast<float>(lightPosition_.y),
-                                    static_cast<float>(lightPosition_.z));
-        drawPanel_.Redraw(1);
-    });
+            slider->Bind(type, [this](wxScrollEvent&) { PushLightValues(); });
 }
 
 void AbstractGrovewright::OnSize(wxSizeEvent& event) {
@@ -181,68 +100,26 @@ void AbstractGrovewright::OnSize(wxSizeEvent& event) {
 
 SliderRow& AbstractGrovewright::Row(const std::string& name) { return rows_[name]; }
 
-void AbstractGrovewright::ShowRow(const char* name, int value, bool accepted) {
-    if (accepted) Row(name).Show(value);
+void AbstractGrovewright::SetBase(grovewright::BaseSetup::Index index, int value) {
+    design_.Set(grovewright::ParameterId::Base(generator_, index), value);
 }
 
-void AbstractGrovewright::SetIteration(int v) { ShowRow("Iteration", v, model_->Base().SetIteration(v)); }
-void AbstractGrovewright::SetHeight(int v) { ShowRow("Height", v, model_->Base().SetHeight(v)); }
-void AbstractGrovewright::SetHeightReduction(int v) {
-    ShowRow("HeightReduction", v, model_->Base().SetHeightReduction(v));
-}
-void AbstractGrovewright::SetExtendTo(int v) { ShowRow("ExtendTo", v, model_->Base().SetExtendTo(v)); }
-void AbstractGrovewright::SetDivision(int v) { ShowRow("Division", v, model_->Base().SetDivision(v)); }
-void AbstractGrovewright::SetDiameter(int v) { ShowRow("Diameter", v, model_->Base().SetDiameter(v)); }
-void AbstractGrovewright::SetDiameterReduction(int v) {
-    ShowRow("DiameterReduction", v, model_->Base().SetDiameterReduction(v));
-}
+void AbstractGrovewright::SetIteration(int v) { SetBase(grovewright::BaseSetup::kIteration, v); }
+void AbstractGrovewright::SetHeight(int v) { SetBase(grovewright::BaseSetup::kHeight, v); }
+void AbstractGrovewright::SetHeightReduction(int v) { SetBase(grovewright::BaseSetup::kHeightReduction, v); }
+void AbstractGrovewright::SetExtendTo(int v) { SetBase(grovewright::BaseSetup::kExtendTo, v); }
+void AbstractGrovewright::SetObliqueAngle(int v) { SetBase(grovewright::BaseSetup::kObliqueAngle, v); }
+void AbstractGrovewright::SetOrientationAngle(int v) { SetBase(grovewright::BaseSetup::kOrientationAngle, v); }
+void AbstractGrovewright::SetDivision(int v) { SetBase(grovewright::BaseSetup::kDivision, v); }
+void AbstractGrovewright::SetDiameter(int v) { SetBase(grovewright::BaseSetup::kDiameter, v); }
+void AbstractGrovewright::SetDiameterReduction(int v) { SetBase(grovewright::BaseSetup::kDiameterReduction, v); }
+void AbstractGrovewright::SetCut(bool cut) { SetBase(grovewright::BaseSetup::kCut, cut ? 1 : 0); }
 
-void AbstractGrovewright::SetObliqueAngle(int v) {
-    if (!model_->Base().SetObliqueAngle(v)) return;
-    Row("ObliqueAngle").Show(v);
-    drawPanel_.SetObliqueAngle(v);
-}
+void AbstractGrovewright::Reset() { design_.ResetGenerator(generator_); }
 
-void AbstractGrovewright::SetOrientationAngle(int v) {
-    if (!model_->Base().SetOrientationAngle(v)) return;
-    Row("OrientationAngle").Show(v);
-    drawPanel_.SetOrientationAngle(v);
-}
+bool AbstractGrovewright::IsModified() const { return design_.ScopeModified(grovewright::TreeDesign::GeneratorScope(generator_)); }
 
-void AbstractGrovewright::SetCut(bool cut) {
-    model_->Base().SetCut(cut);
-    Row("Cut").Show(cut);
-}
-
-void AbstractGrovewright::ShowValues() {
-    const grovewright::BaseSetup& base = model_->Base();
-    Row("Iteration").Show(base.Iteration());
-    Row("Height").Show(base.Height());
-    Row("HeightReduction").Show(base.HeightReduction());
-    Row("ExtendTo").Show(base.ExtendTo());
-    Row("ObliqueAngle").Show(base.ObliqueAngle());
-    Row("OrientationAngle").Show(base.OrientationAngle());
-    Row("Division").Show(base.Division());
-    Row("Diameter").Show(base.Diameter());
-    Row("DiameterReduction").Show(base.DiameterReduction());
-    Row("Cut").Show(base.Cut());
-}
-
-void AbstractGrovewright::Reset() {
-    rebuildEnabled_ = false;
-    model_->Reset();
-    ShowValues();
-    drawPanel_.SetObliqueAngle(model_->Base().ObliqueAngle());
-    drawPanel_.SetOrientationAngle(model_->Base().OrientationAngle());
-    rebuildEnabled_ = true;
-    RebuildAndRedraw();
-}
-
-void AbstractGrovewright::ShowLoadedSetup() {
-    ShowValues();
-    drawPanel_.SetObliqueAngle(model_->Base().ObliqueAngle());
-    drawPanel_.SetOrientationAngle(model_->Base().OrientationAngle());
-}
+void AbstractGrovewright::ClearModified() { design_.ClearScope(grovewright::TreeDesign::GeneratorScope(generator_)); }
 
 void AbstractGrovewright::SetMeshMode(bool on) {
     meshMode_ = on;
@@ -251,21 +128,8 @@ void AbstractGrovewright::SetMeshMode(bool on) {
 }
 
 bool AbstractGrovewright::Rebuild() {
-    if (!rebuildEnabled_) return true;
-    model_->Rebuild(skeleton_);
-    model_->PushMeshValues(drawPanel_.TreeValues());
+    design_.SetActiveGenerator(generator_);
     return true;
-}
-
-void AbstractGrovewright::RebuildAndRedraw() {
-    Rebuild();
-    leafCreator_.Generate();
-    drawPanel_.Redraw(0);
-}
-
-void AbstractGrovewright::Edited() {
-    RebuildAndRedraw();
-    modified_ = true;
 }
 
 void AbstractGrovewright::PushLightValues() {
@@ -275,9 +139,11 @@ void AbstractGrovewright::PushLightValues() {
 }
 
 void AbstractGrovewright::PushCurrentLight() {
-    drawPanel_.SetAmbient(ambientSlider_->GetValue() / 100.0f);
-    drawPanel_.SetDiffuse(diffuseSlider_->GetValue() / 100.0f);
-    drawPanel_.SetLightPosition(static_cast<float>(lightPosition_.x), static_cast<float>(lightPosition_.y),
-                                static_cast<float>(lightPosition_.z));
-    drawPanel_.Redraw(1);
+    grovewright::LightSettings light;
+    light.ambient = ambientSlider_->GetValue() / 100.0f;
+    light.diffuse = diffuseSlider_->GetValue() / 100.0f;
+    light.position[0] = static_cast<float>(lightPosition_.x);
+    light.position[1] = static_cast<float>(lightPosition_.y);
+    light.position[2] = static_cast<float>(lightPosition_.z);
+    design_.SetLight(light);
 }

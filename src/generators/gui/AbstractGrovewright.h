@@ -6,50 +6,30 @@
 #include <wx/slider.h>
 #include <wx/statbox.h>
 
-#include <memory>
 #include <string>
 
-#include "generators/TreeGeneratorModel.h"
+#include "generators/TreeDesign.h"
 #include "geometry/Vector3D.h"
 #include "panels/SliderRows.h"
 
-namespace grovewright {
-class SkeletonLevels;
-class TGXMLFileWriter;
-}  // namespace grovewright
-class AbstractLeafCreator;
-class GrovewrightDrawPanelGL;
-
-// A tree generator's settings page. It wraps the generator's model (values,
-// validation, project section, rebuild) and adds the controls: the BaseSetup
-// rows, the light controls and a notebook for the subclass's own pages. Setters
-// validate through the model, then move the slider and rewrite the label; the
-// edit handlers rebuild, redraw and mark the design modified.
+// A tree generator's settings page: a view of the generator's values in the
+// design. It holds the controls: the BaseSetup rows, the light controls and a
+// notebook for the subclass's own pages. The rows send their edits to the design
+// and show what it tells them; the light controls set the design's light.
 class AbstractGrovewright : public wxPanel {
 public:
-    AbstractGrovewright(wxWindow* parent, AbstractLeafCreator& leafCreator, grovewright::TGXMLFileWriter& writer, GrovewrightDrawPanelGL& drawPanel,
-                        grovewright::SkeletonLevels& skeleton,
-                        std::unique_ptr<grovewright::TreeGeneratorModel> model);
+    AbstractGrovewright(wxWindow* parent, grovewright::TreeDesign& design, int generator);
 
-    // The generator hooks, in their order.
-    // Back to the defaults, then rebuild and redraw.
+    // Back to the defaults (one undo step); the tree is grown again.
     void Reset();
     // The generator's name doubles as the page's window name.
-    wxString GetName() const override { return wxString::FromUTF8(model_->GetName()); }
+    wxString GetName() const override { return wxString::FromUTF8(Model().GetName()); }
     virtual void SetMeshMode(bool on);
-    void WriteSetup() { model_->WriteSetup(writer_); }
-    // After a project load replaced the model's values: shows them in the rows and
-    // hands the view its angles (no rebuild).
-    void ShowLoadedSetup();
-    virtual bool IsModified() const { return modified_; }
-    virtual void ClearModified() { modified_ = false; }
+    virtual bool IsModified() const;
+    virtual void ClearModified();
 
-    // Clears the skeleton, hands the view its tree values, places the trunk and
-    // grows the branches; does nothing while rebuilding is disabled (during Reset).
+    // Makes this the shown generator and grows its tree and the leaves on it.
     bool Rebuild();
-    // After an edit that changes the skeleton: rebuild, regenerate the leaves so
-    // that they sit on the tree shown, and redraw with new display lists.
-    void RebuildAndRedraw();
 
     // Setters: a value out of range is ignored; otherwise slider and label follow.
     void SetIteration(int v);
@@ -68,9 +48,8 @@ public:
     // Pushes ambient, diffuse and the current light position unchanged.
     void PushCurrentLight();
 
-    const grovewright::TreeGeneratorModel& Model() const { return *model_; }
-    // The model a project load reads into.
-    grovewright::TreeGeneratorModel& ModelForLoad() { return *model_; }
+    const grovewright::TreeGeneratorModel& Model() const { return design_.Generator(generator_); }
+    int GeneratorIndex() const { return generator_; }
     bool MeshMode() const { return meshMode_; }
     const grovewright::Vector3D& LightPosition() const { return lightPosition_; }
     // The rows, for tests and subclasses.
@@ -82,28 +61,15 @@ public:
     wxPanel* BaseArea() const { return baseArea_; }
 
 protected:
-    grovewright::TreeGeneratorModel& ModelForEdit() { return *model_; }
-    // Shows every current value in its row; subclasses add their own rows.
-    virtual void ShowValues();
-    // A user edit on this page that changes the skeleton: RebuildAndRedraw, then
-    // mark the design modified.
-    void Edited();
+    grovewright::TreeDesign& Design() const { return design_; }
 
 private:
     void BuildPage();
     void OnSize(wxSizeEvent& event);
-    // Adds a row to the base area under its name and calls edit with its value.
-    void AddRow(const char* name, std::unique_ptr<SliderRow> row, std::function<void(int)> edit);
-    void ShowRow(const char* name, int value, bool accepted);
+    void SetBase(grovewright::BaseSetup::Index index, int value);
 
-    AbstractLeafCreator& leafCreator_;
-    grovewright::TGXMLFileWriter& writer_;
-    GrovewrightDrawPanelGL& drawPanel_;
-    grovewright::SkeletonLevels& skeleton_;
-    std::unique_ptr<grovewright::TreeGeneratorModel> model_;
-
-    bool modified_ = false;
-    bool rebuildEnabled_ = true;
+    grovewright::TreeDesign& design_;
+    int generator_;
     bool meshMode_ = false;
     grovewright::Vector3D lightPosition_;
 

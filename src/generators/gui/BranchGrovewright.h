@@ -2,7 +2,6 @@
 
 #include <vector>
 
-#include "generators/BranchTreeModel.h"
 #include "generators/gui/AbstractGrovewright.h"
 
 class BranchSetupPanel;
@@ -18,9 +17,7 @@ public:
     BranchSetupPanel& Page(int index) { return *pages_[index]; }
 
 protected:
-    BranchGrovewright(wxWindow* parent, AbstractLeafCreator& leafCreator, grovewright::TGXMLFileWriter& writer, GrovewrightDrawPanelGL& drawPanel,
-                      grovewright::SkeletonLevels& skeleton, std::unique_ptr<grovewright::BranchTreeModel> model);
-    void ShowValues() override;
+    BranchGrovewright(wxWindow* parent, grovewright::TreeDesign& design, int generator);
 
 private:
     std::vector<BranchSetupPanel*> pages_;
@@ -28,12 +25,12 @@ private:
 
 class RegularGrovewright : public BranchGrovewright {
 public:
-    RegularGrovewright(wxWindow* parent, AbstractLeafCreator& leafCreator, grovewright::TGXMLFileWriter& writer, GrovewrightDrawPanelGL& drawPanel,
-                       grovewright::SkeletonLevels& skeleton);
+    RegularGrovewright(wxWindow* parent, grovewright::TreeDesign& design)
+        : BranchGrovewright(parent, design, grovewright::TreeDesign::kRegular) {}
 };
 
 class ComplexGrovewright : public BranchGrovewright {
 public:
-    ComplexGrovewright(wxWindow* parent, AbstractLeafCreator& leafCreator, grovewright::TGXMLFileWriter& writer, GrovewrightDrawPanelGL& drawPanel,
-                       grovewright::SkeletonLevels& skeleton);
+    ComplexGrovewright(wxWindow* parent, grovewright::TreeDesign& design)
+        : BranchGrovewright(parent, design, grovewright::TreeDesign::kComplex) {}
 };

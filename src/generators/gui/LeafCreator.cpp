@@ -3,45 +3,24 @@
 #include <algorithm>
 
 #include "panels/LeafSetupPanel.h"
-#include "render/gui/GrovewrightDrawPanelGL.h"
 
-void AbstractLeafCreator::RequestRedraw() { drawPanel_.Redraw(0); }
-
-LeafCreator::LeafCreator(wxWindow* parent, grovewright::TGXMLFileWriter& writer, GrovewrightDrawPanelGL& drawPanel,
-                         const grovewright::SkeletonLevels& skeleton, grovewright::LeafStore& leaves)
-    : AbstractLeafCreator(parent, writer, drawPanel, skeleton, leaves) {
+LeafCreator::LeafCreator(wxWindow* parent, grovewright::TreeDesign& design)
+    : AbstractLeafCreator(parent), design_(design) {
     frame_ = new wxStaticBox(this, wxID_ANY, "LeafCreator");
     notebook_ = new wxNotebook(this, wxID_ANY, wxPoint(5, 15), wxSize(280, 460));
     for (int i = 0; i < grovewright::LeafGeneratorModel::kPageCount; ++i) {
-        auto* page = new LeafSetupPanel(notebook_, i + 1, this, model_.Page(i));
+        auto* page = new LeafSetupPanel(notebook_, i + 1, design);
         notebook_->AddPage(page, wxGetTranslation("Leaf ") + wxString::Format("%i", i + 1), false);
         pages_.push_back(page);
     }
 }
 
-bool LeafCreator::Generate() {
-    model_.Generate(skeleton_, leaves_);
-    return true;
-}
-
-bool LeafCreator::IsModified() {
-    for (LeafSetupPanel* page : pages_) modified_ = modified_ || page->IsModified();
-    return modified_;
+bool LeafCreator::IsModified() const {
+    return std::any_of(pages_.begin(), pages_.end(), [](const LeafSetupPanel* page) { return page->IsModified(); });
 }
 
 void LeafCreator::ClearModified() {
     for (LeafSetupPanel* page : pages_) page->ClearModified();
-    modified_ = false;
-}
-
-void LeafCreator::ShowLoadedSetup() {
-    for (LeafSetupPanel* page : pages_) page->ShowSetup();
-}
-
-void LeafCreator::ResetLeaves() {
-    for (LeafSetupPanel* page : pages_) page->Reset();
-    Generate();
-    RequestRedraw();
 }
 
 void LeafCreator::LayoutLeaves() {

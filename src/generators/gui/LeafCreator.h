@@ -5,39 +5,29 @@
 
 #include <vector>
 
-#include "generators/LeafGenerator.h"
+#include "generators/TreeDesign.h"
 #include "generators/gui/AbstractLeafCreator.h"
 
 class LeafSetupPanel;
 
 // The leaf generator: a static box "LeafCreator" around a notebook of twenty leaf
-// pages ("Leaf 1" ... "Leaf 20") over the leaf generator's model.
+// pages ("Leaf 1" ... "Leaf 20"), views of the design's leaf pages.
 class LeafCreator : public AbstractLeafCreator {
 public:
-    LeafCreator(wxWindow* parent, grovewright::TGXMLFileWriter& writer,
-                GrovewrightDrawPanelGL& drawPanel, const grovewright::SkeletonLevels& skeleton,
-                grovewright::LeafStore& leaves);
+    LeafCreator(wxWindow* parent, grovewright::TreeDesign& design);
 
-    bool Generate() override;
     wxString GetName() const override { return "LeafCreator"; }
-    bool IsModified() override;
+    bool IsModified() const override;
     void ClearModified() override;
-    void WriteSetup() { model_.WriteSetup(writer_); }
-    // After a project load replaced the pages' values: shows them; no generation.
-    void ShowLoadedSetup();
-    // Every page back to its initial values, then generate and redraw.
-    void ResetLeaves();
     // Fills the parent's client area: the box over all of it, the notebook inside.
     void LayoutLeaves();
 
     LeafSetupPanel& Page(int index) { return *pages_[index]; }
     wxNotebook* Notebook() const { return notebook_; }
-    const grovewright::LeafGeneratorModel& Model() const { return model_; }
-    // The model a project load reads into.
-    grovewright::LeafGeneratorModel& ModelForLoad() { return model_; }
+    const grovewright::LeafGeneratorModel& Model() const { return design_.LeafModel(); }
 
 private:
-    grovewright::LeafGeneratorModel model_;
+    grovewright::TreeDesign& design_;
     wxStaticBox* frame_ = nullptr;
     wxNotebook* notebook_ = nullptr;
     std::vector<LeafSetupPanel*> pages_;

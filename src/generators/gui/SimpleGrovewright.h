@@ -2,18 +2,17 @@
 
 #include <wx/scrolwin.h>
 
-#include "generators/SimpleTreeModel.h"
 #include "generators/gui/AbstractGrovewright.h"
 
 // The simple generator's page: the base page plus "Simple Tree Settings" with
 // Balance, Spread, Twist and the three switches.
 class SimpleGrovewright : public AbstractGrovewright {
 public:
-    SimpleGrovewright(wxWindow* parent, AbstractLeafCreator& leafCreator, grovewright::TGXMLFileWriter& writer, GrovewrightDrawPanelGL& drawPanel,
-                      grovewright::SkeletonLevels& skeleton);
+    SimpleGrovewright(wxWindow* parent, grovewright::TreeDesign& design);
 
     void SetMeshMode(bool on) override;
 
+    // Setters: a value out of range is ignored; otherwise the row follows.
     void SetBalance(int v);
     void SetSpreadAngle(int v);
     void SetTwistAngle(int v);
@@ -25,11 +24,8 @@ public:
     SliderRow& CustomRow(const std::string& name);
     wxScrolledWindow* SettingsPage() const { return page_; }
 
-protected:
-    void ShowValues() override;
-
 private:
-    grovewright::SimpleSetup& EditCustom();
+    void SetCustom(grovewright::SimpleSetup::Index index, int value);
 
     wxScrolledWindow* page_ = nullptr;
     SliderRows rows_;

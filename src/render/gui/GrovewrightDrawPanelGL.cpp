@@ -7,9 +7,6 @@
 #include <cmath>
 #include <string>
 
-#include "io/TGDXFFileWriter.h"
-#include "io/TGDirectXFileWriter.h"
-#include "render/ExportSinks.h"
 #include "render/MeshBuilder.h"
 #include "render/gui/GLListSink.h"
 #include "render/gui/TextureManager.h"
@@ -24,18 +21,13 @@ void Vertex(const Vector3D& p) { glVertex3d(p.x, p.y, p.z); }
 
 GrovewrightDrawPanelGL::GrovewrightDrawPanelGL(wxWindow* parent, wxWindowID id, const wxPoint& position,
                                                const wxSize& size, long style, const wxString& name,
-                                               const int* attributes, grovewright::SkeletonLevels& skeleton,
-                                               grovewright::LeafStore& leaves,
-                                               grovewright::TGDXFFileWriter& dxfWriter,
-                                               grovewright::TGDirectXFileWriter& directXWriter,
+                                               const int* attributes, grovewright::TreeDesign& design,
                                                TextureManager& textures)
     : wxGLCanvas(parent, id, attributes, position, size, style | wxFULL_REPAINT_ON_RESIZE, name),
       parent_(parent),
-      dxfWriter_(dxfWriter),
-      directXWriter_(directXWriter),
-      textures_(textures),
-      skeleton_(skeleton),
-      leaves_(leaves) {
+      design_(design),
+      textures_(textures) {
+    design.AddObserver([this](const grovewright::DesignChange& change) { OnDesignChange(change); });
     Bind(wxEVT_PAINT, &GrovewrightDrawPanelGL::OnPaint, this);
     Bind(wxEVT_ERASE_BACKGROUND, [](wxEraseEvent&) {});  // no flicker
     for (auto type : {wxEVT_LEFT_DOWN, wxEVT_LEFT_UP, wxEVT_MIDDLE_DOWN, wxEVT_MIDDLE_UP, wxEVT_RIGHT_DOWN,
@@ -72,17 +64,21 @@ void GrovewrightDrawPanelGL::ViewportSize(int& width, int& height) const {
     height = std::max(1, height);
 }
 
-void GrovewrightDrawPanelGL::Render() {
-    if (exportPass_) {
-        // The export's progress dialog lets paint events through: a render asked
-        // for during the pass must not start a second pass into the same file.
-        if (exportRunning_) return;
-        exportRunning_ = true;
-        listsValid_ = 0;
-        BuildTree();
-        exportRunning_ = false;
+void GrovewrightDrawPanelGL::OnDesignChange(const grovewright::DesignChange& change) {
+    if (change.lightChanged) {
+        const grovewright::LightSettings& light = design_.Light();
+        SetAmbient(light.ambient);
+        SetDiffuse(light.diffuse);
+        SetLightPosition(light.position[0], light.position[1], light.position[2]);
+    } else if (change.stale == grovewright::kStaleNothing) {
         return;
     }
+    if (change.stale & grovewright::kStaleTreeMesh) treeListValid_ = false;
+    if (change.stale & grovewright::kStaleLeafMesh) leafListValid_ = false;
+    Render();
+}
+
+void GrovewrightDrawPanelGL::Render() {
     if (!IsShownOnScreen()) return;
     if (!context_) context_ = std::make_unique<wxGLContext>(this);
     SetCurrent(*context_);
@@ -175,7 +171,7 @@ void GrovewrightDrawPanelGL::DrawFull3D() {
         textures_.BindStumpTexture();
         glCallList(stumpList_);
     }
-    if (listsValid_ == 0) BuildLeafList();
+    if (!leafListValid_) BuildLeafList();
     if (leafList_ != 0) {
         glDisable(GL_CULL_FACE);
         textures_.BindLeafTexture();
@@ -191,37 +187,27 @@ void GrovewrightDrawPanelGL::DrawFull3D() {
 }
 
 void GrovewrightDrawPanelGL::BuildTree() {
-    if (listsValid_ == 0) {
-        grovewright::MeshBuilder builder(skeleton_, leaves_, treeValues_);
-        if (exportPass_) {
-            builder.SetProgress(exportProgress_);
-            if (exportToDirectX_) {
-                // The cap mesh goes out when the last drawn frame had a stump list.
-                grovewright::ExportDirectXPass(directXWriter_, builder, exportWithLeaves_, stumpList_ != 0);
-            } else {
-                grovewright::DXFExportSink sink(dxfWriter_);
-                builder.BuildTree(sink, exportWithLeaves_);
-            }
-            exportCancelled_ = builder.Cancelled();
-            return;
-        }
+    if (!treeListValid_) {
         DeleteList(treeList_);
         DeleteList(stumpList_);
         GLListSink sink(renderMode_ == kWireFrame ? GLListSink::Style::WireFrame : GLListSink::Style::Full3D,
-                        !skeleton_.Empty(), treeList_, stumpList_);
-        treeTriangles_ = builder.BuildTree(sink, false);
+                        !design_.Skeleton().Empty(), treeList_, stumpList_);
+        treeTriangles_ = grovewright::MeshBuilder(design_.Skeleton(), design_.Leaves(), design_.View()).BuildTree(sink, false);
+        treeListValid_ = true;
     }
-    if (treeList_ != 0 && !exportPass_) glCallList(treeList_);
+    if (treeList_ != 0) glCallList(treeList_);
 }
 
 void GrovewrightDrawPanelGL::BuildLeafList() {
     leafTriangles_ = 0;
     DeleteList(leafList_);
-    if (leaves_.Empty()) return;
-    const grovewright::ViewTransform transform(treeValues_);
+    leafListValid_ = true;
+    const grovewright::LeafStore& leaves = design_.Leaves();
+    if (leaves.Empty()) return;
+    const grovewright::ViewTransform transform(design_.View());
     leafList_ = glGenLists(1);
     glNewList(leafList_, GL_COMPILE);
-    for (const grovewright::LeafPolygon& polygon : leaves_[0]) {
+    for (const grovewright::LeafPolygon& polygon : leaves[0]) {
         glBegin(static_cast<GLenum>(polygon.PrimitiveMode()));
         leafTriangles_ += grovewright::LeafTriangleCount(polygon);
         for (int i = 0; i < polygon.VertexCount(); ++i) {
@@ -236,14 +222,15 @@ void GrovewrightDrawPanelGL::BuildLeafList() {
 }
 
 void GrovewrightDrawPanelGL::DrawSkeletonLines() {
-    if (listsValid_ == 0) {
+    if (!treeListValid_) {
+        treeListValid_ = true;
         DeleteList(treeList_);
-        if (!skeleton_.Empty()) {
+        if (!design_.Skeleton().Empty()) {
             treeList_ = glGenLists(1);
             glNewList(treeList_, GL_COMPILE);
             glBegin(GL_LINES);
             glColor3f(0, 0, 0);
-            grovewright::MeshBuilder(skeleton_, leaves_, treeValues_)
+            grovewright::MeshBuilder(design_.Skeleton(), design_.Leaves(), design_.View())
                 .BuildSkeletonLines([](const Vector3D& start, const Vector3D& end) {
                     Vertex(start);
                     Vertex(end);
@@ -358,20 +345,18 @@ void GrovewrightDrawPanelGL::DrawOverlayText(int dx, int dy) {
 }
 
 void GrovewrightDrawPanelGL::Redraw(int keepLists) {
-    listsValid_ = keepLists;
+    if (keepLists == 0) treeListValid_ = leafListValid_ = false;
     Render();
 }
 
 void GrovewrightDrawPanelGL::SetRenderMode(int mode) {
     renderMode_ = (mode >= kLine && mode <= kFull3D) ? mode : kLine;
-    listsValid_ = 0;
-    Render();
+    Redraw(0);
 }
 
 void GrovewrightDrawPanelGL::ResizeView(int width, int height, int sideColumn) {
     sideColumn_ = sideColumn;
     SetSize(0, 0, std::max(1, width - sideColumn_), std::max(1, height), wxSIZE_AUTO);
-    listsValid_ = 1;
     Render();
 }
 
@@ -388,16 +373,6 @@ void GrovewrightDrawPanelGL::DeleteDisplayLists() {
     DeleteList(leafList_);
     DeleteList(skyList_);
     DeleteList(fontBase_, 256);
-}
-
-void GrovewrightDrawPanelGL::ExportPass(bool toDirectX, bool withLeaves) {
-    exportToDirectX_ = toDirectX;
-    exportWithLeaves_ = withLeaves;
-    exportCancelled_ = false;
-    exportPass_ = true;
-    Render();
-    exportPass_ = false;
-    exportWithLeaves_ = false;
 }
 
 void GrovewrightDrawPanelGL::SetAmbient(float v) {
@@ -455,7 +430,6 @@ void GrovewrightDrawPanelGL::OnMouse(wxMouseEvent& event) {
         else if (y > lastY_)
             cameraOffset_.z = std::max(-50.0, cameraOffset_.z - 0.025 * (y - lastY_));
     }
-    listsValid_ = 1;
     lastX_ = x;
     lastY_ = y;
     Refresh(false);

@@ -5,28 +5,21 @@
 
 #include <memory>
 
-#include "geometry/LeafPolygon.h"
-#include "geometry/SkeletonLevels.h"
-#include "render/MeshBuilder.h"
-#include "render/TreeViewParameters.h"
+#include "generators/TreeDesign.h"
 
-namespace grovewright {
-class TGDXFFileWriter;
-class TGDirectXFileWriter;
-}  // namespace grovewright
 class TextureManager;
 
-// The OpenGL view: renders the skeleton as lines, a wire frame or a textured,
-// lit mesh with leaves on a ground under a sky, turns mouse drags into camera
-// moves, and runs the export passes of the mesh builder.
+// The OpenGL view of the design: renders the skeleton as lines, a wire frame or
+// a textured, lit mesh with leaves on a ground under a sky, and turns mouse
+// drags into camera moves. It redraws when the design says what changed,
+// rebuilding only the display lists the change made stale.
 class GrovewrightDrawPanelGL : public wxGLCanvas {
 public:
     enum RenderMode { kLine = 0, kWireFrame = 1, kFull3D = 2 };
 
     GrovewrightDrawPanelGL(wxWindow* parent, wxWindowID id, const wxPoint& position, const wxSize& size, long style,
-                           const wxString& name, const int* attributes, grovewright::SkeletonLevels& skeleton,
-                           grovewright::LeafStore& leaves, grovewright::TGDXFFileWriter& dxfWriter,
-                           grovewright::TGDirectXFileWriter& directXWriter, TextureManager& textures);
+                           const wxString& name, const int* attributes, grovewright::TreeDesign& design,
+                           TextureManager& textures);
     ~GrovewrightDrawPanelGL() override;
 
     void Render();
@@ -37,21 +30,15 @@ public:
     void ResizeView(int width, int height, int sideColumn);
     void ResetView();
     void DeleteDisplayLists();
-    // One pass of the mesh builder into the open DirectX or DXF writer.
-    void ExportDirectX(bool withLeaves) { ExportPass(true, withLeaves); }
-    void ExportDXF(bool withLeaves) { ExportPass(false, withLeaves); }
-    // Told the share of an export pass done; returning false stops the pass.
-    void SetExportProgress(grovewright::MeshBuilder::Progress progress) { exportProgress_ = std::move(progress); }
-    // Whether the last export pass was stopped (its file is unfinished).
-    bool ExportCancelled() const { return exportCancelled_; }
 
-    // The tree values the mesh builder uses; out-of-range values are ignored.
-    void SetDiameter(int v) { treeValues_.SetDiameter(v); }
-    void SetDiameterReduction(int v) { treeValues_.SetDiameterReduction(v); }
-    void SetDivision(int v) { treeValues_.SetDivision(v); }
-    void SetOrientationAngle(int v) { treeValues_.SetOrientationAngle(v); }
-    void SetObliqueAngle(int v) { treeValues_.SetObliqueAngle(v); }
-    grovewright::TreeViewParameters& TreeValues() { return treeValues_; }
+    // The tree values the mesh builder uses (the design's); values outside the
+    // view's rule are ignored.
+    void SetDiameter(int v) { TreeValues().SetDiameter(v); }
+    void SetDiameterReduction(int v) { TreeValues().SetDiameterReduction(v); }
+    void SetDivision(int v) { TreeValues().SetDivision(v); }
+    void SetOrientationAngle(int v) { TreeValues().SetOrientationAngle(v); }
+    void SetObliqueAngle(int v) { TreeValues().SetObliqueAngle(v); }
+    grovewright::TreeViewParameters& TreeValues() { return design_.View(); }
 
     // Light colours (0..1; others ignored) and the light position.
     void SetAmbient(float v);
@@ -74,12 +61,13 @@ public:
     int GetRenderMode() const { return renderMode_; }
     int GetTreeTriangles() const { return treeTriangles_; }
     int GetLeafTriangles() const { return leafTriangles_; }
-    bool ListsValid() const { return listsValid_ != 0; }
+    bool ListsValid() const { return treeListValid_ && leafListValid_; }
     // The context that owns the display lists and textures; null before the first frame.
     wxGLContext* GetContext() const { return context_.get(); }
 
 private:
-    void ExportPass(bool toDirectX, bool withLeaves);
+    // Redraws after a design change, with the lists it made stale rebuilt.
+    void OnDesignChange(const grovewright::DesignChange& change);
     void OnPaint(wxPaintEvent& event);
     void OnMouse(wxMouseEvent& event);
     void BuildTree();
@@ -94,12 +82,8 @@ private:
     static void DeleteList(GLuint& list, GLsizei count = 1);
 
     wxWindow* parent_;
-    grovewright::TGDXFFileWriter& dxfWriter_;
-    grovewright::TGDirectXFileWriter& directXWriter_;
+    grovewright::TreeDesign& design_;
     TextureManager& textures_;
-    grovewright::SkeletonLevels& skeleton_;
-    grovewright::LeafStore& leaves_;
-    grovewright::TreeViewParameters treeValues_;
     std::unique_ptr<wxGLContext> context_;
 
     int renderMode_ = kLine;
@@ -107,11 +91,10 @@ private:
     int treeTriangles_ = 0;
     int leafTriangles_ = 0;
     bool lightingOn_ = false;
-    int listsValid_ = 0;
+    // The tree's list (its lines in line mode) and the leaves' list are up to date.
+    bool treeListValid_ = false;
+    bool leafListValid_ = false;
     GLuint treeList_ = 0, groundList_ = 0, leafList_ = 0, stumpList_ = 0, skyList_ = 0, fontBase_ = 0;
-    bool exportPass_ = false, exportToDirectX_ = false, exportWithLeaves_ = false, exportCancelled_ = false;
-    bool exportRunning_ = false;
-    grovewright::MeshBuilder::Progress exportProgress_;
 
     float diffuse_[4] = {1, 1, 1, 1};
     float ambient_[4] = {1, 1, 1, 1};

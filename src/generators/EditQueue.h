@@ -1,0 +1,78 @@
+#pragma once
+
+#include <cstddef>
+#include <deque>
+#include <vector>
+
+namespace grovewright {
+
+// Which record a parameter belongs to, and where that record is in the design.
+enum class Record { Base, Simple, Branch, Leaf };
+
+struct ParameterId {
+    Record record = Record::Base;
+    int generator = 0;  // Base, Simple and Branch: the tree generator (0 simple, 1 regular, 2 complex)
+    int page = 0;       // Branch: level 0 .. 19; Leaf: page 0 .. 19
+    int index = 0;      // into the record's parameter table
+
+    static ParameterId Base(int generator, int index) { return {Record::Base, generator, 0, index}; }
+    static ParameterId Simple(int index) { return {Record::Simple, 0, 0, index}; }
+    static ParameterId Branch(int generator, int page, int index) { return {Record::Branch, generator, page, index}; }
+    static ParameterId Leaf(int page, int index) { return {Record::Leaf, 0, page, index}; }
+
+    bool operator==(const ParameterId& o) const {
+        return record == o.record && generator == o.generator && page == o.page && index == o.index;
+    }
+    bool operator!=(const ParameterId& o) const { return !(*this == o); }
+};
+
+// One parameter's value before and after an edit.
+struct ParameterEdit {
+    ParameterId id;
+    int before;
+    int after;
+};
+
+// One undo step: a single parameter edit (a merged drag included), or every
+// parameter a reset or a load changed.
+struct EditStep {
+    std::vector<ParameterEdit> edits;
+};
+
+// The design's undo and redo: the steps done so far, the position between done
+// and undone steps, and the position at which the design was last saved.
+class EditQueue {
+public:
+    // The oldest steps are forgotten beyond this many.
+    static constexpr std::size_t kLimit = 1000;
+
+    // Appends a done step, forgetting every undone one. An open step (a drag in
+    // progress) takes later edits of the same parameter through Merge.
+    void Push(EditStep step, bool open);
+    // Folds a further edit of the same parameter into the open last step; false
+    // when there is none or it is another parameter's. A step whose edits come
+    // back to where they started is dropped.
+    bool Merge(const ParameterId& id, int after);
+    // Closes the last step: later edits start steps of their own.
+    void Seal() { open_ = false; }
+
+    bool CanUndo() const { return position_ > 0; }
+    bool CanRedo() const { return position_ < steps_.size(); }
+    // The step to revert, or null; moves the position back.
+    const EditStep* Undo();
+    // The step to do again, or null; moves the position on.
+    const EditStep* Redo();
+
+    // Unsaved changes: the position is not where the design was last saved.
+    bool IsModified() const { return saved_ != static_cast<long>(position_); }
+    void MarkSaved();
+
+private:
+    std::deque<EditStep> steps_;
+    std::size_t position_ = 0;
+    // -1: the saved state is no longer reachable (forgotten or overwritten).
+    long saved_ = 0;
+    bool open_ = false;
+};
+
+}  // namespace grovewright

@@ -1,0 +1,233 @@
+#include "generators/TreeDesign.h"
+
+#include <unistd.h>
+
+#include "generators/DesignSize.h"
+#include "generators/ProjectLoader.h"
+
+namespace grovewright {
+
+namespace {
+
+std::size_t HalfOfPhysicalMemory() {
+    const long pages = sysconf(_SC_PHYS_PAGES), pageSize = sysconf(_SC_PAGE_SIZE);
+    if (pages <= 0 || pageSize <= 0) return std::size_t{4} << 30;
+    return static_cast<std::size_t>(pages) * static_cast<std::size_t>(pageSize) / 2;
+}
+
+}  // namespace
+
+TreeDesign::TreeDesign()
+    : generators_{&simple_, &regular_, &complex_}, memoryBudget_(HalfOfPhysicalMemory()) {
+    for (int g = 0; g < kGeneratorCount; ++g) {
+        for (int i = 0; i < BaseSetup::kCount; ++i) allParameters_.push_back(ParameterId::Base(g, i));
+        if (g != kSimple)
+            for (int level = 0; level < BranchTreeModel::kLevelCount; ++level)
+                for (int i = 0; i < BranchSetup::kCount; ++i) allParameters_.push_back(ParameterId::Branch(g, level, i));
+    }
+    for (int i = 0; i < SimpleSetup::kCount; ++i) allParameters_.push_back(ParameterId::Simple(i));
+    for (int page = 0; page < LeafGeneratorModel::kPageCount; ++page)
+        for (int i = 0; i < LeafSetup::kCount; ++i) allParameters_.push_back(ParameterId::Leaf(page, i));
+}
+
+template <typename F>
+auto TreeDesign::Visit(const ParameterId& id, F&& f) {
+    switch (id.record) {
+        case Record::Simple: return f(simple_.Custom());
+        case Record::Branch: return f(BranchModel(id.generator).Page(id.page));
+        case Record::Leaf: return f(leafModel_.Page(id.page));
+        case Record::Base: break;
+    }
+    return f(generators_[id.generator]->Base());
+}
+
+const Parameter& TreeDesign::Describe(const ParameterId& id) {
+    switch (id.record) {
+        case Record::Simple: return SimpleSetup::kParameters[id.index];
+        case Record::Branch: return BranchSetup::kParameters[id.index];
+        case Record::Leaf: return LeafSetup::kParameters[id.index];
+        case Record::Base: break;
+    }
+    return BaseSetup::kParameters[id.index];
+}
+
+int TreeDesign::Get(const ParameterId& id) const {
+    return const_cast<TreeDesign*>(this)->Visit(id, [&](const auto& record) { return record.GetParameter(id.index); });
+}
+
+bool TreeDesign::Set(const ParameterId& id, long value) {
+    if (!Visit(id, [&](auto& record) { return record.SetParameter(id.index, value); })) return false;
+    // The tree's tilt and turn reach the view at once, as they always have.
+    if (id.record == Record::Base && id.index == BaseSetup::kObliqueAngle) view_.SetObliqueAngle(Get(id));
+    if (id.record == Record::Base && id.index == BaseSetup::kOrientationAngle) view_.SetOrientationAngle(Get(id));
+    Notify({id, true, kStaleNothing, {}});
+    return true;
+}
+
+int TreeDesign::ScopeOf(const ParameterId& id) {
+    switch (id.record) {
+        case Record::Branch: return BranchPageScope(id.generator, id.page);
+        case Record::Leaf: return LeafPageScope(id.page);
+        default: return GeneratorScope(id.generator);
+    }
+}
+
+unsigned TreeDesign::StaleFor(const ParameterId& id) const {
+    if (id.record != Record::Leaf && id.generator != active_) return kStaleNothing;
+    return Describe(id).stale;
+}
+
+unsigned TreeDesign::Refresh(unsigned stale) {
+    if ((stale & kStaleSkeleton) == kStaleSkeleton) {
+        generators_[active_]->Rebuild(skeleton_);
+        leafModel_.Generate(skeleton_, leaves_);
+    } else if ((stale & kStaleLeaves) == kStaleLeaves) {
+        leafModel_.Generate(skeleton_, leaves_);
+    }
+    if (stale & kStaleTreeMesh) view_.Take(generators_[active_]->Base());
+    return stale;
+}
+
+void TreeDesign::SetActiveGenerator(int g) {
+    active_ = g;
+    Rebuild();
+}
+
+void TreeDesign::Rebuild() { Notify({std::nullopt, false, Refresh(kStaleSkeleton), {}}); }
+
+std::string TreeDesign::CheckBudget() const {
+    const std::size_t needed = MeasureDesign(*generators_[active_], leafModel_).memoryBytes;
+    if (needed <= memoryBudget_) return {};
+    return "This change was not made: the design would need about " + FormatBytes(needed) +
+           " of memory, more than the " + FormatBytes(memoryBudget_) + " allowed (half of this computer's memory).";
+}
+
+TreeDesign::EditResult TreeDesign::Apply(const ParameterId& id, long value, bool dragging) {
+    if (!Describe(id).range.Contains(value)) return EditResult::OutOfRange;
+    const int before = Get(id);
+    if (value == before) {
+        if (!dragging) queue_.Seal();
+        return EditResult::Unchanged;
+    }
+    const int after = static_cast<int>(value);
+    Visit(id, [&](auto& record) { return record.SetParameter(id.index, after); });
+    const unsigned stale = StaleFor(id);
+    if (stale != kStaleNothing) {
+        if (std::string refusal = CheckBudget(); !refusal.empty()) {
+            Visit(id, [&](auto& record) { return record.SetParameter(id.index, before); });
+            Notify({id, true, kStaleNothing, std::move(refusal)});
+            return EditResult::Refused;
+        }
+    }
+    if (!dragging || !queue_.Merge(id, after)) queue_.Push({{{id, before, after}}}, dragging);
+    scopeModified_[ScopeOf(id)] = true;
+    Notify({id, true, Refresh(stale), {}});
+    return EditResult::Applied;
+}
+
+std::vector<int> TreeDesign::Values() const {
+    std::vector<int> values;
+    values.reserve(allParameters_.size());
+    for (const ParameterId& id : allParameters_) values.push_back(Get(id));
+    return values;
+}
+
+template <typename Change>
+bool TreeDesign::Replace(Change&& change) {
+    const std::vector<int> before = Values();
+    if (!change()) return false;
+    const std::vector<int> after = Values();
+    EditStep step;
+    unsigned stale = kStaleNothing;
+    for (std::size_t i = 0; i < before.size(); ++i) {
+        if (before[i] == after[i]) continue;
+        step.edits.push_back({allParameters_[i], before[i], after[i]});
+        stale |= StaleFor(allParameters_[i]);
+    }
+    if (step.edits.empty()) {
+        queue_.Seal();
+    } else {
+        queue_.Push(std::move(step), false);
+    }
+    // A reset or a load regrows the shown tree even when no value changed.
+    Notify({std::nullopt, true, Refresh(stale | kStaleSkeleton), {}});
+    return true;
+}
+
+void TreeDesign::ResetGenerator(int g) {
+    Replace([&] {
+        generators_[g]->Reset();
+        return true;
+    });
+}
+
+void TreeDesign::ResetAllGenerators() {
+    Replace([&] {
+        for (TreeGeneratorModel* generator : generators_) generator->Reset();
+        return true;
+    });
+}
+
+void TreeDesign::ResetLeaves() {
+    Replace([&] {
+        leafModel_.Reset();
+        return true;
+    });
+}
+
+void TreeDesign::ResetAll() {
+    Replace([&] {
+        for (TreeGeneratorModel* generator : generators_) generator->Reset();
+        leafModel_.Reset();
+        return true;
+    });
+}
+
+bool TreeDesign::Load(TGXMLFileReader& reader, const std::string& path, std::string& error,
+                      std::vector<std::string>* keptPrevious) {
+    const std::vector<TreeGeneratorModel*> generators(generators_.begin(), generators_.end());
+    return Replace([&] { return LoadProject(reader, path, generators, error, &leafModel_, keptPrevious); });
+}
+
+void TreeDesign::Revert(const EditStep& step, bool undo) {
+    unsigned stale = kStaleNothing;
+    for (const ParameterEdit& edit : step.edits) {
+        Visit(edit.id, [&](auto& record) { return record.SetParameter(edit.id.index, undo ? edit.before : edit.after); });
+        scopeModified_[ScopeOf(edit.id)] = true;
+        stale |= StaleFor(edit.id);
+    }
+    std::optional<ParameterId> parameter;
+    if (step.edits.size() == 1) parameter = step.edits.front().id;
+    Notify({parameter, true, Refresh(stale), {}});
+}
+
+bool TreeDesign::Undo() {
+    const EditStep* step = queue_.Undo();
+    if (step) Revert(*step, true);
+    return step != nullptr;
+}
+
+bool TreeDesign::Redo() {
+    const EditStep* step = queue_.Redo();
+    if (step) Revert(*step, false);
+    return step != nullptr;
+}
+
+void TreeDesign::MarkSaved() {
+    queue_.MarkSaved();
+    scopeModified_.fill(false);
+    Notify({std::nullopt, false, kStaleNothing, {}});
+}
+
+void TreeDesign::SetLight(const LightSettings& light) {
+    light_ = light;
+    DesignChange change;
+    change.lightChanged = true;
+    Notify(change);
+}
+
+void TreeDesign::Notify(const DesignChange& change) {
+    for (const Observer& observer : observers_) observer(change);
+}
+
+}  // namespace grovewright

@@ -1,0 +1,176 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "generators/BranchTreeModel.h"
+#include "generators/EditQueue.h"
+#include "generators/LeafGenerator.h"
+#include "generators/SimpleTreeModel.h"
+#include "geometry/LeafPolygon.h"
+#include "geometry/SkeletonLevels.h"
+#include "render/TreeViewParameters.h"
+
+namespace grovewright {
+
+class TGXMLFileReader;
+
+// What an edit changed, as its observers are told.
+struct DesignChange {
+    // The one parameter whose value changed; none when any may have (a reset, a
+    // load, an undo of either), or when only the shown generator changed.
+    std::optional<ParameterId> parameter;
+    bool valuesChanged = false;
+    // What was rebuilt and must be drawn anew (Stale bits).
+    unsigned stale = kStaleNothing;
+    // Set when an edit was refused: why. The parameter kept its value.
+    std::string refusal;
+    bool lightChanged = false;
+};
+
+// The light the view shines on the tree: not part of the saved design.
+struct LightSettings {
+    float ambient = 1.0f;
+    float diffuse = 1.0f;
+    float position[3] = {0.0f, 0.0f, 0.0f};
+};
+
+// The whole design: the three tree generators, the leaf generator, the tree of
+// the generator shown (skeleton and leaves) and the view's mesh values. Every
+// edit enters through Apply (or a whole-design edit such as a reset or a load),
+// which validates through the parameter tables, rebuilds exactly what the edit
+// makes stale, records an undo step and tells the observers.
+class TreeDesign {
+public:
+    static constexpr int kSimple = 0, kRegular = 1, kComplex = 2, kGeneratorCount = 3;
+
+    TreeDesign();
+    TreeDesign(const TreeDesign&) = delete;
+    TreeDesign& operator=(const TreeDesign&) = delete;
+
+    TreeGeneratorModel& Generator(int g) { return *generators_[g]; }
+    const TreeGeneratorModel& Generator(int g) const { return *generators_[g]; }
+    const SimpleTreeModel& Simple() const { return simple_; }
+    const BranchTreeModel& Branches(int g) const { return const_cast<TreeDesign*>(this)->BranchModel(g); }
+    const LeafGeneratorModel& LeafModel() const { return leafModel_; }
+    const SkeletonLevels& Skeleton() const { return skeleton_; }
+    const LeafStore& Leaves() const { return leaves_; }
+    const TreeViewParameters& View() const { return view_; }
+    // The view's values, for the view's own setters.
+    TreeViewParameters& View() { return view_; }
+
+    // The generator whose tree is grown and shown.
+    int ActiveGenerator() const { return active_; }
+    // Shows generator g: grows its tree and the leaves on it.
+    void SetActiveGenerator(int g);
+    // Grows the shown generator's tree and the leaves again.
+    void Rebuild();
+
+    // The table row of a parameter.
+    static const Parameter& Describe(const ParameterId& id);
+    int Get(const ParameterId& id) const;
+    // Stores a value inside the parameter's range without rebuilding and without
+    // an undo step (the generators' setters); observers see the new value.
+    bool Set(const ParameterId& id, long value);
+
+    enum class EditResult { Applied, Unchanged, OutOfRange, Refused };
+    // A user's edit. A value outside the parameter's range changes nothing. A
+    // value that would make the shown design larger than the memory budget is
+    // refused: the parameter keeps its value and observers are told why.
+    // dragging: part of a slider drag, whose edits of one parameter make one
+    // undo step until EndDrag.
+    EditResult Apply(const ParameterId& id, long value, bool dragging = false);
+    void EndDrag() { queue_.Seal(); }
+
+    // Whole-design edits, one undo step each.
+    void ResetGenerator(int g);
+    void ResetAllGenerators();
+    void ResetLeaves();
+    // Every generator and the leaves (New Project, Reset All).
+    void ResetAll();
+    // Loads a project as the Load command does (see LoadProject); nothing changes
+    // and false when the file cannot be loaded.
+    bool Load(TGXMLFileReader& reader, const std::string& path, std::string& error,
+              std::vector<std::string>* keptPrevious);
+
+    bool CanUndo() const { return queue_.CanUndo(); }
+    bool CanRedo() const { return queue_.CanRedo(); }
+    bool Undo();
+    bool Redo();
+
+    // Unsaved changes: the design is not as it was last saved or loaded.
+    bool IsModified() const { return queue_.IsModified(); }
+    // Saved or loaded now: clears every page's modified flag too.
+    void MarkSaved();
+
+    // A page's modified flag: an edit (or its undo or redo) touched the page
+    // since the flag was last cleared. Scopes: a generator's own rows, one
+    // branch page, one leaf page.
+    static int GeneratorScope(int g) { return g; }
+    static int BranchPageScope(int g, int level) { return kGeneratorCount + (g - 1) * BranchTreeModel::kLevelCount + level; }
+    static int LeafPageScope(int page) { return kGeneratorCount + 2 * BranchTreeModel::kLevelCount + page; }
+    bool ScopeModified(int scope) const { return scopeModified_[scope]; }
+    void ClearScope(int scope) { scopeModified_[scope] = false; }
+
+    // Edits whose design would need more memory than this are refused; the
+    // default is half of the physical memory.
+    void SetMemoryBudget(std::size_t bytes) { memoryBudget_ = bytes; }
+    std::size_t MemoryBudget() const { return memoryBudget_; }
+
+    const LightSettings& Light() const { return light_; }
+    // A light change is no edit: no undo step, no unsaved changes.
+    void SetLight(const LightSettings& light);
+
+    using Observer = std::function<void(const DesignChange&)>;
+    void AddObserver(Observer observer) { observers_.push_back(std::move(observer)); }
+
+private:
+    static constexpr int kScopeCount = kGeneratorCount + 2 * BranchTreeModel::kLevelCount + LeafGeneratorModel::kPageCount;
+
+    BranchTreeModel& BranchModel(int g) {
+        if (g == kRegular) return regular_;
+        return complex_;
+    }
+    // Calls f with the record that holds id.
+    template <typename F>
+    auto Visit(const ParameterId& id, F&& f);
+    static int ScopeOf(const ParameterId& id);
+    // What an edit of id makes stale in the shown design.
+    unsigned StaleFor(const ParameterId& id) const;
+    // Rebuilds what stale names; returns it.
+    unsigned Refresh(unsigned stale);
+    // The reason an edit is refused, or empty when the shown design fits the budget.
+    std::string CheckBudget() const;
+    // Every parameter's value, in the order of AllParameters.
+    std::vector<int> Values() const;
+    // Runs a change of many parameters (false: it did not happen) as one undo
+    // step, then regrows the shown tree.
+    template <typename Change>
+    bool Replace(Change&& change);
+    // Sets the edits' before (undo) or after values, marks their pages and tells the observers.
+    void Revert(const EditStep& step, bool undo);
+    void Notify(const DesignChange& change);
+
+    SimpleTreeModel simple_;
+    RegularTreeModel regular_;
+    ComplexTreeModel complex_;
+    std::array<TreeGeneratorModel*, kGeneratorCount> generators_;
+    LeafGeneratorModel leafModel_;
+    SkeletonLevels skeleton_;
+    LeafStore leaves_;
+    TreeViewParameters view_;
+    LightSettings light_;
+    int active_ = kSimple;
+    EditQueue queue_;
+    std::array<bool, kScopeCount> scopeModified_{};
+    std::size_t memoryBudget_;
+    std::vector<ParameterId> allParameters_;
+    std::vector<Observer> observers_;
+};
+
+}  // namespace grovewright
