@@ -50,6 +50,12 @@ void FrameTest::Drag(wxSlider* slider, int value) {
     slider->ProcessWindowEvent(event);
 }
 
+void FrameTest::Release(wxSlider* slider) {
+    wxScrollEvent event(wxEVT_SCROLL_THUMBRELEASE, slider->GetId(), slider->GetValue(), wxHORIZONTAL);
+    event.SetEventObject(slider);
+    slider->ProcessWindowEvent(event);
+}
+
 void FrameTest::Click(wxCheckBox* box) {
     box->SetValue(!box->GetValue());
     wxCommandEvent event(wxEVT_CHECKBOX, box->GetId());

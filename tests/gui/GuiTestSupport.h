@@ -71,6 +71,8 @@ protected:
     void Command(int id);
     // Moves a slider as a user drag does: the value, then its thumb-track event.
     void Drag(wxSlider* slider, int value);
+    // Ends a drag: the slider's thumb-release event.
+    void Release(wxSlider* slider);
     // Lets pending events (paint, size) run.
     static void Pump();
 

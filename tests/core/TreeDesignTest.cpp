@@ -1,0 +1,196 @@
+// The design's one entry point for edits: validation through the parameter
+// tables, exactly the stale parts rebuilt, undo and redo, the saved position.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "TestHelpers.h"
+#include "generators/TreeDesign.h"
+#include "io/TGXMLFileReader.h"
+#include "io/TGXMLFileWriter.h"
+
+using namespace grovewright;
+
+namespace {
+
+const ParameterId kIteration = ParameterId::Base(TreeDesign::kSimple, BaseSetup::kIteration);
+const ParameterId kHeight = ParameterId::Base(TreeDesign::kSimple, BaseSetup::kHeight);
+const ParameterId kDivision = ParameterId::Base(TreeDesign::kSimple, BaseSetup::kDivision);
+const ParameterId kCut = ParameterId::Base(TreeDesign::kSimple, BaseSetup::kCut);
+const ParameterId kUseLeaf = ParameterId::Leaf(0, LeafSetup::kUseLeaf);
+const ParameterId kLeafHeight = ParameterId::Leaf(0, LeafSetup::kHeight);
+const ParameterId kBranchUse = ParameterId::Branch(TreeDesign::kRegular, 0, BranchSetup::FlagIndex(BranchSetup::kUseBranch));
+
+class TreeDesignTest : public testing::Test {
+protected:
+    void SetUp() override {
+        design.AddObserver([this](const DesignChange& change) { changes.push_back(change); });
+        design.Apply(kHeight, 200);
+        design.Apply(kIteration, 3);
+        changes.clear();
+    }
+
+    TreeDesign design;
+    std::vector<DesignChange> changes;
+};
+
+TEST_F(TreeDesignTest, AValueOutOfRangeChangesNothingAndRecordsNoStep) {
+    for (long value : {2L, 21L, -1L}) EXPECT_EQ(design.Apply(kDivision, value), TreeDesign::EditResult::OutOfRange);
+    EXPECT_EQ(design.Apply(kCut, 2), TreeDesign::EditResult::OutOfRange);
+    EXPECT_EQ(design.Apply(ParameterId::Leaf(4, LeafSetup::kLeafSplit), 4), TreeDesign::EditResult::OutOfRange);
+    EXPECT_EQ(design.Get(kDivision), 3);
+    EXPECT_TRUE(changes.empty());
+    design.Undo();  // the last step is still the Iteration edit
+    EXPECT_EQ(design.Get(kIteration), 0);
+    EXPECT_EQ(design.Get(kHeight), 200);
+}
+
+TEST_F(TreeDesignTest, EachKindOfEditIsUndoneAndRedoneWithItsTree) {
+    const std::size_t segments = design.Skeleton().SegmentCount();
+    ASSERT_EQ(segments, 15u);
+    struct Edit {
+        const char* what;
+        std::function<void()> apply;
+        std::function<bool()> applied;
+    };
+    const Edit edits[] = {
+        {"slider", [&] { design.Apply(kIteration, 5); }, [&] { return design.Skeleton().SegmentCount() == 63; }},
+        {"check box", [&] { design.Apply(kCut, 1); }, [&] { return design.Generator(0).Base().Cut(); }},
+        {"leaf check box", [&] { design.Apply(kUseLeaf, 1); }, [&] { return !design.Leaves().Empty() && !design.Leaves()[0].empty(); }},
+        {"hidden generator", [&] { design.Apply(kBranchUse, 1); }, [&] { return design.Branches(1).Page(0).Get(BranchSetup::kUseBranch); }},
+        {"reset", [&] { design.ResetGenerator(TreeDesign::kSimple); }, [&] { return design.Skeleton().SegmentCount() == 1; }},
+        {"reset all", [&] { design.ResetAll(); }, [&] { return design.Get(kHeight) == 0; }},
+    };
+    for (const Edit& edit : edits) {
+        SCOPED_TRACE(edit.what);
+        edit.apply();
+        ASSERT_TRUE(edit.applied());
+        ASSERT_TRUE(design.CanUndo());
+        EXPECT_TRUE(design.Undo());
+        EXPECT_FALSE(edit.applied());
+        EXPECT_EQ(design.Skeleton().SegmentCount(), segments);
+        EXPECT_EQ(design.Get(kHeight), 200);
+        EXPECT_TRUE(design.Redo());
+        EXPECT_TRUE(edit.applied());
+        EXPECT_TRUE(design.Undo());
+    }
+    EXPECT_EQ(design.Get(kIteration), 3);
+    EXPECT_FALSE(design.Get(kCut));
+}
+
+TEST_F(TreeDesignTest, ALoadIsOneStep) {
+    test::TempFolder folder;
+    design.Apply(kDivision, 7);
+    TGXMLFileWriter writer;
+    writer.SetFileName(folder.File("saved.xml"));
+    ASSERT_TRUE(writer.Open());
+    for (int g = 0; g < TreeDesign::kGeneratorCount; ++g) design.Generator(g).WriteSetup(writer);
+    design.LeafModel().WriteSetup(writer);
+    ASSERT_TRUE(writer.Close());
+    design.ResetAll();
+    TGXMLFileReader reader;
+    std::string error;
+    ASSERT_TRUE(design.Load(reader, folder.File("saved.xml"), error, nullptr));
+    EXPECT_EQ(design.Get(kDivision), 7);
+    EXPECT_EQ(design.Skeleton().SegmentCount(), 15u);
+    design.Undo();
+    EXPECT_EQ(design.Get(kDivision), 3);
+    EXPECT_EQ(design.Get(kHeight), 0);
+    // A load that fails is no step and changes nothing.
+    EXPECT_FALSE(design.Load(reader, folder.File("missing.xml"), error, nullptr));
+    EXPECT_TRUE(design.CanRedo());
+}
+
+TEST_F(TreeDesignTest, ADragIsOneStepAndADragBackToItsStartIsNone) {
+    for (int value : {250, 300, 310}) design.Apply(kHeight, value, true);
+    design.EndDrag();
+    for (int value : {320, 330}) design.Apply(kHeight, value, true);  // a second drag
+    design.EndDrag();
+    design.Undo();
+    EXPECT_EQ(design.Get(kHeight), 310);
+    design.Undo();
+    EXPECT_EQ(design.Get(kHeight), 200);
+    // Edits from line steps are steps of their own.
+    design.Apply(kHeight, 201);
+    design.Apply(kHeight, 202);
+    design.Undo();
+    EXPECT_EQ(design.Get(kHeight), 201);
+    // A drag that ends where it began leaves nothing to undo.
+    design.Apply(kDivision, 5, true);
+    design.Apply(kDivision, 3, true);
+    design.EndDrag();
+    design.Undo();
+    EXPECT_EQ(design.Get(kHeight), 200);
+}
+
+TEST_F(TreeDesignTest, ANewEditClearsRedo) {
+    design.Apply(kHeight, 300);
+    design.Undo();
+    EXPECT_TRUE(design.CanRedo());
+    design.Apply(kDivision, 6);
+    EXPECT_FALSE(design.CanRedo());
+    EXPECT_FALSE(design.Redo());
+    EXPECT_EQ(design.Get(kHeight), 200);
+}
+
+TEST_F(TreeDesignTest, UnsavedMeansNotAtTheSavedPosition) {
+    EXPECT_TRUE(design.IsModified());
+    design.MarkSaved();
+    EXPECT_FALSE(design.IsModified());
+    design.Apply(kHeight, 300);
+    EXPECT_TRUE(design.IsModified());
+    design.Undo();
+    EXPECT_FALSE(design.IsModified());  // back where it was saved
+    design.Undo();
+    EXPECT_TRUE(design.IsModified());
+    design.Redo();
+    EXPECT_FALSE(design.IsModified());
+    // Once the saved state's future is replaced it cannot be reached again,
+    // even with the same values.
+    design.Undo();
+    design.Apply(kIteration, 3);
+    EXPECT_TRUE(design.IsModified());
+    // A page's own flag is cleared by a save and set by an edit or an undo.
+    design.MarkSaved();
+    EXPECT_FALSE(design.ScopeModified(TreeDesign::LeafPageScope(0)));
+    design.Apply(kLeafHeight, 50);
+    EXPECT_TRUE(design.ScopeModified(TreeDesign::LeafPageScope(0)));
+    EXPECT_FALSE(design.ScopeModified(TreeDesign::GeneratorScope(0)));
+}
+
+TEST_F(TreeDesignTest, AnEditRebuildsOnlyWhatItMakesStale) {
+    design.Apply(kUseLeaf, 1);
+    design.Apply(kLeafHeight, 40);
+    design.Apply(kDivision, 8);
+    design.Apply(kBranchUse, 1);  // the regular generator is not shown
+    design.Apply(ParameterId::Base(TreeDesign::kSimple, BaseSetup::kObliqueAngle), 30);
+    ASSERT_EQ(changes.size(), 5u);
+    EXPECT_EQ(changes[1].stale, unsigned{kStaleLeaves});
+    EXPECT_EQ(changes[2].stale, unsigned{kStaleTreeMesh});
+    EXPECT_EQ(changes[3].stale, unsigned{kStaleNothing});
+    EXPECT_EQ(changes[4].stale, unsigned{kStaleView});
+    EXPECT_EQ(design.View().Division(), 8);
+    EXPECT_EQ(design.View().ObliqueAngle(), 30);
+    design.Apply(kIteration, 4);
+    EXPECT_EQ(changes.back().stale, unsigned{kStaleSkeleton});
+    EXPECT_EQ(design.Skeleton().SegmentCount(), 31u);
+    // Every change names its parameter, so that only its row is redrawn.
+    for (const DesignChange& change : changes) EXPECT_TRUE(change.parameter.has_value());
+}
+
+TEST_F(TreeDesignTest, AnEditAboveTheMemoryBudgetIsRefusedAndChangesNothing) {
+    design.SetMemoryBudget(1 << 20);
+    EXPECT_EQ(design.Apply(kIteration, 20, true), TreeDesign::EditResult::Refused);
+    EXPECT_EQ(design.Get(kIteration), 3);
+    EXPECT_EQ(design.Skeleton().SegmentCount(), 15u);
+    ASSERT_FALSE(changes.empty());
+    EXPECT_NE(changes.back().refusal.find("This change was not made"), std::string::npos);
+    EXPECT_EQ(changes.back().parameter, kIteration);  // its row shows the kept value again
+    design.Undo();
+    EXPECT_EQ(design.Get(kIteration), 0);  // the refused edit left no step
+    // A hidden generator's edit grows nothing and is not measured.
+    EXPECT_EQ(design.Apply(ParameterId::Base(TreeDesign::kRegular, BaseSetup::kIteration), 20),
+              TreeDesign::EditResult::Applied);
+}
+
+}  // namespace

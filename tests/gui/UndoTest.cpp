@@ -1,0 +1,108 @@
+// Undo and redo in the window: keys and tools, rows and tree restored, and the
+// unsaved-changes question following the saved position.
+#include <wx/filedlg.h>
+#include <wx/uiaction.h>
+
+#include "../core/TestHelpers.h"
+#include "GuiTestSupport.h"
+
+class UndoTest : public FrameTest {
+protected:
+    void DragIteration(std::initializer_list<int> values) {
+        wxSlider* slider = Simple().Row("Iteration").Slider();
+        for (int value : values) Drag(slider, value);
+        Release(slider);
+    }
+    int Iteration() { return Simple().Model().Base().Iteration(); }
+};
+
+TEST_F(UndoTest, KeyboardUndoAfterASliderDragRestoresTheRowAndTheTree) {
+    Simple().SetHeight(200);
+    DragIteration({3});
+    Command(ID_MODE_FULL_3D);
+    const int triangles = View().GetTreeTriangles();
+    ASSERT_GT(triangles, 0);
+    Command(ID_MODE_LINE);
+    DragIteration({4, 5, 6});
+    Command(ID_MODE_FULL_3D);
+    ASSERT_GT(View().GetTreeTriangles(), triangles);
+
+    frame->Raise();
+    frame->SetFocus();
+    wxUIActionSimulator keys;
+    auto press = [&](int key, int modifiers) {
+        keys.Char(key, modifiers);
+        for (int i = 0; i < 20; ++i) {
+            Pump();
+            wxMilliSleep(10);
+        }
+    };
+    press('Z', wxMOD_CONTROL);  // the whole drag at once
+    EXPECT_EQ(Iteration(), 3);
+    EXPECT_EQ(Simple().Row("Iteration").Slider()->GetValue(), 3);
+    EXPECT_EQ(Simple().Row("Iteration").Label()->GetLabel(), "Iteration: 3");
+    EXPECT_EQ(View().GetTreeTriangles(), triangles);
+    press('Z', wxMOD_CONTROL | wxMOD_SHIFT);
+    EXPECT_EQ(Iteration(), 6);
+    press('Z', wxMOD_CONTROL);
+    press('Y', wxMOD_CONTROL);
+    EXPECT_EQ(Simple().Row("Iteration").Label()->GetLabel(), "Iteration: 6");
+}
+
+TEST_F(UndoTest, TheToolsFollowWhatCanBeUndoneAndRedone) {
+    EXPECT_FALSE(ToolEnabled(ID_UNDO));
+    EXPECT_FALSE(ToolEnabled(ID_REDO));
+    DragIteration({2});
+    EXPECT_TRUE(ToolEnabled(ID_UNDO));
+    Command(ID_UNDO);
+    EXPECT_FALSE(ToolEnabled(ID_UNDO));
+    EXPECT_TRUE(ToolEnabled(ID_REDO));
+    Command(ID_REDO);
+    EXPECT_EQ(Iteration(), 2);
+    EXPECT_FALSE(ToolEnabled(ID_REDO));
+    // A click on a check box, a leaf slider and a reset are steps too.
+    Click(Simple().Row("Cut").CheckBox());
+    Drag(Leaves().Page(1).Row("Width").Slider(), 30);
+    Command(ID_RESET_CURRENT_TREE);
+    EXPECT_EQ(Iteration(), 0);
+    Command(ID_UNDO);
+    EXPECT_EQ(Iteration(), 2);
+    EXPECT_TRUE(Simple().Row("Cut").CheckBox()->GetValue());
+    Command(ID_UNDO);
+    EXPECT_EQ(Leaves().Page(1).Row("Width").Label()->GetLabel(), "Width: 0.00 m");
+    Command(ID_UNDO);
+    EXPECT_FALSE(Simple().Row("Cut").CheckBox()->GetValue());
+}
+
+TEST_F(UndoTest, UndoingBackToTheSavedDesignLeavesNothingUnsaved) {
+    grovewright::test::TempFolder folder;
+    DragIteration({4});
+    wxTEST_DIALOG(Command(ID_SAVE_AS), wxExpectModal<wxFileDialog>(wxString::FromUTF8(folder.File("tree.xml"))));
+    DragIteration({7});
+    EXPECT_TRUE(frame->IsDesignModified());
+    Command(ID_UNDO);
+    EXPECT_FALSE(frame->IsDesignModified());
+    Command(ID_NEW_PROJECT);  // no question: a dialog here would fail the test
+    EXPECT_EQ(Iteration(), 0);
+    // New Project is a step of its own, and the design before it was not saved as it was.
+    Command(ID_UNDO);
+    EXPECT_EQ(Iteration(), 4);
+    EXPECT_TRUE(frame->IsDesignModified());
+}
+
+TEST_F(UndoTest, AnEditBeyondTheMemoryBudgetIsRefusedAndTheSliderReturns) {
+    DragIteration({5});
+    frame->Design().SetMemoryBudget(1 << 20);
+    wxString told;
+    wxTEST_DIALOG(
+        {
+            Drag(Simple().Row("Iteration").Slider(), 20);
+            Pump();
+        },
+        ExpectMessage(wxOK, told));
+    EXPECT_NE(told.find("This change was not made"), wxString::npos);
+    EXPECT_EQ(Iteration(), 5);
+    EXPECT_EQ(Simple().Row("Iteration").Slider()->GetValue(), 5);
+    EXPECT_EQ(Simple().Row("Iteration").Label()->GetLabel(), "Iteration: 5");
+    EXPECT_EQ(frame->Skeleton().SegmentCount(), 63u);
+}
