@@ -136,7 +136,7 @@ void BranchTreeModel::GrowBranches(SkeletonLevels& skeleton) const {
             attach.Subtract(parent.Start()).Scale(relative).Add(parent.Start());
             const double length = (height >= 1 ? height : parent.Length()) * std::pow(lengthFactor, p.level);
             // Into the world as the mesh builder turns a segment's local +x axis.
-            const Rotation3 toWorld = Rotation3::Y(-parent.OrientationAngle()) * Rotation3::Z(90.0 - parent.ObliqueAngle());
+            const Rotation3 toWorld = SegmentFrame(parent.ObliqueAngle(), parent.OrientationAngle());
             Vector3D end = toWorld * local[p.level];
             end.Scale(length).Add(attach);
             const double thickness =

@@ -166,17 +166,15 @@ void LeafGeneratorModel::Generate(const SkeletonLevels& skeleton, LeafStore& lea
     const Counts counts = CountLeaves(segmentsPerLevel);
     list.reserve(counts.strips, counts.vertices);
 
-    const Rotation3 upright = Rotation3::Z(90.0);
     for (int k = 0; k < levels; ++k) {
         for (const BranchSegment& segment : skeleton[levels - 1 - k]) {
             const double orientation = segment.OrientationAngle(), oblique = segment.ObliqueAngle();
             const Vector3D& start = segment.Start();
             Vector3D direction = segment.End();
             direction.Subtract(start);
-            // RotateZ(90 - oblique) (or 90 for horizontal leaves), then RotateY(-orientation).
-            const Rotation3 aroundVertical = Rotation3::Y(-orientation);
-            const Rotation3 turn = aroundVertical * Rotation3::Z(90.0 - oblique);
-            const Rotation3 turnHorizontal = aroundVertical * upright;
+            // Horizontal leaves turn as a segment of inclination 0 would.
+            const Rotation3 turn = SegmentFrame(oblique, orientation);
+            const Rotation3 turnHorizontal = SegmentFrame(0.0, orientation);
             const int lengthSize = static_cast<int>(segment.Length());
             for (std::size_t a = 0; a < active.size(); ++a) {
                 const LeafSetup& page = pages_[active[a]];

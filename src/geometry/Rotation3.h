@@ -25,4 +25,11 @@ struct Rotation3 {
     Vector3D Column(int c) const { return {m[0][c], m[1][c], m[2][c]}; }
 };
 
+// The turn that takes a segment's local +x axis along a segment with these
+// inclination (from +y) and azimuth angles, in degrees: RotateZ(90 - oblique),
+// then RotateY(-orientation). Growth, leaves and meshes all place things with it.
+inline Rotation3 SegmentFrame(double oblique, double orientation) {
+    return Rotation3::Y(-orientation) * Rotation3::Z(90.0 - oblique);
+}
+
 }  // namespace grovewright

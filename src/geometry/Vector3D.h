@@ -77,6 +77,17 @@ public:
     Vector3D& RotateZ(double degrees);
 };
 
+// Value arithmetic: new vectors, the operands untouched.
+inline Vector3D operator+(const Vector3D& a, const Vector3D& b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
+inline Vector3D operator-(const Vector3D& a, const Vector3D& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
+inline Vector3D operator-(const Vector3D& a) { return {-a.x, -a.y, -a.z}; }
+inline Vector3D operator*(const Vector3D& a, double s) { return {a.x * s, a.y * s, a.z * s}; }
+inline Vector3D operator*(double s, const Vector3D& a) { return a * s; }
+inline double Dot(const Vector3D& a, const Vector3D& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+inline Vector3D Cross(const Vector3D& a, const Vector3D& b) {
+    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+}
+
 // Length of to - from.
 double Distance(const Vector3D& to, const Vector3D& from);
 // Angle between to - from and +y in degrees, in [0, 180]; 0 when the direction is

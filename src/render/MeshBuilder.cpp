@@ -6,12 +6,6 @@ namespace grovewright {
 
 namespace {
 
-Vector3D Difference(const Vector3D& a, const Vector3D& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-
-Vector3D Cross(const Vector3D& a, const Vector3D& b) {
-    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
-}
-
 // Vector3D::Normalize for many vectors at once: the same arithmetic (factor
 // rounded to single precision), written as independent loops so the square roots
 // and divisions overlap instead of waiting on each other. Zero and tiny vectors
@@ -50,7 +44,7 @@ MeshBuilder::RingFrame MeshBuilder::Frame(const BranchSegment& segment, double a
     // Local frame: the segment axis is +x, the ring lies in the y-z plane. It is
     // turned by RotateX(orientation), RotateZ(90 - oblique), RotateY(-orientation),
     // moved to the segment's start, scaled to metres and turned with the tree.
-    const Rotation3 turn = Rotation3::Y(-orientation) * Rotation3::Z(90.0 - oblique) * Rotation3::X(orientation);
+    const Rotation3 turn = SegmentFrame(oblique, orientation) * Rotation3::X(orientation);
     const Rotation3 toView = transform_.Rotation() * turn * kTreeScale;
     Vector3D start = segment.Start();
     start.Scale(kTreeScale);
@@ -83,11 +77,11 @@ void MeshBuilder::ComputeNormals() {
         const int next = (l + 1) % n, previous = (l + n - 1) % n;
         const Vector3D& b = bottom_[l];
         const Vector3D& t = top_[l];
-        const Vector3D bottomQ = Difference(t, b), topQ = Difference(b, t);
-        crosses_[4 * l] = Cross(Difference(bottom_[next], b), bottomQ);
-        crosses_[4 * l + 1] = Cross(bottomQ, Difference(bottom_[previous], b));
-        crosses_[4 * l + 2] = Cross(Difference(top_[previous], t), topQ);
-        crosses_[4 * l + 3] = Cross(topQ, Difference(top_[next], t));
+        const Vector3D bottomQ = t - b, topQ = b - t;
+        crosses_[4 * l] = Cross(bottom_[next] - b, bottomQ);
+        crosses_[4 * l + 1] = Cross(bottomQ, bottom_[previous] - b);
+        crosses_[4 * l + 2] = Cross(top_[previous] - t, topQ);
+        crosses_[4 * l + 3] = Cross(topQ, top_[next] - t);
     }
     NormalizeAll(crosses_.data(), factors_.data(), crosses_.size());
     for (int i = 0; i < 2 * n; ++i) sums_[i] = crosses_[2 * i];
@@ -163,11 +157,11 @@ int MeshBuilder::BuildTree(MeshSink& sink, bool withLeaves) {
             FillRing(Frame(segment, segment.Length(), radius, segment.ObliqueAngle(), segment.OrientationAngle()),
                      top_);
             // For an odd division this is the middle of a chord, not the ring centre.
-            Vector3D centre = Difference(top_[n / 2], top_[0]);
+            Vector3D centre = top_[n / 2] - top_[0];
             centre.Scale(0.5).Add(top_[0]);
             const int i = n < 4 ? 1 : 0;
-            Vector3D normal = Difference(top_[i], centre);
-            normal.CrossNormalize(Difference(top_[i + 1], centre));
+            Vector3D normal = top_[i] - centre;
+            normal.CrossNormalize(top_[i + 1] - centre);
             sink.Cap(centre, top_.data(), normal, n);
         }
     }

@@ -16,16 +16,11 @@ using namespace grovewright::test;
 
 namespace {
 
-Vector3D Minus(const Vector3D& a, const Vector3D& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-Vector3D Cross(const Vector3D& a, const Vector3D& b) {
-    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
-}
-double Dot(const Vector3D& a, const Vector3D& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
 
 // This program draws clockwise faces as front faces: the outward normal of a
 // triangle a, b, c is (c - a) x (b - a).
 Vector3D FrontNormal(const Vector3D& a, const Vector3D& b, const Vector3D& c) {
-    return Cross(Minus(c, a), Minus(b, a));
+    return Cross(c - a, b - a);
 }
 
 // Keeps everything a build emits.
@@ -150,8 +145,8 @@ TEST(MeshBuilderRings, MatchTheStepByStepConstruction) {
             };
             for (int l = 0; l < 5; ++l) {
                 const int next = (l + 1) % 5, previous = (l + 4) % 5;
-                const Vector3D bottomNormal = smooth(Minus(b[next], b[l]), Minus(t[l], b[l]), Minus(b[previous], b[l]));
-                const Vector3D topNormal = smooth(Minus(t[previous], t[l]), Minus(b[l], t[l]), Minus(t[next], t[l]));
+                const Vector3D bottomNormal = smooth(b[next] - b[l], t[l] - b[l], b[previous] - b[l]);
+                const Vector3D topNormal = smooth(t[previous] - t[l], b[l] - t[l], t[next] - t[l]);
                 const float* stored = &sink.strips[strip].normals[6 * l];
                 EXPECT_EQ(stored[0], static_cast<float>(bottomNormal.x));
                 EXPECT_EQ(stored[2], static_cast<float>(bottomNormal.z));
@@ -225,11 +220,11 @@ TEST(MeshBuilderCaps, OddDivisionUsesTheChordMidpoint) {
     MeshBuilder(tree.skeleton, tree.leaves, tree.view).BuildTree(sink, false);
     ASSERT_EQ(sink.caps.size(), 1u);
     const auto& cap = sink.caps[0];
-    Vector3D middle = Minus(cap.top[1], cap.top[0]);
+    Vector3D middle = cap.top[1] - cap.top[0];
     middle.Scale(0.5).Add(cap.top[0]);
     ExpectNearPoint(cap.centre, middle, 1e-15);
-    Vector3D normal = Minus(cap.top[1], cap.centre);
-    normal.CrossNormalize(Minus(cap.top[2], cap.centre));
+    Vector3D normal = cap.top[1] - cap.centre;
+    normal.CrossNormalize(cap.top[2] - cap.centre);
     ExpectNearPoint(cap.normal, normal, 1e-15);
 
     // With four or more vertices the ring centre is found and top[0], top[1] give the normal.
