@@ -1,6 +1,6 @@
 // Time from a slider event to the finished frame in the real window, in Full 3D:
-// the Iteration slider's thumb-track event on a 10-level simple tree (rebuild,
-// mesh, display-list compile, render, swap), and a leaf slider's step on a
+// a Height slider step on a 10-level (or 12-level) simple tree (rebuild, mesh,
+// display-list compile, render, swap), and a leaf slider's step on a
 // 14-level tree with five leaf pages (leaves, leaf list, render). Needs an X display:
 //   xvfb-run -a -s "-screen 0 1280x800x24" build/bench/grovewright_gui_bench
 #include <GL/gl.h>
@@ -45,10 +45,13 @@ void BM_SliderEventToFrame(benchmark::State& state) {
     page.SetTwistAngle(90);
     wxCommandEvent full(wxEVT_MENU, ID_MODE_FULL_3D);
     frame->ProcessWindowEvent(full);
-    wxSlider* slider = page.Row("Iteration").Slider();
-    const int iteration = static_cast<int>(state.range(0));
+    MoveSlider(page.Row("Iteration").Slider(), static_cast<int>(state.range(0)));
+    // A step that changes the value: an event that changes nothing does no work.
+    wxSlider* slider = page.Row("Height").Slider();
+    int height = 300;
     for (auto _ : state) {
-        MoveSlider(slider, iteration);
+        height = height == 300 ? 301 : 300;
+        MoveSlider(slider, height);
         glFinish();  // the frame is complete, not just queued
     }
     state.counters["triangles"] = frame->DrawPanel().GetTreeTriangles();
