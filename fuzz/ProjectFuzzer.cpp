@@ -1,47 +1,32 @@
-// A project file through the loader, then every generator's growth, the leaves
-// and the mesh builder into a counting sink, for designs within a size budget
-// (bigger valid designs are refused by that budget, as the tools refuse them).
+// A project file through the design's load, then every generator's growth, the
+// leaves and the mesh builder into a counting sink, with the design's memory
+// budget small enough that the fuzzer stays fast (bigger valid designs are
+// refused by that budget, as the program and the tool refuse them); then the
+// load undone and done again.
 #include <cstddef>
 #include <cstdint>
 
 #include "FuzzInput.h"
-#include "generators/BranchTreeModel.h"
-#include "generators/DesignSize.h"
-#include "generators/LeafGenerator.h"
-#include "generators/ProjectLoader.h"
-#include "generators/SimpleTreeModel.h"
-#include "geometry/LeafPolygon.h"
-#include "geometry/SkeletonLevels.h"
+#include "generators/TreeDesign.h"
 #include "io/TGXMLFileReader.h"
 #include "render/ExportSinks.h"
 #include "render/MeshBuilder.h"
-#include "render/TreeViewParameters.h"
 
 using namespace grovewright;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    constexpr std::size_t kMaxTriangles = 200'000;
-    SimpleTreeModel simple;
-    RegularTreeModel regular;
-    ComplexTreeModel complex;
-    LeafGeneratorModel leafPages;
+    TreeDesign design;
+    design.SetMemoryBudget(std::size_t{16} << 20);
     TGXMLFileReader reader;
     std::string error;
-    if (!LoadProject(reader, WriteInput(data, size, "xml"), {&simple, &regular, &complex}, error, &leafPages))
-        return 0;
-    for (const TreeGeneratorModel* tree : {static_cast<const TreeGeneratorModel*>(&simple),
-                                           static_cast<const TreeGeneratorModel*>(&regular),
-                                           static_cast<const TreeGeneratorModel*>(&complex)}) {
-        if (MeasureDesign(*tree, leafPages).Triangles() > kMaxTriangles) continue;
-        SkeletonLevels skeleton;
-        LeafStore leaves;
-        TreeViewParameters view;
-        tree->Rebuild(skeleton);
-        view.Take(tree->Base());
-        leafPages.Generate(skeleton, leaves);
-        MeshBuilder builder(skeleton, leaves, view);
+    if (!design.Load(reader, WriteInput(data, size, "xml"), error, nullptr)) return 0;
+    for (int g = 0; g < TreeDesign::kGeneratorCount; ++g) {
+        design.SetActiveGenerator(g);
+        MeshBuilder builder(design.Skeleton(), design.Leaves(), design.View());
         CountingSink counts;
         builder.BuildTree(counts, true);
     }
+    design.Undo();
+    design.Redo();
     return 0;
 }

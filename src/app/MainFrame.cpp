@@ -360,13 +360,21 @@ bool MainFrame::IsDesignModified() const { return restoredDesign_ || design_.IsM
 
 void MainFrame::Undo() {
     Busy([&] { design_.Undo(); });
+    ShowChangedGenerator();
 }
 
 void MainFrame::Redo() {
     Busy([&] { design_.Redo(); });
+    ShowChangedGenerator();
+}
+
+void MainFrame::ShowChangedGenerator() {
+    if (!lastParameter_ || lastParameter_->record == grovewright::Record::Leaf || showLeafSide_ == 1) return;
+    if (lastParameter_->generator != treeNotebook_->GetSelection()) treeNotebook_->SetSelection(lastParameter_->generator);
 }
 
 void MainFrame::OnDesignChange(const grovewright::DesignChange& change) {
+    if (change.valuesChanged) lastParameter_ = change.parameter;
     toolBar_->EnableTool(ID_UNDO, design_.CanUndo());
     toolBar_->EnableTool(ID_REDO, design_.CanRedo());
     // Shown once the slider's event is over: a dialog inside a drag would fight its grab.

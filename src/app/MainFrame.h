@@ -140,6 +140,9 @@ private:
     void Export(bool directX, bool withLeaves);
     void Undo();
     void Redo();
+    // After an undo or redo of one generator's parameter: shows that generator's
+    // page when another one is shown, so that the change can be seen.
+    void ShowChangedGenerator();
     // After every design change: the undo and redo tools, a refused edit's reason.
     void OnDesignChange(const grovewright::DesignChange& change);
     void SetMode(int mode);
@@ -179,6 +182,8 @@ private:
     long progressDelay_ = 500;
     // Before every window: the pages and the view are views of it.
     grovewright::TreeDesign design_;
+    // The parameter the last design change named, if it named one.
+    std::optional<grovewright::ParameterId> lastParameter_;
     wxMenuBar* menuBar_ = nullptr;
     wxToolBar* toolBar_ = nullptr;
     grovewright::TGXMLFileWriter projectWriter_;

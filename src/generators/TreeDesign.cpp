@@ -77,7 +77,16 @@ unsigned TreeDesign::StaleFor(const ParameterId& id) const {
     return Describe(id).stale;
 }
 
-unsigned TreeDesign::Refresh(unsigned stale) {
+unsigned TreeDesign::Refresh(unsigned stale, std::string& refusal) {
+    if ((stale & kStaleLeaves) == kStaleLeaves) {
+        if (std::string size = OverBudget(); !size.empty()) {
+            // Never grown beyond the budget: the view shows nothing until the design is smaller.
+            skeleton_.Clear();
+            leaves_.Clear();
+            refusal = "The tree is not shown: " + size + ". Make it smaller to see it.";
+            return stale | kStaleSkeleton;
+        }
+    }
     if ((stale & kStaleSkeleton) == kStaleSkeleton) {
         generators_[active_]->Rebuild(skeleton_);
         leafModel_.Generate(skeleton_, leaves_);
@@ -93,13 +102,19 @@ void TreeDesign::SetActiveGenerator(int g) {
     Rebuild();
 }
 
-void TreeDesign::Rebuild() { Notify({std::nullopt, false, Refresh(kStaleSkeleton), {}}); }
+void TreeDesign::Rebuild() { Refreshed(std::nullopt, false, kStaleSkeleton); }
 
-std::string TreeDesign::CheckBudget() const {
+void TreeDesign::Refreshed(std::optional<ParameterId> parameter, bool valuesChanged, unsigned stale) {
+    DesignChange change{parameter, valuesChanged, kStaleNothing, {}};
+    change.stale = Refresh(stale, change.refusal);
+    Notify(change);
+}
+
+std::string TreeDesign::OverBudget() const {
     const std::size_t needed = MeasureDesign(*generators_[active_], leafModel_).memoryBytes;
     if (needed <= memoryBudget_) return {};
-    return "This change was not made: the design would need about " + FormatBytes(needed) +
-           " of memory, more than the " + FormatBytes(memoryBudget_) + " allowed (half of this computer's memory).";
+    return "the design would need about " + FormatBytes(needed) + " of memory, more than the " +
+           FormatBytes(memoryBudget_) + " allowed";
 }
 
 TreeDesign::EditResult TreeDesign::Apply(const ParameterId& id, long value, bool dragging) {
@@ -113,15 +128,15 @@ TreeDesign::EditResult TreeDesign::Apply(const ParameterId& id, long value, bool
     Visit(id, [&](auto& record) { return record.SetParameter(id.index, after); });
     const unsigned stale = StaleFor(id);
     if (stale != kStaleNothing) {
-        if (std::string refusal = CheckBudget(); !refusal.empty()) {
+        if (std::string size = OverBudget(); !size.empty()) {
             Visit(id, [&](auto& record) { return record.SetParameter(id.index, before); });
-            Notify({id, true, kStaleNothing, std::move(refusal)});
+            Notify({id, true, kStaleNothing, "This change was not made: " + size + "."});
             return EditResult::Refused;
         }
     }
     if (!dragging || !queue_.Merge(id, after)) queue_.Push({{{id, before, after}}}, dragging);
     scopeModified_[ScopeOf(id)] = true;
-    Notify({id, true, Refresh(stale), {}});
+    Refreshed(id, true, stale);
     return EditResult::Applied;
 }
 
@@ -150,7 +165,7 @@ bool TreeDesign::Replace(Change&& change) {
         queue_.Push(std::move(step), false);
     }
     // A reset or a load regrows the shown tree even when no value changed.
-    Notify({std::nullopt, true, Refresh(stale | kStaleSkeleton), {}});
+    Refreshed(std::nullopt, true, stale | kStaleSkeleton);
     return true;
 }
 
@@ -198,7 +213,7 @@ void TreeDesign::Revert(const EditStep& step, bool undo) {
     }
     std::optional<ParameterId> parameter;
     if (step.edits.size() == 1) parameter = step.edits.front().id;
-    Notify({parameter, true, Refresh(stale), {}});
+    Refreshed(parameter, true, stale);
 }
 
 bool TreeDesign::Undo() {

@@ -142,10 +142,14 @@ private:
     static int ScopeOf(const ParameterId& id);
     // What an edit of id makes stale in the shown design.
     unsigned StaleFor(const ParameterId& id) const;
-    // Rebuilds what stale names; returns it.
-    unsigned Refresh(unsigned stale);
-    // The reason an edit is refused, or empty when the shown design fits the budget.
-    std::string CheckBudget() const;
+    // Rebuilds what stale names and returns what the view must draw anew. A tree
+    // above the memory budget is not grown: the skeleton and the leaves are
+    // emptied and refusal says why.
+    unsigned Refresh(unsigned stale, std::string& refusal);
+    // Refresh, then tells the observers.
+    void Refreshed(std::optional<ParameterId> parameter, bool valuesChanged, unsigned stale);
+    // How much the shown design would need beyond the budget, or empty when it fits.
+    std::string OverBudget() const;
     // Every parameter's value, in the order of AllParameters.
     std::vector<int> Values() const;
     // Runs a change of many parameters (false: it did not happen) as one undo

@@ -188,9 +188,18 @@ TEST_F(TreeDesignTest, AnEditAboveTheMemoryBudgetIsRefusedAndChangesNothing) {
     EXPECT_EQ(changes.back().parameter, kIteration);  // its row shows the kept value again
     design.Undo();
     EXPECT_EQ(design.Get(kIteration), 0);  // the refused edit left no step
-    // A hidden generator's edit grows nothing and is not measured.
-    EXPECT_EQ(design.Apply(ParameterId::Base(TreeDesign::kRegular, BaseSetup::kIteration), 20),
-              TreeDesign::EditResult::Applied);
+    // A hidden generator's edit grows nothing and is not measured; showing that
+    // generator then grows nothing either, until an edit brings it within the budget.
+    const ParameterId regularIteration = ParameterId::Base(TreeDesign::kRegular, BaseSetup::kIteration);
+    for (int level = 0; level < BranchTreeModel::kLevelCount; ++level)
+        design.Apply(ParameterId::Branch(TreeDesign::kRegular, level, BranchSetup::FlagIndex(BranchSetup::kUseBranch)), 1);
+    EXPECT_EQ(design.Apply(regularIteration, 20), TreeDesign::EditResult::Applied);
+    design.SetActiveGenerator(TreeDesign::kRegular);
+    EXPECT_NE(changes.back().refusal.find("The tree is not shown"), std::string::npos);
+    EXPECT_TRUE(design.Skeleton().Empty());
+    EXPECT_EQ(design.Apply(regularIteration, 2), TreeDesign::EditResult::Applied);
+    EXPECT_TRUE(changes.back().refusal.empty());
+    EXPECT_GT(design.Skeleton().SegmentCount(), 1u);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include "../core/TestHelpers.h"
 #include "GuiTestSupport.h"
+#include "io/TGXMLFileWriter.h"
 
 class UndoTest : public FrameTest {
 protected:
@@ -74,6 +75,17 @@ TEST_F(UndoTest, TheToolsFollowWhatCanBeUndoneAndRedone) {
     EXPECT_FALSE(Simple().Row("Cut").CheckBox()->GetValue());
 }
 
+TEST_F(UndoTest, UndoShowsTheGeneratorWhoseValueItRestores) {
+    DragIteration({3});
+    frame->TreeNotebook()->SetSelection(2);
+    Pump();
+    Command(ID_UNDO);
+    EXPECT_EQ(frame->TreeNotebook()->GetSelection(), 0);
+    EXPECT_EQ(Iteration(), 0);
+    EXPECT_EQ(frame->Design().ActiveGenerator(), 0);
+    EXPECT_EQ(frame->Skeleton().SegmentCount(), 1u);  // the simple tree, grown again
+}
+
 TEST_F(UndoTest, UndoingBackToTheSavedDesignLeavesNothingUnsaved) {
     grovewright::test::TempFolder folder;
     DragIteration({4});
@@ -105,4 +117,37 @@ TEST_F(UndoTest, AnEditBeyondTheMemoryBudgetIsRefusedAndTheSliderReturns) {
     EXPECT_EQ(Simple().Row("Iteration").Slider()->GetValue(), 5);
     EXPECT_EQ(Simple().Row("Iteration").Label()->GetLabel(), "Iteration: 5");
     EXPECT_EQ(frame->Skeleton().SegmentCount(), 63u);
+}
+
+TEST_F(UndoTest, ALoadedDesignBeyondTheBudgetIsNotGrownAndSaysSo) {
+    // Valid, but some 59 GB of leaves: Iteration 20 with every leaf page on.
+    grovewright::TreeDesign huge;
+    huge.Set(grovewright::ParameterId::Base(0, grovewright::BaseSetup::kIteration), 20);
+    for (int page = 0; page < grovewright::LeafGeneratorModel::kPageCount; ++page) {
+        using L = grovewright::LeafSetup;
+        huge.Set(grovewright::ParameterId::Leaf(page, L::kUseLeaf), 1);
+        huge.Set(grovewright::ParameterId::Leaf(page, L::kLeafSplit), 3);
+        huge.Set(grovewright::ParameterId::Leaf(page, L::kSegmentCount), 10);
+        huge.Set(grovewright::ParameterId::Leaf(page, L::kRelativAddDownTo), 20);
+    }
+    grovewright::test::TempFolder folder;
+    grovewright::TGXMLFileWriter writer;
+    writer.SetFileName(folder.File("huge.xml"));
+    ASSERT_TRUE(writer.Open());
+    for (int g = 0; g < grovewright::TreeDesign::kGeneratorCount; ++g) huge.Generator(g).WriteSetup(writer);
+    huge.LeafModel().WriteSetup(writer);
+    ASSERT_TRUE(writer.Close());
+
+    wxString told;
+    wxTEST_DIALOG(
+        {
+            Command(ID_LOAD);
+            Pump();
+        },
+        wxExpectModal<wxFileDialog>(wxString::FromUTF8(folder.File("huge.xml"))), ExpectMessage(wxOK, told));
+    EXPECT_NE(told.find("The tree is not shown"), wxString::npos);
+    EXPECT_EQ(Iteration(), 20);  // loaded, so that it can be made smaller
+    EXPECT_TRUE(frame->Skeleton().Empty());
+    DragIteration({6});
+    EXPECT_EQ(frame->Skeleton().SegmentCount(), 127u);
 }
