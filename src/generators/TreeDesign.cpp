@@ -79,13 +79,16 @@ unsigned TreeDesign::StaleFor(const ParameterId& id) const {
 
 unsigned TreeDesign::Refresh(unsigned stale, std::string& refusal) {
     if ((stale & kStaleLeaves) == kStaleLeaves) {
-        if (std::string size = OverBudget(); !size.empty()) {
-            // Never grown beyond the budget: the view shows nothing until the design is smaller.
+        if (const std::size_t needed = NeededMemory(); needed > memoryBudget_) {
+            // Never grown beyond the budget: the view shows nothing until the
+            // design is smaller. Said once, not at every step of a drag.
+            if (!treeWithheld_) refusal = "The tree is not shown: " + DescribeNeed(needed) + ". Make it smaller to see it.";
+            treeWithheld_ = true;
             skeleton_.Clear();
             leaves_.Clear();
-            refusal = "The tree is not shown: " + size + ". Make it smaller to see it.";
             return stale | kStaleSkeleton;
         }
+        treeWithheld_ = false;
     }
     if ((stale & kStaleSkeleton) == kStaleSkeleton) {
         generators_[active_]->Rebuild(skeleton_);
@@ -110,9 +113,9 @@ void TreeDesign::Refreshed(std::optional<ParameterId> parameter, bool valuesChan
     Notify(change);
 }
 
-std::string TreeDesign::OverBudget() const {
-    const std::size_t needed = MeasureDesign(*generators_[active_], leafModel_).memoryBytes;
-    if (needed <= memoryBudget_) return {};
+std::size_t TreeDesign::NeededMemory() const { return MeasureDesign(*generators_[active_], leafModel_).memoryBytes; }
+
+std::string TreeDesign::DescribeNeed(std::size_t needed) const {
     return "the design would need about " + FormatBytes(needed) + " of memory, more than the " +
            FormatBytes(memoryBudget_) + " allowed";
 }
@@ -125,12 +128,14 @@ TreeDesign::EditResult TreeDesign::Apply(const ParameterId& id, long value, bool
         return EditResult::Unchanged;
     }
     const int after = static_cast<int>(value);
-    Visit(id, [&](auto& record) { return record.SetParameter(id.index, after); });
     const unsigned stale = StaleFor(id);
+    const std::size_t neededBefore = stale != kStaleNothing ? NeededMemory() : 0;
+    Visit(id, [&](auto& record) { return record.SetParameter(id.index, after); });
     if (stale != kStaleNothing) {
-        if (std::string size = OverBudget(); !size.empty()) {
+        // A design above the budget may still be made smaller, never larger.
+        if (const std::size_t needed = NeededMemory(); needed > memoryBudget_ && needed > neededBefore) {
             Visit(id, [&](auto& record) { return record.SetParameter(id.index, before); });
-            Notify({id, true, kStaleNothing, "This change was not made: " + size + "."});
+            Notify({id, true, kStaleNothing, "This change was not made: " + DescribeNeed(needed) + "."});
             return EditResult::Refused;
         }
     }

@@ -148,8 +148,10 @@ private:
     unsigned Refresh(unsigned stale, std::string& refusal);
     // Refresh, then tells the observers.
     void Refreshed(std::optional<ParameterId> parameter, bool valuesChanged, unsigned stale);
-    // How much the shown design would need beyond the budget, or empty when it fits.
-    std::string OverBudget() const;
+    // The memory the shown generator's tree and its leaves would take.
+    std::size_t NeededMemory() const;
+    // "the design would need about 3.2 GB of memory, more than the 1.0 GB allowed".
+    std::string DescribeNeed(std::size_t needed) const;
     // Every parameter's value, in the order of AllParameters.
     std::vector<int> Values() const;
     // Runs a change of many parameters (false: it did not happen) as one undo
@@ -170,6 +172,8 @@ private:
     TreeViewParameters view_;
     LightSettings light_;
     int active_ = kSimple;
+    // The shown generator's tree is above the budget and was not grown.
+    bool treeWithheld_ = false;
     EditQueue queue_;
     std::array<bool, kScopeCount> scopeModified_{};
     std::size_t memoryBudget_;

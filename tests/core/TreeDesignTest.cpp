@@ -197,6 +197,11 @@ TEST_F(TreeDesignTest, AnEditAboveTheMemoryBudgetIsRefusedAndChangesNothing) {
     design.SetActiveGenerator(TreeDesign::kRegular);
     EXPECT_NE(changes.back().refusal.find("The tree is not shown"), std::string::npos);
     EXPECT_TRUE(design.Skeleton().Empty());
+    // Smaller but still too large: taken, still not grown, and not said again.
+    EXPECT_EQ(design.Apply(regularIteration, 19), TreeDesign::EditResult::Applied);
+    EXPECT_TRUE(changes.back().refusal.empty());
+    EXPECT_TRUE(design.Skeleton().Empty());
+    EXPECT_EQ(design.Apply(regularIteration, 20), TreeDesign::EditResult::Refused);
     EXPECT_EQ(design.Apply(regularIteration, 2), TreeDesign::EditResult::Applied);
     EXPECT_TRUE(changes.back().refusal.empty());
     EXPECT_GT(design.Skeleton().SegmentCount(), 1u);
