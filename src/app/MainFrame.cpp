@@ -370,7 +370,8 @@ void MainFrame::Redo() {
 
 void MainFrame::ShowChangedGenerator() {
     if (!lastParameter_ || lastParameter_->record == grovewright::Record::Leaf || showLeafSide_ == 1) return;
-    if (lastParameter_->generator != treeNotebook_->GetSelection()) treeNotebook_->SetSelection(lastParameter_->generator);
+    if (lastParameter_->generator != treeNotebook_->GetSelection())
+        treeNotebook_->SetSelection(lastParameter_->generator);
 }
 
 void MainFrame::OnDesignChange(const grovewright::DesignChange& change) {

@@ -98,7 +98,8 @@ bool EnterSection(TGXMLFileReader& reader, const std::string& generatorName, con
 // Writes every value of a table's record as a value line, in table order.
 template <typename Record>
 void WriteParameters(TGXMLFileWriter& writer, const char* indent, const Record& record) {
-    for (int i = 0; i < Record::kCount; ++i) writer.WriteValue(indent, Record::kParameters[i].name, record.GetParameter(i));
+    for (int i = 0; i < Record::kCount; ++i)
+        writer.WriteValue(indent, Record::kParameters[i].name, record.GetParameter(i));
 }
 // Reads every value of a table's record from the working text; stores them all
 // and returns true only when every one is present and in range.

@@ -17,13 +17,13 @@ std::size_t HalfOfPhysicalMemory() {
 
 }  // namespace
 
-TreeDesign::TreeDesign()
-    : generators_{&simple_, &regular_, &complex_}, memoryBudget_(HalfOfPhysicalMemory()) {
+TreeDesign::TreeDesign() : generators_{&simple_, &regular_, &complex_}, memoryBudget_(HalfOfPhysicalMemory()) {
     for (int g = 0; g < kGeneratorCount; ++g) {
         for (int i = 0; i < BaseSetup::kCount; ++i) allParameters_.push_back(ParameterId::Base(g, i));
         if (g != kSimple)
             for (int level = 0; level < BranchTreeModel::kLevelCount; ++level)
-                for (int i = 0; i < BranchSetup::kCount; ++i) allParameters_.push_back(ParameterId::Branch(g, level, i));
+                for (int i = 0; i < BranchSetup::kCount; ++i)
+                    allParameters_.push_back(ParameterId::Branch(g, level, i));
     }
     for (int i = 0; i < SimpleSetup::kCount; ++i) allParameters_.push_back(ParameterId::Simple(i));
     for (int page = 0; page < LeafGeneratorModel::kPageCount; ++page)
@@ -33,20 +33,28 @@ TreeDesign::TreeDesign()
 template <typename F>
 auto TreeDesign::Visit(const ParameterId& id, F&& f) {
     switch (id.record) {
-        case Record::Simple: return f(simple_.Custom());
-        case Record::Branch: return f(BranchModel(id.generator).Page(id.page));
-        case Record::Leaf: return f(leafModel_.Page(id.page));
-        case Record::Base: break;
+        case Record::Simple:
+            return f(simple_.Custom());
+        case Record::Branch:
+            return f(BranchModel(id.generator).Page(id.page));
+        case Record::Leaf:
+            return f(leafModel_.Page(id.page));
+        case Record::Base:
+            break;
     }
     return f(generators_[id.generator]->Base());
 }
 
 const Parameter& TreeDesign::Describe(const ParameterId& id) {
     switch (id.record) {
-        case Record::Simple: return SimpleSetup::kParameters[id.index];
-        case Record::Branch: return BranchSetup::kParameters[id.index];
-        case Record::Leaf: return LeafSetup::kParameters[id.index];
-        case Record::Base: break;
+        case Record::Simple:
+            return SimpleSetup::kParameters[id.index];
+        case Record::Branch:
+            return BranchSetup::kParameters[id.index];
+        case Record::Leaf:
+            return LeafSetup::kParameters[id.index];
+        case Record::Base:
+            break;
     }
     return BaseSetup::kParameters[id.index];
 }
@@ -66,9 +74,12 @@ bool TreeDesign::Set(const ParameterId& id, long value) {
 
 int TreeDesign::ScopeOf(const ParameterId& id) {
     switch (id.record) {
-        case Record::Branch: return BranchPageScope(id.generator, id.page);
-        case Record::Leaf: return LeafPageScope(id.page);
-        default: return GeneratorScope(id.generator);
+        case Record::Branch:
+            return BranchPageScope(id.generator, id.page);
+        case Record::Leaf:
+            return LeafPageScope(id.page);
+        default:
+            return GeneratorScope(id.generator);
     }
 }
 
@@ -82,7 +93,8 @@ unsigned TreeDesign::Refresh(unsigned stale, std::string& refusal) {
         if (const std::size_t needed = NeededMemory(); needed > memoryBudget_) {
             // Never grown beyond the budget: the view shows nothing until the
             // design is smaller. Said once, not at every step of a drag.
-            if (!treeWithheld_) refusal = "The tree is not shown: " + DescribeNeed(needed) + ". Make it smaller to see it.";
+            if (!treeWithheld_)
+                refusal = "The tree is not shown: " + DescribeNeed(needed) + ". Make it smaller to see it.";
             treeWithheld_ = true;
             skeleton_.Clear();
             leaves_.Clear();
@@ -212,7 +224,8 @@ bool TreeDesign::Load(TGXMLFileReader& reader, const std::string& path, std::str
 void TreeDesign::Revert(const EditStep& step, bool undo) {
     unsigned stale = kStaleNothing;
     for (const ParameterEdit& edit : step.edits) {
-        Visit(edit.id, [&](auto& record) { return record.SetParameter(edit.id.index, undo ? edit.before : edit.after); });
+        Visit(edit.id,
+              [&](auto& record) { return record.SetParameter(edit.id.index, undo ? edit.before : edit.after); });
         scopeModified_[ScopeOf(edit.id)] = true;
         stale |= StaleFor(edit.id);
     }

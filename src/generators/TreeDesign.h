@@ -3,7 +3,6 @@
 #include <array>
 #include <cstddef>
 #include <functional>
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -30,6 +29,7 @@ struct DesignChange {
     unsigned stale = kStaleNothing;
     // Set when an edit was refused: why. The parameter kept its value.
     std::string refusal;
+    // The light changed (nothing else did).
     bool lightChanged = false;
 };
 
@@ -53,7 +53,6 @@ public:
     TreeDesign(const TreeDesign&) = delete;
     TreeDesign& operator=(const TreeDesign&) = delete;
 
-    TreeGeneratorModel& Generator(int g) { return *generators_[g]; }
     const TreeGeneratorModel& Generator(int g) const { return *generators_[g]; }
     const SimpleTreeModel& Simple() const { return simple_; }
     const BranchTreeModel& Branches(int g) const { return const_cast<TreeDesign*>(this)->BranchModel(g); }
@@ -112,7 +111,9 @@ public:
     // since the flag was last cleared. Scopes: a generator's own rows, one
     // branch page, one leaf page.
     static int GeneratorScope(int g) { return g; }
-    static int BranchPageScope(int g, int level) { return kGeneratorCount + (g - 1) * BranchTreeModel::kLevelCount + level; }
+    static int BranchPageScope(int g, int level) {
+        return kGeneratorCount + (g - 1) * BranchTreeModel::kLevelCount + level;
+    }
     static int LeafPageScope(int page) { return kGeneratorCount + 2 * BranchTreeModel::kLevelCount + page; }
     bool ScopeModified(int scope) const { return scopeModified_[scope]; }
     void ClearScope(int scope) { scopeModified_[scope] = false; }
@@ -130,7 +131,8 @@ public:
     void AddObserver(Observer observer) { observers_.push_back(std::move(observer)); }
 
 private:
-    static constexpr int kScopeCount = kGeneratorCount + 2 * BranchTreeModel::kLevelCount + LeafGeneratorModel::kPageCount;
+    static constexpr int kScopeCount =
+        kGeneratorCount + 2 * BranchTreeModel::kLevelCount + LeafGeneratorModel::kPageCount;
 
     BranchTreeModel& BranchModel(int g) {
         if (g == kRegular) return regular_;

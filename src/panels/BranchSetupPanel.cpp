@@ -30,7 +30,8 @@ BranchSetupPanel::BranchSetupPanel(wxWindow* parent, int level, grovewright::Tre
     }
     if (Setup().IsComplex())
         design.AddObserver([this](const grovewright::DesignChange& change) {
-            if (change.valuesChanged && (!change.parameter || *change.parameter == Id(BranchSetup::FlagIndex(BranchSetup::kOnlyTrunc))))
+            if (change.valuesChanged &&
+                (!change.parameter || *change.parameter == Id(BranchSetup::FlagIndex(BranchSetup::kOnlyTrunc))))
                 ShowTruncBranchesEnabled();
         });
     SetMeshMode(false);

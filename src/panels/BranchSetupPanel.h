@@ -30,7 +30,9 @@ public:
 private:
     // The flag rows of this page, top to bottom, then Cut.
     std::vector<grovewright::BranchSetup::Flag> FlagRows() const;
-    grovewright::ParameterId Id(int index) const { return grovewright::ParameterId::Branch(generator_, level_ - 1, index); }
+    grovewright::ParameterId Id(int index) const {
+        return grovewright::ParameterId::Branch(generator_, level_ - 1, index);
+    }
     SliderRow& FlagRow(grovewright::BranchSetup::Flag flag) const;
     // While OnlyTrunc is set the TruncBranches row has no say.
     void ShowTruncBranchesEnabled();

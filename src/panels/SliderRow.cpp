@@ -17,10 +17,11 @@ SliderRow::SliderRow(wxWindow* parent, TreeDesign& design, grovewright::Paramete
         checkBox_->SetValue(value != 0);
         checkBox_->Bind(wxEVT_CHECKBOX, [this](wxCommandEvent&) { design_.Apply(id_, design_.Get(id_) == 0); });
     } else {
-        slider_ = new wxSlider(parent, wxID_ANY, value, parameter.range.min, parameter.range.max,
-                               wxPoint(control.x, control.y), SliderSize(control.width, control.height),
-                               wxSL_HORIZONTAL);
-        slider_->Bind(wxEVT_SCROLL_THUMBTRACK, [this](wxScrollEvent&) { design_.Apply(id_, slider_->GetValue(), true); });
+        slider_ =
+            new wxSlider(parent, wxID_ANY, value, parameter.range.min, parameter.range.max,
+                         wxPoint(control.x, control.y), SliderSize(control.width, control.height), wxSL_HORIZONTAL);
+        slider_->Bind(wxEVT_SCROLL_THUMBTRACK,
+                      [this](wxScrollEvent&) { design_.Apply(id_, slider_->GetValue(), true); });
         for (auto type : {wxEVT_SCROLL_LINEUP, wxEVT_SCROLL_LINEDOWN, wxEVT_SCROLL_PAGEUP, wxEVT_SCROLL_PAGEDOWN})
             slider_->Bind(type, [this](wxScrollEvent&) { design_.Apply(id_, slider_->GetValue()); });
         // The drag is over: the next edit starts a step of its own.

@@ -19,7 +19,8 @@ const ParameterId kDivision = ParameterId::Base(TreeDesign::kSimple, BaseSetup::
 const ParameterId kCut = ParameterId::Base(TreeDesign::kSimple, BaseSetup::kCut);
 const ParameterId kUseLeaf = ParameterId::Leaf(0, LeafSetup::kUseLeaf);
 const ParameterId kLeafHeight = ParameterId::Leaf(0, LeafSetup::kHeight);
-const ParameterId kBranchUse = ParameterId::Branch(TreeDesign::kRegular, 0, BranchSetup::FlagIndex(BranchSetup::kUseBranch));
+const ParameterId kBranchUse =
+    ParameterId::Branch(TreeDesign::kRegular, 0, BranchSetup::FlagIndex(BranchSetup::kUseBranch));
 
 class TreeDesignTest : public testing::Test {
 protected:
@@ -56,9 +57,12 @@ TEST_F(TreeDesignTest, EachKindOfEditIsUndoneAndRedoneWithItsTree) {
     const Edit edits[] = {
         {"slider", [&] { design.Apply(kIteration, 5); }, [&] { return design.Skeleton().SegmentCount() == 63; }},
         {"check box", [&] { design.Apply(kCut, 1); }, [&] { return design.Generator(0).Base().Cut(); }},
-        {"leaf check box", [&] { design.Apply(kUseLeaf, 1); }, [&] { return !design.Leaves().Empty() && !design.Leaves()[0].empty(); }},
-        {"hidden generator", [&] { design.Apply(kBranchUse, 1); }, [&] { return design.Branches(1).Page(0).Get(BranchSetup::kUseBranch); }},
-        {"reset", [&] { design.ResetGenerator(TreeDesign::kSimple); }, [&] { return design.Skeleton().SegmentCount() == 1; }},
+        {"leaf check box", [&] { design.Apply(kUseLeaf, 1); },
+         [&] { return !design.Leaves().Empty() && !design.Leaves()[0].empty(); }},
+        {"hidden generator", [&] { design.Apply(kBranchUse, 1); },
+         [&] { return design.Branches(1).Page(0).Get(BranchSetup::kUseBranch); }},
+        {"reset", [&] { design.ResetGenerator(TreeDesign::kSimple); },
+         [&] { return design.Skeleton().SegmentCount() == 1; }},
         {"reset all", [&] { design.ResetAll(); }, [&] { return design.Get(kHeight) == 0; }},
     };
     for (const Edit& edit : edits) {
@@ -192,7 +196,8 @@ TEST_F(TreeDesignTest, AnEditAboveTheMemoryBudgetIsRefusedAndChangesNothing) {
     // generator then grows nothing either, until an edit brings it within the budget.
     const ParameterId regularIteration = ParameterId::Base(TreeDesign::kRegular, BaseSetup::kIteration);
     for (int level = 0; level < BranchTreeModel::kLevelCount; ++level)
-        design.Apply(ParameterId::Branch(TreeDesign::kRegular, level, BranchSetup::FlagIndex(BranchSetup::kUseBranch)), 1);
+        design.Apply(ParameterId::Branch(TreeDesign::kRegular, level, BranchSetup::FlagIndex(BranchSetup::kUseBranch)),
+                     1);
     EXPECT_EQ(design.Apply(regularIteration, 20), TreeDesign::EditResult::Applied);
     design.SetActiveGenerator(TreeDesign::kRegular);
     EXPECT_NE(changes.back().refusal.find("The tree is not shown"), std::string::npos);

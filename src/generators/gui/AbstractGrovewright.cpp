@@ -4,7 +4,6 @@
 
 #include <algorithm>
 
-
 namespace {
 
 // Height of the base area at the bottom of the page's column.
@@ -61,10 +60,11 @@ void AbstractGrovewright::BuildPage() {
                 {"HeightReduction", B::kHeightReduction, 80, 120}, {"Division", B::kDivision, 80, 100},
                 {"ExtendTo", B::kExtendTo, 110, 100},        {"Cut", B::kCut, 110, 100},
                 {"ObliqueAngle", B::kObliqueAngle, 140, 100}, {"OrientationAngle", B::kOrientationAngle, 170, 100}};
-    for (const auto& row : rows)
-        rows_.Add(row.name, std::make_unique<SliderRow>(area, design_, grovewright::ParameterId::Base(generator_, row.index),
-                                                        SliderRow::Place{10, row.y, row.labelWidth, 25},
+    for (const auto& row : rows) {
+        const grovewright::ParameterId id = grovewright::ParameterId::Base(generator_, row.index);
+        rows_.Add(row.name, std::make_unique<SliderRow>(area, design_, id, SliderRow::Place{10, row.y, row.labelWidth, 25},
                                                         SliderRow::Place{160, row.y, 100, 25}));
+    }
 
     new wxStaticBox(area, wxID_ANY, "Light Position", wxPoint(5, 195), wxSize(110, 80));
     lightSlider_ = new wxSlider(area, wxID_ANY, 90, 0, 180, wxPoint(10, 230), SliderRow::SliderSize(100, 25));
@@ -117,7 +117,9 @@ void AbstractGrovewright::SetCut(bool cut) { SetBase(grovewright::BaseSetup::kCu
 
 void AbstractGrovewright::Reset() { design_.ResetGenerator(generator_); }
 
-bool AbstractGrovewright::IsModified() const { return design_.ScopeModified(grovewright::TreeDesign::GeneratorScope(generator_)); }
+bool AbstractGrovewright::IsModified() const {
+    return design_.ScopeModified(grovewright::TreeDesign::GeneratorScope(generator_));
+}
 
 void AbstractGrovewright::ClearModified() { design_.ClearScope(grovewright::TreeDesign::GeneratorScope(generator_)); }
 

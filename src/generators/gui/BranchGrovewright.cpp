@@ -5,10 +5,10 @@
 BranchGrovewright::BranchGrovewright(wxWindow* parent, grovewright::TreeDesign& design, int generator)
     : AbstractGrovewright(parent, design, generator) {
     for (int level = 1; level <= grovewright::BranchTreeModel::kLevelCount; ++level) {
-        BranchSetupPanel* page =
-            generator == grovewright::TreeDesign::kComplex
-                ? static_cast<BranchSetupPanel*>(new ComplexBranchSetupPanel(CustomNotebook(), level, design, generator))
-                : new RegularBranchSetupPanel(CustomNotebook(), level, design, generator);
+        BranchSetupPanel* page = generator == grovewright::TreeDesign::kComplex
+                                     ? static_cast<BranchSetupPanel*>(
+                                           new ComplexBranchSetupPanel(CustomNotebook(), level, design, generator))
+                                     : new RegularBranchSetupPanel(CustomNotebook(), level, design, generator);
         CustomNotebook()->AddPage(page, wxGetTranslation("Branch ") + wxString::Format("%i", level), false);
         pages_.push_back(page);
     }

@@ -192,7 +192,8 @@ void GrovewrightDrawPanelGL::BuildTree() {
         DeleteList(stumpList_);
         GLListSink sink(renderMode_ == kWireFrame ? GLListSink::Style::WireFrame : GLListSink::Style::Full3D,
                         !design_.Skeleton().Empty(), treeList_, stumpList_);
-        treeTriangles_ = grovewright::MeshBuilder(design_.Skeleton(), design_.Leaves(), design_.View()).BuildTree(sink, false);
+        grovewright::MeshBuilder builder(design_.Skeleton(), design_.Leaves(), design_.View());
+        treeTriangles_ = builder.BuildTree(sink, false);
         treeListValid_ = true;
     }
     if (treeList_ != 0) glCallList(treeList_);
