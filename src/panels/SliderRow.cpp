@@ -30,9 +30,12 @@ SliderRow::SliderRow(wxWindow* parent, TreeDesign& design, grovewright::Paramete
             event.Skip();
         });
     }
-    // Also after a refused edit: the slider goes back to the kept value.
+    // Also after a refused edit: the slider goes back to the kept value. A change
+    // of the whole design redraws only the rows whose value differs from the shown one.
     design.AddObserver([this](const grovewright::DesignChange& change) {
-        if (change.valuesChanged && (!change.parameter || *change.parameter == id_)) Show(design_.Get(id_));
+        if (!change.valuesChanged || (change.parameter && *change.parameter != id_)) return;
+        const int value = design_.Get(id_);
+        if (change.parameter || value != ShownValue()) Show(value);
     });
 }
 
@@ -44,6 +47,8 @@ void SliderRow::Show(int value) {
     slider_->SetValue(value);
     label_->SetLabel(LabelText(value));
 }
+
+int SliderRow::ShownValue() const { return checkBox_ ? checkBox_->GetValue() : slider_->GetValue(); }
 
 void SliderRow::SetVisible(bool visible) {
     label_->Show(visible);

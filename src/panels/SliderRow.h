@@ -41,6 +41,7 @@ public:
 
 private:
     wxString LabelText(int value) const;
+    int ShownValue() const;
 
     grovewright::TreeDesign& design_;
     grovewright::ParameterId id_;

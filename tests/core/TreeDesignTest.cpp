@@ -162,6 +162,16 @@ TEST_F(TreeDesignTest, UnsavedMeansNotAtTheSavedPosition) {
     EXPECT_FALSE(design.ScopeModified(TreeDesign::GeneratorScope(0)));
 }
 
+TEST_F(TreeDesignTest, TheOldestStepsAreForgottenAndWithThemTheSavedState) {
+    design.MarkSaved();
+    for (std::size_t i = 0; i < EditQueue::kLimit + 1; ++i) design.Apply(kHeight, i % 2 ? 200 : 201);
+    std::size_t undone = 0;
+    while (design.Undo()) ++undone;
+    EXPECT_EQ(undone, EditQueue::kLimit);
+    EXPECT_EQ(design.Get(kHeight), 201);  // the first edit can no longer be undone
+    EXPECT_TRUE(design.IsModified());     // nor the saved state reached
+}
+
 TEST_F(TreeDesignTest, AnEditRebuildsOnlyWhatItMakesStale) {
     design.Apply(kUseLeaf, 1);
     design.Apply(kLeafHeight, 40);
