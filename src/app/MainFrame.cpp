@@ -101,6 +101,9 @@ MainFrame::~MainFrame() {
     // The textures belong to the view's GL context: make it current for their deletion.
     if (drawPanel_->GetContext()) drawPanel_->SetCurrent(*drawPanel_->GetContext());
     textures_.reset();
+    // The design goes before the windows: a page change while the notebook is
+    // taken down must not reach it.
+    Unbind(wxEVT_NOTEBOOK_PAGE_CHANGED, &MainFrame::OnPageChanged, this, ID_TREE_NOTEBOOK);
 }
 
 void MainFrame::BuildToolBar() {
