@@ -297,11 +297,7 @@ void MainFrame::BindCommands() {
     on(ID_RESET_CURRENT_TREE, [this] { ResetCurrentTree(); });
     on(ID_RESET_ALL_TREES, [this] { ResetAllTrees(); });
     on(ID_RESET_LEAVES, [this] { ResetLeaves(); });
-    on(ID_RESET_ALL, [this] {
-        Busy([&] { design_.ResetAll(); });
-        drawPanel_->DeleteDisplayLists();
-        ResetToLineMode();
-    });
+    on(ID_RESET_ALL, [this] { ResetAll(); });
     on(ID_CREATOR_TREES, [this] { ShowSide(0); });
     on(ID_CREATOR_LEAVES, [this] { ShowSide(1); });
     on(ID_ABOUT, [this] { ShowAbout(); });
@@ -476,9 +472,7 @@ void MainFrame::Save() {
 
 void MainFrame::NewProject() {
     if (!CheckUnsavedChanges()) return;
-    Busy([&] { design_.ResetAll(); });
-    drawPanel_->DeleteDisplayLists();
-    ResetToLineMode();
+    ResetAll();
     ClearAllModified();
     drawPanel_->ResetView();
     SetSaveEnabled(false);
@@ -524,6 +518,11 @@ bool MainFrame::LoadProjectFile(const wxString& path, bool asProject) {
 }
 
 void MainFrame::Export(bool directX, bool withLeaves) {
+    if (design_.TreeWithheld()) {
+        wxMessageBox("The tree is too large to be grown, so there is nothing to export. Make it smaller first.",
+                     "Design too large", wxOK | wxICON_WARNING, this);
+        return;
+    }
     grovewright::TGFileWriter& writer = directX ? static_cast<grovewright::TGFileWriter&>(directXWriter_)
                                                 : static_cast<grovewright::TGFileWriter&>(dxfWriter_);
     const wxString path = ChooseSaveFile("Export to ...", directX ? "X files (*.x)|*.x" : "DXF files (*.dxf)|*.dxf",
@@ -642,6 +641,14 @@ void MainFrame::ResetCurrentTree() {
 void MainFrame::ResetAllTrees() {
     Busy([&] {
         design_.ResetAllGenerators();
+        drawPanel_->DeleteDisplayLists();
+    });
+    ResetToLineMode();
+}
+
+void MainFrame::ResetAll() {
+    Busy([&] {
+        design_.ResetAll();
         drawPanel_->DeleteDisplayLists();
     });
     ResetToLineMode();

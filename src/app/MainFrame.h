@@ -149,6 +149,8 @@ private:
     void SetLighting(bool on);
     void ResetCurrentTree();
     void ResetAllTrees();
+    // Every generator and the leaves, one undo step (Reset All, New Project).
+    void ResetAll();
     void ResetToLineMode();
     void ResetLeaves();
     // Shows the tree notebook or the leaf panel in the side column, the other hidden and disabled.

@@ -132,21 +132,14 @@ MeshBuilder::Progress ProgressBar(std::ostream& out, const std::string& output) 
 Failure ExportTo(const std::string& output, Design& design, bool withLeaves, std::ostream* progress) {
     MeshBuilder builder(design.skeleton, design.leaves, design.view);
     if (progress) builder.SetProgress(ProgressBar(*progress, output));
-    auto failure = [](ExportResult result, const TGFileWriter& writer) -> Failure {
-        if (result != ExportResult::Written) return {kExitFailure, writer.LastError()};
+    auto write = [&](auto&& writer) -> Failure {
+        writer.SetFileName(output);
+        if (ExportFile(writer, builder, withLeaves) != ExportResult::Written) return {kExitFailure, writer.LastError()};
         return {};
     };
     const Format format = FormatOf(output);
-    if (format == Format::DXF) {
-        TGDXFFileWriter writer;
-        writer.SetFileName(output);
-        return failure(ExportFile(writer, builder, withLeaves), writer);
-    }
-    if (format == Format::DirectX) {
-        TGDirectXFileWriter writer;
-        writer.SetFileName(output);
-        return failure(ExportFile(writer, builder, withLeaves), writer);
-    }
+    if (format == Format::DXF) return write(TGDXFFileWriter());
+    if (format == Format::DirectX) return write(TGDirectXFileWriter());
     return UnknownFormat(output);
 }
 

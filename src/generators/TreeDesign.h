@@ -69,6 +69,8 @@ public:
     void SetActiveGenerator(int g);
     // Grows the shown generator's tree and the leaves again.
     void Rebuild();
+    // The shown generator's tree is above the memory budget and was not grown.
+    bool TreeWithheld() const { return treeWithheld_; }
 
     // The table row of a parameter.
     static const Parameter& Describe(const ParameterId& id);

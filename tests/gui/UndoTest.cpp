@@ -148,6 +148,10 @@ TEST_F(UndoTest, ALoadedDesignBeyondTheBudgetIsNotGrownAndSaysSo) {
     EXPECT_NE(told.find("The tree is not shown"), wxString::npos);
     EXPECT_EQ(Iteration(), 20);  // loaded, so that it can be made smaller
     EXPECT_TRUE(frame->Skeleton().Empty());
+    // Nothing to export: said, and no file dialog.
+    Command(ID_MODE_FULL_3D);
+    wxTEST_DIALOG(Command(ID_EXPORT_DXF_TREE), ExpectMessage(wxOK, told));
+    EXPECT_NE(told.find("too large"), wxString::npos);
     DragIteration({6});
     EXPECT_EQ(frame->Skeleton().SegmentCount(), 127u);
 }
