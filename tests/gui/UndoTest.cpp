@@ -28,8 +28,10 @@ TEST_F(UndoTest, KeyboardUndoAfterASliderDragRestoresTheRowAndTheTree) {
     Command(ID_MODE_FULL_3D);
     ASSERT_GT(View().GetTreeTriangles(), triangles);
 
+    // A slider has the keyboard focus, as after a real drag: the keys still reach the window.
     frame->Raise();
-    frame->SetFocus();
+    wxSlider* focused = Simple().Row("ObliqueAngle").Slider();
+    focused->SetFocus();
     wxUIActionSimulator keys;
     auto press = [&](int key, int modifiers) {
         keys.Char(key, modifiers);
@@ -38,6 +40,11 @@ TEST_F(UndoTest, KeyboardUndoAfterASliderDragRestoresTheRowAndTheTree) {
             wxMilliSleep(10);
         }
     };
+    for (int i = 0; i < 20 && wxWindow::FindFocus() != focused; ++i) {
+        Pump();
+        wxMilliSleep(10);
+    }
+    ASSERT_EQ(wxWindow::FindFocus(), focused);
     press('Z', wxMOD_CONTROL);  // the whole drag at once
     EXPECT_EQ(Iteration(), 3);
     EXPECT_EQ(Simple().Row("Iteration").Slider()->GetValue(), 3);
