@@ -360,11 +360,19 @@ bool MainFrame::IsDesignModified() const { return restoredDesign_ || design_.IsM
 void MainFrame::Undo() {
     Busy([&] { design_.Undo(); });
     ShowChangedGenerator();
+    ShowDocument();
 }
 
 void MainFrame::Redo() {
     Busy([&] { design_.Redo(); });
     ShowChangedGenerator();
+    ShowDocument();
+}
+
+void MainFrame::ShowDocument() {
+    const wxString file = CurrentFileName();
+    SetSaveEnabled(!file.empty());
+    SetTitle(kTitle + file);
 }
 
 void MainFrame::ShowChangedGenerator() {
@@ -422,9 +430,8 @@ bool MainFrame::SaveAs() {
         SetSaveEnabled(false);
         return false;
     }
-    currentFileName_ = wxString::FromUTF8(projectWriter_.GetFileName());
-    SetSaveEnabled(true);
-    SetTitle(kTitle + currentFileName_);
+    design_.SetDocument(projectWriter_.GetFileName());
+    ShowDocument();
     ClearAllModified();
     return true;
 }
@@ -462,8 +469,8 @@ void MainFrame::OfferRecovery() {
 }
 
 void MainFrame::Save() {
-    if (currentFileName_.empty()) return;
-    projectWriter_.SetFileName(currentFileName_.ToStdString(wxConvUTF8));
+    if (design_.Document().empty()) return;
+    projectWriter_.SetFileName(design_.Document());
     if (WriteProject())
         ClearAllModified();
     else
@@ -472,11 +479,14 @@ void MainFrame::Save() {
 
 void MainFrame::NewProject() {
     if (!CheckUnsavedChanges()) return;
-    ResetAll();
+    Busy([&] {
+        design_.NewDocument();
+        drawPanel_->DeleteDisplayLists();
+    });
+    ResetToLineMode();
     ClearAllModified();
     drawPanel_->ResetView();
-    SetSaveEnabled(false);
-    SetTitle(kTitle);
+    ShowDocument();
 }
 
 void MainFrame::Load() {
@@ -491,13 +501,9 @@ bool MainFrame::LoadProjectFile(const wxString& path, bool asProject) {
     bool loaded = false;
     Busy([&] {
         // The shown generator's tree is grown on the loaded values, one undo step.
-        loaded = design_.Load(projectReader_, path.ToStdString(wxConvUTF8), error, &kept);
+        loaded = design_.Load(projectReader_, path.ToStdString(wxConvUTF8), error, &kept, asProject);
         if (!loaded) return;
-        if (asProject) {
-            currentFileName_ = path;
-            SetSaveEnabled(true);
-            SetTitle(kTitle + path);
-        }
+        if (asProject) ShowDocument();
         ResetToLineMode();
         drawPanel_->ResetView();
         ClearAllModified();

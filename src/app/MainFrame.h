@@ -87,7 +87,7 @@ public:
     grovewright::TreeDesign& Design() { return design_; }
     const grovewright::LeafStore& LeafStore() const { return design_.Leaves(); }
     const grovewright::SkeletonLevels& Skeleton() const { return design_.Skeleton(); }
-    const wxString& CurrentFileName() const { return currentFileName_; }
+    wxString CurrentFileName() const { return wxString::FromUTF8(design_.Document()); }
     bool LineMode() const { return lineMode_; }
 
     // The frame's layout for its client size.
@@ -143,6 +143,8 @@ private:
     // After an undo or redo of one generator's parameter: shows that generator's
     // page when another one is shown, so that the change can be seen.
     void ShowChangedGenerator();
+    // The design's file in the title, and Save enabled when it has one.
+    void ShowDocument();
     // After every design change: the undo and redo tools, a refused edit's reason.
     void OnDesignChange(const grovewright::DesignChange& change);
     void SetMode(int mode);
@@ -176,7 +178,6 @@ private:
     // file that the dialog did not ask about. Empty when cancelled.
     wxString ChooseSaveFile(const wxString& message, const wxString& wildcard, const std::string& extension);
 
-    wxString currentFileName_;
     wxString lastFolder_;
     // A design restored from the recovery file counts as unsaved.
     bool restoredDesign_ = false;

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <deque>
+#include <string>
 #include <vector>
 
 namespace grovewright {
@@ -34,9 +35,12 @@ struct ParameterEdit {
 };
 
 // One undo step: a single parameter edit (a merged drag included), or every
-// parameter a reset or a load changed.
+// parameter a reset or a load changed, and for a load or a new project the
+// project file the design belonged to before and after.
 struct EditStep {
     std::vector<ParameterEdit> edits;
+    bool changesDocument = false;
+    std::string documentBefore, documentAfter;
 };
 
 // The design's undo and redo: the steps done so far, the position between done

@@ -151,7 +151,11 @@ TreeDesign::EditResult TreeDesign::Apply(const ParameterId& id, long value, bool
             return EditResult::Refused;
         }
     }
-    if (!dragging || !queue_.Merge(id, after)) queue_.Push({{{id, before, after}}}, dragging);
+    if (!dragging || !queue_.Merge(id, after)) {
+        EditStep step;
+        step.edits.push_back({id, before, after});
+        queue_.Push(std::move(step), dragging);
+    }
     scopeModified_[ScopeOf(id)] = true;
     Refreshed(id, true, stale);
     return EditResult::Applied;
@@ -165,7 +169,7 @@ std::vector<int> TreeDesign::Values() const {
 }
 
 template <typename Change>
-bool TreeDesign::Replace(Change&& change) {
+bool TreeDesign::Replace(Change&& change, const std::string* document) {
     const std::vector<int> before = Values();
     if (!change()) return false;
     const std::vector<int> after = Values();
@@ -176,7 +180,13 @@ bool TreeDesign::Replace(Change&& change) {
         step.edits.push_back({allParameters_[i], before[i], after[i]});
         stale |= StaleFor(allParameters_[i]);
     }
-    if (step.edits.empty()) {
+    if (document && *document != document_) {
+        step.changesDocument = true;
+        step.documentBefore = document_;
+        step.documentAfter = *document;
+        document_ = *document;
+    }
+    if (step.edits.empty() && !step.changesDocument) {
         queue_.Seal();
     } else {
         queue_.Push(std::move(step), false);
@@ -207,21 +217,32 @@ void TreeDesign::ResetLeaves() {
     });
 }
 
-void TreeDesign::ResetAll() {
-    Replace([&] {
-        for (TreeGeneratorModel* generator : generators_) generator->Reset();
-        leafModel_.Reset();
-        return true;
-    });
+void TreeDesign::ResetAll() { ResetEverything(nullptr); }
+
+void TreeDesign::NewDocument() {
+    const std::string none;
+    ResetEverything(&none);
+}
+
+void TreeDesign::ResetEverything(const std::string* document) {
+    Replace(
+        [&] {
+            for (TreeGeneratorModel* generator : generators_) generator->Reset();
+            leafModel_.Reset();
+            return true;
+        },
+        document);
 }
 
 bool TreeDesign::Load(TGXMLFileReader& reader, const std::string& path, std::string& error,
-                      std::vector<std::string>* keptPrevious) {
+                      std::vector<std::string>* keptPrevious, bool asDocument) {
     const std::vector<TreeGeneratorModel*> generators(generators_.begin(), generators_.end());
-    return Replace([&] { return LoadProject(reader, path, generators, error, &leafModel_, keptPrevious); });
+    return Replace([&] { return LoadProject(reader, path, generators, error, &leafModel_, keptPrevious); },
+                   asDocument ? &path : nullptr);
 }
 
 void TreeDesign::Revert(const EditStep& step, bool undo) {
+    if (step.changesDocument) document_ = undo ? step.documentBefore : step.documentAfter;
     unsigned stale = kStaleNothing;
     for (const ParameterEdit& edit : step.edits) {
         Visit(edit.id,

@@ -92,12 +92,21 @@ public:
     void ResetGenerator(int g);
     void ResetAllGenerators();
     void ResetLeaves();
-    // Every generator and the leaves (New Project, Reset All).
+    // Every generator and the leaves (Reset All).
     void ResetAll();
+    // ResetAll for a new project: the design then belongs to no file.
+    void NewDocument();
     // Loads a project as the Load command does (see LoadProject); nothing changes
-    // and false when the file cannot be loaded.
+    // and false when the file cannot be loaded. asDocument: the design then
+    // belongs to that file.
     bool Load(TGXMLFileReader& reader, const std::string& path, std::string& error,
-              std::vector<std::string>* keptPrevious);
+              std::vector<std::string>* keptPrevious, bool asDocument = true);
+
+    // The project file the design belongs to (loaded from or saved as); empty
+    // for a new or restored design. Undoing a load or a new project gives the
+    // design back its file, so that Save never writes a design into another's file.
+    const std::string& Document() const { return document_; }
+    void SetDocument(const std::string& path) { document_ = path; }
 
     bool CanUndo() const { return queue_.CanUndo(); }
     bool CanRedo() const { return queue_.CanRedo(); }
@@ -159,9 +168,12 @@ private:
     // Every parameter's value, in the order of AllParameters.
     std::vector<int> Values() const;
     // Runs a change of many parameters (false: it did not happen) as one undo
-    // step, then regrows the shown tree.
+    // step, then regrows the shown tree. document, when given, becomes the
+    // design's file with the same step.
     template <typename Change>
-    bool Replace(Change&& change);
+    bool Replace(Change&& change, const std::string* document = nullptr);
+    // Every generator and the leaves back to their defaults; document as in Replace.
+    void ResetEverything(const std::string* document);
     // Sets the edits' before (undo) or after values, marks their pages and tells the observers.
     void Revert(const EditStep& step, bool undo);
     void Notify(const DesignChange& change);
@@ -175,6 +187,7 @@ private:
     LeafStore leaves_;
     TreeViewParameters view_;
     LightSettings light_;
+    std::string document_;
     int active_ = kSimple;
     // The shown generator's tree is above the budget and was not grown.
     bool treeWithheld_ = false;

@@ -105,6 +105,33 @@ TEST_F(TreeDesignTest, ALoadIsOneStep) {
     EXPECT_TRUE(design.CanRedo());
 }
 
+TEST_F(TreeDesignTest, UndoingALoadOrANewProjectGivesTheDesignBackItsFile) {
+    test::TempFolder folder;
+    TGXMLFileWriter writer;
+    writer.SetFileName(folder.File("b.xml"));
+    ASSERT_TRUE(writer.Open());
+    for (int g = 0; g < TreeDesign::kGeneratorCount; ++g) design.Generator(g).WriteSetup(writer);
+    design.LeafModel().WriteSetup(writer);
+    ASSERT_TRUE(writer.Close());
+    design.SetDocument(folder.File("a.xml"));
+    TGXMLFileReader reader;
+    std::string error;
+    ASSERT_TRUE(design.Load(reader, folder.File("b.xml"), error, nullptr));  // the same values: only the file changes
+    EXPECT_EQ(design.Document(), folder.File("b.xml"));
+    design.Undo();
+    EXPECT_EQ(design.Document(), folder.File("a.xml"));
+    design.Redo();
+    design.NewDocument();
+    EXPECT_EQ(design.Document(), "");
+    EXPECT_EQ(design.Get(kHeight), 0);
+    design.Undo();
+    EXPECT_EQ(design.Document(), folder.File("b.xml"));
+    EXPECT_EQ(design.Get(kHeight), 200);
+    // A load that does not make the file the design's (the recovery file) keeps the file.
+    ASSERT_TRUE(design.Load(reader, folder.File("b.xml"), error, nullptr, false));
+    EXPECT_EQ(design.Document(), folder.File("b.xml"));
+}
+
 TEST_F(TreeDesignTest, ADragIsOneStepAndADragBackToItsStartIsNone) {
     for (int value : {250, 300, 310}) design.Apply(kHeight, value, true);
     design.EndDrag();

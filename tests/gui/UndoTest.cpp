@@ -109,6 +109,34 @@ TEST_F(UndoTest, UndoingBackToTheSavedDesignLeavesNothingUnsaved) {
     EXPECT_TRUE(frame->IsDesignModified());
 }
 
+TEST_F(UndoTest, UndoingALoadTakesTheWindowBackToTheFileBefore) {
+    grovewright::test::TempFolder folder;
+    const wxString a = wxString::FromUTF8(folder.File("a.xml")), b = wxString::FromUTF8(folder.File("b.xml"));
+    DragIteration({3});
+    wxTEST_DIALOG(Command(ID_SAVE_AS), wxExpectModal<wxFileDialog>(b));
+    DragIteration({5});
+    wxTEST_DIALOG(Command(ID_SAVE_AS), wxExpectModal<wxFileDialog>(a));
+    wxTEST_DIALOG(Command(ID_LOAD), wxExpectModal<wxFileDialog>(b));
+    EXPECT_EQ(frame->GetTitle(), "Grovewright v2.3.2 " + b);
+    Command(ID_UNDO);  // the design of a.xml again, and its file: Save cannot write it into b.xml
+    EXPECT_EQ(Iteration(), 5);
+    EXPECT_EQ(frame->CurrentFileName(), a);
+    EXPECT_EQ(frame->GetTitle(), "Grovewright v2.3.2 " + a);
+    DragIteration({6});
+    Command(ID_SAVE);
+    EXPECT_NE(grovewright::test::ReadFileBytes(folder.File("a.xml")).find("<Iteration>6</Iteration>"),
+              std::string::npos);
+    EXPECT_NE(grovewright::test::ReadFileBytes(folder.File("b.xml")).find("<Iteration>3</Iteration>"),
+              std::string::npos);
+    // Undoing New Project gives the file back too.
+    Command(ID_NEW_PROJECT);  // saved: no question
+    EXPECT_TRUE(frame->CurrentFileName().empty());
+    EXPECT_FALSE(Enabled(ID_SAVE));
+    Command(ID_UNDO);
+    EXPECT_EQ(frame->CurrentFileName(), a);
+    EXPECT_TRUE(Enabled(ID_SAVE));
+}
+
 TEST_F(UndoTest, AnEditBeyondTheMemoryBudgetIsRefusedAndTheSliderReturns) {
     DragIteration({5});
     frame->Design().SetMemoryBudget(1 << 20);
