@@ -98,6 +98,10 @@ class Screenshots(unittest.TestCase):
         cls.shots["scrolled"] = cls.capture("side-column-scrolled")
         keys("F1", pause=1.0)
         keys("alt+f", "l", pause=0.8)
+        # The file dialog may take a while to appear on a busy machine: type only once it has the focus.
+        dialog = xdotool("search", "--sync", "--onlyvisible", "--name", "^Open").split()[0]
+        xdotool("windowfocus", "--sync", dialog)
+        time.sleep(0.5)
         xdotool("type", "--delay", "15", PROJECT)
         time.sleep(0.5)
         keys("Return", pause=2.0)
