@@ -98,13 +98,18 @@ class Screenshots(unittest.TestCase):
         cls.shots["scrolled"] = cls.capture("side-column-scrolled")
         keys("F1", pause=1.0)
         keys("alt+f", "l", pause=0.8)
-        # The file dialog may take a while to appear on a busy machine: type only once it has the focus.
+        # The file dialog may come late on a busy machine, and keys typed before
+        # it has the focus are lost: wait for it, open its location entry
+        # (Ctrl+L) and type the path; once more if the window did not load it.
         dialog = xdotool("search", "--sync", "--onlyvisible", "--name", "^Open").split()[0]
-        xdotool("windowfocus", "--sync", dialog)
-        time.sleep(0.5)
-        xdotool("type", "--delay", "15", PROJECT)
-        time.sleep(0.5)
-        keys("Return", pause=2.0)
+        for _ in range(3):
+            xdotool("windowfocus", "--sync", dialog)
+            keys("ctrl+l", pause=0.5)
+            xdotool("type", "--delay", "15", PROJECT)
+            time.sleep(0.5)
+            keys("Return", pause=2.0)
+            if xdotool("getwindowname", window).strip().endswith(PROJECT):
+                break
         cls.shots["line"] = cls.capture("line")
         keys("alt+o", "m", "w", pause=0.6)
         time.sleep(1.0)
