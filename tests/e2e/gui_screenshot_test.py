@@ -72,7 +72,10 @@ class Screenshots(unittest.TestCase):
         cls.home = tempfile.TemporaryDirectory()
         env = dict(os.environ, HOME=cls.home.name, XDG_CACHE_HOME=os.path.join(cls.home.name, ".cache"))
         cls.stderr = open(os.path.join(cls.home.name, "stderr.txt"), "w+")
-        cls.program = subprocess.Popen([PROGRAM], env=env, stdout=subprocess.DEVNULL, stderr=cls.stderr)
+        # Started in the project's folder: its file dialog opens there, and the
+        # test types a bare file name (a typed path invites the dialog's completion).
+        cls.program = subprocess.Popen([PROGRAM], env=env, stdout=subprocess.DEVNULL, stderr=cls.stderr,
+                                       cwd=os.path.dirname(os.path.abspath(PROJECT)))
         window = xdotool("search", "--sync", "--onlyvisible", "--name", "^Grovewright").split()[0]
         time.sleep(1.5)
         xdotool("windowfocus", "--sync", window)
@@ -100,12 +103,12 @@ class Screenshots(unittest.TestCase):
         keys("alt+f", "l", pause=0.8)
         # The file dialog may come late on a busy machine, and keys typed before
         # it has the focus are lost: wait for it, open its location entry
-        # (Ctrl+L) and type the path; once more if the window did not load it.
+        # (Ctrl+L) and type the name; once more if the window did not load it.
         dialog = xdotool("search", "--sync", "--onlyvisible", "--name", "^Open").split()[0]
         for _ in range(3):
             xdotool("windowfocus", "--sync", dialog)
             keys("ctrl+l", pause=0.5)
-            xdotool("type", "--delay", "15", PROJECT)
+            xdotool("type", "--delay", "15", os.path.basename(PROJECT))
             time.sleep(0.5)
             keys("Return", pause=2.0)
             if xdotool("getwindowname", window).strip().endswith(PROJECT):
