@@ -35,17 +35,26 @@ void MoveSlider(wxSlider* slider, int value) {
     slider->ProcessWindowEvent(event);
 }
 
-void BM_SliderEventToFrame(benchmark::State& state) {
+// The core benchmarks' simple tree (Height 300, HeightReduction 70, Diameter
+// 40, DiameterReduction 80, Division 8, Spread 60, Twist 90) of the given
+// iteration, shown in Full 3D.
+SimpleGrovewright& ShowBenchTree(int iteration) {
     auto& page = *static_cast<SimpleGrovewright*>(frame->Generators().front());
     page.SetHeight(300);
     page.SetHeightReduction(70);
-    page.SetDiameter(20);
+    page.SetDiameter(40);
+    page.SetDiameterReduction(80);
     page.SetDivision(8);
     page.SetSpreadAngle(60);
     page.SetTwistAngle(90);
     wxCommandEvent full(wxEVT_MENU, ID_MODE_FULL_3D);
     frame->ProcessWindowEvent(full);
-    MoveSlider(page.Row("Iteration").Slider(), static_cast<int>(state.range(0)));
+    MoveSlider(page.Row("Iteration").Slider(), iteration);
+    return page;
+}
+
+void BM_SliderEventToFrame(benchmark::State& state) {
+    SimpleGrovewright& page = ShowBenchTree(static_cast<int>(state.range(0)));
     // A step that changes the value: an event that changes nothing does no work.
     wxSlider* slider = page.Row("Height").Slider();
     int height = 300;
@@ -63,14 +72,6 @@ BENCHMARK(BM_SliderEventToFrame)->Arg(10)->Arg(12)->Unit(benchmark::kMillisecond
 // SegmentCount 10 over the three outermost levels; the step moves page 1's
 // Add Angle back and forth.
 void BM_LeafSliderStepToFrame(benchmark::State& state) {
-    auto& page = *static_cast<SimpleGrovewright*>(frame->Generators().front());
-    page.SetHeight(300);
-    page.SetHeightReduction(70);
-    page.SetDiameter(40);
-    page.SetDiameterReduction(80);
-    page.SetDivision(8);
-    page.SetSpreadAngle(60);
-    page.SetTwistAngle(90);
     for (int i = 0; i < 5; ++i) {
         LeafSetupPanel& leaf = frame->Leaves().Page(i);
         leaf.SetUseLeaf(true);
@@ -81,9 +82,7 @@ void BM_LeafSliderStepToFrame(benchmark::State& state) {
         leaf.Set(grovewright::LeafSetup::kAddAngle, 30 + 10 * i);
         leaf.Set(grovewright::LeafSetup::kOriAngle, 72 * i);
     }
-    wxCommandEvent full(wxEVT_MENU, ID_MODE_FULL_3D);
-    frame->ProcessWindowEvent(full);
-    MoveSlider(page.Row("Iteration").Slider(), 14);
+    ShowBenchTree(14);
     wxSlider* slider = frame->Leaves().Page(0).Row("AddAngle").Slider();
     int angle = 30;
     for (auto _ : state) {

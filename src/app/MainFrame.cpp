@@ -403,8 +403,7 @@ bool MainFrame::CheckUnsavedChanges() {
 }
 
 void MainFrame::WriteSections() {
-    for (int g = 0; g < grovewright::TreeDesign::kGeneratorCount; ++g) design_.Generator(g).WriteSetup(projectWriter_);
-    design_.LeafModel().WriteSetup(projectWriter_);
+    design_.WriteSections(projectWriter_);
 }
 
 bool MainFrame::WriteProject() {

@@ -241,6 +241,11 @@ bool TreeDesign::Load(TGXMLFileReader& reader, const std::string& path, std::str
                    asDocument ? &path : nullptr);
 }
 
+void TreeDesign::WriteSections(TGXMLFileWriter& writer) const {
+    for (const TreeGeneratorModel* generator : generators_) generator->WriteSetup(writer);
+    leafModel_.WriteSetup(writer);
+}
+
 void TreeDesign::Revert(const EditStep& step, bool undo) {
     if (step.changesDocument) document_ = undo ? step.documentBefore : step.documentAfter;
     unsigned stale = kStaleNothing;

@@ -18,6 +18,7 @@
 namespace grovewright {
 
 class TGXMLFileReader;
+class TGXMLFileWriter;
 
 // What an edit changed, as its observers are told.
 struct DesignChange {
@@ -107,6 +108,9 @@ public:
     // design back its file, so that Save never writes a design into another's file.
     const std::string& Document() const { return document_; }
     void SetDocument(const std::string& path) { document_ = path; }
+
+    // Every generator's section and the leaf pages: the body of a project file.
+    void WriteSections(TGXMLFileWriter& writer) const;
 
     bool CanUndo() const { return queue_.CanUndo(); }
     bool CanRedo() const { return queue_.CanRedo(); }

@@ -2,8 +2,6 @@
 // tables, exactly the stale parts rebuilt, undo and redo, the saved position.
 #include <gtest/gtest.h>
 
-#include <fstream>
-
 #include "TestHelpers.h"
 #include "generators/TreeDesign.h"
 #include "io/TGXMLFileReader.h"
@@ -82,45 +80,28 @@ TEST_F(TreeDesignTest, EachKindOfEditIsUndoneAndRedoneWithItsTree) {
     EXPECT_FALSE(design.Get(kCut));
 }
 
-TEST_F(TreeDesignTest, ALoadIsOneStep) {
+TEST_F(TreeDesignTest, ALoadIsOneStepAndUndoingItGivesTheDesignBackItsFile) {
     test::TempFolder folder;
     design.Apply(kDivision, 7);
-    TGXMLFileWriter writer;
-    writer.SetFileName(folder.File("saved.xml"));
-    ASSERT_TRUE(writer.Open());
-    for (int g = 0; g < TreeDesign::kGeneratorCount; ++g) design.Generator(g).WriteSetup(writer);
-    design.LeafModel().WriteSetup(writer);
-    ASSERT_TRUE(writer.Close());
+    test::WriteFileBytes(folder.File("b.xml"),
+                         test::WrittenProject([&](TGXMLFileWriter& writer) { design.WriteSections(writer); }));
+    design.SetDocument(folder.File("a.xml"));
     design.ResetAll();
     TGXMLFileReader reader;
     std::string error;
-    ASSERT_TRUE(design.Load(reader, folder.File("saved.xml"), error, nullptr));
+    ASSERT_TRUE(design.Load(reader, folder.File("b.xml"), error, nullptr));
     EXPECT_EQ(design.Get(kDivision), 7);
     EXPECT_EQ(design.Skeleton().SegmentCount(), 15u);
+    EXPECT_EQ(design.Document(), folder.File("b.xml"));
     design.Undo();
     EXPECT_EQ(design.Get(kDivision), 3);
     EXPECT_EQ(design.Get(kHeight), 0);
+    EXPECT_EQ(design.Document(), folder.File("a.xml"));
     // A load that fails is no step and changes nothing.
     EXPECT_FALSE(design.Load(reader, folder.File("missing.xml"), error, nullptr));
     EXPECT_TRUE(design.CanRedo());
-}
-
-TEST_F(TreeDesignTest, UndoingALoadOrANewProjectGivesTheDesignBackItsFile) {
-    test::TempFolder folder;
-    TGXMLFileWriter writer;
-    writer.SetFileName(folder.File("b.xml"));
-    ASSERT_TRUE(writer.Open());
-    for (int g = 0; g < TreeDesign::kGeneratorCount; ++g) design.Generator(g).WriteSetup(writer);
-    design.LeafModel().WriteSetup(writer);
-    ASSERT_TRUE(writer.Close());
-    design.SetDocument(folder.File("a.xml"));
-    TGXMLFileReader reader;
-    std::string error;
-    ASSERT_TRUE(design.Load(reader, folder.File("b.xml"), error, nullptr));  // the same values: only the file changes
-    EXPECT_EQ(design.Document(), folder.File("b.xml"));
-    design.Undo();
-    EXPECT_EQ(design.Document(), folder.File("a.xml"));
     design.Redo();
+    // So is a new project.
     design.NewDocument();
     EXPECT_EQ(design.Document(), "");
     EXPECT_EQ(design.Get(kHeight), 0);

@@ -5,7 +5,6 @@
 
 #include "../core/TestHelpers.h"
 #include "GuiTestSupport.h"
-#include "io/TGXMLFileWriter.h"
 
 class UndoTest : public FrameTest {
 protected:
@@ -166,12 +165,9 @@ TEST_F(UndoTest, ALoadedDesignBeyondTheBudgetIsNotGrownAndSaysSo) {
         huge.Set(grovewright::ParameterId::Leaf(page, L::kRelativAddDownTo), 20);
     }
     grovewright::test::TempFolder folder;
-    grovewright::TGXMLFileWriter writer;
-    writer.SetFileName(folder.File("huge.xml"));
-    ASSERT_TRUE(writer.Open());
-    for (int g = 0; g < grovewright::TreeDesign::kGeneratorCount; ++g) huge.Generator(g).WriteSetup(writer);
-    huge.LeafModel().WriteSetup(writer);
-    ASSERT_TRUE(writer.Close());
+    grovewright::test::WriteFileBytes(folder.File("huge.xml"), grovewright::test::WrittenProject([&](auto& writer) {
+                                          huge.WriteSections(writer);
+                                      }));
 
     wxString told;
     wxTEST_DIALOG(
