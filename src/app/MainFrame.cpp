@@ -22,11 +22,13 @@
 #include "generators/gui/LeafCreator.h"
 #include "generators/gui/SimpleGrovewright.h"
 #include "io/RecoveryFile.h"
+#include "io/gui/BillBoardExportDialog.h"
 #include "panels/ChosenPath.h"
 #include "render/ExportSinks.h"
 #include "render/MeshBuilder.h"
 #include "render/gui/GrovewrightDrawPanelGL.h"
-#include "render/gui/TextureManager.h"
+#include "render/gl/TextureManager.h"
+#include "render/gui/TextureImageFile.h"
 
 namespace {
 
@@ -63,10 +65,6 @@ MainFrame::MainFrame(wxWindow* parent, const wxString&)
 
     mainPanel_ = new wxPanel(this, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL | wxNO_BORDER);
     textures_ = std::make_unique<TextureManager>();
-    // Custom textures are chosen like projects: in the last folder used, over the frame.
-    textures_->SetFileChooser([this](const wxString& wildcard) {
-        return ChooseFile("Open ...", wildcard, wxFD_OPEN).ToStdString(wxConvUTF8);
-    });
     drawPanel_ = new GrovewrightDrawPanelGL(mainPanel_, wxID_ANY, wxDefaultPosition, wxDefaultSize, 0,
                                             "TestGLCanvas", nullptr, design_, *textures_);
     // Sized as in the default window from the start: GTK complains about
@@ -168,9 +166,9 @@ void MainFrame::BuildMenus() {
 
     auto* textures = new wxMenu;
     auto textureMenu = [&](const char* title, std::vector<std::pair<int, const char*>> items, int custom,
-                           bool (TextureManager::*select)(int)) {
+                           TextureManager::Kind kind) {
         auto* menu = new wxMenu;
-        TextureMenu entry{{}, custom, false, select};
+        TextureMenu entry{{}, custom, false, kind};
         for (const auto& [id, label] : items) {
             menu->AppendCheckItem(id, label);
             entry.items.push_back(id);
@@ -181,16 +179,16 @@ void MainFrame::BuildMenus() {
         textures->Append(wxID_ANY, title, menu);
     };
     textureMenu("&Trunc/ Branches", {{ID_TRUNK_1, "Trunc&1"}, {ID_TRUNK_2, "Trunc&2"}}, ID_TRUNK_CUSTOM,
-                &TextureManager::SelectTrunkTexture);
-    textureMenu("&Stump", {{ID_STUMP_1, "Stump&1"}}, ID_STUMP_CUSTOM, &TextureManager::SelectStumpTexture);
+                TextureManager::Kind::Trunk);
+    textureMenu("&Stump", {{ID_STUMP_1, "Stump&1"}}, ID_STUMP_CUSTOM, TextureManager::Kind::Stump);
     textureMenu("&Leafs", {{ID_LEAVES_1, "Leaves&1"}, {ID_LEAVES_2, "Leaves&2"}, {ID_NEEDLES, "&Needles"}},
-                ID_LEAVES_CUSTOM, &TextureManager::SelectLeafTexture);
+                ID_LEAVES_CUSTOM, TextureManager::Kind::Leaves);
     textures->AppendSeparator();
     textureMenu("&Ground", {{ID_SPRING, "S&pring"}, {ID_SUMMER, "&Summer"}, {ID_FALL, "&Fall"}, {ID_WINTER, "&Winter"}},
-                ID_GROUND_CUSTOM, &TextureManager::SelectGroundTexture);
+                ID_GROUND_CUSTOM, TextureManager::Kind::Ground);
     textures->AppendSeparator();
     textureMenu("&Sky", {{ID_SKY_BLUE, "&Blue"}, {ID_SKY_GREY, "&Grey"}}, ID_SKY_CUSTOM,
-                &TextureManager::SelectSkyTexture);
+                TextureManager::Kind::Sky);
 
     auto* options = new wxMenu;
     auto* mode = new wxMenu;
@@ -288,6 +286,7 @@ void MainFrame::BindCommands() {
     on(ID_EXPORT_DXF_LEAVES, [this] { Export(false, true); });
     on(ID_EXPORT_DIRECTX_TREE, [this] { Export(true, false); });
     on(ID_EXPORT_DIRECTX_LEAVES, [this] { Export(true, true); });
+    on(ID_BILLBOARD, [this] { ExportBillboard(); });
     on(ID_QUIT, [this] { Close(false); });
     on(ID_MODE_LINE, [this] { SetMode(0); });
     on(ID_MODE_WIRE_FRAME, [this] { SetMode(1); });
@@ -341,11 +340,7 @@ wxString MainFrame::ChooseSaveFile(const wxString& message, const wxString& wild
     // The dialog asked about the name as typed; the extension may name another file.
     const wxString path =
         wxString::FromUTF8(grovewright::TGFileWriter::WithExtension(chosen.ToStdString(wxConvUTF8), extension));
-    if (path != chosen && wxFileExists(path) &&
-        wxMessageBox("\"" + path + "\" already exists.\nDo you want to replace it?", "Replace file",
-                     wxYES_NO | wxNO_DEFAULT | wxICON_WARNING, this) != wxYES)
-        return {};
-    return path;
+    return MayReplace(this, chosen, path) ? path : wxString();
 }
 
 void MainFrame::SetSaveEnabled(bool on) { Enable(ID_SAVE, on); }
@@ -570,9 +565,8 @@ void MainFrame::SetMode(int mode) {
         Check(ID_MODE_LINE, mode == 0);
         Check(ID_MODE_WIRE_FRAME, mode == 1);
         Check(ID_MODE_FULL_3D, mode == 2);
-        // The Trees/Leafs switch needs the full view. The billboard export stays
-        // disabled until it exists.
-        for (int id : {ID_CREATOR_TREES, ID_CREATOR_LEAVES}) Enable(id, mode == 2);
+        // The Trees/Leafs switch and the billboard need the full view.
+        for (int id : {ID_CREATOR_TREES, ID_CREATOR_LEAVES, ID_BILLBOARD}) Enable(id, mode == 2);
         ApplyMeshExports(mode != 0);
         drawPanel_->SetRenderMode(mode);
     });
@@ -666,12 +660,12 @@ void MainFrame::ChooseTexture(TextureMenu& menu, int item) {
         Check(menu.customItem, menu.customItem == checked);
     };
     if (item != menu.customItem) {
-        const int choice = static_cast<int>(
-            std::find(menu.items.begin(), menu.items.end(), item) - menu.items.begin());
         showChoice(item);
-        ((*textures_).*menu.select)(choice);
+        textures_->Select(menu.kind,
+                          static_cast<int>(std::find(menu.items.begin(), menu.items.end(), item) - menu.items.begin()));
         menu.customSelected = false;
-    } else if (((*textures_).*menu.select)(TextureManager::CUSTOM_TEXTURE)) {
+    } else if (grovewright::PixelImage image; LoadCustomTexture(menu.kind, image)) {
+        textures_->SelectCustom(menu.kind, image);
         showChoice(item);
         menu.customSelected = true;
     } else {
@@ -682,6 +676,41 @@ void MainFrame::ChooseTexture(TextureMenu& menu, int item) {
         showChoice(menu.customSelected ? menu.customItem : builtIn);
     }
     drawPanel_->Redraw(1);
+}
+
+bool MainFrame::LoadCustomTexture(TextureManager::Kind kind, grovewright::PixelImage& image) {
+    // Chosen like projects: in the last folder used, over the frame. Leaves need an alpha channel.
+    const wxString path = ChooseFile("Open ...",
+                                     kind == TextureManager::Kind::Leaves
+                                         ? "TGA files (*.tga)|*.tga"
+                                         : "XPM files (*.xpm)|*.xpm|BMP files (*.bmp)|*.bmp",
+                                     wxFD_OPEN);
+    if (path.empty()) return false;
+    std::string error;
+    if (LoadTextureImage(path.ToStdString(wxConvUTF8), image, error)) return true;
+    wxMessageBox(wxString::FromUTF8(error), "Texture error", wxOK | wxICON_ERROR, this);
+    return false;
+}
+
+void MainFrame::ExportBillboard() {
+    // The dialog shows the view's lists: they are built now, and nothing can
+    // change the design (and so rebuild them) while the modal dialog is open.
+    if (!drawPanel_->PrepareLists()) return;
+    if (!billboard_) billboard_ = new BillBoardExportDialog(this, textures_.get(), drawPanel_->GetContext());
+    float x, y, z;
+    drawPanel_->GetLightPosition(x, y, z);
+    billboard_->SetAmbient(drawPanel_->GetAmbient());
+    billboard_->SetDiffuse(drawPanel_->GetDiffuse());
+    billboard_->SetSpecular(drawPanel_->GetSpecular());
+    billboard_->SetLightPosition(x, y, z);
+    billboard_->SetTreeList(drawPanel_->GetTreeList());
+    billboard_->SetStumpList(drawPanel_->GetStumpList());
+    billboard_->SetLeafList(drawPanel_->GetLeafList());
+    billboard_->SetBaseAngle(drawPanel_->GetYaw());
+    billboard_->SetLighting(drawPanel_->IsLightingOn());
+    billboard_->ResetView();
+    billboard_->ShowModal();
+    billboard_->Hide();
 }
 
 void MainFrame::ShowAbout() {

@@ -14,11 +14,12 @@
 #include "io/TGDirectXFileWriter.h"
 #include "io/TGXMLFileReader.h"
 #include "io/TGXMLFileWriter.h"
+#include "render/gl/TextureManager.h"
 
 class AbstractGrovewright;
+class BillBoardExportDialog;
 class GrovewrightDrawPanelGL;
 class LeafCreator;
-class TextureManager;
 
 // Command identifiers: a menu item and its toolbar tool share one.
 enum CommandId {
@@ -109,7 +110,7 @@ private:
         std::vector<int> items;
         int customItem;
         bool customSelected = false;
-        bool (TextureManager::*select)(int);
+        TextureManager::Kind kind;
     };
 
     void BuildMenus();
@@ -138,6 +139,8 @@ private:
     // The design into the recovery file, without asking anything.
     bool WriteRecoveryFile();
     void Export(bool directX, bool withLeaves);
+    // Opens the billboard dialog (created on first use) on the view's tree and light.
+    void ExportBillboard();
     void Undo();
     void Redo();
     // After an undo or redo of one generator's parameter: shows that generator's
@@ -161,6 +164,9 @@ private:
     void ApplyMeshExports(bool on);
     void KeepKeyboardFocus();
     void ChooseTexture(TextureMenu& menu, int item);
+    // Asks for a custom image of the kind and reads it; false when cancelled or
+    // unreadable (the user was told).
+    bool LoadCustomTexture(TextureManager::Kind kind, grovewright::PixelImage& image);
     void ShowAbout();
     void OnPageChanged(wxBookCtrlEvent& event);
     void OnClose(wxCloseEvent& event);
@@ -203,4 +209,5 @@ private:
     GrovewrightDrawPanelGL* drawPanel_ = nullptr;
     wxPanel* sidePanel_ = nullptr;
     LeafCreator* leafCreator_ = nullptr;
+    BillBoardExportDialog* billboard_ = nullptr;
 };

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/OffscreenPicture.h"
 #include "generators/BranchTreeModel.h"
 #include "generators/DesignSize.h"
 #include "generators/LeafGenerator.h"
@@ -19,6 +20,7 @@
 #include "generators/SimpleTreeModel.h"
 #include "geometry/LeafPolygon.h"
 #include "geometry/SkeletonLevels.h"
+#include "io/BillboardImage.h"
 #include "io/NumberFormat.h"
 #include "io/TGDXFFileWriter.h"
 #include "io/TGDirectXFileWriter.h"
@@ -54,7 +56,7 @@ struct Failure {
     std::string message;
 };
 
-enum class Format { Unknown, DXF, DirectX };
+enum class Format { Unknown, DXF, DirectX, TGA, BMP, PNG };
 
 // The format an output's extension names, compared without regard to case.
 Format FormatOf(const std::string& path) {
@@ -64,6 +66,9 @@ Format FormatOf(const std::string& path) {
     const char* extension = path.c_str() + dot + 1;
     if (strcasecmp(extension, "dxf") == 0) return Format::DXF;
     if (strcasecmp(extension, "x") == 0) return Format::DirectX;
+    if (strcasecmp(extension, "tga") == 0) return Format::TGA;
+    if (strcasecmp(extension, "bmp") == 0) return Format::BMP;
+    if (strcasecmp(extension, "png") == 0) return Format::PNG;
     return Format::Unknown;
 }
 
@@ -109,8 +114,52 @@ Failure TooBig(const std::string& project, const Design& design, const DesignSiz
                               " (--max-triangles, 0 for none)"};
 }
 
-Failure UnknownFormat(const std::string& output) {
-    return {kExitUsage, output + ": unknown output format; use a .dxf or .x file name"};
+Failure UnknownFormat(const std::string& output, const char* names = "a .dxf or .x") {
+    return {kExitUsage, output + ": unknown output format; use " + names + " file name"};
+}
+
+// "640x480" into its two numbers.
+bool ParseSize(const std::string& text, int& width, int& height) {
+    char x = 0, rest = 0;
+    return std::sscanf(text.c_str(), "%d%c%d%c", &width, &x, &height, &rest) == 3 && (x == 'x' || x == 'X');
+}
+
+// The picture a render or billboard command asked for.
+struct PictureRequest {
+    bool billboard = false;
+    std::string output;
+    std::string size;
+    std::string mode = "full3d";
+    std::string lighting = "off";
+    std::string background = "black";
+    int angle = 0;
+};
+
+// Draws the grown design's picture off screen and writes it in the format the
+// output's extension names: a billboard as .tga (alpha from the background) or
+// .bmp, a view as .png.
+Failure WritePicture(const PictureRequest& request, Design& design, bool withLeaves) {
+    int width = 0, height = 0;
+    if (!ParseSize(request.size, width, height) || width < 1 || height < 1 || width > kMaxPictureSide ||
+        height > kMaxPictureSide)
+        return {kExitUsage, "--size " + request.size + ": give WIDTHxHEIGHT, each 1 to " +
+                                std::to_string(kMaxPictureSide)};
+    const PictureScene scene{design.skeleton, design.leaves, design.view};
+    const bool black = request.background == "black";
+    PixelImage image;
+    std::string error;
+    const bool drawn =
+        request.billboard
+            ? RenderBillboardPicture(scene, request.angle, black, withLeaves, width, height, image, error)
+            : RenderViewPicture(scene, request.mode == "line" ? 0 : request.mode == "wire" ? 1 : 2,
+                                request.lighting == "on", width, height, image, error);
+    if (!drawn) return {kExitFailure, request.output + ": " + error};
+    const Format format = FormatOf(request.output);
+    const std::string bytes = format == Format::TGA   ? EncodeBillboardTga(image, black)
+                              : format == Format::BMP ? EncodeBmp(image)
+                                                      : EncodePng(image);
+    if (!WriteFileBytes(request.output, bytes, error)) return {kExitFailure, error};
+    return {};
 }
 
 // "tree.dxf [##########          ]  50 %" on one line, redrawn as the share grows.
@@ -208,6 +257,36 @@ int RunCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err) 
     infoCommand->add_option("--max-triangles", maxTriangles, limitHelp + "; above it only the counts are printed")
         ->capture_default_str();
 
+    PictureRequest picture;
+    const std::vector<std::string> onOff = {"on", "off"};
+    auto pictureOptions = [&](CLI::App* command, const char* outputHelp, const std::string& defaultSize) {
+        command->add_option("project", project, "Project file (.xml)")->required();
+        command->add_option("-o,--output", picture.output, outputHelp)->required();
+        command->add_option("--generator", generator, "Tree generator: simple, regular or complex")
+            ->check(CLI::IsMember(generators));
+        command->add_option("--size", picture.size, "Picture size in pixels, WIDTHxHEIGHT (default " + defaultSize + ")");
+        command->add_option("--max-triangles", maxTriangles, limitHelp)->capture_default_str();
+    };
+    CLI::App* billboardCommand =
+        app.add_subcommand("billboard", "Draw the tree as a billboard picture, as the program's billboard export");
+    pictureOptions(billboardCommand, "Output picture: .tga (32 bits, transparent background) or .bmp (24 bits)",
+                   "512x512");
+    billboardCommand->add_option("--angle", picture.angle, "View angle in degrees: 0, 90, 180 or 270")
+        ->check(CLI::IsMember({0, 90, 180, 270}))
+        ->capture_default_str();
+    billboardCommand->add_option("--background", picture.background, "Background: black or white")
+        ->check(CLI::IsMember({"black", "white"}))
+        ->capture_default_str();
+    billboardCommand->add_flag("--leaves", withLeaves, "Draw the leaves too");
+    CLI::App* renderCommand = app.add_subcommand("render", "Draw the program's view of the tree as a PNG picture");
+    pictureOptions(renderCommand, "Output picture (.png)", "800x600");
+    renderCommand->add_option("--mode", picture.mode, "Render mode: line, wire or full3d")
+        ->check(CLI::IsMember({"line", "wire", "full3d"}))
+        ->capture_default_str();
+    renderCommand->add_option("--lighting", picture.lighting, "Lighting: on or off")
+        ->check(CLI::IsMember(onOff))
+        ->capture_default_str();
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::Success& e) {
@@ -222,7 +301,17 @@ int RunCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err) 
         return failure.status;
     };
     for (const std::string& output : outputs)
-        if (FormatOf(output) == Format::Unknown) return report(UnknownFormat(output));
+        if (const Format format = FormatOf(output); format != Format::DXF && format != Format::DirectX)
+            return report(UnknownFormat(output));
+    picture.billboard = billboardCommand->parsed();
+    if (picture.size.empty()) picture.size = picture.billboard ? "512x512" : "800x600";
+    const bool drawsPicture = picture.billboard || renderCommand->parsed();
+    if (picture.billboard && FormatOf(picture.output) != Format::TGA && FormatOf(picture.output) != Format::BMP)
+        return report(UnknownFormat(picture.output, "a .tga or .bmp"));
+    if (renderCommand->parsed() && FormatOf(picture.output) != Format::PNG)
+        return report(UnknownFormat(picture.output, "a .png"));
+    // The view shows the leaves in Full 3D.
+    if (renderCommand->parsed()) withLeaves = picture.mode == "full3d";
     Design design;
     if (Failure failure = LoadDesign(project, generator, design); failure.status != kExitOk)
         return report(failure);
@@ -239,6 +328,11 @@ int RunCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err) 
         if (info) {
             PrintInfo(out, design, size, withinLimit);
             return kExitOk;
+        }
+        if (drawsPicture) {
+            if (Failure failure = WritePicture(picture, design, withLeaves); failure.status != kExitOk)
+                return report(failure);
+            out << "wrote " << picture.output << "\n";
         }
         for (const std::string& output : outputs) {
             if (Failure failure = ExportTo(output, design, withLeaves, terminal ? &err : nullptr);

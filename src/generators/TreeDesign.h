@@ -39,6 +39,15 @@ struct LightSettings {
     float ambient = 1.0f;
     float diffuse = 1.0f;
     float position[3] = {0.0f, 0.0f, 0.0f};
+
+    // The position the base page's light slider gives: (100, 0, -20) turned about z by its degrees.
+    static Vector3D PositionForSlider(int degrees) { return Vector3D(100, 0, -20).RotateZ(degrees); }
+    // The light of a base page whose sliders are at their start values (light
+    // 90 degrees, from above; ambient and diffuse 100 %).
+    static LightSettings PageStart() {
+        const Vector3D p = PositionForSlider(90);
+        return {1.0f, 1.0f, {static_cast<float>(p.x), static_cast<float>(p.y), static_cast<float>(p.z)}};
+    }
 };
 
 // The whole design: the three tree generators, the leaf generator, the tree of

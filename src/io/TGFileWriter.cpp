@@ -44,6 +44,7 @@ TGFileWriter::~TGFileWriter() { TGFileWriter::Close(); }
 void TGFileWriter::SetFileName(const std::string& name) { fileName_ = WithExtension(name, defaultExtension_); }
 
 std::string TGFileWriter::WithExtension(const std::string& name, const std::string& extension) {
+    if (extension.empty()) return name;
     const auto dot = name.find_last_of('.');
     if (dot != std::string::npos && strcasecmp(name.c_str() + dot + 1, extension.c_str()) == 0) return name;
     return name + "." + extension;

@@ -17,7 +17,7 @@ namespace grovewright {
 // (and LastError()) instead of being taken for success.
 class TGFileWriter {
 public:
-    // defaultExtension without the dot, for example "xml".
+    // defaultExtension without the dot, for example "xml"; empty to keep names as given.
     explicit TGFileWriter(std::string defaultExtension);
     TGFileWriter(const TGFileWriter&) = delete;
     TGFileWriter& operator=(const TGFileWriter&) = delete;
@@ -27,7 +27,7 @@ public:
     // Stores WithExtension(name, DefaultExtension()).
     void SetFileName(const std::string& name);
     // The name with "." + extension appended unless the text after its last "."
-    // already equals the extension, ignoring case.
+    // already equals the extension, ignoring case; the name as it is for no extension.
     static std::string WithExtension(const std::string& name, const std::string& extension);
     // The stored name after the extension fix; empty before SetFileName.
     std::string GetFileName() const { return fileName_; }

@@ -5,7 +5,7 @@
 
 #include "../core/TestHelpers.h"
 #include "GuiTestSupport.h"
-#include "render/gui/TextureManager.h"
+#include "render/gl/TextureManager.h"
 
 using grovewright::test::TempFolder;
 
@@ -74,8 +74,8 @@ TEST_F(FrameTest, RenderModesSwitchMenusToolsAndRows) {
     Command(ID_MODE_FULL_3D);
     EXPECT_TRUE(Checked(ID_MODE_FULL_3D));
     EXPECT_FALSE(Checked(ID_MODE_WIRE_FRAME));
-    EXPECT_FALSE(Enabled(ID_BILLBOARD));  // until the billboard export exists
-    EXPECT_FALSE(ToolEnabled(ID_BILLBOARD));
+    EXPECT_TRUE(Enabled(ID_BILLBOARD));
+    EXPECT_TRUE(ToolEnabled(ID_BILLBOARD));
     EXPECT_TRUE(Enabled(ID_CREATOR_TREES));
     EXPECT_TRUE(ToolEnabled(ID_CREATOR_LEAVES));
     EXPECT_EQ(View().GetRenderMode(), 2);
@@ -84,6 +84,7 @@ TEST_F(FrameTest, RenderModesSwitchMenusToolsAndRows) {
     EXPECT_TRUE(Checked(ID_MODE_LINE));
     EXPECT_FALSE(Enabled(ID_EXPORT_DXF));
     EXPECT_FALSE(Enabled(ID_BILLBOARD));
+    EXPECT_FALSE(ToolEnabled(ID_BILLBOARD));
     EXPECT_FALSE(Simple().MeshMode());
     EXPECT_TRUE(frame->LineMode());
 }
@@ -181,7 +182,7 @@ TEST_F(FrameTest, TexturesAreCreatedOnceAndAFailedCustomLoadKeepsTheChoice) {
     Command(ID_SKY_GREY);
     Command(ID_MODE_FULL_3D);
     EXPECT_EQ(textures.BuiltinCreations(), 1);
-    EXPECT_EQ(textures.SelectedTrunk(), 1);
+    EXPECT_EQ(textures.Selected(TextureManager::Kind::Trunk), 1);
     EXPECT_TRUE(Checked(ID_TRUNK_2));
     EXPECT_FALSE(Checked(ID_TRUNK_1));
 
@@ -190,7 +191,7 @@ TEST_F(FrameTest, TexturesAreCreatedOnceAndAFailedCustomLoadKeepsTheChoice) {
     wxTEST_DIALOG(Command(ID_TRUNK_CUSTOM),
                   wxExpectModal<wxFileDialog>(wxString::FromUTF8(folder.File("broken.bmp"))),
                   wxExpectModal<wxMessageDialog>(wxOK));
-    EXPECT_EQ(textures.SelectedTrunk(), 1);
+    EXPECT_EQ(textures.Selected(TextureManager::Kind::Trunk), 1);
     EXPECT_TRUE(Checked(ID_TRUNK_2));
     EXPECT_FALSE(Checked(ID_TRUNK_CUSTOM));
     wxTEST_DIALOG(Command(ID_TRUNK_CUSTOM), wxExpectModal<wxFileDialog>(wxString(), wxID_CANCEL));
@@ -200,23 +201,23 @@ TEST_F(FrameTest, TexturesAreCreatedOnceAndAFailedCustomLoadKeepsTheChoice) {
     // A custom image replaces the texture in its slot each time.
     wxImage(8, 4).SaveFile(wxString::FromUTF8(folder.File("bark.bmp")), wxBITMAP_TYPE_BMP);
     wxTEST_DIALOG(Command(ID_TRUNK_CUSTOM), wxExpectModal<wxFileDialog>(wxString::FromUTF8(folder.File("bark.bmp"))));
-    const GLuint first = textures.TrunkTexture(2);
+    const GLuint first = textures.Texture(TextureManager::Kind::Trunk, 2);
     EXPECT_NE(first, 0u);
-    EXPECT_EQ(textures.SelectedTrunk(), 2);
+    EXPECT_EQ(textures.Selected(TextureManager::Kind::Trunk), 2);
     EXPECT_TRUE(Checked(ID_TRUNK_CUSTOM));
     EXPECT_FALSE(Checked(ID_TRUNK_2));
     // Failing while the custom bark is current keeps Custom checked.
     wxTEST_DIALOG(Command(ID_TRUNK_CUSTOM), wxExpectModal<wxFileDialog>(wxString(), wxID_CANCEL));
     EXPECT_TRUE(Checked(ID_TRUNK_CUSTOM));
-    EXPECT_EQ(textures.SelectedTrunk(), 2);
+    EXPECT_EQ(textures.Selected(TextureManager::Kind::Trunk), 2);
 
     // A TGA leaf goes into the custom leaf slot.
     std::string tga(18, '\0');
     tga[2] = 2, tga[12] = 2, tga[14] = 2, tga[16] = 32;
     std::ofstream(folder.File("leaf.tga"), std::ios::binary) << tga << std::string(16, '\x40');
     wxTEST_DIALOG(Command(ID_LEAVES_CUSTOM), wxExpectModal<wxFileDialog>(wxString::FromUTF8(folder.File("leaf.tga"))));
-    EXPECT_EQ(textures.SelectedLeaf(), 3);
-    EXPECT_NE(textures.LeafTexture(3), 0u);
+    EXPECT_EQ(textures.Selected(TextureManager::Kind::Leaves), 3);
+    EXPECT_NE(textures.Texture(TextureManager::Kind::Leaves, 3), 0u);
     EXPECT_EQ(textures.BuiltinCreations(), 1);
 }
 

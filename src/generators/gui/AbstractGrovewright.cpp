@@ -135,8 +135,7 @@ bool AbstractGrovewright::Rebuild() {
 }
 
 void AbstractGrovewright::PushLightValues() {
-    lightPosition_ = grovewright::Vector3D(100, 0, -20);
-    lightPosition_.RotateZ(lightSlider_->GetValue());
+    lightPosition_ = grovewright::LightSettings::PositionForSlider(lightSlider_->GetValue());
     PushCurrentLight();
 }
 

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "generators/TreeDesign.h"
+#include "render/gl/SceneRenderer.h"
 
 class TextureManager;
 
@@ -15,7 +16,11 @@ class TextureManager;
 // rebuilding only the display lists the change made stale.
 class GrovewrightDrawPanelGL : public wxGLCanvas {
 public:
-    enum RenderMode { kLine = 0, kWireFrame = 1, kFull3D = 2 };
+    enum RenderMode {
+        kLine = SceneRenderer::kLine,
+        kWireFrame = SceneRenderer::kWireFrame,
+        kFull3D = SceneRenderer::kFull3D
+    };
 
     GrovewrightDrawPanelGL(wxWindow* parent, wxWindowID id, const wxPoint& position, const wxSize& size, long style,
                            const wxString& name, const int* attributes, grovewright::TreeDesign& design,
@@ -41,68 +46,49 @@ public:
     grovewright::TreeViewParameters& TreeValues() { return design_.View(); }
 
     // Light colours (0..1; others ignored) and the light position.
-    void SetAmbient(float v);
-    void SetDiffuse(float v);
-    void SetSpecular(float v);
-    void SetLightPosition(float x, float y, float z);
-    bool IsLightingOn() const { return lightingOn_; }
-    void SetLightingOn(bool on) { lightingOn_ = on; }
+    void SetAmbient(float v) { scene_.Light().SetAmbient(v); }
+    void SetDiffuse(float v) { scene_.Light().SetDiffuse(v); }
+    void SetSpecular(float v) { scene_.Light().SetSpecular(v); }
+    void SetLightPosition(float x, float y, float z) { scene_.Light().SetPosition(x, y, z); }
+    bool IsLightingOn() const { return scene_.Light().on; }
+    void SetLightingOn(bool on) { scene_.Light().on = on; }
 
-    float GetYaw() const { return yaw_; }
-    float GetPitch() const { return pitch_; }
-    const grovewright::Vector3D& GetCameraOffset() const { return cameraOffset_; }
-    float GetAmbient() const { return ambient_[0]; }
-    float GetDiffuse() const { return diffuse_[0]; }
-    float GetSpecular() const { return specular_[0]; }
+    float GetYaw() const { return scene_.View().yaw; }
+    float GetPitch() const { return scene_.View().pitch; }
+    const grovewright::Vector3D& GetCameraOffset() const { return scene_.View().offset; }
+    float GetAmbient() const { return scene_.Light().ambient[0]; }
+    float GetDiffuse() const { return scene_.Light().diffuse[0]; }
+    float GetSpecular() const { return scene_.Light().specular[0]; }
     void GetLightPosition(float& x, float& y, float& z) const;
-    GLuint GetTreeList() const { return treeList_; }
-    GLuint GetStumpList() const { return stumpList_; }
-    GLuint GetLeafList() const { return leafList_; }
-    int GetRenderMode() const { return renderMode_; }
-    int GetTreeTriangles() const { return treeTriangles_; }
-    int GetLeafTriangles() const { return leafTriangles_; }
-    bool ListsValid() const { return treeListValid_ && leafListValid_; }
+    GLuint GetTreeList() const { return scene_.TreeList(); }
+    GLuint GetStumpList() const { return scene_.StumpList(); }
+    GLuint GetLeafList() const { return scene_.LeafList(); }
+    int GetRenderMode() const { return scene_.RenderMode(); }
+    int GetTreeTriangles() const { return scene_.TreeTriangles(); }
+    int GetLeafTriangles() const { return scene_.LeafTriangles(); }
+    bool ListsValid() const { return scene_.ListsValid(); }
     // The context that owns the display lists and textures; null before the first frame.
     wxGLContext* GetContext() const { return context_.get(); }
+    // Builds the display lists the current mode shows, so that another canvas
+    // sharing the context can show them; false while the view has no context yet.
+    bool PrepareLists();
+    // Renders once more and reads the picture back, as RGBA rows from the bottom up.
+    grovewright::PixelImage ReadPixels();
 
 private:
     // Redraws after a design change, with the lists it made stale rebuilt.
     void OnDesignChange(const grovewright::DesignChange& change);
     void OnPaint(wxPaintEvent& event);
     void OnMouse(wxMouseEvent& event);
-    void BuildTree();
-    void BuildLeafList();
-    void DrawSkeletonLines();
-    void BuildGroundList();
-    void BuildSkyList();
-    void BuildFontLists();
-    void DrawOverlayText(int dx, int dy);
-    void DrawFull3D();
+    // Makes the context current, creating it on first use; false while hidden.
+    bool MakeCurrent();
     void ViewportSize(int& width, int& height) const;
-    static void DeleteList(GLuint& list, GLsizei count = 1);
 
     wxWindow* parent_;
     grovewright::TreeDesign& design_;
-    TextureManager& textures_;
     std::unique_ptr<wxGLContext> context_;
-
-    int renderMode_ = kLine;
+    // Declared after the context: its lists are deleted while the context exists.
+    SceneRenderer scene_;
     int sideColumn_ = 300;  // width of the settings column right of the view
-    int treeTriangles_ = 0;
-    int leafTriangles_ = 0;
-    bool lightingOn_ = false;
-    // The tree's list (its lines in line mode) and the leaves' list are up to date.
-    bool treeListValid_ = false;
-    bool leafListValid_ = false;
-    GLuint treeList_ = 0, groundList_ = 0, leafList_ = 0, stumpList_ = 0, skyList_ = 0, fontBase_ = 0;
-
-    float diffuse_[4] = {1, 1, 1, 1};
-    float ambient_[4] = {1, 1, 1, 1};
-    float globalAmbient_[4] = {0, 0, 0, 1};
-    float specular_[4] = {1, 1, 1, 1};
-    float lightPosition_[4] = {0, 0, 0, 0};  // w = 0: a directional light
-
     int lastX_ = 0, lastY_ = 0;
-    float yaw_ = 0, pitch_ = 0;
-    grovewright::Vector3D cameraOffset_{0, -5, -25};
 };

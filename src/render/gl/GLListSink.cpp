@@ -1,4 +1,4 @@
-#include "render/gui/GLListSink.h"
+#include "render/gl/GLListSink.h"
 
 using grovewright::Vector3D;
 

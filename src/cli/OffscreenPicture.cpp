@@ -1,0 +1,121 @@
+#include "cli/OffscreenPicture.h"
+
+#include <GL/osmesa.h>
+#include <stb_image_write.h>
+
+#include <memory>
+#include <vector>
+
+#include "render/gl/BillboardRenderer.h"
+#include "render/gl/SceneRenderer.h"
+#include "render/gl/TextureManager.h"
+
+namespace grovewright {
+
+namespace {
+
+// An off-screen RGBA context with a depth buffer, current while it lives.
+class OffscreenContext {
+public:
+    OffscreenContext(int width, int height)
+        : context_(OSMesaCreateContextExt(OSMESA_RGBA, 24, 0, 0, nullptr)),
+          buffer_(static_cast<std::size_t>(width) * height * 4) {
+        current_ = context_ && OSMesaMakeCurrent(context_, buffer_.data(), GL_UNSIGNED_BYTE, width, height);
+    }
+    OffscreenContext(const OffscreenContext&) = delete;
+    OffscreenContext& operator=(const OffscreenContext&) = delete;
+    ~OffscreenContext() {
+        if (context_) OSMesaDestroyContext(context_);
+    }
+    bool IsCurrent() const { return current_; }
+
+private:
+    OSMesaContext context_;
+    std::vector<std::uint8_t> buffer_;
+    bool current_ = false;
+};
+
+// Runs draw(textures) in a fresh context of the size and reads the picture back.
+// The GL objects are made and deleted inside, while the context is current.
+template <typename Draw>
+bool Picture(int width, int height, PixelImage& image, std::string& error, Draw&& draw) {
+    if (width < 1 || height < 1 || width > kMaxPictureSide || height > kMaxPictureSide) {
+        error = "the picture must be 1 to " + std::to_string(kMaxPictureSide) + " pixels wide and high";
+        return false;
+    }
+    OffscreenContext context(width, height);
+    if (!context.IsCurrent()) {
+        error = "no off-screen GL context of " + std::to_string(width) + " x " + std::to_string(height) +
+                " pixels could be made";
+        return false;
+    }
+    {
+        TextureManager textures;
+        draw(textures);
+        glFinish();
+        image = scene::ReadPixels(width, height);
+    }
+    return true;
+}
+
+void TakeLight(const LightSettings& settings, bool on, LightValues& light) {
+    light.SetAmbient(settings.ambient);
+    light.SetDiffuse(settings.diffuse);
+    light.SetPosition(settings.position[0], settings.position[1], settings.position[2]);
+    light.on = on;
+}
+
+void AppendBytes(void* context, void* data, int size) {
+    static_cast<std::string*>(context)->append(static_cast<const char*>(data), static_cast<std::size_t>(size));
+}
+
+}  // namespace
+
+bool RenderViewPicture(const PictureScene& scene, int mode, bool lighting, int width, int height, PixelImage& image,
+                       std::string& error) {
+    return Picture(width, height, image, error, [&](TextureManager& textures) {
+        SceneRenderer renderer(scene.skeleton, scene.leaves, scene.view, textures);
+        renderer.SetRenderMode(mode);
+        TakeLight(scene.light, lighting, renderer.Light());
+        renderer.Draw(width, height);
+    });
+}
+
+bool RenderBillboardPicture(const PictureScene& scene, int angle, bool blackBackground, bool withLeaves, int width,
+                            int height, PixelImage& image, std::string& error) {
+    return Picture(width, height, image, error, [&](TextureManager& textures) {
+        // The lists come from the view in Full 3D, as the program's do.
+        const LeafStore noLeaves;
+        SceneRenderer view(scene.skeleton, withLeaves ? scene.leaves : noLeaves, scene.view, textures);
+        view.SetRenderMode(SceneRenderer::kFull3D);
+        view.PrepareLists();
+        BillboardScene billboard;
+        TakeLight(scene.light, false, billboard.light);
+        billboard.treeList = view.TreeList();
+        billboard.stumpList = view.StumpList();
+        billboard.leafList = view.LeafList();
+        billboard.billboardAngle = static_cast<float>(angle);
+        const float background = blackBackground ? 0.0f : 1.0f;
+        billboard.clearColour[0] = billboard.clearColour[1] = billboard.clearColour[2] = background;
+        DrawBillboard(billboard, textures, width, height);
+    });
+}
+
+std::string EncodePng(const PixelImage& image) {
+    std::string bytes;
+    stbi_flip_vertically_on_write(1);  // our rows go bottom up
+    stbi_write_png_to_func(AppendBytes, &bytes, image.width, image.height, image.channels, image.pixels.data(), 0);
+    return bytes;
+}
+
+std::string EncodeBmp(const PixelImage& image) {
+    PixelImage colours(image.width, image.height, 3);
+    for (std::size_t from = 0, to = 0; from < image.pixels.size(); from += image.channels, to += 3)
+        std::copy(&image.pixels[from], &image.pixels[from] + 3, &colours.pixels[to]);
+    std::string bytes;
+    stbi_flip_vertically_on_write(1);  // our rows go bottom up
+    stbi_write_bmp_to_func(AppendBytes, &bytes, colours.width, colours.height, 3, colours.pixels.data());
+    return bytes;
+}
+
+}  // namespace grovewright

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <string>
+
+#include "generators/TreeDesign.h"
+#include "render/PixelImage.h"
+
+namespace grovewright {
+
+// A grown tree as the pictures see it.
+struct PictureScene {
+    const SkeletonLevels& skeleton;
+    const LeafStore& leaves;
+    const TreeViewParameters& view;
+    LightSettings light = LightSettings::PageStart();
+};
+
+// The largest side of a picture drawn off screen.
+inline constexpr int kMaxPictureSide = 8192;
+
+// Draws without a display, in an off-screen Mesa context, with the same drawing
+// as the program's window. Each returns false with a message when no context of
+// that size can be made.
+//
+// The main view in mode 0 (lines), 1 (wire frame) or 2 (Full 3D) with its
+// start-up camera, lighting on or off.
+bool RenderViewPicture(const PictureScene& scene, int mode, bool lighting, int width, int height, PixelImage& image,
+                       std::string& error);
+// The billboard the export dialog draws with its view reset, turned by angle
+// degrees, on a black or white background, with or without the leaves.
+bool RenderBillboardPicture(const PictureScene& scene, int angle, bool blackBackground, bool withLeaves, int width,
+                            int height, PixelImage& image, std::string& error);
+
+// The image (rows from the bottom up) as a PNG file's bytes, top row first.
+std::string EncodePng(const PixelImage& image);
+// The image's colours (alpha dropped) as a 24-bit BMP file's bytes.
+std::string EncodeBmp(const PixelImage& image);
+
+}  // namespace grovewright

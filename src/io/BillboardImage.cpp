@@ -1,0 +1,66 @@
+#include "io/BillboardImage.h"
+
+#include "io/TGFileWriter.h"
+
+namespace grovewright {
+
+namespace {
+
+std::string WithSuffix(const std::string& path, const char* suffix) {
+    return path.find(suffix) == std::string::npos ? path + suffix : path;
+}
+
+}  // namespace
+
+std::string BillboardTgaName(const std::string& path) { return WithSuffix(path, ".tga"); }
+
+std::string BillboardBmpName(const std::string& path) { return WithSuffix(path, ".bmp"); }
+
+PixelImage SampleNearest(const PixelImage& source, int width, int height) {
+    PixelImage sampled(width, height, source.channels);
+    const float columnStep = static_cast<float>(source.width) / static_cast<float>(width);
+    const float rowStep = static_cast<float>(source.height) / static_cast<float>(height);
+    for (int i = 0; i < height; ++i) {
+        const int row = static_cast<int>(rowStep * static_cast<float>(i));
+        for (int j = 0; j < width; ++j) {
+            const int column = static_cast<int>(columnStep * static_cast<float>(j));
+            const std::uint8_t* from = source.At(row, column);
+            std::copy(from, from + source.channels, sampled.At(i, j));
+        }
+    }
+    return sampled;
+}
+
+std::string EncodeBillboardTga(const PixelImage& image, bool blackBackground) {
+    std::string bytes(18 + image.pixels.size() / image.channels * 4, '\0');
+    bytes[2] = 2;
+    bytes[12] = static_cast<char>(image.width & 0xFF);
+    bytes[13] = static_cast<char>((image.width >> 8) & 0xFF);
+    bytes[14] = static_cast<char>(image.height & 0xFF);
+    bytes[15] = static_cast<char>((image.height >> 8) & 0xFF);
+    bytes[16] = 32;
+    const std::uint8_t background = blackBackground ? 0 : 255;
+    char* out = &bytes[18];
+    for (std::size_t at = 0; at < image.pixels.size(); at += image.channels, out += 4) {
+        const std::uint8_t* p = &image.pixels[at];
+        out[0] = static_cast<char>(p[2]);
+        out[1] = static_cast<char>(p[1]);
+        out[2] = static_cast<char>(p[0]);
+        const bool isBackground = p[0] == background && p[1] == background && p[2] == background;
+        out[3] = static_cast<char>(isBackground ? 0 : 255);
+    }
+    return bytes;
+}
+
+bool WriteFileBytes(const std::string& path, std::string_view bytes, std::string& error) {
+    TGFileWriter writer("");
+    writer.SetFileName(path);
+    if (writer.Open()) {
+        writer.Write(bytes);
+        if (writer.Close()) return true;
+    }
+    error = writer.LastError().empty() ? path + ": cannot be written" : writer.LastError();
+    return false;
+}
+
+}  // namespace grovewright

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "render/PixelImage.h"
+
+namespace grovewright {
+
+// The billboard's file names: ".tga" (".bmp") is appended unless the path
+// already contains it anywhere, compared with case (tree.TGA becomes tree.TGA.tga).
+std::string BillboardTgaName(const std::string& path);
+std::string BillboardBmpName(const std::string& path);
+
+// A width x height picture of the RGBA source (rows from the bottom up): output
+// pixel (j, i) is source pixel (trunc(W / width * j), trunc(H / height * i)),
+// computed in single precision as the billboard has always sampled.
+PixelImage SampleNearest(const PixelImage& source, int width, int height);
+
+// An uncompressed 32-bit TGA of the RGBA image: the 18-byte header (origin lower
+// left), then blue, green, red, alpha per pixel, rows from the bottom up. Alpha is
+// 0 where the pixel is the background's colour exactly (all 0 on black, all 255
+// on white) and 255 elsewhere. Sides above 65535 keep their low 16 bits, as the
+// header's fields do.
+std::string EncodeBillboardTga(const PixelImage& image, bool blackBackground);
+
+// Writes the bytes to path through a temporary file renamed into place, so that
+// a failure leaves the previous file as it was. False, with one line naming the
+// file and the problem, when anything fails.
+bool WriteFileBytes(const std::string& path, std::string_view bytes, std::string& error);
+
+}  // namespace grovewright

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "render/gl/SceneRenderer.h"
+
+// What a billboard shows: the main view's tree, stump and leaf lists and light,
+// seen through the billboard's own camera against a plain background.
+struct BillboardScene {
+    LightValues light;
+    float clearColour[4] = {0, 0, 0, 1};
+    float baseAngle = 0;       // the main view's turn about y
+    float billboardAngle = 0;  // 0, 90, 180 or 270
+    GLuint treeList = 0, leafList = 0, stumpList = 0;
+    float panX = 0, panY = -3.0f, zoom = -20.0f;
+    float tilt = 0;  // about x, in degrees, within -90..90
+
+    // The camera framing a tree of the default size, looking at angle 0.
+    void ResetView() {
+        panX = 0;
+        panY = -3.0f;
+        zoom = -20.0f;
+        tilt = 0;
+        billboardAngle = 0;
+    }
+};
+
+// Draws the billboard of width x height pixels into the current context's buffer.
+void DrawBillboard(const BillboardScene& scene, TextureManager& textures, int width, int height);

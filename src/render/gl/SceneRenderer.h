@@ -1,0 +1,115 @@
+#pragma once
+
+#include <GL/gl.h>
+
+#include "geometry/LeafPolygon.h"
+#include "geometry/SkeletonLevels.h"
+#include "geometry/Vector3D.h"
+#include "render/PixelImage.h"
+#include "render/TreeViewParameters.h"
+
+class TextureManager;
+
+// Light 0 and the light model as GL takes them: four-float colours and a
+// directional position (w = 0).
+struct LightValues {
+    float diffuse[4] = {1, 1, 1, 1};
+    float ambient[4] = {1, 1, 1, 1};
+    float modelAmbient[4] = {0, 0, 0, 1};
+    float specular[4] = {1, 1, 1, 1};
+    float position[4] = {0, 0, 0, 0};
+    bool on = false;
+
+    // Colours outside 0..1 are ignored. The ambient colour is the model's ambient too.
+    void SetAmbient(float v);
+    void SetDiffuse(float v);
+    void SetSpecular(float v);
+    void SetPosition(float x, float y, float z);
+};
+
+// The drawing both views share; each needs a current GL context.
+namespace scene {
+// Viewport (0, 0, width, height) and a 45-degree perspective, near 0.1, far 100.
+void LoadPerspective(int width, int height);
+// The textured, depth-tested frame: clockwise front faces culled, cleared to the colour.
+void BeginTexturedFrame(const float clear[4]);
+// Light 0 and the light model from the values, two-sided, colour material for
+// ambient and diffuse; lighting enabled when the values say so. Call it after
+// the model-view matrix is set: the light's direction is given in world space.
+void ApplyLight(const LightValues& light);
+// The tree list with the bark texture, the stump list with the stump texture and
+// the leaf list alpha-tested (alpha above 0.7) with culling off; a 0 list is skipped.
+void DrawTreeLists(TextureManager& textures, GLuint tree, GLuint stump, GLuint leaf);
+// The current read buffer's width x height pixels as RGBA, rows from the bottom up.
+grovewright::PixelImage ReadPixels(int width, int height);
+}  // namespace scene
+
+// The main view's drawing: the skeleton as lines, a wire frame, or a textured,
+// lit mesh with leaves on a ground under a sky with the triangle counts over
+// it. It keeps the display lists and rebuilds those marked stale when it draws.
+// It needs only a current GL context (a window's or an off-screen one); the
+// destructor deletes the lists, so that context must be current then too.
+class SceneRenderer {
+public:
+    enum RenderMode { kLine = 0, kWireFrame = 1, kFull3D = 2 };
+    struct Camera {
+        float yaw = 0, pitch = 0;
+        grovewright::Vector3D offset{0, -5, -25};
+    };
+
+    SceneRenderer(const grovewright::SkeletonLevels& skeleton, const grovewright::LeafStore& leaves,
+                  const grovewright::TreeViewParameters& view, TextureManager& textures)
+        : skeleton_(skeleton), leaves_(leaves), view_(view), textures_(textures) {}
+    SceneRenderer(const SceneRenderer&) = delete;
+    SceneRenderer& operator=(const SceneRenderer&) = delete;
+    ~SceneRenderer();
+
+    // Draws the scene of width x height pixels (at least 1 x 1) into the current buffer.
+    void Draw(int width, int height);
+    // Builds the stale lists of the current mode without drawing.
+    void PrepareLists();
+    void InvalidateTree() { treeListValid_ = false; }
+    void InvalidateLeaves() { leafListValid_ = false; }
+    // Line mode when the mode is unknown; every list is rebuilt at the next draw.
+    void SetRenderMode(int mode);
+    void DeleteDisplayLists();
+
+    LightValues& Light() { return light_; }
+    const LightValues& Light() const { return light_; }
+    Camera& View() { return camera_; }
+    const Camera& View() const { return camera_; }
+
+    int RenderMode() const { return renderMode_; }
+    GLuint TreeList() const { return treeList_; }
+    GLuint StumpList() const { return stumpList_; }
+    GLuint LeafList() const { return leafList_; }
+    int TreeTriangles() const { return treeTriangles_; }
+    int LeafTriangles() const { return leafTriangles_; }
+    bool ListsValid() const { return treeListValid_ && leafListValid_; }
+
+private:
+    void UpdateTreeList();
+    void UpdateLeafList();
+    void UpdateSkeletonLines();
+    void BuildGroundList();
+    void BuildSkyList();
+    void BuildFontLists();
+    void DrawOverlayText(int dx, int dy);
+    void DrawFull3D();
+    static void DeleteList(GLuint& list, GLsizei count = 1);
+
+    const grovewright::SkeletonLevels& skeleton_;
+    const grovewright::LeafStore& leaves_;
+    const grovewright::TreeViewParameters& view_;
+    TextureManager& textures_;
+
+    int renderMode_ = kLine;
+    int treeTriangles_ = 0;
+    int leafTriangles_ = 0;
+    // The tree's list (its lines in line mode) and the leaves' list are up to date.
+    bool treeListValid_ = false;
+    bool leafListValid_ = false;
+    GLuint treeList_ = 0, groundList_ = 0, leafList_ = 0, stumpList_ = 0, skyList_ = 0, fontBase_ = 0;
+    LightValues light_;
+    Camera camera_;
+};

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <GL/gl.h>
+
+#include "render/PixelImage.h"
+
+// Owns every GL texture: bark, leaves, ground, stump, sky and the overlay font.
+// The built-in textures are generated on first use; each kind has a slot for a
+// custom image after its built-in ones. All calls need the GL context that owns
+// the textures to be current.
+class TextureManager {
+public:
+    enum class Kind { Trunk, Leaves, Ground, Stump, Sky };
+
+    TextureManager() = default;
+    TextureManager(const TextureManager&) = delete;
+    TextureManager& operator=(const TextureManager&) = delete;
+    ~TextureManager();
+
+    void CreateBuiltinTextures();
+    bool CreateFontTexture();
+
+    void Bind(Kind kind);
+    void BindTrunkTexture() { Bind(Kind::Trunk); }
+    void BindLeafTexture() { Bind(Kind::Leaves); }
+    void BindGroundTexture() { Bind(Kind::Ground); }
+    void BindStumpTexture() { Bind(Kind::Stump); }
+    void BindSkyTexture() { Bind(Kind::Sky); }
+    void BindFontTexture();
+
+    // Selects built-in texture `choice` (0-based) of the kind.
+    void Select(Kind kind, int choice);
+    // Uploads the image (RGB or RGBA, rows from the bottom up) into the kind's
+    // custom slot, replacing what was there, and selects it.
+    void SelectCustom(Kind kind, const grovewright::PixelImage& image);
+
+    bool IsBuilt() const { return built_; }
+    // How often the built-in set was generated (once at most).
+    int BuiltinCreations() const { return builtinCreations_; }
+    GLuint Texture(Kind kind, int slot) const { return Slots(kind).ids[slot]; }
+    int Selected(Kind kind) const { return Slots(kind).selected; }
+    // The slot a custom image of the kind goes into.
+    int CustomSlot(Kind kind) const { return Slots(kind).builtIn; }
+
+private:
+    struct KindSlots {
+        int builtIn;  // how many built-in textures; the custom one follows
+        GLuint ids[5] = {};
+        int selected = 0;
+    };
+    KindSlots& Slots(Kind kind) { return slots_[static_cast<int>(kind)]; }
+    const KindSlots& Slots(Kind kind) const { return slots_[static_cast<int>(kind)]; }
+    // Replaces the texture in slot by the image (RGB or RGBA, its own size, linear filters).
+    static void Upload(GLuint& slot, const grovewright::PixelImage& image);
+
+    KindSlots slots_[5] = {{2}, {3}, {4}, {1}, {2}};
+    GLuint font_ = 0;
+    bool built_ = false;
+    int builtinCreations_ = 0;
+};
