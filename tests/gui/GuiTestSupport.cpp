@@ -2,6 +2,17 @@
 
 #include <wx/app.h>
 
+wxMouseEvent Mouse(wxEventType type, int x, int y, bool left, bool right, bool shift, bool control) {
+    wxMouseEvent event(type);
+    event.m_x = x;
+    event.m_y = y;
+    event.m_leftDown = left;
+    event.m_rightDown = right;
+    event.m_shiftDown = shift;
+    event.m_controlDown = control;
+    return event;
+}
+
 void FrameTest::SetUp() {
     frame = new MainFrame(nullptr, wxEmptyString);
     frame->Show(true);

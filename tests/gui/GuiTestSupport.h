@@ -57,6 +57,11 @@ private:
     wxString& openedIn_;
 };
 
+// A mouse event with the given buttons and keys held.
+wxMouseEvent Mouse(wxEventType type, int x, int y, bool left, bool right, bool shift = false, bool control = false);
+// Sends the event to the window as the toolkit does.
+inline void Send(wxWindow& window, wxMouseEvent event) { window.ProcessWindowEvent(event); }
+
 // A fresh main window, shown at (100, 100) with 800 x 550 pixels as the program
 // shows it, and destroyed after each test.
 class FrameTest : public testing::Test {

@@ -1,21 +1,5 @@
 #include "GuiTestSupport.h"
 
-namespace {
-
-// A mouse event on the view with the given buttons and keys held.
-wxMouseEvent Mouse(wxEventType type, int x, int y, bool left, bool right, bool shift = false, bool control = false) {
-    wxMouseEvent event(type);
-    event.m_x = x;
-    event.m_y = y;
-    event.m_leftDown = left;
-    event.m_rightDown = right;
-    event.m_shiftDown = shift;
-    event.m_controlDown = control;
-    return event;
-}
-
-}  // namespace
-
 TEST_F(FrameTest, ViewSettersIgnoreValuesOutOfRange) {
     GrovewrightDrawPanelGL& view = View();
     view.SetRenderMode(5);

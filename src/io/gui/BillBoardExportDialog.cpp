@@ -43,6 +43,7 @@ bool EncodeBmp(const grovewright::PixelImage& shown, int width, int height, std:
 
 BillBoardExportDialog::BillBoardExportDialog(wxWindow* parent, TextureManager* textures, wxGLContext* shared)
     : wxDialog(parent, wxID_ANY, "Export Billboard", wxDefaultPosition, wxSize(800, 550)) {
+    SetFont(parent->GetFont());  // the program's small font: the controls' sizes are made for it
     canvas_ = new BillBoardContext(this, textures, shared);
     side_ = new wxPanel(this, wxID_ANY, wxDefaultPosition, wxSize(kSide, 500), wxNO_BORDER | wxTAB_TRAVERSAL);
 
