@@ -66,7 +66,7 @@ MainFrame::MainFrame(wxWindow* parent, const wxString&)
     mainPanel_ = new wxPanel(this, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL | wxNO_BORDER);
     textures_ = std::make_unique<TextureManager>();
     drawPanel_ = new GrovewrightDrawPanelGL(mainPanel_, wxID_ANY, wxDefaultPosition, wxDefaultSize, 0,
-                                            "TestGLCanvas", nullptr, design_, *textures_);
+                                            "TestGLCanvas", GrovewrightDrawPanelGL::kPixelFormat, design_, *textures_);
     // Sized as in the default window from the start: GTK complains about
     // notebooks allocated smaller than their tabs before the first layout.
     sidePanel_ = new wxPanel(mainPanel_, wxID_ANY, wxDefaultPosition, wxSize(kSideColumn, 480));

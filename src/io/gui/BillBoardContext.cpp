@@ -4,8 +4,10 @@
 
 #include <algorithm>
 
+#include "render/gui/GrovewrightDrawPanelGL.h"
+
 BillBoardContext::BillBoardContext(wxWindow* parent, TextureManager* textures, wxGLContext* shared)
-    : wxGLCanvas(parent, wxID_ANY, nullptr, wxDefaultPosition, wxDefaultSize, wxFULL_REPAINT_ON_RESIZE,
+    : wxGLCanvas(parent, wxID_ANY, GrovewrightDrawPanelGL::kPixelFormat, wxDefaultPosition, wxDefaultSize, wxFULL_REPAINT_ON_RESIZE,
                  "BillBoardContext"),
       parent_(parent),
       textures_(textures),

@@ -22,6 +22,12 @@ public:
         kFull3D = SceneRenderer::kFull3D
     };
 
+    // RGBA, double-buffered, with a 24-bit depth buffer: the toolkit's default
+    // pixel format has no depth buffer on GTK, and the scene needs its depth test
+    // (nearer leaves over farther ones, the sky behind the ground). The billboard
+    // canvas, which shares the view's context, uses it too.
+    static constexpr int kPixelFormat[] = {WX_GL_RGBA, WX_GL_DOUBLEBUFFER, WX_GL_DEPTH_SIZE, 24, 0};
+
     GrovewrightDrawPanelGL(wxWindow* parent, wxWindowID id, const wxPoint& position, const wxSize& size, long style,
                            const wxString& name, const int* attributes, grovewright::TreeDesign& design,
                            TextureManager& textures);
