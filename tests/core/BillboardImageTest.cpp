@@ -1,0 +1,106 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "TestHelpers.h"
+#include "io/BillboardImage.h"
+#include "render/TgaImage.h"
+#include "render/XpmImage.h"
+
+using grovewright::PixelImage;
+using grovewright::test::ReadFileBytes;
+using grovewright::test::TempFolder;
+
+namespace {
+
+// An RGBA image whose pixel (column, row) has red = column and green = row.
+PixelImage Ramp(int width, int height) {
+    PixelImage image(width, height, 4);
+    for (int row = 0; row < height; ++row)
+        for (int column = 0; column < width; ++column) {
+            std::uint8_t* p = image.At(row, column);
+            p[0] = static_cast<std::uint8_t>(column), p[1] = static_cast<std::uint8_t>(row), p[2] = 7, p[3] = 255;
+        }
+    return image;
+}
+
+}  // namespace
+
+TEST(BillboardImage, NamesGetTheirExtensionUnlessTheyContainItWithCase) {
+    EXPECT_EQ(grovewright::BillboardTgaName("tree"), "tree.tga");
+    EXPECT_EQ(grovewright::BillboardTgaName("tree.TGA"), "tree.TGA.tga");
+    EXPECT_EQ(grovewright::BillboardTgaName("a.tga.b"), "a.tga.b");
+    EXPECT_EQ(grovewright::BillboardBmpName("name.tga"), "name.tga.bmp");
+    EXPECT_EQ(grovewright::BillboardBmpName("name.bmp"), "name.bmp");
+}
+
+TEST(BillboardImage, NearestSamplingTruncatesTheScaledPosition) {
+    const PixelImage source = Ramp(600, 550);
+    // 600 / 128 = 4.6875 and 550 / 128 = 4.296875: columns 0, 4, 9, ..., rows 0, 4, 8, ...
+    const PixelImage down = grovewright::SampleNearest(source, 128, 128);
+    ASSERT_EQ(down.width, 128);
+    ASSERT_EQ(down.height, 128);
+    for (int i : {0, 1, 2, 3, 64, 127})
+        for (int j : {0, 1, 2, 3, 100, 127}) {
+            EXPECT_EQ(down.At(i, j)[0], static_cast<std::uint8_t>(static_cast<int>(4.6875f * j))) << j;
+            EXPECT_EQ(down.At(i, j)[1], static_cast<std::uint8_t>(static_cast<int>(4.296875f * i))) << i;
+        }
+    // Larger than the source: each source pixel repeats.
+    const PixelImage up = grovewright::SampleNearest(Ramp(3, 2), 7, 5);
+    EXPECT_EQ(up.At(4, 6)[0], 2);
+    EXPECT_EQ(up.At(4, 6)[1], 1);
+    EXPECT_EQ(up.At(2, 2)[0], 0);
+    EXPECT_EQ(up.At(2, 3)[0], 1);
+}
+
+TEST(BillboardImage, TgaHeaderPixelOrderAndBackgroundAlpha) {
+    PixelImage image(300, 2, 4);
+    const std::uint8_t colours[4][3] = {{0, 0, 0}, {255, 255, 255}, {1, 0, 0}, {10, 20, 30}};
+    for (int k = 0; k < 4; ++k) std::copy(colours[k], colours[k] + 3, image.At(k / 2, k % 2));
+    for (bool black : {true, false}) {
+        const std::string tga = grovewright::EncodeBillboardTga(image, black);
+        ASSERT_EQ(tga.size(), 18u + 300 * 2 * 4);
+        EXPECT_EQ(tga.substr(0, 12), std::string("\0\0\2\0\0\0\0\0\0\0\0\0", 12));
+        EXPECT_EQ(tga.substr(12, 6), std::string("\x2c\x01\x02\x00\x20\x00", 6));  // 300, 2, 32 bits, lower left
+        auto pixel = [&](int row, int column) { return tga.substr(18 + (row * 300 + column) * 4, 4); };
+        EXPECT_EQ(pixel(0, 0), std::string("\0\0\0", 3) + (black ? '\0' : '\xff'));
+        EXPECT_EQ(pixel(0, 1), std::string("\xff\xff\xff") + (black ? '\xff' : '\0'));
+        EXPECT_EQ(pixel(1, 0), std::string("\0\0\1\xff", 4));  // almost black stays opaque
+        EXPECT_EQ(pixel(1, 1), std::string("\x1e\x14\x0a\xff"));
+    }
+}
+
+TEST(BillboardImage, WrittenTgaReadsBackAndFailuresKeepThePreviousFile) {
+    TempFolder folder;
+    const std::string path = folder.File("tree.tga");
+    const PixelImage image = Ramp(20, 10);
+    std::string error;
+    ASSERT_TRUE(grovewright::WriteFileBytes(path, grovewright::EncodeBillboardTga(image, true), error)) << error;
+    PixelImage read;
+    ASSERT_TRUE(grovewright::ReadTga(path, read, error)) << error;
+    EXPECT_EQ(read.pixels, image.pixels);
+
+    const std::string before = ReadFileBytes(path);
+    ASSERT_EQ(mkdir(folder.File("tree.tga.d").c_str(), 0755), 0);
+    EXPECT_FALSE(grovewright::WriteFileBytes(folder.File("tree.tga.d"), "x", error));
+    EXPECT_NE(error.find("tree.tga.d"), std::string::npos) << error;
+    EXPECT_FALSE(grovewright::WriteFileBytes(folder.File("missing/tree.tga"), "x", error));
+    EXPECT_EQ(ReadFileBytes(path), before);
+    EXPECT_EQ(grovewright::test::ListFolder(folder.Path()).size(), 2u);
+}
+
+TEST(XpmImage, DecodesColoursAndRefusesMalformedArrays) {
+    const char* const two[] = {"2 2 3 2", "aa c #FF0000", "bb c #00ff0080ff00", "   c None", "aabb", "bb  "};
+    const PixelImage image = grovewright::DecodeXpm(two);
+    ASSERT_EQ(image.width, 2);
+    // Rows from the bottom up: the first text row is the top one.
+    EXPECT_EQ(std::vector<std::uint8_t>(image.At(1, 0), image.At(1, 0) + 3), (std::vector<std::uint8_t>{255, 0, 0}));
+    EXPECT_EQ(std::vector<std::uint8_t>(image.At(1, 1), image.At(1, 1) + 3), (std::vector<std::uint8_t>{0, 0, 255}));
+    EXPECT_EQ(std::vector<std::uint8_t>(image.At(0, 1), image.At(0, 1) + 3), (std::vector<std::uint8_t>{0, 0, 0}));
+
+    const char* const unknownKey[] = {"1 1 1 1", "a c white", "b"};
+    const char* const shortRow[] = {"2 1 1 1", "a c white", "a"};
+    const char* const badColour[] = {"1 1 1 1", "a c #12345", "a"};
+    const char* const badHeader[] = {"1 1 1 3", "abc c white", "abc"};
+    for (const char* const* xpm : {unknownKey, shortRow, badColour, badHeader})
+        EXPECT_EQ(grovewright::DecodeXpm(xpm).width, 0) << xpm[0] << " / " << xpm[1];
+}
