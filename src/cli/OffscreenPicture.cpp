@@ -69,6 +69,14 @@ void AppendBytes(void* context, void* data, int size) {
     static_cast<std::string*>(context)->append(static_cast<const char*>(data), static_cast<std::size_t>(size));
 }
 
+// The colours of an RGBA image: the framebuffer's alpha is not the picture's.
+PixelImage WithoutAlpha(const PixelImage& image) {
+    PixelImage colours(image.width, image.height, 3);
+    for (std::size_t from = 0, to = 0; from < image.pixels.size(); from += image.channels, to += 3)
+        std::copy(&image.pixels[from], &image.pixels[from] + 3, &colours.pixels[to]);
+    return colours;
+}
+
 }  // namespace
 
 bool RenderViewPicture(const PictureScene& scene, int mode, bool lighting, int width, int height, PixelImage& image,
@@ -102,16 +110,15 @@ bool RenderBillboardPicture(const PictureScene& scene, int angle, bool blackBack
 }
 
 std::string EncodePng(const PixelImage& image) {
+    const PixelImage colours = WithoutAlpha(image);
     std::string bytes;
     stbi_flip_vertically_on_write(1);  // our rows go bottom up
-    stbi_write_png_to_func(AppendBytes, &bytes, image.width, image.height, image.channels, image.pixels.data(), 0);
+    stbi_write_png_to_func(AppendBytes, &bytes, colours.width, colours.height, 3, colours.pixels.data(), 0);
     return bytes;
 }
 
 std::string EncodeBmp(const PixelImage& image) {
-    PixelImage colours(image.width, image.height, 3);
-    for (std::size_t from = 0, to = 0; from < image.pixels.size(); from += image.channels, to += 3)
-        std::copy(&image.pixels[from], &image.pixels[from] + 3, &colours.pixels[to]);
+    const PixelImage colours = WithoutAlpha(image);
     std::string bytes;
     stbi_flip_vertically_on_write(1);  // our rows go bottom up
     stbi_write_bmp_to_func(AppendBytes, &bytes, colours.width, colours.height, 3, colours.pixels.data());

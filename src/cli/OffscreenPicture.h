@@ -31,7 +31,7 @@ bool RenderViewPicture(const PictureScene& scene, int mode, bool lighting, int w
 bool RenderBillboardPicture(const PictureScene& scene, int angle, bool blackBackground, bool withLeaves, int width,
                             int height, PixelImage& image, std::string& error);
 
-// The image (rows from the bottom up) as a PNG file's bytes, top row first.
+// The image's colours (rows from the bottom up, alpha dropped) as a PNG file's bytes.
 std::string EncodePng(const PixelImage& image);
 // The image's colours (alpha dropped) as a 24-bit BMP file's bytes.
 std::string EncodeBmp(const PixelImage& image);

@@ -144,6 +144,82 @@ class Generators(unittest.TestCase):
                 self.assertRegex(out, rf"Faces:\s+{info['treeTriangles'] + info['leafTriangles']}\b")
 
 
+def identify(path):
+    result = subprocess.run(["identify", "-format", "%m %w %h %[channels]", path], capture_output=True, text=True,
+                            timeout=60)
+    return result.returncode, result.stdout
+
+
+def read_tga(path):
+    with open(path, "rb") as f:
+        data = f.read()
+    width, height = data[12] | data[13] << 8, data[14] | data[15] << 8
+    return width, height, data[16], data[18:]
+
+
+class Pictures(unittest.TestCase):
+    """Billboards (TGA with alpha, BMP) and view pictures (PNG) drawn off screen."""
+
+    def setUp(self):
+        self.folder = tempfile.TemporaryDirectory()
+
+    def tearDown(self):
+        self.folder.cleanup()
+
+    def path(self, name):
+        return os.path.join(self.folder.name, name)
+
+    def draw(self, *args):
+        result = run(*args)
+        self.assertEqual(result.returncode, 0, result.stderr)
+
+    def test_readers_see_the_requested_formats_and_sizes(self):
+        tga, bmp, png = self.path("tree.tga"), self.path("tree.bmp"), self.path("view.png")
+        self.draw("billboard", LEAFY_TREE, "--leaves", "--size", "300x200", "-o", tga)
+        self.draw("billboard", LEAFY_TREE, "--background", "white", "--angle", "90", "-o", bmp)
+        self.draw("render", LEAFY_TREE, "--mode", "wire", "--size", "320x240", "-o", png)
+        self.assertEqual(identify(tga), (0, "TGA 300 200 srgba"))
+        self.assertEqual(identify(bmp), (0, "BMP3 512 512 srgb"))
+        self.assertEqual(identify(png), (0, "PNG 320 240 srgb"))
+        self.assertEqual(read_tga(tga)[2], 32)
+        with open(bmp, "rb") as f:
+            self.assertEqual(f.read(30)[28], 24)  # bits per pixel
+
+    def test_billboards_of_the_examples_are_the_tree_on_a_transparent_background(self):
+        for name, generator in [("fractal-tree", "simple"), ("broadleaf-tree", "regular"), ("conifer", "complex")]:
+            for background, colour in [("black", b"\0\0\0"), ("white", b"\xff\xff\xff")]:
+                first, second = self.path(name + "1.tga"), self.path(name + "2.tga")
+                for path in (first, second):
+                    self.draw("billboard", os.path.join(EXAMPLES, name + ".xml"), "--generator", generator,
+                              "--leaves", "--background", background, "--size", "256x256", "-o", path)
+                with open(first, "rb") as a, open(second, "rb") as b:
+                    self.assertEqual(a.read(), b.read(), name)
+                width, height, bits, pixels = read_tga(first)
+                self.assertEqual((width, height, bits), (256, 256, 32))
+                opaque = 0
+                for at in range(0, len(pixels), 4):
+                    is_background = pixels[at:at + 3] == colour
+                    self.assertEqual(pixels[at + 3], 0 if is_background else 255, (name, at))
+                    opaque += not is_background
+                self.assertGreater(opaque, 500, name)  # the tree is there
+                self.assertLess(opaque, width * height // 2, name)
+
+    def test_pictures_refuse_wrong_formats_sizes_and_options(self):
+        self.assertEqual(run("billboard", SMALL_TREE, "-o", self.path("t.png")).returncode, 2)
+        self.assertEqual(run("render", SMALL_TREE, "-o", self.path("t.tga")).returncode, 2)
+        for size in ["0x10", "10x", "9000x10", "abc"]:
+            result = run("render", SMALL_TREE, "--size", size, "-o", self.path("t.png"))
+            self.assertEqual(result.returncode, 2, size)
+            self.assertIn("--size", result.stderr)
+        self.assertEqual(run("billboard", SMALL_TREE, "--angle", "45", "-o", self.path("t.tga")).returncode, 2)
+        self.assertEqual(run("render", SMALL_TREE, "--mode", "solid", "-o", self.path("t.png")).returncode, 2)
+        self.assertEqual(os.listdir(self.folder.name), [])
+        os.mkdir(self.path("folder.tga"))
+        result = run("billboard", SMALL_TREE, "-o", self.path("folder.tga"))
+        self.assertEqual(result.returncode, 1, result.stderr)
+        self.assertIn("folder.tga", result.stderr)
+
+
 class Failures(unittest.TestCase):
     def setUp(self):
         self.folder = tempfile.TemporaryDirectory()
