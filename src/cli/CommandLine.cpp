@@ -118,10 +118,11 @@ Failure UnknownFormat(const std::string& output, const char* names = "a .dxf or 
     return {kExitUsage, output + ": unknown output format; use " + names + " file name"};
 }
 
-// "640x480" into its two numbers.
+// "640x480" into its two numbers, each 1 to kMaxPictureSide.
 bool ParseSize(const std::string& text, int& width, int& height) {
     char x = 0, rest = 0;
-    return std::sscanf(text.c_str(), "%d%c%d%c", &width, &x, &height, &rest) == 3 && (x == 'x' || x == 'X');
+    return std::sscanf(text.c_str(), "%d%c%d%c", &width, &x, &height, &rest) == 3 && (x == 'x' || x == 'X') &&
+           width >= 1 && height >= 1 && width <= kMaxPictureSide && height <= kMaxPictureSide;
 }
 
 // The picture a render or billboard command asked for.
@@ -129,6 +130,7 @@ struct PictureRequest {
     bool billboard = false;
     std::string output;
     std::string size;
+    int width = 0, height = 0;  // from size
     std::string mode = "full3d";
     std::string lighting = "off";
     std::string background = "black";
@@ -139,11 +141,7 @@ struct PictureRequest {
 // output's extension names: a billboard as .tga (alpha from the background) or
 // .bmp, a view as .png.
 Failure WritePicture(const PictureRequest& request, Design& design, bool withLeaves) {
-    int width = 0, height = 0;
-    if (!ParseSize(request.size, width, height) || width < 1 || height < 1 || width > kMaxPictureSide ||
-        height > kMaxPictureSide)
-        return {kExitUsage, "--size " + request.size + ": give WIDTHxHEIGHT, each 1 to " +
-                                std::to_string(kMaxPictureSide)};
+    const int width = request.width, height = request.height;
     const PictureScene scene{design.skeleton, design.leaves, design.view};
     const bool black = request.background == "black";
     PixelImage image;
@@ -264,7 +262,9 @@ int RunCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err) 
         command->add_option("-o,--output", picture.output, outputHelp)->required();
         command->add_option("--generator", generator, "Tree generator: simple, regular or complex")
             ->check(CLI::IsMember(generators));
-        command->add_option("--size", picture.size, "Picture size in pixels, WIDTHxHEIGHT (default " + defaultSize + ")");
+        command->add_option("--size", picture.size,
+                            "Picture size in pixels, WIDTHxHEIGHT, each 1 to " + std::to_string(kMaxPictureSide) +
+                                " (default " + defaultSize + ")");
         command->add_option("--max-triangles", maxTriangles, limitHelp)->capture_default_str();
     };
     CLI::App* billboardCommand =
@@ -310,6 +310,9 @@ int RunCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err) 
         return report(UnknownFormat(picture.output, "a .tga or .bmp"));
     if (renderCommand->parsed() && FormatOf(picture.output) != Format::PNG)
         return report(UnknownFormat(picture.output, "a .png"));
+    if (drawsPicture && !ParseSize(picture.size, picture.width, picture.height))
+        return report({kExitUsage, "--size " + picture.size + ": give WIDTHxHEIGHT, each 1 to " +
+                                       std::to_string(kMaxPictureSide)});
     // The view shows the leaves in Full 3D.
     if (renderCommand->parsed()) withLeaves = picture.mode == "full3d";
     Design design;

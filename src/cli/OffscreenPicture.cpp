@@ -39,10 +39,6 @@ private:
 // The GL objects are made and deleted inside, while the context is current.
 template <typename Draw>
 bool Picture(int width, int height, PixelImage& image, std::string& error, Draw&& draw) {
-    if (width < 1 || height < 1 || width > kMaxPictureSide || height > kMaxPictureSide) {
-        error = "the picture must be 1 to " + std::to_string(kMaxPictureSide) + " pixels wide and high";
-        return false;
-    }
     OffscreenContext context(width, height);
     if (!context.IsCurrent()) {
         error = "no off-screen GL context of " + std::to_string(width) + " x " + std::to_string(height) +

@@ -19,8 +19,8 @@ struct PictureScene {
 inline constexpr int kMaxPictureSide = 8192;
 
 // Draws without a display, in an off-screen Mesa context, with the same drawing
-// as the program's window. Each returns false with a message when no context of
-// that size can be made.
+// as the program's window, width x height pixels (each 1 to kMaxPictureSide).
+// Each returns false with a message when no context of that size can be made.
 //
 // The main view in mode 0 (lines), 1 (wire frame) or 2 (Full 3D) with its
 // start-up camera, lighting on or off.

@@ -7,8 +7,8 @@
 #include "render/gui/GrovewrightDrawPanelGL.h"
 
 BillBoardContext::BillBoardContext(wxWindow* parent, TextureManager* textures, wxGLContext* shared)
-    : wxGLCanvas(parent, wxID_ANY, GrovewrightDrawPanelGL::kPixelFormat, wxDefaultPosition, wxDefaultSize, wxFULL_REPAINT_ON_RESIZE,
-                 "BillBoardContext"),
+    : wxGLCanvas(parent, wxID_ANY, GrovewrightDrawPanelGL::kPixelFormat, wxDefaultPosition, wxDefaultSize,
+                 wxFULL_REPAINT_ON_RESIZE, "BillBoardContext"),
       parent_(parent),
       textures_(textures),
       shared_(shared) {

@@ -148,7 +148,8 @@ void BillBoardExportDialog::ExportBillboard() {
         return;  // read-only lists of sizes: cannot happen
     const bool tga = dialog.GetFilterIndex() == 0;
     const std::string chosenPath = chosen.ToStdString(wxConvUTF8);
-    const std::string path = tga ? grovewright::BillboardTgaName(chosenPath) : grovewright::BillboardBmpName(chosenPath);
+    const std::string path =
+        tga ? grovewright::BillboardTgaName(chosenPath) : grovewright::BillboardBmpName(chosenPath);
     if (!MayReplace(this, chosen, wxString::FromUTF8(path))) return;
 
     wxBusyCursor busy;
