@@ -157,8 +157,8 @@ def read_tga(path):
     return width, height, data[16], data[18:]
 
 
-class Pictures(unittest.TestCase):
-    """Billboards (TGA with alpha, BMP) and view pictures (PNG) drawn off screen."""
+class InFolder(unittest.TestCase):
+    """A test with a fresh temporary folder of its own."""
 
     def setUp(self):
         self.folder = tempfile.TemporaryDirectory()
@@ -168,6 +168,10 @@ class Pictures(unittest.TestCase):
 
     def path(self, name):
         return os.path.join(self.folder.name, name)
+
+
+class Pictures(InFolder):
+    """Billboards (TGA with alpha, BMP) and view pictures (PNG) drawn off screen."""
 
     def draw(self, *args):
         result = run(*args)
@@ -220,16 +224,7 @@ class Pictures(unittest.TestCase):
         self.assertIn("folder.tga", result.stderr)
 
 
-class Failures(unittest.TestCase):
-    def setUp(self):
-        self.folder = tempfile.TemporaryDirectory()
-
-    def tearDown(self):
-        self.folder.cleanup()
-
-    def path(self, name):
-        return os.path.join(self.folder.name, name)
-
+class Failures(InFolder):
     def assert_fails(self, result, status, *words):
         self.assertEqual(result.returncode, status, result.stderr)
         self.assertEqual(result.stdout, "")
