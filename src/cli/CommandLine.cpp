@@ -21,6 +21,7 @@
 #include "geometry/LeafPolygon.h"
 #include "geometry/SkeletonLevels.h"
 #include "io/BillboardImage.h"
+#include "io/ImageFiles.h"
 #include "io/NumberFormat.h"
 #include "io/TGDXFFileWriter.h"
 #include "io/TGDirectXFileWriter.h"
@@ -56,7 +57,7 @@ struct Failure {
     std::string message;
 };
 
-enum class Format { Unknown, DXF, DirectX, TGA, BMP, PNG };
+enum class Format { Unknown, DXF, DirectX, GLB, GLTF, OBJ, TGA, BMP, PNG };
 
 // The format an output's extension names, compared without regard to case.
 Format FormatOf(const std::string& path) {
@@ -66,6 +67,9 @@ Format FormatOf(const std::string& path) {
     const char* extension = path.c_str() + dot + 1;
     if (strcasecmp(extension, "dxf") == 0) return Format::DXF;
     if (strcasecmp(extension, "x") == 0) return Format::DirectX;
+    if (strcasecmp(extension, "glb") == 0) return Format::GLB;
+    if (strcasecmp(extension, "gltf") == 0) return Format::GLTF;
+    if (strcasecmp(extension, "obj") == 0) return Format::OBJ;
     if (strcasecmp(extension, "tga") == 0) return Format::TGA;
     if (strcasecmp(extension, "bmp") == 0) return Format::BMP;
     if (strcasecmp(extension, "png") == 0) return Format::PNG;
@@ -114,7 +118,7 @@ Failure TooBig(const std::string& project, const Design& design, const DesignSiz
                               " (--max-triangles, 0 for none)"};
 }
 
-Failure UnknownFormat(const std::string& output, const char* names = "a .dxf or .x") {
+Failure UnknownFormat(const std::string& output, const char* names = "a .dxf, .x, .glb, .gltf or .obj") {
     return {kExitUsage, output + ": unknown output format; use " + names + " file name"};
 }
 
@@ -155,7 +159,7 @@ Failure WritePicture(const PictureRequest& request, Design& design, bool withLea
     const Format format = FormatOf(request.output);
     const std::string bytes = format == Format::TGA   ? EncodeBillboardTga(image, black)
                               : format == Format::BMP ? EncodeBmp(image)
-                                                      : EncodePng(image);
+                                                      : EncodePng(WithoutAlpha(image));
     if (!WriteFileBytes(request.output, bytes, error)) return {kExitFailure, error};
     return {};
 }
@@ -187,7 +191,15 @@ Failure ExportTo(const std::string& output, Design& design, bool withLeaves, std
     const Format format = FormatOf(output);
     if (format == Format::DXF) return write(TGDXFFileWriter());
     if (format == Format::DirectX) return write(TGDirectXFileWriter());
-    return UnknownFormat(output);
+    // The built-in textures are drawn from one noise sequence: once per run.
+    static const ModelTextures textures = DefaultModelTextures();
+    const ModelFormat model = format == Format::GLB    ? ModelFormat::GLB
+                              : format == Format::GLTF ? ModelFormat::GLTF
+                                                       : ModelFormat::OBJ;
+    std::string error;
+    if (ExportModel(model, output, builder, withLeaves, textures, error) != ExportResult::Written)
+        return {kExitFailure, error};
+    return {};
 }
 
 void PrintPoint(std::ostream& out, const Vector3D& p) {
@@ -239,9 +251,10 @@ int RunCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err) 
     const std::string limitHelp = "Refuse designs with more triangles than this (0: no limit)";
     const std::vector<std::string> generators = {"simple", "regular", "complex"};
 
-    CLI::App* exportCommand = app.add_subcommand("export", "Write the tree as .dxf and/or .x files");
+    CLI::App* exportCommand = app.add_subcommand("export", "Write the tree as .dxf, .x, .glb, .gltf and/or .obj files");
     exportCommand->add_option("project", project, "Project file (.xml)")->required();
-    exportCommand->add_option("-o,--output", outputs, "Output file; its extension (.dxf, .x) names the format")
+    exportCommand->add_option("-o,--output", outputs,
+                              "Output file; its extension (.dxf, .x, .glb, .gltf, .obj) names the format")
         ->required();
     exportCommand->add_option("--generator", generator, "Tree generator: simple, regular or complex")
         ->check(CLI::IsMember(generators));
@@ -301,7 +314,7 @@ int RunCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err) 
         return failure.status;
     };
     for (const std::string& output : outputs)
-        if (const Format format = FormatOf(output); format != Format::DXF && format != Format::DirectX)
+        if (const Format format = FormatOf(output); format == Format::Unknown || format >= Format::TGA)
             return report(UnknownFormat(output));
     picture.billboard = billboardCommand->parsed();
     if (picture.size.empty()) picture.size = picture.billboard ? "512x512" : "800x600";

@@ -1,7 +1,6 @@
 #include "cli/OffscreenPicture.h"
 
 #include <GL/osmesa.h>
-#include <stb_image_write.h>
 
 #include <memory>
 #include <vector>
@@ -61,18 +60,6 @@ void TakeLight(const LightSettings& settings, bool on, LightValues& light) {
     light.on = on;
 }
 
-void AppendBytes(void* context, void* data, int size) {
-    static_cast<std::string*>(context)->append(static_cast<const char*>(data), static_cast<std::size_t>(size));
-}
-
-// The colours of an RGBA image: the framebuffer's alpha is not the picture's.
-PixelImage WithoutAlpha(const PixelImage& image) {
-    PixelImage colours(image.width, image.height, 3);
-    for (std::size_t from = 0, to = 0; from < image.pixels.size(); from += image.channels, to += 3)
-        std::copy(&image.pixels[from], &image.pixels[from] + 3, &colours.pixels[to]);
-    return colours;
-}
-
 }  // namespace
 
 bool RenderViewPicture(const PictureScene& scene, int mode, bool lighting, int width, int height, PixelImage& image,
@@ -103,22 +90,6 @@ bool RenderBillboardPicture(const PictureScene& scene, int angle, bool blackBack
         billboard.clearColour[0] = billboard.clearColour[1] = billboard.clearColour[2] = background;
         DrawBillboard(billboard, textures, width, height);
     });
-}
-
-std::string EncodePng(const PixelImage& image) {
-    const PixelImage colours = WithoutAlpha(image);
-    std::string bytes;
-    stbi_flip_vertically_on_write(1);  // our rows go bottom up
-    stbi_write_png_to_func(AppendBytes, &bytes, colours.width, colours.height, 3, colours.pixels.data(), 0);
-    return bytes;
-}
-
-std::string EncodeBmp(const PixelImage& image) {
-    const PixelImage colours = WithoutAlpha(image);
-    std::string bytes;
-    stbi_flip_vertically_on_write(1);  // our rows go bottom up
-    stbi_write_bmp_to_func(AppendBytes, &bytes, colours.width, colours.height, 3, colours.pixels.data());
-    return bytes;
 }
 
 }  // namespace grovewright

@@ -31,9 +31,4 @@ bool RenderViewPicture(const PictureScene& scene, int mode, bool lighting, int w
 bool RenderBillboardPicture(const PictureScene& scene, int angle, bool blackBackground, bool withLeaves, int width,
                             int height, PixelImage& image, std::string& error);
 
-// The image's colours (rows from the bottom up, alpha dropped) as a PNG file's bytes.
-std::string EncodePng(const PixelImage& image);
-// The image's colours (alpha dropped) as a 24-bit BMP file's bytes.
-std::string EncodeBmp(const PixelImage& image);
-
 }  // namespace grovewright

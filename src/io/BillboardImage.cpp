@@ -1,6 +1,6 @@
 #include "io/BillboardImage.h"
 
-#include "io/TGFileWriter.h"
+#include <algorithm>
 
 namespace grovewright {
 
@@ -50,17 +50,6 @@ std::string EncodeBillboardTga(const PixelImage& image, bool blackBackground) {
         out[3] = static_cast<char>(isBackground ? 0 : 255);
     }
     return bytes;
-}
-
-bool WriteFileBytes(const std::string& path, std::string_view bytes, std::string& error) {
-    TGFileWriter writer("");
-    writer.SetFileName(path);
-    if (writer.Open()) {
-        writer.Write(bytes);
-        if (writer.Close()) return true;
-    }
-    error = writer.LastError().empty() ? path + ": cannot be written" : writer.LastError();
-    return false;
 }
 
 }  // namespace grovewright

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <string>
-#include <string_view>
 
 #include "render/PixelImage.h"
 
@@ -23,10 +22,5 @@ PixelImage SampleNearest(const PixelImage& source, int width, int height);
 // on white) and 255 elsewhere. Sides above 65535 keep their low 16 bits, as the
 // header's fields do.
 std::string EncodeBillboardTga(const PixelImage& image, bool blackBackground);
-
-// Writes the bytes to path through a temporary file renamed into place, so that
-// a failure leaves the previous file as it was. False, with one line naming the
-// file and the problem, when anything fails.
-bool WriteFileBytes(const std::string& path, std::string_view bytes, std::string& error);
 
 }  // namespace grovewright

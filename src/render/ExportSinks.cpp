@@ -5,6 +5,7 @@
 #include "io/TGDXFFileWriter.h"
 #include "io/TGDirectXFileWriter.h"
 #include "render/MeshBuilder.h"
+#include "render/ModelSink.h"
 #include "render/ViewTransform.h"
 
 namespace grovewright {
@@ -283,6 +284,15 @@ ExportResult ExportFile(TGDXFFileWriter& writer, MeshBuilder& builder, bool with
 ExportResult ExportFile(TGDirectXFileWriter& writer, MeshBuilder& builder, bool withLeaves) {
     return RunExport(writer, builder,
                      [&] { ExportDirectXPass(writer, builder, withLeaves, builder.Skeleton().AnyCut()); });
+}
+
+ExportResult ExportModel(ModelFormat format, const std::string& path, MeshBuilder& builder, bool withLeaves,
+                         const ModelTextures& textures, std::string& error) {
+    TreeModel model;
+    ModelSink sink(model);
+    builder.BuildTree(sink, withLeaves);
+    if (builder.Cancelled()) return ExportResult::Cancelled;
+    return WriteModel(format, path, model, textures, error) ? ExportResult::Written : ExportResult::Failed;
 }
 
 }  // namespace grovewright

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <vector>
 
+#include "io/ModelFiles.h"
 #include "render/MeshSink.h"
 
 namespace grovewright {
@@ -102,5 +104,10 @@ enum class ExportResult { Written, Cancelled, Failed };
 // A DirectX file carries the cap mesh when some segment is cut.
 ExportResult ExportFile(TGDXFFileWriter& writer, MeshBuilder& builder, bool withLeaves);
 ExportResult ExportFile(TGDirectXFileWriter& writer, MeshBuilder& builder, bool withLeaves);
+// Runs one pass of the builder into a model (a cancelled pass writes nothing)
+// and writes it in the format with the textures; Failed with error set when a
+// file cannot be written.
+ExportResult ExportModel(ModelFormat format, const std::string& path, MeshBuilder& builder, bool withLeaves,
+                         const ModelTextures& textures, std::string& error);
 
 }  // namespace grovewright

@@ -181,4 +181,22 @@ PixelImage Needles() {
     return image;
 }
 
+std::array<PixelImage, kBuiltinCount> DrawBuiltinSet() {
+    // One statement per texture: the calls happen in this order.
+    std::array<PixelImage, kBuiltinCount> set;
+    set[kStump1] = Stump1();
+    set[kBlueSky] = BlueSky();
+    set[kGreySky] = GreySky();
+    set[kTrunc1] = Trunc1();
+    set[kTrunc2] = Trunc2();
+    set[kSpring] = Spring();
+    set[kSummer] = Summer();
+    set[kFall] = Fall();
+    set[kWinter] = Winter();
+    set[kLeaves1] = Leaves1();
+    set[kLeaves2] = Leaves2();
+    set[kNeedles] = Needles();
+    return set;
+}
+
 }  // namespace grovewright::ProceduralTextures

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <array>
+
 #include "render/PixelImage.h"
 
 namespace grovewright {
@@ -22,6 +24,14 @@ PixelImage Winter();     // 128 x 128 RGB
 PixelImage Leaves1();    // 128 x 128 RGBA, a broad leaf with opposite veins
 PixelImage Leaves2();    // 128 x 128 RGBA, an autumn-yellow leaf with alternate veins
 PixelImage Needles();    // 64 x 256 RGBA, a conifer twig
+
+// The whole built-in set, drawn in the order above (the one that gives these
+// textures), indexed by BuiltinTexture.
+enum BuiltinTexture {
+    kStump1, kBlueSky, kGreySky, kTrunc1, kTrunc2, kSpring, kSummer, kFall, kWinter, kLeaves1, kLeaves2, kNeedles,
+    kBuiltinCount
+};
+std::array<PixelImage, kBuiltinCount> DrawBuiltinSet();
 
 // floor((rand() mod 100) / 100 * k): an integer 0 .. k - 1.
 int Noise(int k);

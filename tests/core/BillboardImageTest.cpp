@@ -3,6 +3,7 @@
 
 #include "TestHelpers.h"
 #include "io/BillboardImage.h"
+#include "io/ImageFiles.h"
 #include "render/TgaImage.h"
 #include "render/XpmImage.h"
 

@@ -14,6 +14,7 @@
 #include <cstdlib>
 
 #include "io/BillboardImage.h"
+#include "io/ImageFiles.h"
 #include "io/gui/BillBoardContext.h"
 #include "panels/ChosenPath.h"
 

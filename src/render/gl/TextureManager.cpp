@@ -31,21 +31,24 @@ void TextureManager::Upload(GLuint& slot, const grovewright::PixelImage& image) 
 
 void TextureManager::CreateBuiltinTextures() {
     if (built_) return;
-    // The order fixes which noise each texture draws.
-    Upload(Slots(Kind::Stump).ids[0], PT::Stump1());
-    Upload(Slots(Kind::Sky).ids[0], PT::BlueSky());
-    Upload(Slots(Kind::Sky).ids[1], PT::GreySky());
-    Upload(Slots(Kind::Trunk).ids[0], PT::Trunc1());
-    Upload(Slots(Kind::Trunk).ids[1], PT::Trunc2());
-    Upload(Slots(Kind::Ground).ids[0], PT::Spring());
-    Upload(Slots(Kind::Ground).ids[1], PT::Summer());
-    Upload(Slots(Kind::Ground).ids[2], PT::Fall());
-    Upload(Slots(Kind::Ground).ids[3], PT::Winter());
-    Upload(Slots(Kind::Leaves).ids[0], PT::Leaves1());
-    Upload(Slots(Kind::Leaves).ids[1], PT::Leaves2());
-    Upload(Slots(Kind::Leaves).ids[2], PT::Needles());
+    std::array<grovewright::PixelImage, PT::kBuiltinCount> set = PT::DrawBuiltinSet();
+    const struct {
+        Kind kind;
+        int slot;
+        PT::BuiltinTexture texture;
+    } places[] = {{Kind::Stump, 0, PT::kStump1},   {Kind::Sky, 0, PT::kBlueSky},    {Kind::Sky, 1, PT::kGreySky},
+                  {Kind::Trunk, 0, PT::kTrunc1},   {Kind::Trunk, 1, PT::kTrunc2},   {Kind::Ground, 0, PT::kSpring},
+                  {Kind::Ground, 1, PT::kSummer},  {Kind::Ground, 2, PT::kFall},    {Kind::Ground, 3, PT::kWinter},
+                  {Kind::Leaves, 0, PT::kLeaves1}, {Kind::Leaves, 1, PT::kLeaves2}, {Kind::Leaves, 2, PT::kNeedles}};
+    for (const auto& place : places) Keep(place.kind, place.slot, std::move(set[place.texture]));
     built_ = true;
     ++builtinCreations_;
+}
+
+void TextureManager::Keep(Kind kind, int slot, grovewright::PixelImage image) {
+    KindSlots& slots = Slots(kind);
+    Upload(slots.ids[slot], image);
+    slots.images[slot] = std::move(image);
 }
 
 bool TextureManager::CreateFontTexture() {
@@ -77,6 +80,6 @@ void TextureManager::Select(Kind kind, int choice) {
 void TextureManager::SelectCustom(Kind kind, const grovewright::PixelImage& image) {
     CreateBuiltinTextures();
     KindSlots& slots = Slots(kind);
-    Upload(slots.ids[slots.builtIn], image);
+    Keep(kind, slots.builtIn, image);
     slots.selected = slots.builtIn;
 }

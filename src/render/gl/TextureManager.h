@@ -39,21 +39,27 @@ public:
     int BuiltinCreations() const { return builtinCreations_; }
     GLuint Texture(Kind kind, int slot) const { return Slots(kind).ids[slot]; }
     int Selected(Kind kind) const { return Slots(kind).selected; }
+    // The pixels of the kind's selected texture (empty before the textures exist).
+    const grovewright::PixelImage& Image(Kind kind) const { return Slots(kind).images[Slots(kind).selected]; }
     // The slot a custom image of the kind goes into.
     int CustomSlot(Kind kind) const { return Slots(kind).builtIn; }
 
 private:
     struct KindSlots {
+        explicit KindSlots(int builtInCount) : builtIn(builtInCount) {}
         int builtIn;  // how many built-in textures; the custom one follows
         GLuint ids[5] = {};
+        grovewright::PixelImage images[5];  // what each texture was made of
         int selected = 0;
     };
     KindSlots& Slots(Kind kind) { return slots_[static_cast<int>(kind)]; }
     const KindSlots& Slots(Kind kind) const { return slots_[static_cast<int>(kind)]; }
+    // Uploads the image into the kind's slot and keeps its pixels.
+    void Keep(Kind kind, int slot, grovewright::PixelImage image);
     // Replaces the texture in slot by the image (RGB or RGBA, its own size, linear filters).
     static void Upload(GLuint& slot, const grovewright::PixelImage& image);
 
-    KindSlots slots_[5] = {{2}, {3}, {4}, {1}, {2}};
+    KindSlots slots_[5] = {KindSlots(2), KindSlots(3), KindSlots(4), KindSlots(1), KindSlots(2)};
     GLuint font_ = 0;
     bool built_ = false;
     int builtinCreations_ = 0;

@@ -1,0 +1,328 @@
+#include "io/ModelFiles.h"
+
+#include <nlohmann/json.hpp>
+
+#include <cctype>
+#include <charconv>
+#include <cstring>
+
+#include "io/ImageFiles.h"
+#include "io/TGFileWriter.h"
+#include "render/ProceduralTextures.h"
+
+namespace grovewright {
+
+namespace {
+
+using Json = nlohmann::json;
+
+constexpr const char* kGenerator = "Grovewright v2.3.2";
+
+// A model part and how it is dressed.
+struct Part {
+    const MeshPart* mesh;
+    const char* material;  // "Bark", "Stump" or "Leaves"
+    const PixelImage* texture;
+};
+
+// The parts the model has, in file order, grouped by node: Tree (bark, caps), Leaves.
+std::vector<std::vector<Part>> Nodes(const TreeModel& model, const ModelTextures& textures) {
+    std::vector<std::vector<Part>> nodes(2);
+    if (!model.bark.Empty()) nodes[0].push_back({&model.bark, "Bark", &textures.bark});
+    if (!model.caps.Empty()) nodes[0].push_back({&model.caps, "Stump", &textures.stump});
+    if (!model.leaves.Empty()) nodes[1].push_back({&model.leaves, "Leaves", &textures.leaves});
+    return nodes;
+}
+
+const char* kNodeNames[2] = {"Tree", "Leaves"};
+
+// "tree.gltf" -> "tree" (the folder kept), and the file name alone.
+std::string Stem(const std::string& path) {
+    const auto dot = path.find_last_of('.');
+    const auto slash = path.find_last_of('/');
+    return dot == std::string::npos || (slash != std::string::npos && dot < slash) ? path : path.substr(0, dot);
+}
+
+std::string BaseName(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// "tree_bark.png" beside "tree.gltf".
+std::string TextureFile(const std::string& stem, const char* material) {
+    std::string lower = material;
+    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return stem + "_" + lower + ".png";
+}
+
+// ---- glTF ----
+
+// Builds the glTF document and its one binary buffer.
+class GltfBuilder {
+public:
+    // external: the images and the buffer go in files beside the document (their
+    // names from stem); otherwise into the binary buffer.
+    GltfBuilder(bool external, std::string stem) : external_(external), stem_(std::move(stem)) {}
+
+    void Build(const TreeModel& model, const ModelTextures& textures) {
+        doc_["asset"] = {{"version", "2.0"}, {"generator", kGenerator}};
+        Json sceneNodes = Json::array();
+        const auto nodes = Nodes(model, textures);
+        for (int n = 0; n < 2; ++n) {
+            if (nodes[n].empty()) continue;
+            Json primitives = Json::array();
+            for (const Part& part : nodes[n]) primitives.push_back(Primitive(part));
+            doc_["meshes"].push_back({{"name", kNodeNames[n]}, {"primitives", primitives}});
+            sceneNodes.push_back(doc_["nodes"].size());
+            doc_["nodes"].push_back({{"name", kNodeNames[n]}, {"mesh", doc_["meshes"].size() - 1}});
+        }
+        Json scene = Json::object();
+        if (!sceneNodes.empty()) scene["nodes"] = sceneNodes;
+        doc_["scenes"] = Json::array({scene});
+        doc_["scene"] = 0;
+        if (!bin_.empty()) {
+            Json buffer = {{"byteLength", bin_.size()}};
+            if (external_) buffer["uri"] = BaseName(stem_) + ".bin";
+            doc_["buffers"] = Json::array({buffer});
+        }
+    }
+
+    const Json& Document() const { return doc_; }
+    const std::string& Binary() const { return bin_; }
+    // The image files of an external document: name and PNG bytes.
+    const std::vector<std::pair<std::string, std::string>>& ImageFiles() const { return imageFiles_; }
+
+private:
+    int View(const void* data, std::size_t size, int target) {
+        bin_.resize((bin_.size() + 3) / 4 * 4, '\0');
+        Json view = {{"buffer", 0}, {"byteOffset", bin_.size()}, {"byteLength", size}};
+        if (target) view["target"] = target;
+        bin_.append(static_cast<const char*>(data), size);
+        doc_["bufferViews"].push_back(view);
+        return static_cast<int>(doc_["bufferViews"].size() - 1);
+    }
+
+    int Accessor(int view, int componentType, std::size_t count, const char* type) {
+        doc_["accessors"].push_back({{"bufferView", view}, {"componentType", componentType}, {"count", count},
+                                     {"type", type}});
+        return static_cast<int>(doc_["accessors"].size() - 1);
+    }
+
+    template <typename T>
+    int Floats(const std::vector<T>& values, int components, const char* type) {
+        return Accessor(View(values.data(), values.size() * sizeof(T), kArrayBuffer), kFloat,
+                        values.size() / components, type);
+    }
+
+    Json Primitive(const Part& part) {
+        const MeshPart& mesh = *part.mesh;
+        const int position = Floats(mesh.positions, 3, "VEC3");
+        doc_["accessors"][position]["min"] = {mesh.minimum[0], mesh.minimum[1], mesh.minimum[2]};
+        doc_["accessors"][position]["max"] = {mesh.maximum[0], mesh.maximum[1], mesh.maximum[2]};
+        const int normal = Floats(mesh.normals, 3, "VEC3");
+        // Texture v runs down the image in glTF, up it in the mesh.
+        std::vector<float> uvs = mesh.uvs;
+        for (std::size_t at = 1; at < uvs.size(); at += 2) uvs[at] = 1.0f - uvs[at];
+        const int uv = Floats(uvs, 2, "VEC2");
+        int indices;
+        if (mesh.VertexCount() <= 65535) {
+            const std::vector<std::uint16_t> small(mesh.indices.begin(), mesh.indices.end());
+            indices = Accessor(View(small.data(), small.size() * 2, kElementArrayBuffer), kUnsignedShort,
+                               small.size(), "SCALAR");
+        } else {
+            indices = Accessor(View(mesh.indices.data(), mesh.indices.size() * 4, kElementArrayBuffer),
+                               kUnsignedInt, mesh.indices.size(), "SCALAR");
+        }
+        return {{"attributes", {{"POSITION", position}, {"NORMAL", normal}, {"TEXCOORD_0", uv}}},
+                {"indices", indices},
+                {"material", Material(part)},
+                {"mode", 4}};
+    }
+
+    int Material(const Part& part) {
+        const std::string png = EncodePng(*part.texture);
+        Json image = {{"name", part.material}};
+        if (external_) {
+            const std::string file = TextureFile(stem_, part.material);
+            image["uri"] = BaseName(file);
+            imageFiles_.emplace_back(file, png);
+        } else {
+            image["bufferView"] = View(png.data(), png.size(), 0);
+            image["mimeType"] = "image/png";
+        }
+        doc_["images"].push_back(image);
+        if (!doc_.contains("samplers"))
+            doc_["samplers"] = Json::array({{{"magFilter", 9729}, {"minFilter", 9729}, {"wrapS", 10497},
+                                             {"wrapT", 10497}}});
+        doc_["textures"].push_back({{"sampler", 0}, {"source", doc_["images"].size() - 1}});
+        Json material = {{"name", part.material},
+                         {"pbrMetallicRoughness",
+                          {{"baseColorTexture", {{"index", doc_["textures"].size() - 1}}},
+                           {"metallicFactor", 0.0},
+                           {"roughnessFactor", 1.0}}}};
+        if (std::strcmp(part.material, "Leaves") == 0) {
+            // The view's alpha test keeps alpha above 0.7; both sides of a leaf show.
+            material["alphaMode"] = "MASK";
+            material["alphaCutoff"] = 0.7;
+            material["doubleSided"] = true;
+        }
+        doc_["materials"].push_back(material);
+        return static_cast<int>(doc_["materials"].size() - 1);
+    }
+
+    static constexpr int kArrayBuffer = 34962, kElementArrayBuffer = 34963;
+    static constexpr int kFloat = 5126, kUnsignedShort = 5123, kUnsignedInt = 5125;
+
+    bool external_;
+    std::string stem_;
+    Json doc_;
+    std::string bin_;
+    std::vector<std::pair<std::string, std::string>> imageFiles_;
+};
+
+void AppendWord(std::string& out, std::uint32_t word) {
+    for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<char>((word >> shift) & 0xFF));
+}
+
+// The GLB container: header, the JSON chunk padded with spaces, the binary chunk padded with zeros.
+std::string Glb(const std::string& json, const std::string& bin) {
+    std::string text = json;
+    text.resize((text.size() + 3) / 4 * 4, ' ');
+    const std::size_t binSize = (bin.size() + 3) / 4 * 4;
+    const std::size_t total = 12 + 8 + text.size() + (bin.empty() ? 0 : 8 + binSize);
+    std::string out;
+    out.reserve(total);
+    AppendWord(out, 0x46546C67);  // "glTF"
+    AppendWord(out, 2);
+    AppendWord(out, static_cast<std::uint32_t>(total));
+    AppendWord(out, static_cast<std::uint32_t>(text.size()));
+    AppendWord(out, 0x4E4F534A);  // "JSON"
+    out += text;
+    if (!bin.empty()) {
+        AppendWord(out, static_cast<std::uint32_t>(binSize));
+        AppendWord(out, 0x004E4942);  // "BIN"
+        out += bin;
+        out.resize(out.size() + binSize - bin.size(), '\0');
+    }
+    return out;
+}
+
+bool WriteGltf(bool binary, const std::string& path, const TreeModel& model, const ModelTextures& textures,
+               std::string& error) {
+    GltfBuilder builder(!binary, Stem(path));
+    builder.Build(model, textures);
+    const std::string json = builder.Document().dump();
+    if (binary) return WriteFileBytes(path, Glb(json, builder.Binary()), error);
+    for (const auto& [file, png] : builder.ImageFiles())
+        if (!WriteFileBytes(file, png, error)) return false;
+    if (!builder.Binary().empty() && !WriteFileBytes(Stem(path) + ".bin", builder.Binary(), error)) return false;
+    return WriteFileBytes(path, json, error);
+}
+
+// ---- OBJ ----
+
+// Numbers appended in their shortest exact form.
+class Text {
+public:
+    explicit Text(TGFileWriter& writer) : writer_(writer) {}
+    ~Text() { Flush(); }
+
+    Text& operator<<(std::string_view text) {
+        buffer_ += text;
+        if (buffer_.size() > (1 << 20)) Flush();
+        return *this;
+    }
+    Text& operator<<(float value) { return Number(value); }
+    Text& operator<<(std::size_t value) { return Number(value); }
+
+    void Flush() {
+        writer_.Write(buffer_);
+        buffer_.clear();
+    }
+
+private:
+    template <typename T>
+    Text& Number(T value) {
+        char digits[32];
+        const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+        buffer_.append(digits, end);
+        return *this;
+    }
+
+    TGFileWriter& writer_;
+    std::string buffer_;
+};
+
+void WriteObjPart(Text& out, const MeshPart& mesh, std::size_t base) {
+    for (std::size_t v = 0; v < mesh.VertexCount(); ++v) {
+        const float* p = &mesh.positions[3 * v];
+        out << "v " << p[0] << " " << p[1] << " " << p[2] << "\n";
+    }
+    for (std::size_t v = 0; v < mesh.VertexCount(); ++v)
+        out << "vt " << mesh.uvs[2 * v] << " " << mesh.uvs[2 * v + 1] << "\n";
+    for (std::size_t v = 0; v < mesh.VertexCount(); ++v) {
+        const float* n = &mesh.normals[3 * v];
+        out << "vn " << n[0] << " " << n[1] << " " << n[2] << "\n";
+    }
+    for (std::size_t at = 0; at < mesh.indices.size(); at += 3) {
+        out << "f";
+        for (int corner = 0; corner < 3; ++corner) {
+            const std::size_t index = base + mesh.indices[at + corner] + 1;
+            out << " " << index << "/" << index << "/" << index;
+        }
+        out << "\n";
+    }
+}
+
+bool WriteObj(const std::string& path, const TreeModel& model, const ModelTextures& textures, std::string& error) {
+    const std::string stem = Stem(path);
+    const auto nodes = Nodes(model, textures);
+    std::string mtl = std::string("# ") + kGenerator + "\n";
+    for (const auto& node : nodes)
+        for (const Part& part : node) {
+            const std::string file = TextureFile(stem, part.material);
+            if (!WriteFileBytes(file, EncodePng(*part.texture), error)) return false;
+            mtl += std::string("\nnewmtl ") + part.material + "\nKa 1 1 1\nKd 1 1 1\nKs 0 0 0\nillum 1\nmap_Kd " +
+                   BaseName(file) + "\n";
+            // Readers that know alpha cut the leaf shapes out with it.
+            if (std::strcmp(part.material, "Leaves") == 0) mtl += "map_d " + BaseName(file) + "\n";
+        }
+    if (!WriteFileBytes(stem + ".mtl", mtl, error)) return false;
+
+    TGFileWriter writer("");
+    writer.SetFileName(path);
+    if (writer.Open()) {
+        Text out(writer);
+        out << "# " << kGenerator << "\nmtllib " << BaseName(stem) << ".mtl\n";
+        std::size_t base = 0;
+        for (int n = 0; n < 2; ++n) {
+            if (nodes[n].empty()) continue;
+            out << "o " << kNodeNames[n] << "\ng " << kNodeNames[n] << "\n";
+            for (const Part& part : nodes[n]) {
+                out << "usemtl " << part.material << "\n";
+                WriteObjPart(out, *part.mesh, base);
+                base += part.mesh->VertexCount();
+            }
+        }
+        out.Flush();
+        if (writer.Close()) return true;
+    }
+    error = writer.LastError().empty() ? path + ": cannot be written" : writer.LastError();
+    return false;
+}
+
+}  // namespace
+
+ModelTextures DefaultModelTextures() {
+    auto set = ProceduralTextures::DrawBuiltinSet();
+    return {std::move(set[ProceduralTextures::kTrunc1]), std::move(set[ProceduralTextures::kStump1]),
+            std::move(set[ProceduralTextures::kLeaves1])};
+}
+
+bool WriteModel(ModelFormat format, const std::string& path, const TreeModel& model, const ModelTextures& textures,
+                std::string& error) {
+    if (format == ModelFormat::OBJ) return WriteObj(path, model, textures, error);
+    return WriteGltf(format == ModelFormat::GLB, path, model, textures, error);
+}
+
+}  // namespace grovewright

@@ -1,0 +1,96 @@
+#include "render/ModelSink.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "render/ViewTransform.h"
+
+namespace grovewright {
+
+namespace {
+
+void AddVertex(MeshPart& part, const Vector3D& p, double nx, double ny, double nz, double u, double v) {
+    const float position[3] = {static_cast<float>(p.x), static_cast<float>(p.y), static_cast<float>(p.z)};
+    if (part.positions.empty()) {
+        std::copy(position, position + 3, part.minimum);
+        std::copy(position, position + 3, part.maximum);
+    }
+    for (int c = 0; c < 3; ++c) {
+        part.minimum[c] = std::min(part.minimum[c], position[c]);
+        part.maximum[c] = std::max(part.maximum[c], position[c]);
+    }
+    part.positions.insert(part.positions.end(), position, position + 3);
+    // Normals leave as unit vectors; a degenerate one points up.
+    const double length = std::sqrt(nx * nx + ny * ny + nz * nz);
+    if (length > 1e-12)
+        part.normals.insert(part.normals.end(), {static_cast<float>(nx / length), static_cast<float>(ny / length),
+                                                 static_cast<float>(nz / length)});
+    else
+        part.normals.insert(part.normals.end(), {0.0f, 1.0f, 0.0f});
+    part.uvs.insert(part.uvs.end(), {static_cast<float>(u), static_cast<float>(v)});
+}
+
+// The triangles of a strip of count vertices from start: the strip's k-th
+// triangle (k + odd, k + 1 - odd, k + 2) of the other exports, turned round.
+void AddStrip(MeshPart& part, std::uint32_t start, int count) {
+    for (int k = 0; k + 2 < count; ++k) {
+        const auto at = static_cast<std::uint32_t>(k), odd = at % 2;
+        part.indices.insert(part.indices.end(), {start + at + 1 - odd, start + at + odd, start + at + 2});
+    }
+}
+
+}  // namespace
+
+void ModelSink::BeginSides(std::size_t sideCount, int division) {
+    const std::size_t vertices = sideCount * 2 * (division + 1);
+    model_.bark.positions.reserve(3 * vertices);
+    model_.bark.normals.reserve(3 * vertices);
+    model_.bark.uvs.reserve(2 * vertices);
+    model_.bark.indices.reserve(sideCount * 2 * division * 3);
+}
+
+void ModelSink::Side(const SegmentRings& rings) {
+    MeshPart& bark = model_.bark;
+    const auto start = static_cast<std::uint32_t>(bark.VertexCount());
+    for (int l = 0; l <= rings.division; ++l) {
+        const float* n = rings.normals + 6 * l;
+        const double u = RingTextureU(l, rings.division);
+        AddVertex(bark, rings.bottom[l], n[0], n[1], n[2], u, 0);
+        AddVertex(bark, rings.top[l], n[3], n[4], n[5], u, 1);
+    }
+    AddStrip(bark, start, 2 * (rings.division + 1));
+}
+
+void ModelSink::Leaves(const LeafStore::List& polygons, const ViewTransform& transform) {
+    MeshPart& leaves = model_.leaves;
+    for (const LeafPolygon& polygon : polygons) {
+        const auto start = static_cast<std::uint32_t>(leaves.VertexCount());
+        for (int i = 0; i < polygon.VertexCount(); ++i) {
+            const Vector3D normal = transform.LeafNormal(polygon[i]);
+            AddVertex(leaves, transform.LeafPoint(polygon[i]), normal.x, normal.y, normal.z, polygon[i].u,
+                      polygon[i].v);
+        }
+        AddStrip(leaves, start, polygon.VertexCount());
+    }
+}
+
+void ModelSink::BeginCaps(std::size_t capCount, int division) {
+    model_.caps.indices.reserve(capCount * division * 3);
+}
+
+void ModelSink::Cap(const Vector3D& centre, const Vector3D* top, const Vector3D& normal, int division) {
+    MeshPart& caps = model_.caps;
+    const auto start = static_cast<std::uint32_t>(caps.VertexCount());
+    AddVertex(caps, centre, normal.x, normal.y, normal.z, 0.5, 0.5);
+    for (int m = division; m >= 0; --m) {
+        double u, v;
+        CapTextureCoord(m, division, u, v);
+        AddVertex(caps, top[m], normal.x, normal.y, normal.z, u, v);
+    }
+    // The other exports' fan (centre, k + 1, k + 2), turned round.
+    for (std::uint32_t k = 0; k < static_cast<std::uint32_t>(division); ++k)
+        caps.indices.insert(caps.indices.end(), {start, start + k + 2, start + k + 1});
+}
+
+
+}  // namespace grovewright
