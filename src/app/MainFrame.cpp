@@ -156,6 +156,14 @@ void MainFrame::BuildMenus() {
     exportMenu->Append(ID_EXPORT_DXF, "&DXF", dxf);
     exportMenu->Append(ID_EXPORT_DIRECTX, "Direct&X", directX);
     exportMenu->Append(ID_BILLBOARD, "&Billboard");
+    auto* glb = new wxMenu;
+    glb->Append(ID_EXPORT_GLB_TREE, "&Tree only");
+    glb->Append(ID_EXPORT_GLB_LEAVES, "Tree and &Leafs");
+    auto* obj = new wxMenu;
+    obj->Append(ID_EXPORT_OBJ_TREE, "&Tree only");
+    obj->Append(ID_EXPORT_OBJ_LEAVES, "Tree and &Leafs");
+    exportMenu->Append(ID_EXPORT_GLB, "gl&TF (.glb)", glb);
+    exportMenu->Append(ID_EXPORT_OBJ, "&OBJ", obj);
     file->Append(wxID_ANY, "&Export", exportMenu);
     file->AppendSeparator();
     file->Append(ID_QUIT, "&Quit");
@@ -220,9 +228,7 @@ void MainFrame::BuildMenus() {
 
     // The states after construction, mirrored on the toolbar.
     Enable(ID_SAVE, false);
-    Enable(ID_EXPORT_DXF, false);
-    Enable(ID_EXPORT_DIRECTX, false);
-    Enable(ID_BILLBOARD, false);
+    for (int id : {ID_EXPORT_DXF, ID_EXPORT_DIRECTX, ID_EXPORT_GLB, ID_EXPORT_OBJ, ID_BILLBOARD}) Enable(id, false);
     Check(ID_CREATOR_TREES, true);
     Enable(ID_CREATOR_TREES, false);
     Enable(ID_CREATOR_LEAVES, false);
@@ -282,10 +288,14 @@ void MainFrame::BindCommands() {
     on(ID_LOAD, [this] { Load(); });
     on(ID_SAVE, [this] { Save(); });
     on(ID_SAVE_AS, [this] { SaveAs(); });
-    on(ID_EXPORT_DXF_TREE, [this] { Export(false, false); });
-    on(ID_EXPORT_DXF_LEAVES, [this] { Export(false, true); });
-    on(ID_EXPORT_DIRECTX_TREE, [this] { Export(true, false); });
-    on(ID_EXPORT_DIRECTX_LEAVES, [this] { Export(true, true); });
+    on(ID_EXPORT_DXF_TREE, [this] { Export(ExportFormat::DXF, false); });
+    on(ID_EXPORT_DXF_LEAVES, [this] { Export(ExportFormat::DXF, true); });
+    on(ID_EXPORT_DIRECTX_TREE, [this] { Export(ExportFormat::DirectX, false); });
+    on(ID_EXPORT_DIRECTX_LEAVES, [this] { Export(ExportFormat::DirectX, true); });
+    on(ID_EXPORT_GLB_TREE, [this] { Export(ExportFormat::GLB, false); });
+    on(ID_EXPORT_GLB_LEAVES, [this] { Export(ExportFormat::GLB, true); });
+    on(ID_EXPORT_OBJ_TREE, [this] { Export(ExportFormat::OBJ, false); });
+    on(ID_EXPORT_OBJ_LEAVES, [this] { Export(ExportFormat::OBJ, true); });
     on(ID_BILLBOARD, [this] { ExportBillboard(); });
     on(ID_QUIT, [this] { Close(false); });
     on(ID_MODE_LINE, [this] { SetMode(0); });
@@ -517,20 +527,34 @@ bool MainFrame::LoadProjectFile(const wxString& path, bool asProject) {
     return true;
 }
 
-void MainFrame::Export(bool directX, bool withLeaves) {
+void MainFrame::Export(ExportFormat format, bool withLeaves) {
     if (design_.TreeWithheld()) {
         wxMessageBox("The tree is too large to be grown, so there is nothing to export. Make it smaller first.",
                      "Design too large", wxOK | wxICON_WARNING, this);
         return;
     }
-    grovewright::TGFileWriter& writer = directX ? static_cast<grovewright::TGFileWriter&>(directXWriter_)
-                                                : static_cast<grovewright::TGFileWriter&>(dxfWriter_);
-    const wxString path = ChooseSaveFile("Export to ...", directX ? "X files (*.x)|*.x" : "DXF files (*.dxf)|*.dxf",
-                                         writer.DefaultExtension());
+    static const struct {
+        const char* wildcard;
+        const char* extension;
+    } kFormats[] = {{"DXF files (*.dxf)|*.dxf", "dxf"},
+                    {"X files (*.x)|*.x", "x"},
+                    {"glTF binary files (*.glb)|*.glb", "glb"},
+                    {"OBJ files (*.obj)|*.obj", "obj"}};
+    const auto& kind = kFormats[static_cast<int>(format)];
+    const wxString path = ChooseSaveFile("Export to ...", kind.wildcard, kind.extension);
     if (path.empty()) return;
+    // Model files carry the textures the view shows.
+    grovewright::ModelTextures textures;
+    if (format == ExportFormat::GLB || format == ExportFormat::OBJ) {
+        if (drawPanel_->GetContext()) drawPanel_->SetCurrent(*drawPanel_->GetContext());
+        textures_->CreateBuiltinTextures();
+        textures = {textures_->Image(TextureManager::Kind::Trunk), textures_->Image(TextureManager::Kind::Stump),
+                    textures_->Image(TextureManager::Kind::Leaves)};
+    }
     auto result = grovewright::ExportResult::Failed;
+    std::string error;
     Busy([&] {
-        writer.SetFileName(path.ToStdString(wxConvUTF8));
+        const std::string file = path.ToStdString(wxConvUTF8);
         grovewright::MeshBuilder builder(design_.Skeleton(), design_.Leaves(), design_.View());
         // Once the export has taken half a second, a progress dialog with Cancel.
         std::unique_ptr<wxProgressDialog> progress;
@@ -544,19 +568,33 @@ void MainFrame::Export(bool directX, bool withLeaves) {
             }
             return progress->Update(static_cast<int>(done * 1000));
         });
-        result = directX ? grovewright::ExportFile(directXWriter_, builder, withLeaves)
-                         : grovewright::ExportFile(dxfWriter_, builder, withLeaves);
+        auto write = [&](auto& writer) {
+            writer.SetFileName(file);
+            result = grovewright::ExportFile(writer, builder, withLeaves);
+            error = writer.LastError();
+        };
+        switch (format) {
+            case ExportFormat::DXF:
+                write(dxfWriter_);
+                break;
+            case ExportFormat::DirectX:
+                write(directXWriter_);
+                break;
+            default:
+                result = grovewright::ExportModel(
+                    format == ExportFormat::GLB ? grovewright::ModelFormat::GLB : grovewright::ModelFormat::OBJ, file,
+                    builder, withLeaves, textures, error);
+        }
     });
     // Not opened or not finished: reported alike, and the file that was there is intact.
     if (result == grovewright::ExportResult::Failed)
-        wxMessageBox("The export was not written:\n" + wxString::FromUTF8(writer.LastError()), "File error",
-                     wxOK | wxICON_ERROR, this);
+        wxMessageBox("The export was not written:\n" + wxString::FromUTF8(error), "File error", wxOK | wxICON_ERROR,
+                     this);
 }
 
 void MainFrame::ApplyMeshExports(bool on) {
     for (AbstractGrovewright* generator : generators_) generator->SetMeshMode(on);
-    Enable(ID_EXPORT_DXF, on);
-    Enable(ID_EXPORT_DIRECTX, on);
+    for (int id : {ID_EXPORT_DXF, ID_EXPORT_DIRECTX, ID_EXPORT_GLB, ID_EXPORT_OBJ}) Enable(id, on);
 }
 
 void MainFrame::SetMode(int mode) {

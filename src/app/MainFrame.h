@@ -34,6 +34,12 @@ enum CommandId {
     ID_EXPORT_DIRECTX_TREE,
     ID_EXPORT_DIRECTX_LEAVES,
     ID_BILLBOARD,
+    ID_EXPORT_GLB,          // the "gl&TF (.glb)" submenu
+    ID_EXPORT_GLB_TREE,
+    ID_EXPORT_GLB_LEAVES,
+    ID_EXPORT_OBJ,          // the "&OBJ" submenu
+    ID_EXPORT_OBJ_TREE,
+    ID_EXPORT_OBJ_LEAVES,
     ID_QUIT,
     ID_CREATOR_TREES,
     ID_CREATOR_LEAVES,
@@ -138,7 +144,8 @@ private:
     void WriteSections();
     // The design into the recovery file, without asking anything.
     bool WriteRecoveryFile();
-    void Export(bool directX, bool withLeaves);
+    enum class ExportFormat { DXF, DirectX, GLB, OBJ };
+    void Export(ExportFormat format, bool withLeaves);
     // Opens the billboard dialog (created on first use) on the view's tree and light.
     void ExportBillboard();
     void Undo();

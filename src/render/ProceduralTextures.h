@@ -26,7 +26,8 @@ PixelImage Leaves2();    // 128 x 128 RGBA, an autumn-yellow leaf with alternate
 PixelImage Needles();    // 64 x 256 RGBA, a conifer twig
 
 // The whole built-in set, drawn in the order above (the one that gives these
-// textures), indexed by BuiltinTexture.
+// textures) from the start of the noise sequence, so every call gives the same
+// set; indexed by BuiltinTexture.
 enum BuiltinTexture {
     kStump1, kBlueSky, kGreySky, kTrunc1, kTrunc2, kSpring, kSummer, kFall, kWinter, kLeaves1, kLeaves2, kNeedles,
     kBuiltinCount

@@ -1,6 +1,9 @@
 #include "ExportParsers.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdio>
+#include <cstring>
 #include <cstdlib>
 #include <sstream>
 
@@ -164,5 +167,70 @@ ParsedDXF ParseDXF(const std::string& text) {
 }
 
 ParsedDirectX ParseDirectX(const std::string& text) { return DirectXReader(text).Parse(); }
+
+namespace {
+
+std::uint32_t Word(const std::string& bytes, std::size_t at) {
+    std::uint32_t word = 0;
+    for (int i = 3; i >= 0; --i) word = word << 8 | static_cast<unsigned char>(bytes[at + i]);
+    return word;
+}
+
+}  // namespace
+
+ParsedGlb ParseGlb(const std::string& bytes) {
+    ParsedGlb glb;
+    if (bytes.size() < 20 || Word(bytes, 0) != 0x46546C67 || Word(bytes, 4) != 2 || Word(bytes, 8) != bytes.size()) {
+        glb.error = "bad header";
+        return glb;
+    }
+    const std::uint32_t jsonSize = Word(bytes, 12);
+    if (Word(bytes, 16) != 0x4E4F534A || jsonSize % 4 != 0 || 20 + jsonSize > bytes.size()) {
+        glb.error = "bad JSON chunk";
+        return glb;
+    }
+    glb.json = nlohmann::json::parse(bytes.substr(20, jsonSize));
+    const std::size_t binAt = 20 + jsonSize;
+    if (binAt < bytes.size()) {
+        const std::uint32_t binSize = Word(bytes, binAt);
+        if (Word(bytes, binAt + 4) != 0x004E4942 || binSize % 4 != 0 || binAt + 8 + binSize != bytes.size()) {
+            glb.error = "bad BIN chunk";
+            return glb;
+        }
+        glb.bin = bytes.substr(binAt + 8, binSize);
+    }
+    return glb;
+}
+
+std::string ParsedGlb::View(int view) const {
+    const auto& v = json["bufferViews"][view];
+    const std::size_t offset = v.value("byteOffset", 0u), length = v["byteLength"];
+    EXPECT_EQ(offset % 4, 0u) << "view " << view;
+    EXPECT_LE(offset + length, bin.size()) << "view " << view;
+    return offset + length <= bin.size() ? bin.substr(offset, length) : std::string();
+}
+
+std::vector<float> ParsedGlb::Floats(int accessor) const {
+    const auto& a = json["accessors"][accessor];
+    EXPECT_EQ(a["componentType"], 5126);
+    const std::string data = View(a["bufferView"]);
+    std::vector<float> values(data.size() / 4);
+    std::memcpy(values.data(), data.data(), values.size() * 4);
+    return values;
+}
+
+std::vector<std::uint32_t> ParsedGlb::Indices(int accessor) const {
+    const auto& a = json["accessors"][accessor];
+    const std::string data = View(a["bufferView"]);
+    const std::size_t count = a["count"];
+    std::vector<std::uint32_t> values(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        if (a["componentType"] == 5123)
+            values[i] = static_cast<unsigned char>(data[2 * i]) | static_cast<unsigned char>(data[2 * i + 1]) << 8;
+        else
+            values[i] = Word(data, 4 * i);
+    }
+    return values;
+}
 
 }  // namespace grovewright::test

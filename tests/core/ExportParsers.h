@@ -1,6 +1,9 @@
 #pragma once
 
+#include <nlohmann/json.hpp>
+
 #include <array>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -36,5 +39,21 @@ struct ParsedDirectX {
     std::string error;
 };
 ParsedDirectX ParseDirectX(const std::string& text);
+
+// A GLB file: its JSON document and binary chunk, after checking the container
+// (magic, version, total length, 4-byte aligned chunks of the right types).
+struct ParsedGlb {
+    nlohmann::json json;
+    std::string bin;
+    std::string error;
+
+    // An accessor's values (floats, or unsigned indices of 16 or 32 bits), checked
+    // against its buffer view's bounds and 4-byte alignment.
+    std::vector<float> Floats(int accessor) const;
+    std::vector<std::uint32_t> Indices(int accessor) const;
+    // The bytes of a buffer view (an embedded image).
+    std::string View(int view) const;
+};
+ParsedGlb ParseGlb(const std::string& bytes);
 
 }  // namespace grovewright::test

@@ -1,0 +1,241 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <sstream>
+
+#include <sys/stat.h>
+
+#include "ExportParsers.h"
+#include "TestHelpers.h"
+#include "generators/SimpleTreeModel.h"
+#include "io/ImageFiles.h"
+#include "io/ModelFiles.h"
+#include "io/TGDirectXFileWriter.h"
+#include "render/ExportSinks.h"
+#include "render/MeshBuilder.h"
+#include "render/ModelSink.h"
+
+using namespace grovewright;
+using grovewright::test::GrownDesign;
+using grovewright::test::ParseGlb;
+using grovewright::test::ParsedGlb;
+using grovewright::test::ReadFileBytes;
+using grovewright::test::TempFolder;
+
+namespace {
+
+// A cut simple tree with one leaf page in use.
+struct LeafyTree {
+    LeafyTree() {
+        tree.Base().SetIteration(4), tree.Base().SetHeight(300), tree.Base().SetHeightReduction(80);
+        tree.Base().SetDiameter(20), tree.Base().SetDivision(6), tree.Custom().SetCut(true);
+        leafPages.Page(0).SetUseLeaf(true);
+    }
+    SimpleTreeModel tree;
+    LeafGeneratorModel leafPages;
+};
+
+TreeModel BuildModel(const GrownDesign& grown, bool withLeaves) {
+    TreeModel model;
+    ModelSink sink(model);
+    MeshBuilder(grown.skeleton, grown.leaves, grown.view).BuildTree(sink, withLeaves);
+    return model;
+}
+
+std::string Export(ModelFormat format, const std::string& path, const GrownDesign& grown, bool withLeaves) {
+    MeshBuilder builder(grown.skeleton, grown.leaves, grown.view);
+    std::string error;
+    EXPECT_EQ(ExportModel(format, path, builder, withLeaves, DefaultModelTextures(), error), ExportResult::Written)
+        << error;
+    return ReadFileBytes(path);
+}
+
+// The primitive of the named mesh, by its position in the file's meshes.
+const nlohmann::json& Primitive(const ParsedGlb& glb, const char* mesh, int primitive) {
+    for (const auto& m : glb.json["meshes"])
+        if (m["name"] == mesh) return m["primitives"][primitive];
+    ADD_FAILURE() << "no mesh " << mesh;
+    static const nlohmann::json none;
+    return none;
+}
+
+}  // namespace
+
+TEST(ModelSink, TrianglesWindCounterClockwiseAroundTheirNormals) {
+    const LeafyTree design;
+    const GrownDesign grown(design.tree, design.leafPages);
+    const TreeModel model = BuildModel(grown, true);
+    ASSERT_FALSE(model.bark.Empty());
+    ASSERT_FALSE(model.caps.Empty());
+    ASSERT_FALSE(model.leaves.Empty());
+    for (const MeshPart* part : {&model.bark, &model.caps, &model.leaves}) {
+        auto at = [&](const std::vector<float>& values, std::uint32_t i) {
+            return Vector3D(values[3 * i], values[3 * i + 1], values[3 * i + 2]);
+        };
+        int facing = 0, degenerate = 0;
+        for (std::size_t t = 0; t < part->indices.size(); t += 3) {
+            const std::uint32_t a = part->indices[t], b = part->indices[t + 1], c = part->indices[t + 2];
+            const Vector3D face = Cross(at(part->positions, b) - at(part->positions, a),
+                                        at(part->positions, c) - at(part->positions, a));
+            if (Dot(face, face) < 1e-24) {
+                ++degenerate;
+                continue;
+            }
+            facing += Dot(face, at(part->normals, a) + at(part->normals, b) + at(part->normals, c)) > 0;
+        }
+        EXPECT_EQ(facing + degenerate, static_cast<int>(part->TriangleCount()));
+        for (std::size_t v = 0; v < part->VertexCount(); ++v) {
+            const Vector3D n = at(part->normals, v);
+            EXPECT_NEAR(Dot(n, n), 1.0, 2e-6);
+        }
+    }
+}
+
+TEST(GlbExport, PositionsAndTrianglesAreTheDirectXExports) {
+    const LeafyTree design;
+    const GrownDesign grown(design.tree, design.leafPages);
+    TempFolder folder;
+    const ParsedGlb glb = ParseGlb(Export(ModelFormat::GLB, folder.File("tree.glb"), grown, true));
+    ASSERT_EQ(glb.error, "");
+    const auto x = grovewright::test::ParseDirectX(grovewright::test::ExportWithLeaves(grown).directX);
+    ASSERT_EQ(x.error, "");
+    ASSERT_EQ(x.meshes.size(), 3u);  // tree, leaves, caps
+    const std::pair<const char*, int> parts[3] = {{"Tree", 0}, {"Leaves", 0}, {"Tree", 1}};
+    for (int m = 0; m < 3; ++m) {
+        const auto& primitive = Primitive(glb, parts[m].first, parts[m].second);
+        const std::vector<float> positions = glb.Floats(primitive["attributes"]["POSITION"]);
+        const auto& expected = x.meshes[m].positions;
+        ASSERT_EQ(positions.size(), 3 * expected.size()) << m;
+        for (std::size_t v = 0; v < expected.size(); ++v) {
+            ASSERT_NEAR(positions[3 * v], expected[v].x, 1e-6) << m << " " << v;
+            ASSERT_NEAR(positions[3 * v + 1], expected[v].y, 1e-6) << m << " " << v;
+            ASSERT_NEAR(positions[3 * v + 2], expected[v].z, 1e-6) << m << " " << v;
+        }
+        // The same triangles, turned round (compared from their smallest corner on).
+        const std::vector<std::uint32_t> indices = glb.Indices(primitive["indices"]);
+        ASSERT_EQ(indices.size(), 3 * x.meshes[m].faces.size()) << m;
+        auto canonical = [](std::array<int, 3> t) {
+            std::rotate(t.begin(), std::min_element(t.begin(), t.end()), t.end());
+            return t;
+        };
+        for (std::size_t f = 0; f < x.meshes[m].faces.size(); ++f) {
+            const auto& face = x.meshes[m].faces[f];
+            EXPECT_EQ(canonical({int(indices[3 * f]), int(indices[3 * f + 1]), int(indices[3 * f + 2])}),
+                      canonical({face[1], face[0], face[2]}))
+                << m << " " << f;
+        }
+        // The box the positions fill.
+        const auto& accessor = glb.json["accessors"][primitive["attributes"]["POSITION"].get<int>()];
+        for (int c = 0; c < 3; ++c) {
+            float low = positions[c], high = positions[c];
+            for (std::size_t v = c; v < positions.size(); v += 3)
+                low = std::min(low, positions[v]), high = std::max(high, positions[v]);
+            EXPECT_EQ(accessor["min"][c].get<float>(), low);
+            EXPECT_EQ(accessor["max"][c].get<float>(), high);
+        }
+    }
+    EXPECT_EQ(glb.json["asset"]["generator"], "Grovewright v2.3.2");
+    const auto& leaves = glb.json["materials"][Primitive(glb, "Leaves", 0)["material"].get<int>()];
+    EXPECT_EQ(leaves["alphaMode"], "MASK");
+    EXPECT_EQ(leaves["alphaCutoff"], 0.7);
+    EXPECT_EQ(leaves["doubleSided"], true);
+    // The leaf texture inside is the built-in one, alpha and all.
+    const int texture = leaves["pbrMetallicRoughness"]["baseColorTexture"]["index"];
+    const auto& image = glb.json["images"][glb.json["textures"][texture]["source"].get<int>()];
+    EXPECT_EQ(image["mimeType"], "image/png");
+    EXPECT_TRUE(glb.View(image["bufferView"]) == EncodePng(DefaultModelTextures().leaves));
+
+    // The same design gives the same bytes; without leaves there is no Leaves node.
+    EXPECT_TRUE(Export(ModelFormat::GLB, folder.File("again.glb"), grown, true) == ReadFileBytes(folder.File("tree.glb")));
+    const ParsedGlb bare = ParseGlb(Export(ModelFormat::GLB, folder.File("bare.glb"), grown, false));
+    ASSERT_EQ(bare.json["nodes"].size(), 1u);
+    EXPECT_EQ(bare.json["nodes"][0]["name"], "Tree");
+}
+
+TEST(GlbExport, IndicesAreSixteenBitsUpTo65535VerticesAndNeverWrap) {
+    for (std::size_t vertices : {65535u, 65536u, 70000u}) {
+        TreeModel model;
+        MeshPart& bark = model.bark;
+        for (std::size_t v = 0; v < vertices; ++v) {
+            bark.positions.insert(bark.positions.end(), {float(v), 0, float(v % 7)});
+            bark.normals.insert(bark.normals.end(), {0, 1, 0});
+            bark.uvs.insert(bark.uvs.end(), {0, 0});
+        }
+        bark.maximum[0] = float(vertices - 1), bark.maximum[2] = 6;
+        bark.indices = {0, static_cast<std::uint32_t>(vertices - 1), static_cast<std::uint32_t>(vertices / 2)};
+        TempFolder folder;
+        std::string error;
+        ASSERT_TRUE(WriteModel(ModelFormat::GLB, folder.File("big.glb"), model, DefaultModelTextures(), error));
+        const ParsedGlb glb = ParseGlb(ReadFileBytes(folder.File("big.glb")));
+        const auto& primitive = Primitive(glb, "Tree", 0);
+        EXPECT_EQ(glb.json["accessors"][primitive["indices"].get<int>()]["componentType"],
+                  vertices <= 65535 ? 5123 : 5125);
+        EXPECT_EQ(glb.Indices(primitive["indices"]), bark.indices);
+    }
+}
+
+TEST(GltfAndObjExport, WriteTheirFilesBesideTheModel) {
+    const LeafyTree design;
+    const GrownDesign grown(design.tree, design.leafPages);
+    const TreeModel model = BuildModel(grown, true);
+    TempFolder folder;
+    const auto gltf = nlohmann::json::parse(Export(ModelFormat::GLTF, folder.File("tree.gltf"), grown, true));
+    EXPECT_EQ(gltf["buffers"][0]["uri"], "tree.bin");
+    EXPECT_EQ(gltf["buffers"][0]["byteLength"], ReadFileBytes(folder.File("tree.bin")).size());
+    EXPECT_EQ(gltf["images"][0]["uri"], "tree_bark.png");
+
+    std::istringstream obj(Export(ModelFormat::OBJ, folder.File("tree.obj"), grown, true));
+    std::size_t v = 0, vt = 0, vn = 0, f = 0, maxIndex = 0;
+    std::vector<std::string> groups, materials;
+    for (std::string line; std::getline(obj, line);) {
+        std::istringstream words(line);
+        std::string kind;
+        words >> kind;
+        v += kind == "v", vt += kind == "vt", vn += kind == "vn";
+        if (kind == "g") groups.push_back(line.substr(2));
+        if (kind == "usemtl") materials.push_back(line.substr(7));
+        if (kind != "f") continue;
+        ++f;
+        for (std::string corner; words >> corner;) maxIndex = std::max<std::size_t>(maxIndex, std::stoul(corner));
+    }
+    const std::size_t vertices = model.bark.VertexCount() + model.caps.VertexCount() + model.leaves.VertexCount();
+    EXPECT_EQ(v, vertices);
+    EXPECT_EQ(vt, vertices);
+    EXPECT_EQ(vn, vertices);
+    EXPECT_EQ(f, model.bark.TriangleCount() + model.caps.TriangleCount() + model.leaves.TriangleCount());
+    EXPECT_EQ(maxIndex, vertices);
+    EXPECT_EQ(groups, (std::vector<std::string>{"Tree", "Leaves"}));
+    EXPECT_EQ(materials, (std::vector<std::string>{"Bark", "Stump", "Leaves"}));
+    const std::string mtl = ReadFileBytes(folder.File("tree.mtl"));
+    EXPECT_NE(mtl.find("map_d tree_leaves.png"), std::string::npos) << mtl;
+    for (const char* png : {"tree_bark.png", "tree_stump.png", "tree_leaves.png"})
+        EXPECT_EQ(ReadFileBytes(folder.File(png)).substr(1, 3), "PNG") << png;
+}
+
+TEST(ModelExport, AFileThatCannotBeWrittenSaysWhichAndKeepsThePreviousOne) {
+    const LeafyTree design;
+    const GrownDesign grown(design.tree, design.leafPages);
+    TempFolder folder;
+    grovewright::test::WriteFileBytes(folder.File("tree.glb"), "previous");
+    ASSERT_EQ(mkdir(folder.File("tree.obj").c_str(), 0755), 0);
+    for (const auto& [format, path] : {std::pair{ModelFormat::GLB, folder.File("no/tree.glb")},
+                                       std::pair{ModelFormat::OBJ, folder.File("tree.obj")}}) {
+        MeshBuilder builder(grown.skeleton, grown.leaves, grown.view);
+        std::string error;
+        EXPECT_EQ(ExportModel(format, path, builder, true, DefaultModelTextures(), error), ExportResult::Failed);
+        EXPECT_FALSE(error.empty());
+    }
+    EXPECT_TRUE(ReadFileBytes(folder.File("tree.glb")) == "previous");
+    // A cancelled pass writes nothing at all (progress is told every 4,096 segments).
+    SimpleTreeModel large;
+    large.Base().SetIteration(13), large.Base().SetHeight(300);
+    const GrownDesign big(large, LeafGeneratorModel());
+    MeshBuilder builder(big.skeleton, big.leaves, big.view);
+    builder.SetProgress([](double) { return false; });
+    std::string error;
+    EXPECT_EQ(ExportModel(ModelFormat::GLB, folder.File("tree.glb"), builder, true, DefaultModelTextures(), error),
+              ExportResult::Cancelled);
+    EXPECT_TRUE(ReadFileBytes(folder.File("tree.glb")) == "previous");
+}
