@@ -1,10 +1,13 @@
 #include <wx/filedlg.h>
 #include <wx/msgdlg.h>
 
+#include <algorithm>
 #include <fstream>
 
 #include "../core/TestHelpers.h"
 #include "GuiTestSupport.h"
+#include "../core/ExportParsers.h"
+#include "io/ImageFiles.h"
 #include "render/gl/TextureManager.h"
 
 using grovewright::test::TempFolder;
@@ -239,4 +242,38 @@ TEST_F(FrameTest, ExportCommandsWriteTheShownTree) {
     EXPECT_NE(x.find("Mesh Mesh_1 {\n20;"), std::string::npos);  // the caps: 4 fans of 5 points
     // The view draws as before.
     EXPECT_NE(View().GetTreeList(), 0u);
+}
+
+TEST_F(FrameTest, ModelExportsWriteTheShownTreeWithTheViewsTextures) {
+    wxTEST_DIALOG(Command(ID_LOAD), wxExpectModal<wxFileDialog>(GROVEWRIGHT_EXAMPLES "/screenshot-tree.xml"));
+    EXPECT_FALSE(Enabled(ID_EXPORT_GLB));
+    EXPECT_FALSE(Enabled(ID_EXPORT_OBJ));
+    Command(ID_MODE_FULL_3D);
+    EXPECT_TRUE(Enabled(ID_EXPORT_GLB));
+    EXPECT_TRUE(Enabled(ID_EXPORT_OBJ));
+    Command(ID_TRUNK_2);
+    TempFolder folder;
+    wxTEST_DIALOG(Command(ID_EXPORT_GLB_LEAVES), wxExpectModal<wxFileDialog>(wxString::FromUTF8(folder.File("tree"))));
+    const auto glb = grovewright::test::ParseGlb(grovewright::test::ReadFileBytes(folder.File("tree.glb")));
+    ASSERT_EQ(glb.error, "");
+    std::size_t triangles[2] = {0, 0};  // Tree, Leaves
+    for (const auto& mesh : glb.json["meshes"])
+        for (const auto& primitive : mesh["primitives"])
+            triangles[mesh["name"] == "Leaves"] +=
+                glb.json["accessors"][primitive["indices"].get<int>()]["count"].get<std::size_t>() / 3;
+    EXPECT_EQ(triangles[0], static_cast<std::size_t>(View().GetTreeTriangles()));
+    EXPECT_EQ(triangles[1], static_cast<std::size_t>(View().GetLeafTriangles()));
+    EXPECT_GT(triangles[1], 0u);
+    // The bark inside is the one the view shows: Trunc2.
+    EXPECT_TRUE(glb.View(glb.json["images"][0]["bufferView"]) ==
+                grovewright::EncodePng(frame->Textures().Image(TextureManager::Kind::Trunk)));
+    EXPECT_EQ(glb.json["images"][0]["name"], "Bark");
+
+    wxTEST_DIALOG(Command(ID_EXPORT_OBJ_TREE), wxExpectModal<wxFileDialog>(wxString::FromUTF8(folder.File("tree"))));
+    const auto obj = grovewright::test::SplitLines(grovewright::test::ReadFileBytes(folder.File("tree.obj")));
+    EXPECT_EQ(std::count_if(obj.begin(), obj.end(), [](const std::string& line) { return line.rfind("f ", 0) == 0; }),
+              View().GetTreeTriangles());
+    EXPECT_EQ(std::count(obj.begin(), obj.end(), "g Leaves"), 0);
+    for (const char* file : {"tree.mtl", "tree_bark.png", "tree_stump.png"})
+        EXPECT_FALSE(grovewright::test::ReadFileBytes(folder.File(file)).empty()) << file;
 }
