@@ -17,6 +17,7 @@
 #include "io/TGXMLFileReader.h"
 #include "render/ExportSinks.h"
 #include "render/MeshBuilder.h"
+#include "render/ModelSink.h"
 
 namespace {
 
@@ -93,6 +94,27 @@ void BM_ExportDXF(benchmark::State& state) {
     unlink(path.c_str());
 }
 BENCHMARK(BM_ExportDXF)->Arg(16)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(5)->ReportAggregatesOnly(true);
+
+// The model pass alone (arg 0) and the whole GLB export with its textures (arg 1).
+void BM_ExportGLB(benchmark::State& state) {
+    GrownTree tree(16);
+    const char* tmp = getenv("TMPDIR");
+    const std::string path = std::string(tmp ? tmp : "/tmp") + "/grovewright-bench-tree.glb";
+    const ModelTextures textures = DefaultModelTextures();
+    for (auto _ : state) {
+        MeshBuilder builder(tree.skeleton, tree.leaves, tree.view);
+        std::string error;
+        if (state.range(0) == 0) {
+            TreeModel model;
+            ModelSink sink(model);
+            benchmark::DoNotOptimize(builder.BuildTree(sink, false));
+        } else if (ExportModel(ModelFormat::GLB, path, builder, false, textures, error) != ExportResult::Written) {
+            state.SkipWithError(error.c_str());
+        }
+    }
+    unlink(path.c_str());
+}
+BENCHMARK(BM_ExportGLB)->ArgName("file")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 
 }  // namespace
 

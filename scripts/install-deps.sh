@@ -5,12 +5,15 @@ set -euo pipefail
 
 packages=(
   g++ cmake make pkg-config
-  libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
+  libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev
   libwxgtk3.2-dev libgl-dev libosmesa6-dev libstb-dev
   xvfb xauth imagemagick xdotool
   assimp-utils python3-ezdxf tesseract-ocr tesseract-ocr-eng
   clang libclang-rt-14-dev
 )
+
+# Node.js runs the glTF validator of the end-to-end tests; a machine may have its own.
+command -v npm > /dev/null || packages+=(nodejs npm)
 
 missing=()
 for package in "${packages[@]}"; do

@@ -5,6 +5,13 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
+# The glTF validator the end-to-end tests read the exports with, from the npm
+# registry; it can fail for a moment, so try a few times.
+for attempt in 1 2 3 4 5; do
+  (cd tests/e2e && npm ci --silent --no-audit --no-fund) && break
+  [ "$attempt" = 5 ] && { echo "Could not install the glTF validator" >&2; exit 1; }
+  sleep $((attempt * 5))
+done
 
 bash scripts/build.sh build
 # The GUI tests need an X display: a virtual one, 24 bits deep for the screenshots.

@@ -3,6 +3,8 @@
 #include <nlohmann/json.hpp>
 
 #include <cctype>
+#include <deque>
+#include <string_view>
 #include <charconv>
 #include <cstring>
 
@@ -35,6 +37,8 @@ std::vector<std::vector<Part>> Nodes(const TreeModel& model, const ModelTextures
 }
 
 const char* kNodeNames[2] = {"Tree", "Leaves"};
+
+std::size_t Padded(std::size_t size) { return (size + 3) / 4 * 4; }
 
 // "tree.gltf" -> "tree" (the folder kept), and the file name alone.
 std::string Stem(const std::string& path) {
@@ -80,26 +84,35 @@ public:
         if (!sceneNodes.empty()) scene["nodes"] = sceneNodes;
         doc_["scenes"] = Json::array({scene});
         doc_["scene"] = 0;
-        if (!bin_.empty()) {
-            Json buffer = {{"byteLength", bin_.size()}};
+        if (binSize_ > 0) {
+            Json buffer = {{"byteLength", binSize_}};
             if (external_) buffer["uri"] = BaseName(stem_) + ".bin";
             doc_["buffers"] = Json::array({buffer});
         }
     }
 
     const Json& Document() const { return doc_; }
-    const std::string& Binary() const { return bin_; }
+    // The binary buffer: its size and its pieces in order, each 4-byte aligned
+    // (followed by zeros up to the next multiple of 4).
+    std::size_t BinarySize() const { return binSize_; }
+    const std::vector<std::string_view>& BinaryPieces() const { return pieces_; }
     // The image files of an external document: name and PNG bytes.
     const std::vector<std::pair<std::string, std::string>>& ImageFiles() const { return imageFiles_; }
 
 private:
+    // A buffer view of the bytes, which must live as long as the builder (the
+    // model's arrays, or a copy kept in owned_).
     int View(const void* data, std::size_t size, int target) {
-        bin_.resize((bin_.size() + 3) / 4 * 4, '\0');
-        Json view = {{"buffer", 0}, {"byteOffset", bin_.size()}, {"byteLength", size}};
+        Json view = {{"buffer", 0}, {"byteOffset", binSize_}, {"byteLength", size}};
         if (target) view["target"] = target;
-        bin_.append(static_cast<const char*>(data), size);
+        pieces_.emplace_back(static_cast<const char*>(data), size);
+        binSize_ += Padded(size);
         doc_["bufferViews"].push_back(view);
         return static_cast<int>(doc_["bufferViews"].size() - 1);
+    }
+    int OwnedView(std::string bytes, int target) {
+        owned_.push_back(std::move(bytes));
+        return View(owned_.back().data(), owned_.back().size(), target);
     }
 
     int Accessor(int view, int componentType, std::size_t count, const char* type) {
@@ -121,14 +134,22 @@ private:
         doc_["accessors"][position]["max"] = {mesh.maximum[0], mesh.maximum[1], mesh.maximum[2]};
         const int normal = Floats(mesh.normals, 3, "VEC3");
         // Texture v runs down the image in glTF, up it in the mesh.
-        std::vector<float> uvs = mesh.uvs;
-        for (std::size_t at = 1; at < uvs.size(); at += 2) uvs[at] = 1.0f - uvs[at];
-        const int uv = Floats(uvs, 2, "VEC2");
+        std::string uvs(mesh.uvs.size() * sizeof(float), '\0');
+        float* flipped = reinterpret_cast<float*>(uvs.data());
+        for (std::size_t at = 0; at < mesh.uvs.size(); at += 2) {
+            flipped[at] = mesh.uvs[at];
+            flipped[at + 1] = 1.0f - mesh.uvs[at + 1];
+        }
+        const int uv = Accessor(OwnedView(std::move(uvs), kArrayBuffer), kFloat, mesh.VertexCount(), "VEC2");
         int indices;
         if (mesh.VertexCount() <= 65535) {
-            const std::vector<std::uint16_t> small(mesh.indices.begin(), mesh.indices.end());
-            indices = Accessor(View(small.data(), small.size() * 2, kElementArrayBuffer), kUnsignedShort,
-                               small.size(), "SCALAR");
+            std::string small(mesh.indices.size() * 2, '\0');
+            for (std::size_t i = 0; i < mesh.indices.size(); ++i) {
+                small[2 * i] = static_cast<char>(mesh.indices[i] & 0xFF);
+                small[2 * i + 1] = static_cast<char>(mesh.indices[i] >> 8);
+            }
+            indices = Accessor(OwnedView(std::move(small), kElementArrayBuffer), kUnsignedShort, mesh.indices.size(),
+                               "SCALAR");
         } else {
             indices = Accessor(View(mesh.indices.data(), mesh.indices.size() * 4, kElementArrayBuffer),
                                kUnsignedInt, mesh.indices.size(), "SCALAR");
@@ -147,7 +168,7 @@ private:
             image["uri"] = BaseName(file);
             imageFiles_.emplace_back(file, png);
         } else {
-            image["bufferView"] = View(png.data(), png.size(), 0);
+            image["bufferView"] = OwnedView(png, 0);
             image["mimeType"] = "image/png";
         }
         doc_["images"].push_back(image);
@@ -176,47 +197,58 @@ private:
     bool external_;
     std::string stem_;
     Json doc_;
-    std::string bin_;
+    std::vector<std::string_view> pieces_;
+    std::deque<std::string> owned_;  // a deque: its strings stay where they are as it grows
+    std::size_t binSize_ = 0;
     std::vector<std::pair<std::string, std::string>> imageFiles_;
 };
 
-void AppendWord(std::string& out, std::uint32_t word) {
-    for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<char>((word >> shift) & 0xFF));
+std::string Word(std::uint32_t word) {
+    std::string bytes(4, '\0');
+    for (int at = 0; at < 4; ++at) bytes[at] = static_cast<char>((word >> (8 * at)) & 0xFF);
+    return bytes;
 }
 
-// The GLB container: header, the JSON chunk padded with spaces, the binary chunk padded with zeros.
-std::string Glb(const std::string& json, const std::string& bin) {
-    std::string text = json;
-    text.resize((text.size() + 3) / 4 * 4, ' ');
-    const std::size_t binSize = (bin.size() + 3) / 4 * 4;
-    const std::size_t total = 12 + 8 + text.size() + (bin.empty() ? 0 : 8 + binSize);
-    std::string out;
-    out.reserve(total);
-    AppendWord(out, 0x46546C67);  // "glTF"
-    AppendWord(out, 2);
-    AppendWord(out, static_cast<std::uint32_t>(total));
-    AppendWord(out, static_cast<std::uint32_t>(text.size()));
-    AppendWord(out, 0x4E4F534A);  // "JSON"
-    out += text;
-    if (!bin.empty()) {
-        AppendWord(out, static_cast<std::uint32_t>(binSize));
-        AppendWord(out, 0x004E4942);  // "BIN"
-        out += bin;
-        out.resize(out.size() + binSize - bin.size(), '\0');
+// Writes the pieces through the safe writer, each padded to 4 bytes with zeros.
+bool WritePieces(const std::string& path, const std::vector<std::string_view>& pieces, std::string& error) {
+    TGFileWriter writer("");
+    writer.SetFileName(path);
+    if (writer.Open()) {
+        for (std::string_view piece : pieces) {
+            writer.Write(piece);
+            writer.Write(std::string_view("\0\0\0", Padded(piece.size()) - piece.size()));
+        }
+        if (writer.Close()) return true;
     }
-    return out;
+    error = writer.LastError().empty() ? path + ": cannot be written" : writer.LastError();
+    return false;
 }
 
 bool WriteGltf(bool binary, const std::string& path, const TreeModel& model, const ModelTextures& textures,
                std::string& error) {
     GltfBuilder builder(!binary, Stem(path));
     builder.Build(model, textures);
-    const std::string json = builder.Document().dump();
-    if (binary) return WriteFileBytes(path, Glb(json, builder.Binary()), error);
-    for (const auto& [file, png] : builder.ImageFiles())
-        if (!WriteFileBytes(file, png, error)) return false;
-    if (!builder.Binary().empty() && !WriteFileBytes(Stem(path) + ".bin", builder.Binary(), error)) return false;
-    return WriteFileBytes(path, json, error);
+    std::string json = builder.Document().dump();
+    if (!binary) {
+        for (const auto& [file, png] : builder.ImageFiles())
+            if (!WriteFileBytes(file, png, error)) return false;
+        if (builder.BinarySize() > 0 && !WritePieces(Stem(path) + ".bin", builder.BinaryPieces(), error))
+            return false;
+        return WriteFileBytes(path, json, error);
+    }
+    // The GLB container: header, the JSON chunk padded with spaces, the binary chunk.
+    json.resize(Padded(json.size()), ' ');
+    const std::size_t bin = builder.BinarySize();
+    const std::size_t total = 12 + 8 + json.size() + (bin > 0 ? 8 + bin : 0);
+    const std::string header = Word(0x46546C67) + Word(2) + Word(static_cast<std::uint32_t>(total)) +
+                               Word(static_cast<std::uint32_t>(json.size())) + Word(0x4E4F534A);  // "glTF", "JSON"
+    const std::string binHeader = Word(static_cast<std::uint32_t>(bin)) + Word(0x004E4942);  // "BIN"
+    std::vector<std::string_view> pieces = {header, json};
+    if (bin > 0) {
+        pieces.push_back(binHeader);
+        pieces.insert(pieces.end(), builder.BinaryPieces().begin(), builder.BinaryPieces().end());
+    }
+    return WritePieces(path, pieces, error);
 }
 
 // ---- OBJ ----

@@ -9,9 +9,9 @@ namespace grovewright {
 
 namespace {
 
-void AddVertex(MeshPart& part, const Vector3D& p, double nx, double ny, double nz, double u, double v) {
-    const float position[3] = {static_cast<float>(p.x), static_cast<float>(p.y), static_cast<float>(p.z)};
-    if (part.positions.empty()) {
+// Grows the part's box by the position; the first position starts it.
+void Extend(MeshPart& part, const float position[3], bool first) {
+    if (first) {
         std::copy(position, position + 3, part.minimum);
         std::copy(position, position + 3, part.maximum);
     }
@@ -19,6 +19,11 @@ void AddVertex(MeshPart& part, const Vector3D& p, double nx, double ny, double n
         part.minimum[c] = std::min(part.minimum[c], position[c]);
         part.maximum[c] = std::max(part.maximum[c], position[c]);
     }
+}
+
+void AddVertex(MeshPart& part, const Vector3D& p, double nx, double ny, double nz, double u, double v) {
+    const float position[3] = {static_cast<float>(p.x), static_cast<float>(p.y), static_cast<float>(p.z)};
+    Extend(part, position, part.positions.empty());
     part.positions.insert(part.positions.end(), position, position + 3);
     // Normals leave as unit vectors; a degenerate one points up.
     const double length = std::sqrt(nx * nx + ny * ny + nz * nz);
@@ -33,9 +38,15 @@ void AddVertex(MeshPart& part, const Vector3D& p, double nx, double ny, double n
 // The triangles of a strip of count vertices from start: the strip's k-th
 // triangle (k + odd, k + 1 - odd, k + 2) of the other exports, turned round.
 void AddStrip(MeshPart& part, std::uint32_t start, int count) {
-    for (int k = 0; k + 2 < count; ++k) {
-        const auto at = static_cast<std::uint32_t>(k), odd = at % 2;
-        part.indices.insert(part.indices.end(), {start + at + 1 - odd, start + at + odd, start + at + 2});
+    if (count < 3) return;
+    const std::size_t first = part.indices.size();
+    part.indices.resize(first + 3 * static_cast<std::size_t>(count - 2));
+    std::uint32_t* index = &part.indices[first];
+    for (std::uint32_t k = 0; k + 2 < static_cast<std::uint32_t>(count); ++k) {
+        const std::uint32_t odd = k % 2;
+        *index++ = start + k + 1 - odd;
+        *index++ = start + k + odd;
+        *index++ = start + k + 2;
     }
 }
 
@@ -50,15 +61,27 @@ void ModelSink::BeginSides(std::size_t sideCount, int division) {
 }
 
 void ModelSink::Side(const SegmentRings& rings) {
+    // The hot path of a large tree: written in place. The ring normals are unit already.
     MeshPart& bark = model_.bark;
-    const auto start = static_cast<std::uint32_t>(bark.VertexCount());
+    const std::size_t first = bark.VertexCount(), count = 2 * (static_cast<std::size_t>(rings.division) + 1);
+    bark.positions.resize(3 * (first + count));
+    bark.normals.resize(3 * (first + count));
+    bark.uvs.resize(2 * (first + count));
+    float* position = &bark.positions[3 * first];
+    float* uv = &bark.uvs[2 * first];
+    std::copy(rings.normals, rings.normals + 3 * count, &bark.normals[3 * first]);
     for (int l = 0; l <= rings.division; ++l) {
-        const float* n = rings.normals + 6 * l;
-        const double u = RingTextureU(l, rings.division);
-        AddVertex(bark, rings.bottom[l], n[0], n[1], n[2], u, 0);
-        AddVertex(bark, rings.top[l], n[3], n[4], n[5], u, 1);
+        const float u = static_cast<float>(RingTextureU(l, rings.division));
+        for (const Vector3D* ring : {rings.bottom, rings.top}) {
+            const float p[3] = {static_cast<float>(ring[l].x), static_cast<float>(ring[l].y),
+                                static_cast<float>(ring[l].z)};
+            Extend(bark, p, first == 0 && position == &bark.positions[0]);
+            std::copy(p, p + 3, position);
+            position += 3;
+        }
+        *uv++ = u, *uv++ = 0, *uv++ = u, *uv++ = 1;
     }
-    AddStrip(bark, start, 2 * (rings.division + 1));
+    AddStrip(bark, static_cast<std::uint32_t>(first), static_cast<int>(count));
 }
 
 void ModelSink::Leaves(const LeafStore::List& polygons, const ViewTransform& transform) {

@@ -157,6 +157,16 @@ def read_tga(path):
     return width, height, data[16], data[18:]
 
 
+VALIDATOR = os.path.join(os.path.dirname(os.path.abspath(__file__)), "validate_gltf.js")
+EXAMPLE_GENERATORS = [("fractal-tree", "simple"), ("broadleaf-tree", "regular"), ("conifer", "complex")]
+
+
+def validate_gltf(*paths):
+    """The Khronos validator's verdict: (exit status, report)."""
+    result = subprocess.run(["node", VALIDATOR, *paths], capture_output=True, text=True, timeout=300)
+    return result.returncode, result.stdout + result.stderr
+
+
 class InFolder(unittest.TestCase):
     """A test with a fresh temporary folder of its own."""
 
@@ -224,6 +234,56 @@ class Pictures(InFolder):
         self.assertIn("folder.tga", result.stderr)
 
 
+class ModelFiles(InFolder):
+    """glTF and OBJ exports: the Khronos validator and assimp read them as the tree."""
+
+    def export(self, project, generator, path, *flags):
+        result = run("export", project, "--generator", generator, *flags, "-o", path)
+        self.assertEqual(result.returncode, 0, result.stderr)
+
+    def test_examples_are_valid_gltf_and_readers_count_the_triangles_info_reports(self):
+        for name, generator in EXAMPLE_GENERATORS:
+            project = os.path.join(EXAMPLES, name + ".xml")
+            info = json.loads(run("info", project, "--generator", generator).stdout)
+            for leaves in (False, True):
+                flags = ["--leaves"] if leaves else []
+                triangles = info["treeTriangles"] + (info["leafTriangles"] if leaves else 0)
+                stem = self.path(f"{name}-{int(leaves)}")
+                self.export(project, generator, stem + ".glb", *flags)
+                self.export(project, generator, stem + ".obj", *flags)
+                self.export(project, generator, stem + ".gltf", *flags)
+                status, report = validate_gltf(stem + ".glb", stem + ".gltf")
+                self.assertEqual(status, 0, report)
+                for extension, vertices in ((".glb", None), (".obj", 3 * triangles)):
+                    status, out = assimp_info(stem + extension)
+                    self.assertEqual(status, 0, out)
+                    self.assertRegex(out, rf"Faces:\s+{triangles}\b", (name, leaves, extension))
+                    if vertices:  # the OBJ importer makes a vertex of every face corner
+                        self.assertRegex(out, rf"Vertices:\s+{vertices}\b", (name, leaves))
+
+    def test_a_tree_over_65535_vertices_takes_32_bit_indices(self):
+        with open(SMALL_TREE) as f:
+            text = f.read().replace("<Iteration>3</Iteration>", "<Iteration>13</Iteration>", 1)
+        project = self.path("big.xml")
+        with open(project, "w") as f:
+            f.write(text)
+        self.export(project, "simple", self.path("big.glb"))
+        with open(self.path("big.glb"), "rb") as f:
+            data = f.read()
+        document = json.loads(data[20:20 + int.from_bytes(data[12:16], "little")])
+        bark = document["meshes"][0]["primitives"][0]
+        self.assertGreater(document["accessors"][bark["attributes"]["POSITION"]]["count"], 65535)
+        self.assertEqual(document["accessors"][bark["indices"]]["componentType"], 5125)
+        status, report = validate_gltf(self.path("big.glb"))
+        self.assertEqual(status, 0, report)
+
+    def test_the_same_project_gives_the_same_bytes(self):
+        for path in (self.path("a.glb"), self.path("b.glb")):
+            self.export(LEAFY_TREE, "simple", path, "--leaves")
+        with open(self.path("a.glb"), "rb") as a, open(self.path("b.glb"), "rb") as b:
+            self.assertEqual(a.read(), b.read())
+
+
 class Failures(InFolder):
     def assert_fails(self, result, status, *words):
         self.assertEqual(result.returncode, status, result.stderr)
@@ -244,7 +304,8 @@ class Failures(InFolder):
         self.assertEqual(run().returncode, 2)
         self.assertEqual(run("export", SMALL_TREE).returncode, 2)  # no output
         self.assertEqual(run("export", SMALL_TREE, "-o", self.path("t.dxf"), "--generator", "oak").returncode, 2)
-        self.assert_fails(run("export", SMALL_TREE, "-o", self.path("t.obj")), 2, "t.obj", "unknown output format")
+        self.assert_fails(run("export", SMALL_TREE, "-o", self.path("t.stl")), 2, "t.stl", "unknown output format")
+        self.assert_fails(run("export", SMALL_TREE, "-o", self.path("t.png")), 2, "t.png", "unknown output format")
         self.assertEqual(os.listdir(self.folder.name), [])
 
     def test_unreadable_or_invalid_projects_exit_with_one(self):
