@@ -147,23 +147,18 @@ void MainFrame::BuildMenus() {
     file->Append(ID_SAVE_AS, "Save &As ...");
     file->AppendSeparator();
     auto* exportMenu = new wxMenu;
-    auto* dxf = new wxMenu;
-    dxf->Append(ID_EXPORT_DXF_TREE, "&Tree only");
-    dxf->Append(ID_EXPORT_DXF_LEAVES, "Tree and &Leafs");
-    auto* directX = new wxMenu;
-    directX->Append(ID_EXPORT_DIRECTX_TREE, "&Tree only");
-    directX->Append(ID_EXPORT_DIRECTX_LEAVES, "Tree and &Leafs");
-    exportMenu->Append(ID_EXPORT_DXF, "&DXF", dxf);
-    exportMenu->Append(ID_EXPORT_DIRECTX, "Direct&X", directX);
+    // A format's submenu: the tree alone, or with its leaves.
+    auto exportFormat = [&](int submenu, const char* label, int treeOnly, int withLeaves) {
+        auto* menu = new wxMenu;
+        menu->Append(treeOnly, "&Tree only");
+        menu->Append(withLeaves, "Tree and &Leafs");
+        exportMenu->Append(submenu, label, menu);
+    };
+    exportFormat(ID_EXPORT_DXF, "&DXF", ID_EXPORT_DXF_TREE, ID_EXPORT_DXF_LEAVES);
+    exportFormat(ID_EXPORT_DIRECTX, "Direct&X", ID_EXPORT_DIRECTX_TREE, ID_EXPORT_DIRECTX_LEAVES);
     exportMenu->Append(ID_BILLBOARD, "&Billboard");
-    auto* glb = new wxMenu;
-    glb->Append(ID_EXPORT_GLB_TREE, "&Tree only");
-    glb->Append(ID_EXPORT_GLB_LEAVES, "Tree and &Leafs");
-    auto* obj = new wxMenu;
-    obj->Append(ID_EXPORT_OBJ_TREE, "&Tree only");
-    obj->Append(ID_EXPORT_OBJ_LEAVES, "Tree and &Leafs");
-    exportMenu->Append(ID_EXPORT_GLB, "gl&TF (.glb)", glb);
-    exportMenu->Append(ID_EXPORT_OBJ, "&OBJ", obj);
+    exportFormat(ID_EXPORT_GLB, "gl&TF (.glb)", ID_EXPORT_GLB_TREE, ID_EXPORT_GLB_LEAVES);
+    exportFormat(ID_EXPORT_OBJ, "&OBJ", ID_EXPORT_OBJ_TREE, ID_EXPORT_OBJ_LEAVES);
     file->Append(wxID_ANY, "&Export", exportMenu);
     file->AppendSeparator();
     file->Append(ID_QUIT, "&Quit");
