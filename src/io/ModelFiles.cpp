@@ -3,10 +3,11 @@
 #include <nlohmann/json.hpp>
 
 #include <cctype>
+#include <charconv>
+#include <cstdio>
+#include <cstring>
 #include <deque>
 #include <string_view>
-#include <charconv>
-#include <cstring>
 
 #include "io/ImageFiles.h"
 #include "io/TGFileWriter.h"
@@ -40,16 +41,33 @@ const char* kNodeNames[2] = {"Tree", "Leaves"};
 
 std::size_t Padded(std::size_t size) { return (size + 3) / 4 * 4; }
 
-// "tree.gltf" -> "tree" (the folder kept), and the file name alone.
+// "tree.gltf" -> "tree" (the folder kept).
 std::string Stem(const std::string& path) {
     const auto dot = path.find_last_of('.');
     const auto slash = path.find_last_of('/');
     return dot == std::string::npos || (slash != std::string::npos && dot < slash) ? path : path.substr(0, dot);
 }
 
+// The file name alone.
 std::string BaseName(const std::string& path) {
     const auto slash = path.find_last_of('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// A file name as a relative URI: bytes other than letters, digits and "-._~" percent-encoded.
+std::string Uri(const std::string& name) {
+    std::string uri;
+    for (const char c : name) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (std::isalnum(byte) || std::strchr("-._~", c)) {
+            uri += c;
+        } else {
+            char escaped[4];
+            std::snprintf(escaped, sizeof escaped, "%%%02X", byte);
+            uri += escaped;
+        }
+    }
+    return uri;
 }
 
 // "tree_bark.png" beside "tree.gltf".
@@ -86,7 +104,7 @@ public:
         doc_["scene"] = 0;
         if (binSize_ > 0) {
             Json buffer = {{"byteLength", binSize_}};
-            if (external_) buffer["uri"] = BaseName(stem_) + ".bin";
+            if (external_) buffer["uri"] = Uri(BaseName(stem_) + ".bin");
             doc_["buffers"] = Json::array({buffer});
         }
     }
@@ -165,7 +183,7 @@ private:
         Json image = {{"name", part.material}};
         if (external_) {
             const std::string file = TextureFile(stem_, part.material);
-            image["uri"] = BaseName(file);
+            image["uri"] = Uri(BaseName(file));
             imageFiles_.emplace_back(file, png);
         } else {
             image["bufferView"] = OwnedView(png, 0);

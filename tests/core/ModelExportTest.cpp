@@ -181,10 +181,11 @@ TEST(GltfAndObjExport, WriteTheirFilesBesideTheModel) {
     const GrownDesign grown(design.tree, design.leafPages);
     const TreeModel model = BuildModel(grown, true);
     TempFolder folder;
-    const auto gltf = nlohmann::json::parse(Export(ModelFormat::GLTF, folder.File("tree.gltf"), grown, true));
-    EXPECT_EQ(gltf["buffers"][0]["uri"], "tree.bin");
-    EXPECT_EQ(gltf["buffers"][0]["byteLength"], ReadFileBytes(folder.File("tree.bin")).size());
-    EXPECT_EQ(gltf["images"][0]["uri"], "tree_bark.png");
+    // The side files' names are relative URIs.
+    const auto gltf = nlohmann::json::parse(Export(ModelFormat::GLTF, folder.File("my tree.gltf"), grown, true));
+    EXPECT_EQ(gltf["buffers"][0]["uri"], "my%20tree.bin");
+    EXPECT_EQ(gltf["buffers"][0]["byteLength"], ReadFileBytes(folder.File("my tree.bin")).size());
+    EXPECT_EQ(gltf["images"][0]["uri"], "my%20tree_bark.png");
 
     std::istringstream obj(Export(ModelFormat::OBJ, folder.File("tree.obj"), grown, true));
     std::size_t v = 0, vt = 0, vn = 0, f = 0, maxIndex = 0;
