@@ -85,7 +85,6 @@ public:
     GLuint LeafList() const { return leafList_; }
     int TreeTriangles() const { return treeTriangles_; }
     int LeafTriangles() const { return leafTriangles_; }
-    bool ListsValid() const { return treeListValid_ && leafListValid_; }
 
 private:
     void UpdateTreeList();

@@ -41,8 +41,6 @@ public:
     int Selected(Kind kind) const { return Slots(kind).selected; }
     // The pixels of the kind's selected texture (empty before the textures exist).
     const grovewright::PixelImage& Image(Kind kind) const { return Slots(kind).images[Slots(kind).selected]; }
-    // The slot a custom image of the kind goes into.
-    int CustomSlot(Kind kind) const { return Slots(kind).builtIn; }
 
 private:
     struct KindSlots {

@@ -72,7 +72,6 @@ public:
     int GetRenderMode() const { return scene_.RenderMode(); }
     int GetTreeTriangles() const { return scene_.TreeTriangles(); }
     int GetLeafTriangles() const { return scene_.LeafTriangles(); }
-    bool ListsValid() const { return scene_.ListsValid(); }
     // The context that owns the display lists and textures; null before the first frame.
     wxGLContext* GetContext() const { return context_.get(); }
     // Builds the display lists the current mode shows, so that another canvas
