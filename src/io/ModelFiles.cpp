@@ -151,14 +151,7 @@ private:
         doc_["accessors"][position]["min"] = {mesh.minimum[0], mesh.minimum[1], mesh.minimum[2]};
         doc_["accessors"][position]["max"] = {mesh.maximum[0], mesh.maximum[1], mesh.maximum[2]};
         const int normal = Floats(mesh.normals, 3, "VEC3");
-        // Texture v runs down the image in glTF, up it in the mesh.
-        std::string uvs(mesh.uvs.size() * sizeof(float), '\0');
-        float* flipped = reinterpret_cast<float*>(uvs.data());
-        for (std::size_t at = 0; at < mesh.uvs.size(); at += 2) {
-            flipped[at] = mesh.uvs[at];
-            flipped[at + 1] = 1.0f - mesh.uvs[at + 1];
-        }
-        const int uv = Accessor(OwnedView(std::move(uvs), kArrayBuffer), kFloat, mesh.VertexCount(), "VEC2");
+        const int uv = Floats(mesh.uvs, 2, "VEC2");
         int indices;
         if (mesh.VertexCount() <= 65535) {
             std::string small(mesh.indices.size() * 2, '\0');
@@ -309,7 +302,7 @@ void WriteObjPart(Text& out, const MeshPart& mesh, std::size_t base) {
         out << "v " << p[0] << " " << p[1] << " " << p[2] << "\n";
     }
     for (std::size_t v = 0; v < mesh.VertexCount(); ++v)
-        out << "vt " << mesh.uvs[2 * v] << " " << mesh.uvs[2 * v + 1] << "\n";
+        out << "vt " << mesh.uvs[2 * v] << " " << 1.0f - mesh.uvs[2 * v + 1] << "\n";  // GL's v
     for (std::size_t v = 0; v < mesh.VertexCount(); ++v) {
         const float* n = &mesh.normals[3 * v];
         out << "vn " << n[0] << " " << n[1] << " " << n[2] << "\n";

@@ -21,6 +21,7 @@ void Extend(MeshPart& part, const float position[3], bool first) {
     }
 }
 
+// u and v as GL takes them.
 void AddVertex(MeshPart& part, const Vector3D& p, double nx, double ny, double nz, double u, double v) {
     const float position[3] = {static_cast<float>(p.x), static_cast<float>(p.y), static_cast<float>(p.z)};
     Extend(part, position, part.positions.empty());
@@ -32,7 +33,7 @@ void AddVertex(MeshPart& part, const Vector3D& p, double nx, double ny, double n
                                                  static_cast<float>(nz / length)});
     else
         part.normals.insert(part.normals.end(), {0.0f, 1.0f, 0.0f});
-    part.uvs.insert(part.uvs.end(), {static_cast<float>(u), static_cast<float>(v)});
+    part.uvs.insert(part.uvs.end(), {static_cast<float>(u), static_cast<float>(1 - v)});
 }
 
 // The triangles of a strip of count vertices from start: the strip's k-th
@@ -79,7 +80,7 @@ void ModelSink::Side(const SegmentRings& rings) {
             std::copy(p, p + 3, position);
             position += 3;
         }
-        *uv++ = u, *uv++ = 0, *uv++ = u, *uv++ = 1;
+        *uv++ = u, *uv++ = 1, *uv++ = u, *uv++ = 0;  // GL's v: 0 at the bottom ring, 1 at the top
     }
     AddStrip(bark, static_cast<std::uint32_t>(first), static_cast<int>(count));
 }

@@ -8,8 +8,9 @@
 namespace grovewright {
 
 // One indexed triangle list: per vertex a position (metres, view space, y up), a
-// unit normal and a texture coordinate with v going up the image (as GL takes
-// it); triangles wind counter-clockwise seen from the side the normals face.
+// unit normal and a texture coordinate with v going down the image from its top
+// row (as glTF takes it; GL's v is 1 minus it); triangles wind counter-clockwise
+// seen from the side the normals face.
 struct MeshPart {
     std::vector<float> positions;  // x, y, z per vertex
     std::vector<float> normals;    // x, y, z per vertex

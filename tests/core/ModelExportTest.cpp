@@ -113,6 +113,13 @@ TEST(GlbExport, PositionsAndTrianglesAreTheDirectXExports) {
             ASSERT_NEAR(positions[3 * v + 1], expected[v].y, 1e-6) << m << " " << v;
             ASSERT_NEAR(positions[3 * v + 2], expected[v].z, 1e-6) << m << " " << v;
         }
+        // The texture coordinates, v measured from the image's top row as glTF does.
+        const std::vector<float> uvs = glb.Floats(primitive["attributes"]["TEXCOORD_0"]);
+        ASSERT_EQ(uvs.size(), 2 * expected.size()) << m;
+        for (std::size_t v = 0; v < expected.size(); ++v) {
+            ASSERT_NEAR(uvs[2 * v], x.meshes[m].textureCoords[v][0], 1e-6) << m << " " << v;
+            ASSERT_NEAR(uvs[2 * v + 1], 1 - x.meshes[m].textureCoords[v][1], 1e-6) << m << " " << v;
+        }
         // The same triangles, turned round (compared from their smallest corner on).
         const std::vector<std::uint32_t> indices = glb.Indices(primitive["indices"]);
         ASSERT_EQ(indices.size(), 3 * x.meshes[m].faces.size()) << m;
@@ -189,7 +196,7 @@ TEST(GltfAndObjExport, WriteTheirFilesBesideTheModel) {
 
     std::istringstream obj(Export(ModelFormat::OBJ, folder.File("tree.obj"), grown, true));
     std::size_t v = 0, vt = 0, vn = 0, f = 0, maxIndex = 0;
-    std::vector<std::string> groups, materials;
+    std::vector<std::string> groups, materials, textureCoords;
     for (std::string line; std::getline(obj, line);) {
         std::istringstream words(line);
         std::string kind;
@@ -197,6 +204,7 @@ TEST(GltfAndObjExport, WriteTheirFilesBesideTheModel) {
         v += kind == "v", vt += kind == "vt", vn += kind == "vn";
         if (kind == "g") groups.push_back(line.substr(2));
         if (kind == "usemtl") materials.push_back(line.substr(7));
+        if (kind == "vt") textureCoords.push_back(line.substr(3));
         if (kind != "f") continue;
         ++f;
         for (std::string corner; words >> corner;) maxIndex = std::max<std::size_t>(maxIndex, std::stoul(corner));
@@ -208,6 +216,10 @@ TEST(GltfAndObjExport, WriteTheirFilesBesideTheModel) {
     EXPECT_EQ(f, model.bark.TriangleCount() + model.caps.TriangleCount() + model.leaves.TriangleCount());
     EXPECT_EQ(maxIndex, vertices);
     EXPECT_EQ(groups, (std::vector<std::string>{"Tree", "Leaves"}));
+    // As GL takes them: the first ring vertex has v 0 at the bottom, 1 at the top.
+    ASSERT_GE(textureCoords.size(), 2u);
+    EXPECT_EQ(textureCoords[0], "0 0");
+    EXPECT_EQ(textureCoords[1], "0 1");
     EXPECT_EQ(materials, (std::vector<std::string>{"Bark", "Stump", "Leaves"}));
     const std::string mtl = ReadFileBytes(folder.File("tree.mtl"));
     EXPECT_NE(mtl.find("map_d tree_leaves.png"), std::string::npos) << mtl;
