@@ -2,7 +2,8 @@
 
 #include <GL/osmesa.h>
 
-#include <memory>
+#include <cstdint>
+#include <string>
 #include <vector>
 
 #include "render/gl/BillboardRenderer.h"

@@ -1,5 +1,6 @@
 #include "render/gl/SceneRenderer.h"
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 
