@@ -100,7 +100,7 @@ void BM_ExportGLB(benchmark::State& state) {
     GrownTree tree(16);
     const char* tmp = getenv("TMPDIR");
     const std::string path = std::string(tmp ? tmp : "/tmp") + "/grovewright-bench-tree.glb";
-    const ModelTextures textures = DefaultModelTextures();
+    const ModelTextures textures = BuiltinModelTextures();
     for (auto _ : state) {
         MeshBuilder builder(tree.skeleton, tree.leaves, tree.view);
         std::string error;

@@ -139,6 +139,8 @@ struct PictureRequest {
     std::string lighting = "off";
     std::string background = "black";
     int angle = 0;
+    ProceduralTextures::Choice textures;
+    double distance = 0;
 };
 
 // Draws the grown design's picture off screen and writes it in the format the
@@ -146,7 +148,8 @@ struct PictureRequest {
 // .bmp, a view as .png.
 Failure WritePicture(const PictureRequest& request, Design& design, bool withLeaves) {
     const int width = request.width, height = request.height;
-    const PictureScene scene{design.skeleton, design.leaves, design.view};
+    const PictureScene scene{design.skeleton, design.leaves, design.view, LightSettings::PageStart(),
+                             request.textures, request.distance};
     const bool black = request.background == "black";
     PixelImage image;
     std::string error;
@@ -178,9 +181,10 @@ MeshBuilder::Progress ProgressBar(std::ostream& out, const std::string& output) 
     };
 }
 
-// Writes one output in the format its extension names; progress, when given,
-// receives a progress bar.
-Failure ExportTo(const std::string& output, Design& design, bool withLeaves, std::ostream* progress) {
+// Writes one output in the format its extension names, models with the chosen
+// textures; progress, when given, receives a progress bar.
+Failure ExportTo(const std::string& output, Design& design, bool withLeaves, ProceduralTextures::Choice choice,
+                 std::ostream* progress) {
     MeshBuilder builder(design.skeleton, design.leaves, design.view);
     if (progress) builder.SetProgress(ProgressBar(*progress, output));
     auto write = [&](auto&& writer) -> Failure {
@@ -192,7 +196,7 @@ Failure ExportTo(const std::string& output, Design& design, bool withLeaves, std
     if (format == Format::DXF) return write(TGDXFFileWriter());
     if (format == Format::DirectX) return write(TGDirectXFileWriter());
     // The built-in textures are drawn from one noise sequence: once per run.
-    static const ModelTextures textures = DefaultModelTextures();
+    static const ModelTextures textures = BuiltinModelTextures(choice);
     const ModelFormat model = format == Format::GLB    ? ModelFormat::GLB
                               : format == Format::GLTF ? ModelFormat::GLTF
                                                        : ModelFormat::OBJ;
@@ -244,27 +248,41 @@ int RunCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err) 
     app.set_version_flag("--version", kVersion);
     app.require_subcommand(1);
 
-    std::string project, generator = "simple";
+    std::string project, generator;  // empty: the one the project's name says
     std::vector<std::string> outputs;
     bool withLeaves = false;
     std::size_t maxTriangles = kDefaultMaxTriangles;
     const std::string limitHelp = "Refuse designs with more triangles than this (0: no limit)";
     const std::vector<std::string> generators = {"simple", "regular", "complex"};
+    const std::string generatorHelp =
+        "Tree generator: simple, regular or complex (default: the one the file's name ends with, as in "
+        "NAME.complex.xml, else simple)";
+    // The built-in textures, named as the Textures menu names them, in its order.
+    const std::vector<std::string> barkNames = {"trunc1", "trunc2"}, leafNames = {"leaves1", "leaves2", "needles"};
+    std::string bark = barkNames[0], leafTexture = leafNames[0];
+    auto textureOptions = [&](CLI::App* command) {
+        command->add_option("--bark", bark, "Bark texture")->check(CLI::IsMember(barkNames))->capture_default_str();
+        command->add_option("--leaf-texture", leafTexture, "Leaf texture")
+            ->check(CLI::IsMember(leafNames))
+            ->capture_default_str();
+    };
+    auto generatorOption = [&](CLI::App* command) {
+        command->add_option("--generator", generator, generatorHelp)->check(CLI::IsMember(generators));
+    };
 
     CLI::App* exportCommand = app.add_subcommand("export", "Write the tree as .dxf, .x, .glb, .gltf and/or .obj files");
     exportCommand->add_option("project", project, "Project file (.xml)")->required();
     exportCommand->add_option("-o,--output", outputs,
                               "Output file; its extension (.dxf, .x, .glb, .gltf, .obj) names the format")
         ->required();
-    exportCommand->add_option("--generator", generator, "Tree generator: simple, regular or complex")
-        ->check(CLI::IsMember(generators));
+    generatorOption(exportCommand);
     exportCommand->add_flag("--leaves", withLeaves, "Export the leaves too");
+    textureOptions(exportCommand);
     exportCommand->add_option("--max-triangles", maxTriangles, limitHelp)->capture_default_str();
 
     CLI::App* infoCommand = app.add_subcommand("info", "Print the tree's figures as one JSON object");
     infoCommand->add_option("project", project, "Project file (.xml)")->required();
-    infoCommand->add_option("--generator", generator, "Tree generator: simple, regular or complex")
-        ->check(CLI::IsMember(generators));
+    generatorOption(infoCommand);
     infoCommand->add_option("--max-triangles", maxTriangles, limitHelp + "; above it only the counts are printed")
         ->capture_default_str();
 
@@ -273,8 +291,8 @@ int RunCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err) 
     auto pictureOptions = [&](CLI::App* command, const char* outputHelp, const std::string& defaultSize) {
         command->add_option("project", project, "Project file (.xml)")->required();
         command->add_option("-o,--output", picture.output, outputHelp)->required();
-        command->add_option("--generator", generator, "Tree generator: simple, regular or complex")
-            ->check(CLI::IsMember(generators));
+        generatorOption(command);
+        textureOptions(command);
         command->add_option("--size", picture.size,
                             "Picture size in pixels, WIDTHxHEIGHT, each 1 to " + std::to_string(kMaxPictureSide) +
                                 " (default " + defaultSize + ")");
@@ -299,6 +317,10 @@ int RunCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err) 
     renderCommand->add_option("--lighting", picture.lighting, "Lighting: on or off")
         ->check(CLI::IsMember(onOff))
         ->capture_default_str();
+    renderCommand->add_option("--distance", picture.distance,
+                              "Camera distance from the tree in metres, 1 to 90 (default: where the program's view "
+                              "starts)")
+        ->check(CLI::Range(1.0, 90.0));
 
     try {
         app.parse(argc, argv);
@@ -316,7 +338,12 @@ int RunCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err) 
     for (const std::string& output : outputs)
         if (const Format format = FormatOf(output); format == Format::Unknown || format >= Format::TGA)
             return report(UnknownFormat(output));
+    const auto position = [](const std::vector<std::string>& names, const std::string& name) {
+        return static_cast<int>(std::find(names.begin(), names.end(), name) - names.begin());
+    };
+    const ProceduralTextures::Choice textures{position(barkNames, bark), position(leafNames, leafTexture)};
     picture.billboard = billboardCommand->parsed();
+    picture.textures = textures;
     if (picture.size.empty()) picture.size = picture.billboard ? "512x512" : "800x600";
     const bool drawsPicture = picture.billboard || renderCommand->parsed();
     if (picture.billboard && FormatOf(picture.output) != Format::TGA && FormatOf(picture.output) != Format::BMP)
@@ -328,6 +355,7 @@ int RunCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err) 
                                        std::to_string(kMaxPictureSide)});
     // The view shows the leaves in Full 3D.
     if (renderCommand->parsed()) withLeaves = picture.mode == "full3d";
+    if (generator.empty()) generator = GeneratorNamedBy(project);
     Design design;
     if (Failure failure = LoadDesign(project, generator, design); failure.status != kExitOk)
         return report(failure);
@@ -351,7 +379,7 @@ int RunCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err) 
             out << "wrote " << picture.output << "\n";
         }
         for (const std::string& output : outputs) {
-            if (Failure failure = ExportTo(output, design, withLeaves, terminal ? &err : nullptr);
+            if (Failure failure = ExportTo(output, design, withLeaves, textures, terminal ? &err : nullptr);
                 failure.status != kExitOk)
                 return report(failure);
             out << "wrote " << output << "\n";

@@ -35,10 +35,12 @@ private:
     bool current_ = false;
 };
 
-// Runs draw(textures) in a fresh context of the size and reads the picture back.
-// The GL objects are made and deleted inside, while the context is current.
+// Runs draw(textures) in a fresh context of the size, with the chosen bark and
+// leaf textures, and reads the picture back. The GL objects are made and
+// deleted inside, while the context is current.
 template <typename Draw>
-bool Picture(int width, int height, PixelImage& image, std::string& error, Draw&& draw) {
+bool Picture(int width, int height, ProceduralTextures::Choice choice, PixelImage& image, std::string& error,
+             Draw&& draw) {
     OffscreenContext context(width, height);
     if (!context.IsCurrent()) {
         error = "no off-screen GL context of " + std::to_string(width) + " x " + std::to_string(height) +
@@ -47,6 +49,8 @@ bool Picture(int width, int height, PixelImage& image, std::string& error, Draw&
     }
     {
         TextureManager textures;
+        textures.Select(TextureManager::Kind::Trunk, choice.bark);
+        textures.Select(TextureManager::Kind::Leaves, choice.leaves);
         draw(textures);
         glFinish();
         image = scene::ReadPixels(width, height);
@@ -65,9 +69,10 @@ void TakeLight(const LightSettings& settings, bool on, LightValues& light) {
 
 bool RenderViewPicture(const PictureScene& scene, int mode, bool lighting, int width, int height, PixelImage& image,
                        std::string& error) {
-    return Picture(width, height, image, error, [&](TextureManager& textures) {
+    return Picture(width, height, scene.textures, image, error, [&](TextureManager& textures) {
         SceneRenderer renderer(scene.skeleton, scene.leaves, scene.view, textures);
         renderer.SetRenderMode(mode);
+        if (scene.cameraDistance > 0) renderer.View().offset.z = -scene.cameraDistance;
         TakeLight(scene.light, lighting, renderer.Light());
         renderer.Draw(width, height);
     });
@@ -75,7 +80,7 @@ bool RenderViewPicture(const PictureScene& scene, int mode, bool lighting, int w
 
 bool RenderBillboardPicture(const PictureScene& scene, int angle, bool blackBackground, bool withLeaves, int width,
                             int height, PixelImage& image, std::string& error) {
-    return Picture(width, height, image, error, [&](TextureManager& textures) {
+    return Picture(width, height, scene.textures, image, error, [&](TextureManager& textures) {
         // The lists come from the view in Full 3D, as the program's do.
         const LeafStore noLeaves;
         SceneRenderer view(scene.skeleton, withLeaves ? scene.leaves : noLeaves, scene.view, textures);

@@ -4,6 +4,7 @@
 
 #include "generators/TreeDesign.h"
 #include "render/PixelImage.h"
+#include "render/ProceduralTextures.h"
 
 namespace grovewright {
 
@@ -13,6 +14,10 @@ struct PictureScene {
     const LeafStore& leaves;
     const TreeViewParameters& view;
     LightSettings light = LightSettings::PageStart();
+    ProceduralTextures::Choice textures;
+    // How far the view's camera stands from the tree, in metres; 0: where the
+    // program's view starts.
+    double cameraDistance = 0;
 };
 
 // The largest side of a picture drawn off screen.

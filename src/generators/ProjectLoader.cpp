@@ -1,5 +1,7 @@
 #include "generators/ProjectLoader.h"
 
+#include <strings.h>
+
 #include "generators/LeafGenerator.h"
 #include "generators/TreeGeneratorModel.h"
 #include "io/NumberFormat.h"
@@ -52,6 +54,15 @@ bool LoadProject(TGXMLFileReader& reader, const std::string& path,
     reader.Close();
     if (keptPrevious) *keptPrevious = std::move(kept);
     return true;
+}
+
+std::string GeneratorNamedBy(const std::string& path) {
+    for (const char* name : {"regular", "complex", "simple"}) {
+        const std::string ending = std::string(".") + name + ".xml";
+        if (path.size() >= ending.size() && strcasecmp(path.c_str() + path.size() - ending.size(), ending.c_str()) == 0)
+            return name;
+    }
+    return "simple";
 }
 
 }  // namespace grovewright

@@ -19,6 +19,11 @@ class TreeGeneratorModel;
 // "path: no valid Name section (missing, incomplete or with a value out of range)".
 std::string NoValidSection(const std::string& path, const std::string& generatorName);
 
+// The generator a project's file name ends with, without regard to case:
+// "spruce.complex.xml" gives "complex" ("simple", "regular", "complex"); any
+// other name gives "simple".
+std::string GeneratorNamedBy(const std::string& path);
+
 bool LoadProject(TGXMLFileReader& reader, const std::string& path,
                  const std::vector<TreeGeneratorModel*>& generators, std::string& error,
                  LeafGeneratorModel* leaves = nullptr, std::vector<std::string>* keptPrevious = nullptr);

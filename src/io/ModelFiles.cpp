@@ -356,10 +356,10 @@ bool WriteObj(const std::string& path, const TreeModel& model, const ModelTextur
 
 }  // namespace
 
-ModelTextures DefaultModelTextures() {
+ModelTextures BuiltinModelTextures(ProceduralTextures::Choice choice) {
     auto set = ProceduralTextures::DrawBuiltinSet();
-    return {std::move(set[ProceduralTextures::kTrunc1]), std::move(set[ProceduralTextures::kStump1]),
-            std::move(set[ProceduralTextures::kLeaves1])};
+    return {std::move(set[choice.Bark()]), std::move(set[ProceduralTextures::kStump1]),
+            std::move(set[choice.Leaves()])};
 }
 
 bool WriteModel(ModelFormat format, const std::string& path, const TreeModel& model, const ModelTextures& textures,

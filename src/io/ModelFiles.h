@@ -4,6 +4,7 @@
 
 #include "render/ModelSink.h"
 #include "render/PixelImage.h"
+#include "render/ProceduralTextures.h"
 
 namespace grovewright {
 
@@ -15,8 +16,9 @@ struct ModelTextures {
     PixelImage leaves;
 };
 
-// The textures a design shows before the user picks others: Trunc1, Stump1, Leaves1.
-ModelTextures DefaultModelTextures();
+// The built-in textures the choice names, with Stump1; the default choice gives
+// what a design shows before the user picks others: Trunc1, Stump1, Leaves1.
+ModelTextures BuiltinModelTextures(ProceduralTextures::Choice choice = {});
 
 enum class ModelFormat { GLB, GLTF, OBJ };
 

@@ -34,6 +34,17 @@ enum BuiltinTexture {
 };
 std::array<PixelImage, kBuiltinCount> DrawBuiltinSet();
 
+// The built-in bark and leaf textures a design is shown with, numbered as the
+// Textures menu lists them: bark 0 Trunc1, 1 Trunc2; leaves 0 Leaves1,
+// 1 Leaves2, 2 Needles.
+struct Choice {
+    int bark = 0;
+    int leaves = 0;
+
+    BuiltinTexture Bark() const { return bark == 1 ? kTrunc2 : kTrunc1; }
+    BuiltinTexture Leaves() const { return leaves == 1 ? kLeaves2 : leaves == 2 ? kNeedles : kLeaves1; }
+};
+
 // floor((rand() mod 100) / 100 * k): an integer 0 .. k - 1.
 int Noise(int k);
 // floor((rand() mod 100) / 1000 * 255): an integer 0 .. 25.

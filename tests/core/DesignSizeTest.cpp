@@ -57,7 +57,7 @@ int Corner(ParameterRange range, std::mt19937& random) { return random() % 2 ? r
 }  // namespace
 
 TEST(DesignSize, ExamplesAreCountedExactly) {
-    for (const char* file : {"fractal-tree.xml", "broadleaf-tree.xml", "conifer.xml", "screenshot-tree.xml"}) {
+    for (const std::string& file : grovewright::test::ListFolder(GROVEWRIGHT_EXAMPLES)) {
         SimpleTreeModel simple;
         RegularTreeModel regular;
         ComplexTreeModel complex;
@@ -68,7 +68,7 @@ TEST(DesignSize, ExamplesAreCountedExactly) {
                                 error, &leafPages))
             << error;
         for (const TreeGeneratorModel* tree : std::initializer_list<const TreeGeneratorModel*>{&simple, &regular, &complex})
-            ExpectCountsMatchGrowth(*tree, leafPages, std::string(file) + " " + tree->GetName());
+            ExpectCountsMatchGrowth(*tree, leafPages, file + " " + tree->GetName());
     }
 }
 

@@ -47,7 +47,7 @@ TreeModel BuildModel(const GrownDesign& grown, bool withLeaves) {
 std::string Export(ModelFormat format, const std::string& path, const GrownDesign& grown, bool withLeaves) {
     MeshBuilder builder(grown.skeleton, grown.leaves, grown.view);
     std::string error;
-    EXPECT_EQ(ExportModel(format, path, builder, withLeaves, DefaultModelTextures(), error), ExportResult::Written)
+    EXPECT_EQ(ExportModel(format, path, builder, withLeaves, BuiltinModelTextures(), error), ExportResult::Written)
         << error;
     return ReadFileBytes(path);
 }
@@ -152,7 +152,7 @@ TEST(GlbExport, PositionsAndTrianglesAreTheDirectXExports) {
     const int texture = leaves["pbrMetallicRoughness"]["baseColorTexture"]["index"];
     const auto& image = glb.json["images"][glb.json["textures"][texture]["source"].get<int>()];
     EXPECT_EQ(image["mimeType"], "image/png");
-    EXPECT_TRUE(glb.View(image["bufferView"]) == EncodePng(DefaultModelTextures().leaves));
+    EXPECT_TRUE(glb.View(image["bufferView"]) == EncodePng(BuiltinModelTextures().leaves));
 
     // The same design gives the same bytes; without leaves there is no Leaves node.
     EXPECT_TRUE(Export(ModelFormat::GLB, folder.File("again.glb"), grown, true) == ReadFileBytes(folder.File("tree.glb")));
@@ -174,7 +174,7 @@ TEST(GlbExport, IndicesAreSixteenBitsUpTo65535VerticesAndNeverWrap) {
         bark.indices = {0, static_cast<std::uint32_t>(vertices - 1), static_cast<std::uint32_t>(vertices / 2)};
         TempFolder folder;
         std::string error;
-        ASSERT_TRUE(WriteModel(ModelFormat::GLB, folder.File("big.glb"), model, DefaultModelTextures(), error));
+        ASSERT_TRUE(WriteModel(ModelFormat::GLB, folder.File("big.glb"), model, BuiltinModelTextures(), error));
         const ParsedGlb glb = ParseGlb(ReadFileBytes(folder.File("big.glb")));
         const auto& primitive = Primitive(glb, "Tree", 0);
         EXPECT_EQ(glb.json["accessors"][primitive["indices"].get<int>()]["componentType"],
@@ -237,7 +237,7 @@ TEST(ModelExport, AFileThatCannotBeWrittenSaysWhichAndKeepsThePreviousOne) {
                                        std::pair{ModelFormat::OBJ, folder.File("tree.obj")}}) {
         MeshBuilder builder(grown.skeleton, grown.leaves, grown.view);
         std::string error;
-        EXPECT_EQ(ExportModel(format, path, builder, true, DefaultModelTextures(), error), ExportResult::Failed);
+        EXPECT_EQ(ExportModel(format, path, builder, true, BuiltinModelTextures(), error), ExportResult::Failed);
         EXPECT_FALSE(error.empty());
     }
     EXPECT_TRUE(ReadFileBytes(folder.File("tree.glb")) == "previous");
@@ -248,7 +248,7 @@ TEST(ModelExport, AFileThatCannotBeWrittenSaysWhichAndKeepsThePreviousOne) {
     MeshBuilder builder(big.skeleton, big.leaves, big.view);
     builder.SetProgress([](double) { return false; });
     std::string error;
-    EXPECT_EQ(ExportModel(ModelFormat::GLB, folder.File("tree.glb"), builder, true, DefaultModelTextures(), error),
+    EXPECT_EQ(ExportModel(ModelFormat::GLB, folder.File("tree.glb"), builder, true, BuiltinModelTextures(), error),
               ExportResult::Cancelled);
     EXPECT_TRUE(ReadFileBytes(folder.File("tree.glb")) == "previous");
 }

@@ -2,6 +2,9 @@
 // carry leaves.
 #include <wx/filedlg.h>
 
+#include <cctype>
+#include <string>
+
 #include "GuiTestSupport.h"
 
 namespace {
@@ -34,8 +37,20 @@ TEST_P(ExampleTest, LoadsAndGrowsWithItsGenerator) {
 INSTANTIATE_TEST_SUITE_P(Projects, ExampleTest,
                          testing::Values(Example{"fractal-tree.xml", 0, 1023, 10},
                                          Example{"broadleaf-tree.xml", 1, 40, 8},
-                                         Example{"conifer.xml", 2, 200, 12}),
+                                         Example{"conifer.xml", 2, 200, 12},
+                                         // The species gallery: the tab its name says, its whole tree.
+                                         Example{"oak.regular.xml", 1, 806, 19},
+                                         Example{"birch.complex.xml", 2, 299, 16},
+                                         Example{"spruce.complex.xml", 2, 817, 21},
+                                         Example{"pine.complex.xml", 2, 215, 14},
+                                         Example{"willow.regular.xml", 1, 506, 20},
+                                         Example{"palm.complex.xml", 2, 21, 21},
+                                         Example{"shrub.regular.xml", 1, 73, 18},
+                                         Example{"sapling.simple.xml", 0, 127, 7}),
                          [](const testing::TestParamInfo<Example>& info) {
-                             return std::string(wxString(info.param.file).BeforeLast('.').Mid(0).mb_str()).substr(0, 4) +
-                                    std::to_string(info.index);
+                             // "broadleaf-tree.xml": "broadleaftree"
+                             std::string name;
+                             for (const char* c = info.param.file; *c != '.'; ++c)
+                                 if (std::isalnum(static_cast<unsigned char>(*c))) name += *c;
+                             return name;
                          });

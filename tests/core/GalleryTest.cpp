@@ -1,0 +1,77 @@
+// The example projects a designer starts from: each file names the generator
+// that draws it, and that generator grows it within a game asset's budget.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "TestHelpers.h"
+#include "generators/LeafGenerator.h"
+#include "generators/ProjectLoader.h"
+#include "generators/SimpleTreeModel.h"
+#include "io/TGXMLFileReader.h"
+#include "render/ExportSinks.h"
+#include "render/MeshBuilder.h"
+
+using namespace grovewright;
+
+namespace {
+
+// The examples whose names say their generator ("oak.regular.xml").
+std::vector<std::string> SpeciesFiles() {
+    std::vector<std::string> species;
+    for (const std::string& name : grovewright::test::ListFolder(GROVEWRIGHT_EXAMPLES)) {
+        const auto first = name.find('.');
+        if (first != std::string::npos && name.find('.', first + 1) != std::string::npos) species.push_back(name);
+    }
+    std::sort(species.begin(), species.end());
+    return species;
+}
+
+}  // namespace
+
+TEST(Examples, FileNamesSayTheirGenerator) {
+    EXPECT_EQ(GeneratorNamedBy("examples/spruce.complex.xml"), "complex");
+    EXPECT_EQ(GeneratorNamedBy("/a/oak.Regular.XML"), "regular");
+    EXPECT_EQ(GeneratorNamedBy("sapling.simple.xml"), "simple");
+    // Anything else is drawn by the simple generator, as the command-line tool always did.
+    for (const char* other : {"conifer.xml", "complex.xml.bak", "tree.complex", "complex", "", ".complex.xml2"})
+        EXPECT_EQ(GeneratorNamedBy(other), "simple") << other;
+    EXPECT_EQ(GeneratorNamedBy(".complex.xml"), "complex");
+}
+
+TEST(Examples, SpeciesGrowWithTheirGeneratorWithinAGameAssetBudget) {
+    const std::vector<std::string> species = SpeciesFiles();
+    ASSERT_GE(species.size(), 8u);
+    for (const std::string& file : species) {
+        SCOPED_TRACE(file);
+        SimpleTreeModel simple;
+        RegularTreeModel regular;
+        ComplexTreeModel complex;
+        LeafGeneratorModel leafPages;
+        TGXMLFileReader reader;
+        std::string error, path = std::string(GROVEWRIGHT_EXAMPLES) + "/" + file;
+        std::vector<std::string> kept;
+        ASSERT_TRUE(LoadProject(reader, path, {&simple, &regular, &complex}, error, &leafPages, &kept)) << error;
+        EXPECT_TRUE(kept.empty());
+        const std::string generator = GeneratorNamedBy(file);
+        const TreeGeneratorModel& tree = generator == "regular"   ? static_cast<const TreeGeneratorModel&>(regular)
+                                         : generator == "complex" ? static_cast<const TreeGeneratorModel&>(complex)
+                                                                  : simple;
+        EXPECT_EQ(tree.Base().Division(), 8);
+
+        const grovewright::test::GrownDesign grown(tree, leafPages);
+        MeshBuilder builder(grown.skeleton, grown.leaves, grown.view);
+        CountingSink counts;
+        const int treeTriangles = builder.BuildTree(counts, true);
+        EXPECT_GT(treeTriangles, 0);
+        EXPECT_GT(builder.LeafTriangles(), 0);
+        EXPECT_LT(treeTriangles + builder.LeafTriangles(), 100'000);
+        // Standing on the ground, from a shrub to a tree that the gallery's camera still frames.
+        ASSERT_TRUE(counts.hasPoints);
+        EXPECT_NEAR(counts.minimum.y, 0.0, 0.05);
+        EXPECT_GT(counts.maximum.y, 2.0);
+        EXPECT_LT(counts.maximum.y, 13.0);
+    }
+}
