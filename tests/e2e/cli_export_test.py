@@ -227,6 +227,9 @@ class Pictures(InFolder):
             self.assertIn("--size", result.stderr)
         self.assertEqual(run("billboard", SMALL_TREE, "--angle", "45", "-o", self.path("t.tga")).returncode, 2)
         self.assertEqual(run("render", SMALL_TREE, "--mode", "solid", "-o", self.path("t.png")).returncode, 2)
+        for distance in ["0", "91", "near"]:
+            self.assertEqual(run("render", SMALL_TREE, "--distance", distance, "-o", self.path("t.png")).returncode, 2)
+        self.assertEqual(run("render", SMALL_TREE, "--leaf-texture", "Needles", "-o", self.path("t.png")).returncode, 2)
         self.assertEqual(os.listdir(self.folder.name), [])
         os.mkdir(self.path("folder.tga"))
         result = run("billboard", SMALL_TREE, "-o", self.path("folder.tga"))
@@ -321,6 +324,19 @@ class Gallery(InFolder):
             self.assertEqual(len(drawn), 320 * 176 * 3)
             differing = sum(drawn[at:at + 3] != bare[at:at + 3] for at in range(0, len(drawn), 3))
             self.assertGreater(differing, 150, name)  # the sapling, thinnest, covers about 300
+
+    def test_pictures_show_the_chosen_textures_and_camera(self):
+        birch = os.path.join(EXAMPLES, "birch.complex.xml")
+        pictures = {"default": [], "light bark": ["--bark", "trunc2"], "needles": ["--leaf-texture", "needles"],
+                    "nearer": ["--distance", "15"]}
+        drawn = {}
+        for key, flags in pictures.items():
+            path = self.path(key.replace(" ", "-") + ".png")
+            result = run("render", birch, *flags, "--size", "160x120", "-o", path)
+            self.assertEqual(result.returncode, 0, result.stderr)
+            drawn[key] = rgb_rows(path, 120)
+        for key in ("light bark", "needles", "nearer"):
+            self.assertNotEqual(drawn[key], drawn["default"], key)
 
     def test_species_export_as_valid_gltf_with_their_textures(self):
         exports = {"spruce": ("spruce.complex.xml", ["--leaf-texture", "needles"]),

@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Draws the README's species gallery: every examples/NAME.GENERATOR.xml in Full 3D,
+# lit, from one camera, with the built-in textures that suit it, into
+# docs/gallery/NAME.png. Needs a build (bash scripts/build.sh).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+mkdir -p docs/gallery
+for project in examples/*.*.xml; do
+  name=$(basename "$project" | cut -d. -f1)
+  case $name in
+    birch) textures=(--bark trunc2) ;;
+    spruce | pine) textures=(--leaf-texture needles) ;;
+    *) textures=() ;;
+  esac
+  build/grovewright-cli render "$project" "${textures[@]}" --lighting on --distance 20 --size 480x360 \
+    -o "docs/gallery/$name.png"
+done
