@@ -1,7 +1,10 @@
 #include "render/ModelSink.h"
 
+#include <sys/mman.h>
+
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 #include "render/ViewTransform.h"
 
@@ -19,6 +22,18 @@ void Extend(MeshPart& part, const float position[3], bool first) {
         part.minimum[c] = std::min(part.minimum[c], position[c]);
         part.maximum[c] = std::max(part.maximum[c], position[c]);
     }
+}
+
+// Asks for huge pages behind a large buffer (its whole 2 MB pages): a tree of
+// millions of triangles then fills its model with a few hundred page faults
+// instead of tens of thousands. Only advice: without it nothing changes.
+template <typename T>
+void AdviseHugePages(const std::vector<T>& buffer) {
+    constexpr std::uintptr_t kHugePage = 2 << 20;
+    const auto begin = reinterpret_cast<std::uintptr_t>(buffer.data());
+    const std::uintptr_t first = (begin + kHugePage - 1) & ~(kHugePage - 1);
+    const std::uintptr_t last = (begin + buffer.capacity() * sizeof(T)) & ~(kHugePage - 1);
+    if (first < last) madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
 }
 
 // u and v as GL takes them.
@@ -59,6 +74,10 @@ void ModelSink::BeginSides(std::size_t sideCount, int division) {
     model_.bark.normals.reserve(3 * vertices);
     model_.bark.uvs.reserve(2 * vertices);
     model_.bark.indices.reserve(sideCount * 2 * division * 3);
+    AdviseHugePages(model_.bark.positions);
+    AdviseHugePages(model_.bark.normals);
+    AdviseHugePages(model_.bark.uvs);
+    AdviseHugePages(model_.bark.indices);
 }
 
 void ModelSink::Side(const SegmentRings& rings) {
