@@ -140,7 +140,7 @@ private:
     }
 
     template <typename T>
-    int Floats(const std::vector<T>& values, int components, const char* type) {
+    int Floats(const ModelArray<T>& values, int components, const char* type) {
         return Accessor(View(values.data(), values.size() * sizeof(T), kArrayBuffer), kFloat,
                         values.size() / components, type);
     }

@@ -161,9 +161,6 @@ bool TGFileWriter::WriteBytes(int fd, const char* data, std::size_t size) {
         data += written;
         size -= static_cast<std::size_t>(written);
     }
-    // Starts putting what was written on the disk now, without waiting, so that
-    // Close's fsync waits only for the last of a large file.
-    sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
     return true;
 }
 

@@ -1,6 +1,9 @@
 #include "render/MeshBuilder.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <thread>
 
 namespace grovewright {
 
@@ -55,6 +58,14 @@ MeshBuilder::RingFrame MeshBuilder::Frame(const BranchSegment& segment, double a
     return {base, cosine.Scale(radius), sine.Scale(radius)};
 }
 
+MeshBuilder::RingScratch::RingScratch(int division)
+    : top(division + 1),
+      bottom(division + 1),
+      normals(6 * (division + 1)),
+      crosses(4 * division),
+      sums(2 * division),
+      factors(4 * division) {}
+
 void MeshBuilder::FillRing(const RingFrame& frame, std::vector<Vector3D>& ring) const {
     for (int l = 0; l <= division_; ++l) {
         const double c = cosTable_[l], s = sinTable_[l];
@@ -67,36 +78,75 @@ void MeshBuilder::FillRing(const RingFrame& frame, std::vector<Vector3D>& ring) 
 // The normal at a ring vertex is Normalize(normalized(p x q) + normalized(q x r))
 // with p and r the vectors to its neighbours on its ring and q the vector to its
 // partner on the other ring (for the top ring p is the previous neighbour).
-void MeshBuilder::ComputeNormals() {
+void MeshBuilder::ComputeNormals(RingScratch& scratch) const {
     const int n = division_;
-    // crosses_[4l + 0..1]: p x q and q x r at bottom vertex l; [4l + 2..3] the same at top vertex l.
-    crosses_.resize(4 * n);
-    sums_.resize(2 * n);
-    factors_.resize(4 * n);
+    const std::vector<Vector3D>& bottom = scratch.bottom;
+    const std::vector<Vector3D>& top = scratch.top;
+    // crosses[4l + 0..1]: p x q and q x r at bottom vertex l; [4l + 2..3] the same at top vertex l.
+    std::vector<Vector3D>& crosses = scratch.crosses;
+    std::vector<Vector3D>& sums = scratch.sums;
     for (int l = 0; l < n; ++l) {
         const int next = (l + 1) % n, previous = (l + n - 1) % n;
-        const Vector3D& b = bottom_[l];
-        const Vector3D& t = top_[l];
+        const Vector3D& b = bottom[l];
+        const Vector3D& t = top[l];
         const Vector3D bottomQ = t - b, topQ = b - t;
-        crosses_[4 * l] = Cross(bottom_[next] - b, bottomQ);
-        crosses_[4 * l + 1] = Cross(bottomQ, bottom_[previous] - b);
-        crosses_[4 * l + 2] = Cross(top_[previous] - t, topQ);
-        crosses_[4 * l + 3] = Cross(topQ, top_[next] - t);
+        crosses[4 * l] = Cross(bottom[next] - b, bottomQ);
+        crosses[4 * l + 1] = Cross(bottomQ, bottom[previous] - b);
+        crosses[4 * l + 2] = Cross(top[previous] - t, topQ);
+        crosses[4 * l + 3] = Cross(topQ, top[next] - t);
     }
-    NormalizeAll(crosses_.data(), factors_.data(), crosses_.size());
-    for (int i = 0; i < 2 * n; ++i) sums_[i] = crosses_[2 * i];
-    for (int i = 0; i < 2 * n; ++i) sums_[i].Add(crosses_[2 * i + 1]);
-    NormalizeAll(sums_.data(), factors_.data(), sums_.size());
-    for (int i = 0; i < 2 * n; ++i) StoreNormal(&normals_[3 * i], sums_[i]);
-    for (int k = 0; k < 6; ++k) normals_[6 * n + k] = normals_[k];
+    NormalizeAll(crosses.data(), scratch.factors.data(), crosses.size());
+    for (int i = 0; i < 2 * n; ++i) sums[i] = crosses[2 * i];
+    for (int i = 0; i < 2 * n; ++i) sums[i].Add(crosses[2 * i + 1]);
+    NormalizeAll(sums.data(), scratch.factors.data(), sums.size());
+    float* normals = scratch.normals.data();
+    for (int i = 0; i < 2 * n; ++i) StoreNormal(&normals[3 * i], sums[i]);
+    for (int k = 0; k < 6; ++k) normals[6 * n + k] = normals[k];
+}
+
+SegmentRings MeshBuilder::MakeSide(const BranchSegment& segment, RingScratch& scratch) const {
+    const double oblique = segment.ObliqueAngle(), orientation = segment.OrientationAngle();
+    const BranchSegment* parent = segment.Parent();
+    const double parentOblique = parent ? parent->ObliqueAngle() : oblique;
+    const double parentOrientation = parent ? parent->OrientationAngle() : orientation;
+    const double radius = segment.Diameter() * 0.5;
+    FillRing(Frame(segment, segment.Length(), radius * diameterReduction_, oblique, orientation), scratch.top);
+    FillRing(Frame(segment, 0.0, radius, parentOblique, parentOrientation), scratch.bottom);
+    ComputeNormals(scratch);
+    return {division_, scratch.bottom.data(), scratch.top.data(), scratch.normals.data()};
 }
 
 bool MeshBuilder::Advance() {
     // Often enough for a smooth bar, rarely enough to cost nothing.
-    constexpr std::size_t kReportEvery = 4096;
     if (!progress_ || ++done_ % kReportEvery != 0) return true;
     cancelled_ = !progress_(static_cast<double>(done_) / static_cast<double>(total_));
     return !cancelled_;
+}
+
+void MeshBuilder::BuildSidesInParallel(MeshSink& sink, const std::vector<const BranchSegment*>& sides,
+                                       unsigned threads) {
+    // Each thread takes one run of strips with scratch of its own; this thread
+    // takes the first run and is the one that reports progress.
+    std::atomic<std::size_t> built{0};
+    std::atomic<bool> stop{false};
+    auto run = [&](std::size_t begin, std::size_t end, bool reports) {
+        RingScratch scratch(division_);
+        for (std::size_t i = begin; i < end && !stop.load(std::memory_order_relaxed); ++i) {
+            sink.SideAt(i, MakeSide(*sides[i], scratch));
+            const std::size_t total = built.fetch_add(1, std::memory_order_relaxed) + 1;
+            if (reports && progress_ && (i - begin + 1) % kReportEvery == 0 &&
+                !progress_(static_cast<double>(total) / static_cast<double>(total_)))
+                stop = true;
+        }
+    };
+    std::vector<std::thread> workers;
+    const std::size_t share = (sides.size() + threads - 1) / threads;
+    for (unsigned t = 1; t < threads; ++t)
+        workers.emplace_back(run, std::min(sides.size(), t * share), std::min(sides.size(), (t + 1) * share), false);
+    run(0, std::min(sides.size(), share), true);
+    for (std::thread& worker : workers) worker.join();
+    cancelled_ = stop;
+    done_ = built;
 }
 
 int MeshBuilder::BuildTree(MeshSink& sink, bool withLeaves) {
@@ -107,14 +157,13 @@ int MeshBuilder::BuildTree(MeshSink& sink, bool withLeaves) {
         cosTable_[l] = CosDeg(l * 360.0 / n);
         sinTable_[l] = SinDeg(l * 360.0 / n);
     }
-    top_.resize(n + 1);
-    bottom_.resize(n + 1);
-    normals_.resize(6 * (n + 1));
+    RingScratch scratch(n);
 
-    std::size_t sides = 0, caps = 0;
+    std::vector<const BranchSegment*> sides;
+    std::size_t caps = 0;
     for (const auto& level : skeleton_) {
         for (const BranchSegment& segment : level) {
-            if (segment.Length() != 0.0) ++sides;
+            if (segment.Length() != 0.0) sides.push_back(&segment);
             if (segment.IsCut()) ++caps;
         }
     }
@@ -123,51 +172,46 @@ int MeshBuilder::BuildTree(MeshSink& sink, bool withLeaves) {
     const bool leavesToo = withLeaves && !leaves_.Empty();
     cancelled_ = false;
     done_ = 0;
-    total_ = sides + caps + (leavesToo ? sides : 0) + 1;
-    sink.BeginSides(sides, n);
-    for (const auto& level : skeleton_) {
-        for (const BranchSegment& segment : level) {
-            const double length = segment.Length();
-            if (length == 0.0) continue;
+    total_ = sides.size() + caps + (leavesToo ? sides.size() : 0) + 1;
+    sink.BeginSides(sides.size(), n);
+    const unsigned threads = std::min(std::thread::hardware_concurrency(), kMaxThreads);
+    if (sink.TakesSidesInParallel() && sides.size() >= kParallelSides && threads > 1) {
+        BuildSidesInParallel(sink, sides, threads);
+        if (cancelled_) return 0;
+    } else {
+        for (const BranchSegment* segment : sides) {
             if (!Advance()) return 0;
-            const double oblique = segment.ObliqueAngle(), orientation = segment.OrientationAngle();
-            const BranchSegment* parent = segment.Parent();
-            const double parentOblique = parent ? parent->ObliqueAngle() : oblique;
-            const double parentOrientation = parent ? parent->OrientationAngle() : orientation;
-            const double radius = segment.Diameter() * 0.5;
-            FillRing(Frame(segment, length, radius * diameterReduction_, oblique, orientation), top_);
-            FillRing(Frame(segment, 0.0, radius, parentOblique, parentOrientation), bottom_);
-            ComputeNormals();
-            sink.Side({n, bottom_.data(), top_.data(), normals_.data()});
+            sink.Side(MakeSide(*segment, scratch));
         }
     }
     sink.EndSides();
 
     if (leavesToo) {
         sink.Leaves(leaves_[0], transform_);
-        done_ += sides;
+        done_ += sides.size();
     }
 
     sink.BeginCaps(caps, n);
+    std::vector<Vector3D>& top = scratch.top;
     for (const auto& level : skeleton_) {
         for (const BranchSegment& segment : level) {
             if (!segment.IsCut()) continue;
             if (!Advance()) return 0;
             const double radius = segment.Diameter() * 0.5 * diameterReduction_;
             FillRing(Frame(segment, segment.Length(), radius, segment.ObliqueAngle(), segment.OrientationAngle()),
-                     top_);
+                     top);
             // For an odd division this is the middle of a chord, not the ring centre.
-            Vector3D centre = top_[n / 2] - top_[0];
-            centre.Scale(0.5).Add(top_[0]);
+            Vector3D centre = top[n / 2] - top[0];
+            centre.Scale(0.5).Add(top[0]);
             const int i = n < 4 ? 1 : 0;
-            Vector3D normal = top_[i] - centre;
-            normal.CrossNormalize(top_[i + 1] - centre);
-            sink.Cap(centre, top_.data(), normal, n);
+            Vector3D normal = top[i] - centre;
+            normal.CrossNormalize(top[i + 1] - centre);
+            sink.Cap(centre, top.data(), normal, n);
         }
     }
     sink.EndCaps();
     if (progress_) progress_(1.0);
-    return static_cast<int>(2 * n * sides + n * caps);
+    return static_cast<int>(2 * n * sides.size() + n * caps);
 }
 
 int MeshBuilder::LeafTriangles() const {

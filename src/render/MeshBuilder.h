@@ -53,10 +53,29 @@ private:
     // turned like a segment with the given oblique and orientation angles.
     RingFrame Frame(const BranchSegment& segment, double along, double radius, double oblique,
                     double orientation) const;
+    // One strip's two rings and their normals, and the normals' scratch: one set per thread.
+    struct RingScratch {
+        explicit RingScratch(int division);
+        std::vector<Vector3D> top, bottom;
+        std::vector<float> normals;              // per ring vertex: bottom normal, then top normal
+        std::vector<Vector3D> crosses, sums;     // scratch of ComputeNormals
+        std::vector<double> factors;
+    };
     void FillRing(const RingFrame& frame, std::vector<Vector3D>& ring) const;
-    void ComputeNormals();
+    void ComputeNormals(RingScratch& scratch) const;
+    // The rings and normals of segment's side strip, in scratch.
+    SegmentRings MakeSide(const BranchSegment& segment, RingScratch& scratch) const;
+    // The side strips on several threads, for a sink that takes them so.
+    void BuildSidesInParallel(MeshSink& sink, const std::vector<const BranchSegment*>& sides, unsigned threads);
     // Counts one segment's work; false when the progress function stopped the build.
     bool Advance();
+
+    // Progress is reported every this many segments: often enough for a smooth
+    // bar, rarely enough to cost nothing.
+    static constexpr std::size_t kReportEvery = 4096;
+    // Below this many strips a tree is built on one thread: starting others costs more.
+    static constexpr std::size_t kParallelSides = 16384;
+    static constexpr unsigned kMaxThreads = 8;
 
     const SkeletonLevels& skeleton_;
     const LeafStore& leaves_;
@@ -64,10 +83,6 @@ private:
     double diameterReduction_;
     ViewTransform transform_;
     std::vector<double> cosTable_, sinTable_;
-    std::vector<Vector3D> top_, bottom_;
-    std::vector<float> normals_;
-    std::vector<Vector3D> crosses_, sums_;  // scratch of ComputeNormals
-    std::vector<double> factors_;
     Progress progress_;
     bool cancelled_ = false;
     std::size_t done_ = 0, total_ = 0;

@@ -34,6 +34,14 @@ public:
     }
     // One triangle strip: bottom[0], top[0], bottom[1], top[1], ... bottom[n], top[n].
     virtual void Side(const SegmentRings& rings) = 0;
+    // A sink that keeps each strip in a place of its own (strip index 0 ..
+    // sideCount - 1) may take them from several threads at once through SideAt,
+    // in any order; the mesh builder then spreads large trees over the processors.
+    virtual bool TakesSidesInParallel() const { return false; }
+    virtual void SideAt(std::size_t index, const SegmentRings& rings) {
+        (void)index;
+        Side(rings);
+    }
     virtual void EndSides() {}
 
     // The polygons of the first leaf list, in skeleton space; the transform turns

@@ -1,7 +1,5 @@
 #include "render/ModelSink.h"
 
-#include <sys/mman.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -24,18 +22,6 @@ void Extend(MeshPart& part, const float position[3], bool first) {
     }
 }
 
-// Asks for huge pages behind a large buffer (its whole 2 MB pages): a tree of
-// millions of triangles then fills its model with a few hundred page faults
-// instead of tens of thousands. Only advice: without it nothing changes.
-template <typename T>
-void AdviseHugePages(const std::vector<T>& buffer) {
-    constexpr std::uintptr_t kHugePage = 2 << 20;
-    const auto begin = reinterpret_cast<std::uintptr_t>(buffer.data());
-    const std::uintptr_t first = (begin + kHugePage - 1) & ~(kHugePage - 1);
-    const std::uintptr_t last = (begin + buffer.capacity() * sizeof(T)) & ~(kHugePage - 1);
-    if (first < last) madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
-}
-
 // u and v as GL takes them.
 void AddVertex(MeshPart& part, const Vector3D& p, double nx, double ny, double nz, double u, double v) {
     const float position[3] = {static_cast<float>(p.x), static_cast<float>(p.y), static_cast<float>(p.z)};
@@ -51,57 +37,66 @@ void AddVertex(MeshPart& part, const Vector3D& p, double nx, double ny, double n
     part.uvs.insert(part.uvs.end(), {static_cast<float>(u), static_cast<float>(1 - v)});
 }
 
-// The triangles of a strip of count vertices from start: the strip's k-th
-// triangle (k + odd, k + 1 - odd, k + 2) of the other exports, turned round.
-void AddStrip(MeshPart& part, std::uint32_t start, int count) {
-    if (count < 3) return;
-    const std::size_t first = part.indices.size();
-    part.indices.resize(first + 3 * static_cast<std::size_t>(count - 2));
-    std::uint32_t* index = &part.indices[first];
+// The triangles of a strip of count vertices from start, written at index: the
+// strip's k-th triangle (k + odd, k + 1 - odd, k + 2) of the other exports,
+// turned round. Returns the end of what it wrote.
+std::uint32_t* WriteStrip(std::uint32_t* index, std::uint32_t start, int count) {
     for (std::uint32_t k = 0; k + 2 < static_cast<std::uint32_t>(count); ++k) {
         const std::uint32_t odd = k % 2;
         *index++ = start + k + 1 - odd;
         *index++ = start + k + odd;
         *index++ = start + k + 2;
     }
+    return index;
+}
+
+// The strip's triangles appended to the part.
+void AddStrip(MeshPart& part, std::uint32_t start, int count) {
+    if (count < 3) return;
+    const std::size_t first = part.indices.size();
+    part.indices.resize(first + 3 * static_cast<std::size_t>(count - 2));
+    WriteStrip(&part.indices[first], start, count);
 }
 
 }  // namespace
 
 void ModelSink::BeginSides(std::size_t sideCount, int division) {
+    // Every strip has its place: the strips may come from several threads at once.
     const std::size_t vertices = sideCount * 2 * (division + 1);
-    model_.bark.positions.reserve(3 * vertices);
-    model_.bark.normals.reserve(3 * vertices);
-    model_.bark.uvs.reserve(2 * vertices);
-    model_.bark.indices.reserve(sideCount * 2 * division * 3);
-    AdviseHugePages(model_.bark.positions);
-    AdviseHugePages(model_.bark.normals);
-    AdviseHugePages(model_.bark.uvs);
-    AdviseHugePages(model_.bark.indices);
+    MeshPart& bark = model_.bark;
+    bark.positions.resize(3 * vertices);
+    bark.normals.resize(3 * vertices);
+    bark.uvs.resize(2 * vertices);
+    bark.indices.resize(sideCount * 2 * division * 3);
+    nextSide_ = 0;
 }
 
-void ModelSink::Side(const SegmentRings& rings) {
-    // The hot path of a large tree: written in place. The ring normals are unit already.
+void ModelSink::Side(const SegmentRings& rings) { SideAt(nextSide_++, rings); }
+
+void ModelSink::SideAt(std::size_t index, const SegmentRings& rings) {
+    // The hot path of a large tree. The ring normals are unit already.
     MeshPart& bark = model_.bark;
-    const std::size_t first = bark.VertexCount(), count = 2 * (static_cast<std::size_t>(rings.division) + 1);
-    bark.positions.resize(3 * (first + count));
-    bark.normals.resize(3 * (first + count));
-    bark.uvs.resize(2 * (first + count));
+    const int n = rings.division;
+    const std::size_t count = 2 * (static_cast<std::size_t>(n) + 1), first = index * count;
     float* position = &bark.positions[3 * first];
     float* uv = &bark.uvs[2 * first];
     std::copy(rings.normals, rings.normals + 3 * count, &bark.normals[3 * first]);
-    for (int l = 0; l <= rings.division; ++l) {
-        const float u = static_cast<float>(RingTextureU(l, rings.division));
+    for (int l = 0; l <= n; ++l) {
+        const float u = static_cast<float>(RingTextureU(l, n));
         for (const Vector3D* ring : {rings.bottom, rings.top}) {
-            const float p[3] = {static_cast<float>(ring[l].x), static_cast<float>(ring[l].y),
-                                static_cast<float>(ring[l].z)};
-            Extend(bark, p, first == 0 && position == &bark.positions[0]);
-            std::copy(p, p + 3, position);
-            position += 3;
+            *position++ = static_cast<float>(ring[l].x);
+            *position++ = static_cast<float>(ring[l].y);
+            *position++ = static_cast<float>(ring[l].z);
         }
         *uv++ = u, *uv++ = 1, *uv++ = u, *uv++ = 0;  // GL's v: 0 at the bottom ring, 1 at the top
     }
-    AddStrip(bark, static_cast<std::uint32_t>(first), static_cast<int>(count));
+    WriteStrip(&bark.indices[index * 2 * n * 3], static_cast<std::uint32_t>(first), static_cast<int>(count));
+}
+
+void ModelSink::EndSides() {
+    // The box, once all strips are in.
+    MeshPart& bark = model_.bark;
+    for (std::size_t at = 0; at < bark.positions.size(); at += 3) Extend(bark, &bark.positions[at], at == 0);
 }
 
 void ModelSink::Leaves(const LeafStore::List& polygons, const ViewTransform& transform) {

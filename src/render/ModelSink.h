@@ -1,21 +1,47 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <new>
+#include <utility>
 #include <vector>
 
 #include "render/MeshSink.h"
 
 namespace grovewright {
 
+// Leaves new elements uninitialised: a large model's arrays are sized once and
+// then filled, from several threads, without being cleared first.
+template <typename T>
+struct UninitialisedAllocator : std::allocator<T> {
+    template <typename U>
+    struct rebind {
+        using other = UninitialisedAllocator<U>;
+    };
+    UninitialisedAllocator() = default;
+    template <typename U>
+    UninitialisedAllocator(const UninitialisedAllocator<U>&) noexcept {}
+    template <typename U>
+    void construct(U* at) noexcept {
+        ::new (static_cast<void*>(at)) U;
+    }
+    template <typename U, typename... Args>
+    void construct(U* at, Args&&... args) {
+        ::new (static_cast<void*>(at)) U(std::forward<Args>(args)...);
+    }
+};
+template <typename T>
+using ModelArray = std::vector<T, UninitialisedAllocator<T>>;
+
 // One indexed triangle list: per vertex a position (metres, view space, y up), a
 // unit normal and a texture coordinate with v going down the image from its top
 // row (as glTF takes it; GL's v is 1 minus it); triangles wind counter-clockwise
 // seen from the side the normals face.
 struct MeshPart {
-    std::vector<float> positions;  // x, y, z per vertex
-    std::vector<float> normals;    // x, y, z per vertex
-    std::vector<float> uvs;        // u, v per vertex
-    std::vector<std::uint32_t> indices;
+    ModelArray<float> positions;  // x, y, z per vertex
+    ModelArray<float> normals;    // x, y, z per vertex
+    ModelArray<float> uvs;        // u, v per vertex
+    ModelArray<std::uint32_t> indices;
     float minimum[3] = {0, 0, 0};  // the positions' box; 0 while empty
     float maximum[3] = {0, 0, 0};
 
@@ -41,12 +67,16 @@ public:
 
     void BeginSides(std::size_t sideCount, int division) override;
     void Side(const SegmentRings& rings) override;
+    bool TakesSidesInParallel() const override { return true; }
+    void SideAt(std::size_t index, const SegmentRings& rings) override;
+    void EndSides() override;
     void Leaves(const LeafStore::List& polygons, const ViewTransform& transform) override;
     void BeginCaps(std::size_t capCount, int division) override;
     void Cap(const Vector3D& centre, const Vector3D* top, const Vector3D& normal, int division) override;
 
 private:
     TreeModel& model_;
+    std::size_t nextSide_ = 0;  // where Side puts the next strip
 };
 
 }  // namespace grovewright

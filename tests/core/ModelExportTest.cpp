@@ -71,7 +71,7 @@ TEST(ModelSink, TrianglesWindCounterClockwiseAroundTheirNormals) {
     ASSERT_FALSE(model.caps.Empty());
     ASSERT_FALSE(model.leaves.Empty());
     for (const MeshPart* part : {&model.bark, &model.caps, &model.leaves}) {
-        auto at = [&](const std::vector<float>& values, std::uint32_t i) {
+        auto at = [&](const ModelArray<float>& values, std::uint32_t i) {
             return Vector3D(values[3 * i], values[3 * i + 1], values[3 * i + 2]);
         };
         int facing = 0, degenerate = 0;
@@ -179,7 +179,7 @@ TEST(GlbExport, IndicesAreSixteenBitsUpTo65535VerticesAndNeverWrap) {
         const auto& primitive = Primitive(glb, "Tree", 0);
         EXPECT_EQ(glb.json["accessors"][primitive["indices"].get<int>()]["componentType"],
                   vertices <= 65535 ? 5123 : 5125);
-        EXPECT_EQ(glb.Indices(primitive["indices"]), bark.indices);
+        EXPECT_EQ(glb.Indices(primitive["indices"]), std::vector<std::uint32_t>(bark.indices.begin(), bark.indices.end()));
     }
 }
 
@@ -251,4 +251,61 @@ TEST(ModelExport, AFileThatCannotBeWrittenSaysWhichAndKeepsThePreviousOne) {
     EXPECT_EQ(ExportModel(ModelFormat::GLB, folder.File("tree.glb"), builder, true, BuiltinModelTextures(), error),
               ExportResult::Cancelled);
     EXPECT_TRUE(ReadFileBytes(folder.File("tree.glb")) == "previous");
+}
+
+// The same sink fed one strip at a time, in order, on one thread.
+class OneThreadModelSink : public ModelSink {
+public:
+    using ModelSink::ModelSink;
+    bool TakesSidesInParallel() const override { return false; }
+};
+
+TEST(ModelSink, ALargeTreeMeshedOnSeveralThreadsIsTheOneThreadModel) {
+    // 2^16 - 1 strips: enough for the builder to spread them over the processors.
+    SimpleTreeModel tree;
+    tree.Base().SetIteration(15), tree.Base().SetHeight(300), tree.Base().SetHeightReduction(85);
+    tree.Base().SetDiameter(30), tree.Base().SetDivision(5), tree.Custom().SetTwistAngle(70);
+    const GrownDesign grown(tree, LeafGeneratorModel());
+    TreeModel parallel, sequential;
+    std::vector<double> reported;
+    MeshBuilder builder(grown.skeleton, grown.leaves, grown.view);
+    builder.SetProgress([&](double done) {
+        reported.push_back(done);
+        return true;
+    });
+    ModelSink parallelSink(parallel);
+    OneThreadModelSink sequentialSink(sequential);
+    const int triangles = builder.BuildTree(parallelSink, false);
+    EXPECT_EQ(MeshBuilder(grown.skeleton, grown.leaves, grown.view).BuildTree(sequentialSink, false), triangles);
+    EXPECT_EQ(parallel.bark.TriangleCount(), 65535u * 10);
+    EXPECT_TRUE(parallel.bark.positions == sequential.bark.positions);
+    EXPECT_TRUE(parallel.bark.normals == sequential.bark.normals);
+    EXPECT_TRUE(parallel.bark.uvs == sequential.bark.uvs);
+    EXPECT_TRUE(parallel.bark.indices == sequential.bark.indices);
+    EXPECT_TRUE(std::equal(parallel.bark.minimum, parallel.bark.minimum + 3, sequential.bark.minimum));
+    EXPECT_TRUE(std::equal(parallel.bark.maximum, parallel.bark.maximum + 3, sequential.bark.maximum));
+    // Progress still rises to the end, told on this thread only (the callback is not thread-safe).
+    ASSERT_FALSE(reported.empty());
+    EXPECT_TRUE(std::is_sorted(reported.begin(), reported.end()));
+    EXPECT_EQ(reported.back(), 1.0);
+}
+
+TEST(ModelSink, StoppingALargeParallelBuildStopsEveryThread) {
+    SimpleTreeModel tree;
+    tree.Base().SetIteration(15), tree.Base().SetHeight(300), tree.Base().SetDivision(5);
+    const GrownDesign grown(tree, LeafGeneratorModel());
+    MeshBuilder builder(grown.skeleton, grown.leaves, grown.view);
+    int calls = 0;
+    builder.SetProgress([&](double) { return ++calls < 2; });
+    TreeModel model;
+    ModelSink sink(model);
+    EXPECT_EQ(builder.BuildTree(sink, false), 0);
+    EXPECT_TRUE(builder.Cancelled());
+    EXPECT_EQ(calls, 2);
+    // And the builder is whole again for the next pass.
+    builder.SetProgress(nullptr);
+    TreeModel again;
+    ModelSink second(again);
+    EXPECT_GT(builder.BuildTree(second, false), 0);
+    EXPECT_FALSE(builder.Cancelled());
 }
