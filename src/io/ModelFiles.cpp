@@ -220,19 +220,48 @@ std::string Word(std::uint32_t word) {
     return bytes;
 }
 
+// Writes the pieces through the open writer, each padded to 4 bytes with zeros.
+void WritePadded(TGFileWriter& writer, const std::vector<std::string_view>& pieces) {
+    for (std::string_view piece : pieces) {
+        writer.Write(piece);
+        writer.Write(std::string_view("\0\0\0", Padded(piece.size()) - piece.size()));
+    }
+}
+
+// Closes the writer, putting its file in place; error from the writer when that fails.
+bool PutInPlace(TGFileWriter& writer, const std::string& path, std::string& error) {
+    if (writer.Close()) return true;
+    error = writer.LastError().empty() ? path + ": cannot be written" : writer.LastError();
+    return false;
+}
+
 // Writes the pieces through the safe writer, each padded to 4 bytes with zeros.
 bool WritePieces(const std::string& path, const std::vector<std::string_view>& pieces, std::string& error) {
     TGFileWriter writer("");
     writer.SetFileName(path);
-    if (writer.Open()) {
-        for (std::string_view piece : pieces) {
-            writer.Write(piece);
-            writer.Write(std::string_view("\0\0\0", Padded(piece.size()) - piece.size()));
-        }
-        if (writer.Close()) return true;
-    }
-    error = writer.LastError().empty() ? path + ": cannot be written" : writer.LastError();
-    return false;
+    if (writer.Open()) WritePadded(writer, pieces);
+    return PutInPlace(writer, path, error);
+}
+
+// The GLB container's header and the JSON chunk's header (json.size() a multiple of 4).
+std::string GlbHeaders(std::size_t jsonSize, std::size_t binSize) {
+    const std::size_t total = 12 + 8 + jsonSize + (binSize > 0 ? 8 + binSize : 0);
+    return Word(0x46546C67) + Word(2) + Word(static_cast<std::uint32_t>(total)) +
+           Word(static_cast<std::uint32_t>(jsonSize)) + Word(0x4E4F534A);  // "glTF", "JSON"
+}
+
+std::string BinHeader(std::size_t binSize) { return Word(static_cast<std::uint32_t>(binSize)) + Word(0x004E4942); }
+
+// The GLB container through the open writer: header, the JSON chunk padded with
+// spaces, the binary chunk.
+void WriteGlb(TGFileWriter& writer, const GltfBuilder& builder, std::string json) {
+    json.resize(Padded(json.size()), ' ');
+    const std::size_t bin = builder.BinarySize();
+    writer.Write(GlbHeaders(json.size(), bin));
+    writer.Write(json);
+    if (bin == 0) return;
+    writer.Write(BinHeader(bin));
+    WritePadded(writer, builder.BinaryPieces());
 }
 
 bool WriteGltf(bool binary, const std::string& path, const TreeModel& model, const ModelTextures& textures,
@@ -247,20 +276,19 @@ bool WriteGltf(bool binary, const std::string& path, const TreeModel& model, con
             return false;
         return WriteFileBytes(path, json, error);
     }
-    // The GLB container: header, the JSON chunk padded with spaces, the binary chunk.
-    json.resize(Padded(json.size()), ' ');
-    const std::size_t bin = builder.BinarySize();
-    const std::size_t total = 12 + 8 + json.size() + (bin > 0 ? 8 + bin : 0);
-    const std::string header = Word(0x46546C67) + Word(2) + Word(static_cast<std::uint32_t>(total)) +
-                               Word(static_cast<std::uint32_t>(json.size())) + Word(0x4E4F534A);  // "glTF", "JSON"
-    const std::string binHeader = Word(static_cast<std::uint32_t>(bin)) + Word(0x004E4942);  // "BIN"
-    std::vector<std::string_view> pieces = {header, json};
-    if (bin > 0) {
-        pieces.push_back(binHeader);
-        pieces.insert(pieces.end(), builder.BinaryPieces().begin(), builder.BinaryPieces().end());
-    }
-    return WritePieces(path, pieces, error);
+    TGFileWriter writer("");
+    writer.SetFileName(path);
+    if (writer.Open()) WriteGlb(writer, builder, std::move(json));
+    return PutInPlace(writer, path, error);
 }
+
+// A streamed GLB: the binary chunk starts at a fixed place, one page in, and the
+// JSON chunk before it is padded with spaces to fill the room; the bark's four
+// arrays open the binary chunk.
+constexpr std::uint64_t kStreamedBinStart = 4096;
+constexpr std::size_t kStreamedJsonRoom = kStreamedBinStart - 12 - 8 - 8;
+// Bark arrays from this size on are streamed (smaller ones are written at once at the end).
+constexpr std::size_t kStreamedBarkBytes = 8 << 20;
 
 // ---- OBJ ----
 
@@ -355,6 +383,69 @@ bool WriteObj(const std::string& path, const TreeModel& model, const ModelTextur
 }
 
 }  // namespace
+
+GlbStream::GlbStream(const std::string& path) : writer_(""), path_(path) { writer_.SetFileName(path); }
+
+bool GlbStream::Open(std::string& error) {
+    if (writer_.Open()) return true;
+    error = writer_.LastError().empty() ? path_ + ": cannot be written" : writer_.LastError();
+    return false;
+}
+
+void GlbStream::BarkReady(const MeshPart& bark, std::size_t firstVertex, std::size_t endVertex,
+                          std::size_t firstIndex, std::size_t endIndex) {
+    if (bark.positions.size() * sizeof(float) < kStreamedBarkBytes) return;
+    streamed_ = true;
+    // The arrays in the order of the document's buffer views, each right after the other.
+    std::uint64_t base = kStreamedBinStart;
+    auto send = [&](const auto& array, std::size_t perElement, std::size_t first, std::size_t end) {
+        using Element = typename std::decay_t<decltype(array)>::value_type;
+        const char* data = reinterpret_cast<const char*>(array.data());
+        const std::size_t from = first * perElement * sizeof(Element), to = end * perElement * sizeof(Element);
+        writer_.WriteAt(base + from, std::string_view(data + from, to - from));
+        base += array.size() * sizeof(Element);
+    };
+    send(bark.positions, 3, firstVertex, endVertex);
+    send(bark.normals, 3, firstVertex, endVertex);
+    send(bark.uvs, 2, firstVertex, endVertex);
+    send(bark.indices, 1, firstIndex, endIndex);
+}
+
+bool GlbStream::Finish(const TreeModel& model, const ModelTextures& textures, std::string& error) {
+    GltfBuilder builder(false, Stem(path_));
+    builder.Build(model, textures);
+    std::string json = builder.Document().dump();
+    const std::vector<std::string_view>& pieces = builder.BinaryPieces();
+    if (streamed_) {
+        const MeshPart& bark = model.bark;
+        const void* streamedArrays[4] = {bark.positions.data(), bark.normals.data(), bark.uvs.data(),
+                                         bark.indices.data()};
+        bool barkFirst = pieces.size() >= 4;
+        for (int i = 0; barkFirst && i < 4; ++i) barkFirst = pieces[i].data() == streamedArrays[i];
+        if (barkFirst && json.size() <= kStreamedJsonRoom) {
+            json.resize(kStreamedJsonRoom, ' ');
+            const std::size_t bin = builder.BinarySize();
+            writer_.WriteAt(0, GlbHeaders(json.size(), bin) + json + BinHeader(bin));
+            std::uint64_t offset = kStreamedBinStart;
+            for (std::size_t i = 0; i < pieces.size(); ++i) {
+                if (i >= 4) {
+                    std::string padded(pieces[i]);
+                    padded.resize(Padded(padded.size()), '\0');
+                    writer_.WriteAt(offset, padded);
+                }
+                offset += Padded(pieces[i].size());
+            }
+            return PutInPlace(writer_, path_, error);
+        }
+        // The document outgrew its room: the file is written again, in one go.
+        writer_.Abort();
+        if (!Open(error)) return false;
+    }
+    WriteGlb(writer_, builder, std::move(json));
+    return PutInPlace(writer_, path_, error);
+}
+
+void GlbStream::Abort() { writer_.Abort(); }
 
 ModelTextures BuiltinModelTextures(ProceduralTextures::Choice choice) {
     auto set = ProceduralTextures::DrawBuiltinSet();

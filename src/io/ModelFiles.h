@@ -1,7 +1,9 @@
 #pragma once
 
+#include <atomic>
 #include <string>
 
+#include "io/TGFileWriter.h"
 #include "render/ModelSink.h"
 #include "render/PixelImage.h"
 #include "render/ProceduralTextures.h"
@@ -31,5 +33,30 @@ enum class ModelFormat { GLB, GLTF, OBJ };
 // and the problem, when one cannot be written.
 bool WriteModel(ModelFormat format, const std::string& path, const TreeModel& model, const ModelTextures& textures,
                 std::string& error);
+
+// A GLB written while its model is built: once the bark is large (8 MB of
+// positions), its strips go to the file as the mesh builder completes them, so
+// the disk writes while the rest of the tree is made; the rest follows when the
+// model is complete. The bytes are WriteModel's GLB, except that a streamed
+// file's JSON chunk is padded with spaces to a fixed room before the binary chunk.
+class GlbStream {
+public:
+    explicit GlbStream(const std::string& path);
+    // Creates the temporary file; false with error set when it cannot be.
+    bool Open(std::string& error);
+    // For ModelSink::OnBarkReady; several threads may call it at once.
+    void BarkReady(const MeshPart& bark, std::size_t firstVertex, std::size_t endVertex, std::size_t firstIndex,
+                   std::size_t endIndex);
+    // Writes the rest of the complete model and puts the file in place; false
+    // with error set when anything failed (the file that was there stays).
+    bool Finish(const TreeModel& model, const ModelTextures& textures, std::string& error);
+    // Removes the unfinished file (a cancelled build).
+    void Abort();
+
+private:
+    TGFileWriter writer_;
+    std::string path_;
+    std::atomic<bool> streamed_{false};
+};
 
 }  // namespace grovewright

@@ -93,12 +93,17 @@ bool TGFileWriter::Open() {
     cleanupSlot_ = RegisterTemporaryFile(temporaryName_.c_str());
     if (!buffer_) buffer_ = std::make_unique<char[]>(kBufferSize);
     used_ = 0;
+    positionalError_ = 0;
     return true;
 }
 
 bool TGFileWriter::Close() {
     if (!IsOpen()) return true;
     bool ok = !failed_ && Flush();
+    if (ok && positionalError_ != 0) {
+        Fail("could not be written", positionalError_);
+        ok = false;
+    }
     if (ok && fsync(fd_) != 0) {
         Fail("could not be written", errno);
         ok = false;
@@ -138,6 +143,23 @@ void TGFileWriter::Write(std::string_view text) {
     }
     std::memcpy(buffer_.get() + used_, text.data(), text.size());
     used_ += text.size();
+}
+
+void TGFileWriter::WriteAt(std::uint64_t offset, std::string_view bytes) {
+    if (!IsOpen() || positionalError_ != 0) return;
+    const std::uint64_t start = offset;
+    for (std::string_view rest = bytes; !rest.empty();) {
+        const ssize_t written = pwrite(fd_, rest.data(), rest.size(), static_cast<off_t>(offset));
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            int none = 0;
+            positionalError_.compare_exchange_strong(none, errno);
+            return;
+        }
+        rest.remove_prefix(static_cast<std::size_t>(written));
+        offset += static_cast<std::uint64_t>(written);
+    }
+    sync_file_range(fd_, static_cast<off_t>(start), static_cast<off_t>(bytes.size()), SYNC_FILE_RANGE_WRITE);
 }
 
 void TGFileWriter::WriteLine(std::string_view text) {

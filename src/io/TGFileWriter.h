@@ -1,6 +1,8 @@
 #pragma once
 
+#include <atomic>
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -47,6 +49,11 @@ public:
     // Both do nothing while the file is not open.
     void Write(std::string_view text);
     void WriteLine(std::string_view text);
+    // Writes bytes at offset, apart from what Write buffers (a file is written one
+    // way or the other); several threads may write their own ranges at once. The
+    // disk starts on the range at once, without waiting for it, so a large file
+    // goes out while the rest is still being made. A failure is reported by Close().
+    void WriteAt(std::uint64_t offset, std::string_view bytes);
 
     bool IsOpen() const { return fd_ >= 0; }
     // One line naming the file and the problem of the last failed Open or Close.
@@ -80,6 +87,7 @@ private:
     int fd_ = -1;
     int cleanupSlot_ = -1;  // the temporary file's entry for removal on a signal
     bool failed_ = false;
+    std::atomic<int> positionalError_{0};  // the errno of WriteAt's first failure
 };
 
 }  // namespace grovewright

@@ -290,6 +290,21 @@ ExportResult ExportModel(ModelFormat format, const std::string& path, MeshBuilde
                          const ModelTextures& textures, std::string& error) {
     TreeModel model;
     ModelSink sink(model);
+    if (format == ModelFormat::GLB) {
+        // The file is written while the tree is built.
+        GlbStream glb(path);
+        if (!glb.Open(error)) return ExportResult::Failed;
+        sink.OnBarkReady([&glb](const MeshPart& bark, std::size_t firstVertex, std::size_t endVertex,
+                                std::size_t firstIndex, std::size_t endIndex) {
+            glb.BarkReady(bark, firstVertex, endVertex, firstIndex, endIndex);
+        });
+        builder.BuildTree(sink, withLeaves);
+        if (builder.Cancelled()) {
+            glb.Abort();
+            return ExportResult::Cancelled;
+        }
+        return glb.Finish(model, textures, error) ? ExportResult::Written : ExportResult::Failed;
+    }
     builder.BuildTree(sink, withLeaves);
     if (builder.Cancelled()) return ExportResult::Cancelled;
     return WriteModel(format, path, model, textures, error) ? ExportResult::Written : ExportResult::Failed;

@@ -131,13 +131,17 @@ void MeshBuilder::BuildSidesInParallel(MeshSink& sink, const std::vector<const B
     std::atomic<bool> stop{false};
     auto run = [&](std::size_t begin, std::size_t end, bool reports) {
         RingScratch scratch(division_);
+        std::size_t ready = begin;
         for (std::size_t i = begin; i < end && !stop.load(std::memory_order_relaxed); ++i) {
             sink.SideAt(i, MakeSide(*sides[i], scratch));
             const std::size_t total = built.fetch_add(1, std::memory_order_relaxed) + 1;
-            if (reports && progress_ && (i - begin + 1) % kReportEvery == 0 &&
-                !progress_(static_cast<double>(total) / static_cast<double>(total_)))
+            if ((i - begin + 1) % kReportEvery != 0) continue;
+            sink.SidesReady(ready, i + 1);
+            ready = i + 1;
+            if (reports && progress_ && !progress_(static_cast<double>(total) / static_cast<double>(total_)))
                 stop = true;
         }
+        if (!stop && ready < end) sink.SidesReady(ready, end);
     };
     std::vector<std::thread> workers;
     const std::size_t share = (sides.size() + threads - 1) / threads;
@@ -179,9 +183,11 @@ int MeshBuilder::BuildTree(MeshSink& sink, bool withLeaves) {
         BuildSidesInParallel(sink, sides, threads);
         if (cancelled_) return 0;
     } else {
-        for (const BranchSegment* segment : sides) {
+        for (std::size_t i = 0; i < sides.size(); ++i) {
             if (!Advance()) return 0;
-            sink.Side(MakeSide(*segment, scratch));
+            sink.Side(MakeSide(*sides[i], scratch));
+            if ((i + 1) % kReportEvery == 0 || i + 1 == sides.size())
+                sink.SidesReady(i / kReportEvery * kReportEvery, i + 1);
         }
     }
     sink.EndSides();

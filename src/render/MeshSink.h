@@ -42,6 +42,13 @@ public:
         (void)index;
         Side(rings);
     }
+    // Strips begin .. end - 1 are complete: told now and then while the strips
+    // are made, from the thread that made them (so from several at once when the
+    // sink takes strips in parallel).
+    virtual void SidesReady(std::size_t begin, std::size_t end) {
+        (void)begin;
+        (void)end;
+    }
     virtual void EndSides() {}
 
     // The polygons of the first leaf list, in skeleton space; the transform turns

@@ -69,6 +69,7 @@ void ModelSink::BeginSides(std::size_t sideCount, int division) {
     bark.uvs.resize(2 * vertices);
     bark.indices.resize(sideCount * 2 * division * 3);
     nextSide_ = 0;
+    division_ = division;
 }
 
 void ModelSink::Side(const SegmentRings& rings) { SideAt(nextSide_++, rings); }
@@ -91,6 +92,12 @@ void ModelSink::SideAt(std::size_t index, const SegmentRings& rings) {
         *uv++ = u, *uv++ = 1, *uv++ = u, *uv++ = 0;  // GL's v: 0 at the bottom ring, 1 at the top
     }
     WriteStrip(&bark.indices[index * 2 * n * 3], static_cast<std::uint32_t>(first), static_cast<int>(count));
+}
+
+void ModelSink::SidesReady(std::size_t begin, std::size_t end) {
+    if (!barkReady_) return;
+    const std::size_t vertices = 2 * (static_cast<std::size_t>(division_) + 1), indices = 6 * division_;
+    barkReady_(model_.bark, begin * vertices, end * vertices, begin * indices, end * indices);
 }
 
 void ModelSink::EndSides() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <new>
 #include <utility>
@@ -65,10 +66,18 @@ class ModelSink : public MeshSink {
 public:
     explicit ModelSink(TreeModel& model) : model_(model) {}
 
+    // Told which bark elements are complete while the strips are made (from the
+    // threads that made them): vertices firstVertex .. endVertex - 1 and
+    // indices firstIndex .. endIndex - 1, so that a writer can send them on.
+    using BarkReady = std::function<void(const MeshPart& bark, std::size_t firstVertex, std::size_t endVertex,
+                                         std::size_t firstIndex, std::size_t endIndex)>;
+    void OnBarkReady(BarkReady ready) { barkReady_ = std::move(ready); }
+
     void BeginSides(std::size_t sideCount, int division) override;
     void Side(const SegmentRings& rings) override;
     bool TakesSidesInParallel() const override { return true; }
     void SideAt(std::size_t index, const SegmentRings& rings) override;
+    void SidesReady(std::size_t begin, std::size_t end) override;
     void EndSides() override;
     void Leaves(const LeafStore::List& polygons, const ViewTransform& transform) override;
     void BeginCaps(std::size_t capCount, int division) override;
@@ -77,6 +86,8 @@ public:
 private:
     TreeModel& model_;
     std::size_t nextSide_ = 0;  // where Side puts the next strip
+    int division_ = 0;
+    BarkReady barkReady_;
 };
 
 }  // namespace grovewright

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <sstream>
 
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include "ExportParsers.h"
@@ -308,4 +310,79 @@ TEST(ModelSink, StoppingALargeParallelBuildStopsEveryThread) {
     ModelSink second(again);
     EXPECT_GT(builder.BuildTree(second, false), 0);
     EXPECT_FALSE(builder.Cancelled());
+}
+
+namespace {
+
+// A bark of 65,535 strips of 18 vertices: about 14 MB of positions, so the GLB
+// is written while the tree is built.
+struct LargeTree {
+    LargeTree() {
+        tree.Base().SetIteration(15), tree.Base().SetHeight(300), tree.Base().SetHeightReduction(85);
+        tree.Base().SetDiameter(30), tree.Base().SetDivision(8), tree.Custom().SetCut(true);
+    }
+    SimpleTreeModel tree;
+};
+
+}  // namespace
+
+TEST(ModelExport, ALargeGlbWrittenWhileBuiltHoldsTheBytesOfTheWholeModel) {
+    const LargeTree design;
+    const GrownDesign grown(design.tree, LeafGeneratorModel());
+    TempFolder folder;
+    const std::string streamed = Export(ModelFormat::GLB, folder.File("streamed.glb"), grown, false);
+    EXPECT_EQ(Export(ModelFormat::GLB, folder.File("again.glb"), grown, false), streamed);
+    std::string error;
+    ASSERT_TRUE(WriteModel(ModelFormat::GLB, folder.File("whole.glb"), BuildModel(grown, false),
+                           BuiltinModelTextures(), error))
+        << error;
+    const std::string whole = ReadFileBytes(folder.File("whole.glb"));
+
+    // The same document and binary chunk; only the JSON chunk is padded to its room.
+    const ParsedGlb a = ParseGlb(streamed), b = ParseGlb(whole);
+    ASSERT_TRUE(a.error.empty()) << a.error;
+    ASSERT_TRUE(b.error.empty()) << b.error;
+    EXPECT_EQ(a.json, b.json);
+    EXPECT_TRUE(a.bin == b.bin);
+    EXPECT_GT(a.bin.size(), 30u << 20);
+    // The binary chunk starts one page in: its header (length, "BIN") ends at 4096.
+    EXPECT_EQ(streamed.size(), 4096 + a.bin.size());
+    EXPECT_EQ(streamed.substr(4088, 8), whole.substr(whole.size() - b.bin.size() - 8, 8));
+    EXPECT_EQ(streamed[4087], ' ');
+    EXPECT_EQ(grovewright::test::ListFolder(folder.Path()).size(), 3u);  // no temporary file left
+}
+
+TEST(ModelExport, ALargeGlbThatCannotBeWrittenOrIsCancelledLeavesThePreviousFile) {
+    const LargeTree design;
+    const GrownDesign grown(design.tree, LeafGeneratorModel());
+    TempFolder folder;
+    const std::string path = folder.File("tree.glb");
+    grovewright::test::WriteFileBytes(path, "previous");
+    {
+        // Files above 20 MB cannot be written for the moment: the streamed writes fail part way.
+        rlimit old;
+        getrlimit(RLIMIT_FSIZE, &old);
+        const sighandler_t oldHandler = signal(SIGXFSZ, SIG_IGN);
+        rlimit small = old;
+        small.rlim_cur = 20 << 20;
+        setrlimit(RLIMIT_FSIZE, &small);
+        MeshBuilder builder(grown.skeleton, grown.leaves, grown.view);
+        std::string error;
+        const ExportResult result = ExportModel(ModelFormat::GLB, path, builder, false, BuiltinModelTextures(), error);
+        setrlimit(RLIMIT_FSIZE, &old);
+        signal(SIGXFSZ, oldHandler);
+        EXPECT_EQ(result, ExportResult::Failed);
+        EXPECT_NE(error.find("tree.glb"), std::string::npos) << error;
+    }
+    {
+        // Stopped after the first strips have gone to the file.
+        MeshBuilder builder(grown.skeleton, grown.leaves, grown.view);
+        int calls = 0;
+        builder.SetProgress([&](double) { return ++calls < 3; });
+        std::string error;
+        EXPECT_EQ(ExportModel(ModelFormat::GLB, path, builder, false, BuiltinModelTextures(), error),
+                  ExportResult::Cancelled);
+    }
+    EXPECT_TRUE(ReadFileBytes(path) == "previous");
+    EXPECT_EQ(grovewright::test::ListFolder(folder.Path()).size(), 1u);
 }
