@@ -3,7 +3,11 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <exception>
+#include <mutex>
+#include <system_error>
 #include <thread>
+#include <utility>
 
 namespace grovewright {
 
@@ -117,7 +121,6 @@ SegmentRings MeshBuilder::MakeSide(const BranchSegment& segment, RingScratch& sc
 }
 
 bool MeshBuilder::Advance() {
-    // Often enough for a smooth bar, rarely enough to cost nothing.
     if (!progress_ || ++done_ % kReportEvery != 0) return true;
     cancelled_ = !progress_(static_cast<double>(done_) / static_cast<double>(total_));
     return !cancelled_;
@@ -143,12 +146,39 @@ void MeshBuilder::BuildSidesInParallel(MeshSink& sink, const std::vector<const B
         }
         if (!stop && ready < end) sink.SidesReady(ready, end);
     };
+    // A thread that cannot be started leaves its run to this one; a failure on a
+    // worker (out of memory) stops the others and is raised here.
     std::vector<std::thread> workers;
+    std::vector<std::pair<std::size_t, std::size_t>> leftOver;
+    std::exception_ptr failure;
+    std::mutex failureLock;
     const std::size_t share = (sides.size() + threads - 1) / threads;
-    for (unsigned t = 1; t < threads; ++t)
-        workers.emplace_back(run, std::min(sides.size(), t * share), std::min(sides.size(), (t + 1) * share), false);
-    run(0, std::min(sides.size(), share), true);
+    for (unsigned t = 1; t < threads; ++t) {
+        const std::size_t begin = std::min(sides.size(), t * share), end = std::min(sides.size(), (t + 1) * share);
+        try {
+            workers.emplace_back([&, begin, end] {
+                try {
+                    run(begin, end, false);
+                } catch (...) {
+                    stop = true;
+                    const std::lock_guard<std::mutex> hold(failureLock);
+                    failure = std::current_exception();
+                }
+            });
+        } catch (const std::system_error&) {
+            leftOver.emplace_back(begin, end);
+        }
+    }
+    try {
+        run(0, std::min(sides.size(), share), true);
+        for (const auto& [begin, end] : leftOver) run(begin, end, true);
+    } catch (...) {
+        stop = true;
+        for (std::thread& worker : workers) worker.join();
+        throw;
+    }
     for (std::thread& worker : workers) worker.join();
+    if (failure) std::rethrow_exception(failure);
     cancelled_ = stop;
     done_ = built;
 }
