@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <iostream>
 #include <new>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -182,9 +183,10 @@ MeshBuilder::Progress ProgressBar(std::ostream& out, const std::string& output) 
 }
 
 // Writes one output in the format its extension names, models with the chosen
-// textures; progress, when given, receives a progress bar.
+// built-in textures (drawn into textures when the first model needs them);
+// progress, when given, receives a progress bar.
 Failure ExportTo(const std::string& output, Design& design, bool withLeaves, ProceduralTextures::Choice choice,
-                 std::ostream* progress) {
+                 std::optional<ModelTextures>& textures, std::ostream* progress) {
     MeshBuilder builder(design.skeleton, design.leaves, design.view);
     if (progress) builder.SetProgress(ProgressBar(*progress, output));
     auto write = [&](auto&& writer) -> Failure {
@@ -195,13 +197,12 @@ Failure ExportTo(const std::string& output, Design& design, bool withLeaves, Pro
     const Format format = FormatOf(output);
     if (format == Format::DXF) return write(TGDXFFileWriter());
     if (format == Format::DirectX) return write(TGDirectXFileWriter());
-    // The built-in textures are drawn from one noise sequence: once per run.
-    static const ModelTextures textures = BuiltinModelTextures(choice);
+    if (!textures) textures = BuiltinModelTextures(choice);
     const ModelFormat model = format == Format::GLB    ? ModelFormat::GLB
                               : format == Format::GLTF ? ModelFormat::GLTF
                                                        : ModelFormat::OBJ;
     std::string error;
-    if (ExportModel(model, output, builder, withLeaves, textures, error) != ExportResult::Written)
+    if (ExportModel(model, output, builder, withLeaves, *textures, error) != ExportResult::Written)
         return {kExitFailure, error};
     return {};
 }
@@ -378,8 +379,10 @@ int RunCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err) 
                 return report(failure);
             out << "wrote " << picture.output << "\n";
         }
+        std::optional<ModelTextures> modelTextures;
         for (const std::string& output : outputs) {
-            if (Failure failure = ExportTo(output, design, withLeaves, textures, terminal ? &err : nullptr);
+            if (Failure failure =
+                    ExportTo(output, design, withLeaves, textures, modelTextures, terminal ? &err : nullptr);
                 failure.status != kExitOk)
                 return report(failure);
             out << "wrote " << output << "\n";
