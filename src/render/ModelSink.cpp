@@ -39,15 +39,14 @@ void AddVertex(MeshPart& part, const Vector3D& p, double nx, double ny, double n
 
 // The triangles of a strip of count vertices from start, written at index: the
 // strip's k-th triangle (k + odd, k + 1 - odd, k + 2) of the other exports,
-// turned round. Returns the end of what it wrote.
-std::uint32_t* WriteStrip(std::uint32_t* index, std::uint32_t start, int count) {
+// turned round.
+void WriteStrip(std::uint32_t* index, std::uint32_t start, int count) {
     for (std::uint32_t k = 0; k + 2 < static_cast<std::uint32_t>(count); ++k) {
         const std::uint32_t odd = k % 2;
         *index++ = start + k + 1 - odd;
         *index++ = start + k + odd;
         *index++ = start + k + 2;
     }
-    return index;
 }
 
 // The strip's triangles appended to the part.
