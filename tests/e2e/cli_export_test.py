@@ -323,7 +323,7 @@ class Gallery(InFolder):
             drawn, bare = rgb_rows(tree, 176), rgb_rows(empty, 176)
             self.assertEqual(len(drawn), 320 * 176 * 3)
             differing = sum(drawn[at:at + 3] != bare[at:at + 3] for at in range(0, len(drawn), 3))
-            self.assertGreater(differing, 150, name)  # the sapling, thinnest, covers about 300
+            self.assertGreater(differing, 200, name)  # the smallest, the sapling, covers about 575
 
     def test_pictures_show_the_chosen_textures_and_camera(self):
         birch = os.path.join(EXAMPLES, "birch.complex.xml")
