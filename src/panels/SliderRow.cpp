@@ -1,6 +1,7 @@
 #include "panels/SliderRow.h"
 
 #include <wx/intl.h>
+#include <wx/time.h>
 
 using grovewright::TreeDesign;
 
@@ -20,13 +21,17 @@ SliderRow::SliderRow(wxWindow* parent, TreeDesign& design, grovewright::Paramete
         slider_ =
             new wxSlider(parent, wxID_ANY, value, parameter.range.min, parameter.range.max,
                          wxPoint(control.x, control.y), SliderSize(control.width, control.height), wxSL_HORIZONTAL);
-        slider_->Bind(wxEVT_SCROLL_THUMBTRACK,
-                      [this](wxScrollEvent&) { design_.Apply(id_, slider_->GetValue(), true); });
-        for (auto type : {wxEVT_SCROLL_LINEUP, wxEVT_SCROLL_LINEDOWN, wxEVT_SCROLL_PAGEUP, wxEVT_SCROLL_PAGEDOWN})
-            slider_->Bind(type, [this](wxScrollEvent&) { design_.Apply(id_, slider_->GetValue()); });
+        slider_->Bind(wxEVT_SCROLL_THUMBTRACK, [this](wxScrollEvent&) { OnSliderMoved(Gesture::Drag); });
+        for (auto type : {wxEVT_SCROLL_LINEUP, wxEVT_SCROLL_LINEDOWN, wxEVT_SCROLL_PAGEUP, wxEVT_SCROLL_PAGEDOWN,
+                          wxEVT_SCROLL_TOP, wxEVT_SCROLL_BOTTOM})
+            slider_->Bind(type, [this](wxScrollEvent&) { OnSliderMoved(Gesture::Key); });
+        // Every move ends with this event; the mouse wheel sends nothing else.
+        // After a drag or a key the design has the value already.
+        slider_->Bind(wxEVT_SCROLL_CHANGED, [this](wxScrollEvent&) { OnSliderMoved(Gesture::Wheel); });
         // The drag is over: the next edit starts a step of its own.
         slider_->Bind(wxEVT_SCROLL_THUMBRELEASE, [this](wxScrollEvent& event) {
             design_.EndDrag();
+            lastGesture_ = Gesture::None;
             event.Skip();
         });
     }
@@ -37,6 +42,20 @@ SliderRow::SliderRow(wxWindow* parent, TreeDesign& design, grovewright::Paramete
         const int value = design_.Get(id_);
         if (change.parameter || value != ShownValue()) Show(value);
     });
+}
+
+void SliderRow::OnSliderMoved(Gesture gesture) {
+    const int value = slider_->GetValue();
+    if (gesture == Gesture::Wheel && value == design_.Get(id_)) return;
+    // A wheel burst is one step, like a drag: its moves merge until the wheel
+    // rests for a moment or another gesture starts.
+    const wxLongLong now = wxGetUTCTimeMillis();
+    const bool continues = gesture == lastGesture_ && gesture != Gesture::Key &&
+                           (gesture == Gesture::Drag || now - lastMove_ < kWheelBurstMilliseconds);
+    if (!continues) design_.EndDrag();
+    lastGesture_ = gesture;
+    lastMove_ = now;
+    design_.Apply(id_, value, gesture != Gesture::Key);
 }
 
 void SliderRow::Show(int value) {

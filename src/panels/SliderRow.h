@@ -3,6 +3,7 @@
 #include <wx/checkbox.h>
 #include <wx/slider.h>
 #include <wx/stattext.h>
+#include <wx/longlong.h>
 
 #include <algorithm>
 
@@ -10,9 +11,9 @@
 
 // One settings row, a view of one design parameter: a label (translated prefix
 // plus the formatted value) and a horizontal slider, or a label and a check box,
-// as the parameter's table row says. The slider's edit events (thumb track, line
-// up and down, page up and down) and the check box's click go to the design as
-// edits; a thumb drag is one undo step. The row shows the parameter's value
+// as the parameter's table row says. Every way the slider moves (a drag, the
+// keys, the mouse wheel) and the check box's click go to the design as edits; a
+// thumb drag and a burst of wheel steps are one undo step each, a key press is one. The row shows the parameter's value
 // whenever the design says it changed.
 class SliderRow {
 public:
@@ -40,6 +41,12 @@ public:
     wxCheckBox* CheckBox() const { return checkBox_; }
 
 private:
+    enum class Gesture { None, Drag, Key, Wheel };
+    // Wheel steps further apart than this start a new undo step.
+    static constexpr int kWheelBurstMilliseconds = 500;
+
+    // The slider was moved by the gesture: its value goes to the design.
+    void OnSliderMoved(Gesture gesture);
     wxString LabelText(int value) const;
     int ShownValue() const;
 
@@ -50,4 +57,6 @@ private:
     wxStaticText* label_ = nullptr;
     wxSlider* slider_ = nullptr;
     wxCheckBox* checkBox_ = nullptr;
+    Gesture lastGesture_ = Gesture::None;
+    wxLongLong lastMove_ = 0;
 };

@@ -61,6 +61,13 @@ void FrameTest::Drag(wxSlider* slider, int value) {
     slider->ProcessWindowEvent(event);
 }
 
+void FrameTest::Wheel(wxSlider* slider, int value) {
+    slider->SetValue(value);
+    wxScrollEvent event(wxEVT_SCROLL_CHANGED, slider->GetId(), value, wxHORIZONTAL);
+    event.SetEventObject(slider);
+    slider->ProcessWindowEvent(event);
+}
+
 void FrameTest::Release(wxSlider* slider) {
     wxScrollEvent event(wxEVT_SCROLL_THUMBRELEASE, slider->GetId(), slider->GetValue(), wxHORIZONTAL);
     event.SetEventObject(slider);

@@ -76,6 +76,9 @@ protected:
     void Command(int id);
     // Moves a slider as a user drag does: the value, then its thumb-track event.
     void Drag(wxSlider* slider, int value);
+    // Moves a slider as one step of the mouse wheel does: the value, then only
+    // the scroll-changed event.
+    void Wheel(wxSlider* slider, int value);
     // Ends a drag: the slider's thumb-release event.
     void Release(wxSlider* slider);
     // Lets pending events (paint, size) run.

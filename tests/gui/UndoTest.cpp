@@ -186,3 +186,63 @@ TEST_F(UndoTest, ALoadedDesignBeyondTheBudgetIsNotGrownAndSaysSo) {
     DragIteration({6});
     EXPECT_EQ(frame->Skeleton().SegmentCount(), 127u);
 }
+
+TEST_F(UndoTest, TheMouseWheelOverASliderEditsTheDesignOneStepPerBurst) {
+    wxSlider* slider = Simple().Row("Iteration").Slider();
+    Wheel(slider, 1);
+    Wheel(slider, 2);
+    Wheel(slider, 3);
+    EXPECT_EQ(Iteration(), 3);
+    EXPECT_EQ(Simple().Row("Iteration").Label()->GetLabel(), "Iteration: 3");
+    EXPECT_EQ(frame->Skeleton().SegmentCount(), 15u);
+    EXPECT_TRUE(frame->IsDesignModified());
+    // The wheel rests, then turns again: a second step.
+    wxMilliSleep(600);
+    Wheel(slider, 4);
+    Wheel(slider, 5);
+    Command(ID_UNDO);
+    EXPECT_EQ(Iteration(), 3);
+    EXPECT_EQ(slider->GetValue(), 3);
+    Command(ID_UNDO);
+    EXPECT_EQ(Iteration(), 0);
+    EXPECT_EQ(Simple().Row("Iteration").Label()->GetLabel(), "Iteration: 0");
+    EXPECT_FALSE(ToolEnabled(ID_UNDO));
+    // A drag right after a wheel burst is a step of its own.
+    Wheel(slider, 2);
+    DragIteration({6});
+    Command(ID_UNDO);
+    EXPECT_EQ(Iteration(), 2);
+}
+
+TEST_F(UndoTest, KeyboardHomeEndAndPageKeysOverASliderReachTheDesign) {
+    wxSlider* slider = Simple().Row("Iteration").Slider();
+    frame->Raise();
+    slider->SetFocus();
+    for (int i = 0; i < 50 && wxWindow::FindFocus() != slider; ++i) {
+        Pump();
+        wxMilliSleep(10);
+    }
+    ASSERT_EQ(wxWindow::FindFocus(), slider);
+    wxUIActionSimulator keys;
+    auto press = [&](int key) {
+        keys.Char(key);
+        for (int i = 0; i < 20; ++i) {
+            Pump();
+            wxMilliSleep(10);
+        }
+        // The thumb and the label never disagree with the design.
+        EXPECT_EQ(slider->GetValue(), Iteration());
+        EXPECT_EQ(Simple().Row("Iteration").Label()->GetLabel(), wxString::Format("Iteration: %d", Iteration()));
+    };
+    press(WXK_END);
+    EXPECT_EQ(Iteration(), slider->GetMax());
+    press(WXK_HOME);
+    EXPECT_EQ(Iteration(), 0);
+    press(WXK_PAGEDOWN);
+    press(WXK_RIGHT);
+    const int moved = Iteration();
+    EXPECT_GT(moved, 0);
+    // One step each: the last key is undone alone.
+    Command(ID_UNDO);
+    EXPECT_LT(Iteration(), moved);
+}
