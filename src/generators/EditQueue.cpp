@@ -4,13 +4,11 @@ namespace grovewright {
 
 void EditQueue::Push(EditStep step, bool open) {
     steps_.erase(steps_.begin() + static_cast<long>(position_), steps_.end());
-    if (saved_ > static_cast<long>(position_)) saved_ = -1;
     steps_.push_back(std::move(step));
     ++position_;
     if (steps_.size() > kLimit) {
         steps_.pop_front();
         --position_;
-        if (saved_ >= 0) --saved_;
     }
     open_ = open;
 }
@@ -40,9 +38,17 @@ const EditStep* EditQueue::Redo() {
     return &steps_[position_++];
 }
 
-void EditQueue::MarkSaved() {
-    saved_ = static_cast<long>(position_);
-    open_ = false;
+void EditQueue::RenameDocument(const std::string& path) {
+    for (std::size_t i = position_; i-- > 0;)
+        if (steps_[i].changesDocument) {
+            steps_[i].documentAfter = path;
+            break;
+        }
+    for (std::size_t i = position_; i < steps_.size(); ++i)
+        if (steps_[i].changesDocument) {
+            steps_[i].documentBefore = path;
+            break;
+        }
 }
 
 }  // namespace grovewright

@@ -43,8 +43,8 @@ struct EditStep {
     std::string documentBefore, documentAfter;
 };
 
-// The design's undo and redo: the steps done so far, the position between done
-// and undone steps, and the position at which the design was last saved.
+// The design's undo and redo: the steps done so far and the position between
+// done and undone steps.
 class EditQueue {
 public:
     // The oldest steps are forgotten beyond this many.
@@ -67,15 +67,14 @@ public:
     // The step to do again, or null; moves the position on.
     const EditStep* Redo();
 
-    // Unsaved changes: the position is not where the design was last saved.
-    bool IsModified() const { return saved_ != static_cast<long>(position_); }
-    void MarkSaved();
+    // The design at the position was saved as path: the steps that lead into and
+    // out of its run of positions (the run between two loads or new projects)
+    // name path instead, so that undo and redo never take Save back to an older file.
+    void RenameDocument(const std::string& path);
 
 private:
     std::deque<EditStep> steps_;
     std::size_t position_ = 0;
-    // -1: the saved state is no longer reachable (forgotten or overwritten).
-    long saved_ = 0;
     bool open_ = false;
 };
 

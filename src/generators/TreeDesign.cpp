@@ -28,6 +28,7 @@ TreeDesign::TreeDesign() : generators_{&simple_, &regular_, &complex_}, memoryBu
     for (int i = 0; i < SimpleSetup::kCount; ++i) allParameters_.push_back(ParameterId::Simple(i));
     for (int page = 0; page < LeafGeneratorModel::kPageCount; ++page)
         for (int i = 0; i < LeafSetup::kCount; ++i) allParameters_.push_back(ParameterId::Leaf(page, i));
+    savedValues_ = Values();
 }
 
 template <typename F>
@@ -272,8 +273,15 @@ bool TreeDesign::Redo() {
     return step != nullptr;
 }
 
+void TreeDesign::SetDocument(const std::string& path) {
+    document_ = path;
+    queue_.RenameDocument(path);
+}
+
 void TreeDesign::MarkSaved() {
-    queue_.MarkSaved();
+    savedValues_ = Values();
+    savedDocument_ = document_;
+    queue_.Seal();
     scopeModified_.fill(false);
     Notify({std::nullopt, false, kStaleNothing, {}});
 }

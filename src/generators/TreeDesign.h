@@ -116,7 +116,8 @@ public:
     // for a new or restored design. Undoing a load or a new project gives the
     // design back its file, so that Save never writes a design into another's file.
     const std::string& Document() const { return document_; }
-    void SetDocument(const std::string& path) { document_ = path; }
+    // The design was saved as path (Save As): undo and redo keep it the design's file.
+    void SetDocument(const std::string& path);
 
     // Every generator's section and the leaf pages: the body of a project file.
     void WriteSections(TGXMLFileWriter& writer) const;
@@ -126,8 +127,9 @@ public:
     bool Undo();
     bool Redo();
 
-    // Unsaved changes: the design is not as it was last saved or loaded.
-    bool IsModified() const { return queue_.IsModified(); }
+    // Unsaved changes: the design's values or file are not as they were when it
+    // was last saved or loaded, however it came back to them.
+    bool IsModified() const { return document_ != savedDocument_ || Values() != savedValues_; }
     // Saved or loaded now: clears every page's modified flag too.
     void MarkSaved();
 
@@ -201,6 +203,9 @@ private:
     TreeViewParameters view_;
     LightSettings light_;
     std::string document_;
+    // The values and file of the design when it was last saved or loaded.
+    std::vector<int> savedValues_;
+    std::string savedDocument_;
     int active_ = kSimple;
     // The shown generator's tree is above the budget and was not grown.
     bool treeWithheld_ = false;

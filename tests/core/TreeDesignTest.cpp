@@ -145,7 +145,7 @@ TEST_F(TreeDesignTest, ANewEditClearsRedo) {
     EXPECT_EQ(design.Get(kHeight), 200);
 }
 
-TEST_F(TreeDesignTest, UnsavedMeansNotAtTheSavedPosition) {
+TEST_F(TreeDesignTest, UnsavedMeansNotAsSaved) {
     EXPECT_TRUE(design.IsModified());
     design.MarkSaved();
     EXPECT_FALSE(design.IsModified());
@@ -157,10 +157,9 @@ TEST_F(TreeDesignTest, UnsavedMeansNotAtTheSavedPosition) {
     EXPECT_TRUE(design.IsModified());
     design.Redo();
     EXPECT_FALSE(design.IsModified());
-    // Once the saved state's future is replaced it cannot be reached again,
-    // even with the same values.
+    // Another edit after going back is unsaved.
     design.Undo();
-    design.Apply(kIteration, 3);
+    design.Apply(kIteration, 4);
     EXPECT_TRUE(design.IsModified());
     // A page's own flag is cleared by a save and set by an edit or an undo.
     design.MarkSaved();
@@ -168,6 +167,50 @@ TEST_F(TreeDesignTest, UnsavedMeansNotAtTheSavedPosition) {
     design.Apply(kLeafHeight, 50);
     EXPECT_TRUE(design.ScopeModified(TreeDesign::LeafPageScope(0)));
     EXPECT_FALSE(design.ScopeModified(TreeDesign::GeneratorScope(0)));
+}
+
+TEST_F(TreeDesignTest, EditsThatComeBackToTheSavedValuesLeaveNothingUnsaved) {
+    design.MarkSaved();
+    design.Apply(kHeight, 300);
+    design.Apply(kHeight, 200);  // two steps, back where it was saved
+    EXPECT_FALSE(design.IsModified());
+    design.Undo();
+    EXPECT_TRUE(design.IsModified());
+    design.Apply(kHeight, 200);  // the redo is gone, the values are back
+    EXPECT_FALSE(design.IsModified());
+    // The same values in another file are not saved there.
+    design.SetDocument("/elsewhere.xml");
+    EXPECT_TRUE(design.IsModified());
+}
+
+TEST_F(TreeDesignTest, SaveAsAfterALoadStaysTheFileThroughUndoAndRedoOfTheLoad) {
+    test::TempFolder folder;
+    design.Apply(kDivision, 7);
+    test::WriteFileBytes(folder.File("l.xml"),
+                         test::WrittenProject([&](TGXMLFileWriter& writer) { design.WriteSections(writer); }));
+    design.ResetAll();
+    TGXMLFileReader reader;
+    std::string error;
+    ASSERT_TRUE(design.Load(reader, folder.File("l.xml"), error, nullptr));
+    design.MarkSaved();
+    design.SetDocument(folder.File("m.xml"));  // Save As
+    design.MarkSaved();
+    design.Undo();
+    EXPECT_EQ(design.Document(), "");
+    EXPECT_TRUE(design.IsModified());
+    design.Redo();
+    EXPECT_EQ(design.Document(), folder.File("m.xml"));
+    EXPECT_FALSE(design.IsModified());
+    design.Apply(kIteration, 5);
+    EXPECT_EQ(design.Document(), folder.File("m.xml"));
+    // Saved as another file before the load: undoing the load gives that file back.
+    design.Undo();
+    design.Undo();
+    design.SetDocument(folder.File("before.xml"));
+    design.Redo();
+    EXPECT_EQ(design.Document(), folder.File("m.xml"));
+    design.Undo();
+    EXPECT_EQ(design.Document(), folder.File("before.xml"));
 }
 
 TEST_F(TreeDesignTest, TheOldestStepsAreForgottenAndWithThemTheSavedState) {
