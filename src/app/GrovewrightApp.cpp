@@ -1,7 +1,7 @@
 #include "app/GrovewrightApp.h"
 
+#include <unistd.h>
 #include <wx/image.h>
-
 #include <wx/msgdlg.h>
 
 #include <csignal>
@@ -9,16 +9,20 @@
 
 #include "app/MainFrame.h"
 
+// Last: Xlib's macros (None, Status) clash with names of the program's own headers.
+#include <X11/Xlib.h>
+
 bool GrovewrightApp::OnInit() {
-    frame_ = new MainFrame(nullptr, wxEmptyString);
-    frame_->Show(true);
-    frame_->SetSize(100, 100, 800, 550);
-    SetTopWindow(frame_);
+    auto* frame = new MainFrame(nullptr, wxEmptyString);
+    frame->Show(true);
+    frame->SetSize(100, 100, 800, 550);
+    SetTopWindow(frame);
     if (!wxImage::FindHandler(wxBITMAP_TYPE_XPM)) wxImage::AddHandler(new wxXPMHandler);
     // Once the window is up: a design kept at the last logout or shutdown.
-    frame_->CallAfter(&MainFrame::OfferRecovery);
-    for (int signal : {SIGTERM, SIGHUP})
-        SetSignalHandler(signal, &GrovewrightApp::OnTerminateSignal);
+    frame->CallAfter(&MainFrame::StartUp);
+    for (int signal : {SIGTERM, SIGHUP, SIGINT}) SetSignalHandler(signal, &GrovewrightApp::OnTerminateSignal);
+    // In place of the toolkit's own handler, which ends the process with nothing kept.
+    XSetIOErrorHandler(&GrovewrightApp::OnDisplayLost);
     return true;
 }
 
@@ -34,11 +38,24 @@ bool GrovewrightApp::OnExceptionInMainLoop() {
     }
 }
 
+namespace {
+
+// The main window while it is up; none once it is being taken down.
+MainFrame* ShownFrame() { return wxTheApp ? dynamic_cast<MainFrame*>(wxTheApp->GetTopWindow()) : nullptr; }
+
+}  // namespace
+
 void GrovewrightApp::OnTerminateSignal(int) {
-    if (wxWindow* window = wxTheApp->GetTopWindow())
-        window->Close(true);
+    if (MainFrame* frame = ShownFrame())
+        frame->EndSession();
     else
         wxTheApp->ExitMainLoop();
-    // The window is deleted on the next idle time, which nothing else may bring now.
     wxWakeUpIdle();
+}
+
+int GrovewrightApp::OnDisplayLost(struct _XDisplay*) {
+    MainFrame* frame = ShownFrame();
+    const bool kept = !frame || frame->KeepUnsavedDesign();
+    // No toolkit call may follow: it would need the display.
+    _exit(kept ? 0 : 1);
 }

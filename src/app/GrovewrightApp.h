@@ -2,8 +2,6 @@
 
 #include <wx/app.h>
 
-class MainFrame;
-
 // Creates the main window, shows it at (100, 100) with 800 x 550 pixels and
 // registers the XPM image handler for custom textures.
 class GrovewrightApp : public wxApp {
@@ -12,12 +10,12 @@ public:
     // Memory exhausted by an edit: said in a message, and the program (with the
     // design's values) goes on so that the design can still be saved.
     bool OnExceptionInMainLoop() override;
-    MainFrame* Frame() const { return frame_; }
 
 private:
-    // SIGTERM and SIGHUP (logout, shutdown, a closed terminal): the window is
-    // closed without a question, which keeps an unsaved design for the next start.
+    // SIGTERM, SIGHUP and SIGINT (logout, shutdown, a closed terminal, Ctrl+C).
     static void OnTerminateSignal(int signal);
-
-    MainFrame* frame_ = nullptr;
+    // The X display went away (the usual logout ends the X server first):
+    // nothing can be drawn or asked any more, so the design is kept and the
+    // process ends at once.
+    static int OnDisplayLost(struct _XDisplay* display);
 };

@@ -3,29 +3,18 @@
 #include <wx/accel.h>
 #include <wx/button.h>
 #include <wx/dialog.h>
-#include <wx/filedlg.h>
-#include <wx/filefn.h>
-#include <wx/filename.h>
 #include <wx/icon.h>
 #include <wx/msgdlg.h>
-#include <wx/progdlg.h>
 #include <wx/statbmp.h>
 #include <wx/stattext.h>
-#include <wx/stopwatch.h>
 #include <wx/utils.h>
 
 #include <algorithm>
-#include <iostream>
 
-#include "generators/ProjectLoader.h"
+#include "app/SessionEnd.h"
 #include "generators/gui/BranchGrovewright.h"
 #include "generators/gui/LeafCreator.h"
 #include "generators/gui/SimpleGrovewright.h"
-#include "io/RecoveryFile.h"
-#include "io/gui/BillBoardExportDialog.h"
-#include "panels/ChosenPath.h"
-#include "render/ExportSinks.h"
-#include "render/MeshBuilder.h"
 #include "render/gui/GrovewrightDrawPanelGL.h"
 #include "render/gl/TextureManager.h"
 #include "render/gui/TextureImageFile.h"
@@ -43,8 +32,6 @@ constexpr int kTabPadding = 24;
 constexpr int kTabHeaderPadding = 40;
 constexpr int kNotebookMargin = 5;
 
-const char* const kProjectWildcard = "XML files (*.xml)|*.xml";
-
 const char* const kAboutText =
     "Grovewright v2.3.2\n\n"
     "Procedural 3D trees, designed by hand.\n\n"
@@ -54,7 +41,9 @@ const char* const kAboutText =
 }  // namespace
 
 MainFrame::MainFrame(wxWindow* parent, const wxString&)
-    : wxFrame(parent, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize, wxDEFAULT_FRAME_STYLE) {
+    : wxFrame(parent, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize, wxDEFAULT_FRAME_STYLE),
+      document_(this, design_, files_, sessionEnding_, {[this] { ShowReplacedDesign(); }, [this] { ShowDocument(); }}) {
+    WatchModalDialogs();
     SetFont(wxFont(8, wxFONTFAMILY_DEFAULT, wxFONTSTYLE_NORMAL, wxFONTWEIGHT_NORMAL));
     menuBar_ = new wxMenuBar;
     SetIcon(wxIcon(GROVEWRIGHT_xpm));
@@ -67,6 +56,7 @@ MainFrame::MainFrame(wxWindow* parent, const wxString&)
     textures_ = std::make_unique<TextureManager>();
     drawPanel_ = new GrovewrightDrawPanelGL(mainPanel_, wxID_ANY, wxDefaultPosition, wxDefaultSize, 0,
                                             "TestGLCanvas", GrovewrightDrawPanelGL::kPixelFormat, design_, *textures_);
+    exports_ = std::make_unique<ExportCommands>(this, design_, *drawPanel_, *textures_, files_, sessionEnding_);
     // Sized as in the default window from the start: GTK complains about
     // notebooks allocated smaller than their tabs before the first layout.
     sidePanel_ = new wxPanel(mainPanel_, wxID_ANY, wxDefaultPosition, wxSize(kSideColumn, 480));
@@ -267,6 +257,8 @@ void MainFrame::InstallAccelerators() {
 }
 
 bool MainFrame::CommandEnabled(int id) const {
+    // Ctrl+S also without a file to save into: the document then asks for one.
+    if (id == ID_SAVE) return true;
     if (id == ID_UNDO || id == ID_REDO) return toolBar_->GetToolEnabled(id);
     if (menuBar_->FindItem(id) && !menuBar_->IsEnabled(id)) return false;
     const bool modeCommand = id == ID_MODE_LINE || id == ID_MODE_WIRE_FRAME || id == ID_MODE_FULL_3D;
@@ -279,19 +271,20 @@ void MainFrame::BindCommands() {
             if (CommandEnabled(id)) handler();
         }, id);
     };
-    on(ID_NEW_PROJECT, [this] { NewProject(); });
-    on(ID_LOAD, [this] { Load(); });
-    on(ID_SAVE, [this] { Save(); });
-    on(ID_SAVE_AS, [this] { SaveAs(); });
-    on(ID_EXPORT_DXF_TREE, [this] { Export(ExportFormat::DXF, false); });
-    on(ID_EXPORT_DXF_LEAVES, [this] { Export(ExportFormat::DXF, true); });
-    on(ID_EXPORT_DIRECTX_TREE, [this] { Export(ExportFormat::DirectX, false); });
-    on(ID_EXPORT_DIRECTX_LEAVES, [this] { Export(ExportFormat::DirectX, true); });
-    on(ID_EXPORT_GLB_TREE, [this] { Export(ExportFormat::GLB, false); });
-    on(ID_EXPORT_GLB_LEAVES, [this] { Export(ExportFormat::GLB, true); });
-    on(ID_EXPORT_OBJ_TREE, [this] { Export(ExportFormat::OBJ, false); });
-    on(ID_EXPORT_OBJ_LEAVES, [this] { Export(ExportFormat::OBJ, true); });
-    on(ID_BILLBOARD, [this] { ExportBillboard(); });
+    on(ID_NEW_PROJECT, [this] { document_.NewProject(); });
+    on(ID_LOAD, [this] { document_.Load(); });
+    on(ID_SAVE, [this] { document_.Save(); });
+    on(ID_SAVE_AS, [this] { document_.SaveAs(); });
+    using Format = ExportCommands::Format;
+    on(ID_EXPORT_DXF_TREE, [this] { exports_->Export(Format::DXF, false); });
+    on(ID_EXPORT_DXF_LEAVES, [this] { exports_->Export(Format::DXF, true); });
+    on(ID_EXPORT_DIRECTX_TREE, [this] { exports_->Export(Format::DirectX, false); });
+    on(ID_EXPORT_DIRECTX_LEAVES, [this] { exports_->Export(Format::DirectX, true); });
+    on(ID_EXPORT_GLB_TREE, [this] { exports_->Export(Format::GLB, false); });
+    on(ID_EXPORT_GLB_LEAVES, [this] { exports_->Export(Format::GLB, true); });
+    on(ID_EXPORT_OBJ_TREE, [this] { exports_->Export(Format::OBJ, false); });
+    on(ID_EXPORT_OBJ_LEAVES, [this] { exports_->Export(Format::OBJ, true); });
+    on(ID_BILLBOARD, [this] { exports_->ExportBillboard(); });
     on(ID_QUIT, [this] { Close(false); });
     on(ID_MODE_LINE, [this] { SetMode(0); });
     on(ID_MODE_WIRE_FRAME, [this] { SetMode(1); });
@@ -331,32 +324,6 @@ void MainFrame::LayoutWindows() {
     drawPanel_->ResizeView(client.x, client.y, sideColumn_);
 }
 
-wxString MainFrame::ChooseFile(const wxString& message, const wxString& wildcard, long style) {
-    wxFileDialog dialog(this, message, lastFolder_, "", wildcard, style);
-    if (dialog.ShowModal() != wxID_OK) return {};
-    const wxString path = ChosenPath(dialog);
-    lastFolder_ = wxFileName(path).GetPath();
-    return path;
-}
-
-wxString MainFrame::ChooseSaveFile(const wxString& message, const wxString& wildcard, const std::string& extension) {
-    const wxString chosen = ChooseFile(message, wildcard, wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
-    if (chosen.empty()) return {};
-    // The dialog asked about the name as typed; the extension may name another file.
-    const wxString path =
-        wxString::FromUTF8(grovewright::TGFileWriter::WithExtension(chosen.ToStdString(wxConvUTF8), extension));
-    return MayReplace(this, chosen, path) ? path : wxString();
-}
-
-void MainFrame::SetSaveEnabled(bool on) { Enable(ID_SAVE, on); }
-
-void MainFrame::ClearAllModified() {
-    design_.MarkSaved();
-    restoredDesign_ = false;
-}
-
-bool MainFrame::IsDesignModified() const { return restoredDesign_ || design_.IsModified(); }
-
 void MainFrame::Undo() {
     Busy([&] { design_.Undo(); });
     ShowChangedGenerator();
@@ -370,9 +337,8 @@ void MainFrame::Redo() {
 }
 
 void MainFrame::ShowDocument() {
-    const wxString file = CurrentFileName();
-    SetSaveEnabled(!file.empty());
-    SetTitle(kTitle + file);
+    Enable(ID_SAVE, document_.CanSave());
+    SetTitle(kTitle + CurrentFileName());
 }
 
 void MainFrame::ShowChangedGenerator() {
@@ -390,201 +356,6 @@ void MainFrame::OnDesignChange(const grovewright::DesignChange& change) {
         CallAfter([this, text = wxString::FromUTF8(change.refusal)] {
             wxMessageBox(text, "Design too large", wxOK | wxICON_WARNING, this);
         });
-}
-
-bool MainFrame::CheckUnsavedChanges() {
-    if (!IsDesignModified()) return true;
-    const int answer = wxMessageBox("There are unsaved changes !\nDo you want to save ?", "Save project",
-                                    wxYES_NO | wxCANCEL | wxICON_QUESTION, this);
-    if (answer == wxCANCEL) return false;
-    // A save that was cancelled or failed stops the command: the design stays.
-    if (answer == wxYES) return SaveAs();
-    return true;
-}
-
-void MainFrame::WriteSections() {
-    design_.WriteSections(projectWriter_);
-}
-
-bool MainFrame::WriteProject() {
-    if (!projectWriter_.Open()) {
-        wxMessageBox("Could not open file !", "File error", wxOK, this);
-        return false;
-    }
-    WriteSections();
-    if (!projectWriter_.Close()) {
-        // Nothing was replaced: the previous file is intact. Say why the save failed.
-        wxMessageBox("Could not save the project:\n" + wxString::FromUTF8(projectWriter_.LastError()), "File error",
-                     wxOK | wxICON_ERROR, this);
-        return false;
-    }
-    return true;
-}
-
-bool MainFrame::SaveAs() {
-    const wxString path = ChooseSaveFile("Save as ...", kProjectWildcard, projectWriter_.DefaultExtension());
-    if (path.empty()) return false;
-    projectWriter_.SetFileName(path.ToStdString(wxConvUTF8));
-    if (!WriteProject()) {
-        SetSaveEnabled(false);
-        return false;
-    }
-    design_.SetDocument(projectWriter_.GetFileName());
-    ShowDocument();
-    ClearAllModified();
-    return true;
-}
-
-bool MainFrame::WriteRecoveryFile() {
-    const std::string path = grovewright::RecoveryFilePath();
-    std::string error = "no data folder: neither XDG_DATA_HOME nor HOME is set";
-    if (!path.empty() && grovewright::CreateParentFolder(path, error)) {
-        projectWriter_.SetFileName(path);
-        if (projectWriter_.Open()) {
-            WriteSections();
-            if (projectWriter_.Close()) return true;
-        }
-        error = projectWriter_.LastError();
-    }
-    // Nobody can be asked any more (the session is ending): say it where the session logs.
-    std::cerr << "Grovewright: the unsaved design could not be kept: " << error << std::endl;
-    return false;
-}
-
-void MainFrame::OfferRecovery() {
-    const wxString path = wxString::FromUTF8(grovewright::RecoveryFilePath());
-    if (path.empty() || !wxFileExists(path)) return;
-    const int answer = wxMessageBox(
-        "Grovewright was closed by the system while the design had unsaved changes.\n"
-        "The design was kept. Do you want to restore it?",
-        "Restore design", wxYES_NO | wxICON_QUESTION, this);
-    if (answer == wxYES && LoadProjectFile(path, false)) {
-        // Still not saved anywhere: closing asks, as it would have before.
-        restoredDesign_ = true;
-        SetSaveEnabled(false);
-        SetTitle(kTitle);
-    }
-    wxRemoveFile(path);
-}
-
-void MainFrame::Save() {
-    if (design_.Document().empty()) return;
-    projectWriter_.SetFileName(design_.Document());
-    if (WriteProject())
-        ClearAllModified();
-    else
-        SetSaveEnabled(false);
-}
-
-void MainFrame::NewProject() {
-    if (!CheckUnsavedChanges()) return;
-    Busy([&] {
-        design_.NewDocument();
-        drawPanel_->DeleteDisplayLists();
-    });
-    ResetToLineMode();
-    ClearAllModified();
-    drawPanel_->ResetView();
-    ShowDocument();
-}
-
-void MainFrame::Load() {
-    if (!CheckUnsavedChanges()) return;
-    const wxString path = ChooseFile("Open ...", kProjectWildcard, wxFD_OPEN);
-    if (!path.empty()) LoadProjectFile(path, true);
-}
-
-bool MainFrame::LoadProjectFile(const wxString& path, bool asProject) {
-    std::string error;
-    std::vector<std::string> kept;
-    bool loaded = false;
-    Busy([&] {
-        // The shown generator's tree is grown on the loaded values, one undo step.
-        loaded = design_.Load(projectReader_, path.ToStdString(wxConvUTF8), error, &kept, asProject);
-        if (!loaded) return;
-        if (asProject) ShowDocument();
-        ResetToLineMode();
-        drawPanel_->ResetView();
-        ClearAllModified();
-    });
-    if (!loaded) {
-        wxMessageBox("The project was not loaded, nothing was changed:\n" + wxString::FromUTF8(error), "Load error",
-                     wxOK | wxICON_ERROR, this);
-        return false;
-    }
-    if (!kept.empty()) {
-        wxString parts;
-        for (const std::string& part : kept) parts += "\n" + wxString::FromUTF8(part);
-        wxMessageBox("The project was loaded, but these parts kept their previous settings because their section "
-                     "in the file is missing or has a value out of range:\n" + parts,
-                     "Load", wxOK | wxICON_WARNING, this);
-    }
-    return true;
-}
-
-void MainFrame::Export(ExportFormat format, bool withLeaves) {
-    if (design_.TreeWithheld()) {
-        wxMessageBox("The tree is too large to be grown, so there is nothing to export. Make it smaller first.",
-                     "Design too large", wxOK | wxICON_WARNING, this);
-        return;
-    }
-    static const struct {
-        const char* wildcard;
-        const char* extension;
-    } kFormats[] = {{"DXF files (*.dxf)|*.dxf", "dxf"},
-                    {"X files (*.x)|*.x", "x"},
-                    {"glTF binary files (*.glb)|*.glb", "glb"},
-                    {"OBJ files (*.obj)|*.obj", "obj"}};
-    const auto& kind = kFormats[static_cast<int>(format)];
-    const wxString path = ChooseSaveFile("Export to ...", kind.wildcard, kind.extension);
-    if (path.empty()) return;
-    // Model files carry the textures the view shows.
-    grovewright::ModelTextures textures;
-    if (format == ExportFormat::GLB || format == ExportFormat::OBJ) {
-        if (drawPanel_->GetContext()) drawPanel_->SetCurrent(*drawPanel_->GetContext());
-        textures_->CreateBuiltinTextures();
-        textures = {textures_->Image(TextureManager::Kind::Trunk), textures_->Image(TextureManager::Kind::Stump),
-                    textures_->Image(TextureManager::Kind::Leaves)};
-    }
-    auto result = grovewright::ExportResult::Failed;
-    std::string error;
-    Busy([&] {
-        const std::string file = path.ToStdString(wxConvUTF8);
-        grovewright::MeshBuilder builder(design_.Skeleton(), design_.Leaves(), design_.View());
-        // Once the export has taken half a second, a progress dialog with Cancel.
-        std::unique_ptr<wxProgressDialog> progress;
-        const wxStopWatch clock;
-        builder.SetProgress([&](double done) {
-            if (!progress) {
-                if (clock.Time() < progressDelay_) return true;
-                progress = std::make_unique<wxProgressDialog>(
-                    "Export", "Writing " + path, 1000, this,
-                    wxPD_APP_MODAL | wxPD_AUTO_HIDE | wxPD_CAN_ABORT | wxPD_ELAPSED_TIME | wxPD_REMAINING_TIME);
-            }
-            return progress->Update(static_cast<int>(done * 1000));
-        });
-        auto write = [&](auto& writer) {
-            writer.SetFileName(file);
-            result = grovewright::ExportFile(writer, builder, withLeaves);
-            error = writer.LastError();
-        };
-        switch (format) {
-            case ExportFormat::DXF:
-                write(dxfWriter_);
-                break;
-            case ExportFormat::DirectX:
-                write(directXWriter_);
-                break;
-            default:
-                result = grovewright::ExportModel(
-                    format == ExportFormat::GLB ? grovewright::ModelFormat::GLB : grovewright::ModelFormat::OBJ, file,
-                    builder, withLeaves, textures, error);
-        }
-    });
-    // Not opened or not finished: reported alike, and the file that was there is intact.
-    if (result == grovewright::ExportResult::Failed)
-        wxMessageBox("The export was not written:\n" + wxString::FromUTF8(error), "File error", wxOK | wxICON_ERROR,
-                     this);
 }
 
 void MainFrame::ApplyMeshExports(bool on) {
@@ -686,6 +457,38 @@ void MainFrame::ResetAll() {
     ResetToLineMode();
 }
 
+void MainFrame::StartUp() { document_.OfferRecovery(); }
+
+void MainFrame::EndSession() {
+    if (sessionEnding_) return;
+    sessionEnding_ = true;
+    // Kept now, while everything is as the user left it.
+    KeepUnsavedDesign();
+    EndModalDialogs();
+    CloseWhenUnwound();
+}
+
+void MainFrame::CloseWhenUnwound() {
+    CallAfter([this] {
+        // A dialog whose loop has not returned yet still uses the window.
+        if (ModalDialogOpen()) {
+            EndModalDialogs();
+            wxMilliSleep(10);
+            CloseWhenUnwound();
+            return;
+        }
+        Close(true);
+        // The window is deleted on the next idle time, which nothing else may bring now.
+        wxWakeUpIdle();
+    });
+}
+
+void MainFrame::ShowReplacedDesign() {
+    drawPanel_->DeleteDisplayLists();
+    ResetToLineMode();
+    drawPanel_->ResetView();
+}
+
 void MainFrame::ChooseTexture(TextureMenu& menu, int item) {
     if (drawPanel_->GetContext()) drawPanel_->SetCurrent(*drawPanel_->GetContext());
     auto showChoice = [&](int checked) {
@@ -713,37 +516,14 @@ void MainFrame::ChooseTexture(TextureMenu& menu, int item) {
 
 bool MainFrame::LoadCustomTexture(TextureManager::Kind kind, grovewright::PixelImage& image) {
     // Chosen like projects: in the last folder used, over the frame. Leaves need an alpha channel.
-    const wxString path = ChooseFile("Open ...",
-                                     kind == TextureManager::Kind::Leaves
-                                         ? "TGA files (*.tga)|*.tga"
-                                         : "XPM files (*.xpm)|*.xpm|BMP files (*.bmp)|*.bmp",
-                                     wxFD_OPEN);
+    const wxString path = files_.Open("Open ...", kind == TextureManager::Kind::Leaves
+                                                      ? "TGA files (*.tga)|*.tga"
+                                                      : "XPM files (*.xpm)|*.xpm|BMP files (*.bmp)|*.bmp");
     if (path.empty()) return false;
     std::string error;
     if (LoadTextureImage(path.ToStdString(wxConvUTF8), image, error)) return true;
     wxMessageBox(wxString::FromUTF8(error), "Texture error", wxOK | wxICON_ERROR, this);
     return false;
-}
-
-void MainFrame::ExportBillboard() {
-    // The dialog shows the view's lists: they are built now, and nothing can
-    // change the design (and so rebuild them) while the modal dialog is open.
-    if (!drawPanel_->PrepareLists()) return;
-    if (!billboard_) billboard_ = new BillBoardExportDialog(this, textures_.get(), drawPanel_->GetContext());
-    float x, y, z;
-    drawPanel_->GetLightPosition(x, y, z);
-    billboard_->SetAmbient(drawPanel_->GetAmbient());
-    billboard_->SetDiffuse(drawPanel_->GetDiffuse());
-    billboard_->SetSpecular(drawPanel_->GetSpecular());
-    billboard_->SetLightPosition(x, y, z);
-    billboard_->SetTreeList(drawPanel_->GetTreeList());
-    billboard_->SetStumpList(drawPanel_->GetStumpList());
-    billboard_->SetLeafList(drawPanel_->GetLeafList());
-    billboard_->SetBaseAngle(drawPanel_->GetYaw());
-    billboard_->SetLighting(drawPanel_->IsLightingOn());
-    billboard_->ResetView();
-    billboard_->ShowModal();
-    billboard_->Hide();
 }
 
 void MainFrame::ShowAbout() {
@@ -774,8 +554,8 @@ void MainFrame::OnClose(wxCloseEvent& event) {
     if (!event.CanVeto()) {
         // Logout or shutdown: nobody can be asked, so an unsaved design is kept
         // in the recovery file and offered at the next start.
-        if (IsDesignModified()) WriteRecoveryFile();
-    } else if (!CheckUnsavedChanges()) {
+        document_.KeepUnsavedDesign();
+    } else if (!document_.CheckUnsavedChanges()) {
         event.Veto();
         return;
     }

@@ -9,15 +9,13 @@
 #include <memory>
 #include <vector>
 
+#include "app/ExportCommands.h"
+#include "app/FileChooser.h"
+#include "app/ProjectDocument.h"
 #include "generators/TreeDesign.h"
-#include "io/TGDXFFileWriter.h"
-#include "io/TGDirectXFileWriter.h"
-#include "io/TGXMLFileReader.h"
-#include "io/TGXMLFileWriter.h"
 #include "render/gl/TextureManager.h"
 
 class AbstractGrovewright;
-class BillBoardExportDialog;
 class GrovewrightDrawPanelGL;
 class LeafCreator;
 
@@ -77,7 +75,8 @@ enum CommandId {
 };
 
 // The program's window: menus, toolbar, the view on the left and the 300-pixel
-// settings column on the right, and every command.
+// settings column on the right. It dispatches the commands: the document's life
+// to ProjectDocument, the exports to ExportCommands, the view's to the view.
 class MainFrame : public wxFrame {
 public:
     static constexpr const char* kTitle = "Grovewright v2.3.2 ";
@@ -94,7 +93,7 @@ public:
     grovewright::TreeDesign& Design() { return design_; }
     const grovewright::LeafStore& LeafStore() const { return design_.Leaves(); }
     const grovewright::SkeletonLevels& Skeleton() const { return design_.Skeleton(); }
-    wxString CurrentFileName() const { return wxString::FromUTF8(design_.Document()); }
+    wxString CurrentFileName() const { return document_.FileName(); }
     bool LineMode() const { return lineMode_; }
 
     // The frame's layout for its client size.
@@ -103,12 +102,20 @@ public:
     int SideColumn() const { return sideColumn_; }
     // The design is not as it was last saved or loaded (undoing back to that
     // state makes it unmodified again), or it was restored from the recovery file.
-    bool IsDesignModified() const;
+    bool IsDesignModified() const { return document_.IsModified(); }
     // How long an export runs before its progress dialog appears (tests shorten it).
-    void SetProgressDelay(long milliseconds) { progressDelay_ = milliseconds; }
+    void SetProgressDelay(long milliseconds) { exports_->SetProgressDelay(milliseconds); }
     // At start: offers the design kept in the recovery file when the program was
     // last closed without a question (logout, shutdown), then removes the file.
-    void OfferRecovery();
+    void OfferRecovery() { document_.OfferRecovery(); }
+    // Once the window is up.
+    void StartUp();
+    // The session ends without a question (SIGTERM, SIGHUP, SIGINT): an unsaved
+    // design is kept in the recovery file at once, open dialogs are ended as if
+    // cancelled, and the window closes as soon as no dialog's loop is left on the stack.
+    void EndSession();
+    // An unsaved design goes into the recovery file; false when it could not be kept.
+    bool KeepUnsavedDesign() { return document_.KeepUnsavedDesign(); }
 
 private:
     // One texture submenu: its items (built-ins, then Custom) and its operation.
@@ -131,23 +138,8 @@ private:
     void Enable(int id, bool on);
 
     // Commands.
-    void NewProject();
-    void Load();
-    // Reads a project into every generator and the leaf pages and shows it; says
-    // why when nothing could be loaded or which parts kept their settings.
-    // asProject: the file becomes the current project (title, Save).
-    bool LoadProjectFile(const wxString& path, bool asProject);
-    void Save();
-    // False when the user cancelled or the save failed.
-    bool SaveAs();
-    bool WriteProject();
-    void WriteSections();
-    // The design into the recovery file, without asking anything.
-    bool WriteRecoveryFile();
-    enum class ExportFormat { DXF, DirectX, GLB, OBJ };
-    void Export(ExportFormat format, bool withLeaves);
-    // Opens the billboard dialog (created on first use) on the view's tree and light.
-    void ExportBillboard();
+    // The document was replaced (new, load): shown from the start, in Line mode.
+    void ShowReplacedDesign();
     void Undo();
     void Redo();
     // After an undo or redo of one generator's parameter: shows that generator's
@@ -177,35 +169,22 @@ private:
     void ShowAbout();
     void OnPageChanged(wxBookCtrlEvent& event);
     void OnClose(wxCloseEvent& event);
-    // Yes, no or cancel; yes runs Save As first. False when the user cancelled,
-    // or cancelled or failed the save: the command must stop.
-    bool CheckUnsavedChanges();
-    void ClearAllModified();
-    void SetSaveEnabled(bool on);
     // Runs work with the busy cursor shown.
     template <typename Work>
     void Busy(Work&& work);
-    // A file dialog's answer; empty when cancelled. Opens in the last folder used.
-    wxString ChooseFile(const wxString& message, const wxString& wildcard, long style);
-    // A save dialog's answer with the extension added; asks before replacing a
-    // file that the dialog did not ask about. Empty when cancelled.
-    wxString ChooseSaveFile(const wxString& message, const wxString& wildcard, const std::string& extension);
 
-    wxString lastFolder_;
-    // A design restored from the recovery file counts as unsaved.
-    bool restoredDesign_ = false;
+    // Closes the window once every modal dialog has returned.
+    void CloseWhenUnwound();
+
     int sideColumn_ = 300;
-    long progressDelay_ = 500;
+    bool sessionEnding_ = false;
     // Before every window: the pages and the view are views of it.
     grovewright::TreeDesign design_;
+    FileChooser files_{this};
     // The parameter the last design change named, if it named one.
     std::optional<grovewright::ParameterId> lastParameter_;
     wxMenuBar* menuBar_ = nullptr;
     wxToolBar* toolBar_ = nullptr;
-    grovewright::TGXMLFileWriter projectWriter_;
-    grovewright::TGXMLFileReader projectReader_;
-    grovewright::TGDXFFileWriter dxfWriter_;
-    grovewright::TGDirectXFileWriter directXWriter_;
     std::vector<TextureMenu> textureMenus_;
     bool lineMode_ = true;
     int showLeafSide_ = 0;
@@ -216,5 +195,7 @@ private:
     GrovewrightDrawPanelGL* drawPanel_ = nullptr;
     wxPanel* sidePanel_ = nullptr;
     LeafCreator* leafCreator_ = nullptr;
-    BillBoardExportDialog* billboard_ = nullptr;
+    ProjectDocument document_;
+    // Made with the view, whose tree it writes.
+    std::unique_ptr<ExportCommands> exports_;
 };

@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+
 #include "generators/DesignSize.h"
 #include "generators/ProjectLoader.h"
 
@@ -65,7 +67,12 @@ int TreeDesign::Get(const ParameterId& id) const {
 }
 
 bool TreeDesign::Set(const ParameterId& id, long value) {
+    const int before = Get(id);
     if (!Visit(id, [&](auto& record) { return record.SetParameter(id.index, value); })) return false;
+    // No edit: a value that was as saved still counts as saved.
+    const auto at = static_cast<std::size_t>(std::find(allParameters_.begin(), allParameters_.end(), id) -
+                                             allParameters_.begin());
+    if (savedValues_[at] == before) savedValues_[at] = static_cast<int>(value);
     // The tree's tilt and turn reach the view at once, as they always have.
     if (id.record == Record::Base && id.index == BaseSetup::kObliqueAngle) view_.SetObliqueAngle(Get(id));
     if (id.record == Record::Base && id.index == BaseSetup::kOrientationAngle) view_.SetOrientationAngle(Get(id));

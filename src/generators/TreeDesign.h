@@ -86,7 +86,8 @@ public:
     static const Parameter& Describe(const ParameterId& id);
     int Get(const ParameterId& id) const;
     // Stores a value inside the parameter's range without rebuilding and without
-    // an undo step (the generators' setters); observers see the new value.
+    // an undo step (the generators' setters); observers see the new value. It is
+    // no edit: it leaves the design as saved or unsaved as it was.
     bool Set(const ParameterId& id, long value);
 
     enum class EditResult { Applied, Unchanged, OutOfRange, Refused };

@@ -1,7 +1,9 @@
 // The project lifecycle: nothing the user made is lost by a cancelled or failed
 // save, a replaced file is confirmed, and every failed load or export says why.
 #include <wx/filedlg.h>
+#include <wx/filename.h>
 #include <wx/progdlg.h>
+#include <wx/timer.h>
 #include <wx/uiaction.h>
 
 #include <cstdlib>
@@ -249,9 +251,9 @@ TEST_F(LifecycleTest, KeyboardShortcutsRunTheCommandsTheMenusOffer) {
     Command(ID_CREATOR_TREES);
     press(WXK_F1);
     EXPECT_TRUE(Checked(ID_MODE_LINE));
-    // Ctrl+S with Save disabled saves nothing (no dialog may appear); Ctrl+Shift+S asks for a name.
+    // Ctrl+S without a file asks for a name, as Ctrl+Shift+S does.
     MakeUnsavedDesign();
-    press('S', wxMOD_CONTROL);
+    wxTEST_DIALOG(press('S', wxMOD_CONTROL), wxExpectModal<wxFileDialog>(wxString(), wxID_CANCEL));
     wxTEST_DIALOG(press('S', wxMOD_CONTROL | wxMOD_SHIFT), wxExpectModal<wxFileDialog>(wxString(), wxID_CANCEL));
     EXPECT_TRUE(frame->IsDesignModified());
 }
@@ -304,4 +306,92 @@ TEST_F(LifecycleTest, TheExportCommandWritesWhatTheCoreWritesForTheShownDesign) 
     const std::string written = ReadFileBytes(folder.File("tree.x"));
     EXPECT_NE(written.find("Mesh"), std::string::npos);
     EXPECT_TRUE(written == ReadFileBytes(folder.File("core.x")));
+}
+
+// The session ends (SIGTERM, SIGHUP, SIGINT) while a dialog is open: the design
+// is kept, the dialog ends, the window closes, and nothing touches it afterwards.
+class SessionEndTest : public LifecycleTest {
+protected:
+    void SetUp() override {
+        LifecycleTest::SetUp();
+        wxSetEnv("XDG_DATA_HOME", wxString::FromUTF8(data.Path()));
+    }
+    void TearDown() override {
+        wxUnsetEnv("XDG_DATA_HOME");
+        LifecycleTest::TearDown();
+    }
+    // Runs the command, which opens a real dialog; the session ends once it is shown.
+    void EndSessionDuring(int command) {
+        MainFrame* window = frame;
+        // A timer, as the signal's wake-up: it fires inside the dialog's own loop.
+        wxTimer signal;
+        signal.Bind(wxEVT_TIMER, [window](wxTimerEvent&) { window->EndSession(); });
+        signal.StartOnce(300);
+        Command(command);
+        for (int i = 0; i < 200 && wxTopLevelWindows.Member(window); ++i) {
+            Pump();
+            wxMilliSleep(10);
+        }
+        EXPECT_FALSE(wxTopLevelWindows.Member(window));
+        frame = nullptr;
+    }
+    std::string Kept() const { return ReadFileBytes(data.File("grovewright/recovery.xml")); }
+
+    TempFolder data;
+};
+
+TEST_F(SessionEndTest, WithTheSaveQuestionOpenTheDesignIsKeptAndTheWindowCloses) {
+    MakeUnsavedDesign();
+    EndSessionDuring(ID_QUIT);
+    EXPECT_NE(Kept().find("<Height>120</Height>"), std::string::npos);
+}
+
+TEST_F(SessionEndTest, WithTheBillboardDialogOpenTheWindowCloses) {
+    MakeUnsavedDesign();
+    Command(ID_MODE_FULL_3D);
+    EndSessionDuring(ID_BILLBOARD);
+    EXPECT_NE(Kept().find("<Height>120</Height>"), std::string::npos);
+}
+
+TEST_F(SessionEndTest, WithAFileDialogOpenNothingIsLoadedAndAnUnchangedDesignLeavesNoFile) {
+    EndSessionDuring(ID_LOAD);
+    EXPECT_TRUE(grovewright::test::ListFolder(data.Path()).empty());
+}
+
+TEST_F(LifecycleTest, SaveWritesTheFileTheDesignWasLastSavedAsAfterUndoAndRedoOfItsLoad) {
+    TempFolder folder;
+    MakeUnsavedDesign();
+    wxTEST_DIALOG(Command(ID_SAVE_AS), wxExpectModal<wxFileDialog>(Path(folder, "l.xml")));
+    Command(ID_NEW_PROJECT);
+    wxTEST_DIALOG(Command(ID_LOAD), wxExpectModal<wxFileDialog>(Path(folder, "l.xml")));
+    wxTEST_DIALOG(Command(ID_SAVE_AS), wxExpectModal<wxFileDialog>(Path(folder, "m.xml")));
+    Command(ID_UNDO);  // past the load
+    Command(ID_REDO);
+    EXPECT_FALSE(frame->IsDesignModified());
+    EXPECT_EQ(frame->GetTitle(), kTitle + Path(folder, "m.xml"));
+    Drag(Simple().Row("Iteration").Slider(), 4);
+    Command(ID_SAVE);
+    EXPECT_NE(ReadFileBytes(folder.File("m.xml")).find("<Iteration>4</Iteration>"), std::string::npos);
+    EXPECT_NE(ReadFileBytes(folder.File("l.xml")).find("<Iteration>0</Iteration>"), std::string::npos);
+}
+
+TEST_F(LifecycleTest, SaveOfAProjectLoadedUnderAnotherExtensionOffersItAsXml) {
+    TempFolder folder;
+    MakeUnsavedDesign();
+    wxTEST_DIALOG(Command(ID_SAVE_AS), wxExpectModal<wxFileDialog>(Path(folder, "t.xml")));
+    std::rename(folder.File("t.xml").c_str(), folder.File("t.txt").c_str());
+    wxTEST_DIALOG(Command(ID_LOAD), wxExpectModal<wxFileDialog>(Path(folder, "t.txt")));
+    Drag(Simple().Row("Iteration").Slider(), 2);
+    struct Offered : wxExpectModal<wxFileDialog> {
+        explicit Offered(wxString& name) : wxExpectModal<wxFileDialog>(wxString(), wxID_CANCEL), name_(name) {}
+        int OnInvoked(wxFileDialog* dialog) const override {
+            name_ = wxFileName(dialog->GetDirectory(), dialog->GetFilename()).GetFullPath();
+            return wxExpectModal<wxFileDialog>::OnInvoked(dialog);
+        }
+        wxString& name_;
+    };
+    wxString offered;
+    wxTEST_DIALOG(Command(ID_SAVE), Offered(offered));
+    EXPECT_EQ(offered, Path(folder, "t.xml"));
+    EXPECT_FALSE(wxFileExists(Path(folder, "t.txt.xml")));
 }
