@@ -114,6 +114,7 @@ bool ProjectDocument::WriteProject() {
         wxMessageBox("Could not open file !", "File error", wxOK, window_);
         return false;
     }
+    const grovewright::AbortUnlessClosed unwinding(writer_);
     design_.WriteSections(writer_);
     if (!writer_.Close()) {
         // Nothing was replaced: the previous file is intact. Say why the save failed.

@@ -39,7 +39,7 @@ mode_t NewFileMode() {
 
 TGFileWriter::TGFileWriter(std::string defaultExtension) : defaultExtension_(std::move(defaultExtension)) {}
 
-TGFileWriter::~TGFileWriter() { TGFileWriter::Close(); }
+TGFileWriter::~TGFileWriter() { Abort(); }
 
 void TGFileWriter::SetFileName(const std::string& name) { fileName_ = WithExtension(name, defaultExtension_); }
 

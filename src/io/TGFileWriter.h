@@ -23,7 +23,8 @@ public:
     explicit TGFileWriter(std::string defaultExtension);
     TGFileWriter(const TGFileWriter&) = delete;
     TGFileWriter& operator=(const TGFileWriter&) = delete;
-    // Commits a file that is still open, as Close() does.
+    // Drops a file that is still open, as Abort() does: only an explicit,
+    // successful Close() replaces the target.
     virtual ~TGFileWriter();
 
     // Stores WithExtension(name, DefaultExtension()).
@@ -88,6 +89,20 @@ private:
     int cleanupSlot_ = -1;  // the temporary file's entry for removal on a signal
     bool failed_ = false;
     std::atomic<int> positionalError_{0};  // the errno of WriteAt's first failure
+};
+
+// Drops the writer's file unless it was closed by then: an exception that
+// unwinds the writing (memory exhausted, say) leaves the target as it was and
+// the writer ready for the next file.
+class AbortUnlessClosed {
+public:
+    explicit AbortUnlessClosed(TGFileWriter& writer) : writer_(writer) {}
+    AbortUnlessClosed(const AbortUnlessClosed&) = delete;
+    AbortUnlessClosed& operator=(const AbortUnlessClosed&) = delete;
+    ~AbortUnlessClosed() { writer_.Abort(); }
+
+private:
+    TGFileWriter& writer_;
 };
 
 }  // namespace grovewright

@@ -267,6 +267,7 @@ namespace {
 template <typename Pass>
 ExportResult RunExport(TGFileWriter& writer, const MeshBuilder& builder, Pass&& pass) {
     if (!writer.Open()) return ExportResult::Failed;
+    const AbortUnlessClosed unwinding(writer);
     pass();
     if (builder.Cancelled()) {
         writer.Abort();

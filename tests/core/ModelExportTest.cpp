@@ -14,6 +14,7 @@
 #include "generators/SimpleTreeModel.h"
 #include "io/ImageFiles.h"
 #include "io/ModelFiles.h"
+#include "io/TGDXFFileWriter.h"
 #include "io/TGDirectXFileWriter.h"
 #include "render/ExportSinks.h"
 #include "render/MeshBuilder.h"
@@ -253,6 +254,56 @@ TEST(ModelExport, AFileThatCannotBeWrittenSaysWhichAndKeepsThePreviousOne) {
     EXPECT_EQ(ExportModel(ModelFormat::GLB, folder.File("tree.glb"), builder, true, BuiltinModelTextures(), error),
               ExportResult::Cancelled);
     EXPECT_TRUE(ReadFileBytes(folder.File("tree.glb")) == "previous");
+}
+
+TEST(ModelExport, AnExportThatRunsOutOfMemoryKeepsThePreviousFileInEveryFormat) {
+    const LeafyTree design;
+    const GrownDesign grown(design.tree, design.leafPages);
+    SimpleTreeModel large;
+    large.Base().SetIteration(13), large.Base().SetHeight(300);
+    const GrownDesign big(large, LeafGeneratorModel());
+    TempFolder folder;
+    // Memory runs out in the middle of the pass (small tree: at its end; large: between runs of strips).
+    auto failing = [](const GrownDesign& tree) {
+        auto builder = std::make_unique<MeshBuilder>(tree.skeleton, tree.leaves, tree.view);
+        builder->SetProgress([](double) -> bool { throw std::bad_alloc(); });
+        return builder;
+    };
+    TGDXFFileWriter dxf;
+    TGDirectXFileWriter directX;
+    for (const GrownDesign* tree : {&grown, &big}) {
+        for (const char* name : {"tree.dxf", "tree.x", "tree.glb", "tree.obj"})
+            grovewright::test::WriteFileBytes(folder.File(name), "previous");
+        dxf.SetFileName(folder.File("tree.dxf"));
+        EXPECT_THROW(ExportFile(dxf, *failing(*tree), true), std::bad_alloc);
+        directX.SetFileName(folder.File("tree.x"));
+        EXPECT_THROW(ExportFile(directX, *failing(*tree), true), std::bad_alloc);
+        for (const auto& [format, name] : {std::pair{ModelFormat::GLB, "tree.glb"}, std::pair{ModelFormat::OBJ, "tree.obj"}}) {
+            std::string error;
+            EXPECT_THROW(ExportModel(format, folder.File(name), *failing(*tree), true, BuiltinModelTextures(), error),
+                         std::bad_alloc);
+        }
+        for (const char* name : {"tree.dxf", "tree.x", "tree.glb", "tree.obj"})
+            EXPECT_TRUE(ReadFileBytes(folder.File(name)) == "previous") << name;
+    }
+    // No temporary file is left, and the same writers write the next export whole.
+    EXPECT_EQ(grovewright::test::ListFolder(folder.Path()).size(), 4u);
+    MeshBuilder builder(grown.skeleton, grown.leaves, grown.view);
+    EXPECT_EQ(ExportFile(dxf, builder, true), ExportResult::Written);
+    EXPECT_EQ(ReadFileBytes(folder.File("tree.dxf")).rfind("EOF"), ReadFileBytes(folder.File("tree.dxf")).size() - 4);
+}
+
+TEST(TextFileWriter, AWriterDestroyedWhileOpenKeepsThePreviousFile) {
+    TempFolder folder;
+    grovewright::test::WriteFileBytes(folder.File("a.txt"), "previous");
+    {
+        TGFileWriter writer("txt");
+        writer.SetFileName(folder.File("a.txt"));
+        ASSERT_TRUE(writer.Open());
+        writer.Write("partial");
+    }
+    EXPECT_EQ(ReadFileBytes(folder.File("a.txt")), "previous");
+    EXPECT_EQ(grovewright::test::ListFolder(folder.Path()).size(), 1u);
 }
 
 // The same sink fed one strip at a time, in order, on one thread.
