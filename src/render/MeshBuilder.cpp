@@ -108,6 +108,29 @@ void MeshBuilder::ComputeNormals(RingScratch& scratch) const {
     for (int k = 0; k < 6; ++k) normals[6 * n + k] = normals[k];
 }
 
+void MeshBuilder::RepairCollapsedNormals(const BranchSegment& segment, double oblique, double orientation,
+                                         double parentOblique, double parentOrientation, RingScratch& scratch) const {
+    float* normals = scratch.normals.data();
+    bool repaired = false;
+    for (int i = 0; i < 2 * division_; ++i) {
+        const float* v = &normals[3 * i];
+        // Unit length, or nearly: nothing to repair (also the test that rejects NaN).
+        if (v[0] * v[0] + v[1] * v[1] + v[2] * v[2] > 0.5f) continue;
+        // normals[2l] belongs to bottom vertex l, normals[2l + 1] to top vertex l.
+        const int l = i / 2;
+        const RingFrame frame = i % 2 == 0 ? Frame(segment, 0.0, 1.0, parentOblique, parentOrientation)
+                                           : Frame(segment, segment.Length(), 1.0, oblique, orientation);
+        Vector3D direction = frame.cosine;
+        direction.Scale(cosTable_[l]);
+        Vector3D across = frame.sine;
+        direction.Add(across.Scale(sinTable_[l])).Normalize();
+        StoreNormal(&normals[3 * i], direction);
+        repaired = true;
+    }
+    if (repaired)
+        for (int k = 0; k < 6; ++k) normals[6 * division_ + k] = normals[k];
+}
+
 SegmentRings MeshBuilder::MakeSide(const BranchSegment& segment, RingScratch& scratch) const {
     const double oblique = segment.ObliqueAngle(), orientation = segment.OrientationAngle();
     const BranchSegment* parent = segment.Parent();
@@ -117,6 +140,7 @@ SegmentRings MeshBuilder::MakeSide(const BranchSegment& segment, RingScratch& sc
     FillRing(Frame(segment, segment.Length(), radius * diameterReduction_, oblique, orientation), scratch.top);
     FillRing(Frame(segment, 0.0, radius, parentOblique, parentOrientation), scratch.bottom);
     ComputeNormals(scratch);
+    RepairCollapsedNormals(segment, oblique, orientation, parentOblique, parentOrientation, scratch);
     return {division_, scratch.bottom.data(), scratch.top.data(), scratch.normals.data()};
 }
 
@@ -242,6 +266,12 @@ int MeshBuilder::BuildTree(MeshSink& sink, bool withLeaves) {
             const int i = n < 4 ? 1 : 0;
             Vector3D normal = top[i] - centre;
             normal.CrossNormalize(top[i + 1] - centre);
+            if (!(normal.x * normal.x + normal.y * normal.y + normal.z * normal.z > 0.5)) {
+                // A ring collapsed to a point: the cap faces along its segment.
+                normal = Frame(segment, 1.0, 0.0, segment.ObliqueAngle(), segment.OrientationAngle()).base;
+                normal.Subtract(Frame(segment, 0.0, 0.0, segment.ObliqueAngle(), segment.OrientationAngle()).base)
+                    .Normalize();
+            }
             sink.Cap(centre, top.data(), normal, n);
         }
     }

@@ -63,6 +63,11 @@ private:
     };
     void FillRing(const RingFrame& frame, std::vector<Vector3D>& ring) const;
     void ComputeNormals(RingScratch& scratch) const;
+    // A ring collapsed to a point (a diameter reduced to almost nothing) has no
+    // surface to take normals from: its vertices get the directions the ring's
+    // own frame gives them at radius 1, so that every normal has unit length.
+    void RepairCollapsedNormals(const BranchSegment& segment, double oblique, double orientation,
+                                double parentOblique, double parentOrientation, RingScratch& scratch) const;
     // The rings and normals of segment's side strip, in scratch.
     SegmentRings MakeSide(const BranchSegment& segment, RingScratch& scratch) const;
     // The side strips on several threads, for a sink that takes them so.

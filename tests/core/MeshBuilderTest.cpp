@@ -195,6 +195,35 @@ TEST(MeshBuilderRings, NormalsAreUnitAndPointOutward) {
     for (int k = 0; k < 6; ++k) EXPECT_EQ(strip.normals[6 * 7 + k], strip.normals[k]);
 }
 
+TEST(MeshBuilderRings, RingsShrunkToAPointStillHaveUnitNormals) {
+    // A trunk and a leaning, capped branch of no thickness: rings collapsed to
+    // points, where no surface gives a normal.
+    Tree tree;
+    StraightTrunk(tree, 5);
+    BranchSegment& trunk = tree.skeleton[0].front();
+    tree.skeleton.AppendLevel().Append(BranchSegment(trunk.End(), trunk.End() + Vector3D(100, 100, 0), 0, 0, 1, 0.0, &trunk))
+        .SetCut(true);
+    RecordingSink sink;
+    MeshBuilder(tree.skeleton, tree.leaves, tree.view).BuildTree(sink, false);
+    ASSERT_EQ(sink.strips.size(), 2u);
+    const auto& thin = sink.strips[1];
+    ASSERT_TRUE(thin.top[0].x == thin.top[1].x && thin.top[0].y == thin.top[1].y && thin.top[0].z == thin.top[1].z);
+    const Vector3D axis = thin.top[0] - (trunk.End() * 0.01);
+    for (std::size_t i = 0; i < thin.normals.size(); i += 3) {
+        const Vector3D n(thin.normals[i], thin.normals[i + 1], thin.normals[i + 2]);
+        EXPECT_NEAR(std::sqrt(Dot(n, n)), 1.0, 1e-6);
+        // Across the ring's own axis: the bottom ring lies as its parent's top
+        // ring (so the joint closes), the top ring across the branch.
+        const bool top = (i / 3) % 2 == 1;
+        EXPECT_NEAR(Dot(n, top ? axis * (1 / std::sqrt(Dot(axis, axis))) : Vector3D(0, 1, 0)), 0.0, 1e-6) << i / 3;
+    }
+    // The collapsed cap faces along its branch, away from the trunk.
+    ASSERT_EQ(sink.caps.size(), 2u);
+    const Vector3D& capNormal = sink.caps[1].normal;
+    EXPECT_NEAR(std::sqrt(Dot(capNormal, capNormal)), 1.0, 1e-6);
+    EXPECT_NEAR(Dot(capNormal, axis) / std::sqrt(Dot(axis, axis)), 1.0, 1e-6);
+}
+
 TEST(MeshBuilderCaps, ZeroHeightTrunkGetsAFlatDiscAtTheOrigin) {
     Tree tree;
     tree.model.Base().SetCut(true);
