@@ -521,7 +521,14 @@ bool MainFrame::LoadCustomTexture(TextureManager::Kind kind, grovewright::PixelI
                                                       : "XPM files (*.xpm)|*.xpm|BMP files (*.bmp)|*.bmp");
     if (path.empty()) return false;
     std::string error;
-    if (LoadTextureImage(path.ToStdString(wxConvUTF8), image, error)) return true;
+    if (LoadTextureImage(path.ToStdString(wxConvUTF8), image, error)) {
+        // Taken all the same: the user may want it so, but should not wonder why.
+        if (kind == TextureManager::Kind::Leaves && !image.HasTransparency())
+            wxMessageBox("This leaf texture has no transparent pixels (no alpha channel, or one that is opaque "
+                         "everywhere): its leaves will be drawn as opaque squares.",
+                         "Leaf texture", wxOK | wxICON_WARNING, this);
+        return true;
+    }
     wxMessageBox(wxString::FromUTF8(error), "Texture error", wxOK | wxICON_ERROR, this);
     return false;
 }

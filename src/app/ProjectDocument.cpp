@@ -60,13 +60,15 @@ bool ProjectDocument::LoadFile(const wxString& path, bool asProject) {
                      wxOK | wxICON_ERROR, window_);
         return false;
     }
+    wxString told;
     if (!kept.empty()) {
-        wxString parts;
-        for (const std::string& part : kept) parts += "\n" + wxString::FromUTF8(part);
-        wxMessageBox("The project was loaded, but these parts kept their previous settings because their section "
-                     "in the file is missing or has a value out of range:\n" + parts,
-                     "Load", wxOK | wxICON_WARNING, window_);
+        told = "The project was loaded, but these parts kept their previous settings (all of them, or the values "
+               "out of range) because their section in the file is missing or has a value out of range:\n";
+        for (const std::string& part : kept) told += "\n" + wxString::FromUTF8(part);
     }
+    if (const std::string notice = reader_.MarkupNotice(); !notice.empty())
+        told += (told.empty() ? "The project was loaded, but " : "\n\nAlso, ") + wxString::FromUTF8(notice);
+    if (!told.empty()) wxMessageBox(told, "Load", wxOK | wxICON_WARNING, window_);
     return true;
 }
 

@@ -85,6 +85,8 @@ Failure LoadDesign(const std::string& project, const std::string& generator, Des
     if (!LoadProject(reader, project, {&design.simple, &design.regular, &design.complex}, error, &design.leafPages,
                      &kept))
         return {kExitFailure, error};
+    if (const std::string notice = reader.MarkupNotice(); !notice.empty())
+        std::cerr << "grovewright-cli: " << project << ": " << notice << "\n";
     design.chosen = generator == "regular"   ? static_cast<TreeGeneratorModel*>(&design.regular)
                     : generator == "complex" ? static_cast<TreeGeneratorModel*>(&design.complex)
                                              : &design.simple;

@@ -1,5 +1,6 @@
 #include "generators/DesignSize.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "geometry/BranchSegment.h"
@@ -16,14 +17,36 @@ constexpr std::size_t kBytesPerLeafStrip = 16;
 
 }  // namespace
 
-std::string FormatBytes(std::size_t bytes) {
+namespace {
+
+// bytes in the unit of scale (the largest of 1000^n not above it) with the given decimals.
+std::string FormatInUnit(std::size_t bytes, std::size_t scale, int decimals) {
     const char* units[] = {"bytes", "kB", "MB", "GB", "TB"};
-    double value = static_cast<double>(bytes);
     int unit = 0;
-    while (value >= 1000 && unit < 4) value /= 1000, ++unit;
-    char text[32];
-    std::snprintf(text, sizeof text, value < 10 && unit > 0 ? "%.1f %s" : "%.0f %s", value, units[unit]);
+    double value = static_cast<double>(bytes), divisor = 1;
+    while (static_cast<double>(scale) / divisor >= 1000 && unit < 4) divisor *= 1000, ++unit;
+    if (unit == 0) decimals = 0;
+    char text[48];
+    std::snprintf(text, sizeof text, "%.*f %s", decimals, value / divisor, units[unit]);
     return text;
+}
+
+int DefaultDecimals(std::size_t bytes) {
+    double value = static_cast<double>(bytes);
+    while (value >= 1000) value /= 1000;
+    return value < 10 ? 1 : 0;
+}
+
+}  // namespace
+
+std::string FormatBytes(std::size_t bytes) { return FormatInUnit(bytes, bytes, DefaultDecimals(bytes)); }
+
+std::pair<std::string, std::string> FormatBytesApart(std::size_t a, std::size_t b) {
+    const std::size_t larger = std::max(a, b);
+    for (int decimals = DefaultDecimals(larger);; ++decimals) {
+        std::pair<std::string, std::string> texts{FormatInUnit(a, larger, decimals), FormatInUnit(b, larger, decimals)};
+        if (texts.first != texts.second || a == b || decimals == 6) return texts;
+    }
 }
 
 DesignSize MeasureDesign(const TreeGeneratorModel& tree, const LeafGeneratorModel& leaves) {

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <string>
+#include <utility>
 
 #include "generators/LeafGenerator.h"
 #include "generators/TreeGeneratorModel.h"
@@ -30,6 +31,9 @@ struct DesignSize {
 
 // "12 MB", "3.4 GB".
 std::string FormatBytes(std::size_t bytes);
+// Two sizes in one unit, with as many decimals as it takes for different sizes
+// to read differently: "13.4 GB" and "13.1 GB", never "13 GB" and "13 GB".
+std::pair<std::string, std::string> FormatBytesApart(std::size_t a, std::size_t b);
 
 DesignSize MeasureDesign(const TreeGeneratorModel& tree, const LeafGeneratorModel& leaves);
 

@@ -199,8 +199,9 @@ bool LeafGeneratorModel::ReadSetup(TGXMLFileReader& reader, std::vector<int>* un
     loaded_ = pages_;
     bool any = false;
     for (int i = 0; i < kPageCount; ++i) {
-        const bool read = loaded_[i].Read(reader, GetName(), i + 1);
-        if (!read && unreadPages) unreadPages->push_back(i + 1);
+        bool complete = false;
+        const bool read = loaded_[i].Read(reader, GetName(), i + 1, &complete);
+        if (!complete && unreadPages) unreadPages->push_back(i + 1);
         any = read || any;
     }
     return any;

@@ -14,9 +14,11 @@ void LeafSetup::Write(TGXMLFileWriter& writer, int index) const {
     writer.WriteLine(std::string(kSectionIndent) + "</LeafSetup" + FormatInt(index) + ">");
 }
 
-bool LeafSetup::Read(TGXMLFileReader& reader, const std::string& creatorName, int index) {
+bool LeafSetup::Read(TGXMLFileReader& reader, const std::string& creatorName, int index, bool* complete) {
     if (!EnterSection(reader, creatorName, ("LeafSetup" + FormatInt(index)).c_str())) return false;
-    for (int i = 0; i < kCount; ++i) SetParameter(i, reader.ReadInt(kParameters[i].name));
+    bool all = true;
+    for (int i = 0; i < kCount; ++i) all = SetParameter(i, reader.ReadInt(kParameters[i].name)) && all;
+    if (complete) *complete = all;
     reader.Rewind();
     return true;
 }

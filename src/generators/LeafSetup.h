@@ -58,8 +58,9 @@ public:
     void Write(TGXMLFileWriter& writer, int index) const;
     // Reads LeafSetup<index> inside the LeafCreator element: every value that is
     // present and in range replaces this one's, the others stay. False (nothing
-    // changed) when the element is missing. Rewinds the reader.
-    bool Read(TGXMLFileReader& reader, const std::string& creatorName, int index);
+    // changed) when the element is missing. complete, when given, tells whether
+    // every value was taken. Rewinds the reader.
+    bool Read(TGXMLFileReader& reader, const std::string& creatorName, int index, bool* complete = nullptr);
 
     bool operator==(const LeafSetup& o) const { return values_ == o.values_; }
     bool operator!=(const LeafSetup& o) const { return !(*this == o); }

@@ -136,8 +136,8 @@ void TreeDesign::Refreshed(std::optional<ParameterId> parameter, bool valuesChan
 std::size_t TreeDesign::NeededMemory() const { return MeasureDesign(*generators_[active_], leafModel_).memoryBytes; }
 
 std::string TreeDesign::DescribeNeed(std::size_t needed) const {
-    return "the design would need about " + FormatBytes(needed) + " of memory, more than the " +
-           FormatBytes(memoryBudget_) + " allowed";
+    const auto [need, budget] = FormatBytesApart(needed, memoryBudget_);
+    return "the design would need about " + need + " of memory, more than the " + budget + " allowed";
 }
 
 TreeDesign::EditResult TreeDesign::Apply(const ParameterId& id, long value, bool dragging) {

@@ -1,5 +1,6 @@
 #include "io/TGXMLFileReader.h"
 
+#include <cctype>
 #include <climits>
 
 namespace grovewright {
@@ -60,6 +61,29 @@ long TGXMLFileReader::ReadInt(const std::string& name) const {
     std::string_view inner;
     if (!FindInner(name, inner)) return -1;
     return ParseLong(inner);
+}
+
+std::string TGXMLFileReader::MarkupNotice() const {
+    const std::string& text = Content();
+    bool comment = false, attribute = false, empty = false;
+    for (std::size_t at = text.find('<'); at != std::string::npos; at = text.find('<', at + 1)) {
+        if (text.compare(at, 4, "<!--") == 0) {
+            comment = true;
+            continue;
+        }
+        if (at + 1 >= text.size() || !std::isalpha(static_cast<unsigned char>(text[at + 1]))) continue;
+        const std::size_t close = text.find('>', at);
+        if (close == std::string::npos) break;
+        const std::string_view tag(text.data() + at, close - at);
+        attribute = attribute || tag.find('=') != std::string_view::npos;
+        empty = empty || tag.back() == '/';
+    }
+    std::string notice;
+    if (comment) notice += "this file contains XML comments; values inside comments may be read\n";
+    if (attribute) notice += "this file contains XML attributes; they are not read\n";
+    if (empty) notice += "this file contains self-closing elements; they are read as missing\n";
+    if (!notice.empty()) notice.pop_back();
+    return notice;
 }
 
 }  // namespace grovewright

@@ -27,6 +27,11 @@ public:
     long ReadInt(const std::string& name) const;
 
     std::string_view WorkingText() const { return workingText_; }
+    // What in the loaded text the plain search cannot see as XML does: empty, or
+    // one line per kind found ("this file contains XML comments; values inside
+    // comments may be read"). A comment such as <!-- was <Height>100</Height> -->
+    // is read like any other text.
+    std::string MarkupNotice() const;
 
 private:
     // The inner text of the first element called name, or false when absent.

@@ -22,6 +22,13 @@ struct PixelImage {
     const std::uint8_t* At(int row, int column) const {
         return &pixels[(static_cast<std::size_t>(row) * width + column) * channels];
     }
+    // Some pixel is not fully opaque: without one, leaves drawn with it are squares.
+    bool HasTransparency() const {
+        if (channels != 4) return false;
+        for (std::size_t at = 3; at < pixels.size(); at += 4)
+            if (pixels[at] != 255) return true;
+        return false;
+    }
 };
 
 }  // namespace grovewright

@@ -125,3 +125,15 @@ TEST(DesignSize, ExportEstimatesAreNearTheRealSize) {
     EXPECT_NEAR(size.DXFBytes(true) / static_cast<double>(texts.dxf.size()), 1.0, 0.2);
     EXPECT_NEAR(size.DirectXBytes(true) / static_cast<double>(texts.directX.size()), 1.0, 0.2);
 }
+
+TEST(DesignSize, SizesThatDifferReadDifferently) {
+    EXPECT_EQ(FormatBytes(13'400'000'000), "13 GB");
+    EXPECT_EQ(FormatBytes(3'400'000'000), "3.4 GB");
+    EXPECT_EQ(FormatBytesApart(13'400'000'000, 13'100'000'000),
+              (std::pair<std::string, std::string>{"13.4 GB", "13.1 GB"}));
+    EXPECT_EQ(FormatBytesApart(13'040'000'000, 13'000'000'000),
+              (std::pair<std::string, std::string>{"13.04 GB", "13.00 GB"}));
+    // One unit for both, the larger's.
+    EXPECT_EQ(FormatBytesApart(900'000'000, 1'200'000'000), (std::pair<std::string, std::string>{"0.9 GB", "1.2 GB"}));
+    EXPECT_EQ(FormatBytesApart(500, 500), (std::pair<std::string, std::string>{"500 bytes", "500 bytes"}));
+}

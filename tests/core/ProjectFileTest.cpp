@@ -162,6 +162,21 @@ TEST(TGXMLFileReader, ReadIntConvertsLikeStrtol) {
     EXPECT_EQ(r.ReadInt("z"), -1);
 }
 
+TEST(TGXMLFileReader, SaysWhenTheFileHoldsMarkupThatPlainSearchReadsWrongly) {
+    // A file as written: nothing to say.
+    EXPECT_EQ(ReaderOver(kTwoGenerators).reader.MarkupNotice(), "");
+    // A comment is still read as it stands, and said.
+    ReaderOver commented("<BaseSetup><!-- was <Height>100</Height> --><Height>250</Height></BaseSetup>\n");
+    EXPECT_EQ(commented.reader.ReadInt("Height"), 100);
+    EXPECT_EQ(commented.reader.MarkupNotice(), "this file contains XML comments; values inside comments may be read");
+    const std::string both = ReaderOver("<BaseSetup unit=\"cm\"><Cut/><Height>2</Height></BaseSetup>").reader.MarkupNotice();
+    EXPECT_NE(both.find("attributes"), std::string::npos) << both;
+    EXPECT_NE(both.find("self-closing"), std::string::npos) << both;
+    EXPECT_EQ(both.find("comments"), std::string::npos) << both;
+    // A tag cut off at the end of the file is not mistaken for anything.
+    EXPECT_EQ(ReaderOver("<Height>2</Height><Heig").reader.MarkupNotice(), "");
+}
+
 TEST(TGXMLFileReader, ValuesSpanFormerLines) {
     // Line breaks vanish on load: "<Height>\n  42\n</Height>" reads as 42.
     ReaderOver file("<Height>\n  42\n</Height>\n");

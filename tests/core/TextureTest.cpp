@@ -195,7 +195,9 @@ TEST(TgaReader, LeafOf64By128AndTwentyFourBitExpansion) {
     EXPECT_EQ(image.height, 128);
     EXPECT_EQ(image.At(0, 1)[3], 255);
     EXPECT_EQ(image.At(0, 0)[3], 0);
+    EXPECT_TRUE(image.HasTransparency());
     ASSERT_TRUE(ReadTga(folder.File("rgb.tga"), image, error)) << error;
+    EXPECT_FALSE(image.HasTransparency());  // leaves drawn with it would be squares
     EXPECT_EQ(image.channels, 4);
     EXPECT_EQ(image.pixels.size(), 3u * 5 * 4);
     for (int row = 0; row < 5; ++row)

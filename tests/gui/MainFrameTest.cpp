@@ -222,6 +222,14 @@ TEST_F(FrameTest, TexturesAreCreatedOnceAndAFailedCustomLoadKeepsTheChoice) {
     EXPECT_EQ(textures.Selected(TextureManager::Kind::Leaves), 3);
     EXPECT_NE(textures.Texture(TextureManager::Kind::Leaves, 3), 0u);
     EXPECT_EQ(textures.BuiltinCreations(), 1);
+    // One without alpha is taken too, with a word on what it will look like.
+    tga[16] = 24;
+    std::ofstream(folder.File("opaque.tga"), std::ios::binary) << tga << std::string(12, '\x40');
+    wxString told;
+    wxTEST_DIALOG(Command(ID_LEAVES_CUSTOM), wxExpectModal<wxFileDialog>(wxString::FromUTF8(folder.File("opaque.tga"))),
+                  ExpectMessage(wxOK, told));
+    EXPECT_NE(told.Find("opaque squares"), wxNOT_FOUND) << told;
+    EXPECT_EQ(textures.Selected(TextureManager::Kind::Leaves), 3);
 }
 
 TEST_F(FrameTest, ExportCommandsWriteTheShownTree) {
