@@ -132,6 +132,12 @@ void MainFrame::BuildMenus() {
     file->Append(ID_NEW_PROJECT, "&New Project");
     file->AppendSeparator();
     file->Append(ID_LOAD, "&Load");
+    auto* examples = new wxMenu;
+    for (int i = 0; i < grovewright::kSpeciesCount; ++i) {
+        wxString name = wxString::FromUTF8(grovewright::GallerySpecies(i).name);
+        examples->Append(ID_EXAMPLE_FIRST + i, "&" + name.Left(1).Upper() + name.Mid(1));
+    }
+    file->Append(ID_EXAMPLES, "E&xamples", examples);
     file->AppendSeparator();
     file->Append(ID_SAVE, "&Save");
     file->Append(ID_SAVE_AS, "Save &As ...");
@@ -274,6 +280,7 @@ void MainFrame::BindCommands() {
     on(ID_NEW_PROJECT, [this] { document_.NewProject(); });
     on(ID_LOAD, [this] { document_.Load(); });
     on(ID_SAVE, [this] { document_.Save(); });
+    for (int i = 0; i < grovewright::kSpeciesCount; ++i) on(ID_EXAMPLE_FIRST + i, [this, i] { LoadExample(i); });
     on(ID_SAVE_AS, [this] { document_.SaveAs(); });
     using Format = ExportCommands::Format;
     on(ID_EXPORT_DXF_TREE, [this] { exports_->Export(Format::DXF, false); });
@@ -457,7 +464,17 @@ void MainFrame::ResetAll() {
     ResetToLineMode();
 }
 
-void MainFrame::StartUp() { document_.OfferRecovery(); }
+void MainFrame::StartUp() {
+    if (!document_.OfferRecovery()) drawPanel_->ShowStartHint();
+}
+
+void MainFrame::LoadExample(int index) {
+    const grovewright::Species& species = grovewright::GallerySpecies(index);
+    if (!document_.LoadExample(species)) return;
+    ChooseTexture(textureMenus_[0], textureMenus_[0].items[static_cast<std::size_t>(species.bark)]);
+    ChooseTexture(textureMenus_[2], textureMenus_[2].items[static_cast<std::size_t>(species.leaves)]);
+    SetMode(2);
+}
 
 void MainFrame::EndSession() {
     if (sessionEnding_) return;
@@ -484,6 +501,8 @@ void MainFrame::CloseWhenUnwound() {
 }
 
 void MainFrame::ShowReplacedDesign() {
+    // A project that says which generator it shows is shown on that tab.
+    if (treeNotebook_->GetSelection() != design_.ActiveGenerator()) treeNotebook_->SetSelection(design_.ActiveGenerator());
     drawPanel_->DeleteDisplayLists();
     ResetToLineMode();
     drawPanel_->ResetView();

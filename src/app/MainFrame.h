@@ -72,6 +72,9 @@ enum CommandId {
     ID_TREE_NOTEBOOK,
     ID_UNDO,                // toolbar and keys only: the menus stay as they are
     ID_REDO,
+    ID_EXAMPLES,            // the "E&xamples" submenu: one item per species of the gallery
+    ID_EXAMPLE_FIRST,
+    ID_EXAMPLE_LAST = ID_EXAMPLE_FIRST + grovewright::kSpeciesCount - 1,
 };
 
 // The program's window: menus, toolbar, the view on the left and the 300-pixel
@@ -108,7 +111,8 @@ public:
     // At start: offers the design kept in the recovery file when the program was
     // last closed without a question (logout, shutdown), then removes the file.
     void OfferRecovery() { document_.OfferRecovery(); }
-    // Once the window is up.
+    // Once the window is up: the design kept at the last session's end is
+    // offered; without one, the empty view shows how to begin.
     void StartUp();
     // The session ends without a question (SIGTERM, SIGHUP, SIGINT): an unsaved
     // design is kept in the recovery file at once, open dialogs are ended as if
@@ -138,6 +142,8 @@ private:
     void Enable(int id, bool on);
 
     // Commands.
+    // Loads a species of the gallery as a new design, with its textures, in Full 3D.
+    void LoadExample(int index);
     // The document was replaced (new, load): shown from the start, in Line mode.
     void ShowReplacedDesign();
     void Undo();

@@ -1,5 +1,6 @@
 #include "app/ProjectDocument.h"
 
+#include <wx/file.h>
 #include <wx/filefn.h>
 #include <wx/filename.h>
 #include <wx/msgdlg.h>
@@ -69,6 +70,33 @@ bool ProjectDocument::LoadFile(const wxString& path, bool asProject) {
     if (const std::string notice = reader_.MarkupNotice(); !notice.empty())
         told += (told.empty() ? "The project was loaded, but " : "\n\nAlso, ") + wxString::FromUTF8(notice);
     if (!told.empty()) wxMessageBox(told, "Load", wxOK | wxICON_WARNING, window_);
+    return true;
+}
+
+bool ProjectDocument::LoadExample(const grovewright::Species& species) {
+    if (!CheckUnsavedChanges()) return false;
+    // The built-in text goes through the reader as any project does, from a temporary file.
+    const wxString path = wxFileName::CreateTempFileName("grovewright-example");
+    std::string error = "no temporary file could be made";
+    bool loaded = false;
+    if (!path.empty()) {
+        wxFile file(path, wxFile::write);
+        if (file.IsOpened() && file.Write(species.project.data(), species.project.size()) == species.project.size() &&
+            file.Close()) {
+            wxBusyCursor busy;
+            loaded = design_.LoadAsNew(reader_, path.ToStdString(wxConvUTF8), error);
+        }
+        wxRemoveFile(path);
+    }
+    if (!loaded) {
+        wxMessageBox("The example was not loaded:\n" + wxString::FromUTF8(error), "Load error", wxOK | wxICON_ERROR,
+                     window_);
+        return false;
+    }
+    MarkSaved();
+    saveFailed_ = false;
+    hooks_.replaced();
+    hooks_.fileChanged();
     return true;
 }
 
@@ -162,19 +190,20 @@ bool ProjectDocument::WriteRecoveryFile() {
     return false;
 }
 
-void ProjectDocument::OfferRecovery() {
+bool ProjectDocument::OfferRecovery() {
     const wxString path = wxString::FromUTF8(grovewright::RecoveryFilePath());
-    if (path.empty() || !wxFileExists(path)) return;
+    if (path.empty() || !wxFileExists(path)) return false;
     const int answer = wxMessageBox(
         "Grovewright was closed by the system while the design had unsaved changes.\n"
         "The design was kept. Do you want to restore it?",
         "Restore design", wxYES_NO | wxICON_QUESTION, window_);
     // Ended again while asking: the file stays for the next start.
-    if (sessionEnding_) return;
+    if (sessionEnding_) return true;
     if (answer == wxYES && LoadFile(path, false)) {
         // Still not saved anywhere: closing asks, as it would have before.
         restored_ = true;
         hooks_.fileChanged();
     }
     wxRemoveFile(path);
+    return true;
 }

@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 
+#include "generators/SpeciesGallery.h"
 #include "generators/TreeDesign.h"
 #include "io/TGXMLFileReader.h"
 #include "io/TGXMLFileWriter.h"
@@ -38,6 +39,9 @@ public:
     // why when nothing could be loaded or which parts kept their settings.
     // asProject: the file becomes the design's file (title, Save).
     bool LoadFile(const wxString& path, bool asProject);
+    // Asks about unsaved changes, then loads a species of the gallery as a new
+    // design that belongs to no file; false when it did not happen.
+    bool LoadExample(const grovewright::Species& species);
     // Writes the design into its file; without one, or with one that is not a
     // project file (a loaded "t.txt"), runs Save As instead.
     void Save();
@@ -53,7 +57,8 @@ public:
     bool KeepUnsavedDesign();
     // At start: offers the design kept in the recovery file when the program was
     // last closed without a question (logout, shutdown), then removes the file.
-    void OfferRecovery();
+    // False when there was none to offer.
+    bool OfferRecovery();
 
     // The design is not as it was last saved or loaded, or it was restored from
     // the recovery file.

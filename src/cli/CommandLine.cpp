@@ -78,13 +78,17 @@ Format FormatOf(const std::string& path) {
 }
 
 // Loads the project and chooses the generator whose tree is wanted.
-Failure LoadDesign(const std::string& project, const std::string& generator, Design& design) {
+Failure LoadDesign(const std::string& project, std::string generator, Design& design) {
     TGXMLFileReader reader;
     std::string error;
     std::vector<std::string> kept;
+    int shown = -1;
     if (!LoadProject(reader, project, {&design.simple, &design.regular, &design.complex}, error, &design.leafPages,
-                     &kept))
+                     &kept, &shown))
         return {kExitFailure, error};
+    // Not chosen on the command line: the one the file shows, else the one its name ends with.
+    const char* const names[] = {"simple", "regular", "complex"};
+    if (generator.empty()) generator = shown >= 0 ? names[shown] : GeneratorNamedBy(project);
     if (const std::string notice = reader.MarkupNotice(); !notice.empty())
         std::cerr << "grovewright-cli: " << project << ": " << notice << "\n";
     design.chosen = generator == "regular"   ? static_cast<TreeGeneratorModel*>(&design.regular)
@@ -258,8 +262,8 @@ int RunCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err) 
     const std::string limitHelp = "Refuse designs with more triangles than this (0: no limit)";
     const std::vector<std::string> generators = {"simple", "regular", "complex"};
     const std::string generatorHelp =
-        "Tree generator: simple, regular or complex (default: the one the file's name ends with, as in "
-        "NAME.complex.xml, else simple)";
+        "Tree generator: simple, regular or complex (default: the one the file shows, else the one its name "
+        "ends with, as in NAME.complex.xml, else simple)";
     // The built-in textures, named as the Textures menu names them, in its order.
     const std::vector<std::string> barkNames = {"trunc1", "trunc2"}, leafNames = {"leaves1", "leaves2", "needles"};
     std::string bark = barkNames[0], leafTexture = leafNames[0];
@@ -358,7 +362,6 @@ int RunCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err) 
                                        std::to_string(kMaxPictureSide)});
     // The view shows the leaves in Full 3D.
     if (renderCommand->parsed()) withLeaves = picture.mode == "full3d";
-    if (generator.empty()) generator = GeneratorNamedBy(project);
     Design design;
     if (Failure failure = LoadDesign(project, generator, design); failure.status != kExitOk)
         return report(failure);

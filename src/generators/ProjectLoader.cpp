@@ -2,10 +2,12 @@
 
 #include <strings.h>
 
+#include "generators/BaseSetup.h"
 #include "generators/LeafGenerator.h"
 #include "generators/TreeGeneratorModel.h"
 #include "io/NumberFormat.h"
 #include "io/TGXMLFileReader.h"
+#include "io/TGXMLFileWriter.h"
 
 namespace grovewright {
 
@@ -21,13 +23,16 @@ std::string DescribeUnreadLeafPages(const std::string& name, const std::vector<i
 
 }  // namespace
 
+constexpr const char* kDesignView = "DesignView";
+constexpr const char* kShownGenerator = "ShownGenerator";
+
 std::string NoValidSection(const std::string& path, const std::string& generatorName) {
     return path + ": no valid " + generatorName + " section (missing, incomplete or with a value out of range)";
 }
 
 bool LoadProject(TGXMLFileReader& reader, const std::string& path,
                  const std::vector<TreeGeneratorModel*>& generators, std::string& error,
-                 LeafGeneratorModel* leaves, std::vector<std::string>* keptPrevious) {
+                 LeafGeneratorModel* leaves, std::vector<std::string>* keptPrevious, int* shownGenerator) {
     reader.SetFileName(path);
     if (!reader.Open()) {
         error = reader.LastError().empty() ? path + ": cannot be opened" : reader.LastError();
@@ -51,9 +56,27 @@ bool LoadProject(TGXMLFileReader& reader, const std::string& path,
         if (leaves->ReadSetup(reader, &unreadPages)) leaves->ApplySetup();
         if (!unreadPages.empty()) kept.push_back(DescribeUnreadLeafPages(leaves->GetName(), unreadPages));
     }
+    if (shownGenerator) {
+        *shownGenerator = -1;
+        reader.Rewind();
+        if (reader.EnterElement(kDesignView)) {
+            const long shown = reader.ReadInt(kShownGenerator);
+            if (shown >= 0 && shown < static_cast<long>(generators.size()))
+                *shownGenerator = static_cast<int>(shown);
+            else
+                kept.push_back(kDesignView);
+        }
+    }
     reader.Close();
     if (keptPrevious) *keptPrevious = std::move(kept);
     return true;
+}
+
+void WriteDesignView(TGXMLFileWriter& writer, int shownGenerator) {
+    if (shownGenerator == 0) return;
+    writer.WriteLine(std::string(kGeneratorIndent) + "<" + kDesignView + ">");
+    writer.WriteValue(kSectionIndent, kShownGenerator, shownGenerator);
+    writer.WriteLine(std::string(kGeneratorIndent) + "</" + kDesignView + ">");
 }
 
 std::string GeneratorNamedBy(const std::string& path) {

@@ -7,6 +7,7 @@ namespace grovewright {
 
 class LeafGeneratorModel;
 class TGXMLFileReader;
+class TGXMLFileWriter;
 class TreeGeneratorModel;
 
 // Loads a project file into the tree generators, in list order, as the Load
@@ -24,8 +25,17 @@ std::string NoValidSection(const std::string& path, const std::string& generator
 // other name gives "simple".
 std::string GeneratorNamedBy(const std::string& path);
 
+// shownGenerator, when given, receives the generator the file's DesignView
+// element shows (0 simple, 1 regular, 2 complex), or -1 when the file has none
+// or its value is out of range (then "DesignView" is among the kept parts).
 bool LoadProject(TGXMLFileReader& reader, const std::string& path,
                  const std::vector<TreeGeneratorModel*>& generators, std::string& error,
-                 LeafGeneratorModel* leaves = nullptr, std::vector<std::string>* keptPrevious = nullptr);
+                 LeafGeneratorModel* leaves = nullptr, std::vector<std::string>* keptPrevious = nullptr,
+                 int* shownGenerator = nullptr);
+
+// The element after the leaf section that keeps which generator the design
+// shows; written only for a generator other than the simple one, so that a
+// simple design's file stays as it always was.
+void WriteDesignView(TGXMLFileWriter& writer, int shownGenerator);
 
 }  // namespace grovewright

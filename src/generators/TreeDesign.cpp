@@ -244,14 +244,32 @@ void TreeDesign::ResetEverything(const std::string* document) {
 
 bool TreeDesign::Load(TGXMLFileReader& reader, const std::string& path, std::string& error,
                       std::vector<std::string>* keptPrevious, bool asDocument) {
+    return LoadReplacing(reader, path, error, keptPrevious, asDocument ? &path : nullptr);
+}
+
+bool TreeDesign::LoadAsNew(TGXMLFileReader& reader, const std::string& path, std::string& error) {
+    const std::string none;
+    return LoadReplacing(reader, path, error, nullptr, &none);
+}
+
+bool TreeDesign::LoadReplacing(TGXMLFileReader& reader, const std::string& path, std::string& error,
+                               std::vector<std::string>* keptPrevious, const std::string* document) {
     const std::vector<TreeGeneratorModel*> generators(generators_.begin(), generators_.end());
-    return Replace([&] { return LoadProject(reader, path, generators, error, &leafModel_, keptPrevious); },
-                   asDocument ? &path : nullptr);
+    return Replace(
+        [&] {
+            int shown = -1;
+            if (!LoadProject(reader, path, generators, error, &leafModel_, keptPrevious, &shown)) return false;
+            // A file that says which generator it shows is shown so; others keep the shown one.
+            if (shown >= 0) active_ = shown;
+            return true;
+        },
+        document);
 }
 
 void TreeDesign::WriteSections(TGXMLFileWriter& writer) const {
     for (const TreeGeneratorModel* generator : generators_) generator->WriteSetup(writer);
     leafModel_.WriteSetup(writer);
+    WriteDesignView(writer, active_);
 }
 
 void TreeDesign::Revert(const EditStep& step, bool undo) {

@@ -109,9 +109,12 @@ public:
     void NewDocument();
     // Loads a project as the Load command does (see LoadProject); nothing changes
     // and false when the file cannot be loaded. asDocument: the design then
-    // belongs to that file.
+    // belongs to that file. A file that names the generator it shows (its
+    // DesignView element) makes that generator the shown one.
     bool Load(TGXMLFileReader& reader, const std::string& path, std::string& error,
               std::vector<std::string>* keptPrevious, bool asDocument = true);
+    // Loads a project (an example) as a new design that belongs to no file.
+    bool LoadAsNew(TGXMLFileReader& reader, const std::string& path, std::string& error);
 
     // The project file the design belongs to (loaded from or saved as); empty
     // for a new or restored design. Undoing a load or a new project gives the
@@ -120,7 +123,8 @@ public:
     // The design was saved as path (Save As): undo and redo keep it the design's file.
     void SetDocument(const std::string& path);
 
-    // Every generator's section and the leaf pages: the body of a project file.
+    // Every generator's section and the leaf pages, and which generator is shown
+    // when it is not the simple one: the body of a project file.
     void WriteSections(TGXMLFileWriter& writer) const;
 
     bool CanUndo() const { return queue_.CanUndo(); }
@@ -188,6 +192,9 @@ private:
     // design's file with the same step.
     template <typename Change>
     bool Replace(Change&& change, const std::string* document = nullptr);
+    // Load, the design's file becoming document when one is given.
+    bool LoadReplacing(TGXMLFileReader& reader, const std::string& path, std::string& error,
+                       std::vector<std::string>* keptPrevious, const std::string* document);
     // Every generator and the leaves back to their defaults; document as in Replace.
     void ResetEverything(const std::string* document);
     // Sets the edits' before (undo) or after values, marks their pages and tells the observers.

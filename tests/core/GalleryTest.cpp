@@ -10,6 +10,7 @@
 #include "generators/LeafGenerator.h"
 #include "generators/ProjectLoader.h"
 #include "generators/SimpleTreeModel.h"
+#include "generators/SpeciesGallery.h"
 #include "io/TGXMLFileReader.h"
 #include "render/ExportSinks.h"
 #include "render/MeshBuilder.h"
@@ -73,5 +74,30 @@ TEST(Examples, SpeciesGrowWithTheirGeneratorWithinAGameAssetBudget) {
         EXPECT_NEAR(counts.minimum.y, 0.0, 0.05);
         EXPECT_GT(counts.maximum.y, 2.0);
         EXPECT_LT(counts.maximum.y, 13.0);
+    }
+}
+
+TEST(Examples, TheBuiltInGalleryIsTheExampleFilesAndShowsTheirGenerators) {
+    const std::vector<std::string> files = SpeciesFiles();
+    ASSERT_EQ(files.size(), static_cast<std::size_t>(kSpeciesCount));
+    const char* const generators[] = {"simple", "regular", "complex"};
+    for (int i = 0; i < kSpeciesCount; ++i) {
+        const Species& species = GallerySpecies(i);
+        SCOPED_TRACE(species.fileName);
+        EXPECT_EQ(std::string(species.fileName).rfind(species.name, 0), 0u);
+        EXPECT_TRUE(species.project ==
+                    grovewright::test::ReadFileBytes(std::string(GROVEWRIGHT_EXAMPLES) + "/" + species.fileName));
+        // The file shows the generator its name says (the window opens that tab).
+        TGXMLFileReader reader;
+        SimpleTreeModel simple;
+        RegularTreeModel regular;
+        ComplexTreeModel complex;
+        std::string error;
+        int shown = -1;
+        ASSERT_TRUE(LoadProject(reader, std::string(GROVEWRIGHT_EXAMPLES) + "/" + species.fileName,
+                                {&simple, &regular, &complex}, error, nullptr, nullptr, &shown));
+        EXPECT_EQ(GeneratorNamedBy(species.fileName), generators[std::max(shown, 0)]);
+        EXPECT_TRUE(species.bark == 0 || species.bark == 1);
+        EXPECT_TRUE(species.leaves >= 0 && species.leaves <= 2);
     }
 }

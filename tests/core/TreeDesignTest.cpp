@@ -274,3 +274,43 @@ TEST_F(TreeDesignTest, AnEditAboveTheMemoryBudgetIsRefusedAndChangesNothing) {
 }
 
 }  // namespace
+
+TEST_F(TreeDesignTest, AProjectKeepsWhichGeneratorItShows) {
+    test::TempFolder folder;
+    auto save = [&](const std::string& name) {
+        test::WriteFileBytes(folder.File(name),
+                             test::WrittenProject([&](TGXMLFileWriter& writer) { design.WriteSections(writer); }));
+        return test::ReadFileBytes(folder.File(name));
+    };
+    // The simple generator shown: nothing is added to the file.
+    EXPECT_EQ(save("simple.xml").find("DesignView"), std::string::npos);
+    design.SetActiveGenerator(TreeDesign::kComplex);
+    const std::string text = save("complex.xml");
+    const std::size_t view = text.find("   <DesignView>\n      <ShownGenerator>2</ShownGenerator>\n   </DesignView>\n");
+    ASSERT_NE(view, std::string::npos) << text;
+    EXPECT_GT(view, text.find("</LeafCreator>"));
+    EXPECT_EQ(view + 74, text.find("</Grovewright_Setup>"));
+
+    TreeDesign loaded;
+    TGXMLFileReader reader;
+    std::string error;
+    std::vector<std::string> kept;
+    ASSERT_TRUE(loaded.Load(reader, folder.File("complex.xml"), error, &kept)) << error;
+    EXPECT_EQ(loaded.ActiveGenerator(), TreeDesign::kComplex);
+    EXPECT_TRUE(kept.empty());
+    // Saved again: the same bytes.
+    test::WriteFileBytes(folder.File("again.xml"),
+                         test::WrittenProject([&](TGXMLFileWriter& writer) { loaded.WriteSections(writer); }));
+    EXPECT_EQ(test::ReadFileBytes(folder.File("again.xml")), text);
+    // A file without the element keeps the shown generator.
+    ASSERT_TRUE(loaded.Load(reader, folder.File("simple.xml"), error, &kept)) << error;
+    EXPECT_EQ(loaded.ActiveGenerator(), TreeDesign::kComplex);
+    // A value out of range is refused and named.
+    std::string wrong = text;
+    wrong.replace(wrong.find("<ShownGenerator>2"), 17, "<ShownGenerator>7");
+    test::WriteFileBytes(folder.File("wrong.xml"), wrong);
+    TreeDesign other;
+    ASSERT_TRUE(other.Load(reader, folder.File("wrong.xml"), error, &kept)) << error;
+    EXPECT_EQ(other.ActiveGenerator(), TreeDesign::kSimple);
+    EXPECT_EQ(kept, std::vector<std::string>{"DesignView"});
+}

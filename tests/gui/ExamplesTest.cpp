@@ -54,3 +54,49 @@ INSTANTIATE_TEST_SUITE_P(Projects, ExampleTest,
                                  if (std::isalnum(static_cast<unsigned char>(*c))) name += *c;
                              return name;
                          });
+
+TEST_F(FrameTest, FileExamplesShowsASpeciesAsANewDesignOnItsTabInFull3D) {
+    Command(ID_EXAMPLE_FIRST);  // oak
+    EXPECT_EQ(frame->TreeNotebook()->GetSelection(), 1);
+    EXPECT_EQ(frame->Design().ActiveGenerator(), 1);
+    EXPECT_TRUE(Checked(ID_MODE_FULL_3D));
+    EXPECT_EQ(frame->GetTitle(), MainFrame::kTitle);
+    EXPECT_TRUE(frame->CurrentFileName().empty());
+    EXPECT_FALSE(frame->IsDesignModified());
+    Pump();
+    EXPECT_EQ(View().GetTreeTriangles(), 12904);
+    EXPECT_EQ(View().GetLeafTriangles(), 17280);
+    EXPECT_TRUE(Checked(ID_TRUNK_1));
+    EXPECT_TRUE(Checked(ID_LEAVES_1));
+    // Spruce: the complex tab and the needles.
+    Command(ID_EXAMPLE_FIRST + 2);
+    EXPECT_EQ(frame->TreeNotebook()->GetSelection(), 2);
+    EXPECT_TRUE(Checked(ID_NEEDLES));
+    EXPECT_FALSE(Checked(ID_LEAVES_1));
+    Pump();
+    EXPECT_EQ(View().GetTreeTriangles(), 16920);
+    // An edit, then another example: asked first; Cancel keeps the design.
+    Drag(frame->Generators()[2]->Row("Height").Slider(), 300);
+    wxTEST_DIALOG(Command(ID_EXAMPLE_FIRST + 1), wxExpectModal<wxMessageDialog>(wxCANCEL));
+    EXPECT_EQ(frame->Generators()[2]->Model().Base().Height(), 300);
+    // Undo goes back to the spruce as it came.
+    Command(ID_UNDO);
+    EXPECT_FALSE(frame->IsDesignModified());
+}
+
+TEST_F(FrameTest, TheFirstStartShowsAHintInTheEmptyViewUntilTheFirstEdit) {
+    // The top left corner of the view, where the hint is written.
+    auto darkPixels = [&] {
+        const grovewright::PixelImage shown = View().ReadPixels();
+        int dark = 0;
+        for (int row = shown.height - 40; row < shown.height; ++row)
+            for (int column = 0; column < 240; ++column)
+                dark += shown.At(row, column)[0] < 128;
+        return dark;
+    };
+    EXPECT_EQ(darkPixels(), 0);
+    frame->StartUp();  // no recovery file: nothing to ask
+    EXPECT_GT(darkPixels(), 200);
+    Drag(Simple().Row("Height").Slider(), 100);
+    EXPECT_EQ(darkPixels(), 0);
+}

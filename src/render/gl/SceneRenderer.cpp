@@ -151,6 +151,7 @@ void SceneRenderer::Draw(int width, int height) {
         case kLine:
             UpdateSkeletonLines();
             if (treeList_ != 0) glCallList(treeList_);
+            if (skeleton_.Empty() && !hint_.empty()) DrawHint();
             break;
         case kWireFrame:
             glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
@@ -348,6 +349,38 @@ void SceneRenderer::DrawOverlayText(int dx, int dy) {
     glEnable(GL_DEPTH_TEST);
     glDisable(GL_BLEND);
     if (light_.on) glEnable(GL_LIGHTING);
+}
+
+void SceneRenderer::DrawHint() {
+    if (fontBase_ == 0) BuildFontLists();
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    glDisable(GL_DEPTH_TEST);
+    glEnable(GL_TEXTURE_2D);
+    textures_.BindFontTexture();
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glOrtho(0, viewport[2], 0, viewport[3], -1, 1);
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    // The glyphs are white on black: the white background is darkened where they are.
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_ZERO, GL_ONE_MINUS_SRC_COLOR);
+    glColor3f(0.75f, 0.75f, 0.75f);
+    glListBase(fontBase_ - 32);
+    for (std::size_t i = 0; i < hint_.size(); ++i) {
+        glLoadIdentity();
+        glTranslated(10, viewport[3] - 24 - 16 * static_cast<double>(i), 0);
+        glCallLists(static_cast<GLsizei>(hint_[i].size()), GL_UNSIGNED_BYTE, hint_[i].data());
+    }
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glPopMatrix();
+    glDisable(GL_BLEND);
+    glDisable(GL_TEXTURE_2D);
+    glEnable(GL_DEPTH_TEST);
 }
 
 void SceneRenderer::SetRenderMode(int mode) {

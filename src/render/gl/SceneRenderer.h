@@ -85,6 +85,9 @@ public:
     GLuint LeafList() const { return leafList_; }
     int TreeTriangles() const { return treeTriangles_; }
     int LeafTriangles() const { return leafTriangles_; }
+    // Lines of text drawn in dark grey at the top left of a Line view with no
+    // tree yet (the first start); none once cleared.
+    void SetHint(std::vector<std::string> lines) { hint_ = std::move(lines); }
 
 private:
     void UpdateTreeList();
@@ -94,6 +97,7 @@ private:
     void BuildSkyList();
     void BuildFontLists();
     void DrawOverlayText(int dx, int dy);
+    void DrawHint();
     void DrawFull3D();
     static void DeleteList(GLuint& list, GLsizei count = 1);
 
@@ -111,4 +115,5 @@ private:
     GLuint treeList_ = 0, groundList_ = 0, leafList_ = 0, stumpList_ = 0, skyList_ = 0, fontBase_ = 0;
     LightValues light_;
     Camera camera_;
+    std::vector<std::string> hint_;
 };

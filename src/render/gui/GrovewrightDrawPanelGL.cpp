@@ -46,9 +46,16 @@ void GrovewrightDrawPanelGL::OnDesignChange(const grovewright::DesignChange& cha
         SetLightPosition(light.position[0], light.position[1], light.position[2]);
     } else if (change.stale == grovewright::kStaleNothing) {
         return;
+    } else {
+        scene_.SetHint({});
     }
     if (change.stale & grovewright::kStaleTreeMesh) scene_.InvalidateTree();
     if (change.stale & grovewright::kStaleLeafMesh) scene_.InvalidateLeaves();
+    Render();
+}
+
+void GrovewrightDrawPanelGL::ShowStartHint() {
+    scene_.SetHint({"File > Examples to start from a species,", "or move the Iteration and Height sliders"});
     Render();
 }
 

@@ -41,6 +41,8 @@ public:
     void ResizeView(int width, int height, int sideColumn);
     void ResetView();
     void DeleteDisplayLists();
+    // A hint drawn in the empty view of the first start, until the design first changes.
+    void ShowStartHint();
 
     // The tree values the mesh builder uses (the design's); values outside the
     // view's rule are ignored.

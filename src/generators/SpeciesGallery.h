@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string_view>
+
+namespace grovewright {
+
+// The species gallery: project files of examples/ built into the program, so
+// that File > Examples works wherever the program is, with the built-in
+// textures each species is drawn with.
+struct Species {
+    const char* name;      // "oak"
+    const char* fileName;  // "oak.regular.xml", in examples/
+    int bark;              // built-in bark: 0 Trunc1, 1 Trunc2
+    int leaves;            // built-in leaves: 0 Leaves1, 1 Leaves2, 2 Needles
+    std::string_view project;  // the file's text
+};
+
+inline constexpr int kSpeciesCount = 8;
+// In the gallery's order: oak, birch, spruce, pine, willow, palm, shrub, sapling.
+const Species& GallerySpecies(int index);
+
+}  // namespace grovewright
