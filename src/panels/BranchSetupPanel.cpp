@@ -1,23 +1,36 @@
 #include "panels/BranchSetupPanel.h"
 
+#include <algorithm>
+
 using grovewright::BranchSetup;
 
 namespace {
 
 // The y of every slider row, in the order of the values.
 const int kSliderY[BranchSetup::kValueCount] = {20, 20, 50, 80, 110, 140, 200, 170};
+// The page's height in scroll units of 5 pixels: every row of the Line mode
+// (regular and complex pages), or the two rows of the mesh modes.
+constexpr int kUnit = 5, kRegularUnits = 50, kComplexUnits = 70, kMeshModeUnits = 16;
+// Wide enough for every row (labels, sliders and check boxes end before 230).
+constexpr int kContentWidth = 240;
 
 }  // namespace
 
 BranchSetupPanel::BranchSetupPanel(wxWindow* parent, int level, grovewright::TreeDesign& design, int generator)
     : wxScrolledWindow(parent, wxID_ANY), design_(design), generator_(generator), level_(level) {
-    SetScrollbars(0, 5, 0, Setup().IsComplex() ? 70 : 50);
+    content_ = new wxPanel(this, wxID_ANY, wxPoint(0, 0), wxSize(kContentWidth, kComplexUnits * kUnit));
+    // Mouse events do not travel to the page: the wheel over the rows scrolls it here.
+    content_->Bind(wxEVT_MOUSEWHEEL, [this](wxMouseEvent& event) {
+        const int notches = -event.GetWheelRotation() / std::max(1, event.GetWheelDelta());
+        const wxPoint start = GetViewStart();
+        Scroll(start.x, std::max(0, start.y + notches * event.GetLinesPerAction()));
+    });
     // Rows in the order of the page: Diameter, Height ... OriAngle (AddAngle above it), flags, Cut last.
     for (int v : {BranchSetup::kDiameter, BranchSetup::kHeight, BranchSetup::kHeightReduction, BranchSetup::kRelativAdd,
                   BranchSetup::kAddFrom, BranchSetup::kAddTo, BranchSetup::kAddAngle, BranchSetup::kOriAngle}) {
         const int y = kSliderY[v];
         rows_.Add(BranchSetup::kParameters[v].name,
-                  std::make_unique<SliderRow>(this, design, Id(v), SliderRow::Place{10, y, 100, 25},
+                  std::make_unique<SliderRow>(content_, design, Id(v), SliderRow::Place{10, y, 100, 25},
                                               SliderRow::Place{120, y, 100, 25}));
     }
     int y = 230;
@@ -25,7 +38,7 @@ BranchSetupPanel::BranchSetupPanel(wxWindow* parent, int level, grovewright::Tre
         const int rowY = flag == BranchSetup::kCut ? 50 : y;
         if (flag != BranchSetup::kCut) y += 30;
         rows_.Add(BranchSetup::kParameters[BranchSetup::FlagIndex(flag)].name,
-                  std::make_unique<SliderRow>(this, design, Id(BranchSetup::FlagIndex(flag)),
+                  std::make_unique<SliderRow>(content_, design, Id(BranchSetup::FlagIndex(flag)),
                                               SliderRow::Place{10, rowY, 100, 25}, SliderRow::Place{120, rowY, 0, 0}));
     }
     if (Setup().IsComplex())
@@ -73,6 +86,10 @@ void BranchSetupPanel::SetMeshMode(bool on) {
     }
     diameter.SetVisible(on);
     cut.SetVisible(on);
+    // Room for the rows shown, scrolled to the top: a page scrolled down in one
+    // mode would otherwise show empty room where the other mode's rows were.
+    Scroll(0, 0);
+    SetScrollbars(0, kUnit, 0, on ? kMeshModeUnits : Setup().IsComplex() ? kComplexUnits : kRegularUnits);
 }
 
 bool BranchSetupPanel::IsModified() const {

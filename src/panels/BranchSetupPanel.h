@@ -1,5 +1,6 @@
 #pragma once
 
+#include <wx/panel.h>
 #include <wx/scrolwin.h>
 
 #include <vector>
@@ -40,6 +41,9 @@ private:
     grovewright::TreeDesign& design_;
     int generator_;
     int level_;
+    // The rows' parent, the one child the page scrolls: GTK complains about
+    // every hidden child that a scroll moves, and each mode hides some rows.
+    wxPanel* content_ = nullptr;
     SliderRows rows_;
 };
 

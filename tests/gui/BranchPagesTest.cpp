@@ -100,3 +100,37 @@ TEST_F(FrameTest, BranchEditsRebuildAndMarkTheGenerator) {
     EXPECT_TRUE(regular.IsModified());
     EXPECT_FALSE(Simple().IsModified());
 }
+
+TEST_F(FrameTest, APageScrolledDownInLineModeShowsItsRowsInFull3D) {
+    frame->TreeNotebook()->SetSelection(2);
+    Pump();
+    BranchSetupPanel& page = Generator(frame, 2).Page(0);
+    Generator(frame, 2).CustomNotebook()->SetSelection(0);
+    Pump();
+    // The wheel over the rows scrolls the page, to the flags at its bottom.
+    wxMouseEvent wheel(wxEVT_MOUSEWHEEL);
+    wheel.m_wheelRotation = -120 * 20;
+    wheel.m_wheelDelta = 120;
+    wheel.m_linesPerAction = 3;
+    page.Row("Height").Label()->GetParent()->ProcessWindowEvent(wheel);
+    Pump();
+    ASSERT_GT(page.GetViewStart().y, 0);
+    Command(ID_MODE_FULL_3D);
+    Pump();
+    // The mesh rows (at the top of the page) are inside the page's visible area.
+    const int height = page.GetClientSize().y;
+    for (wxWindow* row : {static_cast<wxWindow*>(page.Row("Diameter").Slider()),
+                          static_cast<wxWindow*>(page.Row("Cut").CheckBox())}) {
+        const int y = row->GetScreenPosition().y - page.GetScreenPosition().y;
+        EXPECT_GE(y, 0);
+        EXPECT_LT(y + row->GetSize().y, height + 1) << "page height " << height;
+    }
+    // And back: every Line row can be reached again.
+    Command(ID_MODE_LINE);
+    Pump();
+    EXPECT_EQ(page.GetViewStart().y, 0);
+    page.Scroll(0, 1000);
+    Pump();
+    const wxWindow* last = page.Row("UseBranch").CheckBox();
+    EXPECT_LT(last->GetScreenPosition().y - page.GetScreenPosition().y + last->GetSize().y, height + 1);
+}

@@ -1,0 +1,141 @@
+#!/usr/bin/python3
+"""End to end: the first minute of a new user, driven like a user with the mouse
+and keyboard on the real program. The first start shows a hint in the view;
+the mouse wheel over the Iteration slider changes its label, the tree and the
+saved file together; the wheel over a branch page and a resize leave standard
+error free of toolkit complaints; File > Examples > Oak shows the oak in Full 3D
+as a new design.
+
+Usage: gui_first_minute_test.py PATH/TO/grovewright
+"""
+import os
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+
+PROGRAM = sys.argv[1]
+
+
+def xdotool(*args):
+    return subprocess.run(["xdotool", *args], check=True, capture_output=True, text=True, timeout=30).stdout
+
+
+def screenshot(path):
+    subprocess.run(["import", "-window", "root", path], check=True, timeout=60)
+    return path
+
+
+def read_text(png, box):
+    """The text in a screen region, read by OCR after enlarging it."""
+    x, y, w, h = box
+    enlarged = png + ".ocr.png"
+    subprocess.run(["convert", png, "-crop", f"{w}x{h}+{x}+{y}", "+repage", "-resize", "400%", "-colorspace",
+                    "Gray", enlarged], check=True, timeout=60)
+    return subprocess.run(["tesseract", enlarged, "-", "--psm", "11"], check=True, capture_output=True, text=True,
+                          timeout=120).stdout
+
+
+def dark_share(png, box):
+    x, y, w, h = box
+    raw = subprocess.run(["convert", png, "-crop", f"{w}x{h}+{x}+{y}", "+repage", "-depth", "8", "rgb:-"],
+                         check=True, capture_output=True, timeout=60).stdout
+    return sum(1 for i in range(0, len(raw), 3) if max(raw[i:i + 3]) <= 60) / (len(raw) / 3)
+
+
+class FirstMinute(unittest.TestCase):
+    def setUp(self):
+        self.home = tempfile.TemporaryDirectory()
+        env = dict(os.environ, HOME=self.home.name, XDG_DATA_HOME=os.path.join(self.home.name, "data"),
+                   XDG_CACHE_HOME=os.path.join(self.home.name, ".cache"))
+        self.stderr = open(os.path.join(self.home.name, "stderr.txt"), "w+")
+        self.program = subprocess.Popen([PROGRAM], env=env, stdout=subprocess.DEVNULL, stderr=self.stderr)
+        self.window = xdotool("search", "--sync", "--onlyvisible", "--name", "^Grovewright").split()[0]
+        time.sleep(1.5)
+        xdotool("windowfocus", "--sync", self.window)
+        geometry = dict(line.split("=") for line in xdotool("getwindowgeometry", "--shell", self.window).split())
+        self.x, self.y, self.w, self.h = (int(geometry[key]) for key in ("X", "Y", "WIDTH", "HEIGHT"))
+        self.view = (self.x + 10, self.y + 70, self.w - 470, self.h - 80)
+        self.shot = os.path.join(self.home.name, "shot.png")
+
+    def tearDown(self):
+        self.program.terminate()
+        self.program.wait(timeout=30)
+        self.stderr.close()
+        self.home.cleanup()
+
+    def wheel(self, x, y, button, times):
+        xdotool("mousemove", str(x), str(y))
+        for _ in range(times):
+            xdotool("click", button)
+            time.sleep(0.1)
+        time.sleep(0.8)
+
+    def test_the_first_start_shows_a_hint_in_the_view(self):
+        text = read_text(screenshot(self.shot), (self.x, self.y + 60, 400, 60))
+        self.assertIn("Examples", text)
+        self.assertIn("Iteration", text)
+
+    def test_the_wheel_over_the_iteration_slider_changes_label_tree_and_saved_file(self):
+        # The first basic row of the simple page (as in the session-end test).
+        self.wheel(self.x + self.w - 210, self.y + 362, "4", 3)
+        label = read_text(screenshot(self.shot), (self.x + self.w - 435, self.y + 345, 160, 30))
+        self.assertRegex(label, r"Iteration: ?[1-9]")
+        iteration = int(label.split("Iteration:")[1].split()[0])
+        # Height too, so that the tree has length: the row below.
+        self.wheel(self.x + self.w - 210, self.y + 392, "4", 3)
+        self.assertGreater(dark_share(screenshot(self.shot), self.view), 0.0005, "the tree's lines")
+        # Ctrl+S without a file asks where to save.
+        path = os.path.join(self.home.name, "wheel.xml")
+        xdotool("windowfocus", "--sync", self.window)
+        xdotool("key", "ctrl+s")
+        dialog = xdotool("search", "--sync", "--onlyvisible", "--name", "^Save as").split()[0]
+        xdotool("windowfocus", "--sync", dialog)
+        time.sleep(0.5)
+        xdotool("key", "ctrl+a")
+        xdotool("type", "--delay", "15", path)
+        time.sleep(0.3)
+        xdotool("key", "Return")
+        deadline = time.time() + 20
+        while not os.path.exists(path) and time.time() < deadline:
+            time.sleep(0.2)
+        with open(path, encoding="utf-8") as saved:
+            self.assertIn("<Iteration>%d</Iteration>" % iteration, saved.read())
+
+    def test_the_wheel_over_a_branch_page_and_a_resize_leave_stderr_clean(self):
+        xdotool("mousemove", str(self.x + self.w - 130), str(self.y + 100), "click", "1")  # RegularGrovewright
+        time.sleep(1.0)
+        self.wheel(self.x + self.w - 300, self.y + 280, "5", 8)
+        xdotool("key", "F3")
+        time.sleep(1.5)
+        xdotool("windowsize", self.window, "1000", "700")
+        time.sleep(1.0)
+        xdotool("windowsize", self.window, "800", "550")
+        time.sleep(1.0)
+        self.stderr.seek(0)
+        messages = self.stderr.read()
+        self.assertNotIn("Gtk-CRITICAL", messages)
+        self.assertNotIn("Gtk-WARNING", messages)
+
+    def test_file_examples_oak_shows_the_oak_in_full_3d(self):
+        for key in ("alt+f", "x", "o"):
+            xdotool("key", key)
+            time.sleep(0.6)
+        time.sleep(2.0)
+        shot = screenshot(self.shot)
+        x, y, w, h = self.view
+        raw = subprocess.run(["convert", shot, "-crop", f"{w}x{h // 6}+{x}+{y}", "+repage", "-depth", "8", "rgb:-"],
+                             check=True, capture_output=True, timeout=60).stdout
+        sky = [raw[i:i + 3] for i in range(0, len(raw), 3)]
+        self.assertGreater(sum(1 for p in sky if p[2] > p[0] + 40) / len(sky), 0.5, "Full 3D: sky above the tree")
+        # The counts themselves are checked in-process; here that they are drawn.
+        overlay = read_text(shot, (self.x + 1, self.y + self.h - 48, 120, 46))
+        self.assertIn("Tree", overlay)
+        self.assertIn("Leafs", overlay)
+        # A new design: no file in the title.
+        self.assertEqual(xdotool("getwindowname", self.window).strip(), "Grovewright v2.3.2")
+
+
+if __name__ == "__main__":
+    unittest.main(argv=[sys.argv[0]], verbosity=2)
