@@ -56,6 +56,9 @@ MainFrame::MainFrame(wxWindow* parent, const wxString&)
     textures_ = std::make_unique<TextureManager>();
     drawPanel_ = new GrovewrightDrawPanelGL(mainPanel_, wxID_ANY, wxDefaultPosition, wxDefaultSize, 0,
                                             "TestGLCanvas", GrovewrightDrawPanelGL::kPixelFormat, design_, *textures_);
+    // A long build of the view's tree that the user cancelled (a mode change, a
+    // load): the design is shown as lines, which are quick to draw.
+    drawPanel_->OnBuildCancelled([this] { CallAfter([this] { SetMode(0); }); });
     exports_ = std::make_unique<ExportCommands>(this, design_, *drawPanel_, *textures_, files_, sessionEnding_);
     // Sized as in the default window from the start: GTK complains about
     // notebooks allocated smaller than their tabs before the first layout.

@@ -26,6 +26,13 @@ bool EditQueue::Merge(const ParameterId& id, int after) {
     return true;
 }
 
+void EditQueue::DropLast() {
+    if (steps_.empty() || position_ != steps_.size()) return;
+    steps_.pop_back();
+    --position_;
+    open_ = false;
+}
+
 const EditStep* EditQueue::Undo() {
     open_ = false;
     if (!CanUndo()) return nullptr;

@@ -57,6 +57,8 @@ public:
     // when there is none or it is another parameter's. A step whose edits come
     // back to where they started is dropped.
     bool Merge(const ParameterId& id, int after);
+    // Forgets the last step, just pushed by an edit that was then taken back.
+    void DropLast();
     // Closes the last step: later edits start steps of their own.
     void Seal() { open_ = false; }
 

@@ -159,14 +159,29 @@ TreeDesign::EditResult TreeDesign::Apply(const ParameterId& id, long value, bool
             return EditResult::Refused;
         }
     }
-    if (!dragging || !queue_.Merge(id, after)) {
+    const bool merged = dragging && queue_.Merge(id, after);
+    if (!merged) {
         EditStep step;
         step.edits.push_back({id, before, after});
         queue_.Push(std::move(step), dragging);
     }
     scopeModified_[ScopeOf(id)] = true;
+    editing_ = true;
+    editCancelled_ = false;
     Refreshed(id, true, stale);
-    return EditResult::Applied;
+    editing_ = false;
+    if (!editCancelled_) return EditResult::Applied;
+    // Taken back: the value, the undo step and the tree as they were; the view
+    // still shows that tree, so nothing is drawn anew.
+    Visit(id, [&](auto& record) { return record.SetParameter(id.index, before); });
+    if (merged)
+        queue_.Merge(id, before);
+    else
+        queue_.DropLast();
+    std::string ignored;
+    Refresh(stale, ignored);
+    Notify({id, true, kStaleNothing, {}});
+    return EditResult::Refused;
 }
 
 std::vector<int> TreeDesign::Values() const {

@@ -98,6 +98,12 @@ public:
     // undo step until EndDrag.
     EditResult Apply(const ParameterId& id, long value, bool dragging = false);
     void EndDrag() { queue_.Seal(); }
+    // An edit is being applied: its observers are being told (and draw it).
+    bool Editing() const { return editing_; }
+    // Called by an observer while an edit is applied (the user cancelled the
+    // drawing of its tree): the edit is taken back as if refused, without a
+    // message; the observers are told the parameter's value again.
+    void CancelEdit() { editCancelled_ = true; }
 
     // Whole-design edits, one undo step each.
     void ResetGenerator(int g);
@@ -217,6 +223,8 @@ private:
     int active_ = kSimple;
     // The shown generator's tree is above the budget and was not grown.
     bool treeWithheld_ = false;
+    bool editing_ = false;
+    bool editCancelled_ = false;
     EditQueue queue_;
     std::array<bool, kScopeCount> scopeModified_{};
     std::size_t memoryBudget_;

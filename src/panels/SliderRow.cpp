@@ -1,6 +1,7 @@
 #include "panels/SliderRow.h"
 
 #include <wx/intl.h>
+#include <wx/stopwatch.h>
 #include <wx/time.h>
 
 using grovewright::TreeDesign;
@@ -55,7 +56,29 @@ void SliderRow::OnSliderMoved(Gesture gesture) {
     if (!continues) design_.EndDrag();
     lastGesture_ = gesture;
     lastMove_ = now;
-    design_.Apply(id_, value, gesture != Gesture::Key);
+    ApplyCoalesced(value, gesture != Gesture::Key);
+}
+
+void SliderRow::ApplyCoalesced(int value, bool dragging) {
+    pendingValue_ = value;
+    pendingDragging_ = dragging;
+    if (applyQueued_) return;  // the queued edit takes the newest value
+    if (!lastEditSlow_) {
+        ApplyPending();
+        return;
+    }
+    applyQueued_ = true;
+    // Runs after the input events that queued up while the last edit was drawn.
+    slider_->CallAfter([this] {
+        applyQueued_ = false;
+        ApplyPending();
+    });
+}
+
+void SliderRow::ApplyPending() {
+    const wxStopWatch clock;
+    design_.Apply(id_, pendingValue_, pendingDragging_);
+    lastEditSlow_ = clock.Time() > slowEditMilliseconds_;
 }
 
 void SliderRow::Show(int value) {

@@ -34,6 +34,10 @@ public:
     void Show(int value);
     void SetVisible(bool visible);
     void SetEnabled(bool enabled);
+    // Edits that took longer than this make the row coalesce the next ones: slider
+    // events that come while a slow edit is drawn are applied once, with the
+    // newest value, instead of one by one (tests set it).
+    static void SetSlowEditMilliseconds(long milliseconds) { slowEditMilliseconds_ = milliseconds; }
 
     const grovewright::ParameterId& Id() const { return id_; }
     wxStaticText* Label() const { return label_; }
@@ -47,6 +51,10 @@ private:
 
     // The slider was moved by the gesture: its value goes to the design.
     void OnSliderMoved(Gesture gesture);
+    // Applies the value now, or, after a slow edit, once the events queued
+    // meanwhile have been seen, with the newest value.
+    void ApplyCoalesced(int value, bool dragging);
+    void ApplyPending();
     wxString LabelText(int value) const;
     int ShownValue() const;
 
@@ -59,4 +67,9 @@ private:
     wxCheckBox* checkBox_ = nullptr;
     Gesture lastGesture_ = Gesture::None;
     wxLongLong lastMove_ = 0;
+    int pendingValue_ = 0;
+    bool pendingDragging_ = false;
+    bool applyQueued_ = false;
+    bool lastEditSlow_ = false;
+    static inline long slowEditMilliseconds_ = 100;
 };

@@ -66,6 +66,9 @@ int main(int argc, char** argv) {
     if (!wxTheApp->CallOnInit()) return 1;
     // A logged error must not become a message box that nobody closes.
     delete wxLog::SetActiveTarget(new wxLogStderr);
+    // Edits apply at once however long they take (a sanitizer build is slow);
+    // the test of coalescing sets its own threshold.
+    SliderRow::SetSlowEditMilliseconds(kNeverSlow);
     wxSetAssertHandler(AssertToFailure);
     int result;
     {

@@ -13,6 +13,17 @@ wxMouseEvent Mouse(wxEventType type, int x, int y, bool left, bool right, bool s
     return event;
 }
 
+int PressCancel::FilterEvent(wxEvent& event) {
+    auto* window = dynamic_cast<wxWindow*>(event.GetEventObject());
+    auto* progress = window ? dynamic_cast<wxProgressDialog*>(wxGetTopLevelParent(window)) : nullptr;
+    if (!progress || pressed) return Event_Skip;
+    pressed = true;
+    wxCommandEvent cancel(wxEVT_BUTTON, wxID_CANCEL);
+    cancel.SetEventObject(progress);
+    progress->ProcessWindowEvent(cancel);
+    return Event_Skip;
+}
+
 void FrameTest::SetUp() {
     frame = new MainFrame(nullptr, wxEmptyString);
     frame->Show(true);

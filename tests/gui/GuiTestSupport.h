@@ -7,13 +7,17 @@
 #include <wx/testing.h>
 
 #include <wx/msgdlg.h>
+#include <wx/progdlg.h>
 #include <wx/slider.h>
 #include <wx/utils.h>
+
+#include <limits>
 
 #include "app/MainFrame.h"
 #include "generators/gui/LeafCreator.h"
 #include "generators/gui/SimpleGrovewright.h"
 #include "panels/LeafSetupPanel.h"
+#include "panels/SliderRow.h"
 #include "render/gui/GrovewrightDrawPanelGL.h"
 
 class FailingDialogHook : public wxTestingModalHook {
@@ -55,6 +59,17 @@ protected:
 
 private:
     wxString& openedIn_;
+};
+
+// The slow-edit threshold of the slider rows in the tests: never reached.
+inline constexpr long kNeverSlow = std::numeric_limits<long>::max();
+
+// While added as an event filter: a progress dialog handles its own events
+// while the work runs, and the first one it handles presses its Cancel, as a
+// user would.
+struct PressCancel : wxEventFilter {
+    bool pressed = false;
+    int FilterEvent(wxEvent& event) override;
 };
 
 // A mouse event with the given buttons and keys held.

@@ -266,21 +266,7 @@ TEST_F(LifecycleTest, ALongExportShowsProgressAndCancelKeepsThePreviousFile) {
     Command(ID_MODE_WIRE_FRAME);
     // The dialog at once rather than after half a second: the test must not depend on the machine's speed.
     frame->SetProgressDelay(0);
-    // The progress dialog handles its own events while the export runs: the
-    // first one it handles presses its Cancel, as a user would.
-    struct PressCancel : wxEventFilter {
-        bool pressed = false;
-        int FilterEvent(wxEvent& event) override {
-            auto* window = dynamic_cast<wxWindow*>(event.GetEventObject());
-            auto* progress = window ? dynamic_cast<wxProgressDialog*>(wxGetTopLevelParent(window)) : nullptr;
-            if (!progress || pressed) return Event_Skip;
-            pressed = true;
-            wxCommandEvent cancel(wxEVT_BUTTON, wxID_CANCEL);
-            cancel.SetEventObject(progress);
-            progress->ProcessWindowEvent(cancel);
-            return Event_Skip;
-        }
-    } pressCancel;
+    PressCancel pressCancel;
     wxEvtHandler::AddFilter(&pressCancel);
     wxTEST_DIALOG(Command(ID_EXPORT_DXF_TREE), wxExpectModal<wxFileDialog>(Path(folder, "tree.dxf")));
     wxEvtHandler::RemoveFilter(&pressCancel);

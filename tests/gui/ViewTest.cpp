@@ -77,3 +77,80 @@ TEST_F(FrameTest, ModesBuildListsAndCountTriangles) {
     EXPECT_EQ(view.GetTreeList(), 0u);
     EXPECT_NE(view.GetStumpList(), 0u);  // the stump list stays
 }
+
+// A long build of the view's tree shows a progress dialog; Cancel keeps what was shown.
+class LongBuildTest : public FrameTest {
+protected:
+    void SetUp() override {
+        FrameTest::SetUp();
+        Simple().SetHeight(300), Simple().SetHeightReduction(80), Simple().SetIteration(14);
+        Simple().Rebuild();  // 32,767 segments: several progress reports
+        // The dialog at once rather than after half a second: the test must not depend on the machine's speed.
+        View().SetProgressDelay(0);
+    }
+    // Runs the work with the first progress dialog it shows cancelled.
+    template <typename Work>
+    void Cancelling(Work&& work) {
+        PressCancel pressCancel;
+        wxEvtHandler::AddFilter(&pressCancel);
+        work();
+        wxEvtHandler::RemoveFilter(&pressCancel);
+        EXPECT_TRUE(pressCancel.pressed);
+    }
+};
+
+TEST_F(LongBuildTest, CancellingAnEditsBuildKeepsThePreviousValueAndTree) {
+    View().SetProgressDelay(-1);
+    Command(ID_MODE_FULL_3D);
+    const int triangles = View().GetTreeTriangles();
+    ASSERT_GT(triangles, 0);
+    const bool couldUndo = ToolEnabled(ID_UNDO);
+    View().SetProgressDelay(0);
+    wxSlider* division = Simple().Row("Division").Slider();
+    Cancelling([&] { Drag(division, 12); });
+    Release(division);
+    EXPECT_EQ(Simple().Model().Base().Division(), 3);
+    EXPECT_EQ(division->GetValue(), 3);
+    EXPECT_EQ(Simple().Row("Division").Label()->GetLabel(), "Division: 3");
+    EXPECT_EQ(View().GetTreeTriangles(), triangles);
+    EXPECT_EQ(ToolEnabled(ID_UNDO), couldUndo);
+    EXPECT_FALSE(frame->IsDesignModified());
+    // Not cancelled, the same edit goes through.
+    View().SetProgressDelay(-1);
+    Drag(division, 12);
+    Release(division);
+    EXPECT_EQ(Simple().Model().Base().Division(), 12);
+    EXPECT_GT(View().GetTreeTriangles(), triangles);
+}
+
+TEST_F(LongBuildTest, CancellingTheBuildOfAModeGoesBackToLines) {
+    Cancelling([&] { Command(ID_MODE_FULL_3D); });
+    Pump();
+    EXPECT_TRUE(Checked(ID_MODE_LINE));
+    EXPECT_EQ(View().GetRenderMode(), 0);
+    EXPECT_EQ(frame->Skeleton().SegmentCount(), 32767u);  // the design is as it was
+}
+
+TEST_F(LongBuildTest, SliderEventsThatComeDuringASlowEditAreAppliedOnceWithTheNewestValue) {
+    View().SetProgressDelay(-1);
+    Command(ID_MODE_FULL_3D);
+    SliderRow::SetSlowEditMilliseconds(0);  // every edit counts as slow
+    int divisionChanges = 0;
+    frame->Design().AddObserver([&](const grovewright::DesignChange& change) {
+        divisionChanges += change.parameter && change.parameter->index == grovewright::BaseSetup::kDivision;
+    });
+    wxSlider* division = Simple().Row("Division").Slider();
+    Drag(division, 4);  // applied at once
+    EXPECT_EQ(Simple().Model().Base().Division(), 4);
+    for (int value : {5, 6, 7, 8}) Drag(division, value);  // queued behind the slow edit
+    EXPECT_EQ(Simple().Model().Base().Division(), 4);
+    Pump();
+    EXPECT_EQ(Simple().Model().Base().Division(), 8);
+    EXPECT_EQ(Simple().Row("Division").Label()->GetLabel(), "Division: 8");
+    EXPECT_EQ(divisionChanges, 2);
+    Release(division);
+    // Still one drag: one undo step.
+    Command(ID_UNDO);
+    EXPECT_EQ(Simple().Model().Base().Division(), 3);
+    SliderRow::SetSlowEditMilliseconds(kNeverSlow);
+}

@@ -8,10 +8,15 @@ void Vertex(const Vector3D& p) { glVertex3d(p.x, p.y, p.z); }
 
 }  // namespace
 
+GLListSink::~GLListSink() {
+    if (compilingTree_ || compilingStump_) glEndList();
+}
+
 void GLListSink::BeginSides(std::size_t, int) {
     if (!createTreeList_) return;
     treeList_ = glGenLists(1);
     glNewList(treeList_, GL_COMPILE);
+    compilingTree_ = true;
 }
 
 void GLListSink::Side(const grovewright::SegmentRings& rings) {
@@ -37,7 +42,8 @@ void GLListSink::Side(const grovewright::SegmentRings& rings) {
 }
 
 void GLListSink::EndSides() {
-    if (createTreeList_) glEndList();
+    if (compilingTree_) glEndList();
+    compilingTree_ = false;
 }
 
 void GLListSink::Cap(const Vector3D& centre, const Vector3D* top, const Vector3D& normal, int n) {

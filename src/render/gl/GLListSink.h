@@ -14,6 +14,10 @@ public:
     // The tree list is created only when createTreeList (the skeleton has a level).
     GLListSink(Style style, bool createTreeList, GLuint& treeList, GLuint& stumpList)
         : style_(style), createTreeList_(createTreeList), treeList_(treeList), stumpList_(stumpList) {}
+    GLListSink(const GLListSink&) = delete;
+    GLListSink& operator=(const GLListSink&) = delete;
+    // A build that was stopped leaves a list open: it is closed here.
+    ~GLListSink() override;
 
     void BeginSides(std::size_t sideCount, int division) override;
     void Side(const grovewright::SegmentRings& rings) override;
@@ -25,6 +29,7 @@ public:
 private:
     Style style_;
     bool createTreeList_;
+    bool compilingTree_ = false;
     bool compilingStump_ = false;
     GLuint& treeList_;
     GLuint& stumpList_;

@@ -142,6 +142,8 @@ void SceneRenderer::Draw(int width, int height) {
         glDepthFunc(GL_LEQUAL);
         glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
     }
+    // Built before anything is drawn: a cancelled build leaves the previous lists to draw.
+    PrepareLists();
     scene::LoadPerspective(width, height);
     glRotatef(camera_.pitch, 1, 0, 0);
     glTranslated(camera_.offset.x, camera_.offset.y, camera_.offset.z);
@@ -149,14 +151,12 @@ void SceneRenderer::Draw(int width, int height) {
 
     switch (renderMode_) {
         case kLine:
-            UpdateSkeletonLines();
             if (treeList_ != 0) glCallList(treeList_);
             if (skeleton_.Empty() && !hint_.empty()) DrawHint();
             break;
         case kWireFrame:
             glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
             glFrontFace(GL_CW);
-            UpdateTreeList();
             if (treeList_ != 0) glCallList(treeList_);
             if (stumpList_ != 0) {
                 glFrontFace(GL_CCW);
@@ -170,13 +170,35 @@ void SceneRenderer::Draw(int width, int height) {
     glFlush();
 }
 
-void SceneRenderer::PrepareLists() {
+bool SceneRenderer::PrepareLists() {
     if (renderMode_ == kLine) {
         UpdateSkeletonLines();
-        return;
+        return true;
     }
-    UpdateTreeList();
-    if (renderMode_ == kFull3D) UpdateLeafList();
+    // The new lists are built beside the shown ones and take their place only
+    // when every stale one is complete: tree and leaves always belong together.
+    Lists built;
+    const bool complete = BuildTreeList(built) && (renderMode_ != kFull3D || BuildLeafList(built));
+    if (!complete) {
+        DeleteList(built.tree);
+        DeleteList(built.stump);
+        DeleteList(built.leaf);
+        // The previous lists stay shown: the design goes back to what they show.
+        treeListValid_ = leafListValid_ = true;
+        return false;
+    }
+    if (built.hasTree) {
+        DeleteList(treeList_);
+        DeleteList(stumpList_);
+        treeList_ = built.tree, stumpList_ = built.stump, treeTriangles_ = built.treeTriangles;
+        treeListValid_ = true;
+    }
+    if (built.hasLeaves) {
+        DeleteList(leafList_);
+        leafList_ = built.leaf, leafTriangles_ = built.leafTriangles;
+        leafListValid_ = true;
+    }
+    return true;
 }
 
 void SceneRenderer::DrawFull3D() {
@@ -189,37 +211,45 @@ void SceneRenderer::DrawFull3D() {
     if (groundList_ == 0) BuildGroundList();
     textures_.BindGroundTexture();
     glCallList(groundList_);
-    UpdateTreeList();
-    UpdateLeafList();
     scene::DrawTreeLists(textures_, treeList_, stumpList_, leafList_);
     if (fontBase_ == 0) BuildFontLists();
     textures_.BindFontTexture();
     DrawOverlayText(1, -1);
 }
 
-void SceneRenderer::UpdateTreeList() {
-    if (treeListValid_) return;
-    DeleteList(treeList_);
-    DeleteList(stumpList_);
-    GLListSink sink(renderMode_ == kWireFrame ? GLListSink::Style::WireFrame : GLListSink::Style::Full3D,
-                    !skeleton_.Empty(), treeList_, stumpList_);
+bool SceneRenderer::BuildTreeList(Lists& built) {
+    if (treeListValid_) return true;
     grovewright::MeshBuilder builder(skeleton_, leaves_, view_);
-    treeTriangles_ = builder.BuildTree(sink, false);
-    treeListValid_ = true;
+    if (progress_) builder.SetProgress([this](double done) { return progress_(done * kTreeShare); });
+    {
+        // The sink closes a list that a cancelled build left open.
+        GLListSink sink(renderMode_ == kWireFrame ? GLListSink::Style::WireFrame : GLListSink::Style::Full3D,
+                        !skeleton_.Empty(), built.tree, built.stump);
+        built.treeTriangles = builder.BuildTree(sink, false);
+    }
+    built.hasTree = true;
+    return !builder.Cancelled();
 }
 
-void SceneRenderer::UpdateLeafList() {
-    if (leafListValid_) return;
-    leafTriangles_ = 0;
-    DeleteList(leafList_);
-    leafListValid_ = true;
-    if (leaves_.Empty()) return;
+bool SceneRenderer::BuildLeafList(Lists& built) {
+    if (leafListValid_) return true;
+    built.hasLeaves = true;
+    if (leaves_.Empty()) return true;
     const grovewright::ViewTransform transform(view_);
-    leafList_ = glGenLists(1);
-    glNewList(leafList_, GL_COMPILE);
-    for (const grovewright::LeafPolygon& polygon : leaves_[0]) {
+    const auto& polygons = leaves_[0];
+    const double count = static_cast<double>(std::max<std::size_t>(1, polygons.size()));
+    built.leaf = glGenLists(1);
+    glNewList(built.leaf, GL_COMPILE);
+    std::size_t done = 0;
+    bool complete = true;
+    for (const grovewright::LeafPolygon& polygon : polygons) {
+        if (progress_ && ++done % kLeavesPerReport == 0 &&
+            !progress_(kTreeShare + (1 - kTreeShare) * static_cast<double>(done) / count)) {
+            complete = false;
+            break;
+        }
         glBegin(static_cast<GLenum>(polygon.PrimitiveMode()));
-        leafTriangles_ += grovewright::LeafTriangleCount(polygon);
+        built.leafTriangles += grovewright::LeafTriangleCount(polygon);
         for (int i = 0; i < polygon.VertexCount(); ++i) {
             const Vector3D normal = transform.LeafNormal(polygon[i]);
             glNormal3d(normal.x, normal.y, normal.z);
@@ -229,6 +259,7 @@ void SceneRenderer::UpdateLeafList() {
         glEnd();
     }
     glEndList();
+    return complete;
 }
 
 void SceneRenderer::UpdateSkeletonLines() {

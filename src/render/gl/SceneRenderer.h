@@ -2,6 +2,10 @@
 
 #include <GL/gl.h>
 
+#include <functional>
+#include <string>
+#include <vector>
+
 #include "geometry/LeafPolygon.h"
 #include "geometry/SkeletonLevels.h"
 #include "geometry/Vector3D.h"
@@ -66,8 +70,12 @@ public:
 
     // Draws the scene of width x height pixels (at least 1 x 1) into the current buffer.
     void Draw(int width, int height);
-    // Builds the stale lists of the current mode without drawing.
-    void PrepareLists();
+    // Builds the stale lists of the current mode without drawing. False when the
+    // progress function stopped the build: the previous lists are kept and
+    // count as current (the design goes back to what they show).
+    bool PrepareLists();
+    // Told how far a list build is (0 to 1) every few thousand pieces; false stops it.
+    void SetProgress(std::function<bool(double)> progress) { progress_ = std::move(progress); }
     void InvalidateTree() { treeListValid_ = false; }
     void InvalidateLeaves() { leafListValid_ = false; }
     // Line mode when the mode is unknown; every list is rebuilt at the next draw.
@@ -90,8 +98,18 @@ public:
     void SetHint(std::vector<std::string> lines) { hint_ = std::move(lines); }
 
 private:
-    void UpdateTreeList();
-    void UpdateLeafList();
+    // Lists built beside the shown ones, put in their place once all are complete.
+    struct Lists {
+        GLuint tree = 0, stump = 0, leaf = 0;
+        int treeTriangles = 0, leafTriangles = 0;
+        bool hasTree = false, hasLeaves = false;
+    };
+    // The stale tree (and stump) or leaf list into built; false when stopped.
+    bool BuildTreeList(Lists& built);
+    bool BuildLeafList(Lists& built);
+    // The share of a Full 3D build's progress that the tree takes; leaves are told every so many.
+    static constexpr double kTreeShare = 0.7;
+    static constexpr std::size_t kLeavesPerReport = 4096;
     void UpdateSkeletonLines();
     void BuildGroundList();
     void BuildSkyList();
@@ -116,4 +134,5 @@ private:
     LightValues light_;
     Camera camera_;
     std::vector<std::string> hint_;
+    std::function<bool(double)> progress_;
 };

@@ -1,6 +1,8 @@
 #include "render/gui/GrovewrightDrawPanelGL.h"
 
 #include <wx/dcclient.h>
+#include <wx/progdlg.h>
+#include <wx/stopwatch.h>
 
 #include <algorithm>
 
@@ -67,17 +69,43 @@ bool GrovewrightDrawPanelGL::MakeCurrent() {
 }
 
 void GrovewrightDrawPanelGL::Render() {
-    if (!MakeCurrent()) return;
+    if (building_ || !MakeCurrent()) return;
+    const bool complete = BuildLists();
     int width, height;
     ViewportSize(width, height);
     scene_.Draw(width, height);
     SwapBuffers();
+    if (complete) return;
+    // The previous tree is still shown: an edit is taken back, anything else
+    // leaves the design and shows it in a quicker way.
+    if (design_.Editing())
+        design_.CancelEdit();
+    else if (buildCancelled_)
+        buildCancelled_();
+}
+
+bool GrovewrightDrawPanelGL::BuildLists() {
+    std::unique_ptr<wxProgressDialog> progress;
+    const wxStopWatch clock;
+    scene_.SetProgress([&](double done) {
+        if (!progress) {
+            if (progressDelay_ < 0 || clock.Time() < progressDelay_) return true;
+            progress = std::make_unique<wxProgressDialog>(
+                "Building the tree", "Building the tree for the view", 1000, wxGetTopLevelParent(this),
+                wxPD_APP_MODAL | wxPD_AUTO_HIDE | wxPD_CAN_ABORT | wxPD_ELAPSED_TIME | wxPD_REMAINING_TIME);
+        }
+        return progress->Update(static_cast<int>(done * 1000));
+    });
+    building_ = true;
+    const bool complete = scene_.PrepareLists();
+    building_ = false;
+    scene_.SetProgress(nullptr);
+    return complete;
 }
 
 bool GrovewrightDrawPanelGL::PrepareLists() {
-    if (!MakeCurrent()) return false;
-    scene_.PrepareLists();
-    return true;
+    if (building_ || !MakeCurrent()) return false;
+    return BuildLists();
 }
 
 grovewright::PixelImage GrovewrightDrawPanelGL::ReadPixels() {

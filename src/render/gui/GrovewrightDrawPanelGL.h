@@ -3,6 +3,7 @@
 #include <GL/gl.h>
 #include <wx/glcanvas.h>
 
+#include <functional>
 #include <memory>
 
 #include "generators/TreeDesign.h"
@@ -81,6 +82,12 @@ public:
     bool PrepareLists();
     // Renders once more and reads the picture back, as RGBA rows from the bottom up.
     grovewright::PixelImage ReadPixels();
+    // A build of the lists that takes longer than this shows a progress dialog
+    // with Cancel (tests shorten it; negative: never).
+    void SetProgressDelay(long milliseconds) { progressDelay_ = milliseconds; }
+    // Called when the user cancelled a long build that no edit caused (a mode
+    // change, a load): the window then shows something quick to draw.
+    void OnBuildCancelled(std::function<void()> handler) { buildCancelled_ = std::move(handler); }
 
 private:
     // Redraws after a design change, with the lists it made stale rebuilt.
@@ -90,6 +97,8 @@ private:
     // Makes the context current, creating it on first use; false while hidden.
     bool MakeCurrent();
     void ViewportSize(int& width, int& height) const;
+    // Builds the stale lists, with a progress dialog once it takes a while; false when cancelled.
+    bool BuildLists();
 
     wxWindow* parent_;
     grovewright::TreeDesign& design_;
@@ -97,5 +106,9 @@ private:
     // Declared after the context: its lists are deleted while the context exists.
     SceneRenderer scene_;
     int sideColumn_ = 300;  // width of the settings column right of the view
+    long progressDelay_ = 500;
+    // A build is running: a paint that comes while its progress dialog runs waits.
+    bool building_ = false;
+    std::function<void()> buildCancelled_;
     int lastX_ = 0, lastY_ = 0;
 };
