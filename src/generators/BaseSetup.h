@@ -28,16 +28,32 @@ public:
     // In file order. The tilt and turn are applied when drawing, the division
     // only meshes; everything else changes the skeleton.
     static constexpr Parameter kParameters[kCount] = {
-        {"Iteration", "Iteration: ", ValueFormat::Integer, {0, 20}, 0, kStaleSkeleton},
-        {"Height", "Height: ", ValueFormat::Metres, {0, 500}, 0, kStaleSkeleton},
-        {"HeightReduction", "Heightred.: ", ValueFormat::Hundredths, {0, 100}, 100, kStaleSkeleton},
-        {"ExtendTo", "Extend to: ", ValueFormat::Integer, {0, 20}, 0, kStaleSkeleton},
-        {"ObliqueAngle", "Oblique: ", ValueFormat::Integer, {0, 90}, 0, kStaleView},
-        {"OrientationAngle", "Ori: ", ValueFormat::Integer, {0, 360}, 0, kStaleView},
-        {"Division", "Division: ", ValueFormat::Integer, {3, 20}, 3, kStaleTreeMesh},
-        {"Diameter", "Diameter: ", ValueFormat::Metres, {1, 200}, 1, kStaleSkeleton},
-        {"DiameterReduction", "DiameterRed.: ", ValueFormat::Hundredths, {1, 100}, 100, kStaleSkeleton},
-        {"Cut", "Cut: ", ValueFormat::None, kFlagRange, 0, kStaleSkeleton},
+        {"Iteration", "Iteration: ", ValueFormat::Integer, {0, 20}, 0, kStaleSkeleton,
+         "How many levels of branches grow above the trunk (0 to 20). Each level adds branches to the one below, so "
+         "the tree roughly doubles per level."},
+        {"Height", "Height: ", ValueFormat::Metres, {0, 500}, 0, kStaleSkeleton,
+         "Height of the trunk, in metres (0 to 5.00 m). Branch lengths follow from it."},
+        {"HeightReduction", "Heightred.: ", ValueFormat::Hundredths, {0, 100}, 100, kStaleSkeleton,
+         "Length of each branch level as a share of its parent's (0 to 1.00). Low values give a compact crown, 1.00 "
+         "branches as long as the trunk."},
+        {"ExtendTo", "Extend to: ", ValueFormat::Integer, {0, 20}, 0, kStaleSkeleton,
+         "How many trunk pieces continue the trunk straight up through the levels (0 to 20), as the leader of a "
+         "conifer."},
+        {"ObliqueAngle", "Oblique: ", ValueFormat::Integer, {0, 90}, 0, kStaleView,
+         "Tilt of the whole tree away from the vertical, in degrees (0 to 90). Changes only how it is drawn and "
+         "exported."},
+        {"OrientationAngle", "Ori: ", ValueFormat::Integer, {0, 360}, 0, kStaleView,
+         "Turn of the whole tree about the vertical, in degrees (0 to 360). Changes only how it is drawn and "
+         "exported."},
+        {"Division", "Division: ", ValueFormat::Integer, {3, 20}, 3, kStaleTreeMesh,
+         "Number of sides of every branch's tube (3 to 20). More sides: rounder branches and more triangles."},
+        {"Diameter", "Diameter: ", ValueFormat::Metres, {1, 200}, 1, kStaleSkeleton,
+         "Thickness of the trunk at the ground, in metres (0.01 to 2.00 m)."},
+        {"DiameterReduction", "DiameterRed.: ", ValueFormat::Hundredths, {1, 100}, 100, kStaleSkeleton,
+         "How thick a branch is at its tip, as a share of its base (0.01 to 1.00); each level gets thinner by it "
+         "too."},
+        {"Cut", "Cut: ", ValueFormat::None, kFlagRange, 0, kStaleSkeleton,
+         "Closes the cut end of the trunk with a cap."},
     };
     static constexpr ParameterRange Range(Index i) { return kParameters[i].range; }
 

@@ -18,19 +18,35 @@ public:
     // The values, then the flags (a flag's index is kValueCount + flag); every
     // edit regrows the tree.
     static constexpr Parameter kParameters[kCount] = {
-        {"Diameter", "Diameter: ", ValueFormat::Hundredths, {1, 200}, 1, kStaleSkeleton},
-        {"Height", "Height: ", ValueFormat::Metres, {0, 500}, 0, kStaleSkeleton},
-        {"HeightReduction", "Heightred.: ", ValueFormat::Hundredths, {0, 100}, 100, kStaleSkeleton},
-        {"RelativAdd", "Rel. add: ", ValueFormat::Hundredths, {0, 100}, 100, kStaleSkeleton},
-        {"AddFrom", "Add from: ", ValueFormat::Integer, {0, 20}, 0, kStaleSkeleton},
-        {"AddTo", "Add to: ", ValueFormat::Integer, {0, 20}, 20, kStaleSkeleton},
-        {"OriAngle", "Ori angle: ", ValueFormat::Integer, {0, 360}, 0, kStaleSkeleton},
-        {"AddAngle", "Add angle: ", ValueFormat::Integer, {-180, 180}, 0, kStaleSkeleton},
-        {"UseBranch", "Use branch: ", ValueFormat::None, kFlagRange, 0, kStaleSkeleton},
-        {"Cut", "Cut: ", ValueFormat::None, kFlagRange, 0, kStaleSkeleton},
-        {"OnlyTrunc", "Only trunc: ", ValueFormat::None, kFlagRange, 0, kStaleSkeleton},
-        {"TruncBranches", "Trunc/branches: ", ValueFormat::None, kFlagRange, 0, kStaleSkeleton},
-        {"UseTwist", "Use twist: ", ValueFormat::None, kFlagRange, 0, kStaleSkeleton},
+        {"Diameter", "Diameter: ", ValueFormat::Hundredths, {1, 200}, 1, kStaleSkeleton,
+         "Thickest this level's branches may be, in metres (0.01 to 2.00 m); never thicker than their parent where "
+         "they sit."},
+        {"Height", "Height: ", ValueFormat::Metres, {0, 500}, 0, kStaleSkeleton,
+         "Length of this level's branches, in metres (0 to 5.00 m); 0 takes the length of the parent segment."},
+        {"HeightReduction", "Heightred.: ", ValueFormat::Hundredths, {0, 100}, 100, kStaleSkeleton,
+         "Each branch is shorter by this factor for every level its parent sits above the trunk (0 to 1.00): 0.85 "
+         "gives the cone of a conifer."},
+        {"RelativAdd", "Rel. add: ", ValueFormat::Hundredths, {0, 100}, 100, kStaleSkeleton,
+         "Where on its parent a branch starts, as a share of the parent's length (0 at its base to 1.00 at its tip)."},
+        {"AddFrom", "Add from: ", ValueFormat::Integer, {0, 20}, 0, kStaleSkeleton,
+         "The lowest level whose segments get this page's branches (0 to 20; 0 is the trunk)."},
+        {"AddTo", "Add to: ", ValueFormat::Integer, {0, 20}, 20, kStaleSkeleton,
+         "The highest level whose segments get this page's branches (0 to 20)."},
+        {"OriAngle", "Ori angle: ", ValueFormat::Integer, {0, 360}, 0, kStaleSkeleton,
+         "Turn of the branches about their parent's axis, in degrees (0 to 360): pages at 0, 120 and 240 make a "
+         "whorl."},
+        {"AddAngle", "Add angle: ", ValueFormat::Integer, {-180, 180}, 0, kStaleSkeleton,
+         "Lean of the branches away from their parent's axis, in degrees (-180 to 180)."},
+        {"UseBranch", "Use branch: ", ValueFormat::None, kFlagRange, 0, kStaleSkeleton,
+         "This page adds one branch to every segment of the levels from Add from to Add to."},
+        {"Cut", "Cut: ", ValueFormat::None, kFlagRange, 0, kStaleSkeleton,
+         "Closes the ends of this level's branches with caps."},
+        {"OnlyTrunc", "Only trunc: ", ValueFormat::None, kFlagRange, 0, kStaleSkeleton,
+         "Branches grow on the trunk pieces only."},
+        {"TruncBranches", "Trunc/branches: ", ValueFormat::None, kFlagRange, 0, kStaleSkeleton,
+         "Without Only trunc: branches grow on trunk pieces and branches alike (else on branches only)."},
+        {"UseTwist", "Use twist: ", ValueFormat::None, kFlagRange, 0, kStaleSkeleton,
+         "Turns each level's branches a further 137.5 degrees, so that they spiral up instead of standing in rows."},
     };
     static constexpr int FlagIndex(Flag f) { return kValueCount + f; }
     static constexpr ParameterRange Range(Value v) { return kParameters[v].range; }

@@ -52,6 +52,7 @@ struct Parameter {
     ParameterRange range;
     int initial;
     unsigned stale;      // Stale bits of an edit
+    const char* help;    // what the value does to the tree, its unit and range (the row's tooltip)
 
     bool IsFlag() const { return format == ValueFormat::None; }
 };

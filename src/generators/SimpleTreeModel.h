@@ -10,12 +10,20 @@ public:
     enum Index { kBalance, kSpreadAngle, kTwistAngle, kBalanceDependence, kCut, kDiameterBalanceDep, kCount };
     // In file order; every edit regrows the tree.
     static constexpr Parameter kParameters[kCount] = {
-        {"Balance", "Balance: ", ValueFormat::Hundredths, {0, 100}, 50, kStaleSkeleton},
-        {"SpreadAngle", "Spread: ", ValueFormat::Integer, {0, 180}, 45, kStaleSkeleton},
-        {"TwistAngle", "Twist: ", ValueFormat::Integer, {0, 180}, 0, kStaleSkeleton},
-        {"BalanceDependence", "Balance dep.: ", ValueFormat::None, kFlagRange, 1, kStaleSkeleton},
-        {"Cut", "Cut: ", ValueFormat::None, kFlagRange, 0, kStaleSkeleton},
-        {"DiameterBalanceDep", "Diameter balance dep.: ", ValueFormat::None, kFlagRange, 0, kStaleSkeleton},
+        {"Balance", "Balance: ", ValueFormat::Hundredths, {0, 100}, 50, kStaleSkeleton,
+         "How the spread is shared between a fork's two children (0 to 1.00): 0.50 forks evenly, other values lean "
+         "the tree to one side."},
+        {"SpreadAngle", "Spread: ", ValueFormat::Integer, {0, 180}, 45, kStaleSkeleton,
+         "Angle between the two children of every fork, in degrees (0 to 180)."},
+        {"TwistAngle", "Twist: ", ValueFormat::Integer, {0, 180}, 0, kStaleSkeleton,
+         "Turn of every fork about the vertical, in degrees (0 to 180): 0 keeps the tree flat, other values fill the"
+         " crown around."},
+        {"BalanceDependence", "Balance dep.: ", ValueFormat::None, kFlagRange, 1, kStaleSkeleton,
+         "The child that takes the larger share of the spread is the shorter one."},
+        {"Cut", "Cut: ", ValueFormat::None, kFlagRange, 0, kStaleSkeleton,
+         "Closes the ends of the outermost branches with caps."},
+        {"DiameterBalanceDep", "Diameter balance dep.: ", ValueFormat::None, kFlagRange, 0, kStaleSkeleton,
+         "The children's thickness follows the balance too."},
     };
     static constexpr ParameterRange Range(Index i) { return kParameters[i].range; }
 

@@ -36,6 +36,11 @@ SliderRow::SliderRow(wxWindow* parent, TreeDesign& design, grovewright::Paramete
             event.Skip();
         });
     }
+    // What the value does, its unit and range, over the whole row.
+    const wxString help = wxString::FromUTF8(parameter.help);
+    label_->SetToolTip(help);
+    if (slider_) slider_->SetToolTip(help);
+    if (checkBox_) checkBox_->SetToolTip(help);
     // Also after a refused edit: the slider goes back to the kept value. A change
     // of the whole design redraws only the rows whose value differs from the shown one.
     design.AddObserver([this](const grovewright::DesignChange& change) {

@@ -314,3 +314,29 @@ TEST_F(TreeDesignTest, AProjectKeepsWhichGeneratorItShows) {
     EXPECT_EQ(other.ActiveGenerator(), TreeDesign::kSimple);
     EXPECT_EQ(kept, std::vector<std::string>{"DesignView"});
 }
+
+namespace {
+
+// Every table, with its record's name for the messages.
+template <typename Record>
+void ExpectRowsExplainThemselves(const char* record) {
+    for (const Parameter& parameter : Record::kParameters) {
+        SCOPED_TRACE(std::string(record) + "." + parameter.name);
+        const std::string help = parameter.help ? parameter.help : "";
+        ASSERT_GT(help.size(), 20u);
+        if (parameter.IsFlag()) continue;
+        // The range as the row shows it ("5.00" for 5.00 m, "1.00", "360").
+        std::string top = FormatValue(parameter.format, parameter.range.max);
+        if (top.size() > 2 && top.compare(top.size() - 2, 2, " m") == 0) top.resize(top.size() - 2);
+        EXPECT_NE(help.find(top), std::string::npos) << help;
+    }
+}
+
+}  // namespace
+
+TEST(ParameterTables, EveryRowExplainsWhatItDoesWithItsRange) {
+    ExpectRowsExplainThemselves<BaseSetup>("BaseSetup");
+    ExpectRowsExplainThemselves<SimpleSetup>("SimpleSetup");
+    ExpectRowsExplainThemselves<BranchSetup>("BranchSetup");
+    ExpectRowsExplainThemselves<LeafSetup>("LeafSetup");
+}

@@ -1,4 +1,6 @@
 #include "GuiTestSupport.h"
+#include "generators/gui/BranchGrovewright.h"
+#include "panels/BranchSetupPanel.h"
 
 TEST_F(FrameTest, SettersRespectRangesAndWriteTheLabels) {
     AbstractGrovewright& page = Simple();
@@ -112,4 +114,18 @@ TEST_F(FrameTest, BaseAreaStaysAtTheBottomOfThePage) {
     EXPECT_EQ(page.BaseArea()->GetSize().y, 280);
     EXPECT_EQ(page.CustomNotebook()->GetPosition(), wxPoint(5, 15));
     EXPECT_EQ(page.CustomNotebook()->GetSize().y, height - 300);
+}
+
+TEST_F(FrameTest, EveryRowHasATooltipThatExplainsIt) {
+    // A base row, a simple row, a branch row and a leaf row: label and control alike.
+    auto& regular = static_cast<BranchGrovewright&>(*frame->Generators()[1]);
+    for (SliderRow* row : {&Simple().Row("Iteration"), &Simple().CustomRow("Balance"), &regular.Page(0).Row("AddAngle"),
+                           &Leaves().Page(2).Row("UseLeaf")}) {
+        const wxString help = wxString::FromUTF8(grovewright::TreeDesign::Describe(row->Id()).help);
+        ASSERT_FALSE(help.empty());
+        EXPECT_EQ(row->Label()->GetToolTipText(), help);
+        wxWindow* control = row->Slider() ? static_cast<wxWindow*>(row->Slider()) : row->CheckBox();
+        EXPECT_EQ(control->GetToolTipText(), help);
+    }
+    EXPECT_NE(Simple().Row("Iteration").Label()->GetToolTipText().Find("0 to 20"), wxNOT_FOUND);
 }
