@@ -7,9 +7,15 @@
 #include <cstdio>
 #include <string>
 
-// The readers take a path: each input is written to one file of this process.
+// The readers take a path: each input is written to one file of this process,
+// removed when the run ends.
 inline const std::string& WriteInput(const std::uint8_t* data, std::size_t size, const char* extension) {
-    static const std::string path = "/tmp/grovewright-fuzz-" + std::to_string(getpid()) + "." + extension;
+    struct InputFile {
+        std::string path;
+        ~InputFile() { unlink(path.c_str()); }
+    };
+    static const InputFile input{"/tmp/grovewright-fuzz-" + std::to_string(getpid()) + "." + extension};
+    const std::string& path = input.path;
     if (std::FILE* file = std::fopen(path.c_str(), "wb")) {
         if (size > 0) std::fwrite(data, 1, size, file);
         std::fclose(file);
