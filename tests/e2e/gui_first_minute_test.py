@@ -15,33 +15,13 @@ import tempfile
 import time
 import unittest
 
+from screen import pixels, read_text, screenshot, share, xdotool
+
 PROGRAM = sys.argv[1]
 
 
-def xdotool(*args):
-    return subprocess.run(["xdotool", *args], check=True, capture_output=True, text=True, timeout=30).stdout
-
-
-def screenshot(path):
-    subprocess.run(["import", "-window", "root", path], check=True, timeout=60)
-    return path
-
-
-def read_text(png, box):
-    """The text in a screen region, read by OCR after enlarging it."""
-    x, y, w, h = box
-    enlarged = png + ".ocr.png"
-    subprocess.run(["convert", png, "-crop", f"{w}x{h}+{x}+{y}", "+repage", "-resize", "400%", "-colorspace",
-                    "Gray", enlarged], check=True, timeout=60)
-    return subprocess.run(["tesseract", enlarged, "-", "--psm", "11"], check=True, capture_output=True, text=True,
-                          timeout=120).stdout
-
-
 def dark_share(png, box):
-    x, y, w, h = box
-    raw = subprocess.run(["convert", png, "-crop", f"{w}x{h}+{x}+{y}", "+repage", "-depth", "8", "rgb:-"],
-                         check=True, capture_output=True, timeout=60).stdout
-    return sum(1 for i in range(0, len(raw), 3) if max(raw[i:i + 3]) <= 60) / (len(raw) / 3)
+    return share(pixels(png, box), lambda p: max(p) <= 60)
 
 
 class FirstMinute(unittest.TestCase):
@@ -125,10 +105,8 @@ class FirstMinute(unittest.TestCase):
         time.sleep(2.0)
         shot = screenshot(self.shot)
         x, y, w, h = self.view
-        raw = subprocess.run(["convert", shot, "-crop", f"{w}x{h // 6}+{x}+{y}", "+repage", "-depth", "8", "rgb:-"],
-                             check=True, capture_output=True, timeout=60).stdout
-        sky = [raw[i:i + 3] for i in range(0, len(raw), 3)]
-        self.assertGreater(sum(1 for p in sky if p[2] > p[0] + 40) / len(sky), 0.5, "Full 3D: sky above the tree")
+        sky = pixels(shot, (x, y, w, h // 6))
+        self.assertGreater(share(sky, lambda p: p[2] > p[0] + 40), 0.5, "Full 3D: sky above the tree")
         # The counts themselves are checked in-process; here that they are drawn.
         overlay = read_text(shot, (self.x + 1, self.y + self.h - 48, 120, 46))
         self.assertIn("Tree", overlay)

@@ -15,11 +15,9 @@ import tempfile
 import time
 import unittest
 
+from screen import xdotool
+
 PROGRAM = sys.argv[1]
-
-
-def xdotool(*args, check=True):
-    return subprocess.run(["xdotool", *args], check=check, capture_output=True, text=True, timeout=30).stdout
 
 
 def wait_for_window(name):

@@ -345,8 +345,8 @@ void SceneRenderer::BuildFontLists() {
     }
 }
 
-void SceneRenderer::DrawOverlayText(int dx, int dy) {
-    if (light_.on) glDisable(GL_LIGHTING);
+template <typename Text>
+void SceneRenderer::DrawScreenText(GLenum sourceFactor, GLenum destinationFactor, Text&& draw) {
     GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);
     glDisable(GL_DEPTH_TEST);
@@ -357,61 +357,52 @@ void SceneRenderer::DrawOverlayText(int dx, int dy) {
     glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
     glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-    const std::string lines[3] = {"Triangles", "Tree: " + std::to_string(treeTriangles_),
-                                  "Leafs: " + std::to_string(leafTriangles_)};
-    const int rows[3] = {40, 26, 12};
+    glBlendFunc(sourceFactor, destinationFactor);
     glListBase(fontBase_ - 32);
-    for (int i = 0; i < 3; ++i) {
-        const GLsizei length = static_cast<GLsizei>(lines[i].size());
-        glLoadIdentity();
-        glTranslated(2, rows[i], 0);
-        glColor3f(0.8f, 0.8f, 0.8f);
-        glCallLists(length, GL_UNSIGNED_BYTE, lines[i].data());
-        glLoadIdentity();
-        glTranslated(2 + dx, rows[i] - dy, 0);
-        glColor3f(0, 0, 1);
-        glCallLists(length, GL_UNSIGNED_BYTE, lines[i].data());
-    }
+    draw(viewport[3]);
     glMatrixMode(GL_PROJECTION);
     glPopMatrix();
     glMatrixMode(GL_MODELVIEW);
     glPopMatrix();
     glEnable(GL_DEPTH_TEST);
     glDisable(GL_BLEND);
+}
+
+void SceneRenderer::DrawOverlayText(int dx, int dy) {
+    if (light_.on) glDisable(GL_LIGHTING);
+    DrawScreenText(GL_SRC_ALPHA, GL_ONE, [&](int) {
+        const std::string lines[3] = {"Triangles", "Tree: " + std::to_string(treeTriangles_),
+                                      "Leafs: " + std::to_string(leafTriangles_)};
+        const int rows[3] = {40, 26, 12};
+        for (int i = 0; i < 3; ++i) {
+            const GLsizei length = static_cast<GLsizei>(lines[i].size());
+            glLoadIdentity();
+            glTranslated(2, rows[i], 0);
+            glColor3f(0.8f, 0.8f, 0.8f);
+            glCallLists(length, GL_UNSIGNED_BYTE, lines[i].data());
+            glLoadIdentity();
+            glTranslated(2 + dx, rows[i] - dy, 0);
+            glColor3f(0, 0, 1);
+            glCallLists(length, GL_UNSIGNED_BYTE, lines[i].data());
+        }
+    });
     if (light_.on) glEnable(GL_LIGHTING);
 }
 
 void SceneRenderer::DrawHint() {
     if (fontBase_ == 0) BuildFontLists();
-    GLint viewport[4];
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    glDisable(GL_DEPTH_TEST);
     glEnable(GL_TEXTURE_2D);
     textures_.BindFontTexture();
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    glOrtho(0, viewport[2], 0, viewport[3], -1, 1);
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
     // The glyphs are white on black: the white background is darkened where they are.
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_ZERO, GL_ONE_MINUS_SRC_COLOR);
-    glColor3f(0.75f, 0.75f, 0.75f);
-    glListBase(fontBase_ - 32);
-    for (std::size_t i = 0; i < hint_.size(); ++i) {
-        glLoadIdentity();
-        glTranslated(10, viewport[3] - 24 - 16 * static_cast<double>(i), 0);
-        glCallLists(static_cast<GLsizei>(hint_[i].size()), GL_UNSIGNED_BYTE, hint_[i].data());
-    }
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
-    glPopMatrix();
-    glDisable(GL_BLEND);
+    DrawScreenText(GL_ZERO, GL_ONE_MINUS_SRC_COLOR, [&](int height) {
+        glColor3f(0.75f, 0.75f, 0.75f);
+        for (std::size_t i = 0; i < hint_.size(); ++i) {
+            glLoadIdentity();
+            glTranslated(10, height - 24 - 16 * static_cast<double>(i), 0);
+            glCallLists(static_cast<GLsizei>(hint_[i].size()), GL_UNSIGNED_BYTE, hint_[i].data());
+        }
+    });
     glDisable(GL_TEXTURE_2D);
-    glEnable(GL_DEPTH_TEST);
 }
 
 void SceneRenderer::SetRenderMode(int mode) {

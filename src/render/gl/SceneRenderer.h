@@ -114,6 +114,10 @@ private:
     void BuildGroundList();
     void BuildSkyList();
     void BuildFontLists();
+    // Text in window pixels over the scene, blended with the given factors;
+    // draw gets the viewport's height and calls the font's lists.
+    template <typename Text>
+    void DrawScreenText(GLenum sourceFactor, GLenum destinationFactor, Text&& draw);
     void DrawOverlayText(int dx, int dy);
     void DrawHint();
     void DrawFull3D();
