@@ -340,3 +340,14 @@ TEST(ParameterTables, EveryRowExplainsWhatItDoesWithItsRange) {
     ExpectRowsExplainThemselves<BranchSetup>("BranchSetup");
     ExpectRowsExplainThemselves<LeafSetup>("LeafSetup");
 }
+
+TEST_F(TreeDesignTest, TheInitialDesignIsSavedAsItAlwaysWas) {
+    TreeDesign initial;
+    const std::string text =
+        test::WrittenProject([&](TGXMLFileWriter& writer) { initial.WriteSections(writer); });
+    EXPECT_TRUE(text == test::ReadFileBytes(GROVEWRIGHT_TEST_DATA "/initial-design.xml"));
+    // Shown on another tab and back: the same bytes.
+    initial.SetActiveGenerator(TreeDesign::kRegular);
+    initial.SetActiveGenerator(TreeDesign::kSimple);
+    EXPECT_TRUE(text == test::WrittenProject([&](TGXMLFileWriter& writer) { initial.WriteSections(writer); }));
+}
