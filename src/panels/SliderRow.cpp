@@ -31,6 +31,8 @@ SliderRow::SliderRow(wxWindow* parent, TreeDesign& design, grovewright::Paramete
         slider_->Bind(wxEVT_SCROLL_CHANGED, [this](wxScrollEvent&) { OnSliderMoved(Gesture::Wheel); });
         // The drag is over: the next edit starts a step of its own.
         slider_->Bind(wxEVT_SCROLL_THUMBRELEASE, [this](wxScrollEvent& event) {
+            // A move still queued belongs to this drag's step.
+            if (applyQueued_) ApplyPending();
             design_.EndDrag();
             lastGesture_ = Gesture::None;
             event.Skip();
@@ -52,7 +54,9 @@ SliderRow::SliderRow(wxWindow* parent, TreeDesign& design, grovewright::Paramete
 
 void SliderRow::OnSliderMoved(Gesture gesture) {
     const int value = slider_->GetValue();
-    if (gesture == Gesture::Wheel && value == design_.Get(id_)) return;
+    // The value the design has, or will have once a queued move is applied.
+    const int current = applyQueued_ ? pendingValue_ : design_.Get(id_);
+    if (gesture == Gesture::Wheel && value == current) return;
     // A wheel burst is one step, like a drag: its moves merge until the wheel
     // rests for a moment or another gesture starts.
     const wxLongLong now = wxGetUTCTimeMillis();
@@ -75,12 +79,12 @@ void SliderRow::ApplyCoalesced(int value, bool dragging) {
     applyQueued_ = true;
     // Runs after the input events that queued up while the last edit was drawn.
     slider_->CallAfter([this] {
-        applyQueued_ = false;
-        ApplyPending();
+        if (applyQueued_) ApplyPending();
     });
 }
 
 void SliderRow::ApplyPending() {
+    applyQueued_ = false;
     const wxStopWatch clock;
     design_.Apply(id_, pendingValue_, pendingDragging_);
     lastEditSlow_ = clock.Time() > slowEditMilliseconds_;
