@@ -352,6 +352,8 @@ void MainFrame::ShowDocument() {
 }
 
 void MainFrame::ShowChangedGenerator() {
+    // A step that changed the shown generator (a load of a file that names it) shows it again.
+    if (treeNotebook_->GetSelection() != design_.ActiveGenerator()) treeNotebook_->SetSelection(design_.ActiveGenerator());
     if (!lastParameter_ || lastParameter_->record == grovewright::Record::Leaf || showLeafSide_ == 1) return;
     if (lastParameter_->generator != treeNotebook_->GetSelection())
         treeNotebook_->SetSelection(lastParameter_->generator);

@@ -148,8 +148,8 @@ private:
     void ShowReplacedDesign();
     void Undo();
     void Redo();
-    // After an undo or redo of one generator's parameter: shows that generator's
-    // page when another one is shown, so that the change can be seen.
+    // After an undo or redo: the tab of the generator the design shows, and after
+    // one of a generator's parameter that generator's page, so that the change can be seen.
     void ShowChangedGenerator();
     // The design's file in the title, and Save enabled when it has one.
     void ShowDocument();

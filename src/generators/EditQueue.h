@@ -36,11 +36,13 @@ struct ParameterEdit {
 
 // One undo step: a single parameter edit (a merged drag included), or every
 // parameter a reset or a load changed, and for a load or a new project the
-// project file the design belonged to before and after.
+// project file the design belonged to before and after and the generator shown.
 struct EditStep {
     std::vector<ParameterEdit> edits;
     bool changesDocument = false;
     std::string documentBefore, documentAfter;
+    // The generator shown before and after (a load of a file that names it).
+    int shownBefore = 0, shownAfter = 0;
 };
 
 // The design's undo and redo: the steps done so far and the position between

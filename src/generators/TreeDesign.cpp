@@ -194,6 +194,7 @@ std::vector<int> TreeDesign::Values() const {
 template <typename Change>
 bool TreeDesign::Replace(Change&& change, const std::string* document) {
     const std::vector<int> before = Values();
+    const int shownBefore = active_;
     if (!change()) return false;
     const std::vector<int> after = Values();
     EditStep step;
@@ -209,7 +210,9 @@ bool TreeDesign::Replace(Change&& change, const std::string* document) {
         step.documentAfter = *document;
         document_ = *document;
     }
-    if (step.edits.empty() && !step.changesDocument) {
+    step.shownBefore = shownBefore;
+    step.shownAfter = active_;
+    if (step.edits.empty() && !step.changesDocument && shownBefore == active_) {
         queue_.Seal();
     } else {
         queue_.Push(std::move(step), false);
@@ -290,6 +293,10 @@ void TreeDesign::WriteSections(TGXMLFileWriter& writer) const {
 void TreeDesign::Revert(const EditStep& step, bool undo) {
     if (step.changesDocument) document_ = undo ? step.documentBefore : step.documentAfter;
     unsigned stale = kStaleNothing;
+    if (step.shownBefore != step.shownAfter) {
+        active_ = undo ? step.shownBefore : step.shownAfter;
+        stale = kStaleSkeleton;
+    }
     for (const ParameterEdit& edit : step.edits) {
         Visit(edit.id,
               [&](auto& record) { return record.SetParameter(edit.id.index, undo ? edit.before : edit.after); });

@@ -305,6 +305,15 @@ TEST_F(TreeDesignTest, AProjectKeepsWhichGeneratorItShows) {
     // A file without the element keeps the shown generator.
     ASSERT_TRUE(loaded.Load(reader, folder.File("simple.xml"), error, &kept)) << error;
     EXPECT_EQ(loaded.ActiveGenerator(), TreeDesign::kComplex);
+    // Undoing the load that showed the complex generator shows the one shown before.
+    TreeDesign before;
+    ASSERT_TRUE(before.Load(reader, folder.File("complex.xml"), error, &kept)) << error;
+    EXPECT_EQ(before.ActiveGenerator(), TreeDesign::kComplex);
+    before.Undo();
+    EXPECT_EQ(before.ActiveGenerator(), TreeDesign::kSimple);
+    EXPECT_EQ(before.Skeleton().SegmentCount(), 1u);  // the simple tree, grown again
+    before.Redo();
+    EXPECT_EQ(before.ActiveGenerator(), TreeDesign::kComplex);
     // A value out of range is refused and named.
     std::string wrong = text;
     wrong.replace(wrong.find("<ShownGenerator>2"), 17, "<ShownGenerator>7");

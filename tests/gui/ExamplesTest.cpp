@@ -79,9 +79,12 @@ TEST_F(FrameTest, FileExamplesShowsASpeciesAsANewDesignOnItsTabInFull3D) {
     Drag(frame->Generators()[2]->Row("Height").Slider(), 300);
     wxTEST_DIALOG(Command(ID_EXAMPLE_FIRST + 1), wxExpectModal<wxMessageDialog>(wxCANCEL));
     EXPECT_EQ(frame->Generators()[2]->Model().Base().Height(), 300);
-    // Undo goes back to the spruce as it came.
+    // Undo goes back to the spruce as it came, and then to the oak on its tab.
     Command(ID_UNDO);
     EXPECT_FALSE(frame->IsDesignModified());
+    Command(ID_UNDO);
+    EXPECT_EQ(frame->TreeNotebook()->GetSelection(), 1);
+    EXPECT_EQ(frame->Design().ActiveGenerator(), 1);
 }
 
 TEST_F(FrameTest, TheFirstStartShowsAHintInTheEmptyViewUntilTheFirstEdit) {
