@@ -136,8 +136,8 @@ void MainFrame::BuildMenus() {
     file->AppendSeparator();
     file->Append(ID_LOAD, "&Load");
     auto* examples = new wxMenu;
-    for (int i = 0; i < grovewright::kSpeciesCount; ++i) {
-        wxString name = wxString::FromUTF8(grovewright::GallerySpecies(i).name);
+    for (int i = 0; i < grovewright::kExampleTreeCount; ++i) {
+        wxString name = wxString::FromUTF8(grovewright::ExampleTreeAt(i).name);
         examples->Append(ID_EXAMPLE_FIRST + i, "&" + name.Left(1).Upper() + name.Mid(1));
     }
     file->Append(ID_EXAMPLES, "E&xamples", examples);
@@ -283,7 +283,7 @@ void MainFrame::BindCommands() {
     on(ID_NEW_PROJECT, [this] { document_.NewProject(); });
     on(ID_LOAD, [this] { document_.Load(); });
     on(ID_SAVE, [this] { document_.Save(); });
-    for (int i = 0; i < grovewright::kSpeciesCount; ++i) on(ID_EXAMPLE_FIRST + i, [this, i] { LoadExample(i); });
+    for (int i = 0; i < grovewright::kExampleTreeCount; ++i) on(ID_EXAMPLE_FIRST + i, [this, i] { LoadExample(i); });
     on(ID_SAVE_AS, [this] { document_.SaveAs(); });
     using Format = ExportCommands::Format;
     on(ID_EXPORT_DXF_TREE, [this] { exports_->Export(Format::DXF, false); });
@@ -474,10 +474,10 @@ void MainFrame::StartUp() {
 }
 
 void MainFrame::LoadExample(int index) {
-    const grovewright::Species& species = grovewright::GallerySpecies(index);
-    if (!document_.LoadExample(species)) return;
-    ChooseTexture(textureMenus_[0], textureMenus_[0].items[static_cast<std::size_t>(species.bark)]);
-    ChooseTexture(textureMenus_[2], textureMenus_[2].items[static_cast<std::size_t>(species.leaves)]);
+    const grovewright::ExampleTree& example = grovewright::ExampleTreeAt(index);
+    if (!document_.LoadExample(example)) return;
+    ChooseTexture(textureMenus_[0], textureMenus_[0].items[static_cast<std::size_t>(example.bark)]);
+    ChooseTexture(textureMenus_[2], textureMenus_[2].items[static_cast<std::size_t>(example.leaves)]);
     SetMode(2);
 }
 

@@ -72,9 +72,9 @@ enum CommandId {
     ID_TREE_NOTEBOOK,
     ID_UNDO,                // toolbar and keys only: the menus stay as they are
     ID_REDO,
-    ID_EXAMPLES,            // the "E&xamples" submenu: one item per species of the gallery
+    ID_EXAMPLES,            // the "E&xamples" submenu: one item per example tree of the gallery
     ID_EXAMPLE_FIRST,
-    ID_EXAMPLE_LAST = ID_EXAMPLE_FIRST + grovewright::kSpeciesCount - 1,
+    ID_EXAMPLE_LAST = ID_EXAMPLE_FIRST + grovewright::kExampleTreeCount - 1,
 };
 
 // The program's window: menus, toolbar, the view on the left and the 300-pixel
@@ -142,7 +142,7 @@ private:
     void Enable(int id, bool on);
 
     // Commands.
-    // Loads a species of the gallery as a new design, with its textures, in Full 3D.
+    // Loads an example tree of the gallery as a new design, with its textures, in Full 3D.
     void LoadExample(int index);
     // The document was replaced (new, load): shown from the start, in Line mode.
     void ShowReplacedDesign();

@@ -73,7 +73,7 @@ bool ProjectDocument::LoadFile(const wxString& path, bool asProject) {
     return true;
 }
 
-bool ProjectDocument::LoadExample(const grovewright::Species& species) {
+bool ProjectDocument::LoadExample(const grovewright::ExampleTree& example) {
     if (!CheckUnsavedChanges()) return false;
     // The built-in text goes through the reader as any project does, from a temporary file.
     const wxString path = wxFileName::CreateTempFileName("grovewright-example");
@@ -81,7 +81,7 @@ bool ProjectDocument::LoadExample(const grovewright::Species& species) {
     bool loaded = false;
     if (!path.empty()) {
         wxFile file(path, wxFile::write);
-        if (file.IsOpened() && file.Write(species.project.data(), species.project.size()) == species.project.size() &&
+        if (file.IsOpened() && file.Write(example.project.data(), example.project.size()) == example.project.size() &&
             file.Close()) {
             wxBusyCursor busy;
             loaded = design_.LoadAsNew(reader_, path.ToStdString(wxConvUTF8), error);

@@ -6,7 +6,7 @@
 #include <functional>
 #include <string>
 
-#include "generators/SpeciesGallery.h"
+#include "generators/ExampleTrees.h"
 #include "generators/TreeDesign.h"
 #include "io/TGXMLFileReader.h"
 #include "io/TGXMLFileWriter.h"
@@ -39,9 +39,9 @@ public:
     // why when nothing could be loaded or which parts kept their settings.
     // asProject: the file becomes the design's file (title, Save).
     bool LoadFile(const wxString& path, bool asProject);
-    // Asks about unsaved changes, then loads a species of the gallery as a new
+    // Asks about unsaved changes, then loads an example tree of the gallery as a new
     // design that belongs to no file; false when it did not happen.
-    bool LoadExample(const grovewright::Species& species);
+    bool LoadExample(const grovewright::ExampleTree& example);
     // Writes the design into its file; without one, or with one that is not a
     // project file (a loaded "t.txt"), runs Save As instead.
     void Save();

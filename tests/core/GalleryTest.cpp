@@ -10,7 +10,7 @@
 #include "generators/LeafGenerator.h"
 #include "generators/ProjectLoader.h"
 #include "generators/SimpleTreeModel.h"
-#include "generators/SpeciesGallery.h"
+#include "generators/ExampleTrees.h"
 #include "io/TGXMLFileReader.h"
 #include "render/ExportSinks.h"
 #include "render/MeshBuilder.h"
@@ -79,14 +79,14 @@ TEST(Examples, SpeciesGrowWithTheirGeneratorWithinAGameAssetBudget) {
 
 TEST(Examples, TheBuiltInGalleryIsTheExampleFilesAndShowsTheirGenerators) {
     const std::vector<std::string> files = SpeciesFiles();
-    ASSERT_EQ(files.size(), static_cast<std::size_t>(kSpeciesCount));
+    ASSERT_EQ(files.size(), static_cast<std::size_t>(kExampleTreeCount));
     const char* const generators[] = {"simple", "regular", "complex"};
-    for (int i = 0; i < kSpeciesCount; ++i) {
-        const Species& species = GallerySpecies(i);
-        SCOPED_TRACE(species.fileName);
-        EXPECT_EQ(std::string(species.fileName).rfind(species.name, 0), 0u);
-        EXPECT_TRUE(species.project ==
-                    grovewright::test::ReadFileBytes(std::string(GROVEWRIGHT_EXAMPLES) + "/" + species.fileName));
+    for (int i = 0; i < kExampleTreeCount; ++i) {
+        const ExampleTree& example = ExampleTreeAt(i);
+        SCOPED_TRACE(example.fileName);
+        EXPECT_EQ(std::string(example.fileName).rfind(example.name, 0), 0u);
+        EXPECT_TRUE(example.project ==
+                    grovewright::test::ReadFileBytes(std::string(GROVEWRIGHT_EXAMPLES) + "/" + example.fileName));
         // The file shows the generator its name says (the window opens that tab).
         TGXMLFileReader reader;
         SimpleTreeModel simple;
@@ -94,10 +94,10 @@ TEST(Examples, TheBuiltInGalleryIsTheExampleFilesAndShowsTheirGenerators) {
         ComplexTreeModel complex;
         std::string error;
         int shown = -1;
-        ASSERT_TRUE(LoadProject(reader, std::string(GROVEWRIGHT_EXAMPLES) + "/" + species.fileName,
+        ASSERT_TRUE(LoadProject(reader, std::string(GROVEWRIGHT_EXAMPLES) + "/" + example.fileName,
                                 {&simple, &regular, &complex}, error, nullptr, nullptr, &shown));
-        EXPECT_EQ(GeneratorNamedBy(species.fileName), generators[std::max(shown, 0)]);
-        EXPECT_TRUE(species.bark == 0 || species.bark == 1);
-        EXPECT_TRUE(species.leaves >= 0 && species.leaves <= 2);
+        EXPECT_EQ(GeneratorNamedBy(example.fileName), generators[std::max(shown, 0)]);
+        EXPECT_TRUE(example.bark == 0 || example.bark == 1);
+        EXPECT_TRUE(example.leaves >= 0 && example.leaves <= 2);
     }
 }

@@ -55,7 +55,7 @@ INSTANTIATE_TEST_SUITE_P(Projects, ExampleTest,
                              return name;
                          });
 
-TEST_F(FrameTest, FileExamplesShowsASpeciesAsANewDesignOnItsTabInFull3D) {
+TEST_F(FrameTest, FileExamplesShowsAnExampleAsANewDesignOnItsTabInFull3D) {
     Command(ID_EXAMPLE_FIRST);  // oak
     EXPECT_EQ(frame->TreeNotebook()->GetSelection(), 1);
     EXPECT_EQ(frame->Design().ActiveGenerator(), 1);

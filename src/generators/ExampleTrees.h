@@ -4,10 +4,10 @@
 
 namespace grovewright {
 
-// The species gallery: project files of examples/ built into the program, so
-// that File > Examples works wherever the program is, with the built-in
-// textures each species is drawn with.
-struct Species {
+// The gallery's example trees: project files of examples/ built into the
+// program, so that File > Examples works wherever the program is, with the
+// built-in textures each is drawn with.
+struct ExampleTree {
     const char* name;      // "oak"
     const char* fileName;  // "oak.regular.xml", in examples/
     int bark;              // built-in bark: 0 Trunc1, 1 Trunc2
@@ -15,8 +15,8 @@ struct Species {
     std::string_view project;  // the file's text
 };
 
-inline constexpr int kSpeciesCount = 8;
+inline constexpr int kExampleTreeCount = 8;
 // In the gallery's order: oak, birch, spruce, pine, willow, palm, shrub, sapling.
-const Species& GallerySpecies(int index);
+const ExampleTree& ExampleTreeAt(int index);
 
 }  // namespace grovewright
