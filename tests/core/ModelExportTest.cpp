@@ -293,19 +293,6 @@ TEST(ModelExport, AnExportThatRunsOutOfMemoryKeepsThePreviousFileInEveryFormat) 
     EXPECT_EQ(ReadFileBytes(folder.File("tree.dxf")).rfind("EOF"), ReadFileBytes(folder.File("tree.dxf")).size() - 4);
 }
 
-TEST(TextFileWriter, AWriterDestroyedWhileOpenKeepsThePreviousFile) {
-    TempFolder folder;
-    grovewright::test::WriteFileBytes(folder.File("a.txt"), "previous");
-    {
-        TGFileWriter writer("txt");
-        writer.SetFileName(folder.File("a.txt"));
-        ASSERT_TRUE(writer.Open());
-        writer.Write("partial");
-    }
-    EXPECT_EQ(ReadFileBytes(folder.File("a.txt")), "previous");
-    EXPECT_EQ(grovewright::test::ListFolder(folder.Path()).size(), 1u);
-}
-
 // The same sink fed one strip at a time, in order, on one thread.
 class OneThreadModelSink : public ModelSink {
 public:

@@ -35,19 +35,19 @@ class SessionEnd(unittest.TestCase):
         self.home.cleanup()
 
     def start(self, env=None):
-        program = subprocess.Popen([PROGRAM], env=env or self.env, stdout=subprocess.DEVNULL,
-                                   stderr=subprocess.DEVNULL)
-        window = wait_for_window("^Grovewright")
+        env = env or self.env
+        program = subprocess.Popen([PROGRAM], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        window = xdotool("search", "--sync", "--onlyvisible", "--name", "^Grovewright", env=env).split()[0]
         time.sleep(1.5)
-        xdotool("windowfocus", "--sync", window)
+        xdotool("windowfocus", "--sync", window, env=env)
         return program, window
 
-    def edit(self, window):
+    def edit(self, window, env=None):
         """A click on the Iteration slider's track (the first basic row, right of
         the column's labels) moves it there: an edit."""
-        width = int(dict(line.split("=") for line in xdotool("getwindowgeometry", "--shell", window).split())["WIDTH"])
-        xdotool("mousemove", "--window", window, str(width - 210), "362")
-        xdotool("click", "1")
+        geometry = xdotool("getwindowgeometry", "--shell", window, env=env)
+        width = int(dict(line.split("=") for line in geometry.split())["WIDTH"])
+        xdotool("mousemove", "--window", window, str(width - 210), "362", "click", "1", env=env)
         time.sleep(1.0)
 
     def assert_kept(self):
@@ -110,17 +110,8 @@ class SessionEnd(unittest.TestCase):
             while subprocess.run(["xdotool", "getmouselocation"], env=env, capture_output=True).returncode != 0:
                 self.assertLess(time.time(), deadline, "the display did not start")
                 time.sleep(0.2)
-            program = subprocess.Popen([PROGRAM], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-            window = subprocess.run(["xdotool", "search", "--sync", "--onlyvisible", "--name", "^Grovewright"],
-                                    env=env, check=True, capture_output=True, text=True, timeout=30).stdout.split()[0]
-            time.sleep(1.5)
-            subprocess.run(["xdotool", "windowfocus", "--sync", window], env=env, check=True, timeout=30)
-            geometry = subprocess.run(["xdotool", "getwindowgeometry", "--shell", window], env=env, check=True,
-                                      capture_output=True, text=True).stdout
-            width = int(dict(line.split("=") for line in geometry.split())["WIDTH"])
-            subprocess.run(["xdotool", "mousemove", "--window", window, str(width - 210), "362", "click", "1"],
-                           env=env, check=True, timeout=30)
-            time.sleep(1.0)
+            program, window = self.start(env)
+            self.edit(window, env)
         finally:
             server.kill()
             server.wait()

@@ -3,8 +3,10 @@ reading pixels and text off them."""
 import subprocess
 
 
-def xdotool(*args, check=True):
-    return subprocess.run(["xdotool", *args], check=check, capture_output=True, text=True, timeout=30).stdout
+def xdotool(*args, check=True, env=None):
+    """xdotool's output; env: the environment, for another display."""
+    return subprocess.run(["xdotool", *args], check=check, capture_output=True, text=True, timeout=30,
+                          env=env).stdout
 
 
 def screenshot(path):

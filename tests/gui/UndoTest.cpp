@@ -14,6 +14,24 @@ protected:
         Release(slider);
     }
     int Iteration() { return Simple().Model().Base().Iteration(); }
+    // Gives the slider the keyboard focus, as a click or a drag does.
+    void Focus(wxSlider* slider) {
+        frame->Raise();
+        slider->SetFocus();
+        for (int i = 0; i < 50 && wxWindow::FindFocus() != slider; ++i) {
+            Pump();
+            wxMilliSleep(10);
+        }
+        ASSERT_EQ(wxWindow::FindFocus(), slider);
+    }
+    // A real key press through the X server; its events arrive a little later.
+    void Press(int key, int modifiers = wxMOD_NONE) {
+        wxUIActionSimulator().Char(key, modifiers);
+        for (int i = 0; i < 20; ++i) {
+            Pump();
+            wxMilliSleep(10);
+        }
+    }
 };
 
 TEST_F(UndoTest, KeyboardUndoAfterASliderDragRestoresTheRowAndTheTree) {
@@ -28,31 +46,16 @@ TEST_F(UndoTest, KeyboardUndoAfterASliderDragRestoresTheRowAndTheTree) {
     ASSERT_GT(View().GetTreeTriangles(), triangles);
 
     // A slider has the keyboard focus, as after a real drag: the keys still reach the window.
-    frame->Raise();
-    wxSlider* focused = Simple().Row("ObliqueAngle").Slider();
-    focused->SetFocus();
-    wxUIActionSimulator keys;
-    auto press = [&](int key, int modifiers) {
-        keys.Char(key, modifiers);
-        for (int i = 0; i < 20; ++i) {
-            Pump();
-            wxMilliSleep(10);
-        }
-    };
-    for (int i = 0; i < 20 && wxWindow::FindFocus() != focused; ++i) {
-        Pump();
-        wxMilliSleep(10);
-    }
-    ASSERT_EQ(wxWindow::FindFocus(), focused);
-    press('Z', wxMOD_CONTROL);  // the whole drag at once
+    Focus(Simple().Row("ObliqueAngle").Slider());
+    Press('Z', wxMOD_CONTROL);  // the whole drag at once
     EXPECT_EQ(Iteration(), 3);
     EXPECT_EQ(Simple().Row("Iteration").Slider()->GetValue(), 3);
     EXPECT_EQ(Simple().Row("Iteration").Label()->GetLabel(), "Iteration: 3");
     EXPECT_EQ(View().GetTreeTriangles(), triangles);
-    press('Z', wxMOD_CONTROL | wxMOD_SHIFT);
+    Press('Z', wxMOD_CONTROL | wxMOD_SHIFT);
     EXPECT_EQ(Iteration(), 6);
-    press('Z', wxMOD_CONTROL);
-    press('Y', wxMOD_CONTROL);
+    Press('Z', wxMOD_CONTROL);
+    Press('Y', wxMOD_CONTROL);
     EXPECT_EQ(Simple().Row("Iteration").Label()->GetLabel(), "Iteration: 6");
 }
 
@@ -216,20 +219,9 @@ TEST_F(UndoTest, TheMouseWheelOverASliderEditsTheDesignOneStepPerBurst) {
 
 TEST_F(UndoTest, KeyboardHomeEndAndPageKeysOverASliderReachTheDesign) {
     wxSlider* slider = Simple().Row("Iteration").Slider();
-    frame->Raise();
-    slider->SetFocus();
-    for (int i = 0; i < 50 && wxWindow::FindFocus() != slider; ++i) {
-        Pump();
-        wxMilliSleep(10);
-    }
-    ASSERT_EQ(wxWindow::FindFocus(), slider);
-    wxUIActionSimulator keys;
+    Focus(slider);
     auto press = [&](int key) {
-        keys.Char(key);
-        for (int i = 0; i < 20; ++i) {
-            Pump();
-            wxMilliSleep(10);
-        }
+        Press(key);
         // The thumb and the label never disagree with the design.
         EXPECT_EQ(slider->GetValue(), Iteration());
         EXPECT_EQ(Simple().Row("Iteration").Label()->GetLabel(), wxString::Format("Iteration: %d", Iteration()));
