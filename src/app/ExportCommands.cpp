@@ -1,17 +1,15 @@
 #include "app/ExportCommands.h"
 
 #include <wx/msgdlg.h>
-#include <wx/progdlg.h>
-#include <wx/stopwatch.h>
 #include <wx/utils.h>
 
-#include <memory>
 
 #include "app/FileChooser.h"
 #include "io/gui/BillBoardExportDialog.h"
 #include "render/ExportSinks.h"
 #include "render/MeshBuilder.h"
 #include "render/gl/TextureManager.h"
+#include "render/gui/DelayedProgress.h"
 #include "render/gui/GrovewrightDrawPanelGL.h"
 
 ExportCommands::ExportCommands(wxWindow* window, const grovewright::TreeDesign& design, GrovewrightDrawPanelGL& view,
@@ -49,19 +47,9 @@ void ExportCommands::Export(Format format, bool withLeaves) {
         const std::string file = path.ToStdString(wxConvUTF8);
         grovewright::MeshBuilder builder(design_.Skeleton(), design_.Leaves(), design_.View());
         // Once the export has taken half a second, a progress dialog with Cancel.
-        std::unique_ptr<wxProgressDialog> progress;
-        const wxStopWatch clock;
-        builder.SetProgress([&](double done) {
-            // The session ends: the export stops, and the file that was there stays.
-            if (sessionEnding_) return false;
-            if (!progress) {
-                if (clock.Time() < progressDelay_) return true;
-                progress = std::make_unique<wxProgressDialog>(
-                    "Export", "Writing " + path, 1000, window_,
-                    wxPD_APP_MODAL | wxPD_AUTO_HIDE | wxPD_CAN_ABORT | wxPD_ELAPSED_TIME | wxPD_REMAINING_TIME);
-            }
-            return progress->Update(static_cast<int>(done * 1000)) && !sessionEnding_;
-        });
+        DelayedProgress progress("Export", "Writing " + path, window_, progressDelay_);
+        // The session ends: the export stops, and the file that was there stays.
+        builder.SetProgress([&](double done) { return !sessionEnding_ && progress.Update(done) && !sessionEnding_; });
         auto write = [&](auto& writer) {
             writer.SetFileName(file);
             result = grovewright::ExportFile(writer, builder, withLeaves);

@@ -353,7 +353,7 @@ void MainFrame::ShowDocument() {
 
 void MainFrame::ShowChangedGenerator() {
     // A step that changed the shown generator (a load of a file that names it) shows it again.
-    if (treeNotebook_->GetSelection() != design_.ActiveGenerator()) treeNotebook_->SetSelection(design_.ActiveGenerator());
+    ShowActiveGeneratorTab();
     if (!lastParameter_ || lastParameter_->record == grovewright::Record::Leaf || showLeafSide_ == 1) return;
     if (lastParameter_->generator != treeNotebook_->GetSelection())
         treeNotebook_->SetSelection(lastParameter_->generator);
@@ -505,9 +505,18 @@ void MainFrame::CloseWhenUnwound() {
     });
 }
 
+void MainFrame::ShowActiveGeneratorTab() {
+    const int shown = design_.ActiveGenerator();
+    if (treeNotebook_->GetSelection() == shown) return;
+    // Without a page change, whose handler would grow the tree the design has grown already.
+    treeNotebook_->ChangeSelection(static_cast<std::size_t>(shown));
+    generators_[static_cast<std::size_t>(shown)]->SendSizeEvent();
+    generators_[static_cast<std::size_t>(shown)]->PushCurrentLight();
+}
+
 void MainFrame::ShowReplacedDesign() {
     // A project that says which generator it shows is shown on that tab.
-    if (treeNotebook_->GetSelection() != design_.ActiveGenerator()) treeNotebook_->SetSelection(design_.ActiveGenerator());
+    ShowActiveGeneratorTab();
     drawPanel_->DeleteDisplayLists();
     ResetToLineMode();
     drawPanel_->ResetView();

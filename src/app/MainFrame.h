@@ -151,6 +151,8 @@ private:
     // After an undo or redo: the tab of the generator the design shows, and after
     // one of a generator's parameter that generator's page, so that the change can be seen.
     void ShowChangedGenerator();
+    // The tab of the generator the design shows (it was changed by a load or an undo).
+    void ShowActiveGeneratorTab();
     // The design's file in the title, and Save enabled when it has one.
     void ShowDocument();
     // After every design change: the undo and redo tools, a refused edit's reason.

@@ -1,10 +1,10 @@
 #include "render/gui/GrovewrightDrawPanelGL.h"
 
 #include <wx/dcclient.h>
-#include <wx/progdlg.h>
-#include <wx/stopwatch.h>
 
 #include <algorithm>
+
+#include "render/gui/DelayedProgress.h"
 
 GrovewrightDrawPanelGL::GrovewrightDrawPanelGL(wxWindow* parent, wxWindowID id, const wxPoint& position,
                                                const wxSize& size, long style, const wxString& name,
@@ -85,17 +85,9 @@ void GrovewrightDrawPanelGL::Render() {
 }
 
 bool GrovewrightDrawPanelGL::BuildLists() {
-    std::unique_ptr<wxProgressDialog> progress;
-    const wxStopWatch clock;
-    scene_.SetProgress([&](double done) {
-        if (!progress) {
-            if (progressDelay_ < 0 || clock.Time() < progressDelay_) return true;
-            progress = std::make_unique<wxProgressDialog>(
-                "Building the tree", "Building the tree for the view", 1000, wxGetTopLevelParent(this),
-                wxPD_APP_MODAL | wxPD_AUTO_HIDE | wxPD_CAN_ABORT | wxPD_ELAPSED_TIME | wxPD_REMAINING_TIME);
-        }
-        return progress->Update(static_cast<int>(done * 1000));
-    });
+    DelayedProgress progress("Building the tree", "Building the tree for the view", wxGetTopLevelParent(this),
+                             progressDelay_);
+    scene_.SetProgress([&](double done) { return progress.Update(done); });
     building_ = true;
     const bool complete = scene_.PrepareLists();
     building_ = false;
