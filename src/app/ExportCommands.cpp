@@ -85,9 +85,9 @@ void ExportCommands::ExportBillboard() {
     billboard_->SetDiffuse(view_.GetDiffuse());
     billboard_->SetSpecular(view_.GetSpecular());
     billboard_->SetLightPosition(x, y, z);
-    billboard_->SetTreeList(view_.GetTreeList());
-    billboard_->SetStumpList(view_.GetStumpList());
-    billboard_->SetLeafList(view_.GetLeafList());
+    billboard_->SetTreeList(&view_.GetTreeList());
+    billboard_->SetStumpList(&view_.GetStumpList());
+    billboard_->SetLeafList(&view_.GetLeafList());
     billboard_->SetBaseAngle(view_.GetYaw());
     billboard_->SetLighting(view_.IsLightingOn());
     billboard_->ResetView();

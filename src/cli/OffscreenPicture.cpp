@@ -81,16 +81,16 @@ bool RenderViewPicture(const PictureScene& scene, int mode, bool lighting, int w
 bool RenderBillboardPicture(const PictureScene& scene, int angle, bool blackBackground, bool withLeaves, int width,
                             int height, PixelImage& image, std::string& error) {
     return Picture(width, height, scene.textures, image, error, [&](TextureManager& textures) {
-        // The lists come from the view in Full 3D, as the program's do.
+        // The meshes come from the view in Full 3D, as the program's do.
         const LeafStore noLeaves;
         SceneRenderer view(scene.skeleton, withLeaves ? scene.leaves : noLeaves, scene.view, textures);
         view.SetRenderMode(SceneRenderer::kFull3D);
         view.PrepareLists();
         BillboardScene billboard;
         TakeLight(scene.light, false, billboard.light);
-        billboard.treeList = view.TreeList();
-        billboard.stumpList = view.StumpList();
-        billboard.leafList = view.LeafList();
+        billboard.tree = &view.TreeMesh();
+        billboard.stump = &view.StumpMesh();
+        billboard.leaf = &view.LeafMesh();
         billboard.billboardAngle = static_cast<float>(angle);
         const float background = blackBackground ? 0.0f : 1.0f;
         billboard.clearColour[0] = billboard.clearColour[1] = billboard.clearColour[2] = background;

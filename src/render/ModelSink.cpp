@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <thread>
 
 #include "render/ViewTransform.h"
 
@@ -22,42 +23,51 @@ void Extend(MeshPart& part, const float position[3], bool first) {
     }
 }
 
-// u and v as GL takes them.
-void AddVertex(MeshPart& part, const Vector3D& p, double nx, double ny, double nz, double u, double v) {
-    const float position[3] = {static_cast<float>(p.x), static_cast<float>(p.y), static_cast<float>(p.z)};
-    Extend(part, position, part.positions.empty());
-    part.positions.insert(part.positions.end(), position, position + 3);
-    // Normals leave as unit vectors; a degenerate one points up.
-    const double length = std::sqrt(nx * nx + ny * ny + nz * nz);
-    if (length > 1e-12)
-        part.normals.insert(part.normals.end(), {static_cast<float>(nx / length), static_cast<float>(ny / length),
-                                                 static_cast<float>(nz / length)});
-    else
-        part.normals.insert(part.normals.end(), {0.0f, 1.0f, 0.0f});
-    part.uvs.insert(part.uvs.end(), {static_cast<float>(u), static_cast<float>(1 - v)});
-}
-
-// The triangles of a strip of count vertices from start, written at index: the
-// strip's k-th triangle (k + odd, k + 1 - odd, k + 2) of the other exports,
-// turned round.
-void WriteStrip(std::uint32_t* index, std::uint32_t start, int count) {
+// The triangles of a strip of count vertices from start, written at index: in
+// the view's order the strip's k-th triangle as GL takes it, (k + odd, k + 1 -
+// odd, k + 2); in the model's order that triangle turned round.
+void WriteStrip(std::uint32_t* index, std::uint32_t start, int count, ModelSink::Order order) {
+    const bool view = order == ModelSink::Order::kView;
     for (std::uint32_t k = 0; k + 2 < static_cast<std::uint32_t>(count); ++k) {
         const std::uint32_t odd = k % 2;
-        *index++ = start + k + 1 - odd;
-        *index++ = start + k + odd;
+        *index++ = start + k + (view ? odd : 1 - odd);
+        *index++ = start + k + (view ? 1 - odd : odd);
         *index++ = start + k + 2;
     }
 }
 
-// The strip's triangles appended to the part.
-void AddStrip(MeshPart& part, std::uint32_t start, int count) {
-    if (count < 3) return;
-    const std::size_t first = part.indices.size();
-    part.indices.resize(first + 3 * static_cast<std::size_t>(count - 2));
-    WriteStrip(&part.indices[first], start, count);
+// Grows the part's box by the positions of vertices from first on.
+void ExtendBox(MeshPart& part, std::size_t first) {
+    for (std::size_t at = 3 * first; at < part.positions.size(); at += 3) Extend(part, &part.positions[at], at == 0);
 }
 
+// Below this many leaf polygons the leaves are meshed on one thread.
+constexpr std::size_t kParallelLeaves = 2048;
+
 }  // namespace
+
+// u and v as GL takes them.
+void ModelSink::AddVertex(MeshPart& part, const Vector3D& p, const Vector3D& normal, double u, double v) const {
+    const float position[3] = {static_cast<float>(p.x), static_cast<float>(p.y), static_cast<float>(p.z)};
+    Extend(part, position, part.positions.empty());
+    part.positions.insert(part.positions.end(), position, position + 3);
+    part.normals.resize(part.normals.size() + 3);
+    PutNormal(&part.normals[part.normals.size() - 3], normal);
+    part.uvs.insert(part.uvs.end(), {static_cast<float>(u), static_cast<float>(order_ == Order::kView ? v : 1 - v)});
+}
+
+void ModelSink::PutNormal(float* at, const Vector3D& normal) const {
+    double x = normal.x, y = normal.y, z = normal.z;
+    if (order_ == Order::kModel) {
+        // Normals leave as unit vectors; a degenerate one points up.
+        const double length = std::sqrt(x * x + y * y + z * z);
+        if (length > 1e-12)
+            x /= length, y /= length, z /= length;
+        else
+            x = 0, y = 1, z = 0;
+    }
+    at[0] = static_cast<float>(x), at[1] = static_cast<float>(y), at[2] = static_cast<float>(z);
+}
 
 void ModelSink::BeginSides(std::size_t sideCount, int division) {
     // Every strip has its place: the strips may come from several threads at once.
@@ -81,6 +91,7 @@ void ModelSink::SideAt(std::size_t index, const SegmentRings& rings) {
     float* position = &bark.positions[3 * first];
     float* uv = &bark.uvs[2 * first];
     std::copy(rings.normals, rings.normals + 3 * count, &bark.normals[3 * first]);
+    const float bottomV = order_ == Order::kView ? 0 : 1;
     for (int l = 0; l <= n; ++l) {
         const float u = static_cast<float>(RingTextureU(l, n));
         for (const Vector3D* ring : {rings.bottom, rings.top}) {
@@ -88,9 +99,11 @@ void ModelSink::SideAt(std::size_t index, const SegmentRings& rings) {
             *position++ = static_cast<float>(ring[l].y);
             *position++ = static_cast<float>(ring[l].z);
         }
-        *uv++ = u, *uv++ = 1, *uv++ = u, *uv++ = 0;  // GL's v: 0 at the bottom ring, 1 at the top
+        // GL's v is 0 at the bottom ring and 1 at the top; the model's goes the other way.
+        *uv++ = u, *uv++ = bottomV, *uv++ = u, *uv++ = 1 - bottomV;
     }
-    WriteStrip(&bark.indices[index * 2 * n * 3], static_cast<std::uint32_t>(first), static_cast<int>(count));
+    WriteStrip(&bark.indices[index * 2 * n * 3], static_cast<std::uint32_t>(first), static_cast<int>(count),
+               order_);
 }
 
 void ModelSink::SidesReady(std::size_t begin, std::size_t end) {
@@ -99,23 +112,51 @@ void ModelSink::SidesReady(std::size_t begin, std::size_t end) {
     barkReady_(model_.bark, begin * vertices, end * vertices, begin * indices, end * indices);
 }
 
-void ModelSink::EndSides() {
-    // The box, once all strips are in.
-    MeshPart& bark = model_.bark;
-    for (std::size_t at = 0; at < bark.positions.size(); at += 3) Extend(bark, &bark.positions[at], at == 0);
-}
+void ModelSink::EndSides() { ExtendBox(model_.bark, 0); }  // the box, once all strips are in
 
 void ModelSink::Leaves(const LeafStore::List& polygons, const ViewTransform& transform) {
+    // Every polygon has its place, so that the two halves of many leaves can be meshed at once.
     MeshPart& leaves = model_.leaves;
-    for (const LeafPolygon& polygon : polygons) {
-        const auto start = static_cast<std::uint32_t>(leaves.VertexCount());
-        for (int i = 0; i < polygon.VertexCount(); ++i) {
-            const Vector3D normal = transform.LeafNormal(polygon[i]);
-            AddVertex(leaves, transform.LeafPoint(polygon[i]), normal.x, normal.y, normal.z, polygon[i].u,
-                      polygon[i].v);
-        }
-        AddStrip(leaves, start, polygon.VertexCount());
+    const std::size_t firstVertex = leaves.VertexCount();
+    std::vector<std::size_t> vertexAt(polygons.size() + 1, firstVertex), indexAt(polygons.size() + 1,
+                                                                                  leaves.indices.size());
+    for (std::size_t i = 0; i < polygons.size(); ++i) {
+        const auto count = static_cast<std::size_t>(std::max(0, polygons[i].VertexCount()));
+        vertexAt[i + 1] = vertexAt[i] + count;
+        indexAt[i + 1] = indexAt[i] + (count > 2 ? 3 * (count - 2) : 0);
     }
+    leaves.positions.resize(3 * vertexAt.back());
+    leaves.normals.resize(3 * vertexAt.back());
+    leaves.uvs.resize(2 * vertexAt.back());
+    leaves.indices.resize(indexAt.back());
+    auto mesh = [&](std::size_t begin, std::size_t end) {
+        for (std::size_t i = begin; i < end; ++i) {
+            const LeafPolygon& polygon = polygons[i];
+            float* position = &leaves.positions[3 * vertexAt[i]];
+            float* normal = &leaves.normals[3 * vertexAt[i]];
+            float* uv = &leaves.uvs[2 * vertexAt[i]];
+            for (int k = 0; k < polygon.VertexCount(); ++k, position += 3, normal += 3) {
+                const Vector3D p = transform.LeafPoint(polygon[k]);
+                position[0] = static_cast<float>(p.x), position[1] = static_cast<float>(p.y);
+                position[2] = static_cast<float>(p.z);
+                PutNormal(normal, transform.LeafNormal(polygon[k]));
+                *uv++ = polygon[k].u;
+                *uv++ = static_cast<float>(order_ == Order::kView ? polygon[k].v : 1 - static_cast<double>(polygon[k].v));
+            }
+            if (polygon.VertexCount() > 2)
+                WriteStrip(&leaves.indices[indexAt[i]], static_cast<std::uint32_t>(vertexAt[i]),
+                           polygon.VertexCount(), order_);
+        }
+    };
+    const std::size_t half = polygons.size() / 2;
+    if (polygons.size() < kParallelLeaves || std::thread::hardware_concurrency() < 2) {
+        mesh(0, polygons.size());
+    } else {
+        std::thread second(mesh, half, polygons.size());
+        mesh(0, half);
+        second.join();
+    }
+    ExtendBox(leaves, firstVertex);
 }
 
 void ModelSink::BeginCaps(std::size_t capCount, int division) {
@@ -125,16 +166,16 @@ void ModelSink::BeginCaps(std::size_t capCount, int division) {
 void ModelSink::Cap(const Vector3D& centre, const Vector3D* top, const Vector3D& normal, int division) {
     MeshPart& caps = model_.caps;
     const auto start = static_cast<std::uint32_t>(caps.VertexCount());
-    AddVertex(caps, centre, normal.x, normal.y, normal.z, 0.5, 0.5);
+    AddVertex(caps, centre, normal, 0.5, 0.5);
     for (int m = division; m >= 0; --m) {
         double u, v;
         CapTextureCoord(m, division, u, v);
-        AddVertex(caps, top[m], normal.x, normal.y, normal.z, u, v);
+        AddVertex(caps, top[m], normal, u, v);
     }
-    // The other exports' fan (centre, k + 1, k + 2), turned round.
+    // The fan's triangles (centre, k + 1, k + 2), turned round for the model.
+    const bool view = order_ == Order::kView;
     for (std::uint32_t k = 0; k < static_cast<std::uint32_t>(division); ++k)
-        caps.indices.insert(caps.indices.end(), {start, start + k + 2, start + k + 1});
+        caps.indices.insert(caps.indices.end(), {start, start + k + (view ? 1 : 2), start + k + (view ? 2 : 1)});
 }
-
 
 }  // namespace grovewright

@@ -59,12 +59,18 @@ struct TreeModel {
 };
 
 // Collects the mesh builder's walk into a TreeModel: strips and fans become
-// triangle lists of the same triangles as the other exports, wound the other way
-// (counter-clockwise outside, as model formats expect; the view and the DXF and
-// DirectX files wind clockwise).
+// triangle lists of the same triangles as the other exports.
 class ModelSink : public MeshSink {
 public:
-    explicit ModelSink(TreeModel& model) : model_(model) {}
+    enum class Order {
+        // As model formats expect: wound counter-clockwise outside (the view and
+        // the DXF and DirectX files wind clockwise), unit normals, v from the top.
+        kModel,
+        // As the view draws: each triangle's vertices in the order GL takes them
+        // from the strip or fan, GL's v, the normals exactly as the builder gives them.
+        kView,
+    };
+    explicit ModelSink(TreeModel& model, Order order = Order::kModel) : model_(model), order_(order) {}
 
     // Told which bark elements are complete while the strips are made (from the
     // threads that made them): vertices firstVertex .. endVertex - 1 and
@@ -84,7 +90,11 @@ public:
     void Cap(const Vector3D& centre, const Vector3D* top, const Vector3D& normal, int division) override;
 
 private:
+    void AddVertex(MeshPart& part, const Vector3D& p, const Vector3D& normal, double u, double v) const;
+    void PutNormal(float* at, const Vector3D& normal) const;
+
     TreeModel& model_;
+    Order order_;
     std::size_t nextSide_ = 0;  // where Side puts the next strip
     int division_ = 0;
     BarkReady barkReady_;

@@ -111,9 +111,9 @@ protected:
     // A dialog on the view's lists, shown without its modal loop so that the test can drive it.
     BillBoardExportDialog& Open() {
         dialog = new BillBoardExportDialog(frame, &frame->Textures(), View().GetContext());
-        dialog->SetTreeList(View().GetTreeList());
-        dialog->SetStumpList(View().GetStumpList());
-        dialog->SetLeafList(View().GetLeafList());
+        dialog->SetTreeList(&View().GetTreeList());
+        dialog->SetStumpList(&View().GetStumpList());
+        dialog->SetLeafList(&View().GetLeafList());
         dialog->Show();
         for (int i = 0; i < 200 && !dialog->Canvas()->IsShownOnScreen(); ++i) {
             wxYield();
@@ -152,15 +152,16 @@ TEST_F(BillboardTest, CommandShowsTheViewsTreeAndResetsTheCameraEachTime) {
     Send(View(), Mouse(wxEVT_MOTION, 140, 100, true, false));
     float lightX, lightY, lightZ;
     View().GetLightPosition(lightX, lightY, lightZ);
-    const GLuint tree = View().GetTreeList();
-    ASSERT_NE(tree, 0u);
+    const GLMesh* tree = &View().GetTreeList();
+    ASSERT_FALSE(tree->Empty());
+    const auto treeFilling = tree->Filling();
     int opened = 0;
     auto check = [&](BillBoardExportDialog& shown) {
         ++opened;
         const BillboardScene& scene = shown.Canvas()->Scene();
         EXPECT_EQ(shown.GetTitle(), "Export Billboard");
-        EXPECT_EQ(scene.treeList, tree);
-        EXPECT_EQ(scene.leafList, View().GetLeafList());
+        EXPECT_EQ(scene.tree, tree);
+        EXPECT_EQ(scene.leaf, &View().GetLeafList());
         EXPECT_FLOAT_EQ(scene.baseAngle, View().GetYaw());
         EXPECT_TRUE(scene.light.on);
         EXPECT_EQ(scene.light.position[1], lightY);
@@ -178,7 +179,7 @@ TEST_F(BillboardTest, CommandShowsTheViewsTreeAndResetsTheCameraEachTime) {
     wxTEST_DIALOG(Command(ID_BILLBOARD), ExpectBillboard(check));
     EXPECT_EQ(opened, 2);
     // The view's lists were not rebuilt for the dialog.
-    EXPECT_EQ(View().GetTreeList(), tree);
+    EXPECT_EQ(View().GetTreeList().Filling(), treeFilling);
 }
 
 TEST_F(BillboardTest, MouseFramesTheTreeAndCtrlDragTiltStopsAtMinus90) {

@@ -249,7 +249,7 @@ TEST_F(FrameTest, ExportCommandsWriteTheShownTree) {
     EXPECT_NE(x.find("Mesh Mesh_0 {\n56;"), std::string::npos);  // 7 strips of 2 x 4 vertices
     EXPECT_NE(x.find("Mesh Mesh_1 {\n20;"), std::string::npos);  // the caps: 4 fans of 5 points
     // The view draws as before.
-    EXPECT_NE(View().GetTreeList(), 0u);
+    EXPECT_FALSE(View().GetTreeList().Empty());
 }
 
 TEST_F(FrameTest, ModelExportsWriteTheShownTreeWithTheViewsTextures) {

@@ -61,21 +61,20 @@ TEST_F(FrameTest, ModesBuildListsAndCountTriangles) {
     Simple().SetCustomCut(true);
     Simple().Rebuild();
     view.Redraw(0);
-    EXPECT_NE(view.GetTreeList(), 0u);  // lines
-    EXPECT_EQ(view.GetStumpList(), 0u);
+    EXPECT_FALSE(view.GetTreeList().Empty());  // lines
+    EXPECT_TRUE(view.GetStumpList().Empty());
     Command(ID_MODE_FULL_3D);
-    EXPECT_NE(view.GetTreeList(), 0u);
-    EXPECT_NE(view.GetStumpList(), 0u);  // level 2 is cut
+    EXPECT_FALSE(view.GetTreeList().Empty());
+    EXPECT_FALSE(view.GetStumpList().Empty());  // level 2 is cut
     EXPECT_EQ(view.GetTreeTriangles(), 7 * 2 * 5 + 4 * 5);
     EXPECT_EQ(view.GetLeafTriangles(), 0);
-    EXPECT_NE(view.GetLeafList(), 0u);  // Full 3D generated the leaves: an empty list, no page is used
-    // A camera drag keeps the lists.
-    const GLuint tree = view.GetTreeList();
-    view.Redraw(1);
-    EXPECT_EQ(view.GetTreeList(), tree);
+    EXPECT_TRUE(view.GetLeafList().Empty());  // no leaf page is used
     view.DeleteDisplayLists();
-    EXPECT_EQ(view.GetTreeList(), 0u);
-    EXPECT_NE(view.GetStumpList(), 0u);  // the stump list stays
+    EXPECT_TRUE(view.GetTreeList().Empty());
+    EXPECT_FALSE(view.GetStumpList().Empty());  // the stump mesh stays
+    // The next draw builds what was deleted.
+    view.Redraw(1);
+    EXPECT_FALSE(view.GetTreeList().Empty());
 }
 
 // A long build of the view's tree shows a progress dialog; Cancel keeps what was shown.

@@ -25,9 +25,9 @@ public:
     void SetDiffuse(float v);
     void SetSpecular(float v);
     void SetLightPosition(float x, float y, float z);
-    void SetTreeList(GLuint list) { scene_.treeList = list; }
-    void SetStumpList(GLuint list) { scene_.stumpList = list; }
-    void SetLeafList(GLuint list) { scene_.leafList = list; }
+    void SetTreeList(const GLMesh* mesh) { scene_.tree = mesh; }
+    void SetStumpList(const GLMesh* mesh) { scene_.stump = mesh; }
+    void SetLeafList(const GLMesh* mesh) { scene_.leaf = mesh; }
     void SetBaseAngle(float angle) { scene_.baseAngle = angle; }
     void SetBillboardAngle(float angle) { scene_.billboardAngle = angle; }
     void SetLighting(bool on) { scene_.light.on = on; }

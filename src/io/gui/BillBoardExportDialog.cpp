@@ -126,9 +126,9 @@ void BillBoardExportDialog::SetAmbient(float v) { canvas_->SetAmbient(v); }
 void BillBoardExportDialog::SetDiffuse(float v) { canvas_->SetDiffuse(v); }
 void BillBoardExportDialog::SetSpecular(float v) { canvas_->SetSpecular(v); }
 void BillBoardExportDialog::SetLightPosition(float x, float y, float z) { canvas_->SetLightPosition(x, y, z); }
-void BillBoardExportDialog::SetTreeList(unsigned list) { canvas_->SetTreeList(list); }
-void BillBoardExportDialog::SetStumpList(unsigned list) { canvas_->SetStumpList(list); }
-void BillBoardExportDialog::SetLeafList(unsigned list) { canvas_->SetLeafList(list); }
+void BillBoardExportDialog::SetTreeList(const GLMesh* mesh) { canvas_->SetTreeList(mesh); }
+void BillBoardExportDialog::SetStumpList(const GLMesh* mesh) { canvas_->SetStumpList(mesh); }
+void BillBoardExportDialog::SetLeafList(const GLMesh* mesh) { canvas_->SetLeafList(mesh); }
 void BillBoardExportDialog::SetBaseAngle(float angle) { canvas_->SetBaseAngle(angle); }
 void BillBoardExportDialog::SetLighting(bool on) { canvas_->SetLighting(on); }
 

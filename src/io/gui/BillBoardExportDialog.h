@@ -7,6 +7,7 @@ class TextureManager;
 class wxChoice;
 class wxComboBox;
 class wxGLContext;
+class GLMesh;
 class wxPanel;
 class wxRadioButton;
 class wxStaticText;
@@ -23,9 +24,10 @@ public:
     void SetDiffuse(float v);
     void SetSpecular(float v);
     void SetLightPosition(float x, float y, float z);
-    void SetTreeList(unsigned list);
-    void SetStumpList(unsigned list);
-    void SetLeafList(unsigned list);
+    // The view's meshes the canvas draws (in the shared context); none draws nothing.
+    void SetTreeList(const GLMesh* mesh);
+    void SetStumpList(const GLMesh* mesh);
+    void SetLeafList(const GLMesh* mesh);
     void SetBaseAngle(float angle);
     void SetLighting(bool on);
     // Pan, zoom and tilt back to their start, and angle 0.

@@ -8,6 +8,6 @@ void DrawBillboard(const BillboardScene& billboard, TextureManager& textures, in
     glRotatef(billboard.billboardAngle + billboard.baseAngle, 0, 1, 0);
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     scene::ApplyLight(billboard.light);
-    scene::DrawTreeLists(textures, billboard.treeList, billboard.stumpList, billboard.leafList);
+    scene::DrawTreeMeshes(textures, billboard.tree, billboard.stump, billboard.leaf);
     glFlush();
 }

@@ -2,14 +2,14 @@
 
 #include "render/gl/SceneRenderer.h"
 
-// What a billboard shows: the main view's tree, stump and leaf lists and light,
+// What a billboard shows: the main view's tree, stump and leaf meshes and light,
 // seen through the billboard's own camera against a plain background.
 struct BillboardScene {
     LightValues light;
     float clearColour[4] = {0, 0, 0, 1};
     float baseAngle = 0;       // the main view's turn about y
     float billboardAngle = 0;  // 0, 90, 180 or 270
-    GLuint treeList = 0, leafList = 0, stumpList = 0;
+    const GLMesh *tree = nullptr, *leaf = nullptr, *stump = nullptr;
     float panX = 0, panY = -3.0f, zoom = -20.0f;
     float tilt = 0;  // about x, in degrees, within -90..90
 

@@ -6,14 +6,12 @@
 
 #include "render/MeshBuilder.h"
 #include "render/ViewTransform.h"
-#include "render/gl/GLListSink.h"
+#include "render/ModelSink.h"
 #include "render/gl/TextureManager.h"
 
 using grovewright::Vector3D;
 
 namespace {
-
-void Vertex(const Vector3D& p) { glVertex3d(p.x, p.y, p.z); }
 
 void SetGrey(float* colour, float v) {
     if (v < 0 || v > 1) return;
@@ -86,21 +84,21 @@ void ApplyLight(const LightValues& light) {
     }
 }
 
-void DrawTreeLists(TextureManager& textures, GLuint tree, GLuint stump, GLuint leaf) {
-    if (tree != 0) {
+void DrawTreeMeshes(TextureManager& textures, const GLMesh* tree, const GLMesh* stump, const GLMesh* leaf) {
+    if (tree && !tree->Empty()) {
         textures.BindTrunkTexture();
-        glCallList(tree);
+        tree->Draw();
     }
-    if (stump != 0) {
+    if (stump && !stump->Empty()) {
         textures.BindStumpTexture();
-        glCallList(stump);
+        stump->Draw();
     }
-    if (leaf != 0) {
+    if (leaf && !leaf->Empty()) {
         glDisable(GL_CULL_FACE);
         textures.BindLeafTexture();
         glEnable(GL_ALPHA_TEST);
         glAlphaFunc(GL_GREATER, 0.7f);
-        glCallList(leaf);
+        leaf->Draw();
         glDisable(GL_ALPHA_TEST);
         glEnable(GL_CULL_FACE);
     }
@@ -115,10 +113,7 @@ grovewright::PixelImage ReadPixels(int width, int height) {
 
 }  // namespace scene
 
-SceneRenderer::~SceneRenderer() {
-    DeleteDisplayLists();
-    DeleteList(stumpList_);
-}
+SceneRenderer::~SceneRenderer() { DeleteDisplayLists(); }
 
 void SceneRenderer::DeleteList(GLuint& list, GLsizei count) {
     if (list != 0) glDeleteLists(list, count);
@@ -142,7 +137,7 @@ void SceneRenderer::Draw(int width, int height) {
         glDepthFunc(GL_LEQUAL);
         glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
     }
-    // Built before anything is drawn: a cancelled build leaves the previous lists to draw.
+    // Built before anything is drawn: a cancelled build leaves the previous meshes to draw.
     PrepareLists();
     scene::LoadPerspective(width, height);
     glRotatef(camera_.pitch, 1, 0, 0);
@@ -151,16 +146,17 @@ void SceneRenderer::Draw(int width, int height) {
 
     switch (renderMode_) {
         case kLine:
-            if (treeList_ != 0) glCallList(treeList_);
+            glColor3f(0, 0, 0);
+            tree_.Draw();
             if (skeleton_.Empty() && !hint_.empty()) DrawHint();
             break;
         case kWireFrame:
             glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
             glFrontFace(GL_CW);
-            if (treeList_ != 0) glCallList(treeList_);
-            if (stumpList_ != 0) {
+            tree_.Draw();
+            if (!stump_.Empty()) {
                 glFrontFace(GL_CCW);
-                glCallList(stumpList_);
+                stump_.Draw();
             }
             break;
         default:
@@ -175,27 +171,29 @@ bool SceneRenderer::PrepareLists() {
         UpdateSkeletonLines();
         return true;
     }
-    // The new lists are built beside the shown ones and take their place only
+    // The new meshes are made beside the shown ones and take their place only
     // when every stale one is complete: tree and leaves always belong together.
-    Lists built;
-    const bool complete = BuildTreeList(built) && (renderMode_ != kFull3D || BuildLeafList(built));
-    if (!complete) {
-        DeleteList(built.tree);
-        DeleteList(built.stump);
-        DeleteList(built.leaf);
-        // The previous lists stay shown: the design goes back to what they show.
+    const bool treeStale = !treeListValid_, leavesStale = renderMode_ == kFull3D && !leafListValid_;
+    grovewright::TreeModel model;
+    if (treeStale && !BuildTreeModel(model)) {
+        // The previous meshes stay shown: the design goes back to what they show.
         treeListValid_ = leafListValid_ = true;
         return false;
     }
-    if (built.hasTree) {
-        DeleteList(treeList_);
-        DeleteList(stumpList_);
-        treeList_ = built.tree, stumpList_ = built.stump, treeTriangles_ = built.treeTriangles;
+    if (leavesStale) BuildLeafModel(model);
+    if (treeStale) {
+        if (renderMode_ == kWireFrame) {
+            tree_.SetColouredTriangles(model.bark, grovewright::kWireBottomColour, grovewright::kWireTopColour);
+            stump_.SetColouredTriangles(model.caps, grovewright::kWireTopColour, grovewright::kWireTopColour);
+        } else {
+            tree_.SetTriangles(model.bark);
+            stump_.SetTriangles(model.caps);
+        }
         treeListValid_ = true;
     }
-    if (built.hasLeaves) {
-        DeleteList(leafList_);
-        leafList_ = built.leaf, leafTriangles_ = built.leafTriangles;
+    if (leavesStale) {
+        leaf_.SetTriangles(model.leaves);
+        leafTriangles_ = static_cast<int>(model.leaves.TriangleCount());
         leafListValid_ = true;
     }
     return true;
@@ -211,73 +209,40 @@ void SceneRenderer::DrawFull3D() {
     if (groundList_ == 0) BuildGroundList();
     textures_.BindGroundTexture();
     glCallList(groundList_);
-    scene::DrawTreeLists(textures_, treeList_, stumpList_, leafList_);
+    scene::DrawTreeMeshes(textures_, &tree_, &stump_, &leaf_);
     if (fontBase_ == 0) BuildFontLists();
     textures_.BindFontTexture();
     DrawOverlayText(1, -1);
 }
 
-bool SceneRenderer::BuildTreeList(Lists& built) {
-    if (treeListValid_) return true;
+bool SceneRenderer::BuildTreeModel(grovewright::TreeModel& model) {
     grovewright::MeshBuilder builder(skeleton_, leaves_, view_);
     if (progress_) builder.SetProgress([this](double done) { return progress_(done * kTreeShare); });
-    {
-        // The sink closes a list that a cancelled build left open.
-        GLListSink sink(renderMode_ == kWireFrame ? GLListSink::Style::WireFrame : GLListSink::Style::Full3D,
-                        !skeleton_.Empty(), built.tree, built.stump);
-        built.treeTriangles = builder.BuildTree(sink, false);
-    }
-    built.hasTree = true;
-    return !builder.Cancelled();
+    grovewright::ModelSink sink(model, grovewright::ModelSink::Order::kView);
+    const int triangles = builder.BuildTree(sink, false);
+    if (builder.Cancelled()) return false;
+    treeTriangles_ = triangles;
+    return true;
 }
 
-bool SceneRenderer::BuildLeafList(Lists& built) {
-    if (leafListValid_) return true;
-    built.hasLeaves = true;
-    if (leaves_.Empty()) return true;
-    const grovewright::ViewTransform transform(view_);
-    const auto& polygons = leaves_[0];
-    const double count = static_cast<double>(std::max<std::size_t>(1, polygons.size()));
-    built.leaf = glGenLists(1);
-    glNewList(built.leaf, GL_COMPILE);
-    std::size_t done = 0;
-    bool complete = true;
-    for (const grovewright::LeafPolygon& polygon : polygons) {
-        if (progress_ && ++done % kLeavesPerReport == 0 &&
-            !progress_(kTreeShare + (1 - kTreeShare) * static_cast<double>(done) / count)) {
-            complete = false;
-            break;
-        }
-        glBegin(static_cast<GLenum>(polygon.PrimitiveMode()));
-        built.leafTriangles += grovewright::LeafTriangleCount(polygon);
-        for (int i = 0; i < polygon.VertexCount(); ++i) {
-            const Vector3D normal = transform.LeafNormal(polygon[i]);
-            glNormal3d(normal.x, normal.y, normal.z);
-            glTexCoord2f(polygon[i].u, polygon[i].v);
-            Vertex(transform.LeafPoint(polygon[i]));
-        }
-        glEnd();
-    }
-    glEndList();
-    return complete;
+void SceneRenderer::BuildLeafModel(grovewright::TreeModel& model) {
+    if (leaves_.Empty()) return;
+    grovewright::ModelSink(model, grovewright::ModelSink::Order::kView)
+        .Leaves(leaves_[0], grovewright::ViewTransform(view_));
 }
 
 void SceneRenderer::UpdateSkeletonLines() {
     if (treeListValid_) return;
     treeListValid_ = true;
-    DeleteList(treeList_);
-    if (skeleton_.Empty()) return;
-    treeList_ = glGenLists(1);
-    glNewList(treeList_, GL_COMPILE);
-    glBegin(GL_LINES);
-    glColor3f(0, 0, 0);
-    grovewright::MeshBuilder(skeleton_, leaves_, view_)
-        .BuildSkeletonLines([](const Vector3D& start, const Vector3D& end) {
-            Vertex(start);
-            Vertex(end);
-        });
-    glEnd();
-    glEndList();
+    std::vector<float> points;
+    auto add = [&points](const Vector3D& p) {
+        points.insert(points.end(), {static_cast<float>(p.x), static_cast<float>(p.y), static_cast<float>(p.z)});
+    };
+    grovewright::MeshBuilder(skeleton_, leaves_, view_).BuildSkeletonLines([&](const Vector3D& start, const Vector3D& end) {
+        add(start);
+        add(end);
+    });
+    tree_.SetLines(points);
 }
 
 void SceneRenderer::BuildGroundList() {
@@ -412,8 +377,8 @@ void SceneRenderer::SetRenderMode(int mode) {
 
 void SceneRenderer::DeleteDisplayLists() {
     DeleteList(groundList_);
-    DeleteList(treeList_);
-    DeleteList(leafList_);
+    tree_.Clear();
+    leaf_.Clear();
     DeleteList(skyList_);
     DeleteList(fontBase_, 256);
     treeListValid_ = leafListValid_ = false;

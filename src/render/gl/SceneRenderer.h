@@ -11,6 +11,7 @@
 #include "geometry/Vector3D.h"
 #include "render/PixelImage.h"
 #include "render/TreeViewParameters.h"
+#include "render/gl/GLMesh.h"
 
 class TextureManager;
 
@@ -41,18 +42,19 @@ void BeginTexturedFrame(const float clear[4]);
 // ambient and diffuse; lighting enabled when the values say so. Call it after
 // the model-view matrix is set: the light's direction is given in world space.
 void ApplyLight(const LightValues& light);
-// The tree list with the bark texture, the stump list with the stump texture and
-// the leaf list alpha-tested (alpha above 0.7) with culling off; a 0 list is skipped.
-void DrawTreeLists(TextureManager& textures, GLuint tree, GLuint stump, GLuint leaf);
+// The tree with the bark texture, the stump with the stump texture and the
+// leaves alpha-tested (alpha above 0.7) with culling off; a missing or empty mesh is skipped.
+void DrawTreeMeshes(TextureManager& textures, const GLMesh* tree, const GLMesh* stump, const GLMesh* leaf);
 // The current read buffer's width x height pixels as RGBA, rows from the bottom up.
 grovewright::PixelImage ReadPixels(int width, int height);
 }  // namespace scene
 
 // The main view's drawing: the skeleton as lines, a wire frame, or a textured,
 // lit mesh with leaves on a ground under a sky with the triangle counts over
-// it. It keeps the display lists and rebuilds those marked stale when it draws.
+// it. It keeps the meshes of tree, stump and leaves in vertex arrays (and ground,
+// sky and font in display lists) and rebuilds those marked stale when it draws.
 // It needs only a current GL context (a window's or an off-screen one); the
-// destructor deletes the lists, so that context must be current then too.
+// destructor deletes the lists and arrays, so that context must be current then too.
 class SceneRenderer {
 public:
     enum RenderMode { kLine = 0, kWireFrame = 1, kFull3D = 2 };
@@ -70,15 +72,15 @@ public:
 
     // Draws the scene of width x height pixels (at least 1 x 1) into the current buffer.
     void Draw(int width, int height);
-    // Builds the stale lists of the current mode without drawing. False when the
-    // progress function stopped the build: the previous lists are kept and
+    // Builds the stale meshes of the current mode without drawing. False when the
+    // progress function stopped the build: the previous meshes are kept and
     // count as current (the design goes back to what they show).
     bool PrepareLists();
     // Told how far a list build is (0 to 1) every few thousand pieces; false stops it.
     void SetProgress(std::function<bool(double)> progress) { progress_ = std::move(progress); }
     void InvalidateTree() { treeListValid_ = false; }
     void InvalidateLeaves() { leafListValid_ = false; }
-    // Line mode when the mode is unknown; every list is rebuilt at the next draw.
+    // Line mode when the mode is unknown; every mesh is rebuilt at the next draw.
     void SetRenderMode(int mode);
     void DeleteDisplayLists();
 
@@ -88,9 +90,10 @@ public:
     const Camera& View() const { return camera_; }
 
     int RenderMode() const { return renderMode_; }
-    GLuint TreeList() const { return treeList_; }
-    GLuint StumpList() const { return stumpList_; }
-    GLuint LeafList() const { return leafList_; }
+    // The tree's mesh (its lines in Line mode), the caps of cut branches and the leaves.
+    const GLMesh& TreeMesh() const { return tree_; }
+    const GLMesh& StumpMesh() const { return stump_; }
+    const GLMesh& LeafMesh() const { return leaf_; }
     int TreeTriangles() const { return treeTriangles_; }
     int LeafTriangles() const { return leafTriangles_; }
     // Lines of text drawn in dark grey at the top left of a Line view with no
@@ -98,18 +101,11 @@ public:
     void SetHint(std::vector<std::string> lines) { hint_ = std::move(lines); }
 
 private:
-    // Lists built beside the shown ones, put in their place once all are complete.
-    struct Lists {
-        GLuint tree = 0, stump = 0, leaf = 0;
-        int treeTriangles = 0, leafTriangles = 0;
-        bool hasTree = false, hasLeaves = false;
-    };
-    // The stale tree (and stump) or leaf list into built; false when stopped.
-    bool BuildTreeList(Lists& built);
-    bool BuildLeafList(Lists& built);
-    // The share of a Full 3D build's progress that the tree takes; leaves are told every so many.
+    // The stale tree (bark and caps) or leaves into model; false when stopped.
+    bool BuildTreeModel(grovewright::TreeModel& model);
+    void BuildLeafModel(grovewright::TreeModel& model);
+    // The share of a Full 3D build's progress that the tree takes.
     static constexpr double kTreeShare = 0.7;
-    static constexpr std::size_t kLeavesPerReport = 4096;
     void UpdateSkeletonLines();
     void BuildGroundList();
     void BuildSkyList();
@@ -131,10 +127,11 @@ private:
     int renderMode_ = kLine;
     int treeTriangles_ = 0;
     int leafTriangles_ = 0;
-    // The tree's list (its lines in line mode) and the leaves' list are up to date.
+    // The tree's mesh (its lines in line mode) and the leaves' mesh are up to date.
     bool treeListValid_ = false;
     bool leafListValid_ = false;
-    GLuint treeList_ = 0, groundList_ = 0, leafList_ = 0, stumpList_ = 0, skyList_ = 0, fontBase_ = 0;
+    GLMesh tree_, stump_, leaf_;
+    GLuint groundList_ = 0, skyList_ = 0, fontBase_ = 0;
     LightValues light_;
     Camera camera_;
     std::vector<std::string> hint_;

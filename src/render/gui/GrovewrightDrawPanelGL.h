@@ -69,9 +69,9 @@ public:
     float GetDiffuse() const { return scene_.Light().diffuse[0]; }
     float GetSpecular() const { return scene_.Light().specular[0]; }
     void GetLightPosition(float& x, float& y, float& z) const;
-    GLuint GetTreeList() const { return scene_.TreeList(); }
-    GLuint GetStumpList() const { return scene_.StumpList(); }
-    GLuint GetLeafList() const { return scene_.LeafList(); }
+    const GLMesh& GetTreeList() const { return scene_.TreeMesh(); }
+    const GLMesh& GetStumpList() const { return scene_.StumpMesh(); }
+    const GLMesh& GetLeafList() const { return scene_.LeafMesh(); }
     int GetRenderMode() const { return scene_.RenderMode(); }
     int GetTreeTriangles() const { return scene_.TreeTriangles(); }
     int GetLeafTriangles() const { return scene_.LeafTriangles(); }

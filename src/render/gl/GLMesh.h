@@ -1,0 +1,56 @@
+#pragma once
+
+#include <GL/gl.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "render/ModelSink.h"
+
+// A mesh the view draws from vertex arrays: positions, normals and texture
+// coordinates (or colours) with indexed triangles, or plain line pairs. The
+// arrays live in GL buffer objects where the driver has them (shared by the
+// contexts that share this one's lists), else in memory as client arrays.
+// Making, filling, drawing and destroying one needs a current GL context.
+class GLMesh {
+public:
+    GLMesh() = default;
+    GLMesh(const GLMesh&) = delete;
+    GLMesh& operator=(const GLMesh&) = delete;
+    GLMesh(GLMesh&& other) noexcept { Take(other); }
+    GLMesh& operator=(GLMesh&& other) noexcept;
+    ~GLMesh() { Clear(); }
+
+    // The part's triangles, drawn lit and textured.
+    void SetTriangles(const grovewright::MeshPart& part);
+    // The part's triangles in plain colours: even vertices (a side strip's
+    // bottom ring) in one, odd ones (its top ring) in the other.
+    void SetColouredTriangles(const grovewright::MeshPart& part, const float evenColour[3], const float oddColour[3]);
+    // Lines between points 2 k and 2 k + 1 (x, y, z each), drawn in the current colour.
+    void SetLines(const std::vector<float>& points);
+
+    void Draw() const;
+    bool Empty() const { return count_ == 0; }
+    // Tells this filling from every other of any mesh: it changes whenever the arrays are set.
+    std::uint64_t Filling() const { return filling_; }
+    void Clear();
+
+private:
+    enum Array { kPositions, kNormals, kTextureCoords, kColours, kIndices, kArrayCount };
+    // Puts size bytes into the array's buffer (or its memory).
+    void Store(Array array, const void* data, std::size_t size);
+    // Where the array starts, as the pointer functions take it.
+    const void* At(Array array) const;
+    bool Has(Array array) const;
+    void Take(GLMesh& other);
+
+    // Clears the mesh and starts a filling of the primitive.
+    void Begin(GLenum primitive);
+
+    GLenum primitive_ = GL_TRIANGLES;
+    std::uint64_t filling_ = 0;
+    GLsizei count_ = 0;  // indices of triangles, points of lines
+    bool usesBuffers_ = false;
+    GLuint buffers_[kArrayCount] = {};
+    std::vector<std::uint8_t> memory_[kArrayCount];
+};
