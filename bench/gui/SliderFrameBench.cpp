@@ -1,7 +1,8 @@
-// Time from a slider event to the finished frame in the real window, in Full 3D:
-// a Height slider step on a 10-level (or 12-level) simple tree (rebuild, mesh,
-// display-list compile, render, swap), and a leaf slider's step on a
-// 14-level tree with five leaf pages (leaves, leaf list, render). Needs an X display:
+// Time from a slider event to the finished frame in the real 800 x 550 window,
+// in Full 3D: a Height slider step on the sapling example with its leaves grown
+// to 10, 12 or 14 levels at Division 8 (growth, leaves, meshes, upload, render,
+// swap), and a leaf slider's step on a 14-level tree with five leaf pages
+// (leaves, leaf mesh, render). Needs an X display:
 //   xvfb-run -a -s "-screen 0 1280x800x24" build/bench/grovewright_gui_bench
 #include <GL/gl.h>
 #include <benchmark/benchmark.h>
@@ -10,10 +11,15 @@
 #include <wx/log.h>
 #include <wx/utils.h>
 
+#include <cstring>
+#include <limits>
+
 #include "app/MainFrame.h"
+#include "generators/ExampleTrees.h"
 #include "generators/gui/LeafCreator.h"
 #include "generators/gui/SimpleGrovewright.h"
 #include "panels/LeafSetupPanel.h"
+#include "panels/SliderRow.h"
 #include "render/gui/GrovewrightDrawPanelGL.h"
 
 namespace {
@@ -35,6 +41,58 @@ void MoveSlider(wxSlider* slider, int value) {
     slider->ProcessWindowEvent(event);
 }
 
+void Command(int id) {
+    wxCommandEvent command(wxEVT_MENU, id);
+    frame->ProcessWindowEvent(command);
+}
+
+// Runs the command that replaces the design without asking to save the one before.
+void Replace(int id) {
+    frame->Design().MarkSaved();
+    Command(id);
+}
+
+// The sapling example (the simple generator with two leaf pages) grown to the
+// given iteration at Division 8, shown in Full 3D.
+SimpleGrovewright& ShowSapling(int iteration) {
+    for (int i = 0; i < grovewright::kExampleTreeCount; ++i)
+        if (std::strcmp(grovewright::ExampleTreeAt(i).name, "sapling") == 0) Replace(ID_EXAMPLE_FIRST + i);
+    auto& page = *static_cast<SimpleGrovewright*>(frame->Generators().front());
+    page.SetDivision(8);
+    Command(ID_MODE_FULL_3D);
+    MoveSlider(page.Row("Iteration").Slider(), iteration);
+    return page;
+}
+
+void BM_SliderEventToFrame(benchmark::State& state) {
+    SimpleGrovewright& page = ShowSapling(static_cast<int>(state.range(0)));
+    // A step that changes the value: an event that changes nothing does no work.
+    wxSlider* slider = page.Row("Height").Slider();
+    const int start = slider->GetValue();
+    int height = start;
+    for (auto _ : state) {
+        height = height == start ? start + 1 : start;
+        MoveSlider(slider, height);
+        glFinish();  // the frame is complete, not just queued
+    }
+    state.counters["triangles"] = frame->DrawPanel().GetTreeTriangles();
+    state.counters["leaf triangles"] = frame->DrawPanel().GetLeafTriangles();
+}
+BENCHMARK(BM_SliderEventToFrame)->Arg(10)->Arg(12)->Arg(14)->Unit(benchmark::kMillisecond)->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+
+// The same trees drawn again without any change (as a camera drag draws them):
+// what a frame costs the GL driver alone.
+void BM_RedrawUnchanged(benchmark::State& state) {
+    ShowSapling(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        frame->DrawPanel().Redraw(1);
+        glFinish();
+    }
+}
+BENCHMARK(BM_RedrawUnchanged)->Arg(12)->Arg(14)->Unit(benchmark::kMillisecond)->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+
 // The core benchmarks' simple tree (Height 300, HeightReduction 70, Diameter
 // 40, DiameterReduction 80, Division 8, Spread 60, Twist 90) of the given
 // iteration, shown in Full 3D.
@@ -47,31 +105,16 @@ SimpleGrovewright& ShowBenchTree(int iteration) {
     page.SetDivision(8);
     page.SetSpreadAngle(60);
     page.SetTwistAngle(90);
-    wxCommandEvent full(wxEVT_MENU, ID_MODE_FULL_3D);
-    frame->ProcessWindowEvent(full);
+    Command(ID_MODE_FULL_3D);
     MoveSlider(page.Row("Iteration").Slider(), iteration);
     return page;
 }
-
-void BM_SliderEventToFrame(benchmark::State& state) {
-    SimpleGrovewright& page = ShowBenchTree(static_cast<int>(state.range(0)));
-    // A step that changes the value: an event that changes nothing does no work.
-    wxSlider* slider = page.Row("Height").Slider();
-    int height = 300;
-    for (auto _ : state) {
-        height = height == 300 ? 301 : 300;
-        MoveSlider(slider, height);
-        glFinish();  // the frame is complete, not just queued
-    }
-    state.counters["triangles"] = frame->DrawPanel().GetTreeTriangles();
-}
-BENCHMARK(BM_SliderEventToFrame)->Arg(10)->Arg(12)->Unit(benchmark::kMillisecond)->Repetitions(5)
-    ->ReportAggregatesOnly(true);
 
 // The leaf benchmark's design: Iteration 14, five pages of LeafSplit 3 and
 // SegmentCount 10 over the three outermost levels; the step moves page 1's
 // Add Angle back and forth.
 void BM_LeafSliderStepToFrame(benchmark::State& state) {
+    Replace(ID_NEW_PROJECT);
     for (int i = 0; i < 5; ++i) {
         LeafSetupPanel& leaf = frame->Leaves().Page(i);
         leaf.SetUseLeaf(true);
@@ -101,6 +144,8 @@ int main(int argc, char** argv) {
     wxApp::SetInstance(new BenchApp);
     if (!wxEntryStart(argc, argv) || !wxTheApp->CallOnInit()) return 1;
     delete wxLog::SetActiveTarget(new wxLogStderr);
+    // Every slider event is applied on its own: each iteration times one whole edit.
+    SliderRow::SetSlowEditMilliseconds(std::numeric_limits<long>::max());
     frame = new MainFrame(nullptr, wxEmptyString);
     frame->Show(true);
     frame->SetSize(100, 100, 800, 550);

@@ -79,7 +79,7 @@ private:
     // bar, rarely enough to cost nothing.
     static constexpr std::size_t kReportEvery = 4096;
     // Below this many strips a tree is built on one thread: starting others costs more.
-    static constexpr std::size_t kParallelSides = 16384;
+    static constexpr std::size_t kParallelSides = 2048;
     static constexpr unsigned kMaxThreads = 8;
 
     const SkeletonLevels& skeleton_;
