@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/OffscreenPicture.h"
+#include "cli/PictureModule.h"
 #include "generators/BranchTreeModel.h"
 #include "generators/DesignSize.h"
 #include "generators/LeafGenerator.h"
@@ -160,11 +160,13 @@ Failure WritePicture(const PictureRequest& request, Design& design, bool withLea
     const bool black = request.background == "black";
     PixelImage image;
     std::string error;
+    const PictureRenderer* renderer = LoadPictureRenderer(error);
+    if (!renderer) return {kExitFailure, request.output + ": " + error};
     const bool drawn =
         request.billboard
-            ? RenderBillboardPicture(scene, request.angle, black, withLeaves, width, height, image, error)
-            : RenderViewPicture(scene, request.mode == "line" ? 0 : request.mode == "wire" ? 1 : 2,
-                                request.lighting == "on", width, height, image, error);
+            ? renderer->billboard(scene, request.angle, black, withLeaves, width, height, image, error)
+            : renderer->view(scene, request.mode == "line" ? 0 : request.mode == "wire" ? 1 : 2,
+                             request.lighting == "on", width, height, image, error);
     if (!drawn) return {kExitFailure, request.output + ": " + error};
     const Format format = FormatOf(request.output);
     const std::string bytes = format == Format::TGA   ? EncodeBillboardTga(image, black)

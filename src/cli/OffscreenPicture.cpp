@@ -99,3 +99,9 @@ bool RenderBillboardPicture(const PictureScene& scene, int angle, bool blackBack
 }
 
 }  // namespace grovewright
+
+extern "C" __attribute__((visibility("default"))) const grovewright::PictureRenderer* GrovewrightPictureRenderer() {
+    static const grovewright::PictureRenderer renderer{grovewright::RenderViewPicture,
+                                                       grovewright::RenderBillboardPicture};
+    return &renderer;
+}

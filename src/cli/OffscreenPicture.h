@@ -36,4 +36,19 @@ bool RenderViewPicture(const PictureScene& scene, int mode, bool lighting, int w
 bool RenderBillboardPicture(const PictureScene& scene, int angle, bool blackBackground, bool withLeaves, int width,
                             int height, PixelImage& image, std::string& error);
 
+// The two drawings as the picture module hands them out: the module holds the
+// off-screen GL stack, which only the commands that draw need to load.
+struct PictureRenderer {
+    decltype(&RenderViewPicture) view;
+    decltype(&RenderBillboardPicture) billboard;
+};
+
+}  // namespace grovewright
+
+// The module's one entry point, looked up by this name.
+extern "C" const grovewright::PictureRenderer* GrovewrightPictureRenderer();
+inline constexpr const char kPictureRendererEntry[] = "GrovewrightPictureRenderer";
+
+namespace grovewright {
+
 }  // namespace grovewright

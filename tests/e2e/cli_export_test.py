@@ -7,6 +7,7 @@ Usage: cli_export_test.py PATH/TO/grovewright-cli PATH/TO/examples
 import json
 import os
 import re
+import shutil
 import signal
 import subprocess
 import sys
@@ -373,6 +374,18 @@ class Failures(InFolder):
         result = run("--help")
         self.assertEqual(result.returncode, 0)
         self.assertIn("export", result.stdout)
+
+    def test_exports_work_without_the_picture_module_and_pictures_name_it(self):
+        # The tool alone in a folder: only the drawing commands need the module beside it.
+        shutil.copy(CLI, self.path("grovewright-cli"))
+        alone = lambda *args: subprocess.run([self.path("grovewright-cli"), *args], capture_output=True, text=True,
+                                             timeout=120)
+        self.assertEqual(alone("info", SMALL_TREE).returncode, 0)
+        self.assertEqual(alone("export", SMALL_TREE, "-o", self.path("t.dxf")).returncode, 0)
+        result = alone("render", SMALL_TREE, "-o", self.path("t.png"))
+        self.assert_fails(result, 1, "libgrovewright-picture.so", "could not be loaded")
+        self.assertIn("libosmesa6", result.stderr)
+        self.assertFalse(os.path.exists(self.path("t.png")))
 
     def test_usage_errors_exit_with_two(self):
         self.assertEqual(run().returncode, 2)
