@@ -137,6 +137,22 @@ void BM_LeafSliderStepToFrame(benchmark::State& state) {
 }
 BENCHMARK(BM_LeafSliderStepToFrame)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 
+// A new main window to its first frame on the screen, as at launch (the
+// toolkit is started already), closed again.
+void BM_WindowToFirstFrame(benchmark::State& state) {
+    for (auto _ : state) {
+        auto* window = new MainFrame(nullptr, wxEmptyString);
+        window->Show(true);
+        while (window->DrawPanel().FramesShown() == 0) wxYield();
+        state.PauseTiming();
+        window->Destroy();
+        wxYield();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_WindowToFirstFrame)->Unit(benchmark::kMillisecond)->Iterations(5)->Repetitions(3)
+    ->ReportAggregatesOnly(true);
+
 }  // namespace
 
 int main(int argc, char** argv) {

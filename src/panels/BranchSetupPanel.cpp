@@ -17,7 +17,11 @@ constexpr int kContentWidth = 240;
 }  // namespace
 
 BranchSetupPanel::BranchSetupPanel(wxWindow* parent, int level, grovewright::TreeDesign& design, int generator)
-    : wxScrolledWindow(parent, wxID_ANY), design_(design), generator_(generator), level_(level) {
+    : wxScrolledWindow(parent, wxID_ANY), design_(design), generator_(generator), level_(level) {}
+
+void BranchSetupPanel::MakeRows() {
+    if (HasRows()) return;
+    grovewright::TreeDesign& design = design_;
     content_ = new wxPanel(this, wxID_ANY, wxPoint(0, 0), wxSize(kContentWidth, kComplexUnits * kUnit));
     // Mouse events do not travel to the page: the wheel over the rows scrolls it here.
     content_->Bind(wxEVT_MOUSEWHEEL, [this](wxMouseEvent& event) {
@@ -47,7 +51,7 @@ BranchSetupPanel::BranchSetupPanel(wxWindow* parent, int level, grovewright::Tre
                 (!change.parameter || *change.parameter == Id(BranchSetup::FlagIndex(BranchSetup::kOnlyTrunc))))
                 ShowTruncBranchesEnabled();
         });
-    SetMeshMode(false);
+    ShowModeRows();
     if (Setup().IsComplex()) ShowTruncBranchesEnabled();
 }
 
@@ -73,6 +77,12 @@ void BranchSetupPanel::ShowTruncBranchesEnabled() {
 }
 
 void BranchSetupPanel::SetMeshMode(bool on) {
+    meshMode_ = on;
+    if (HasRows()) ShowModeRows();
+}
+
+void BranchSetupPanel::ShowModeRows() {
+    const bool on = meshMode_;
     for (int v = BranchSetup::kHeight; v < BranchSetup::kValueCount; ++v)
         rows_[BranchSetup::kParameters[v].name].SetVisible(!on);
     for (BranchSetup::Flag flag : FlagRows())

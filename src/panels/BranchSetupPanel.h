@@ -10,7 +10,8 @@
 // One branch level's page of the regular and complex generators: eight slider
 // rows and the flag rows over one level of the design. The Diameter and Cut
 // rows share places with Height and HeightReduction and show in the 3D modes
-// only.
+// only. The rows are made when the page is first shown or asked for them: a
+// window with sixty pages shows sooner when it makes only the shown ones.
 class BranchSetupPanel : public wxScrolledWindow {
 public:
     BranchSetupPanel(wxWindow* parent, int level, grovewright::TreeDesign& design, int generator);
@@ -26,7 +27,13 @@ public:
 
     bool IsModified() const;
     void ClearModified();
-    SliderRow& Row(const std::string& name) const { return rows_[name]; }
+    SliderRow& Row(const std::string& name) {
+        MakeRows();
+        return rows_[name];
+    }
+    // Makes the rows, showing the design's values, unless they are made already.
+    void MakeRows();
+    bool HasRows() const { return content_ != nullptr; }
 
 private:
     // The flag rows of this page, top to bottom, then Cut.
@@ -37,10 +44,13 @@ private:
     SliderRow& FlagRow(grovewright::BranchSetup::Flag flag) const;
     // While OnlyTrunc is set the TruncBranches row has no say.
     void ShowTruncBranchesEnabled();
+    // The rows of the mode shown, the page scrolled to the top.
+    void ShowModeRows();
 
     grovewright::TreeDesign& design_;
     int generator_;
     int level_;
+    bool meshMode_ = false;
     // The rows' parent, the one child the page scrolls: GTK complains about
     // every hidden child that a scroll moves, and each mode hides some rows.
     wxPanel* content_ = nullptr;

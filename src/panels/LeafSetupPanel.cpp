@@ -5,11 +5,16 @@ using grovewright::LeafSetup;
 LeafSetupPanel::LeafSetupPanel(wxWindow* parent, int pageId, grovewright::TreeDesign& design)
     : wxScrolledWindow(parent, wxID_ANY), design_(design), pageId_(pageId) {
     SetScrollbars(0, 5, 0, 80);
+}
+
+void LeafSetupPanel::MakeRows() {
+    if (hasRows_) return;
+    hasRows_ = true;
     // Row k at y = 20 + 30 k, the two check boxes below the sliders.
     for (int i = 0; i < LeafSetup::kCount; ++i) {
         const int y = 20 + 30 * i;
         rows_.Add(LeafSetup::kParameters[i].name,
-                  std::make_unique<SliderRow>(this, design, Id(i), SliderRow::Place{10, y, 100, 25},
+                  std::make_unique<SliderRow>(this, design_, Id(i), SliderRow::Place{10, y, 100, 25},
                                               SliderRow::Place{120, y, 100, 25}));
     }
 }

@@ -6,6 +6,7 @@
 
 // One leaf page: eleven slider rows and two check boxes over one of the
 // design's leaf pages. Every edit regenerates the leaves, at each step of a drag.
+// The rows are made when the page is first shown or asked for them.
 class LeafSetupPanel : public wxScrolledWindow {
 public:
     LeafSetupPanel(wxWindow* parent, int pageId, grovewright::TreeDesign& design);
@@ -21,7 +22,13 @@ public:
 
     bool IsModified() const;
     void ClearModified();
-    SliderRow& Row(const std::string& name) const { return rows_[name]; }
+    SliderRow& Row(const std::string& name) {
+        MakeRows();
+        return rows_[name];
+    }
+    // Makes the rows, showing the design's values, unless they are made already.
+    void MakeRows();
+    bool HasRows() const { return hasRows_; }
 
 private:
     grovewright::ParameterId Id(int index) const { return grovewright::ParameterId::Leaf(pageId_ - 1, index); }
@@ -29,4 +36,5 @@ private:
     grovewright::TreeDesign& design_;
     int pageId_;
     SliderRows rows_;
+    bool hasRows_ = false;
 };

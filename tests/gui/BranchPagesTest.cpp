@@ -1,6 +1,8 @@
 #include "GuiTestSupport.h"
 #include "generators/gui/BranchGrovewright.h"
+#include "generators/gui/LeafCreator.h"
 #include "panels/BranchSetupPanel.h"
+#include "panels/LeafSetupPanel.h"
 
 using grovewright::BranchSetup;
 
@@ -77,6 +79,39 @@ TEST_F(FrameTest, MeshModeShowsThicknessRowsEnabledByUseBranch) {
     EXPECT_TRUE(page.Row("Cut").CheckBox()->IsEnabled());
     // Showing and hiding leave a disabled TruncBranches row disabled.
     EXPECT_FALSE(Generator(frame, 2).Page(0).Row("TruncBranches").CheckBox()->IsEnabled());
+}
+
+// Pages make their rows when first shown: a page made after edits and a mode
+// change shows the values and rows of that moment, as if it had always been there.
+TEST_F(FrameTest, APageMadeLateShowsTheDesignAndModeOfTheMoment) {
+    BranchGrovewright& complex = Generator(frame, 2);
+    BranchSetupPanel& late = complex.Page(5);
+    ASSERT_FALSE(late.HasRows());
+    late.Set(BranchSetup::kAddAngle, 40);
+    late.SetFlag(BranchSetup::kOnlyTrunc, false);
+    late.SetFlag(BranchSetup::kUseBranch, true);
+    Command(ID_MODE_WIRE_FRAME);
+    ASSERT_FALSE(late.HasRows());
+    // Choosing its tab makes its rows before it shows.
+    Command(ID_MODE_LINE);
+    complex.CustomNotebook()->SetSelection(5);
+    ASSERT_TRUE(late.HasRows());
+    EXPECT_EQ(late.Row("AddAngle").Slider()->GetValue(), 40);
+    EXPECT_TRUE(late.Row("TruncBranches").CheckBox()->IsEnabled());
+    EXPECT_TRUE(late.Row("UseBranch").CheckBox()->GetValue());
+    EXPECT_TRUE(late.Row("Height").Slider()->IsShown());
+    // A page made in a mesh mode shows that mode's rows.
+    BranchSetupPanel& meshLate = complex.Page(6);
+    Command(ID_MODE_FULL_3D);
+    EXPECT_FALSE(meshLate.HasRows());
+    EXPECT_FALSE(meshLate.Row("Height").Slider()->IsShown());
+    EXPECT_TRUE(meshLate.Row("Diameter").Slider()->IsShown());
+    // The leaf pages too.
+    LeafSetupPanel& leaf = Leaves().Page(7);
+    leaf.Set(grovewright::LeafSetup::kAddAngle, 33);
+    EXPECT_FALSE(leaf.HasRows());
+    Leaves().Notebook()->SetSelection(7);
+    EXPECT_EQ(leaf.Row("AddAngle").Slider()->GetValue(), 33);
 }
 
 TEST_F(FrameTest, BranchEditsRebuildAndMarkTheGenerator) {

@@ -12,6 +12,12 @@ BranchGrovewright::BranchGrovewright(wxWindow* parent, grovewright::TreeDesign& 
         CustomNotebook()->AddPage(page, wxGetTranslation("Branch ") + wxString::Format("%i", level), false);
         pages_.push_back(page);
     }
+    // A page's rows are made before it is first shown.
+    pages_.front()->MakeRows();
+    CustomNotebook()->Bind(wxEVT_NOTEBOOK_PAGE_CHANGING, [this](wxBookCtrlEvent& event) {
+        if (event.GetSelection() >= 0) pages_[static_cast<std::size_t>(event.GetSelection())]->MakeRows();
+        event.Skip();
+    });
 }
 
 void BranchGrovewright::SetMeshMode(bool on) {

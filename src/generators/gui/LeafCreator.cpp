@@ -13,6 +13,12 @@ LeafCreator::LeafCreator(wxWindow* parent, grovewright::TreeDesign& design)
         notebook_->AddPage(page, wxGetTranslation("Leaf ") + wxString::Format("%i", i + 1), false);
         pages_.push_back(page);
     }
+    // A page's rows are made before it is first shown.
+    pages_.front()->MakeRows();
+    notebook_->Bind(wxEVT_NOTEBOOK_PAGE_CHANGING, [this](wxBookCtrlEvent& event) {
+        if (event.GetSelection() >= 0) pages_[static_cast<std::size_t>(event.GetSelection())]->MakeRows();
+        event.Skip();
+    });
 }
 
 bool LeafCreator::IsModified() const {

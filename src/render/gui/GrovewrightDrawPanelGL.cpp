@@ -75,6 +75,7 @@ void GrovewrightDrawPanelGL::Render() {
     ViewportSize(width, height);
     scene_.Draw(width, height);
     SwapBuffers();
+    ++framesShown_;
     if (complete) return;
     // The previous tree is still shown: an edit is taken back, anything else
     // leaves the design and shows it in a quicker way.

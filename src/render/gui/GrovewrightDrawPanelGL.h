@@ -75,6 +75,8 @@ public:
     int GetRenderMode() const { return scene_.RenderMode(); }
     int GetTreeTriangles() const { return scene_.TreeTriangles(); }
     int GetLeafTriangles() const { return scene_.LeafTriangles(); }
+    // Frames swapped to the screen since the view was made.
+    long FramesShown() const { return framesShown_; }
     // The context that owns the display lists and textures; null before the first frame.
     wxGLContext* GetContext() const { return context_.get(); }
     // Builds the display lists the current mode shows, so that another canvas
@@ -109,6 +111,7 @@ private:
     long progressDelay_ = 500;
     // A build is running: a paint that comes while its progress dialog runs waits.
     bool building_ = false;
+    long framesShown_ = 0;
     std::function<void()> buildCancelled_;
     int lastX_ = 0, lastY_ = 0;
 };
