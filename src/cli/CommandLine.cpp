@@ -171,7 +171,8 @@ Failure WritePicture(const PictureRequest& request, Design& design, bool withLea
     const Format format = FormatOf(request.output);
     const std::string bytes = format == Format::TGA   ? EncodeBillboardTga(image, black)
                               : format == Format::BMP ? EncodeBmp(image)
-                                                      : EncodePng(WithoutAlpha(image));
+                                                      : EncodePngFast(image, true);
+    if (bytes.empty()) return {kExitFailure, request.output + ": the picture could not be encoded (out of memory)"};
     if (!WriteFileBytes(request.output, bytes, error)) return {kExitFailure, error};
     return {};
 }

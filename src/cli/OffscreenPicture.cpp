@@ -14,13 +14,14 @@ namespace grovewright {
 
 namespace {
 
-// An off-screen RGBA context with a depth buffer, current while it lives.
+// An off-screen RGBA context with a depth buffer, current while it lives,
+// drawing into the image (rows from the bottom up, as GL reads them back).
 class OffscreenContext {
 public:
-    OffscreenContext(int width, int height)
-        : context_(OSMesaCreateContextExt(OSMESA_RGBA, 24, 0, 0, nullptr)),
-          buffer_(static_cast<std::size_t>(width) * height * 4) {
-        current_ = context_ && OSMesaMakeCurrent(context_, buffer_.data(), GL_UNSIGNED_BYTE, width, height);
+    OffscreenContext(PixelImage& image)
+        : context_(OSMesaCreateContextExt(OSMESA_RGBA, 24, 0, 0, nullptr)) {
+        current_ = context_ &&
+                   OSMesaMakeCurrent(context_, image.pixels.data(), GL_UNSIGNED_BYTE, image.width, image.height);
     }
     OffscreenContext(const OffscreenContext&) = delete;
     OffscreenContext& operator=(const OffscreenContext&) = delete;
@@ -31,7 +32,6 @@ public:
 
 private:
     OSMesaContext context_;
-    std::vector<std::uint8_t> buffer_;
     bool current_ = false;
 };
 
@@ -41,8 +41,10 @@ private:
 template <typename Draw>
 bool Picture(int width, int height, ProceduralTextures::Choice choice, PixelImage& image, std::string& error,
              Draw&& draw) {
-    OffscreenContext context(width, height);
+    image = PixelImage(width, height, 4);
+    OffscreenContext context(image);
     if (!context.IsCurrent()) {
+        image = {};
         error = "no off-screen GL context of " + std::to_string(width) + " x " + std::to_string(height) +
                 " pixels could be made";
         return false;
@@ -52,8 +54,7 @@ bool Picture(int width, int height, ProceduralTextures::Choice choice, PixelImag
         textures.Select(TextureManager::Kind::Trunk, choice.bark);
         textures.Select(TextureManager::Kind::Leaves, choice.leaves);
         draw(textures);
-        glFinish();
-        image = scene::ReadPixels(width, height);
+        glFinish();  // the picture is in the image
     }
     return true;
 }
