@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <stb_image.h>
 #include <sys/stat.h>
 
 #include "TestHelpers.h"
@@ -104,4 +105,26 @@ TEST(XpmImage, DecodesColoursAndRefusesMalformedArrays) {
     const char* const badHeader[] = {"1 1 1 3", "abc c white", "abc"};
     for (const char* const* xpm : {unknownKey, shortRow, badColour, badHeader})
         EXPECT_EQ(grovewright::DecodeXpm(xpm).width, 0) << xpm[0] << " / " << xpm[1];
+}
+
+// The render's PNG: the picture as drawn, top row first, with or without its alpha.
+TEST(FastPng, HoldsThePicturesPixelsTopRowFirst) {
+    PixelImage image = Ramp(300, 200);
+    image.At(0, 0)[3] = 10;  // bottom left
+    for (bool dropAlpha : {false, true}) {
+        const std::string png = grovewright::EncodePngFast(image, dropAlpha);
+        int width = 0, height = 0, channels = 0;
+        stbi_uc* decoded = stbi_load_from_memory(reinterpret_cast<const stbi_uc*>(png.data()),
+                                                 static_cast<int>(png.size()), &width, &height, &channels, 0);
+        ASSERT_NE(decoded, nullptr);
+        EXPECT_EQ(width, 300);
+        EXPECT_EQ(height, 200);
+        EXPECT_EQ(channels, dropAlpha ? 3 : 4);
+        for (int row = 0; row < height; ++row)
+            for (int column = 0; column < width; ++column)
+                for (int c = 0; c < channels; ++c)
+                    ASSERT_EQ(decoded[(row * width + column) * channels + c], image.At(height - 1 - row, column)[c])
+                        << row << ", " << column << ", " << c;
+        stbi_image_free(decoded);
+    }
 }

@@ -96,6 +96,51 @@ TEST(ModelSink, TrianglesWindCounterClockwiseAroundTheirNormals) {
     }
 }
 
+// The view draws the model's triangles as GL takes them from the strips and
+// fans: each triangle wound the other way, GL's v, the builder's own
+// normals; many leaves are meshed in two halves at once, in the store's order.
+TEST(ModelSink, TheViewsOrderIsTheModelsTrianglesAsGLTakesThem) {
+    LeafyTree design;
+    design.tree.Base().SetIteration(12);
+    const GrownDesign grown(design.tree, design.leafPages);
+    ASSERT_GT(grown.leaves[0].size(), 2048u);  // enough for both halves
+    const TreeModel model = BuildModel(grown, true);
+    TreeModel view;
+    ModelSink viewSink(view, ModelSink::Order::kView);
+    MeshBuilder(grown.skeleton, grown.leaves, grown.view).BuildTree(viewSink, true);
+    for (auto part : {&TreeModel::bark, &TreeModel::caps, &TreeModel::leaves}) {
+        const MeshPart &m = model.*part, &v = view.*part;
+        ASSERT_EQ(v.positions, m.positions);
+        ASSERT_EQ(v.indices.size(), m.indices.size());
+        for (std::size_t t = 0; t < v.indices.size(); t += 3) {
+            // The same corners, wound the other way.
+            const std::uint32_t* a = &v.indices[t];
+            const std::uint32_t* b = &m.indices[t];
+            const bool reversed = (a[0] == b[0] && a[1] == b[2] && a[2] == b[1]) ||
+                                  (a[0] == b[1] && a[1] == b[0] && a[2] == b[2]) ||
+                                  (a[0] == b[2] && a[1] == b[1] && a[2] == b[0]);
+            ASSERT_TRUE(reversed) << t;
+        }
+        for (std::size_t i = 0; i < v.VertexCount(); ++i) {
+            EXPECT_EQ(v.uvs[2 * i], m.uvs[2 * i]);
+            EXPECT_NEAR(v.uvs[2 * i + 1], 1 - m.uvs[2 * i + 1], 1e-6);
+            const Vector3D normal(v.normals[3 * i], v.normals[3 * i + 1], v.normals[3 * i + 2]);
+            const double length = std::sqrt(Dot(normal, normal));
+            for (int c = 0; c < 3; ++c) EXPECT_NEAR(v.normals[3 * i + c] / length, m.normals[3 * i + c], 1e-6);
+        }
+    }
+    // The leaves' vertices in the order of the store's polygons.
+    const ViewTransform transform(grown.view);
+    std::size_t at = 0;
+    for (const LeafPolygon& polygon : grown.leaves[0])
+        for (int k = 0; k < polygon.VertexCount(); ++k, ++at) {
+            const Vector3D p = transform.LeafPoint(polygon[k]);
+            ASSERT_EQ(view.leaves.positions[3 * at], static_cast<float>(p.x));
+            ASSERT_EQ(view.leaves.positions[3 * at + 2], static_cast<float>(p.z));
+        }
+    EXPECT_EQ(at, view.leaves.VertexCount());
+}
+
 TEST(GlbExport, PositionsAndTrianglesAreTheDirectXExports) {
     const LeafyTree design;
     const GrownDesign grown(design.tree, design.leafPages);
