@@ -25,15 +25,15 @@ constexpr const char* kGenerator = "Grovewright v2.3.2";
 struct Part {
     const MeshPart* mesh;
     const char* material;  // "Bark", "Stump" or "Leaves"
-    const PixelImage* texture;
+    const std::string* png;  // its texture
 };
 
 // The parts the model has, in file order, grouped by node: Tree (bark, caps), Leaves.
 std::vector<std::vector<Part>> Nodes(const TreeModel& model, const ModelTextures& textures) {
     std::vector<std::vector<Part>> nodes(2);
-    if (!model.bark.Empty()) nodes[0].push_back({&model.bark, "Bark", &textures.bark});
-    if (!model.caps.Empty()) nodes[0].push_back({&model.caps, "Stump", &textures.stump});
-    if (!model.leaves.Empty()) nodes[1].push_back({&model.leaves, "Leaves", &textures.leaves});
+    if (!model.bark.Empty()) nodes[0].push_back({&model.bark, "Bark", &textures.Png(textures.bark)});
+    if (!model.caps.Empty()) nodes[0].push_back({&model.caps, "Stump", &textures.Png(textures.stump)});
+    if (!model.leaves.Empty()) nodes[1].push_back({&model.leaves, "Leaves", &textures.Png(textures.leaves)});
     return nodes;
 }
 
@@ -172,7 +172,7 @@ private:
     }
 
     int Material(const Part& part) {
-        const std::string png = EncodePng(*part.texture);
+        const std::string& png = *part.png;
         Json image = {{"name", part.material}};
         if (external_) {
             const std::string file = TextureFile(stem_, part.material);
@@ -352,7 +352,7 @@ bool WriteObj(const std::string& path, const TreeModel& model, const ModelTextur
     for (const auto& node : nodes)
         for (const Part& part : node) {
             const std::string file = TextureFile(stem, part.material);
-            if (!WriteFileBytes(file, EncodePng(*part.texture), error)) return false;
+            if (!WriteFileBytes(file, *part.png, error)) return false;
             mtl += std::string("\nnewmtl ") + part.material + "\nKa 1 1 1\nKd 1 1 1\nKs 0 0 0\nillum 1\nmap_Kd " +
                    BaseName(file) + "\n";
             // Readers that know alpha cut the leaf shapes out with it.
@@ -446,6 +446,12 @@ bool GlbStream::Finish(const TreeModel& model, const ModelTextures& textures, st
 }
 
 void GlbStream::Abort() { writer_.Abort(); }
+
+const std::string& ModelTextures::Png(const PixelImage& texture) const {
+    std::string& png = png_[&texture == &bark ? 0 : &texture == &stump ? 1 : 2];
+    if (png.empty()) png = EncodePng(texture);
+    return png;
+}
 
 ModelTextures BuiltinModelTextures(ProceduralTextures::Choice choice) {
     auto set = ProceduralTextures::DrawBuiltinSet();

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <string>
+#include <utility>
 
 #include "io/TGFileWriter.h"
 #include "render/ModelSink.h"
@@ -13,9 +14,21 @@ namespace grovewright {
 // The textures a model file carries: the bark of the sides, the stump of the
 // cut caps and the leaves (RGBA: the leaf shape is its alpha).
 struct ModelTextures {
+    ModelTextures() = default;
+    ModelTextures(PixelImage barkImage, PixelImage stumpImage, PixelImage leafImage)
+        : bark(std::move(barkImage)), stump(std::move(stumpImage)), leaves(std::move(leafImage)) {}
+
     PixelImage bark;
     PixelImage stump;
     PixelImage leaves;
+
+    // One of the three images above as PNG bytes, encoded when first asked for, so
+    // that several models written from these textures encode each only once.
+    // The images must not change afterwards.
+    const std::string& Png(const PixelImage& texture) const;
+
+private:
+    mutable std::string png_[3];
 };
 
 // The built-in textures the choice names, with Stump1; the default choice gives
