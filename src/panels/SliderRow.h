@@ -71,5 +71,5 @@ private:
     bool pendingDragging_ = false;
     bool applyQueued_ = false;
     bool lastEditSlow_ = false;
-    static inline long slowEditMilliseconds_ = 100;
+    static inline long slowEditMilliseconds_ = 16;  // a frame at 60 Hz
 };
