@@ -1,11 +1,14 @@
 #include "io/ImageFiles.h"
 
-#include <png.h>
 #include <stb_image_write.h>
 
 #include <algorithm>
-#include <csetjmp>
+#include <cstdint>
 #include <new>
+#include <system_error>
+#include <thread>
+#include <vector>
+
 #include <zlib.h>
 
 #include "io/TGFileWriter.h"
@@ -28,42 +31,90 @@ std::string EncodePng(const PixelImage& image) {
 }
 
 std::string EncodePngFast(const PixelImage& image, bool dropAlpha) {
-    std::string bytes;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png ? png_create_info_struct(png) : nullptr;
-    if (!info) {
-        png_destroy_write_struct(&png, nullptr);
-        return {};
-    }
-    // libpng reports its failures by a long jump back here.
-    if (setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        return {};
-    }
-    png_set_write_fn(
-        png, &bytes,
-        [](png_structp to, png_bytep data, png_size_t size) {
-            // No exception may pass through libpng's frames: a failure goes back by its jump.
-            try {
-                static_cast<std::string*>(png_get_io_ptr(to))->append(reinterpret_cast<const char*>(data), size);
-            } catch (const std::bad_alloc&) {
-                png_error(to, "out of memory");
+    // Each processor compresses a band of rows into a raw deflate stream; the
+    // streams join into one (every band but the last ends on a byte boundary
+    // without a final block), as parallel compressors of zlib data do.
+    const int outChannels = image.channels == 4 && !dropAlpha ? 4 : 3;
+    const std::size_t rowBytes = 1 + static_cast<std::size_t>(image.width) * outChannels;  // filter byte first
+    const int bandCount = static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 4u));
+    struct Band {
+        int first = 0, end = 0;  // rows from the top
+        std::string deflated;
+        uLong adler = 1;
+        bool failed = false;
+    };
+    std::vector<Band> bands(static_cast<std::size_t>(bandCount));
+    auto compress = [&](Band& band, bool last) {
+        z_stream stream{};
+        if (deflateInit2(&stream, Z_BEST_SPEED, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) != Z_OK) {
+            band.failed = true;
+            return;
+        }
+        try {
+            std::vector<Bytef> row(rowBytes, 0);  // filter 0: the row as it is
+            band.deflated.resize(deflateBound(&stream, static_cast<uLong>(rowBytes) * (band.end - band.first)) + 64);
+            stream.next_out = reinterpret_cast<Bytef*>(band.deflated.data());
+            stream.avail_out = static_cast<uInt>(band.deflated.size());
+            for (int y = band.first; y < band.end; ++y) {
+                const std::uint8_t* from = image.At(image.height - 1 - y, 0);  // our rows go bottom up
+                for (int x = 0; x < image.width; ++x, from += image.channels)
+                    std::copy(from, from + outChannels, &row[1 + static_cast<std::size_t>(x) * outChannels]);
+                band.adler = adler32(band.adler, row.data(), static_cast<uInt>(rowBytes));
+                stream.next_in = row.data();
+                stream.avail_in = static_cast<uInt>(rowBytes);
+                const int flush = y + 1 < band.end ? Z_NO_FLUSH : last ? Z_FINISH : Z_SYNC_FLUSH;
+                if (deflate(&stream, flush) == Z_STREAM_ERROR || stream.avail_in != 0) band.failed = true;
             }
-        },
-        nullptr);
-    png_set_compression_level(png, Z_BEST_SPEED);
-    png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
-    const bool alpha = image.channels == 4 && !dropAlpha;
-    png_set_IHDR(png, info, static_cast<png_uint_32>(image.width), static_cast<png_uint_32>(image.height), 8,
-                 alpha ? PNG_COLOR_TYPE_RGBA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_BASE,
-                 PNG_FILTER_TYPE_BASE);
-    png_write_info(png, info);
-    if (image.channels == 4 && !alpha) png_set_filler(png, 0, PNG_FILLER_AFTER);  // the rows' fourth bytes are skipped
-    const std::size_t rowBytes = static_cast<std::size_t>(image.width) * image.channels;
-    for (int y = image.height - 1; y >= 0; --y)  // our rows go bottom up
-        png_write_row(png, image.pixels.data() + static_cast<std::size_t>(y) * rowBytes);
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
+            band.deflated.resize(stream.total_out);
+        } catch (const std::bad_alloc&) {
+            band.failed = true;
+        }
+        deflateEnd(&stream);
+    };
+    std::vector<std::thread> workers;
+    for (int b = 0; b < bandCount; ++b) {
+        Band& band = bands[static_cast<std::size_t>(b)];
+        band.first = static_cast<int>(static_cast<long long>(image.height) * b / bandCount);
+        band.end = static_cast<int>(static_cast<long long>(image.height) * (b + 1) / bandCount);
+        const bool last = b + 1 == bandCount;
+        if (last) break;
+        try {
+            workers.emplace_back(compress, std::ref(band), false);
+        } catch (const std::system_error&) {
+            compress(band, false);  // no thread to be had: done here
+        }
+    }
+    compress(bands.back(), true);
+    for (std::thread& worker : workers) worker.join();
+
+    // The zlib stream: header, the bands, the checksum of all rows.
+    std::string zlib = {'\x78', '\x01'};
+    uLong adler = 1;
+    for (const Band& band : bands) {
+        if (band.failed) return {};
+        zlib += band.deflated;
+        adler = adler32_combine(adler, band.adler, static_cast<z_off_t>(rowBytes * (band.end - band.first)));
+    }
+    auto bigEndian = [](std::string& to, std::uint32_t value) {
+        for (int shift = 24; shift >= 0; shift -= 8) to += static_cast<char>((value >> shift) & 0xff);
+    };
+    bigEndian(zlib, static_cast<std::uint32_t>(adler));
+    std::string bytes = "\x89PNG\r\n\x1a\n";
+    auto chunk = [&](const char* type, const std::string& data) {
+        bigEndian(bytes, static_cast<std::uint32_t>(data.size()));
+        const std::size_t start = bytes.size();
+        bytes += type;
+        bytes += data;
+        bigEndian(bytes, static_cast<std::uint32_t>(
+                             crc32(0, reinterpret_cast<const Bytef*>(bytes.data() + start), bytes.size() - start)));
+    };
+    std::string header;
+    bigEndian(header, static_cast<std::uint32_t>(image.width));
+    bigEndian(header, static_cast<std::uint32_t>(image.height));
+    header += std::string{8, outChannels == 4 ? '\x06' : '\x02', 0, 0, 0};  // 8 bits, RGB(A), no interlace
+    chunk("IHDR", header);
+    chunk("IDAT", zlib);
+    chunk("IEND", {});
     return bytes;
 }
 

@@ -107,18 +107,18 @@ TEST(XpmImage, DecodesColoursAndRefusesMalformedArrays) {
         EXPECT_EQ(grovewright::DecodeXpm(xpm).width, 0) << xpm[0] << " / " << xpm[1];
 }
 
-// The render's PNG: the picture as drawn, top row first, with or without its alpha.
+// The render's PNG: the picture as drawn, top row first, with or without its
+// alpha, however its rows fall to the processors (a row alone too).
 TEST(FastPng, HoldsThePicturesPixelsTopRowFirst) {
-    PixelImage image = Ramp(300, 200);
-    image.At(0, 0)[3] = 10;  // bottom left
-    for (bool dropAlpha : {false, true}) {
+    for (auto [image, dropAlpha] : {std::pair{Ramp(300, 200), false}, {Ramp(300, 200), true}, {Ramp(5, 1), false}}) {
+        image.At(0, 0)[3] = 10;  // bottom left
         const std::string png = grovewright::EncodePngFast(image, dropAlpha);
         int width = 0, height = 0, channels = 0;
         stbi_uc* decoded = stbi_load_from_memory(reinterpret_cast<const stbi_uc*>(png.data()),
                                                  static_cast<int>(png.size()), &width, &height, &channels, 0);
         ASSERT_NE(decoded, nullptr);
-        EXPECT_EQ(width, 300);
-        EXPECT_EQ(height, 200);
+        EXPECT_EQ(width, image.width);
+        EXPECT_EQ(height, image.height);
         EXPECT_EQ(channels, dropAlpha ? 3 : 4);
         for (int row = 0; row < height; ++row)
             for (int column = 0; column < width; ++column)
