@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <memory>
 #include <new>
 #include <system_error>
 #include <thread>
@@ -52,9 +53,11 @@ std::string EncodePngFast(const PixelImage& image, bool dropAlpha) {
         }
         try {
             std::vector<Bytef> row(rowBytes, 0);  // filter 0: the row as it is
-            band.deflated.resize(deflateBound(&stream, static_cast<uLong>(rowBytes) * (band.end - band.first)) + 64);
-            stream.next_out = reinterpret_cast<Bytef*>(band.deflated.data());
-            stream.avail_out = static_cast<uInt>(band.deflated.size());
+            // Room for the worst case, left uncleared: only what is written is touched.
+            const uLong room = deflateBound(&stream, static_cast<uLong>(rowBytes) * (band.end - band.first)) + 64;
+            const std::unique_ptr<Bytef[]> out(new Bytef[room]);
+            stream.next_out = out.get();
+            stream.avail_out = static_cast<uInt>(room);
             for (int y = band.first; y < band.end; ++y) {
                 const std::uint8_t* from = image.At(image.height - 1 - y, 0);  // our rows go bottom up
                 for (int x = 0; x < image.width; ++x, from += image.channels)
@@ -65,7 +68,7 @@ std::string EncodePngFast(const PixelImage& image, bool dropAlpha) {
                 const int flush = y + 1 < band.end ? Z_NO_FLUSH : last ? Z_FINISH : Z_SYNC_FLUSH;
                 if (deflate(&stream, flush) == Z_STREAM_ERROR || stream.avail_in != 0) band.failed = true;
             }
-            band.deflated.resize(stream.total_out);
+            band.deflated.assign(reinterpret_cast<const char*>(out.get()), stream.total_out);
         } catch (const std::bad_alloc&) {
             band.failed = true;
         }
