@@ -2,9 +2,7 @@
 
 #include <GL/osmesa.h>
 
-#include <cstdint>
 #include <string>
-#include <vector>
 
 #include "render/gl/BillboardRenderer.h"
 #include "render/gl/SceneRenderer.h"
