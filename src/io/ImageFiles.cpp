@@ -90,34 +90,38 @@ std::string EncodePngFast(const PixelImage& image, bool dropAlpha) {
     compress(bands.back(), true);
     for (std::thread& worker : workers) worker.join();
 
-    // The zlib stream: header, the bands, the checksum of all rows.
-    std::string zlib = {'\x78', '\x01'};
-    uLong adler = 1;
-    for (const Band& band : bands) {
-        if (band.failed) return {};
-        zlib += band.deflated;
-        adler = adler32_combine(adler, band.adler, static_cast<z_off_t>(rowBytes * (band.end - band.first)));
-    }
     auto bigEndian = [](std::string& to, std::uint32_t value) {
         for (int shift = 24; shift >= 0; shift -= 8) to += static_cast<char>((value >> shift) & 0xff);
     };
-    bigEndian(zlib, static_cast<std::uint32_t>(adler));
     std::string bytes = "\x89PNG\r\n\x1a\n";
-    auto chunk = [&](const char* type, const std::string& data) {
-        bigEndian(bytes, static_cast<std::uint32_t>(data.size()));
+    // A chunk: its length, type and data (written by write), and the checksum of type and data.
+    auto chunk = [&](const char* type, std::size_t length, auto&& write) {
+        bigEndian(bytes, static_cast<std::uint32_t>(length));
         const std::size_t start = bytes.size();
         bytes += type;
-        bytes += data;
+        write();
         bigEndian(bytes, static_cast<std::uint32_t>(
                              crc32(0, reinterpret_cast<const Bytef*>(bytes.data() + start), bytes.size() - start)));
     };
-    std::string header;
-    bigEndian(header, static_cast<std::uint32_t>(image.width));
-    bigEndian(header, static_cast<std::uint32_t>(image.height));
-    header += std::string{8, outChannels == 4 ? '\x06' : '\x02', 0, 0, 0};  // 8 bits, RGB(A), no interlace
-    chunk("IHDR", header);
-    chunk("IDAT", zlib);
-    chunk("IEND", {});
+    chunk("IHDR", 13, [&] {
+        bigEndian(bytes, static_cast<std::uint32_t>(image.width));
+        bigEndian(bytes, static_cast<std::uint32_t>(image.height));
+        bytes += std::string{8, outChannels == 4 ? '\x06' : '\x02', 0, 0, 0};  // 8 bits, RGB(A), no interlace
+    });
+    // The image data is one zlib stream: header, the bands, the checksum of all rows.
+    std::size_t length = 2 + 4;
+    uLong adler = 1;
+    for (const Band& band : bands) {
+        if (band.failed) return {};
+        length += band.deflated.size();
+        adler = adler32_combine(adler, band.adler, static_cast<z_off_t>(rowBytes * (band.end - band.first)));
+    }
+    chunk("IDAT", length, [&] {
+        bytes += "\x78\x01";
+        for (const Band& band : bands) bytes += band.deflated;
+        bigEndian(bytes, static_cast<std::uint32_t>(adler));
+    });
+    chunk("IEND", 0, [] {});
     return bytes;
 }
 

@@ -76,27 +76,29 @@ bool GLMesh::Has(Array array) const { return usesBuffers_ ? buffers_[array] != 0
 
 const void* GLMesh::At(Array array) const { return usesBuffers_ ? nullptr : memory_[array].data(); }
 
+void GLMesh::StoreTriangles(const grovewright::MeshPart& part) {
+    Store(kPositions, part.positions.data(), part.positions.size() * sizeof(float));
+    Store(kIndices, part.indices.data(), part.indices.size() * sizeof(std::uint32_t));
+    count_ = static_cast<GLsizei>(part.indices.size());
+}
+
 void GLMesh::SetTriangles(const grovewright::MeshPart& part) {
     Begin(GL_TRIANGLES);
     if (part.Empty()) return;
-    Store(kPositions, part.positions.data(), part.positions.size() * sizeof(float));
+    StoreTriangles(part);
     Store(kNormals, part.normals.data(), part.normals.size() * sizeof(float));
     Store(kTextureCoords, part.uvs.data(), part.uvs.size() * sizeof(float));
-    Store(kIndices, part.indices.data(), part.indices.size() * sizeof(std::uint32_t));
-    count_ = static_cast<GLsizei>(part.indices.size());
 }
 
 void GLMesh::SetColouredTriangles(const grovewright::MeshPart& part, const float evenColour[3],
                                   const float oddColour[3]) {
     Begin(GL_TRIANGLES);
     if (part.Empty()) return;
+    StoreTriangles(part);
     std::vector<float> colours(part.positions.size());
     for (std::size_t at = 0; at < colours.size(); at += 3)
         std::memcpy(&colours[at], at / 3 % 2 == 0 ? evenColour : oddColour, 3 * sizeof(float));
-    Store(kPositions, part.positions.data(), part.positions.size() * sizeof(float));
     Store(kColours, colours.data(), colours.size() * sizeof(float));
-    Store(kIndices, part.indices.data(), part.indices.size() * sizeof(std::uint32_t));
-    count_ = static_cast<GLsizei>(part.indices.size());
 }
 
 void GLMesh::SetLines(const std::vector<float>& points) {

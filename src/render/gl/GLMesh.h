@@ -37,6 +37,8 @@ public:
 
 private:
     enum Array { kPositions, kNormals, kTextureCoords, kColours, kIndices, kArrayCount };
+    // The part's positions and triangles.
+    void StoreTriangles(const grovewright::MeshPart& part);
     // Puts size bytes into the array's buffer (or its memory).
     void Store(Array array, const void* data, std::size_t size);
     // Where the array starts, as the pointer functions take it.
