@@ -5,6 +5,7 @@
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
 #include <iostream>
 #include <new>
@@ -17,6 +18,7 @@
 #include "generators/BranchTreeModel.h"
 #include "generators/DesignSize.h"
 #include "generators/LeafGenerator.h"
+#include "generators/ParameterKey.h"
 #include "generators/ProjectLoader.h"
 #include "generators/SimpleTreeModel.h"
 #include "geometry/LeafPolygon.h"
@@ -98,6 +100,39 @@ Failure LoadDesign(const std::string& project, std::string generator, Design& de
     // defaults, and an empty tree written as if it were the design.
     if (std::find(kept.begin(), kept.end(), design.chosen->GetName()) != kept.end())
         return {kExitFailure, NoValidSection(project, design.chosen->GetName())};
+    return {};
+}
+
+// The whole text as a decimal integer, sign allowed, nothing else.
+bool ParseWholeLong(const std::string& text, long& value) {
+    const char* first = text.data() + (text.size() > 1 && text[0] == '+' ? 1 : 0);
+    const char* last = text.data() + text.size();
+    const auto [end, error] = std::from_chars(first, last, value);
+    return error == std::errc() && end == last && first != last;
+}
+
+// Applies --set KEY=VALUE and --seed to the loaded design; a key that names no
+// parameter or a value outside its range is a usage error.
+Failure OverrideValues(const std::vector<std::string>& settings, const std::optional<long>& seed, Design& design) {
+    DesignRecords records{design.simple, design.regular, design.complex, design.leafPages};
+    for (const std::string& setting : settings) {
+        const auto equals = setting.find('=');
+        if (equals == std::string::npos) return {kExitUsage, "--set " + setting + ": give KEY=VALUE"};
+        std::string error;
+        const std::optional<ParameterId> id = FindParameter(setting.substr(0, equals), error);
+        if (!id) return {kExitUsage, "--set " + error};
+        const std::string text = setting.substr(equals + 1);
+        const Parameter& parameter = DescribeParameter(*id);
+        long value = 0;
+        if (!ParseWholeLong(text, value) || !parameter.range.Contains(value))
+            return {kExitUsage, "--set " + setting + ": the value must be a whole number from " +
+                                    FormatInt(parameter.range.min) + " to " + FormatInt(parameter.range.max)};
+        records.Visit(*id, [&](auto& record) { return record.SetParameter(id->index, value); });
+    }
+    const ParameterRange seeds = GrowthSetup::Range(GrowthSetup::kSeed);
+    if (seed && !design.chosen->Growth().SetParameter(GrowthSetup::kSeed, *seed))
+        return {kExitUsage, "--seed " + FormatInt(*seed) + ": give a seed from " + FormatInt(seeds.min) + " to " +
+                                FormatInt(seeds.max)};
     return {};
 }
 
@@ -223,10 +258,19 @@ void PrintPoint(std::ostream& out, const Vector3D& p) {
 // One JSON object: the counts known before growing, then, when the design was
 // grown (built), the triangles of the Full 3D view and the bounding box.
 void PrintInfo(std::ostream& out, Design& design, const DesignSize& size, bool built) {
-    out << "{\"generator\": \"" << design.chosen->GetName() << "\", \"segmentsPerLevel\": [";
-    for (std::size_t level = 0; level < size.skeleton.perLevel.size(); ++level)
-        out << (level ? ", " : "") << size.skeleton.perLevel[level];
-    out << "], \"segments\": " << size.skeleton.Total() << ", \"estimate\": {\"treeTriangles\": "
+    out << "{\"generator\": \"" << design.chosen->GetName() << "\", \"growth\": {";
+    const GrowthSetup& growth = design.chosen->Growth();
+    for (int i = 0; i < GrowthSetup::kCount; ++i)
+        out << (i ? ", \"" : "\"") << GrowthSetup::kParameters[i].name << "\": " << growth.GetParameter(i);
+    auto printCounts = [&](const char* name, const std::vector<std::size_t>& counts) {
+        out << ", \"" << name << "\": [";
+        for (std::size_t level = 0; level < counts.size(); ++level) out << (level ? ", " : "") << counts[level];
+        out << "]";
+    };
+    out << "}";
+    printCounts("segmentsPerLevel", size.skeleton.perLevel);
+    printCounts("branchesPerLevel", size.skeleton.branchesPerLevel);
+    out << ", \"segments\": " << size.skeleton.Total() << ", \"estimate\": {\"treeTriangles\": "
         << size.treeTriangles << ", \"leafTriangles\": " << size.leaves.Triangles()
         << ", \"memoryBytes\": " << size.memoryBytes << ", \"dxfBytes\": " << size.DXFBytes(true)
         << ", \"directXBytes\": " << size.DirectXBytes(true) << "}, \"built\": " << (built ? "true" : "false");
@@ -276,8 +320,17 @@ int RunCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err) 
             ->check(CLI::IsMember(leafNames))
             ->capture_default_str();
     };
+    std::vector<std::string> settings;
+    std::optional<long> seed;
+    // Every command that grows the tree takes the generator and values for this run.
     auto generatorOption = [&](CLI::App* command) {
         command->add_option("--generator", generator, generatorHelp)->check(CLI::IsMember(generators));
+        command->add_option("--seed", seed, "Grow this variation of the design (0 to 9999) instead of its own seed");
+        command->add_option("--set", settings,
+                            "Set a value for this run by the project file's names, KEY=VALUE, repeatable: "
+                            "simple.Iteration=12, regular.BranchSetup3.AddAngle=40, leaves.LeafSetup2.Height=20, "
+                            "complex.Gravity=-50")
+            ->allow_extra_args(false);
     };
 
     CLI::App* exportCommand = app.add_subcommand("export", "Write the tree as .dxf, .x, .glb, .gltf and/or .obj files");
@@ -368,6 +421,7 @@ int RunCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err) 
     Design design;
     if (Failure failure = LoadDesign(project, generator, design); failure.status != kExitOk)
         return report(failure);
+    if (Failure failure = OverrideValues(settings, seed, design); failure.status != kExitOk) return report(failure);
     const bool info = infoCommand->parsed();
     // A progress bar only where a person watches it.
     const bool terminal = &err == &std::cerr && isatty(STDERR_FILENO);

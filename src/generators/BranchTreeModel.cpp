@@ -4,6 +4,7 @@
 #include <cmath>
 #include <vector>
 
+#include "generators/ShootGrowth.h"
 #include "geometry/Rotation3.h"
 #include "geometry/SkeletonLevels.h"
 #include "io/NumberFormat.h"
@@ -23,11 +24,10 @@ std::array<BranchSetup, BranchTreeModel::kLevelCount> FreshPages(bool complex) {
     return pages;
 }
 
-// Appends a segment to level, creating it (and any missing level below) first.
-BranchSegment& AppendTo(SkeletonLevels& skeleton, int level, const Vector3D& start, const Vector3D& end,
-                        double twist, double spread, double diameter, const BranchSegment* parent) {
+// The level, created first (with any missing level below it) when it does not exist yet.
+SkeletonLevels::Level& LevelAt(SkeletonLevels& skeleton, int level) {
     while (skeleton.LevelCount() <= static_cast<std::size_t>(level)) skeleton.AppendLevel();
-    return skeleton[level].Append(start, end, twist, spread, 1.0, diameter, parent);
+    return skeleton[level];
 }
 
 // Whether a page takes a trunk piece (or a branch) of its levels as a parent:
@@ -79,37 +79,55 @@ void BranchTreeModel::GrowBranches(SkeletonLevels& skeleton) const {
     const int iteration = base.Iteration();
     const double heightFactor = base.HeightReduction() / 100.0;
     const double diameterFactor = base.DiameterReduction() / 100.0;
+    const ShootGrowth shoots(Growth(), complex_ ? 2 : 1, diameterFactor, base.Height());
 
-    // The trunk chain: ExtendTo pieces straight up, each continuing the last.
+    // The trunk chain: ExtendTo pieces, each continuing the last one's tip;
+    // straight up unless the growth values vary or bend them.
     const int chain = std::min(base.ExtendTo(), iteration);
+    const BranchSegment* tip = &skeleton[0].front();
+    double belowLength = tip->Length(), belowDiameter = tip->Diameter();
     for (int j = 1; j <= chain; ++j) {
-        const BranchSegment& below = skeleton[j - 1].front();
-        Vector3D end = below.End();
-        end.y += below.Length() * heightFactor;
-        BranchSegment& piece = AppendTo(skeleton, j, below.End(), end, 0.0, 0.0, below.Diameter() * diameterFactor,
-                                        &below);
-        if (j == chain && base.Cut()) piece.SetCut(true);
+        const bool cut = j == chain && base.Cut();
+        double length = belowLength * heightFactor;
+        const double diameter = belowDiameter * diameterFactor;
+        Vector3D direction(0, 1, 0);
+        if (shoots.Active()) {
+            Vector3D local(1, 0, 0);
+            if (shoots.Varies()) {
+                // A leader leans by the lean step to a side of its own.
+                const BranchVariation variation = shoots.Vary(shoots.Identity(0, j));
+                length *= variation.lengthFactor;
+                local.RotateZ(shoots.AngleOffset(variation.leanStep)).RotateX(360.0 * variation.turnFraction);
+            }
+            direction = SegmentFrame(tip->ObliqueAngle(), tip->OrientationAngle()) * local;
+        }
+        tip = &shoots.AppendShoot(LevelAt(skeleton, j), tip->End(), direction, length,
+                                  {0.0, 0.0, 1.0, diameter, tip, cut});
+        belowLength = BranchPieces(*tip).Length(), belowDiameter = diameter;
     }
     // ExtendTo > 0 but no chain piece grown (Iteration 0): the trunk itself is the topmost piece.
     if (chain == 0 && base.Cut()) skeleton[0].front().SetCut(true);
-    auto isTrunkPiece = [chain](int level, std::size_t index) { return index == 0 && level <= chain; };
+    auto isTrunkPiece = [chain](int level, std::size_t branch) { return branch == 0 && level <= chain; };
 
     for (int k = 1; k <= std::min(iteration, kLevelCount); ++k) {
         const BranchSetup& page = pages_[k - 1];
         if (!page.Get(BranchSetup::kUseBranch)) continue;
         const int from = page.Get(BranchSetup::kAddFrom), to = page.Get(BranchSetup::kAddTo);
 
-        // The parents exist before the page adds anything: its branches are never its own parents.
+        // The parents exist before the page adds anything: its branches are never
+        // its own parents. A parent is a whole branch, known by its last piece.
         struct Parent {
-            const BranchSegment* segment;
+            const BranchSegment* end;
             int level;
+            std::size_t branch;  // its place among its level's branches
         };
         std::vector<Parent> parents;
         for (int j = from; j <= to && j < static_cast<int>(skeleton.LevelCount()); ++j) {
-            std::size_t index = 0;
+            std::size_t branch = 0;
             for (const BranchSegment& segment : skeleton[j]) {
-                if (!TakesAsParent(page, complex_, isTrunkPiece(j, index++))) continue;
-                parents.push_back({&segment, j});
+                if (!segment.IsBranchEnd()) continue;
+                if (TakesAsParent(page, complex_, isTrunkPiece(j, branch))) parents.push_back({&segment, j, branch});
+                ++branch;
             }
         }
 
@@ -121,6 +139,7 @@ void BranchTreeModel::GrowBranches(SkeletonLevels& skeleton) const {
         const double diameter = page.Get(BranchSetup::kDiameter);
         const bool twist = complex_ && page.Get(BranchSetup::kUseTwist);
         const bool linked = relative == 1.0 && addAngle == 0.0;
+        const bool cut = page.Get(BranchSetup::kCut);
         // Lean from the parent's axis by the add angle, then turn about it: the same
         // for every parent of one level, so composed once per level.
         std::vector<Vector3D> local(kLevelCount + 1);
@@ -131,19 +150,29 @@ void BranchTreeModel::GrowBranches(SkeletonLevels& skeleton) const {
             local[j].RotateZ(addAngle).RotateX(turns[j]);
         }
         for (const Parent& p : parents) {
-            const BranchSegment& parent = *p.segment;
-            Vector3D attach = parent.End();
-            attach.Subtract(parent.Start()).Scale(relative).Add(parent.Start());
-            const double length = (height >= 1 ? height : parent.Length()) * std::pow(lengthFactor, p.level);
+            const BranchPieces parent(*p.end);
+            Vector3D attach;
+            const BranchSegment& at = *parent.pieces[parent.PieceAt(relative, attach)];
+            double length = (height >= 1 ? height : parent.Length()) * std::pow(lengthFactor, p.level);
             // Into the world as the mesh builder turns a segment's local +x axis.
-            const Rotation3 toWorld = SegmentFrame(parent.ObliqueAngle(), parent.OrientationAngle());
-            Vector3D end = toWorld * local[p.level];
-            end.Scale(length).Add(attach);
+            const Rotation3 toWorld = SegmentFrame(at.ObliqueAngle(), at.OrientationAngle());
+            double lean = addAngle, branchTurn = turns[p.level];
+            Vector3D direction;
+            if (shoots.Varies()) {
+                const BranchVariation variation = shoots.Vary(shoots.Identity(k, p.level, p.branch));
+                length *= variation.lengthFactor;
+                lean += shoots.AngleOffset(variation.leanStep);
+                branchTurn += shoots.AngleOffset(variation.turnStep);
+                Vector3D own(1, 0, 0);
+                own.RotateZ(lean).RotateX(branchTurn);
+                direction = toWorld * own;
+            } else {
+                direction = toWorld * local[p.level];
+            }
             const double thickness =
-                std::min(diameter, parent.Diameter() * (1.0 - (1.0 - diameterFactor) * relative));
-            BranchSegment& branch =
-                AppendTo(skeleton, k, attach, end, turns[p.level], addAngle, thickness, linked ? &parent : nullptr);
-            if (page.Get(BranchSetup::kCut)) branch.SetCut(true);
+                std::min(diameter, parent.First().Diameter() * (1.0 - (1.0 - diameterFactor) * relative));
+            shoots.AppendShoot(LevelAt(skeleton, k), attach, direction, length,
+                               {branchTurn, lean, 1.0, thickness, linked ? p.end : nullptr, cut});
         }
     }
 }

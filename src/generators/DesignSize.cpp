@@ -52,7 +52,7 @@ std::pair<std::string, std::string> FormatBytesApart(std::size_t a, std::size_t 
 DesignSize MeasureDesign(const TreeGeneratorModel& tree, const LeafGeneratorModel& leaves) {
     DesignSize size;
     size.skeleton = tree.CountSegments();
-    size.leaves = leaves.CountLeaves(size.skeleton.perLevel);
+    size.leaves = leaves.CountLeaves(size.skeleton.branchesPerLevel);
     // Two triangles per ring step of every segment, a fan over every cut one.
     const std::size_t division = static_cast<std::size_t>(tree.Base().Division());
     size.treeTriangles = 2 * division * size.skeleton.Total() + division * size.skeleton.cut;

@@ -8,11 +8,11 @@
 namespace grovewright {
 
 // Which record a parameter belongs to, and where that record is in the design.
-enum class Record { Base, Simple, Branch, Leaf };
+enum class Record { Base, Simple, Branch, Leaf, Growth };
 
 struct ParameterId {
     Record record = Record::Base;
-    int generator = 0;  // Base, Simple and Branch: the tree generator (0 simple, 1 regular, 2 complex)
+    int generator = 0;  // Base, Simple, Branch and Growth: the tree generator (0 simple, 1 regular, 2 complex)
     int page = 0;       // Branch: level 0 .. 19; Leaf: page 0 .. 19
     int index = 0;      // into the record's parameter table
 
@@ -20,6 +20,7 @@ struct ParameterId {
     static ParameterId Simple(int index) { return {Record::Simple, 0, 0, index}; }
     static ParameterId Branch(int generator, int page, int index) { return {Record::Branch, generator, page, index}; }
     static ParameterId Leaf(int page, int index) { return {Record::Leaf, 0, page, index}; }
+    static ParameterId Growth(int generator, int index) { return {Record::Growth, generator, 0, index}; }
 
     bool operator==(const ParameterId& o) const {
         return record == o.record && generator == o.generator && page == o.page && index == o.index;

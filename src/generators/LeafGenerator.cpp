@@ -126,16 +126,16 @@ void EmitLeaf(const LocalLeaf& leaf, const Rotation3& toSegment, const Vector3D&
 
 }  // namespace
 
-LeafGeneratorModel::Counts LeafGeneratorModel::CountLeaves(const std::vector<std::size_t>& segmentsPerLevel) const {
-    // Every enabled page puts one leaf on every segment of the outermost levels
+LeafGeneratorModel::Counts LeafGeneratorModel::CountLeaves(const std::vector<std::size_t>& branchesPerLevel) const {
+    // Every enabled page puts one leaf on every branch of the outermost levels
     // it reaches; a leaf is LeafSplit - 1 strips of 2 x (SegmentCount + 1) vertices.
     Counts counts;
-    const int levels = static_cast<int>(segmentsPerLevel.size());
+    const int levels = static_cast<int>(branchesPerLevel.size());
     for (const LeafSetup& page : pages_) {
         if (!page.UseLeaf()) continue;
         std::size_t covered = 0;
         for (int k = 0; k < levels && k <= page.Get(V::kRelativAddDownTo); ++k)
-            covered += segmentsPerLevel[levels - 1 - k];
+            covered += branchesPerLevel[levels - 1 - k];
         const std::size_t leafStrips = static_cast<std::size_t>(page.Get(V::kLeafSplit) - 1);
         counts.strips += covered * leafStrips;
         counts.vertices += covered * leafStrips * 2 * static_cast<std::size_t>(page.Get(V::kSegmentCount) + 1);
@@ -161,29 +161,38 @@ void LeafGeneratorModel::Generate(const SkeletonLevels& skeleton, LeafStore& lea
 
     // Reserve the exact room first: a large tree's leaves fill hundreds of megabytes.
     const int levels = static_cast<int>(skeleton.LevelCount());
-    std::vector<std::size_t> segmentsPerLevel;
-    for (int k = 0; k < levels; ++k) segmentsPerLevel.push_back(skeleton[k].size());
-    const Counts counts = CountLeaves(segmentsPerLevel);
+    std::vector<std::size_t> branchesPerLevel;
+    for (int k = 0; k < levels; ++k) {
+        std::size_t branches = 0;
+        for (const BranchSegment& segment : skeleton[k]) branches += segment.IsBranchEnd() ? 1 : 0;
+        branchesPerLevel.push_back(branches);
+    }
+    const Counts counts = CountLeaves(branchesPerLevel);
     list.reserve(counts.strips, counts.vertices);
 
+    // One leaf per page on every branch, however many pieces it is drawn with:
+    // placed along the whole branch and turned as the piece it sits on.
+    Rotation3 turn[kMaxBranchPieces], turnHorizontal[kMaxBranchPieces];
     for (int k = 0; k < levels; ++k) {
         for (const BranchSegment& segment : skeleton[levels - 1 - k]) {
-            const double orientation = segment.OrientationAngle(), oblique = segment.ObliqueAngle();
-            const Vector3D& start = segment.Start();
-            Vector3D direction = segment.End();
-            direction.Subtract(start);
-            // Horizontal leaves turn as a segment of inclination 0 would.
-            const Rotation3 turn = SegmentFrame(oblique, orientation);
-            const Rotation3 turnHorizontal = SegmentFrame(0.0, orientation);
-            const int lengthSize = static_cast<int>(segment.Length());
+            if (!segment.IsBranchEnd()) continue;
+            const BranchPieces branch(segment);
+            for (int i = 0; i < branch.count; ++i) {
+                const double orientation = branch.pieces[i]->OrientationAngle();
+                turn[i] = SegmentFrame(branch.pieces[i]->ObliqueAngle(), orientation);
+                // Horizontal leaves turn as a segment of inclination 0 would.
+                turnHorizontal[i] = SegmentFrame(0.0, orientation);
+            }
+            const int lengthSize = static_cast<int>(branch.Length());
             for (std::size_t a = 0; a < active.size(); ++a) {
                 const LeafSetup& page = pages_[active[a]];
                 if (page.Get(V::kRelativAddDownTo) < k) continue;
                 const int h = page.Get(V::kHeight) >= 1 ? page.Get(V::kHeight) : lengthSize;
                 const int w = page.Get(V::kWidth) >= 1 ? page.Get(V::kWidth) : lengthSize;
-                Vector3D anchor = direction;
-                anchor.Scale(page.Get(V::kRelAdd) / 100.0).Add(start);
-                EmitLeaf(caches[a].Get(h, w), page.AddHorizontal() ? turnHorizontal : turn, anchor, turned, list);
+                Vector3D anchor;
+                const int piece = branch.PieceAt(page.Get(V::kRelAdd) / 100.0, anchor);
+                EmitLeaf(caches[a].Get(h, w), page.AddHorizontal() ? turnHorizontal[piece] : turn[piece], anchor,
+                         turned, list);
             }
         }
     }

@@ -26,16 +26,17 @@ public:
     void Reset() { pages_ = {}; }
 
     // The triangle strips and vertices Generate makes on a skeleton with these
-    // segment counts per level (level 0 the trunk).
+    // branch counts per level (level 0 the trunk).
     struct Counts {
         std::size_t strips = 0;
         std::size_t vertices = 0;
         std::size_t Triangles() const { return vertices - 2 * strips; }
     };
-    Counts CountLeaves(const std::vector<std::size_t>& segmentsPerLevel) const;
+    Counts CountLeaves(const std::vector<std::size_t>& branchesPerLevel) const;
 
-    // Rebuilds the leaf store as one list: for every segment, outermost level
-    // first, one leaf per enabled page that reaches that level.
+    // Rebuilds the leaf store as one list: for every branch (its pieces count
+    // as one), outermost level first, one leaf per enabled page that reaches
+    // that level.
     void Generate(const SkeletonLevels& skeleton, LeafStore& leaves) const;
 
     // "   <LeafCreator>" with LeafSetup1 .. LeafSetup20.

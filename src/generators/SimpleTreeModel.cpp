@@ -3,6 +3,7 @@
 #include <cmath>
 #include <vector>
 
+#include "generators/ShootGrowth.h"
 #include "geometry/Rotation3.h"
 #include "geometry/SkeletonLevels.h"
 #include "io/TGXMLFileReader.h"
@@ -39,7 +40,9 @@ void SimpleTreeModel::ApplySetup() {
     custom_ = loadedCustom_;
 }
 
-void SimpleTreeModel::GrowBranches(SkeletonLevels& skeleton) const { GrowSimpleTree(Base(), custom_, skeleton); }
+void SimpleTreeModel::GrowBranches(SkeletonLevels& skeleton) const {
+    GrowSimpleTree(Base(), custom_, Growth(), skeleton);
+}
 
 namespace {
 
@@ -53,17 +56,30 @@ struct ChildRule {
     double diameterBase;
     bool linked;         // continues the parent's tip smoothly
     Rotation3 turn;      // its own placement: RotateZ(share * spread), then RotateY(twist)
+    // With angle variation: cosines and sines of the twist and of the lean
+    // moved by every angle step.
+    std::vector<double> twistCos, twistSin, leanCos, leanSin;
+
+    // Y(twist + twist step) * Z(lean + lean step), written out.
+    Rotation3 VariedTurn(const BranchVariation& v) const {
+        const double ct = twistCos[v.turnStep], st = twistSin[v.turnStep];
+        const double cl = leanCos[v.leanStep], sl = leanSin[v.leanStep];
+        return {{{ct * cl, -ct * sl, st}, {sl, cl, 0}, {-st * cl, st * sl, ct}}};
+    }
 };
 
 // Depth-first growth. A child's direction is (0, L, 0) turned by its own
 // placement and then by the placement of every ancestor from its parent down to
 // the trunk. The composition of those placements is carried down the recursion
 // as one matrix, so each segment costs one matrix product instead of a chain of
-// rotations as long as its depth.
+// rotations as long as its depth. Gravity's turn of a shoot joins the matrix, so
+// that its children grow from its bent tip.
 class SimpleGrowth {
 public:
-    SimpleGrowth(const BaseSetup& base, const SimpleSetup& custom, SkeletonLevels& skeleton)
+    SimpleGrowth(const BaseSetup& base, const SimpleSetup& custom, const GrowthSetup& growth,
+                 SkeletonLevels& skeleton)
         : skeleton_(skeleton),
+          shoots_(growth, 0, base.DiameterReduction() / 100.0, base.Height()),
           maxDepth_(base.Iteration()),
           cut_(custom.Cut()),
           heightFactor_(base.HeightReduction() / 100.0),
@@ -75,30 +91,46 @@ public:
         rules_[1] = MakeRule(base, custom, 1.0 - balance, -custom.SpreadAngle());
     }
 
-    void Grow(int depth, const Rotation3& ancestors) {
+    void Grow(int depth, const Rotation3& ancestors, double parentLength, double parentDiameter) {
         if (depth > maxDepth_) return;
         if (skeleton_.LevelCount() < static_cast<std::size_t>(depth) + 1) skeleton_.AppendLevel();
         auto& level = skeleton_[depth];
         const BranchSegment& parent = skeleton_[depth - 1].back();
-        const double parentLength = parent.Length();
-        const double diameterCap = diameterCapFactor_ * parent.Diameter();
+        const double diameterCap = diameterCapFactor_ * parentDiameter;
         for (const ChildRule& rule : rules_) {
-            const Rotation3 placement = ancestors * rule.turn;
             double length = parentLength * heightFactor_;
             if (rule.shortened) length *= rule.lengthFactor;
-            Vector3D end = placement.Column(1);
-            end.Scale(length).Add(parent.End());
             double diameter = rule.diameterBase * diameterFactor_[depth];
             if (diameter > diameterCap) diameter = diameterCap;
-            BranchSegment& child = level.Append(parent.End(), end, rule.twist, rule.spread, rule.share, diameter,
-                                                rule.linked ? &parent : nullptr);
-            if (depth == maxDepth_ && cut_) child.SetCut(true);
-            Grow(depth + 1, placement);
+            const BranchSegment* link = rule.linked ? &parent : nullptr;
+            const bool cut = depth == maxDepth_ && cut_;
+            if (!shoots_.Active()) {
+                const Rotation3 placement = ancestors * rule.turn;
+                Vector3D end = placement.Column(1);
+                end.Scale(length).Add(parent.End());
+                BranchSegment& child =
+                    level.Append(parent.End(), end, rule.twist, rule.spread, rule.share, diameter, link);
+                if (cut) child.SetCut(true);
+                Grow(depth + 1, placement, child.Length(), diameter);
+                continue;
+            }
+            Rotation3 placement = ancestors * rule.turn;
+            if (shoots_.Varies()) {
+                const BranchVariation variation = shoots_.Vary(shoots_.Identity(depth, level.size()));
+                length *= variation.lengthFactor;
+                placement = ancestors * rule.VariedTurn(variation);
+            }
+            Vector3D direction = placement.Column(1);
+            const Vector3D unbent = direction;
+            shoots_.AppendShoot(level, parent.End(), direction, length,
+                                {rule.twist, rule.spread, rule.share, diameter, link, cut});
+            if (shoots_.Bends()) placement = Rotation3::Between(unbent, direction) * placement;
+            Grow(depth + 1, placement, length, diameter);
         }
     }
 
 private:
-    static ChildRule MakeRule(const BaseSetup& base, const SimpleSetup& custom, double share, double spread) {
+    ChildRule MakeRule(const BaseSetup& base, const SimpleSetup& custom, double share, double spread) const {
         ChildRule rule;
         rule.share = share;
         rule.spread = spread;
@@ -110,10 +142,20 @@ private:
         if (custom.DiameterBalanceDep() && share > 0.5) rule.diameterBase = base.Diameter() * 2.0 * (1.0 - share);
         rule.linked = share <= 0.5;
         rule.turn = Rotation3::Y(rule.twist) * Rotation3::Z(share * spread);
+        if (shoots_.Varies()) {
+            for (int step = 0; step < ShootGrowth::kAngleSteps; ++step) {
+                const double offset = shoots_.AngleOffset(step);
+                rule.twistCos.push_back(CosDeg(rule.twist + offset));
+                rule.twistSin.push_back(SinDeg(rule.twist + offset));
+                rule.leanCos.push_back(CosDeg(share * spread + offset));
+                rule.leanSin.push_back(SinDeg(share * spread + offset));
+            }
+        }
         return rule;
     }
 
     SkeletonLevels& skeleton_;
+    ShootGrowth shoots_;
     int maxDepth_;
     bool cut_;
     double heightFactor_;
@@ -130,10 +172,12 @@ void SimpleTreeModel::CountBranches(SkeletonCounts& counts) const {
     if (iteration >= 1 && custom_.Cut()) counts.cut += counts.perLevel.back();
 }
 
-void GrowSimpleTree(const BaseSetup& base, const SimpleSetup& custom, SkeletonLevels& skeleton) {
+void GrowSimpleTree(const BaseSetup& base, const SimpleSetup& custom, const GrowthSetup& growth,
+                    SkeletonLevels& skeleton) {
     if (base.Iteration() < 1 || skeleton.Empty()) return;
-    SimpleGrowth growth(base, custom, skeleton);
-    growth.Grow(1, Rotation3());
+    SimpleGrowth simple(base, custom, growth, skeleton);
+    const BranchSegment& trunk = skeleton[0].back();
+    simple.Grow(1, Rotation3(), trunk.Length(), trunk.Diameter());
 }
 
 }  // namespace grovewright

@@ -90,6 +90,7 @@ private:
 };
 
 // The growth itself, usable without a model.
-void GrowSimpleTree(const BaseSetup& base, const SimpleSetup& custom, SkeletonLevels& skeleton);
+void GrowSimpleTree(const BaseSetup& base, const SimpleSetup& custom, const GrowthSetup& growth,
+                    SkeletonLevels& skeleton);
 
 }  // namespace grovewright

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "generators/DesignSize.h"
+#include "generators/ParameterKey.h"
 #include "generators/ProjectLoader.h"
 
 namespace grovewright {
@@ -22,6 +23,7 @@ std::size_t HalfOfPhysicalMemory() {
 TreeDesign::TreeDesign() : generators_{&simple_, &regular_, &complex_}, memoryBudget_(HalfOfPhysicalMemory()) {
     for (int g = 0; g < kGeneratorCount; ++g) {
         for (int i = 0; i < BaseSetup::kCount; ++i) allParameters_.push_back(ParameterId::Base(g, i));
+        for (int i = 0; i < GrowthSetup::kCount; ++i) allParameters_.push_back(ParameterId::Growth(g, i));
         if (g != kSimple)
             for (int level = 0; level < BranchTreeModel::kLevelCount; ++level)
                 for (int i = 0; i < BranchSetup::kCount; ++i)
@@ -35,32 +37,10 @@ TreeDesign::TreeDesign() : generators_{&simple_, &regular_, &complex_}, memoryBu
 
 template <typename F>
 auto TreeDesign::Visit(const ParameterId& id, F&& f) {
-    switch (id.record) {
-        case Record::Simple:
-            return f(simple_.Custom());
-        case Record::Branch:
-            return f(BranchModel(id.generator).Page(id.page));
-        case Record::Leaf:
-            return f(leafModel_.Page(id.page));
-        case Record::Base:
-            break;
-    }
-    return f(generators_[id.generator]->Base());
+    return DesignRecords{simple_, regular_, complex_, leafModel_}.Visit(id, std::forward<F>(f));
 }
 
-const Parameter& TreeDesign::Describe(const ParameterId& id) {
-    switch (id.record) {
-        case Record::Simple:
-            return SimpleSetup::kParameters[id.index];
-        case Record::Branch:
-            return BranchSetup::kParameters[id.index];
-        case Record::Leaf:
-            return LeafSetup::kParameters[id.index];
-        case Record::Base:
-            break;
-    }
-    return BaseSetup::kParameters[id.index];
-}
+const Parameter& TreeDesign::Describe(const ParameterId& id) { return DescribeParameter(id); }
 
 int TreeDesign::Get(const ParameterId& id) const {
     return const_cast<TreeDesign*>(this)->Visit(id, [&](const auto& record) { return record.GetParameter(id.index); });

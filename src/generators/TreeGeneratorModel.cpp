@@ -10,10 +10,14 @@ void TreeGeneratorModel::WriteSetup(TGXMLFileWriter& writer) const {
     writer.WriteLine(std::string(kGeneratorIndent) + "<" + GetName() + ">");
     base_.Write(writer);
     WriteCustomSetup(writer);
+    growth_.Write(writer);
     writer.WriteLine(std::string(kGeneratorIndent) + "</" + GetName() + ">");
 }
 
-bool TreeGeneratorModel::ReadSetup(TGXMLFileReader& reader) { return loadedBase_.Read(reader, GetName()); }
+bool TreeGeneratorModel::ReadSetup(TGXMLFileReader& reader) {
+    const bool base = loadedBase_.Read(reader, GetName());
+    return loadedGrowth_.Read(reader, GetName()) && base;
+}
 
 void TreeGeneratorModel::Rebuild(SkeletonLevels& skeleton) const {
     skeleton.Clear();
@@ -34,6 +38,10 @@ SkeletonCounts TreeGeneratorModel::CountSegments() const {
     counts.perLevel.push_back(1);
     counts.cut = base_.Cut() && base_.ExtendTo() == 0 ? 1 : 0;
     CountBranches(counts);
+    // Every branch above the trunk is drawn with the same number of pieces.
+    counts.branchesPerLevel = counts.perLevel;
+    for (std::size_t level = 1; level < counts.perLevel.size(); ++level)
+        counts.perLevel[level] *= static_cast<std::size_t>(growth_.Bend());
     return counts;
 }
 

@@ -5,15 +5,18 @@
 #include <vector>
 
 #include "generators/BaseSetup.h"
+#include "generators/GrowthSetup.h"
 
 namespace grovewright {
 
 class SkeletonLevels;
 
 // What Rebuild will make, known from the parameters alone: the segments of
-// every level and how many of them are cut.
+// every level, the branches they draw (a bent branch is several segments) and
+// how many of them are cut.
 struct SkeletonCounts {
     std::vector<std::size_t> perLevel;
+    std::vector<std::size_t> branchesPerLevel;
     std::size_t cut = 0;
     std::size_t Total() const;
 };
@@ -35,18 +38,27 @@ public:
     BaseSetup& Base() { return base_; }
     const BaseSetup& Base() const { return base_; }
     const BaseSetup& LoadedBase() const { return loadedBase_; }
+    GrowthSetup& Growth() { return growth_; }
+    const GrowthSetup& Growth() const { return growth_; }
 
     // Back to the defaults of every parameter.
-    virtual void Reset() { base_ = BaseSetup(); }
+    virtual void Reset() {
+        base_ = BaseSetup();
+        growth_ = GrowthSetup();
+    }
 
     // The whole section: "   <Name>", the BaseSetup block, the generator's own
-    // CustomSetup block, "   </Name>".
+    // CustomSetup block, the GrowthSetup block when it is not the default, "   </Name>".
     void WriteSetup(TGXMLFileWriter& writer) const;
     // Reads the section into the loaded values; false when the BaseSetup block
-    // (or the generator's own block) is missing or invalid.
+    // (or the generator's own block) is missing or invalid, or the GrowthSetup
+    // block holds a value out of range.
     virtual bool ReadSetup(TGXMLFileReader& reader);
     // Moves the loaded values into the current ones.
-    virtual void ApplySetup() { base_ = loadedBase_; }
+    virtual void ApplySetup() {
+        base_ = loadedBase_;
+        growth_ = loadedGrowth_;
+    }
 
     // Clears the skeleton, places the trunk as level 0 from (0, 0, 0) to
     // (0, Height, 0), capped when Cut is set and ExtendTo is 0, then grows the
@@ -59,12 +71,15 @@ protected:
     virtual void WriteCustomSetup(TGXMLFileWriter& writer) const = 0;
     // Appends the levels above the trunk.
     virtual void GrowBranches(SkeletonLevels& skeleton) const = 0;
-    // Adds what GrowBranches would append to the trunk's counts.
+    // Adds the branches GrowBranches would append to the trunk's counts, one
+    // count per branch however many pieces it is drawn with.
     virtual void CountBranches(SkeletonCounts& counts) const = 0;
 
 private:
     BaseSetup base_;
     BaseSetup loadedBase_;
+    GrowthSetup growth_;
+    GrowthSetup loadedGrowth_;
 };
 
 }  // namespace grovewright

@@ -1,8 +1,13 @@
 #pragma once
 
+#include <cstdint>
+
 #include "geometry/Vector3D.h"
 
 namespace grovewright {
+
+// The most pieces a bent branch is drawn with.
+inline constexpr int kMaxBranchPieces = 8;
 
 // One straight piece of trunk or branch. The end points are held by value: a
 // skeleton of two million segments must not cost two heap blocks per segment.
@@ -29,6 +34,17 @@ public:
     // Diameter at the start, centimetres.
     double Diameter() const { return diameter_; }
 
+    // A bent branch is drawn as consecutive pieces of one level, each the parent
+    // of the next; its last piece is the branch's end. A straight branch is one
+    // piece of one.
+    int Piece() const { return piece_; }
+    int Pieces() const { return pieces_; }
+    bool IsBranchEnd() const { return piece_ + 1 == pieces_; }
+    void SetPiece(int piece, int pieces) {
+        piece_ = static_cast<std::uint8_t>(piece);
+        pieces_ = static_cast<std::uint8_t>(pieces);
+    }
+
     double Length() const { return Distance(end_, start_); }
     // Tilt from the vertical, degrees.
     double ObliqueAngle() const { return Inclination(end_, start_); }
@@ -44,6 +60,36 @@ private:
     double share_;
     double diameter_;
     bool cut_ = false;
+    std::uint8_t piece_ = 0;
+    std::uint8_t pieces_ = 1;
+};
+
+// The pieces of the branch that ends with end, first piece first.
+struct BranchPieces {
+    explicit BranchPieces(const BranchSegment& end) : count(end.Pieces()) {
+        const BranchSegment* piece = &end;
+        for (int i = count - 1; i >= 0; --i, piece = piece->Parent()) pieces[i] = piece;
+    }
+    const BranchSegment& First() const { return *pieces[0]; }
+    // The branch's length, along its pieces.
+    double Length() const {
+        double length = pieces[0]->Length();
+        for (int i = 1; i < count; ++i) length += pieces[i]->Length();
+        return length;
+    }
+    // The piece (its index) that holds the point at this fraction (0 .. 1) of
+    // the branch, and the point itself; the pieces of a branch are equally long.
+    int PieceAt(double fraction, Vector3D& point) const {
+        const double scaled = fraction * count;
+        const int i = scaled >= count ? count - 1 : static_cast<int>(scaled);
+        const BranchSegment& piece = *pieces[i];
+        point = piece.End();
+        point.Subtract(piece.Start()).Scale(scaled - i).Add(piece.Start());
+        return i;
+    }
+
+    int count;
+    const BranchSegment* pieces[kMaxBranchPieces] = {};
 };
 
 }  // namespace grovewright

@@ -25,6 +25,11 @@ public:
     // converted like strtol in base 10 (leading blanks skipped, conversion stops at
     // the first non-digit, no digits give 0); -1 when the element is not found.
     long ReadInt(const std::string& name) const;
+    // Whether the working text holds an element with this name.
+    bool HasElement(const std::string& name) const {
+        std::string_view inner;
+        return FindInner(name, inner);
+    }
 
     std::string_view WorkingText() const { return workingText_; }
     // What in the loaded text the plain search cannot see as XML does: empty, or

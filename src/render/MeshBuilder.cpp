@@ -43,8 +43,11 @@ MeshBuilder::MeshBuilder(const SkeletonLevels& skeleton, const LeafStore& leaves
     : skeleton_(skeleton),
       leaves_(leaves),
       division_(view.Division()),
-      diameterReduction_(view.DiameterReduction()),
-      transform_(view) {}
+      transform_(view) {
+    tipFactor_[1] = view.DiameterReduction();
+    for (int pieces = 2; pieces <= kMaxBranchPieces; ++pieces)
+        tipFactor_[pieces] = std::pow(view.DiameterReduction(), 1.0 / pieces);
+}
 
 MeshBuilder::RingFrame MeshBuilder::Frame(const BranchSegment& segment, double along, double radius,
                                           double oblique, double orientation) const {
@@ -137,7 +140,7 @@ SegmentRings MeshBuilder::MakeSide(const BranchSegment& segment, RingScratch& sc
     const double parentOblique = parent ? parent->ObliqueAngle() : oblique;
     const double parentOrientation = parent ? parent->OrientationAngle() : orientation;
     const double radius = segment.Diameter() * 0.5;
-    FillRing(Frame(segment, segment.Length(), radius * diameterReduction_, oblique, orientation), scratch.top);
+    FillRing(Frame(segment, segment.Length(), radius * tipFactor_[segment.Pieces()], oblique, orientation), scratch.top);
     FillRing(Frame(segment, 0.0, radius, parentOblique, parentOrientation), scratch.bottom);
     ComputeNormals(scratch);
     RepairCollapsedNormals(segment, oblique, orientation, parentOblique, parentOrientation, scratch);
@@ -257,7 +260,7 @@ int MeshBuilder::BuildTree(MeshSink& sink, bool withLeaves) {
         for (const BranchSegment& segment : level) {
             if (!segment.IsCut()) continue;
             if (!Advance()) return 0;
-            const double radius = segment.Diameter() * 0.5 * diameterReduction_;
+            const double radius = segment.Diameter() * 0.5 * tipFactor_[segment.Pieces()];
             FillRing(Frame(segment, segment.Length(), radius, segment.ObliqueAngle(), segment.OrientationAngle()),
                      top);
             // For an odd division this is the middle of a chord, not the ring centre.

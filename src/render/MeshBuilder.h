@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <functional>
 #include <vector>
 
@@ -85,7 +86,9 @@ private:
     const SkeletonLevels& skeleton_;
     const LeafStore& leaves_;
     int division_;
-    double diameterReduction_;
+    // How much a piece narrows to its tip, by the pieces of its branch: the
+    // diameter reduction spread over a bent branch's pieces so their rings meet.
+    std::array<double, kMaxBranchPieces + 1> tipFactor_{};
     ViewTransform transform_;
     std::vector<double> cosTable_, sinTable_;
     Progress progress_;

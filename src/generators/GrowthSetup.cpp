@@ -1,0 +1,29 @@
+#include "generators/GrowthSetup.h"
+
+namespace grovewright {
+
+namespace {
+constexpr const char* kElement = "GrowthSetup";
+}
+
+void GrowthSetup::Write(TGXMLFileWriter& writer) const {
+    if (IsDefault()) return;
+    writer.WriteLine(std::string(kSectionIndent) + "<" + kElement + ">");
+    WriteParameters(writer, kValueIndent, *this);
+    writer.WriteLine(std::string(kSectionIndent) + "</" + kElement + ">");
+}
+
+bool GrowthSetup::Read(TGXMLFileReader& reader, const std::string& generatorName) {
+    GrowthSetup read;
+    bool valid = true;
+    if (EnterSection(reader, generatorName, kElement)) {
+        for (int i = 0; i < kCount && valid; ++i)
+            if (reader.HasElement(kParameters[i].name))
+                valid = read.SetParameter(i, reader.ReadInt(kParameters[i].name));
+    }
+    reader.Rewind();
+    if (valid) *this = read;
+    return valid;
+}
+
+}  // namespace grovewright
