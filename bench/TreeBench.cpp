@@ -69,6 +69,25 @@ void BM_GrowSimple(benchmark::State& state) {
 }
 BENCHMARK(BM_GrowSimple)->Arg(16)->Arg(20)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 
+// The same tree with length and angle variation and gravity, drawn with Bend pieces a branch.
+void BM_GrowSimpleVaried(benchmark::State& state) {
+    SimpleTreeModel tree;
+    GrownTree::Configure(tree, 16);
+    GrowthSetup& growth = tree.Growth();
+    growth.SetParameter(GrowthSetup::kSeed, 17);
+    growth.SetParameter(GrowthSetup::kLengthVariation, 30);
+    growth.SetParameter(GrowthSetup::kAngleVariation, 25);
+    growth.SetParameter(GrowthSetup::kGravity, -40);
+    growth.SetParameter(GrowthSetup::kBend, static_cast<int>(state.range(0)));
+    SkeletonLevels skeleton;
+    for (auto _ : state) {
+        tree.Rebuild(skeleton);
+        benchmark::DoNotOptimize(skeleton.SegmentCount());
+    }
+    state.counters["segments"] = static_cast<double>(skeleton.SegmentCount());
+}
+BENCHMARK(BM_GrowSimpleVaried)->ArgName("bend")->Arg(1)->Arg(4)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+
 void BM_MeshToCountingSink(benchmark::State& state) {
     GrownTree tree(static_cast<int>(state.range(0)));
     for (auto _ : state) {

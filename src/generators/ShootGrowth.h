@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "generators/GrowthSetup.h"
+#include "geometry/Rotation3.h"
 #include "geometry/SkeletonLevels.h"
 
 namespace grovewright {
@@ -20,6 +21,39 @@ struct ShootShape {
     double twist, spread, share, diameter;
     const BranchSegment* parent;  // the first piece's parent; each further piece continues the one before
     bool cut;                     // the last piece is cut
+};
+
+// A turn by its Cayley vector w = axis tan(angle / 2): no trigonometry and no
+// square root, which keeps gravity cheap on a million branches.
+// R v = v + f (w x v + w x (w x v)), f = 2 / (1 + w . w).
+struct CayleyTurn {
+    Vector3D w;
+    double f = 0.0;
+
+    // The turn about w's direction by 2 atan |w|; no turn at all by default.
+    explicit CayleyTurn(const Vector3D& vector = {}) : w(vector), f(2.0 / (1.0 + Dot(vector, vector))) {}
+    // The shortest turn from the unit vector from to the unit vector to (none
+    // when they are opposite).
+    static CayleyTurn Between(const Vector3D& from, const Vector3D& to) {
+        const double c = 1.0 + Dot(from, to);
+        if (c < 1e-12) return CayleyTurn();
+        Vector3D w = Cross(from, to);
+        return CayleyTurn(w.Scale(1.0 / c));
+    }
+    bool IsNone() const { return w.x == 0.0 && w.y == 0.0 && w.z == 0.0; }
+    Vector3D Apply(const Vector3D& v) const {
+        const Vector3D once = Cross(w, v);
+        Vector3D turned = Cross(w, once);
+        turned.Add(once).Scale(f).Add(v);
+        return turned;
+    }
+    // The turn applied after the rotation m, given the turned middle column
+    // (which the caller has): the first column turned, the last their cross product.
+    Rotation3 ApplyAfter(const Rotation3& m, const Vector3D& turnedMiddle) const {
+        const Vector3D first = Apply(m.Column(0));
+        const Vector3D last = Cross(first, turnedMiddle);
+        return {{{first.x, turnedMiddle.x, last.x}, {first.y, turnedMiddle.y, last.y}, {first.z, turnedMiddle.z, last.z}}};
+    }
 };
 
 // A generator's growth values turned into what growth needs: stable per-branch
@@ -45,29 +79,45 @@ public:
     bool Active() const { return varies_ || bends_ || pieces_ > 1; }
     // Lengths or angles vary per branch.
     bool Varies() const { return varies_; }
-    // Gravity turns shoots.
-    bool Bends() const { return bends_; }
     int Pieces() const { return pieces_; }
 
     // The identity of a branch: the generator's seed mixed with what tells
     // the branch apart from every other (its level, its parent, its page).
-    std::uint64_t Identity(std::uint64_t a, std::uint64_t b, std::uint64_t c = 0) const;
-    BranchVariation Vary(std::uint64_t identity) const;
+    std::uint64_t Identity(std::uint64_t a, std::uint64_t b, std::uint64_t c = 0) const {
+        return Mix(seed_ + a * 0xd1b54a32d192ed03ull + b * 0xaf251af3b0f025b5ull + c * 0xb564ef22ec7aece5ull);
+    }
+    BranchVariation Vary(std::uint64_t identity) const {
+        constexpr double kTwentyOneBits = 2097152.0;
+        BranchVariation variation;
+        const double u = static_cast<double>(identity & 0x1fffff) / kTwentyOneBits;
+        variation.lengthFactor = 1.0 + lengthVariation_ * (2.0 * u - 1.0);
+        variation.leanStep = static_cast<int>((identity >> 21) % kAngleSteps);
+        variation.turnStep = static_cast<int>((identity >> 27) % kAngleSteps);
+        variation.turnFraction = static_cast<double>((identity >> 33) & 0x1fffff) / kTwentyOneBits;
+        return variation;
+    }
     // The degrees an angle step moves a lean or a turn by.
-    double AngleOffset(int step) const;
+    double AngleOffset(int step) const { return angleVariation_ * ((step + 0.5) / (kAngleSteps / 2) - 1.0); }
 
-    // How strongly gravity bends a shoot of this length (0 .. kStrengthSteps).
-    int Strength(double length) const;
-    // Turns a unit direction toward the vertical by one gravity step of that
-    // strength (half a step for a shoot's first piece), never beyond the
-    // vertical. A shoot exactly against the vertical is balanced and stays.
-    void Bend(Vector3D& direction, int strength, bool firstPiece) const;
+    // A 64-bit mix in which every input bit moves every output bit (splitmix64's finaliser).
+    static std::uint64_t Mix(std::uint64_t x) {
+        x += 0x9e3779b97f4a7c15ull;
+        x = (x ^ (x >> 30)) * 0xbf58476d1ce4e5b9ull;
+        x = (x ^ (x >> 27)) * 0x94d049bb133111ebull;
+        return x ^ (x >> 31);
+    }
+
     // Appends one shoot of Pieces() equal pieces to level, from start along the
-    // unit direction, length long in all, each piece bent by gravity. The
-    // pieces taper so that their rings meet. Returns the last piece; direction
-    // becomes the tip's.
+    // unit direction, length long in all. Gravity turns each piece from the one
+    // before toward the vertical (the first by half a step): a horizontal piece
+    // by a whole step, a slanted one less (the pull grows with the piece's
+    // reach across, as a weight's moment does), and shoots as long as the trunk
+    // or longer by the most; never beyond the vertical. The pieces taper so
+    // that their rings meet. Returns the last piece; direction becomes the
+    // tip's, and tipTurn, when given, the turn from the start's direction to
+    // it (left alone when gravity did not turn the shoot).
     BranchSegment& AppendShoot(SkeletonLevels::Level& level, const Vector3D& start, Vector3D& direction,
-                               double length, const ShootShape& shape) const;
+                               double length, const ShootShape& shape, CayleyTurn* tipTurn = nullptr) const;
 
 private:
     std::uint64_t seed_;
@@ -76,12 +126,60 @@ private:
     bool varies_;
     bool bends_;
     int pieces_;
+    double pieceShare_;  // 1 / pieces
     double target_;  // +1 up, -1 down
     double strengthPerLength_;
-    // The turn of one piece (and of half a piece) at every strength.
-    double stepCos_[kStrengthSteps + 1], stepSin_[kStrengthSteps + 1];
-    double halfCos_[kStrengthSteps + 1], halfSin_[kStrengthSteps + 1];
+    // tan(step / 2) and tan(step / 4) of a horizontal piece's turn, by strength.
+    double stepTan_[kStrengthSteps + 1] = {}, halfStepTan_[kStrengthSteps + 1] = {};
     double taper_;  // the diameter reduction of one piece
 };
+
+inline BranchSegment& ShootGrowth::AppendShoot(SkeletonLevels::Level& level, const Vector3D& start, Vector3D& direction,
+                                        double length, const ShootShape& shape, CayleyTurn* tipTurn) const {
+    const double pieceLength = length * pieceShare_;
+    int row = 0;
+    if (bends_) {
+        const double strength = length * strengthPerLength_ + 0.5;
+        row = strength >= kStrengthSteps ? kStrengthSteps : static_cast<int>(strength);
+    }
+    // A shoot too short to feel gravity's smallest step is not turned at all.
+    const bool bends = row > 0;
+    const Vector3D initial = direction;
+    // The turn of a straight shoot that does not reach the vertical is its tip's.
+    bool turnKnown = pieces_ == 1;
+    Vector3D from = start;
+    double diameter = shape.diameter;
+    const BranchSegment* parent = shape.parent;
+    for (int i = 0;; ++i) {
+        if (bends) {
+            // Cayley vector of the turn: (direction x vertical) tan(step / 2), whose
+            // length tan(step / 2) |sin| gives the slanted piece its smaller turn.
+            const double tangent = i == 0 ? halfStepTan_[row] : stepTan_[row];
+            const double toTarget = direction.y * target_;
+            if (tangent * (1.0 + toTarget) >= 1.0) {
+                // The turn would pass the vertical: it stops there.
+                direction = Vector3D(0, target_, 0);
+                turnKnown = false;
+            } else {
+                const CayleyTurn turn(
+                    Vector3D(-target_ * direction.z * tangent, 0.0, target_ * direction.x * tangent));
+                direction = turn.Apply(direction);
+                if (turnKnown && tipTurn) *tipTurn = turn;
+            }
+        }
+        Vector3D to = direction;
+        to.Scale(pieceLength).Add(from);
+        BranchSegment& piece = level.Append(from, to, shape.twist, shape.spread, shape.share, diameter, parent);
+        piece.SetPiece(i, pieces_);
+        if (i + 1 == pieces_) {
+            if (shape.cut) piece.SetCut(true);
+            if (bends && tipTurn && !turnKnown) *tipTurn = CayleyTurn::Between(initial, direction);
+            return piece;
+        }
+        parent = &piece;
+        from = to;
+        diameter *= taper_;
+    }
+}
 
 }  // namespace grovewright

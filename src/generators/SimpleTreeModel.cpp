@@ -58,12 +58,15 @@ struct ChildRule {
     Rotation3 turn;      // its own placement: RotateZ(share * spread), then RotateY(twist)
     // With angle variation: cosines and sines of the twist and of the lean
     // moved by every angle step.
-    std::vector<double> twistCos, twistSin, leanCos, leanSin;
+    struct CosSin {
+        double cos, sin;
+    };
+    CosSin twists[ShootGrowth::kAngleSteps], leans[ShootGrowth::kAngleSteps];
 
     // Y(twist + twist step) * Z(lean + lean step), written out.
     Rotation3 VariedTurn(const BranchVariation& v) const {
-        const double ct = twistCos[v.turnStep], st = twistSin[v.turnStep];
-        const double cl = leanCos[v.leanStep], sl = leanSin[v.leanStep];
+        const double ct = twists[v.turnStep].cos, st = twists[v.turnStep].sin;
+        const double cl = leans[v.leanStep].cos, sl = leans[v.leanStep].sin;
         return {{{ct * cl, -ct * sl, st}, {sl, cl, 0}, {-st * cl, st * sl, ct}}};
     }
 };
@@ -114,17 +117,19 @@ public:
                 Grow(depth + 1, placement, child.Length(), diameter);
                 continue;
             }
-            Rotation3 placement = ancestors * rule.turn;
+            Rotation3 placement;
             if (shoots_.Varies()) {
                 const BranchVariation variation = shoots_.Vary(shoots_.Identity(depth, level.size()));
                 length *= variation.lengthFactor;
                 placement = ancestors * rule.VariedTurn(variation);
+            } else {
+                placement = ancestors * rule.turn;
             }
             Vector3D direction = placement.Column(1);
-            const Vector3D unbent = direction;
+            CayleyTurn turn;
             shoots_.AppendShoot(level, parent.End(), direction, length,
-                                {rule.twist, rule.spread, rule.share, diameter, link, cut});
-            if (shoots_.Bends()) placement = Rotation3::Between(unbent, direction) * placement;
+                                {rule.twist, rule.spread, rule.share, diameter, link, cut}, &turn);
+            if (!turn.IsNone()) placement = turn.ApplyAfter(placement, direction);
             Grow(depth + 1, placement, length, diameter);
         }
     }
@@ -145,10 +150,8 @@ private:
         if (shoots_.Varies()) {
             for (int step = 0; step < ShootGrowth::kAngleSteps; ++step) {
                 const double offset = shoots_.AngleOffset(step);
-                rule.twistCos.push_back(CosDeg(rule.twist + offset));
-                rule.twistSin.push_back(SinDeg(rule.twist + offset));
-                rule.leanCos.push_back(CosDeg(share * spread + offset));
-                rule.leanSin.push_back(SinDeg(share * spread + offset));
+                rule.twists[step] = {CosDeg(rule.twist + offset), SinDeg(rule.twist + offset)};
+                rule.leans[step] = {CosDeg(share * spread + offset), SinDeg(share * spread + offset)};
             }
         }
         return rule;

@@ -17,17 +17,6 @@ Rotation3 Rotation3::Z(double degrees) {
     return {{{c, -s, 0}, {s, c, 0}, {0, 0, 1}}};
 }
 
-Rotation3 Rotation3::Between(const Vector3D& from, const Vector3D& to) {
-    // Rodrigues: I + [k]x + [k]x^2 / (1 + c), with k = from x to and c = from . to.
-    const Vector3D k = Cross(from, to);
-    const double c = Dot(from, to);
-    if (c <= -1.0 + 1e-12 || Dot(k, k) < 1e-24) return {};
-    const double f = 1.0 / (1.0 + c);
-    return {{{1 - f * (k.y * k.y + k.z * k.z), -k.z + f * k.x * k.y, k.y + f * k.x * k.z},
-             {k.z + f * k.x * k.y, 1 - f * (k.x * k.x + k.z * k.z), -k.x + f * k.y * k.z},
-             {-k.y + f * k.x * k.z, k.x + f * k.y * k.z, 1 - f * (k.x * k.x + k.y * k.y)}}};
-}
-
 Rotation3 operator*(const Rotation3& a, const Rotation3& b) {
     Rotation3 r;
     for (int i = 0; i < 3; ++i)

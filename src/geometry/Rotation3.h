@@ -13,9 +13,6 @@ struct Rotation3 {
     static Rotation3 X(double degrees);
     static Rotation3 Y(double degrees);
     static Rotation3 Z(double degrees);
-    // The shortest turn that takes the unit vector from onto the unit vector
-    // to; none when they are (nearly) parallel.
-    static Rotation3 Between(const Vector3D& from, const Vector3D& to);
 
     // (a * b) * p = a * (b * p): b is applied first.
     friend Rotation3 operator*(const Rotation3& a, const Rotation3& b);
