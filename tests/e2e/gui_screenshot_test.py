@@ -67,8 +67,12 @@ class Screenshots(unittest.TestCase):
         # Wire Frame (F2) shows the simple page's last rows; the wheel over the
         # row labels scrolls the page down.
         keys("F2", pause=1.0)
-        xdotool("mousemove", str(x + w - 380), str(y + h - 150))
-        for _ in range(10):
+        cls.shots["mesh-top"] = cls.capture("side-column-wire-frame")
+        # The pointer stays over the labels and the gap between the light
+        # boxes while the page moves under it: never over a slider, which
+        # would take the wheel.
+        xdotool("mousemove", str(x + w - 320), str(y + h - 150))
+        for _ in range(20):
             xdotool("click", "5")
             time.sleep(0.1)
         time.sleep(0.5)
@@ -129,9 +133,11 @@ class Screenshots(unittest.TestCase):
             self.assertIn(tab, text)
 
     def test_the_last_rows_of_the_simple_page_can_be_reached(self):
+        # The custom 3D rows at the top of the page, then, scrolled down, the
+        # base 3D rows down to Cut, the light settings and the Growth box at the bottom.
+        self.assertIn("Diameter balance dep.", read_text(self.shots["mesh-top"], self.column))
         text = read_text(self.shots["scrolled"], self.column)
-        # The 3D rows down to Cut, and the light settings below them at the bottom of the page.
-        for row in ("Diameter balance dep.", "Division", "Cut:", "Diff"):
+        for row in ("Division", "Cut:", "Diff", "Gravity", "Bend", "New seed"):
             self.assertIn(row, text)
 
     def test_loaded_project_names_the_window(self):

@@ -103,17 +103,18 @@ TEST_F(FrameTest, UserEditsRebuildRedrawAndMarkModified) {
     EXPECT_NEAR(frame->Skeleton()[1].front().ObliqueAngle(), 45, 1e-9);
 }
 
-TEST_F(FrameTest, BaseAreaStaysAtTheBottomOfThePage) {
+TEST_F(FrameTest, BaseAndGrowthAreasStayAtTheBottomOfThePage) {
     AbstractGrovewright& page = Simple();
-    page.SetSize(290, 600);
+    page.SetSize(290, 900);
     page.SendSizeEvent();
     Pump();
     wxWindow* column = page.BaseArea()->GetParent();
     const int height = column->GetClientSize().y;
-    EXPECT_EQ(page.BaseArea()->GetPosition().y, height - 280);
+    EXPECT_EQ(page.GrowthArea()->GetPosition().y, height - 205);
+    EXPECT_EQ(page.BaseArea()->GetPosition().y, height - 205 - 280);
     EXPECT_EQ(page.BaseArea()->GetSize().y, 280);
     EXPECT_EQ(page.CustomNotebook()->GetPosition(), wxPoint(5, 15));
-    EXPECT_EQ(page.CustomNotebook()->GetSize().y, height - 300);
+    EXPECT_EQ(page.CustomNotebook()->GetSize().y, height - 205 - 300);
 }
 
 TEST_F(FrameTest, EveryRowHasATooltipThatExplainsIt) {

@@ -3,11 +3,14 @@
 #include <wx/statbox.h>
 
 #include <algorithm>
+#include <memory>
 
 namespace {
 
-// Height of the base area at the bottom of the page's column.
+// Heights of the base area and, below it at the bottom of the page's column,
+// the growth area.
 constexpr int kBaseAreaHeight = 280;
+constexpr int kGrowthAreaHeight = 205;
 constexpr int kColumnWidth = 280;
 // The custom area is never made lower than this: its notebook's tabs and the
 // simple page's rows fit. A shorter page scrolls instead.
@@ -26,8 +29,8 @@ AbstractGrovewright::AbstractGrovewright(wxWindow* parent, grovewright::TreeDesi
 void AbstractGrovewright::BuildPage() {
     outer_ = new wxScrolledWindow(this, wxID_ANY);
     outer_->SetScrollRate(0, 10);
-    column_ =
-        new wxPanel(outer_, wxID_ANY, wxPoint(0, 0), wxSize(kColumnWidth, kBaseAreaHeight + kCustomAreaMinHeight));
+    column_ = new wxPanel(outer_, wxID_ANY, wxPoint(0, 0),
+                          wxSize(kColumnWidth, kBaseAreaHeight + kGrowthAreaHeight + kCustomAreaMinHeight));
     // Sized as at the smallest layout from the start: GTK complains about notebooks
     // allocated smaller than their tabs.
     customArea_ = new wxPanel(column_, wxID_ANY, wxPoint(0, 0), wxSize(kColumnWidth, kCustomAreaMinHeight));
@@ -35,10 +38,11 @@ void AbstractGrovewright::BuildPage() {
     notebook_ = new wxNotebook(customArea_, wxID_ANY, wxPoint(5, 15),
                                wxSize(kColumnWidth - 10, kCustomAreaMinHeight - 20));
     baseArea_ = new wxPanel(column_, wxID_ANY);
+    growthArea_ = new wxPanel(column_, wxID_ANY);
     // The wheel over the rows scrolls the page: wx does not pass mouse events on
     // to the parent, so the page scrolls by the event's lines itself.
     for (wxWindow* area : {static_cast<wxWindow*>(column_), static_cast<wxWindow*>(customArea_),
-                           static_cast<wxWindow*>(baseArea_)})
+                           static_cast<wxWindow*>(baseArea_), static_cast<wxWindow*>(growthArea_)})
         area->Bind(wxEVT_MOUSEWHEEL, [this](wxMouseEvent& event) {
             const int notches = -event.GetWheelRotation() / std::max(1, event.GetWheelDelta());
             const int lines = notches * event.GetLinesPerAction();
@@ -74,6 +78,8 @@ void AbstractGrovewright::BuildPage() {
     new wxStaticText(area, wxID_ANY, wxGetTranslation("Diff: "), wxPoint(135, 245), wxSize(40, 25));
     diffuseSlider_ = new wxSlider(area, wxID_ANY, 100, 0, 100, wxPoint(185, 245), SliderRow::SliderSize(80, 25));
 
+    BuildGrowthRows();
+
     // Light edits change the picture, not the design: no undo step, not modified.
     for (wxSlider* slider : {lightSlider_, ambientSlider_, diffuseSlider_})
         for (auto type : {wxEVT_SCROLL_THUMBTRACK, wxEVT_SCROLL_LINEUP, wxEVT_SCROLL_LINEDOWN, wxEVT_SCROLL_PAGEUP,
@@ -81,17 +87,52 @@ void AbstractGrovewright::BuildPage() {
             slider->Bind(type, [this](wxScrollEvent&) { PushLightValues(); });
 }
 
+void AbstractGrovewright::BuildGrowthRows() {
+    wxPanel* area = growthArea_;
+    new wxStaticBox(area, wxID_ANY, wxGetTranslation("Growth"), wxPoint(0, 0), wxSize(kColumnWidth, kGrowthAreaHeight));
+    using G = grovewright::GrowthSetup;
+    const struct {
+        const char* name;
+        G::Index index;
+    } rows[] = {{"Seed", G::kSeed},
+                {"LengthVariation", G::kLengthVariation},
+                {"AngleVariation", G::kAngleVariation},
+                {"Gravity", G::kGravity},
+                {"Bend", G::kBend}};
+    int y = 20;
+    for (const auto& row : rows) {
+        rows_.Add(row.name, std::make_unique<SliderRow>(area, design_, grovewright::ParameterId::Growth(generator_, row.index),
+                                                        SliderRow::Place{10, y, 140, 25},
+                                                        SliderRow::Place{160, y, 100, 25}));
+        y += 30;
+    }
+    newSeedButton_ = new wxButton(area, wxID_ANY, wxGetTranslation("New seed"), wxPoint(10, y));
+    newSeedButton_->SetToolTip(wxGetTranslation("Grows another variation of this design: picks a new seed."));
+    newSeedButton_->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { NewSeed(); });
+}
+
+void AbstractGrovewright::NewSeed() {
+    const grovewright::ParameterId seed = grovewright::ParameterId::Growth(generator_, grovewright::GrowthSetup::kSeed);
+    const grovewright::ParameterRange range = grovewright::GrowthSetup::Range(grovewright::GrowthSetup::kSeed);
+    // Any other seed: a step of 1 .. max from the current one, around the range.
+    std::uniform_int_distribution<int> step(1, range.max - range.min);
+    const int span = range.max - range.min + 1;
+    const int next = range.min + (design_.Get(seed) - range.min + step(seedPicker_)) % span;
+    design_.Apply(seed, next);
+}
+
 void AbstractGrovewright::OnSize(wxSizeEvent& event) {
     const wxSize page = GetClientSize();
     outer_->SetSize(0, 0, page.x, page.y, wxSIZE_AUTO);
     // The column fills the page, but never gets lower than its rows need: a
     // shorter page scrolls the column instead of clipping rows.
-    const int columnHeight = std::max(page.y, kBaseAreaHeight + kCustomAreaMinHeight);
+    const int columnHeight = std::max(page.y, kBaseAreaHeight + kGrowthAreaHeight + kCustomAreaMinHeight);
     outer_->SetVirtualSize(kColumnWidth, columnHeight);
     const wxPoint top = outer_->CalcScrolledPosition(wxPoint(0, 0));
     column_->SetSize(top.x, top.y, kColumnWidth, columnHeight, wxSIZE_AUTO);
-    const int customHeight = columnHeight - kBaseAreaHeight;
+    const int customHeight = columnHeight - kBaseAreaHeight - kGrowthAreaHeight;
     baseArea_->SetSize(0, customHeight, kColumnWidth, kBaseAreaHeight, wxSIZE_AUTO);
+    growthArea_->SetSize(0, customHeight + kBaseAreaHeight, kColumnWidth, kGrowthAreaHeight, wxSIZE_AUTO);
     customArea_->SetSize(0, 0, kColumnWidth, customHeight, wxSIZE_AUTO);
     customBox_->SetSize(0, 0, kColumnWidth, customHeight, wxSIZE_AUTO);
     notebook_->SetSize(5, 15, kColumnWidth - 10, customHeight - 20, wxSIZE_AUTO);

@@ -1,11 +1,13 @@
 #pragma once
 
+#include <wx/button.h>
 #include <wx/notebook.h>
 #include <wx/panel.h>
 #include <wx/scrolwin.h>
 #include <wx/slider.h>
 #include <wx/statbox.h>
 
+#include <random>
 #include <string>
 
 #include "generators/TreeDesign.h"
@@ -43,6 +45,9 @@ public:
     void SetDiameterReduction(int v);
     void SetCut(bool cut);
 
+    // Grows another variation of the design: an edit of the seed to another value.
+    void NewSeed();
+
     // Computes the light position from its slider and pushes all light values.
     void PushLightValues();
     // Pushes ambient, diffuse and the current light position unchanged.
@@ -59,12 +64,16 @@ public:
     wxSlider* DiffuseSlider() const { return diffuseSlider_; }
     wxNotebook* CustomNotebook() const { return notebook_; }
     wxPanel* BaseArea() const { return baseArea_; }
+    wxPanel* GrowthArea() const { return growthArea_; }
+    wxButton* NewSeedButton() const { return newSeedButton_; }
 
 protected:
     grovewright::TreeDesign& Design() const { return design_; }
 
 private:
     void BuildPage();
+    // The Growth box: seed, variations, gravity and bend, and the New seed button.
+    void BuildGrowthRows();
     void OnSize(wxSizeEvent& event);
     void SetBase(grovewright::BaseSetup::Index index, int value);
 
@@ -77,6 +86,9 @@ private:
     wxPanel* column_ = nullptr;
     wxPanel* customArea_ = nullptr;
     wxPanel* baseArea_ = nullptr;
+    wxPanel* growthArea_ = nullptr;
+    wxButton* newSeedButton_ = nullptr;
+    std::mt19937 seedPicker_{std::random_device{}()};
     wxStaticBox* customBox_ = nullptr;
     wxNotebook* notebook_ = nullptr;
     SliderRows rows_;
