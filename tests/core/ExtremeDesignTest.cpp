@@ -49,6 +49,13 @@ void ExtremeBase(BaseSetup& base, int maxIteration, std::mt19937& random) {
     base.SetCut(random() % 2);
 }
 
+// Growth values at corners of their ranges on every other trial, so that the
+// sweep keeps designs without growth values too.
+void ExtremeGrowth(GrowthSetup& growth, int trial, std::mt19937& random) {
+    if (trial % 2 == 0) return;
+    for (int i = 0; i < GrowthSetup::kCount; ++i) growth.SetParameter(i, Corner(GrowthSetup::kParameters[i].range, random));
+}
+
 // Two leaf pages at corners of their ranges, over every level.
 void ExtremeLeaves(LeafGeneratorModel& leafPages, std::mt19937& random) {
     for (int page = 0; page < 2; ++page) {
@@ -101,6 +108,7 @@ TEST(ExtremeDesigns, CornersOfEveryRangeWriteFiniteNumbers) {
         custom.SetTwistAngle(Corner(SimpleSetup::Range(SimpleSetup::kTwistAngle), random));
         custom.SetBalanceDependence(random() % 2), custom.SetDiameterBalanceDep(random() % 2);
         custom.SetCut(random() % 2);
+        ExtremeGrowth(simple.Growth(), trial, random);
         ExpectFiniteExports(simple, leafPages, "simple corner " + std::to_string(trial));
 
         for (bool isComplex : {false, true}) {
@@ -116,6 +124,7 @@ TEST(ExtremeDesigns, CornersOfEveryRangeWriteFiniteNumbers) {
                     page.Set(static_cast<BranchSetup::Flag>(f), static_cast<bool>(random() % 2));
                 page.Set(BranchSetup::kUseBranch, true);
             }
+            ExtremeGrowth(tree->Growth(), trial, random);
             ExpectFiniteExports(*tree, leafPages,
                                 (isComplex ? "complex corner " : "regular corner ") + std::to_string(trial));
         }

@@ -180,6 +180,14 @@ class InFolder(unittest.TestCase):
     def path(self, name):
         return os.path.join(self.folder.name, name)
 
+    def assert_fails(self, result, status, *words):
+        self.assertEqual(result.returncode, status, result.stderr)
+        self.assertEqual(result.stdout, "")
+        message = result.stderr.strip()
+        self.assertEqual(len(message.splitlines()), 1, message)
+        for word in words:
+            self.assertIn(word, message)
+
 
 class Pictures(InFolder):
     """Billboards (TGA with alpha, BMP) and view pictures (PNG) drawn off screen."""
@@ -360,14 +368,6 @@ class Gallery(InFolder):
 
 
 class Failures(InFolder):
-    def assert_fails(self, result, status, *words):
-        self.assertEqual(result.returncode, status, result.stderr)
-        self.assertEqual(result.stdout, "")
-        message = result.stderr.strip()
-        self.assertEqual(len(message.splitlines()), 1, message)
-        for word in words:
-            self.assertIn(word, message)
-
     def test_version_and_help(self):
         result = run("--version")
         self.assertEqual((result.returncode, result.stdout.strip()), (0, "Grovewright v2.3.2"))
@@ -494,6 +494,59 @@ class Failures(InFolder):
         with open(target) as f:
             self.assertEqual(f.read(), "old\n")
         self.assertEqual(sorted(os.listdir(self.folder.name)), ["folder.x", "keep.dxf"])
+
+
+class Variants(InFolder):
+    """Seeds and values set for one run: the batch loops of scripting users."""
+
+    OAK = os.path.join(EXAMPLES, "oak.regular.xml")
+    GROWTH = ["--set", "regular.LengthVariation=30", "--set", "regular.AngleVariation=25",
+              "--set", "regular.Gravity=-20", "--set", "regular.Bend=3"]
+
+    def export(self, name, *options):
+        result = run("export", self.OAK, "-o", self.path(name), "--leaves", *self.GROWTH, *options)
+        self.assertEqual(result.returncode, 0, result.stderr)
+        with open(self.path(name), "rb") as file:
+            return file.read()
+
+    def test_a_seed_gives_the_same_bytes_in_every_process_and_another_seed_another_tree(self):
+        first, again = self.export("a.glb", "--seed", "5"), self.export("b.glb", "--seed", "5")
+        self.assertEqual(first, again)
+        self.assertNotEqual(self.export("c.glb", "--seed", "6"), first)
+        status, report = validate_gltf(self.path("a.glb"), self.path("c.glb"))
+        self.assertEqual(status, 0, report)
+        self.assertNotIn("warning", report.replace("0 warnings", ""), report)
+        # --seed is the design's seed, as --set would set it.
+        self.assertEqual(self.export("d.glb", "--set", "regular.Seed=5"), first)
+
+    def test_info_reports_the_growth_values_and_the_pieces(self):
+        result = run("info", self.OAK, "--seed", "12", *self.GROWTH)
+        self.assertEqual(result.returncode, 0, result.stderr)
+        info = json.loads(result.stdout)
+        self.assertEqual(info["growth"], {"Seed": 12, "LengthVariation": 30, "AngleVariation": 25, "Gravity": -20,
+                                          "Bend": 3})
+        plain = json.loads(run("info", self.OAK).stdout)
+        self.assertEqual(plain["growth"]["Bend"], 1)
+        self.assertEqual(info["branchesPerLevel"], plain["segmentsPerLevel"])
+        self.assertEqual(info["segmentsPerLevel"][1:], [3 * n for n in plain["segmentsPerLevel"][1:]])
+        self.assertEqual(info["leafTriangles"], plain["leafTriangles"])
+
+    def test_set_takes_any_parameter_by_its_file_name(self):
+        base = json.loads(run("info", self.OAK).stdout)
+        taller = json.loads(run("info", self.OAK, "--set", "regular.Iteration=12").stdout)
+        self.assertLess(len(taller["segmentsPerLevel"]), len(base["segmentsPerLevel"]))
+        leafy = json.loads(run("info", self.OAK, "--set", "leaves.LeafSetup20.UseLeaf=1").stdout)
+        self.assertGreater(leafy["leafTriangles"], base["leafTriangles"])
+
+    def test_unknown_keys_and_values_out_of_range_are_refused_in_one_line(self):
+        for options, words in ((["--set", "regular.BranchSetup3.Foo=1"], ["regular.BranchSetup3.Foo", "no value Foo"]),
+                               (["--set", "regular.Gravity=-101"], ["regular.Gravity=-101", "-100 to 100"]),
+                               (["--set", "simple.Iteration=x"], ["simple.Iteration=x", "whole number"]),
+                               (["--set", "simple.Iteration"], ["simple.Iteration", "KEY=VALUE"]),
+                               (["--set", "simple.Cut=1"], ["simple.BaseSetup.Cut", "simple.CustomSetup.Cut"]),
+                               (["--seed", "10000"], ["--seed 10000", "0 to 9999"])):
+            self.assert_fails(run("export", self.OAK, "-o", self.path("t.glb"), *options), 2, *words)
+        self.assertEqual(os.listdir(self.folder.name), [])
 
 
 if __name__ == "__main__":
