@@ -1,7 +1,8 @@
-// Designs that use no growth value (every example and a sweep of random designs)
-// are exported byte for byte as before growth variation existed. The digests in
-// fixtures/export-digests.txt were written by the build that had no growth
-// values; GROVEWRIGHT_WRITE_EXPORT_DIGESTS=path writes this build's digests there.
+// Designs that use no growth value (the examples as they were before growth
+// values existed, kept in fixtures/designs, and a sweep of random designs) are
+// exported byte for byte as before. The digests in fixtures/export-digests.txt
+// were written by the build that had no growth values;
+// GROVEWRIGHT_WRITE_EXPORT_DIGESTS=path writes this build's digests there.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -104,13 +105,14 @@ void RandomDesign(Designs& designs, int g, std::mt19937& random) {
 
 std::map<std::string, std::string> CurrentDigests() {
     std::map<std::string, std::string> digests;
-    std::vector<std::string> examples = grovewright::test::ListFolder(GROVEWRIGHT_EXAMPLES);
+    const std::string folder = GROVEWRIGHT_FIXTURES "/designs";
+    std::vector<std::string> examples = grovewright::test::ListFolder(folder);
     std::sort(examples.begin(), examples.end());
     for (const std::string& file : examples) {
         Designs designs;
         TGXMLFileReader reader;
         std::string error;
-        const std::string path = std::string(GROVEWRIGHT_EXAMPLES) + "/" + file;
+        const std::string path = folder + "/" + file;
         EXPECT_TRUE(LoadProject(reader, path, {&designs.simple, &designs.regular, &designs.complex}, error,
                                 &designs.leaves))
             << error;
