@@ -79,31 +79,31 @@ void BranchTreeModel::GrowBranches(SkeletonLevels& skeleton) const {
     const int iteration = base.Iteration();
     const double heightFactor = base.HeightReduction() / 100.0;
     const double diameterFactor = base.DiameterReduction() / 100.0;
-    const ShootGrowth shoots(Growth(), complex_ ? 2 : 1, diameterFactor, base.Height());
+    const ShootGrowth shoots(Growth(), complex_ ? 2 : 1, diameterFactor);
 
     // The trunk chain: ExtendTo pieces, each continuing the last one's tip;
-    // straight up unless the growth values vary or bend them.
+    // straight up unless the growth values vary or bend them. A varied piece
+    // leans from the vertical, not from the piece below, and varies around the
+    // design's length: a leader wanders but neither drifts nor shrinks.
     const int chain = std::min(base.ExtendTo(), iteration);
     const BranchSegment* tip = &skeleton[0].front();
     double belowLength = tip->Length(), belowDiameter = tip->Diameter();
     for (int j = 1; j <= chain; ++j) {
         const bool cut = j == chain && base.Cut();
-        double length = belowLength * heightFactor;
+        const double length = belowLength * heightFactor;
         const double diameter = belowDiameter * diameterFactor;
         Vector3D direction(0, 1, 0);
-        if (shoots.Active()) {
-            Vector3D local(1, 0, 0);
-            if (shoots.Varies()) {
-                // A leader leans by the lean step to a side of its own.
-                const BranchVariation variation = shoots.Vary(shoots.Identity(0, j));
-                length *= variation.lengthFactor;
-                local.RotateZ(shoots.AngleOffset(variation.leanStep)).RotateX(360.0 * variation.turnFraction);
-            }
-            direction = SegmentFrame(tip->ObliqueAngle(), tip->OrientationAngle()) * local;
+        double grown = length;
+        if (shoots.Varies()) {
+            const BranchVariation variation = shoots.Vary(shoots.Identity(0, j));
+            grown *= variation.lengthFactor;
+            const double lean = shoots.AngleOffset(variation.leanStep), side = 360.0 * variation.turnFraction;
+            direction = Vector3D(SinDeg(lean) * CosDeg(side), CosDeg(lean), SinDeg(lean) * SinDeg(side));
         }
-        tip = &shoots.AppendShoot(LevelAt(skeleton, j), tip->End(), direction, length,
+        tip = &shoots.AppendShoot(LevelAt(skeleton, j), tip->End(), direction, grown,
                                   {0.0, 0.0, 1.0, diameter, tip, cut});
-        belowLength = BranchPieces(*tip).Length(), belowDiameter = diameter;
+        belowLength = shoots.Varies() ? length : BranchPieces(*tip).Length();
+        belowDiameter = diameter;
     }
     // ExtendTo > 0 but no chain piece grown (Iteration 0): the trunk itself is the topmost piece.
     if (chain == 0 && base.Cut()) skeleton[0].front().SetCut(true);

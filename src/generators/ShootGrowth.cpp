@@ -13,7 +13,7 @@ constexpr double kStrongestBend = 120.0;
 
 }  // namespace
 
-ShootGrowth::ShootGrowth(const GrowthSetup& growth, int generator, double diameterReduction, double trunkLength)
+ShootGrowth::ShootGrowth(const GrowthSetup& growth, int generator, double diameterReduction)
     : seed_(Mix(static_cast<std::uint64_t>(growth.Seed()) * 4 + static_cast<std::uint64_t>(generator))),
       lengthVariation_(growth.LengthVariation() / 100.0),
       angleVariation_(growth.AngleVariation()),
@@ -21,8 +21,7 @@ ShootGrowth::ShootGrowth(const GrowthSetup& growth, int generator, double diamet
       bends_(growth.Gravity() != 0),
       pieces_(growth.Bend()),
       pieceShare_(1.0 / pieces_),
-      target_(growth.Gravity() > 0 ? 1.0 : -1.0),
-      strengthPerLength_(trunkLength >= 1.0 ? kStrengthSteps / trunkLength : kStrengthSteps) {
+      target_(growth.Gravity() > 0 ? 1.0 : -1.0) {
     const double strongest = std::abs(growth.Gravity()) / 100.0 * kStrongestBend / pieces_;
     for (int strength = 0; bends_ && strength <= kStrengthSteps; ++strength) {
         const double step = strongest * strength / kStrengthSteps;

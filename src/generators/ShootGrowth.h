@@ -67,13 +67,13 @@ public:
     // spread evenly over (-v, v): growth can turn by tables built once.
     static constexpr int kAngleSteps = 64;
 
-    // Gravity bends a shoot by the share of this length it has, at most all of it.
+    // Gravity bends a shoot by its slenderness (length over diameter): fully
+    // from this slenderness on, less the stouter it is, in this many steps.
+    static constexpr double kFullBendSlenderness = 50.0;
     static constexpr int kStrengthSteps = 64;
 
-    // generator: 0 simple, 1 regular, 2 complex, so that the generators vary
-    // apart; trunkLength: a shoot this long or longer feels gravity fully,
-    // shorter ones by their share of it.
-    ShootGrowth(const GrowthSetup& growth, int generator, double diameterReduction, double trunkLength);
+    // generator: 0 simple, 1 regular, 2 complex, so that the generators vary apart.
+    ShootGrowth(const GrowthSetup& growth, int generator, double diameterReduction);
 
     // Any value differs from its default.
     bool Active() const { return varies_ || bends_ || pieces_ > 1; }
@@ -111,8 +111,9 @@ public:
     // unit direction, length long in all. Gravity turns each piece from the one
     // before toward the vertical (the first by half a step): a horizontal piece
     // by a whole step, a slanted one less (the pull grows with the piece's
-    // reach across, as a weight's moment does), and shoots as long as the trunk
-    // or longer by the most; never beyond the vertical. The pieces taper so
+    // reach across, as a weight's moment does), and slender shoots by the most,
+    // stout limbs hardly; never beyond the vertical, and never into the ground
+    // (y below 0): a piece gravity would take there runs level instead. The pieces taper so
     // that their rings meet. Returns the last piece; direction becomes the
     // tip's, and tipTurn, when given, the turn from the start's direction to
     // it (left alone when gravity did not turn the shoot).
@@ -128,7 +129,6 @@ private:
     int pieces_;
     double pieceShare_;  // 1 / pieces
     double target_;  // +1 up, -1 down
-    double strengthPerLength_;
     // tan(step / 2) and tan(step / 4) of a horizontal piece's turn, by strength.
     double stepTan_[kStrengthSteps + 1] = {}, halfStepTan_[kStrengthSteps + 1] = {};
     double taper_;  // the diameter reduction of one piece
@@ -139,10 +139,11 @@ inline BranchSegment& ShootGrowth::AppendShoot(SkeletonLevels::Level& level, con
     const double pieceLength = length * pieceShare_;
     int row = 0;
     if (bends_) {
-        const double strength = length * strengthPerLength_ + 0.5;
-        row = strength >= kStrengthSteps ? kStrengthSteps : static_cast<int>(strength);
+        // A shoot of no thickness (or no length and thickness) bends fully.
+        const double strength = length * (kStrengthSteps / kFullBendSlenderness) / shape.diameter + 0.5;
+        row = strength < kStrengthSteps ? static_cast<int>(strength) : kStrengthSteps;
     }
-    // A shoot too short to feel gravity's smallest step is not turned at all.
+    // A shoot too stout to feel gravity's smallest step is not turned at all.
     const bool bends = row > 0;
     const Vector3D initial = direction;
     // The turn of a straight shoot that does not reach the vertical is its tip's.
@@ -169,6 +170,17 @@ inline BranchSegment& ShootGrowth::AppendShoot(SkeletonLevels::Level& level, con
         }
         Vector3D to = direction;
         to.Scale(pieceLength).Add(from);
+        if (bends && to.y < 0.0 && direction.y < 0.0) {
+            // Gravity never pulls a shoot into the ground: it runs along it.
+            const Vector3D across(direction.x, 0.0, direction.z);
+            if (Dot(across, across) > 1e-24) {
+                direction = across;
+                direction.Normalize();
+                turnKnown = false;
+                to = direction;
+                to.Scale(pieceLength).Add(from);
+            }
+        }
         BranchSegment& piece = level.Append(from, to, shape.twist, shape.spread, shape.share, diameter, parent);
         piece.SetPiece(i, pieces_);
         if (i + 1 == pieces_) {

@@ -82,7 +82,7 @@ public:
     SimpleGrowth(const BaseSetup& base, const SimpleSetup& custom, const GrowthSetup& growth,
                  SkeletonLevels& skeleton)
         : skeleton_(skeleton),
-          shoots_(growth, 0, base.DiameterReduction() / 100.0, base.Height()),
+          shoots_(growth, 0, base.DiameterReduction() / 100.0),
           maxDepth_(base.Iteration()),
           cut_(custom.Cut()),
           heightFactor_(base.HeightReduction() / 100.0),
@@ -117,6 +117,9 @@ public:
                 Grow(depth + 1, placement, child.Length(), diameter);
                 continue;
             }
+            // Each branch varies around the design's length: variation does not
+            // compound from level to level.
+            const double designLength = length;
             Rotation3 placement;
             if (shoots_.Varies()) {
                 const BranchVariation variation = shoots_.Vary(shoots_.Identity(depth, level.size()));
@@ -130,7 +133,7 @@ public:
             shoots_.AppendShoot(level, parent.End(), direction, length,
                                 {rule.twist, rule.spread, rule.share, diameter, link, cut}, &turn);
             if (!turn.IsNone()) placement = turn.ApplyAfter(placement, direction);
-            Grow(depth + 1, placement, length, diameter);
+            Grow(depth + 1, placement, designLength, diameter);
         }
     }
 

@@ -69,11 +69,15 @@ TEST(Examples, SpeciesGrowWithTheirGeneratorWithinAGameAssetBudget) {
         EXPECT_GT(treeTriangles, 0);
         EXPECT_GT(builder.LeafTriangles(), 0);
         EXPECT_LT(treeTriangles + builder.LeafTriangles(), 100'000);
-        // Standing on the ground, from a shrub to a tree that the gallery's camera still frames.
+        // Standing on the ground, from a shrub to a tree that the gallery's camera still frames:
+        // the wood never below it; leaves that hang down to it may dip into the grass a little.
         ASSERT_TRUE(counts.hasPoints);
-        EXPECT_NEAR(counts.minimum.y, 0.0, 0.05);
+        EXPECT_GT(counts.minimum.y, -0.5);
         EXPECT_GT(counts.maximum.y, 2.0);
         EXPECT_LT(counts.maximum.y, 13.0);
+        CountingSink wood;
+        builder.BuildTree(wood, false);
+        EXPECT_NEAR(wood.minimum.y, 0.0, 0.05);
     }
 }
 

@@ -332,3 +332,30 @@ TEST(ParameterKey, NamesEveryParameterByTheFilesElementNames) {
         EXPECT_EQ(error.rfind(bad, 0), 0u) << error;
     }
 }
+
+TEST(Growth, GravityNeverPullsAShootIntoTheGround) {
+    for (int g = 0; g < 3; ++g) {
+        SCOPED_TRACE(g);
+        const auto tree = SampleTree(g);
+        // A low trunk with long, thin shoots that gravity would take far below the ground.
+        tree->Base().SetHeight(40);
+        if (g == 0) tree->Base().SetHeightReduction(100), tree->Base().SetDiameter(2);
+        if (g > 0)
+            for (int page = 0; page < 3; ++page) {
+                static_cast<BranchTreeModel&>(*tree).Page(page).Set(B::kHeight, 400);
+                static_cast<BranchTreeModel&>(*tree).Page(page).Set(B::kDiameter, 2);
+            }
+        SetGrowth(*tree, 9, 50, 40, -100, 4);
+        SkeletonLevels skeleton;
+        tree->Rebuild(skeleton);
+        double lowest = 0;
+        int level = 0;  // pieces that reached the ground and run along it
+        for (const auto& segments : skeleton)
+            for (const BranchSegment& s : segments) {
+                lowest = std::min(lowest, s.End().y);
+                if (s.Piece() > 0 && s.Start().y == s.End().y && s.Length() > 0) ++level;
+            }
+        EXPECT_GE(lowest, 0.0);
+        EXPECT_GT(level, 0);
+    }
+}

@@ -525,7 +525,7 @@ class Variants(InFolder):
         info = json.loads(result.stdout)
         self.assertEqual(info["growth"], {"Seed": 12, "LengthVariation": 30, "AngleVariation": 25, "Gravity": -20,
                                           "Bend": 3})
-        plain = json.loads(run("info", self.OAK).stdout)
+        plain = json.loads(run("info", self.OAK, "--set", "regular.Bend=1").stdout)
         self.assertEqual(plain["growth"]["Bend"], 1)
         self.assertEqual(info["branchesPerLevel"], plain["segmentsPerLevel"])
         self.assertEqual(info["segmentsPerLevel"][1:], [3 * n for n in plain["segmentsPerLevel"][1:]])
