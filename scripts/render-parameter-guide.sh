@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Draws docs/parameters.md: for every parameter of the base, branch and leaf
-# pages, small pictures of one example with that value low, in the middle and
+# Draws docs/parameters.md: for every parameter of the base, branch, growth and
+# leaf pages, small pictures of one example with that value low, in the middle and
 # high (a check box off and on), everything else as the example has it, drawn by
 # the command-line tool. Needs a build (bash scripts/build.sh).
 set -euo pipefail
@@ -31,6 +31,9 @@ PAGES = [
     ("Branch page, complex generator only", "examples/birch.complex.xml",
      ["ComplexGrovewright", "BranchSetup2"], 22, [
         ("OnlyTrunc", [0, 1]), ("TruncBranches", [0, 1]), ("UseTwist", [0, 1])]),
+    ("Growth (every generator)", "examples/oak.regular.xml", ["RegularGrovewright", "GrowthSetup"], 22, [
+        ("Seed", [4, 50, 900]), ("LengthVariation", [0, 35, 80]), ("AngleVariation", [0, 30, 60]),
+        ("Gravity", [-60, -10, 40]), ("Bend", [1, 3, 8])]),
     ("Leaf page", "examples/sapling.simple.xml", ["LeafCreator", "LeafSetup1"], 9, [
         ("Height", [10, 22, 60]), ("Width", [5, 15, 40]), ("AddAngle", [-60, 30, 90]),
         ("SplitAngle", [-45, 8, 45]), ("SpreadAngle", [-45, 0, 45]), ("TwistAngle", [0, 90, 180]),

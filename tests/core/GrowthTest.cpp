@@ -231,6 +231,8 @@ TEST(Growth, ValuesAtTheirExtremesGrowFiniteTreesWithLeaves) {
 
 TEST(GrowthSetup, IsWrittenAfterTheCustomSetupOnlyWhenNotTheDefault) {
     RegularTreeModel tree;
+    tree.Base().SetIteration(7), tree.Base().SetHeight(250);
+    tree.Page(2).Set(B::kUseBranch, true), tree.Page(2).Set(B::kAddAngle, 35);
     const std::string plain =
         grovewright::test::WrittenProject([&](TGXMLFileWriter& writer) { tree.WriteSetup(writer); });
     EXPECT_EQ(plain.find("Growth"), std::string::npos);
@@ -256,6 +258,7 @@ TEST(GrowthSetup, IsWrittenAfterTheCustomSetupOnlyWhenNotTheDefault) {
     ASSERT_TRUE(grovewright::test::ReadProject(grown, [&](TGXMLFileReader& r) { return loaded.ReadSetup(r); }));
     loaded.ApplySetup();
     EXPECT_EQ(loaded.Growth(), tree.Growth());
+    EXPECT_EQ(grovewright::test::WrittenProject([&](TGXMLFileWriter& writer) { loaded.WriteSetup(writer); }), grown);
     ASSERT_TRUE(grovewright::test::ReadProject(plain, [&](TGXMLFileReader& r) { return loaded.ReadSetup(r); }));
     loaded.ApplySetup();
     EXPECT_TRUE(loaded.Growth().IsDefault());
