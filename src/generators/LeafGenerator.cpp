@@ -1,6 +1,9 @@
 #include "generators/LeafGenerator.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <exception>
+#include <thread>
 #include <unordered_map>
 #include <vector>
 
@@ -99,7 +102,7 @@ private:
 // Writes the R - 1 strips of one leaf turned by toSegment and moved to anchor;
 // turned is scratch space for the leaf's turned points and normals.
 void EmitLeaf(const LocalLeaf& leaf, const Rotation3& toSegment, const Vector3D& anchor,
-              std::vector<LeafVertex>& turned, LeafList& list) {
+              std::vector<LeafVertex>& turned, LeafList::RunWriter& list) {
     const int rows = leaf.rows, columns = leaf.columns;
     turned.resize(leaf.points.size());
     for (std::size_t i = 0; i < leaf.points.size(); ++i) {
@@ -124,21 +127,101 @@ void EmitLeaf(const LocalLeaf& leaf, const Rotation3& toSegment, const Vector3D&
     }
 }
 
+// Below this many leaves they are generated on one thread: starting another costs more.
+constexpr std::size_t kParallelLeaves = 2048;
+
+// The branches of one level in the order leaves are written (outermost level
+// first) and what each of them takes: every branch of a level gets a leaf from
+// the same pages, so any branch's place in the list is known before anything
+// is written, and two threads can write their halves in place.
+struct LevelRun {
+    const SkeletonLevels::Level* level;
+    int depth;  // 0: the outermost level
+    std::size_t branches = 0, strips = 0, vertices = 0;  // strips and vertices of one branch's leaves
+};
+
+// Writes the leaves of a run of branches in place. Each writer has its own
+// local leaves and scratch, so that two can run at once.
+class LeafWriter {
+public:
+    LeafWriter(const std::array<LeafSetup, LeafGeneratorModel::kPageCount>& pages, const std::vector<int>& active)
+        : pages_(pages), active_(active) {
+        for (int i : active) caches_.emplace_back(pages[i]);
+    }
+
+    // The branches first .. last - 1, counted in writing order over all runs.
+    void Write(const std::vector<LevelRun>& runs, std::size_t first, std::size_t last, LeafList& list) {
+        if (first >= last) return;
+        // The first branch's leaves go after those of every branch before it.
+        std::size_t branch = 0, polygon = 0, vertex = 0;
+        auto run = runs.begin();
+        for (; run != runs.end() && branch + run->branches <= first; ++run) {
+            branch += run->branches;
+            polygon += run->branches * run->strips, vertex += run->branches * run->vertices;
+        }
+        if (run == runs.end()) return;
+        polygon += (first - branch) * run->strips, vertex += (first - branch) * run->vertices;
+        LeafList::RunWriter writer(list, polygon, vertex);
+        for (; run != runs.end(); ++run) {
+            for (const BranchSegment& segment : *run->level) {
+                if (!segment.IsBranchEnd()) continue;
+                if (branch >= first) WriteBranch(BranchPieces(segment), run->depth, writer);
+                if (++branch == last) return;
+            }
+        }
+    }
+
+private:
+    // One leaf per page on the branch, however many pieces it is drawn with:
+    // placed along the whole branch and turned as the piece it sits on.
+    void WriteBranch(const BranchPieces& branch, int depth, LeafList::RunWriter& writer) {
+        for (int i = 0; i < branch.count; ++i) {
+            const double orientation = branch.pieces[i]->OrientationAngle();
+            turn_[i] = SegmentFrame(branch.pieces[i]->ObliqueAngle(), orientation);
+            // Horizontal leaves turn as a segment of inclination 0 would.
+            turnHorizontal_[i] = SegmentFrame(0.0, orientation);
+        }
+        const int lengthSize = static_cast<int>(branch.Length());
+        for (std::size_t a = 0; a < active_.size(); ++a) {
+            const LeafSetup& page = pages_[active_[a]];
+            if (page.Get(V::kRelativAddDownTo) < depth) continue;
+            const int h = page.Get(V::kHeight) >= 1 ? page.Get(V::kHeight) : lengthSize;
+            const int w = page.Get(V::kWidth) >= 1 ? page.Get(V::kWidth) : lengthSize;
+            Vector3D anchor;
+            const int piece = branch.PieceAt(page.Get(V::kRelAdd) / 100.0, anchor);
+            EmitLeaf(caches_[a].Get(h, w), page.AddHorizontal() ? turnHorizontal_[piece] : turn_[piece], anchor,
+                     turned_, writer);
+        }
+    }
+
+    const std::array<LeafSetup, LeafGeneratorModel::kPageCount>& pages_;
+    const std::vector<int>& active_;
+    std::vector<LeafCache> caches_;
+    std::vector<LeafVertex> turned_;
+    Rotation3 turn_[kMaxBranchPieces], turnHorizontal_[kMaxBranchPieces];
+};
+
 }  // namespace
 
+LeafGeneratorModel::Counts LeafGeneratorModel::BranchLeaves(int depth) const {
+    // A leaf is LeafSplit - 1 strips of 2 x (SegmentCount + 1) vertices.
+    Counts counts;
+    for (const LeafSetup& page : pages_) {
+        if (!page.UseLeaf() || page.Get(V::kRelativAddDownTo) < depth) continue;
+        const std::size_t leafStrips = static_cast<std::size_t>(page.Get(V::kLeafSplit) - 1);
+        counts.strips += leafStrips;
+        counts.vertices += leafStrips * 2 * static_cast<std::size_t>(page.Get(V::kSegmentCount) + 1);
+    }
+    return counts;
+}
+
 LeafGeneratorModel::Counts LeafGeneratorModel::CountLeaves(const std::vector<std::size_t>& branchesPerLevel) const {
-    // Every enabled page puts one leaf on every branch of the outermost levels
-    // it reaches; a leaf is LeafSplit - 1 strips of 2 x (SegmentCount + 1) vertices.
     Counts counts;
     const int levels = static_cast<int>(branchesPerLevel.size());
-    for (const LeafSetup& page : pages_) {
-        if (!page.UseLeaf()) continue;
-        std::size_t covered = 0;
-        for (int k = 0; k < levels && k <= page.Get(V::kRelativAddDownTo); ++k)
-            covered += branchesPerLevel[levels - 1 - k];
-        const std::size_t leafStrips = static_cast<std::size_t>(page.Get(V::kLeafSplit) - 1);
-        counts.strips += covered * leafStrips;
-        counts.vertices += covered * leafStrips * 2 * static_cast<std::size_t>(page.Get(V::kSegmentCount) + 1);
+    for (int k = 0; k < levels; ++k) {
+        const Counts branch = BranchLeaves(k);
+        counts.strips += branchesPerLevel[levels - 1 - k] * branch.strips;
+        counts.vertices += branchesPerLevel[levels - 1 - k] * branch.vertices;
     }
     return counts;
 }
@@ -155,47 +238,49 @@ void LeafGeneratorModel::Generate(const SkeletonLevels& skeleton, LeafStore& lea
     for (int i = 0; i < kPageCount; ++i)
         if (pages_[i].UseLeaf()) active.push_back(i);
     if (active.empty()) return;
-    std::vector<LeafCache> caches;
-    for (int i : active) caches.emplace_back(pages_[i]);
-    std::vector<LeafVertex> turned;
-
-    // Reserve the exact room first: a large tree's leaves fill hundreds of megabytes.
+    // The runs of every level, outermost first, and the room all their leaves take.
     const int levels = static_cast<int>(skeleton.LevelCount());
-    std::vector<std::size_t> branchesPerLevel;
+    std::vector<LevelRun> runs;
+    std::size_t branches = 0, strips = 0, vertices = 0;
     for (int k = 0; k < levels; ++k) {
-        std::size_t branches = 0;
-        for (const BranchSegment& segment : skeleton[k]) branches += segment.IsBranchEnd() ? 1 : 0;
-        branchesPerLevel.push_back(branches);
+        const Counts leaves = BranchLeaves(k);
+        LevelRun run{&skeleton[levels - 1 - k], k, 0, leaves.strips, leaves.vertices};
+        for (const BranchSegment& segment : *run.level) run.branches += segment.IsBranchEnd() ? 1 : 0;
+        branches += run.branches, strips += run.branches * run.strips, vertices += run.branches * run.vertices;
+        runs.push_back(run);
     }
-    const Counts counts = CountLeaves(branchesPerLevel);
-    list.reserve(counts.strips, counts.vertices);
+    // All of it at once: a large tree's leaves fill hundreds of megabytes.
+    list.AppendUnwritten(strips, vertices);
 
-    // One leaf per page on every branch, however many pieces it is drawn with:
-    // placed along the whole branch and turned as the piece it sits on.
-    Rotation3 turn[kMaxBranchPieces], turnHorizontal[kMaxBranchPieces];
-    for (int k = 0; k < levels; ++k) {
-        for (const BranchSegment& segment : skeleton[levels - 1 - k]) {
-            if (!segment.IsBranchEnd()) continue;
-            const BranchPieces branch(segment);
-            for (int i = 0; i < branch.count; ++i) {
-                const double orientation = branch.pieces[i]->OrientationAngle();
-                turn[i] = SegmentFrame(branch.pieces[i]->ObliqueAngle(), orientation);
-                // Horizontal leaves turn as a segment of inclination 0 would.
-                turnHorizontal[i] = SegmentFrame(0.0, orientation);
-            }
-            const int lengthSize = static_cast<int>(branch.Length());
-            for (std::size_t a = 0; a < active.size(); ++a) {
-                const LeafSetup& page = pages_[active[a]];
-                if (page.Get(V::kRelativAddDownTo) < k) continue;
-                const int h = page.Get(V::kHeight) >= 1 ? page.Get(V::kHeight) : lengthSize;
-                const int w = page.Get(V::kWidth) >= 1 ? page.Get(V::kWidth) : lengthSize;
-                Vector3D anchor;
-                const int piece = branch.PieceAt(page.Get(V::kRelAdd) / 100.0, anchor);
-                EmitLeaf(caches[a].Get(h, w), page.AddHorizontal() ? turnHorizontal[piece] : turn[piece], anchor,
-                         turned, list);
-            }
-        }
+    if (strips < kParallelLeaves || std::thread::hardware_concurrency() < 2) {
+        LeafWriter(pages_, active).Write(runs, 0, branches, list);
+        return;
     }
+    // Two halves of about the same number of vertices, the second on a thread of its own.
+    std::size_t half = 0, written = 0;
+    for (const LevelRun& run : runs) {
+        if (run.vertices > 0 && written + run.branches * run.vertices >= vertices / 2) {
+            half += (vertices / 2 - written) / run.vertices;
+            break;
+        }
+        half += run.branches, written += run.branches * run.vertices;
+    }
+    std::exception_ptr failure;
+    std::thread second([&] {
+        try {
+            LeafWriter(pages_, active).Write(runs, half, branches, list);
+        } catch (...) {
+            failure = std::current_exception();
+        }
+    });
+    try {
+        LeafWriter(pages_, active).Write(runs, 0, half, list);
+    } catch (...) {
+        second.join();
+        throw;
+    }
+    second.join();
+    if (failure) std::rethrow_exception(failure);
 }
 
 void LeafGeneratorModel::WriteSetup(TGXMLFileWriter& writer) const {

@@ -50,6 +50,10 @@ public:
     void ApplySetup() { pages_ = loaded_; }
 
 private:
+    // The strips and vertices of the leaves on one branch of the level depth
+    // (0: the outermost level).
+    Counts BranchLeaves(int depth) const;
+
     std::array<LeafSetup, kPageCount> pages_;
     std::array<LeafSetup, kPageCount> loaded_;
 };

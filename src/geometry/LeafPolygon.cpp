@@ -14,6 +14,12 @@ LeafPolygon LeafList::Append(std::int32_t vertexCount, std::int32_t primitiveMod
     return (*this)[polygons_.size() - 1];
 }
 
+void LeafList::AppendUnwritten(std::size_t polygons, std::size_t vertices) {
+    if (vertexCount_ + vertices > vertexCapacity_) Grow(vertexCount_ + vertices);
+    vertexCount_ += vertices;
+    polygons_.resize(polygons_.size() + polygons);
+}
+
 LeafPolygon LeafList::operator[](std::size_t i) const {
     const Entry& entry = polygons_[i];
     return LeafPolygon(entry.count > 0 ? vertices_.get() + entry.first : nullptr, entry.count, entry.mode);

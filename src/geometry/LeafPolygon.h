@@ -52,6 +52,28 @@ public:
     // large tree's leaves would otherwise be cleared once for nothing).
     LeafPolygon Append(std::int32_t vertexCount, std::int32_t primitiveMode);
 
+    // Grows the list by this many polygons and vertices, none of them written
+    // yet: RunWriters fill them in place, each its own run, so that several
+    // threads can fill one list.
+    void AppendUnwritten(std::size_t polygons, std::size_t vertices);
+    // Writes one run of polygons in place, from polygon and vertex on, in order.
+    class RunWriter {
+    public:
+        RunWriter(LeafList& list, std::size_t polygon, std::size_t vertex)
+            : list_(list), polygon_(polygon), vertex_(vertex) {}
+        // The next polygon of the run, vertexCount (positive) vertices; the caller writes them.
+        LeafPolygon Append(std::int32_t vertexCount, std::int32_t primitiveMode) {
+            list_.polygons_[polygon_++] = {vertex_, vertexCount, primitiveMode};
+            LeafVertex* vertices = list_.vertices_.get() + vertex_;
+            vertex_ += static_cast<std::size_t>(vertexCount);
+            return LeafPolygon(vertices, vertexCount, primitiveMode);
+        }
+
+    private:
+        LeafList& list_;
+        std::size_t polygon_, vertex_;
+    };
+
     std::size_t size() const { return polygons_.size(); }
     bool empty() const { return polygons_.empty(); }
     LeafPolygon operator[](std::size_t i) const;
