@@ -63,8 +63,10 @@ struct ChildRule {
     };
     CosSin twists[ShootGrowth::kAngleSteps], leans[ShootGrowth::kAngleSteps];
 
-    // Y(twist + twist step) * Z(lean + lean step), written out.
-    Rotation3 VariedTurn(const BranchVariation& v) const {
+    // Y(twist + twist step) * Z(lean + lean step), written out; length takes the
+    // variation's factor.
+    Rotation3 VariedTurn(const BranchVariation& v, double& length) const {
+        length *= v.lengthFactor;
         const double ct = twists[v.turnStep].cos, st = twists[v.turnStep].sin;
         const double cl = leans[v.leanStep].cos, sl = leans[v.leanStep].sin;
         return {{{ct * cl, -ct * sl, st}, {sl, cl, 0}, {-st * cl, st * sl, ct}}};
@@ -120,14 +122,18 @@ public:
             // Each branch varies around the design's length: variation does not
             // compound from level to level.
             const double designLength = length;
-            Rotation3 placement;
-            if (shoots_.Varies()) {
-                const BranchVariation variation = shoots_.Vary(shoots_.Identity(depth, level.size()));
-                length *= variation.lengthFactor;
-                placement = ancestors * rule.VariedTurn(variation);
-            } else {
-                placement = ancestors * rule.turn;
+            const Rotation3& own = shoots_.Varies() ? rule.VariedTurn(shoots_.Vary(shoots_.Identity(depth, level.size())),
+                                                                    length)
+                                                    : rule.turn;
+            // The outermost branches have no children: their direction is all
+            // they need of the placement.
+            if (depth == maxDepth_) {
+                Vector3D direction = ancestors * own.Column(1);
+                shoots_.AppendShoot(level, parent.End(), direction, length,
+                                    {rule.twist, rule.spread, rule.share, diameter, link, cut});
+                continue;
             }
+            Rotation3 placement = ancestors * own;
             Vector3D direction = placement.Column(1);
             CayleyTurn turn;
             shoots_.AppendShoot(level, parent.End(), direction, length,
