@@ -53,10 +53,13 @@ void Replace(int id) {
 }
 
 // The sapling example (the simple generator with two leaf pages) grown to the
-// given iteration at Division 8, shown in Full 3D.
+// given iteration at Division 8 with straight, unvaried branches (the tree
+// these figures have always been measured on), shown in Full 3D.
 SimpleGrovewright& ShowSapling(int iteration) {
     for (int i = 0; i < grovewright::kExampleTreeCount; ++i)
         if (std::strcmp(grovewright::ExampleTreeAt(i).name, "sapling") == 0) Replace(ID_EXAMPLE_FIRST + i);
+    for (int i = 0; i < grovewright::GrowthSetup::kCount; ++i)
+        frame->Design().Set(grovewright::ParameterId::Growth(0, i), grovewright::GrowthSetup::kParameters[i].initial);
     auto& page = *static_cast<SimpleGrovewright*>(frame->Generators().front());
     page.SetDivision(8);
     Command(ID_MODE_FULL_3D);
