@@ -174,7 +174,7 @@ bool ParseSize(const std::string& text, int& width, int& height) {
 // The picture a render or billboard command asked for.
 struct PictureRequest {
     bool billboard = false;
-    std::string output;
+    std::vector<std::string> outputs;
     std::string size;
     int width = 0, height = 0;  // from size
     std::string mode = "full3d";
@@ -185,30 +185,35 @@ struct PictureRequest {
     double distance = 0;
 };
 
-// Draws the grown design's picture off screen and writes it in the format the
-// output's extension names: a billboard as .tga (alpha from the background) or
-// .bmp, a view as .png.
-Failure WritePicture(const PictureRequest& request, Design& design, bool withLeaves) {
+// Draws the grown design's picture off screen and writes it to every output in
+// the format its extension names: a billboard as .tga or .png (alpha from the
+// background) or .bmp, a view as .png. out hears of every file written.
+Failure WritePictures(const PictureRequest& request, Design& design, bool withLeaves, std::ostream& out) {
     const int width = request.width, height = request.height;
     const PictureScene scene{design.skeleton, design.leaves, design.view, LightSettings::PageStart(),
                              request.textures, request.distance};
     const bool black = request.background == "black";
     PixelImage image;
     std::string error;
+    const std::string& first = request.outputs.front();
     const PictureRenderer* renderer = LoadPictureRenderer(error);
-    if (!renderer) return {kExitFailure, request.output + ": " + error};
+    if (!renderer) return {kExitFailure, first + ": " + error};
     const bool drawn =
         request.billboard
             ? renderer->billboard(scene, request.angle, black, withLeaves, width, height, image, error)
             : renderer->view(scene, request.mode == "line" ? 0 : request.mode == "wire" ? 1 : 2,
                              request.lighting == "on", width, height, image, error);
-    if (!drawn) return {kExitFailure, request.output + ": " + error};
-    const Format format = FormatOf(request.output);
-    const std::string bytes = format == Format::TGA   ? EncodeBillboardTga(image, black)
-                              : format == Format::BMP ? EncodeBmp(image)
-                                                      : EncodePngFast(image, true);
-    if (bytes.empty()) return {kExitFailure, request.output + ": the picture could not be encoded (out of memory)"};
-    if (!WriteFileBytes(request.output, bytes, error)) return {kExitFailure, error};
+    if (!drawn) return {kExitFailure, first + ": " + error};
+    for (const std::string& output : request.outputs) {
+        const Format format = FormatOf(output);
+        const std::string bytes = format == Format::TGA   ? EncodeBillboardTga(image, black)
+                                  : format == Format::BMP ? EncodeBmp(image)
+                                  : request.billboard     ? EncodeBillboardPng(image, black)
+                                                          : EncodePngFast(image, true);
+        if (bytes.empty()) return {kExitFailure, output + ": the picture could not be encoded (out of memory)"};
+        if (!WriteFileBytes(output, bytes, error)) return {kExitFailure, error};
+        out << "wrote " << output << "\n";
+    }
     return {};
 }
 
@@ -353,7 +358,7 @@ int RunCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err) 
     const std::vector<std::string> onOff = {"on", "off"};
     auto pictureOptions = [&](CLI::App* command, const char* outputHelp, const std::string& defaultSize) {
         command->add_option("project", project, "Project file (.xml)")->required();
-        command->add_option("-o,--output", picture.output, outputHelp)->required();
+        command->add_option("-o,--output", picture.outputs, outputHelp)->required();
         generatorOption(command);
         textureOptions(command);
         command->add_option("--size", picture.size,
@@ -363,7 +368,8 @@ int RunCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err) 
     };
     CLI::App* billboardCommand =
         app.add_subcommand("billboard", "Draw the tree as a billboard picture, as the program's billboard export");
-    pictureOptions(billboardCommand, "Output picture: .tga (32 bits, transparent background) or .bmp (24 bits)",
+    pictureOptions(billboardCommand,
+                   "Output picture, several allowed: .tga or .png (32 bits, transparent background) or .bmp (24 bits)",
                    "512x512");
     billboardCommand->add_option("--angle", picture.angle, "View angle in degrees: 0, 90, 180 or 270")
         ->check(CLI::IsMember({0, 90, 180, 270}))
@@ -373,7 +379,7 @@ int RunCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err) 
         ->capture_default_str();
     billboardCommand->add_flag("--leaves", withLeaves, "Draw the leaves too");
     CLI::App* renderCommand = app.add_subcommand("render", "Draw the program's view of the tree as a PNG picture");
-    pictureOptions(renderCommand, "Output picture (.png)", "800x600");
+    pictureOptions(renderCommand, "Output picture (.png), several allowed", "800x600");
     renderCommand->add_option("--mode", picture.mode, "Render mode: line, wire or full3d")
         ->check(CLI::IsMember({"line", "wire", "full3d"}))
         ->capture_default_str();
@@ -409,10 +415,12 @@ int RunCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err) 
     picture.textures = textures;
     if (picture.size.empty()) picture.size = picture.billboard ? "512x512" : "800x600";
     const bool drawsPicture = picture.billboard || renderCommand->parsed();
-    if (picture.billboard && FormatOf(picture.output) != Format::TGA && FormatOf(picture.output) != Format::BMP)
-        return report(UnknownFormat(picture.output, "a .tga or .bmp"));
-    if (renderCommand->parsed() && FormatOf(picture.output) != Format::PNG)
-        return report(UnknownFormat(picture.output, "a .png"));
+    for (const std::string& output : picture.outputs) {
+        const Format format = FormatOf(output);
+        if (picture.billboard && format != Format::TGA && format != Format::BMP && format != Format::PNG)
+            return report(UnknownFormat(output, "a .tga, .png or .bmp"));
+        if (renderCommand->parsed() && format != Format::PNG) return report(UnknownFormat(output, "a .png"));
+    }
     if (drawsPicture && !ParseSize(picture.size, picture.width, picture.height))
         return report({kExitUsage, "--size " + picture.size + ": give WIDTHxHEIGHT, each 1 to " +
                                        std::to_string(kMaxPictureSide)});
@@ -436,11 +444,9 @@ int RunCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err) 
             PrintInfo(out, design, size, withinLimit);
             return kExitOk;
         }
-        if (drawsPicture) {
-            if (Failure failure = WritePicture(picture, design, withLeaves); failure.status != kExitOk)
+        if (drawsPicture)
+            if (Failure failure = WritePictures(picture, design, withLeaves, out); failure.status != kExitOk)
                 return report(failure);
-            out << "wrote " << picture.output << "\n";
-        }
         std::optional<ModelTextures> modelTextures;
         for (const std::string& output : outputs) {
             if (Failure failure =

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "io/ImageFiles.h"
+
 namespace grovewright {
 
 namespace {
@@ -15,6 +17,8 @@ std::string WithSuffix(const std::string& path, const char* suffix) {
 std::string BillboardTgaName(const std::string& path) { return WithSuffix(path, ".tga"); }
 
 std::string BillboardBmpName(const std::string& path) { return WithSuffix(path, ".bmp"); }
+
+std::string BillboardPngName(const std::string& path) { return WithSuffix(path, ".png"); }
 
 PixelImage SampleNearest(const PixelImage& source, int width, int height) {
     PixelImage sampled(width, height, source.channels);
@@ -31,6 +35,15 @@ PixelImage SampleNearest(const PixelImage& source, int width, int height) {
     return sampled;
 }
 
+namespace {
+
+// The billboard's alpha: transparent where the pixel is the background's colour exactly.
+std::uint8_t BillboardAlpha(const std::uint8_t* p, std::uint8_t background) {
+    return p[0] == background && p[1] == background && p[2] == background ? 0 : 255;
+}
+
+}  // namespace
+
 std::string EncodeBillboardTga(const PixelImage& image, bool blackBackground) {
     std::string bytes(18 + image.pixels.size() / image.channels * 4, '\0');
     bytes[2] = 2;
@@ -46,10 +59,21 @@ std::string EncodeBillboardTga(const PixelImage& image, bool blackBackground) {
         out[0] = static_cast<char>(p[2]);
         out[1] = static_cast<char>(p[1]);
         out[2] = static_cast<char>(p[0]);
-        const bool isBackground = p[0] == background && p[1] == background && p[2] == background;
-        out[3] = static_cast<char>(isBackground ? 0 : 255);
+        out[3] = static_cast<char>(BillboardAlpha(p, background));
     }
     return bytes;
+}
+
+std::string EncodeBillboardPng(const PixelImage& image, bool blackBackground) {
+    PixelImage rgba(image.width, image.height, 4);
+    const std::uint8_t background = blackBackground ? 0 : 255;
+    std::uint8_t* out = rgba.pixels.data();
+    for (std::size_t at = 0; at < image.pixels.size(); at += image.channels, out += 4) {
+        const std::uint8_t* p = &image.pixels[at];
+        out[0] = p[0], out[1] = p[1], out[2] = p[2];
+        out[3] = BillboardAlpha(p, background);
+    }
+    return EncodePngFast(rgba);
 }
 
 }  // namespace grovewright

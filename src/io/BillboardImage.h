@@ -10,6 +10,7 @@ namespace grovewright {
 // already contains it anywhere, compared with case (tree.TGA becomes tree.TGA.tga).
 std::string BillboardTgaName(const std::string& path);
 std::string BillboardBmpName(const std::string& path);
+std::string BillboardPngName(const std::string& path);
 
 // A width x height picture of the RGBA source (rows from the bottom up): output
 // pixel (j, i) is source pixel (trunc(W / width * j), trunc(H / height * i)),
@@ -22,5 +23,8 @@ PixelImage SampleNearest(const PixelImage& source, int width, int height);
 // on white) and 255 elsewhere. Sides above 65535 keep their low 16 bits, as the
 // header's fields do.
 std::string EncodeBillboardTga(const PixelImage& image, bool blackBackground);
+// The same pixels and alpha as a PNG, stored top row first as PNG files are
+// (so every viewer shows it upright). Empty when the encoder fails.
+std::string EncodeBillboardPng(const PixelImage& image, bool blackBackground);
 
 }  // namespace grovewright

@@ -128,3 +128,34 @@ TEST(FastPng, HoldsThePicturesPixelsTopRowFirst) {
         stbi_image_free(decoded);
     }
 }
+
+TEST(BillboardImage, PngHoldsTheTgasPixelsAndAlphaTopRowFirst) {
+    for (const int channels : {3, 4}) {
+        PixelImage image(7, 5, channels);
+        for (std::size_t at = 0; at < image.pixels.size(); ++at) image.pixels[at] = static_cast<std::uint8_t>(at * 37);
+        std::fill(image.At(0, 0), image.At(0, 0) + 3, 0);    // the black background, bottom left
+        std::fill(image.At(4, 6), image.At(4, 6) + 3, 255);  // the white one, top right
+        for (bool black : {true, false}) {
+            const std::string tga = grovewright::EncodeBillboardTga(image, black);
+            const std::string png = grovewright::EncodeBillboardPng(image, black);
+            int width = 0, height = 0, decodedChannels = 0;
+            stbi_uc* decoded = stbi_load_from_memory(reinterpret_cast<const stbi_uc*>(png.data()),
+                                                     static_cast<int>(png.size()), &width, &height, &decodedChannels, 0);
+            ASSERT_NE(decoded, nullptr);
+            ASSERT_EQ(width, 7);
+            ASSERT_EQ(height, 5);
+            ASSERT_EQ(decodedChannels, 4);
+            for (int row = 0; row < 5; ++row)
+                for (int column = 0; column < 7; ++column) {
+                    // TGA: blue, green, red, alpha, bottom row first.
+                    const char* bgra = &tga[18 + ((4 - row) * 7 + column) * 4];
+                    const stbi_uc* rgba = &decoded[(row * 7 + column) * 4];
+                    for (int c = 0; c < 4; ++c)
+                        ASSERT_EQ(rgba[c], static_cast<stbi_uc>(bgra[c < 3 ? 2 - c : 3])) << row << ", " << column;
+                }
+            EXPECT_EQ(decoded[(4 * 7) * 4 + 3], black ? 0 : 255);     // bottom left, last row of the PNG
+            EXPECT_EQ(decoded[6 * 4 + 3], black ? 255 : 0);           // top right, first row
+            stbi_image_free(decoded);
+        }
+    }
+}

@@ -227,8 +227,24 @@ class Pictures(InFolder):
                 self.assertGreater(opaque, 500, name)  # the tree is there
                 self.assertLess(opaque, width * height // 2, name)
 
+    def test_a_billboard_as_png_is_the_tga_top_row_first(self):
+        png, tga = self.path("t.png"), self.path("t.tga")
+        result = run("billboard", LEAFY_TREE, "--leaves", "--size", "96x64", "-o", png, "-o", tga)
+        self.assertEqual(result.returncode, 0, result.stderr)
+        self.assertEqual(result.stdout.split(), ["wrote", png, "wrote", tga])
+        self.assertEqual(identify(png), (0, "PNG 96 64 srgba"))
+        width, height, _, pixels = read_tga(tga)
+        rgba = subprocess.run(["convert", png, "rgba:-"], capture_output=True, timeout=60).stdout
+        # The TGA holds blue, green, red, alpha, bottom row first; the PNG red, green, blue, alpha, top row first.
+        rows = [pixels[r * width * 4:(r + 1) * width * 4] for r in range(height)]
+        flipped = b"".join(bytes(row[at + k] for at in range(0, len(row), 4) for k in (2, 1, 0, 3))
+                           for row in reversed(rows))
+        self.assertEqual(rgba, flipped)
+        self.assertIn(0, rgba[3::4])  # the background is transparent
+        self.assertIn(255, rgba[3::4])
+
     def test_pictures_refuse_wrong_formats_sizes_and_options(self):
-        self.assertEqual(run("billboard", SMALL_TREE, "-o", self.path("t.png")).returncode, 2)
+        self.assertEqual(run("billboard", SMALL_TREE, "-o", self.path("t.jpg")).returncode, 2)
         self.assertEqual(run("render", SMALL_TREE, "-o", self.path("t.tga")).returncode, 2)
         for size in ["0x10", "10x", "9000x10", "abc"]:
             result = run("render", SMALL_TREE, "--size", size, "-o", self.path("t.png"))

@@ -270,7 +270,23 @@ TEST_F(BillboardTest, NamesAndFormatsFollowTheChosenEntry) {
     ASSERT_TRUE(image.IsOk());
     EXPECT_EQ(image.GetWidth(), 128);
     EXPECT_EQ(image.GetHeight(), 128);
-    EXPECT_EQ(grovewright::test::ListFolder(folder.Path()).size(), 3u);
+    // The PNG entry: the TGA's pixels and alpha, top row first.
+    if (!wxImage::FindHandler(wxBITMAP_TYPE_PNG)) wxImage::AddHandler(new wxPNGHandler);
+    Export(folder.File("name"), 0);
+    Export(folder.File("name"), 2);
+    wxImage png(wxString::FromUTF8(folder.File("name.png")), wxBITMAP_TYPE_PNG);
+    ASSERT_TRUE(png.IsOk());
+    ASSERT_TRUE(png.HasAlpha());
+    const auto tga = ReadTga(folder.File("name.tga"));
+    ASSERT_EQ(png.GetWidth(), 128);
+    for (int row = 0; row < 128; row += 7)
+        for (int column = 0; column < 128; column += 5) {
+            const std::uint8_t* bgra = reinterpret_cast<const std::uint8_t*>(&tga.pixels[((127 - row) * 128 + column) * 4]);
+            ASSERT_EQ(png.GetRed(column, row), bgra[2]);
+            ASSERT_EQ(png.GetBlue(column, row), bgra[0]);
+            ASSERT_EQ(png.GetAlpha(column, row), bgra[3]);
+        }
+    EXPECT_EQ(grovewright::test::ListFolder(folder.Path()).size(), 5u);
 }
 
 TEST_F(BillboardTest, AFailedWriteSaysSoAndKeepsThePreviousFile) {

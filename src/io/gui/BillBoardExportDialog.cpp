@@ -140,27 +140,39 @@ void BillBoardExportDialog::ResetView() {
 void BillBoardExportDialog::ExportBillboard() {
     const grovewright::PixelImage shown = canvas_->ReadPixels();
     if (shown.pixels.empty()) return;
-    wxFileDialog dialog(this, "Save ...", "", "", "Uncompressed TGA files (*.tga)|*.tga|BMP files (*.bmp)|*.bmp",
+    wxFileDialog dialog(this, "Save ...", "", "",
+                        "Uncompressed TGA files (*.tga)|*.tga|BMP files (*.bmp)|*.bmp|PNG files (*.png)|*.png",
                         wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
     if (dialog.ShowModal() != wxID_OK) return;
     const wxString chosen = ChosenPath(dialog);
     long width = shown.width, height = shown.height;
     if (!originalSize_ && !(widthChoice_->GetValue().ToLong(&width) && heightChoice_->GetValue().ToLong(&height)))
         return;  // read-only lists of sizes: cannot happen
-    const bool tga = dialog.GetFilterIndex() == 0;
+    enum { kTga, kBmp, kPng };
+    const int format = dialog.GetFilterIndex();
     const std::string chosenPath = chosen.ToStdString(wxConvUTF8);
-    const std::string path =
-        tga ? grovewright::BillboardTgaName(chosenPath) : grovewright::BillboardBmpName(chosenPath);
+    const std::string path = format == kTga   ? grovewright::BillboardTgaName(chosenPath)
+                             : format == kPng ? grovewright::BillboardPngName(chosenPath)
+                                              : grovewright::BillboardBmpName(chosenPath);
     if (!MayReplace(this, chosen, wxString::FromUTF8(path))) return;
 
     wxBusyCursor busy;
     std::string bytes, error;
-    if (tga) {
-        bytes = grovewright::EncodeBillboardTga(
-            grovewright::SampleNearest(shown, static_cast<int>(width), static_cast<int>(height)), blackBackground_);
-    } else if (!EncodeBmp(shown, static_cast<int>(width), static_cast<int>(height), bytes)) {
-        ReportWriteFailure(path + ": the picture could not be encoded as BMP");
-        return;
+    if (format == kBmp) {
+        if (!EncodeBmp(shown, static_cast<int>(width), static_cast<int>(height), bytes)) {
+            ReportWriteFailure(path + ": the picture could not be encoded as BMP");
+            return;
+        }
+    } else {
+        // TGA and PNG: the same sampled pixels and alpha.
+        const grovewright::PixelImage sampled =
+            grovewright::SampleNearest(shown, static_cast<int>(width), static_cast<int>(height));
+        bytes = format == kTga ? grovewright::EncodeBillboardTga(sampled, blackBackground_)
+                               : grovewright::EncodeBillboardPng(sampled, blackBackground_);
+        if (bytes.empty()) {
+            ReportWriteFailure(path + ": the picture could not be encoded as PNG");
+            return;
+        }
     }
     if (!grovewright::WriteFileBytes(path, bytes, error)) ReportWriteFailure(error);
 }
