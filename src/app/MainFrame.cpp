@@ -17,7 +17,7 @@
 #include "generators/gui/SimpleGrovewright.h"
 #include "render/gui/GrovewrightDrawPanelGL.h"
 #include "render/gl/TextureManager.h"
-#include "render/gui/TextureImageFile.h"
+#include "render/TextureImage.h"
 
 namespace {
 
@@ -549,12 +549,13 @@ void MainFrame::ChooseTexture(TextureMenu& menu, int item) {
 
 bool MainFrame::LoadCustomTexture(TextureManager::Kind kind, grovewright::PixelImage& image) {
     // Chosen like projects: in the last folder used, over the frame. Leaves need an alpha channel.
+    const wxString images = "Images (*.png;*.jpg;*.jpeg;*.tga;*.bmp;*.xpm)|*.png;*.jpg;*.jpeg;*.tga;*.bmp;*.xpm";
     const wxString path = files_.Open("Open ...", kind == TextureManager::Kind::Leaves
-                                                      ? "TGA files (*.tga)|*.tga"
-                                                      : "XPM files (*.xpm)|*.xpm|BMP files (*.bmp)|*.bmp");
+                                                      ? "Images with alpha (*.png;*.tga)|*.png;*.tga|" + images
+                                                      : images);
     if (path.empty()) return false;
     std::string error;
-    if (LoadTextureImage(path.ToStdString(wxConvUTF8), image, error)) {
+    if (grovewright::ReadTextureImage(path.ToStdString(wxConvUTF8), image, error)) {
         // Taken all the same: the user may want it so, but should not wonder why.
         if (kind == TextureManager::Kind::Leaves && !image.HasTransparency())
             wxMessageBox("This leaf texture has no transparent pixels (no alpha channel, or one that is opaque "

@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
+#include <stb_image_write.h>
 
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <random>
+#include <tuple>
 
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -10,7 +13,9 @@
 
 #include "TestHelpers.h"
 #include "geometry/Vector3D.h"
+#include "io/ImageFiles.h"
 #include "render/ProceduralTextures.h"
+#include "render/TextureImage.h"
 #include "render/TgaImage.h"
 
 using namespace grovewright;
@@ -275,4 +280,137 @@ TEST(TgaReader, RandomBytesAreRefusedOrReadWithinTheirSize) {
             EXPECT_FALSE(error.empty());
         }
     }
+}
+
+namespace {
+
+// A small RGB(A) picture with a different colour in every pixel.
+PixelImage Pattern(int width, int height, int channels) {
+    PixelImage image(width, height, channels);
+    for (std::size_t at = 0; at < image.pixels.size(); ++at) image.pixels[at] = static_cast<std::uint8_t>(at * 41 + 7);
+    return image;
+}
+
+// Runs read in a child process that may not take 256 MiB of memory; true when
+// it returned false with an error containing expected. (Under the sanitizers,
+// which reserve far more address space, the limit is left out.)
+bool RefusedWithinLittleMemory(const std::string& path, const std::string& expected) {
+    const pid_t child = fork();
+    if (child == -1) return false;
+    if (child == 0) {
+#if !defined(__SANITIZE_ADDRESS__)
+        const rlimit limit{256u << 20, 256u << 20};
+        setrlimit(RLIMIT_AS, &limit);
+#endif
+        PixelImage image;
+        std::string error;
+        _exit(!ReadTextureImage(path, image, error) && error.find(expected) != std::string::npos ? 0 : 1);
+    }
+    int status = 0;
+    return waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+}  // namespace
+
+TEST(TextureImage, ReadsPngJpegBmpRunLengthTgaAndXpmRowsFromTheBottomUp) {
+    TempFolder folder;
+    PixelImage image;
+    std::string error;
+    for (const int channels : {3, 4}) {
+        const PixelImage pattern = Pattern(5, 3, channels);
+        WriteFileBytes(folder.File("pattern.png"), EncodePng(pattern));
+        ASSERT_TRUE(ReadTextureImage(folder.File("pattern.png"), image, error)) << error;
+        EXPECT_TRUE(SameImage(image, pattern));
+    }
+    // A BMP is its colours, whatever its name says.
+    const PixelImage rgb = Pattern(6, 4, 3);
+    WriteFileBytes(folder.File("bark.picture"), EncodeBmp(rgb));
+    ASSERT_TRUE(ReadTextureImage(folder.File("bark.picture"), image, error)) << error;
+    EXPECT_TRUE(SameImage(image, rgb));
+
+    // A JPEG of one flat colour per half, top half red: close to its colours, rows from the bottom up.
+    PixelImage halves(16, 16, 3);
+    for (int row = 0; row < 16; ++row)
+        for (int column = 0; column < 16; ++column) {
+            std::uint8_t* p = halves.At(row, column);
+            p[0] = row >= 8 ? 220 : 20, p[1] = 30, p[2] = row >= 8 ? 20 : 200;
+        }
+    std::string jpeg;
+    stbi_flip_vertically_on_write(1);  // the rows go bottom up, as EncodePng writes them
+    stbi_write_jpg_to_func([](void* out, void* data, int size) { static_cast<std::string*>(out)->append(
+                               static_cast<const char*>(data), static_cast<std::size_t>(size)); },
+                           &jpeg, 16, 16, 3, halves.pixels.data(), 95);
+    WriteFileBytes(folder.File("bark.jpg"), jpeg);
+    ASSERT_TRUE(ReadTextureImage(folder.File("bark.jpg"), image, error)) << error;
+    ASSERT_EQ(image.channels, 3);
+    EXPECT_NEAR(image.At(15, 3)[0], 220, 12);
+    EXPECT_NEAR(image.At(0, 3)[2], 200, 12);
+
+    // A run-length TGA: a run of two pixels, then two raw ones; RGBA, bottom row first.
+    const std::string packets = std::string("\x81\x10\x20\x30\x00", 5) + std::string("\x01\x01\x02\x03\xff\x04\x05\x06\x80", 9);
+    WriteFileBytes(folder.File("leaf.tga"), Tga(10, 2, 2, 32, 8, packets));
+    ASSERT_TRUE(ReadTextureImage(folder.File("leaf.tga"), image, error)) << error;
+    ASSERT_EQ(image.channels, 4);
+    EXPECT_EQ(std::vector<std::uint8_t>(image.At(0, 0), image.At(0, 0) + 4), (std::vector<std::uint8_t>{0x30, 0x20, 0x10, 0}));
+    EXPECT_EQ(std::vector<std::uint8_t>(image.At(1, 1), image.At(1, 1) + 4), (std::vector<std::uint8_t>{6, 5, 4, 0x80}));
+    EXPECT_TRUE(image.HasTransparency());
+
+    // An XPM file, read by our own checked decoder.
+    WriteFileBytes(folder.File("stump.xpm"), "/* XPM */\nstatic const char* stump[] = {\n\"2 1 2 1\",\n"
+                                             "\"a c #FF0000\",\n\"b c white\",\n\"ab\"};\n");
+    ASSERT_TRUE(ReadTextureImage(folder.File("stump.xpm"), image, error)) << error;
+    EXPECT_EQ(std::vector<std::uint8_t>(image.pixels.begin(), image.pixels.end()),
+              (std::vector<std::uint8_t>{255, 0, 0, 255, 255, 255}));
+}
+
+TEST(TextureImage, LyingHeadersAreRefusedBeforeAnyLargeAllocation) {
+    TempFolder folder;
+    // A 54-byte BMP whose header claims 20000 x -20000 pixels (top-down).
+    std::string bmp = EncodeBmp(Pattern(1, 1, 3)).substr(0, 54);
+    const std::int32_t width = 20000, height = -20000;
+    std::memcpy(&bmp[18], &width, 4);
+    std::memcpy(&bmp[22], &height, 4);
+    WriteFileBytes(folder.File("lying.bmp"), bmp);
+    EXPECT_TRUE(RefusedWithinLittleMemory(folder.File("lying.bmp"), "claims 20000 x 20000 pixels"));
+    // A PNG whose header claims 16000 x 16000 pixels (256 million), and one 20000 wide.
+    for (const auto& [name, side, expected] : {std::tuple{"wide.png", 16000, "claims 16000 x 16000 pixels"},
+                                               {"huge.png", 20000, "claims 20000 x 20000 pixels"}}) {
+        std::string png = EncodePng(Pattern(2, 2, 3));
+        for (int at : {16, 20}) {
+            png[at] = static_cast<char>(side >> 24), png[at + 1] = static_cast<char>(side >> 16);
+            png[at + 2] = static_cast<char>(side >> 8), png[at + 3] = static_cast<char>(side);
+        }
+        WriteFileBytes(folder.File(name), png);
+        EXPECT_TRUE(RefusedWithinLittleMemory(folder.File(name), expected)) << name;
+    }
+    // An XPM that claims a huge picture, or more rows than it holds.
+    WriteFileBytes(folder.File("huge.xpm"), "\"20000 20000 1 1\", \"a c white\", \"aaaa\"");
+    EXPECT_TRUE(RefusedWithinLittleMemory(folder.File("huge.xpm"), "is not a complete XPM image"));
+    WriteFileBytes(folder.File("short.xpm"), "\"2 3 1 1\", \"a c white\", \"aa\", \"aa\"");
+    EXPECT_TRUE(RefusedWithinLittleMemory(folder.File("short.xpm"), "is not a complete XPM image"));
+}
+
+TEST(TextureImage, BrokenFilesAreRefusedWithOneLineNamingThem) {
+    TempFolder folder;
+    const std::string png = EncodePng(Pattern(40, 40, 3));
+    const std::vector<std::pair<std::string, std::string>> broken = {
+        {"truncated.png", png.substr(0, png.size() / 2)},
+        {"noise.png", std::string(300, '\x5a')},
+        {"empty.jpg", ""},
+        {"unterminated.xpm", "\"2 1 1 1\", \"a c white\", \"aa"},
+        {"badcolour.xpm", "/* XPM */ \"1 1 1 1\", \"a c #12345\", \"a\""},
+    };
+    PixelImage image;
+    image.width = 9;
+    std::string error;
+    for (const auto& [name, bytes] : broken) {
+        WriteFileBytes(folder.File(name), bytes);
+        EXPECT_FALSE(ReadTextureImage(folder.File(name), image, error)) << name;
+        EXPECT_EQ(error.rfind(folder.File(name) + ": ", 0), 0u) << error;
+        EXPECT_EQ(error.find('\n'), std::string::npos) << error;
+        EXPECT_EQ(image.width, 9) << name;  // untouched
+    }
+    EXPECT_FALSE(ReadTextureImage(folder.File("missing.png"), image, error));
+    EXPECT_FALSE(ReadTextureImage(folder.Path(), image, error));
+    EXPECT_NE(error.find("not a regular file"), std::string::npos);
 }
