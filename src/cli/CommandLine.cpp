@@ -31,6 +31,7 @@
 #include "io/TGXMLFileReader.h"
 #include "render/ExportSinks.h"
 #include "render/MeshBuilder.h"
+#include "render/TextureImage.h"
 
 namespace grovewright {
 
@@ -185,13 +186,45 @@ struct PictureRequest {
     double distance = 0;
 };
 
+// The user's own texture images (--bark-image, --stump-image, --leaf-image), in
+// that order, read before anything is grown.
+struct OwnImages {
+    std::string paths[3];
+    PixelImage images[3];
+    std::string files[3];  // the bytes read, which a model stores as they are when PNG or JPEG
+
+    const PixelImage* Image(int i) const { return paths[i].empty() ? nullptr : &images[i]; }
+    Failure Read() {
+        for (int i = 0; i < 3; ++i) {
+            std::string error;
+            if (!paths[i].empty() && !ReadTextureImage(paths[i], images[i], error, &files[i]))
+                return {kExitFailure, error};
+        }
+        return {};
+    }
+    // The chosen built-in textures with the own images in their place.
+    ModelTextures ModelTexturesFor(ProceduralTextures::Choice choice) const {
+        ModelTextures textures = BuiltinModelTextures(choice);
+        PixelImage* slots[3] = {&textures.bark, &textures.stump, &textures.leaves};
+        for (int i = 0; i < 3; ++i) {
+            if (paths[i].empty()) continue;
+            *slots[i] = images[i];
+            if (const StoredImage kind = StoredImageKind(files[i]); kind != StoredImage::None)
+                textures.KeepFile(*slots[i], files[i], kind == StoredImage::Jpeg);
+        }
+        return textures;
+    }
+};
+
 // Draws the grown design's picture off screen and writes it to every output in
 // the format its extension names: a billboard as .tga or .png (alpha from the
 // background) or .bmp, a view as .png. out hears of every file written.
-Failure WritePictures(const PictureRequest& request, Design& design, bool withLeaves, std::ostream& out) {
+Failure WritePictures(const PictureRequest& request, const OwnImages& own, Design& design, bool withLeaves,
+                      std::ostream& out) {
     const int width = request.width, height = request.height;
-    const PictureScene scene{design.skeleton, design.leaves, design.view, LightSettings::PageStart(),
-                             request.textures, request.distance};
+    const PictureScene scene{design.skeleton,    design.leaves, design.view, LightSettings::PageStart(),
+                             request.textures,   own.Image(0),  own.Image(1), own.Image(2),
+                             request.distance};
     const bool black = request.background == "black";
     PixelImage image;
     std::string error;
@@ -232,10 +265,10 @@ MeshBuilder::Progress ProgressBar(std::ostream& out, const std::string& output) 
 }
 
 // Writes one output in the format its extension names, models with the chosen
-// built-in textures (drawn into textures when the first model needs them);
-// progress, when given, receives a progress bar.
+// built-in textures or the own images (made into textures when the first model
+// needs them); progress, when given, receives a progress bar.
 Failure ExportTo(const std::string& output, Design& design, bool withLeaves, ProceduralTextures::Choice choice,
-                 std::optional<ModelTextures>& textures, std::ostream* progress) {
+                 const OwnImages& own, std::optional<ModelTextures>& textures, std::ostream* progress) {
     MeshBuilder builder(design.skeleton, design.leaves, design.view);
     if (progress) builder.SetProgress(ProgressBar(*progress, output));
     auto write = [&](auto&& writer) -> Failure {
@@ -246,7 +279,7 @@ Failure ExportTo(const std::string& output, Design& design, bool withLeaves, Pro
     const Format format = FormatOf(output);
     if (format == Format::DXF) return write(TGDXFFileWriter());
     if (format == Format::DirectX) return write(TGDirectXFileWriter());
-    if (!textures) textures = BuiltinModelTextures(choice);
+    if (!textures) textures = own.ModelTexturesFor(choice);
     const ModelFormat model = format == Format::GLB    ? ModelFormat::GLB
                               : format == Format::GLTF ? ModelFormat::GLTF
                                                        : ModelFormat::OBJ;
@@ -319,11 +352,17 @@ int RunCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err) 
     // The built-in textures, named as the Textures menu names them, in its order.
     const std::vector<std::string> barkNames = {"trunc1", "trunc2"}, leafNames = {"leaves1", "leaves2", "needles"};
     std::string bark = barkNames[0], leafTexture = leafNames[0];
+    OwnImages own;
     auto textureOptions = [&](CLI::App* command) {
         command->add_option("--bark", bark, "Bark texture")->check(CLI::IsMember(barkNames))->capture_default_str();
         command->add_option("--leaf-texture", leafTexture, "Leaf texture")
             ->check(CLI::IsMember(leafNames))
             ->capture_default_str();
+        const char* formats = "(PNG, JPEG, BMP, TGA or XPM)";
+        command->add_option("--bark-image", own.paths[0], std::string("Your own bark image ") + formats);
+        command->add_option("--stump-image", own.paths[1], std::string("Your own image of the cut ends ") + formats);
+        command->add_option("--leaf-image", own.paths[2],
+                            std::string("Your own leaf image ") + formats + "; its alpha cuts out the leaf");
     };
     std::vector<std::string> settings;
     std::optional<long> seed;
@@ -426,6 +465,7 @@ int RunCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err) 
                                        std::to_string(kMaxPictureSide)});
     // The view shows the leaves in Full 3D.
     if (renderCommand->parsed()) withLeaves = picture.mode == "full3d";
+    if (Failure failure = own.Read(); failure.status != kExitOk) return report(failure);
     Design design;
     if (Failure failure = LoadDesign(project, generator, design); failure.status != kExitOk)
         return report(failure);
@@ -445,12 +485,12 @@ int RunCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err) 
             return kExitOk;
         }
         if (drawsPicture)
-            if (Failure failure = WritePictures(picture, design, withLeaves, out); failure.status != kExitOk)
+            if (Failure failure = WritePictures(picture, own, design, withLeaves, out); failure.status != kExitOk)
                 return report(failure);
         std::optional<ModelTextures> modelTextures;
         for (const std::string& output : outputs) {
             if (Failure failure =
-                    ExportTo(output, design, withLeaves, textures, modelTextures, terminal ? &err : nullptr);
+                    ExportTo(output, design, withLeaves, textures, own, modelTextures, terminal ? &err : nullptr);
                 failure.status != kExitOk)
                 return report(failure);
             out << "wrote " << output << "\n";

@@ -33,12 +33,11 @@ private:
     bool current_ = false;
 };
 
-// Runs draw(textures) in a fresh context of the size, with the chosen bark and
-// leaf textures, and reads the picture back. The GL objects are made and
-// deleted inside, while the context is current.
+// Runs draw(textures) in a fresh context of the size, with the scene's bark,
+// stump and leaf textures, and reads the picture back. The GL objects are made
+// and deleted inside, while the context is current.
 template <typename Draw>
-bool Picture(int width, int height, ProceduralTextures::Choice choice, PixelImage& image, std::string& error,
-             Draw&& draw) {
+bool Picture(int width, int height, const PictureScene& scene, PixelImage& image, std::string& error, Draw&& draw) {
     image = PixelImage(width, height, 4);
     OffscreenContext context(image);
     if (!context.IsCurrent()) {
@@ -49,8 +48,12 @@ bool Picture(int width, int height, ProceduralTextures::Choice choice, PixelImag
     }
     {
         TextureManager textures;
-        textures.Select(TextureManager::Kind::Trunk, choice.bark);
-        textures.Select(TextureManager::Kind::Leaves, choice.leaves);
+        textures.Select(TextureManager::Kind::Trunk, scene.textures.bark);
+        textures.Select(TextureManager::Kind::Leaves, scene.textures.leaves);
+        for (const auto& [kind, custom] : {std::pair{TextureManager::Kind::Trunk, scene.barkImage},
+                                           {TextureManager::Kind::Stump, scene.stumpImage},
+                                           {TextureManager::Kind::Leaves, scene.leafImage}})
+            if (custom) textures.SelectCustom(kind, *custom);
         draw(textures);
         glFinish();  // the picture is in the image
     }
@@ -68,7 +71,7 @@ void TakeLight(const LightSettings& settings, bool on, LightValues& light) {
 
 bool RenderViewPicture(const PictureScene& scene, int mode, bool lighting, int width, int height, PixelImage& image,
                        std::string& error) {
-    return Picture(width, height, scene.textures, image, error, [&](TextureManager& textures) {
+    return Picture(width, height, scene, image, error, [&](TextureManager& textures) {
         SceneRenderer renderer(scene.skeleton, scene.leaves, scene.view, textures);
         renderer.SetRenderMode(mode);
         if (scene.cameraDistance > 0) renderer.View().offset.z = -scene.cameraDistance;
@@ -79,7 +82,7 @@ bool RenderViewPicture(const PictureScene& scene, int mode, bool lighting, int w
 
 bool RenderBillboardPicture(const PictureScene& scene, int angle, bool blackBackground, bool withLeaves, int width,
                             int height, PixelImage& image, std::string& error) {
-    return Picture(width, height, scene.textures, image, error, [&](TextureManager& textures) {
+    return Picture(width, height, scene, image, error, [&](TextureManager& textures) {
         // The meshes come from the view in Full 3D, as the program's do.
         const LeafStore noLeaves;
         SceneRenderer view(scene.skeleton, withLeaves ? scene.leaves : noLeaves, scene.view, textures);

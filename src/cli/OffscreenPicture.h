@@ -15,6 +15,10 @@ struct PictureScene {
     const TreeViewParameters& view;
     LightSettings light = LightSettings::PageStart();
     ProceduralTextures::Choice textures;
+    // The user's own images, in place of the chosen built-in ones (null: none).
+    const PixelImage* barkImage = nullptr;
+    const PixelImage* stumpImage = nullptr;
+    const PixelImage* leafImage = nullptr;
     // How far the view's camera stands from the tree, in metres; 0: where the
     // program's view starts.
     double cameraDistance = 0;

@@ -25,15 +25,19 @@ constexpr const char* kGenerator = "Grovewright v2.3.2";
 struct Part {
     const MeshPart* mesh;
     const char* material;  // "Bark", "Stump" or "Leaves"
-    const std::string* png;  // its texture
+    const std::string* image;  // its texture, as the file stores it
+    bool jpeg;                 // a JPEG's bytes, else a PNG's
 };
 
 // The parts the model has, in file order, grouped by node: Tree (bark, caps), Leaves.
 std::vector<std::vector<Part>> Nodes(const TreeModel& model, const ModelTextures& textures) {
     std::vector<std::vector<Part>> nodes(2);
-    if (!model.bark.Empty()) nodes[0].push_back({&model.bark, "Bark", &textures.Png(textures.bark)});
-    if (!model.caps.Empty()) nodes[0].push_back({&model.caps, "Stump", &textures.Png(textures.stump)});
-    if (!model.leaves.Empty()) nodes[1].push_back({&model.leaves, "Leaves", &textures.Png(textures.leaves)});
+    auto part = [&](const MeshPart& mesh, const char* material, const PixelImage& texture) {
+        return Part{&mesh, material, &textures.Encoded(texture), textures.IsJpeg(texture)};
+    };
+    if (!model.bark.Empty()) nodes[0].push_back(part(model.bark, "Bark", textures.bark));
+    if (!model.caps.Empty()) nodes[0].push_back(part(model.caps, "Stump", textures.stump));
+    if (!model.leaves.Empty()) nodes[1].push_back(part(model.leaves, "Leaves", textures.leaves));
     return nodes;
 }
 
@@ -70,11 +74,11 @@ std::string Uri(const std::string& name) {
     return uri;
 }
 
-// "tree_bark.png" beside "tree.gltf".
-std::string TextureFile(const std::string& stem, const char* material) {
-    std::string lower = material;
+// "tree_bark.png" (or ".jpg") beside "tree.gltf".
+std::string TextureFile(const std::string& stem, const Part& part) {
+    std::string lower = part.material;
     for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return stem + "_" + lower + ".png";
+    return stem + "_" + lower + (part.jpeg ? ".jpg" : ".png");
 }
 
 // ---- glTF ----
@@ -114,7 +118,7 @@ public:
     // (followed by zeros up to the next multiple of 4).
     std::size_t BinarySize() const { return binSize_; }
     const std::vector<std::string_view>& BinaryPieces() const { return pieces_; }
-    // The image files of an external document: name and PNG bytes.
+    // The image files of an external document: name and PNG or JPEG bytes.
     const std::vector<std::pair<std::string, std::string>>& ImageFiles() const { return imageFiles_; }
 
 private:
@@ -172,15 +176,15 @@ private:
     }
 
     int Material(const Part& part) {
-        const std::string& png = *part.png;
+        const std::string& bytes = *part.image;
         Json image = {{"name", part.material}};
         if (external_) {
-            const std::string file = TextureFile(stem_, part.material);
+            const std::string file = TextureFile(stem_, part);
             image["uri"] = Uri(BaseName(file));
-            imageFiles_.emplace_back(file, png);
+            imageFiles_.emplace_back(file, bytes);
         } else {
-            image["bufferView"] = OwnedView(png, 0);
-            image["mimeType"] = "image/png";
+            image["bufferView"] = OwnedView(bytes, 0);
+            image["mimeType"] = part.jpeg ? "image/jpeg" : "image/png";
         }
         doc_["images"].push_back(image);
         if (!doc_.contains("samplers"))
@@ -270,8 +274,8 @@ bool WriteGltf(bool binary, const std::string& path, const TreeModel& model, con
     builder.Build(model, textures);
     std::string json = builder.Document().dump();
     if (!binary) {
-        for (const auto& [file, png] : builder.ImageFiles())
-            if (!WriteFileBytes(file, png, error)) return false;
+        for (const auto& [file, bytes] : builder.ImageFiles())
+            if (!WriteFileBytes(file, bytes, error)) return false;
         if (builder.BinarySize() > 0 && !WritePieces(Stem(path) + ".bin", builder.BinaryPieces(), error))
             return false;
         return WriteFileBytes(path, json, error);
@@ -351,8 +355,8 @@ bool WriteObj(const std::string& path, const TreeModel& model, const ModelTextur
     std::string mtl = std::string("# ") + kGenerator + "\n";
     for (const auto& node : nodes)
         for (const Part& part : node) {
-            const std::string file = TextureFile(stem, part.material);
-            if (!WriteFileBytes(file, *part.png, error)) return false;
+            const std::string file = TextureFile(stem, part);
+            if (!WriteFileBytes(file, *part.image, error)) return false;
             mtl += std::string("\nnewmtl ") + part.material + "\nKa 1 1 1\nKd 1 1 1\nKs 0 0 0\nillum 1\nmap_Kd " +
                    BaseName(file) + "\n";
             // Readers that know alpha cut the leaf shapes out with it.
@@ -447,10 +451,21 @@ bool GlbStream::Finish(const TreeModel& model, const ModelTextures& textures, st
 
 void GlbStream::Abort() { writer_.Abort(); }
 
-const std::string& ModelTextures::Png(const PixelImage& texture) const {
-    std::string& png = png_[&texture == &bark ? 0 : &texture == &stump ? 1 : 2];
-    if (png.empty()) png = EncodePng(texture);
-    return png;
+const std::string& ModelTextures::Encoded(const PixelImage& texture) const {
+    std::string& encoded = encoded_[Slot(texture)];
+    if (encoded.empty()) encoded = EncodePng(texture);
+    return encoded;
+}
+
+void ModelTextures::KeepFile(const PixelImage& texture, std::string bytes, bool jpeg) {
+    encoded_[Slot(texture)] = std::move(bytes);
+    jpeg_[Slot(texture)] = jpeg;
+}
+
+StoredImage StoredImageKind(const std::string& bytes) {
+    if (bytes.compare(0, 8, "\x89PNG\r\n\x1a\n", 8) == 0) return StoredImage::Png;
+    if (bytes.compare(0, 3, "\xff\xd8\xff", 3) == 0) return StoredImage::Jpeg;
+    return StoredImage::None;
 }
 
 ModelTextures BuiltinModelTextures(ProceduralTextures::Choice choice) {

@@ -22,14 +22,28 @@ struct ModelTextures {
     PixelImage stump;
     PixelImage leaves;
 
-    // One of the three images above as PNG bytes, encoded when first asked for, so
-    // that several models written from these textures encode each only once.
-    // The images must not change afterwards.
-    const std::string& Png(const PixelImage& texture) const;
+    // One of the three images above as a model file stores it: the bytes of the
+    // PNG or JPEG file it was read from (KeepFile), else PNG bytes encoded when
+    // first asked for, so that several models written from these textures encode
+    // each only once. The images must not change afterwards.
+    const std::string& Encoded(const PixelImage& texture) const;
+    // Whether Encoded gives a JPEG's bytes (else a PNG's).
+    bool IsJpeg(const PixelImage& texture) const { return jpeg_[Slot(texture)]; }
+    // The texture was read from a PNG (jpeg false) or JPEG file with these bytes:
+    // models store them as they are.
+    void KeepFile(const PixelImage& texture, std::string bytes, bool jpeg);
 
 private:
-    mutable std::string png_[3];
+    int Slot(const PixelImage& texture) const { return &texture == &bark ? 0 : &texture == &stump ? 1 : 2; }
+
+    mutable std::string encoded_[3];
+    bool jpeg_[3] = {false, false, false};
 };
+
+// A PNG's or JPEG's file bytes, when the texture file is one (which a model may
+// store as it is): its kind by its first bytes.
+enum class StoredImage { None, Png, Jpeg };
+StoredImage StoredImageKind(const std::string& bytes);
 
 // The built-in textures the choice names, with Stump1; the default choice gives
 // what a design shows before the user picks others: Trunc1, Stump1, Leaves1.

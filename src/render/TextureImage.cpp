@@ -101,9 +101,10 @@ bool ReadDecoded(const std::string& path, const std::string& bytes, bool tga, Pi
 
 }  // namespace
 
-bool ReadTextureImage(const std::string& path, PixelImage& image, std::string& error) {
+bool ReadTextureImage(const std::string& path, PixelImage& image, std::string& error, std::string* fileBytes) {
     std::string bytes;
     if (!ReadBytes(path, bytes, error)) return false;
+    if (fileBytes) *fileBytes = bytes;
     const std::size_t start = bytes.find_first_not_of(" \t\r\n");
     if (EndsWith(path, ".xpm") || (start != std::string::npos && bytes.compare(start, 9, "/* XPM */") == 0))
         return ReadXpm(path, bytes, image, error);

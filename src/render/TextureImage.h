@@ -18,7 +18,8 @@ inline constexpr std::size_t kMaxTextureFileBytes = std::size_t{256} << 20;
 // always RGBA (leaves take their outline from it). The size an image claims is
 // checked against the file and the limits before any memory is taken for its
 // pixels. False, with one line naming the file and the problem, when it cannot
-// be read.
-bool ReadTextureImage(const std::string& path, PixelImage& image, std::string& error);
+// be read. fileBytes, when given, receives the file as it was read.
+bool ReadTextureImage(const std::string& path, PixelImage& image, std::string& error,
+                      std::string* fileBytes = nullptr);
 
 }  // namespace grovewright

@@ -383,6 +383,74 @@ class Gallery(InFolder):
         self.assertEqual(run("export", SMALL_TREE, "--bark", "trunc3", "-o", self.path("t.glb")).returncode, 2)
 
 
+def glb_document(path):
+    """The JSON chunk and the binary chunk of a GLB file."""
+    with open(path, "rb") as f:
+        data = f.read()
+    json_length = int.from_bytes(data[12:16], "little")
+    document = json.loads(data[20:20 + json_length])
+    binary = data[20 + json_length + 8:]
+    return document, binary
+
+
+class OwnTextures(InFolder):
+    """Your own images on the command line: read, drawn and stored in their own format."""
+
+    def images(self):
+        bark, leaf, tga = self.path("bark.jpg"), self.path("leaf.png"), self.path("stump.tga")
+        subprocess.run(["convert", "-size", "32x64", "gradient:#603010-#c08040", bark], check=True)
+        subprocess.run(["convert", "-size", "32x32", "xc:none", "-fill", "#208020", "-draw", "circle 16,16 16,3",
+                        leaf], check=True)
+        subprocess.run(["convert", "-size", "16x16", "xc:#a08060", "-compress", "RLE", tga], check=True)
+        return bark, leaf, tga
+
+    def test_a_glb_stores_a_jpeg_as_jpeg_and_a_png_as_it_is(self):
+        bark, leaf, tga = self.images()
+        glb = self.path("tree.glb")
+        result = run("export", LEAFY_TREE, "--leaves", "--bark-image", bark, "--leaf-image", leaf,
+                     "--stump-image", tga, "-o", glb)
+        self.assertEqual(result.returncode, 0, result.stderr)
+        status, report = validate_gltf(glb)
+        self.assertEqual(status, 0, report)
+        document, binary = glb_document(glb)
+        images = {image["name"]: image for image in document["images"]}
+        def stored(name):
+            view = document["bufferViews"][images[name]["bufferView"]]
+            return binary[view.get("byteOffset", 0):view.get("byteOffset", 0) + view["byteLength"]]
+        with open(bark, "rb") as f:
+            self.assertEqual(stored("Bark"), f.read())
+        self.assertEqual(images["Bark"]["mimeType"], "image/jpeg")
+        with open(leaf, "rb") as f:
+            self.assertEqual(stored("Leaves"), f.read())
+        self.assertEqual(images["Leaves"]["mimeType"], "image/png")
+        # A run-length TGA is stored as a PNG of its pixels.
+        self.assertEqual(images["Stump"]["mimeType"], "image/png")
+        self.assertEqual(stored("Stump")[:8], b"\x89PNG\r\n\x1a\n")
+        # glTF beside its files: the JPEG keeps its name's kind.
+        result = run("export", LEAFY_TREE, "--bark-image", bark, "-o", self.path("tree.gltf"))
+        self.assertEqual(result.returncode, 0, result.stderr)
+        self.assertTrue(os.path.exists(self.path("tree_bark.jpg")))
+
+    def test_pictures_draw_the_own_images(self):
+        bark, leaf, _ = self.images()
+        plain, own = self.path("plain.png"), self.path("own.png")
+        self.assertEqual(run("render", LEAFY_TREE, "--size", "160x120", "-o", plain).returncode, 0)
+        result = run("render", LEAFY_TREE, "--size", "160x120", "--bark-image", bark, "--leaf-image", leaf, "-o", own)
+        self.assertEqual(result.returncode, 0, result.stderr)
+        with open(plain, "rb") as a, open(own, "rb") as b:
+            self.assertNotEqual(a.read(), b.read())
+
+    def test_an_unreadable_or_lying_image_is_refused_in_one_line(self):
+        with open(self.path("lying.bmp"), "wb") as f:
+            f.write(b"BM" + (54).to_bytes(4, "little") + bytes(4) + (54).to_bytes(4, "little") +
+                    (40).to_bytes(4, "little") + (20000).to_bytes(4, "little") + (-20000).to_bytes(4, "little", signed=True) +
+                    (1).to_bytes(2, "little") + (24).to_bytes(2, "little") + bytes(24))
+        for image, words in ((self.path("lying.bmp"), ["lying.bmp", "claims 20000 x 20000"]),
+                             (self.path("missing.png"), ["missing.png", "cannot be opened"])):
+            self.assert_fails(run("export", SMALL_TREE, "--bark-image", image, "-o", self.path("t.glb")), 1, *words)
+        self.assertEqual(sorted(os.listdir(self.folder.name)), ["lying.bmp"])
+
+
 class Failures(InFolder):
     def test_version_and_help(self):
         result = run("--version")
