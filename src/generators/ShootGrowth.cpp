@@ -7,8 +7,7 @@ namespace grovewright {
 
 namespace {
 
-// The turn of a shoot as long as the trunk at the strongest gravity, spread
-// over its pieces.
+// The turn of a fully slender shoot at the strongest gravity, spread over its pieces.
 constexpr double kStrongestBend = 120.0;
 
 }  // namespace

@@ -52,7 +52,9 @@ struct CayleyTurn {
     Rotation3 ApplyAfter(const Rotation3& m, const Vector3D& turnedMiddle) const {
         const Vector3D first = Apply(m.Column(0));
         const Vector3D last = Cross(first, turnedMiddle);
-        return {{{first.x, turnedMiddle.x, last.x}, {first.y, turnedMiddle.y, last.y}, {first.z, turnedMiddle.z, last.z}}};
+        return {{{first.x, turnedMiddle.x, last.x},
+                 {first.y, turnedMiddle.y, last.y},
+                 {first.z, turnedMiddle.z, last.z}}};
     }
 };
 
@@ -79,7 +81,6 @@ public:
     bool Active() const { return varies_ || bends_ || pieces_ > 1; }
     // Lengths or angles vary per branch.
     bool Varies() const { return varies_; }
-    int Pieces() const { return pieces_; }
 
     // The identity of a branch: the generator's seed mixed with what tells
     // the branch apart from every other (its level, its parent, its page).
@@ -113,10 +114,10 @@ public:
     // by a whole step, a slanted one less (the pull grows with the piece's
     // reach across, as a weight's moment does), and slender shoots by the most,
     // stout limbs hardly; never beyond the vertical, and never into the ground
-    // (y below 0): a piece gravity would take there runs level instead. The pieces taper so
-    // that their rings meet. Returns the last piece; direction becomes the
-    // tip's, and tipTurn, when given, the turn from the start's direction to
-    // it (left alone when gravity did not turn the shoot).
+    // (y below 0): a piece gravity would take there runs level instead. The
+    // pieces taper so that their rings meet. Returns the last piece; direction
+    // becomes the tip's, and tipTurn, when given, the turn from the start's
+    // direction to it (left alone when gravity did not turn the shoot).
     BranchSegment& AppendShoot(SkeletonLevels::Level& level, const Vector3D& start, Vector3D& direction,
                                double length, const ShootShape& shape, CayleyTurn* tipTurn = nullptr) const;
 
@@ -134,8 +135,9 @@ private:
     double taper_;  // the diameter reduction of one piece
 };
 
-inline BranchSegment& ShootGrowth::AppendShoot(SkeletonLevels::Level& level, const Vector3D& start, Vector3D& direction,
-                                        double length, const ShootShape& shape, CayleyTurn* tipTurn) const {
+inline BranchSegment& ShootGrowth::AppendShoot(SkeletonLevels::Level& level, const Vector3D& start,
+                                               Vector3D& direction, double length, const ShootShape& shape,
+                                               CayleyTurn* tipTurn) const {
     const double pieceLength = length * pieceShare_;
     int row = 0;
     if (bends_) {

@@ -122,9 +122,9 @@ public:
             // Each branch varies around the design's length: variation does not
             // compound from level to level.
             const double designLength = length;
-            const Rotation3& own = shoots_.Varies() ? rule.VariedTurn(shoots_.Vary(shoots_.Identity(depth, level.size())),
-                                                                    length)
-                                                    : rule.turn;
+            const Rotation3 own =
+                shoots_.Varies() ? rule.VariedTurn(shoots_.Vary(shoots_.Identity(depth, level.size())), length)
+                                 : rule.turn;
             // The outermost branches have no children: their direction is all
             // they need of the placement.
             if (depth == maxDepth_) {
