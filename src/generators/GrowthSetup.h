@@ -24,7 +24,8 @@ public:
          "How far each branch's lean and turn differ from the design, in degrees (0 to 90)."},
         {"Gravity", "Gravity: ", ValueFormat::Integer, {-100, 100}, 0, kStaleSkeleton,
          "Bends every shoot along its length (-100 to 100): below 0 down, so long shoots arch and weeping tips "
-         "hang; above 0 up toward the light. -100 and 100 bend a shoot by up to 180 degrees."},
+         "hang; above 0 up toward the light. Slender shoots bend most (up to 120 degrees at -100 or 100), stout "
+         "limbs hardly, and none into the ground."},
         {"Bend", "Bend: ", ValueFormat::Integer, {1, kMaxBranchPieces}, 1, kStaleSkeleton,
          "How many straight pieces every branch is drawn with (1 to 8): 1 keeps branches straight, more let "
          "gravity curve them. The tree's segments grow by the same factor."},
