@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <random>
 #include <tuple>
 
@@ -44,6 +45,33 @@ std::string Tga(int type, int width, int height, int bits, int descriptor, const
     bytes[16] = static_cast<char>(bits);
     bytes[17] = static_cast<char>(descriptor);
     return bytes + std::string(idLength, 'I') + payload;
+}
+
+// Runs read in a child process that may not take 256 MiB of memory; true when
+// it returned false with an error containing expected, so the refusal came
+// before any large allocation. (Under the sanitizers, which reserve far more
+// address space, the limit is left out.)
+bool RefusedWithinLittleMemory(const std::function<bool(PixelImage&, std::string&)>& read,
+                               const std::string& expected) {
+    const pid_t child = fork();
+    if (child == -1) return false;
+    if (child == 0) {
+#if !defined(__SANITIZE_ADDRESS__)
+        const rlimit limit{256u << 20, 256u << 20};
+        setrlimit(RLIMIT_AS, &limit);
+#endif
+        PixelImage image;
+        std::string error;
+        _exit(!read(image, error) && error.find(expected) != std::string::npos ? 0 : 1);
+    }
+    int status = 0;
+    return waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// The same for a texture file.
+bool RefusedWithinLittleMemory(const std::string& path, const std::string& expected) {
+    return RefusedWithinLittleMemory(
+        [&](PixelImage& image, std::string& error) { return ReadTextureImage(path, image, error); }, expected);
 }
 
 }  // namespace
@@ -240,24 +268,9 @@ TEST(TgaReader, AHeaderPromisingAGigabyteIsRefusedBeforeAnyMemoryIsTaken) {
     TempFolder folder;
     // 16384 x 16384 x 32 bits would be 1 GiB of pixels; the file holds 18 bytes and a few more.
     WriteFileBytes(folder.File("claims.tga"), Tga(2, 16384, 16384, 32, 8, std::string(64, '\x11')));
-    // In a child process that may not take 256 MiB, the refusal must come before any such allocation.
-    // (The sanitizers reserve far more address space than that, so there the limit is left out.)
-    const pid_t child = fork();
-    ASSERT_NE(child, -1);
-    if (child == 0) {
-#if !defined(__SANITIZE_ADDRESS__)
-        const rlimit limit{256u << 20, 256u << 20};
-        setrlimit(RLIMIT_AS, &limit);
-#endif
-        PixelImage image;
-        std::string error;
-        const bool refused = !ReadTga(folder.File("claims.tga"), image, error) &&
-                             error.find("fewer pixels than its header says") != std::string::npos;
-        _exit(refused ? 0 : 1);
-    }
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+    EXPECT_TRUE(RefusedWithinLittleMemory(
+        [&](PixelImage& image, std::string& error) { return ReadTga(folder.File("claims.tga"), image, error); },
+        "fewer pixels than its header says"));
 }
 
 TEST(TgaReader, RandomBytesAreRefusedOrReadWithinTheirSize) {
@@ -289,25 +302,6 @@ PixelImage Pattern(int width, int height, int channels) {
     PixelImage image(width, height, channels);
     for (std::size_t at = 0; at < image.pixels.size(); ++at) image.pixels[at] = static_cast<std::uint8_t>(at * 41 + 7);
     return image;
-}
-
-// Runs read in a child process that may not take 256 MiB of memory; true when
-// it returned false with an error containing expected. (Under the sanitizers,
-// which reserve far more address space, the limit is left out.)
-bool RefusedWithinLittleMemory(const std::string& path, const std::string& expected) {
-    const pid_t child = fork();
-    if (child == -1) return false;
-    if (child == 0) {
-#if !defined(__SANITIZE_ADDRESS__)
-        const rlimit limit{256u << 20, 256u << 20};
-        setrlimit(RLIMIT_AS, &limit);
-#endif
-        PixelImage image;
-        std::string error;
-        _exit(!ReadTextureImage(path, image, error) && error.find(expected) != std::string::npos ? 0 : 1);
-    }
-    int status = 0;
-    return waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 }  // namespace
