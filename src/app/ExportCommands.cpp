@@ -39,6 +39,14 @@ void ExportCommands::Export(Format format, bool withLeaves) {
         textures_.CreateBuiltinTextures();
         textures = {textures_.Image(TextureManager::Kind::Trunk), textures_.Image(TextureManager::Kind::Stump),
                     textures_.Image(TextureManager::Kind::Leaves)};
+        // A custom PNG or JPEG goes into the file as it is.
+        for (const auto& [kind, texture] : {std::pair{TextureManager::Kind::Trunk, &textures.bark},
+                                            {TextureManager::Kind::Stump, &textures.stump},
+                                            {TextureManager::Kind::Leaves, &textures.leaves}}) {
+            const std::string& file = textures_.ImageFile(kind);
+            if (const auto stored = grovewright::StoredImageKind(file); stored != grovewright::StoredImage::None)
+                textures.KeepFile(*texture, file, stored == grovewright::StoredImage::Jpeg);
+        }
     }
     auto result = grovewright::ExportResult::Failed;
     std::string error;

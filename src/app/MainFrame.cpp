@@ -528,13 +528,14 @@ void MainFrame::ChooseTexture(TextureMenu& menu, int item) {
         for (int id : menu.items) Check(id, id == checked);
         Check(menu.customItem, menu.customItem == checked);
     };
+    std::string file;
     if (item != menu.customItem) {
         showChoice(item);
         textures_->Select(menu.kind,
                           static_cast<int>(std::find(menu.items.begin(), menu.items.end(), item) - menu.items.begin()));
         menu.customSelected = false;
-    } else if (grovewright::PixelImage image; LoadCustomTexture(menu.kind, image)) {
-        textures_->SelectCustom(menu.kind, image);
+    } else if (grovewright::PixelImage image; LoadCustomTexture(menu.kind, image, file)) {
+        textures_->SelectCustom(menu.kind, image, std::move(file));
         showChoice(item);
         menu.customSelected = true;
     } else {
@@ -547,7 +548,7 @@ void MainFrame::ChooseTexture(TextureMenu& menu, int item) {
     drawPanel_->Redraw(1);
 }
 
-bool MainFrame::LoadCustomTexture(TextureManager::Kind kind, grovewright::PixelImage& image) {
+bool MainFrame::LoadCustomTexture(TextureManager::Kind kind, grovewright::PixelImage& image, std::string& file) {
     // Chosen like projects: in the last folder used, over the frame. Leaves need an alpha channel.
     const wxString images = "Images (*.png;*.jpg;*.jpeg;*.tga;*.bmp;*.xpm)|*.png;*.jpg;*.jpeg;*.tga;*.bmp;*.xpm";
     const wxString path = files_.Open("Open ...", kind == TextureManager::Kind::Leaves
@@ -555,7 +556,7 @@ bool MainFrame::LoadCustomTexture(TextureManager::Kind kind, grovewright::PixelI
                                                       : images);
     if (path.empty()) return false;
     std::string error;
-    if (grovewright::ReadTextureImage(path.ToStdString(wxConvUTF8), image, error)) {
+    if (grovewright::ReadTextureImage(path.ToStdString(wxConvUTF8), image, error, &file)) {
         // Taken all the same: the user may want it so, but should not wonder why.
         if (kind == TextureManager::Kind::Leaves && !image.HasTransparency())
             wxMessageBox("This leaf texture has no transparent pixels (no alpha channel, or one that is opaque "

@@ -173,7 +173,8 @@ private:
     void ChooseTexture(TextureMenu& menu, int item);
     // Asks for a custom image of the kind and reads it; false when cancelled or
     // unreadable (the user was told).
-    bool LoadCustomTexture(TextureManager::Kind kind, grovewright::PixelImage& image);
+    // Asks for an image file and reads it (its pixels and its bytes).
+    bool LoadCustomTexture(TextureManager::Kind kind, grovewright::PixelImage& image, std::string& file);
     void ShowAbout();
     void OnPageChanged(wxBookCtrlEvent& event);
     void OnClose(wxCloseEvent& event);

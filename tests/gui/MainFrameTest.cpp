@@ -1,6 +1,8 @@
 #include <wx/filedlg.h>
 #include <wx/msgdlg.h>
 
+#include <stb_image_write.h>
+
 #include <algorithm>
 #include <fstream>
 
@@ -284,4 +286,46 @@ TEST_F(FrameTest, ModelExportsWriteTheShownTreeWithTheViewsTextures) {
     EXPECT_EQ(std::count(obj.begin(), obj.end(), "g Leaves"), 0);
     for (const char* file : {"tree.mtl", "tree_bark.png", "tree_stump.png"})
         EXPECT_FALSE(grovewright::test::ReadFileBytes(folder.File(file)).empty()) << file;
+}
+
+TEST_F(FrameTest, ACustomJpegOrPngTextureIsExportedAsItIs) {
+    wxTEST_DIALOG(Command(ID_LOAD), wxExpectModal<wxFileDialog>(GROVEWRIGHT_EXAMPLES "/screenshot-tree.xml"));
+    Command(ID_MODE_FULL_3D);
+    TempFolder folder;
+    // A JPEG bark and a PNG leaf with an alpha outline.
+    std::vector<unsigned char> pixels(16 * 16 * 4);
+    for (std::size_t at = 0; at < pixels.size(); ++at) pixels[at] = static_cast<unsigned char>(at % 4 == 3 ? (at / 64) * 16 : at * 7);
+    std::string jpeg;
+    stbi_write_jpg_to_func([](void* out, void* data, int size) { static_cast<std::string*>(out)->append(
+                               static_cast<const char*>(data), static_cast<std::size_t>(size)); },
+                           &jpeg, 16, 16, 4, pixels.data(), 90);
+    grovewright::test::WriteFileBytes(folder.File("bark.jpg"), jpeg);
+    grovewright::PixelImage leaf(16, 16, 4);
+    leaf.pixels.assign(pixels.begin(), pixels.end());
+    const std::string png = grovewright::EncodePng(leaf);
+    grovewright::test::WriteFileBytes(folder.File("leaf.png"), png);
+    wxTEST_DIALOG(Command(ID_TRUNK_CUSTOM), wxExpectModal<wxFileDialog>(wxString::FromUTF8(folder.File("bark.jpg"))));
+    wxTEST_DIALOG(Command(ID_LEAVES_CUSTOM), wxExpectModal<wxFileDialog>(wxString::FromUTF8(folder.File("leaf.png"))));
+    EXPECT_TRUE(Checked(ID_TRUNK_CUSTOM));
+
+    wxTEST_DIALOG(Command(ID_EXPORT_GLB_LEAVES), wxExpectModal<wxFileDialog>(wxString::FromUTF8(folder.File("tree"))));
+    const auto glb = grovewright::test::ParseGlb(grovewright::test::ReadFileBytes(folder.File("tree.glb")));
+    ASSERT_EQ(glb.error, "");
+    for (const auto& image : glb.json["images"]) {
+        if (image["name"] == "Bark") {
+            EXPECT_EQ(image["mimeType"], "image/jpeg");
+            EXPECT_TRUE(glb.View(image["bufferView"]) == jpeg);
+        } else if (image["name"] == "Leaves") {
+            EXPECT_EQ(image["mimeType"], "image/png");
+            EXPECT_TRUE(glb.View(image["bufferView"]) == png);
+        }
+    }
+    // Back to a built-in bark: encoded from its pixels again.
+    Command(ID_TRUNK_1);
+    wxTEST_DIALOG(Command(ID_EXPORT_GLB_LEAVES),
+                  wxExpectModal<wxFileDialog>(wxString::FromUTF8(folder.File("built-in"))));
+    const auto builtIn = grovewright::test::ParseGlb(grovewright::test::ReadFileBytes(folder.File("built-in.glb")));
+    EXPECT_EQ(builtIn.json["images"][0]["mimeType"], "image/png");
+    EXPECT_TRUE(builtIn.View(builtIn.json["images"][0]["bufferView"]) ==
+                grovewright::EncodePng(frame->Textures().Image(TextureManager::Kind::Trunk)));
 }

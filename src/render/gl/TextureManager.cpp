@@ -77,9 +77,10 @@ void TextureManager::Select(Kind kind, int choice) {
     if (choice >= 0 && choice < slots.builtIn) slots.selected = choice;
 }
 
-void TextureManager::SelectCustom(Kind kind, const grovewright::PixelImage& image) {
+void TextureManager::SelectCustom(Kind kind, const grovewright::PixelImage& image, std::string file) {
     CreateBuiltinTextures();
     KindSlots& slots = Slots(kind);
     Keep(kind, slots.builtIn, image);
+    slots.customFile = std::move(file);
     slots.selected = slots.builtIn;
 }

@@ -2,6 +2,8 @@
 
 #include <GL/gl.h>
 
+#include <string>
+
 #include "render/PixelImage.h"
 
 // Owns every GL texture: bark, leaves, ground, stump, sky and the overlay font.
@@ -31,8 +33,10 @@ public:
     // Selects built-in texture `choice` (0-based) of the kind.
     void Select(Kind kind, int choice);
     // Uploads the image (RGB or RGBA, rows from the bottom up) into the kind's
-    // custom slot, replacing what was there, and selects it.
-    void SelectCustom(Kind kind, const grovewright::PixelImage& image);
+    // custom slot, replacing what was there, and selects it. file: the bytes of
+    // the image file it was read from, which model exports store as they are
+    // when they are a PNG's or a JPEG's.
+    void SelectCustom(Kind kind, const grovewright::PixelImage& image, std::string file = {});
 
     bool IsBuilt() const { return built_; }
     // How often the built-in set was generated (once at most).
@@ -41,6 +45,11 @@ public:
     int Selected(Kind kind) const { return Slots(kind).selected; }
     // The pixels of the kind's selected texture (empty before the textures exist).
     const grovewright::PixelImage& Image(Kind kind) const { return Slots(kind).images[Slots(kind).selected]; }
+    // The file bytes of the kind's selected texture: empty unless it is a custom image.
+    const std::string& ImageFile(Kind kind) const {
+        static const std::string none;
+        return Slots(kind).selected == Slots(kind).builtIn ? Slots(kind).customFile : none;
+    }
 
 private:
     struct KindSlots {
@@ -48,6 +57,7 @@ private:
         int builtIn;  // how many built-in textures; the custom one follows
         GLuint ids[5] = {};
         grovewright::PixelImage images[5];  // what each texture was made of
+        std::string customFile;              // the custom image's file bytes
         int selected = 0;
     };
     KindSlots& Slots(Kind kind) { return slots_[static_cast<int>(kind)]; }
