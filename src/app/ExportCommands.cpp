@@ -42,11 +42,8 @@ void ExportCommands::Export(Format format, bool withLeaves) {
         // A custom PNG or JPEG goes into the file as it is.
         for (const auto& [kind, texture] : {std::pair{TextureManager::Kind::Trunk, &textures.bark},
                                             {TextureManager::Kind::Stump, &textures.stump},
-                                            {TextureManager::Kind::Leaves, &textures.leaves}}) {
-            const std::string& file = textures_.ImageFile(kind);
-            if (const auto stored = grovewright::StoredImageKind(file); stored != grovewright::StoredImage::None)
-                textures.KeepFile(*texture, file, stored == grovewright::StoredImage::Jpeg);
-        }
+                                            {TextureManager::Kind::Leaves, &textures.leaves}})
+            textures.KeepFile(*texture, textures_.ImageFile(kind));
     }
     auto result = grovewright::ExportResult::Failed;
     std::string error;

@@ -209,8 +209,7 @@ struct OwnImages {
         for (int i = 0; i < 3; ++i) {
             if (paths[i].empty()) continue;
             *slots[i] = images[i];
-            if (const StoredImage kind = StoredImageKind(files[i]); kind != StoredImage::None)
-                textures.KeepFile(*slots[i], files[i], kind == StoredImage::Jpeg);
+            textures.KeepFile(*slots[i], files[i]);
         }
         return textures;
     }

@@ -457,15 +457,12 @@ const std::string& ModelTextures::Encoded(const PixelImage& texture) const {
     return encoded;
 }
 
-void ModelTextures::KeepFile(const PixelImage& texture, std::string bytes, bool jpeg) {
-    encoded_[Slot(texture)] = std::move(bytes);
+void ModelTextures::KeepFile(const PixelImage& texture, const std::string& bytes) {
+    const bool png = bytes.compare(0, 8, "\x89PNG\r\n\x1a\n", 8) == 0;
+    const bool jpeg = bytes.compare(0, 3, "\xff\xd8\xff", 3) == 0;
+    if (!png && !jpeg) return;
+    encoded_[Slot(texture)] = bytes;
     jpeg_[Slot(texture)] = jpeg;
-}
-
-StoredImage StoredImageKind(const std::string& bytes) {
-    if (bytes.compare(0, 8, "\x89PNG\r\n\x1a\n", 8) == 0) return StoredImage::Png;
-    if (bytes.compare(0, 3, "\xff\xd8\xff", 3) == 0) return StoredImage::Jpeg;
-    return StoredImage::None;
 }
 
 ModelTextures BuiltinModelTextures(ProceduralTextures::Choice choice) {

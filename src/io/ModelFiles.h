@@ -29,9 +29,9 @@ struct ModelTextures {
     const std::string& Encoded(const PixelImage& texture) const;
     // Whether Encoded gives a JPEG's bytes (else a PNG's).
     bool IsJpeg(const PixelImage& texture) const { return jpeg_[Slot(texture)]; }
-    // The texture was read from a PNG (jpeg false) or JPEG file with these bytes:
-    // models store them as they are.
-    void KeepFile(const PixelImage& texture, std::string bytes, bool jpeg);
+    // The texture was read from a file with these bytes: models store them as
+    // they are when they are a PNG's or a JPEG's (other files change nothing).
+    void KeepFile(const PixelImage& texture, const std::string& bytes);
 
 private:
     int Slot(const PixelImage& texture) const { return &texture == &bark ? 0 : &texture == &stump ? 1 : 2; }
@@ -40,10 +40,6 @@ private:
     bool jpeg_[3] = {false, false, false};
 };
 
-// A PNG's or JPEG's file bytes, when the texture file is one (which a model may
-// store as it is): its kind by its first bytes.
-enum class StoredImage { None, Png, Jpeg };
-StoredImage StoredImageKind(const std::string& bytes);
 
 // The built-in textures the choice names, with Stump1; the default choice gives
 // what a design shows before the user picks others: Trunc1, Stump1, Leaves1.
