@@ -368,6 +368,7 @@ void MainFrame::OnDesignChange(const grovewright::DesignChange& change) {
         CallAfter([this, text = wxString::FromUTF8(change.refusal)] {
             wxMessageBox(text, "Design too large", wxOK | wxICON_WARNING, this);
         });
+    if (change.texturesChanged) ShowDesignTextures();
 }
 
 void MainFrame::ApplyMeshExports(bool on) {
@@ -476,8 +477,6 @@ void MainFrame::StartUp() {
 void MainFrame::LoadExample(int index) {
     const grovewright::ExampleTree& example = grovewright::ExampleTreeAt(index);
     if (!document_.LoadExample(example)) return;
-    ChooseTexture(textureMenus_[0], textureMenus_[0].items[static_cast<std::size_t>(example.bark)]);
-    ChooseTexture(textureMenus_[2], textureMenus_[2].items[static_cast<std::size_t>(example.leaves)]);
     SetMode(2);
 }
 
@@ -523,40 +522,34 @@ void MainFrame::ShowReplacedDesign() {
 }
 
 void MainFrame::ChooseTexture(TextureMenu& menu, int item) {
-    if (drawPanel_->GetContext()) drawPanel_->SetCurrent(*drawPanel_->GetContext());
-    auto showChoice = [&](int checked) {
-        for (int id : menu.items) Check(id, id == checked);
-        Check(menu.customItem, menu.customItem == checked);
-    };
-    std::string file;
+    const int kind = static_cast<int>(menu.kind);
+    grovewright::TextureChoice choice = design_.Textures();
+    std::string file, path;
     if (item != menu.customItem) {
-        showChoice(item);
-        textures_->Select(menu.kind,
-                          static_cast<int>(std::find(menu.items.begin(), menu.items.end(), item) - menu.items.begin()));
-        menu.customSelected = false;
-    } else if (grovewright::PixelImage image; LoadCustomTexture(menu.kind, image, file)) {
+        choice.builtIn[kind] = static_cast<int>(std::find(menu.items.begin(), menu.items.end(), item) - menu.items.begin());
+        choice.image[kind].clear();
+    } else if (grovewright::PixelImage image; LoadCustomTexture(menu.kind, image, file, path)) {
+        if (drawPanel_->GetContext()) drawPanel_->SetCurrent(*drawPanel_->GetContext());
         textures_->SelectCustom(menu.kind, image, std::move(file));
-        showChoice(item);
-        menu.customSelected = true;
-    } else {
-        // Cancelled or failed: the check marks show again what is still in use.
-        int builtIn = menu.items.front();
-        for (int id : menu.items)
-            if (menuBar_->IsChecked(id)) builtIn = id;
-        showChoice(menu.customSelected ? menu.customItem : builtIn);
+        // Shown already: the design's change finds the view as it should be.
+        shownTextures_.image[kind] = choice.image[kind] = path;
     }
-    drawPanel_->Redraw(1);
+    design_.ChooseTextures(choice);
+    // Unchanged, cancelled or failed: the check marks show again what is in use.
+    ShowDesignTextures();
 }
 
-bool MainFrame::LoadCustomTexture(TextureManager::Kind kind, grovewright::PixelImage& image, std::string& file) {
+bool MainFrame::LoadCustomTexture(TextureManager::Kind kind, grovewright::PixelImage& image, std::string& file,
+                                  std::string& path) {
     // Chosen like projects: in the last folder used, over the frame. Leaves need an alpha channel.
     const wxString images = "Images (*.png;*.jpg;*.jpeg;*.tga;*.bmp;*.xpm)|*.png;*.jpg;*.jpeg;*.tga;*.bmp;*.xpm";
-    const wxString path = files_.Open("Open ...", kind == TextureManager::Kind::Leaves
-                                                      ? "Images with alpha (*.png;*.tga)|*.png;*.tga|" + images
-                                                      : images);
-    if (path.empty()) return false;
+    const wxString chosen = files_.Open("Open ...", kind == TextureManager::Kind::Leaves
+                                                        ? "Images with alpha (*.png;*.tga)|*.png;*.tga|" + images
+                                                        : images);
+    if (chosen.empty()) return false;
+    path = chosen.ToStdString(wxConvUTF8);
     std::string error;
-    if (grovewright::ReadTextureImage(path.ToStdString(wxConvUTF8), image, error, &file)) {
+    if (grovewright::ReadTextureImage(path, image, error, &file)) {
         // Taken all the same: the user may want it so, but should not wonder why.
         if (kind == TextureManager::Kind::Leaves && !image.HasTransparency())
             wxMessageBox("This leaf texture has no transparent pixels (no alpha channel, or one that is opaque "
@@ -566,6 +559,40 @@ bool MainFrame::LoadCustomTexture(TextureManager::Kind kind, grovewright::PixelI
     }
     wxMessageBox(wxString::FromUTF8(error), "Texture error", wxOK | wxICON_ERROR, this);
     return false;
+}
+
+void MainFrame::ShowDesignTextures() {
+    if (drawPanel_->GetContext()) drawPanel_->SetCurrent(*drawPanel_->GetContext());
+    const grovewright::TextureChoice& wanted = design_.Textures();
+    std::string unreadable;
+    for (TextureMenu& menu : textureMenus_) {
+        const int kind = static_cast<int>(menu.kind);
+        const std::string& path = wanted.image[kind];
+        if (path != shownTextures_.image[kind] || wanted.builtIn[kind] != shownTextures_.builtIn[kind]) {
+            std::string file, error;
+            grovewright::PixelImage image;
+            if (!path.empty() && grovewright::ReadTextureImage(path, image, error, &file))
+                textures_->SelectCustom(menu.kind, image, std::move(file));
+            else
+                textures_->Select(menu.kind, wanted.builtIn[kind]);
+            if (!error.empty()) unreadable += std::string("\n") + grovewright::TextureKindName(kind) + ": " + error;
+            shownTextures_.image[kind] = path;
+            shownTextures_.builtIn[kind] = wanted.builtIn[kind];
+        }
+        menu.customSelected = textures_->Selected(menu.kind) == static_cast<int>(menu.items.size());
+        const int checked = menu.customSelected ? menu.customItem : menu.items[static_cast<std::size_t>(wanted.builtIn[kind])];
+        for (int id : menu.items) Check(id, id == checked);
+        Check(menu.customItem, menu.customItem == checked);
+    }
+    drawPanel_->Redraw(1);
+    // After the load or undo has finished: one message for every image missing.
+    if (!unreadable.empty())
+        CallAfter([this, text = wxString::FromUTF8(unreadable)] {
+            wxMessageBox("These images of the design could not be read; the built-in textures are shown "
+                         "instead, and the design keeps the images' names:\n" +
+                             text,
+                         "Texture error", wxOK | wxICON_WARNING, this);
+        });
 }
 
 void MainFrame::ShowAbout() {

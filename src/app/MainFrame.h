@@ -170,11 +170,16 @@ private:
     void ShowSide(int leafSide);
     void ApplyMeshExports(bool on);
     void KeepKeyboardFocus();
+    // The user picks a texture item: a built-in one, or Custom, which asks for an image.
     void ChooseTexture(TextureMenu& menu, int item);
-    // Asks for a custom image of the kind and reads it; false when cancelled or
-    // unreadable (the user was told).
-    // Asks for an image file and reads it (its pixels and its bytes).
-    bool LoadCustomTexture(TextureManager::Kind kind, grovewright::PixelImage& image, std::string& file);
+    // Asks for a custom image of the kind and reads it (its pixels, its bytes and
+    // its path); false when cancelled or unreadable (the user was told).
+    bool LoadCustomTexture(TextureManager::Kind kind, grovewright::PixelImage& image, std::string& file,
+                           std::string& path);
+    // Brings the view's textures and the menu's check marks to the design's
+    // choice (after a load, an undo, a new project); images that cannot be read
+    // are named in one message and their built-in texture shown.
+    void ShowDesignTextures();
     void ShowAbout();
     void OnPageChanged(wxBookCtrlEvent& event);
     void OnClose(wxCloseEvent& event);
@@ -195,6 +200,9 @@ private:
     wxMenuBar* menuBar_ = nullptr;
     wxToolBar* toolBar_ = nullptr;
     std::vector<TextureMenu> textureMenus_;
+    // The texture choice the view's textures were last set from (an image that
+    // could not be read included, so that it is reported once).
+    grovewright::TextureChoice shownTextures_;
     bool lineMode_ = true;
     int showLeafSide_ = 0;
     wxPanel* mainPanel_ = nullptr;

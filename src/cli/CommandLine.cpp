@@ -53,6 +53,8 @@ struct Design {
     SkeletonLevels skeleton;
     LeafStore leaves;
     TreeViewParameters view;
+    // The textures the project file chose.
+    TextureChoice textures;
 };
 
 // A failure with its exit status and the one line that explains it.
@@ -85,13 +87,15 @@ Failure LoadDesign(const std::string& project, std::string generator, Design& de
     TGXMLFileReader reader;
     std::string error;
     std::vector<std::string> kept;
-    int shown = -1;
+    DesignViewValues view;
     if (!LoadProject(reader, project, {&design.simple, &design.regular, &design.complex}, error, &design.leafPages,
-                     &kept, &shown))
+                     &kept, &view))
         return {kExitFailure, error};
+    design.textures = view.textures;
     // Not chosen on the command line: the one the file shows, else the one its name ends with.
     const char* const names[] = {"simple", "regular", "complex"};
-    if (generator.empty()) generator = shown >= 0 ? names[shown] : GeneratorNamedBy(project);
+    if (generator.empty())
+        generator = view.shownGenerator >= 0 ? names[view.shownGenerator] : GeneratorNamedBy(project);
     if (const std::string notice = reader.MarkupNotice(); !notice.empty())
         std::cerr << "grovewright-cli: " << project << ": " << notice << "\n";
     design.chosen = generator == "regular"   ? static_cast<TreeGeneratorModel*>(&design.regular)
@@ -194,11 +198,22 @@ struct OwnImages {
     std::string files[3];  // the bytes read, which a model stores as they are when PNG or JPEG
 
     const PixelImage* Image(int i) const { return paths[i].empty() ? nullptr : &images[i]; }
-    Failure Read() {
+    // Reads the images named on the command line, then, where it names none, the
+    // project's own: one of those that cannot be read is told of on err and the
+    // built-in texture used instead, as the program does.
+    Failure Read(const TextureChoice& project, std::ostream& err) {
+        const int kinds[3] = {TextureChoice::kBark, TextureChoice::kStump, TextureChoice::kLeaves};
         for (int i = 0; i < 3; ++i) {
             std::string error;
-            if (!paths[i].empty() && !ReadTextureImage(paths[i], images[i], error, &files[i]))
-                return {kExitFailure, error};
+            if (!paths[i].empty()) {
+                if (!ReadTextureImage(paths[i], images[i], error, &files[i])) return {kExitFailure, error};
+            } else if (const std::string& chosen = project.image[kinds[i]]; !chosen.empty()) {
+                if (ReadTextureImage(chosen, images[i], error, &files[i]))
+                    paths[i] = chosen;
+                else
+                    err << kProgram << ": the project's " << TextureKindName(kinds[i]) << " image " << error
+                        << "; the built-in texture is used\n";
+            }
         }
         return {};
     }
@@ -350,13 +365,14 @@ int RunCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err) 
         "ends with, as in NAME.complex.xml, else simple)";
     // The built-in textures, named as the Textures menu names them, in its order.
     const std::vector<std::string> barkNames = {"trunc1", "trunc2"}, leafNames = {"leaves1", "leaves2", "needles"};
-    std::string bark = barkNames[0], leafTexture = leafNames[0];
+    std::string bark, leafTexture;  // empty: the project's choice, else the first
     OwnImages own;
     auto textureOptions = [&](CLI::App* command) {
-        command->add_option("--bark", bark, "Bark texture")->check(CLI::IsMember(barkNames))->capture_default_str();
-        command->add_option("--leaf-texture", leafTexture, "Leaf texture")
-            ->check(CLI::IsMember(leafNames))
-            ->capture_default_str();
+        command->add_option("--bark", bark, "Bark texture: trunc1 or trunc2 (default: the project's, else trunc1)")
+            ->check(CLI::IsMember(barkNames));
+        command->add_option("--leaf-texture", leafTexture,
+                            "Leaf texture: leaves1, leaves2 or needles (default: the project's, else leaves1)")
+            ->check(CLI::IsMember(leafNames));
         const char* formats = "(PNG, JPEG, BMP, TGA or XPM)";
         command->add_option("--bark-image", own.paths[0], std::string("Your own bark image ") + formats);
         command->add_option("--stump-image", own.paths[1], std::string("Your own image of the cut ends ") + formats);
@@ -448,9 +464,7 @@ int RunCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err) 
     const auto position = [](const std::vector<std::string>& names, const std::string& name) {
         return static_cast<int>(std::find(names.begin(), names.end(), name) - names.begin());
     };
-    const ProceduralTextures::Choice textures{position(barkNames, bark), position(leafNames, leafTexture)};
     picture.billboard = billboardCommand->parsed();
-    picture.textures = textures;
     if (picture.size.empty()) picture.size = picture.billboard ? "512x512" : "800x600";
     const bool drawsPicture = picture.billboard || renderCommand->parsed();
     for (const std::string& output : picture.outputs) {
@@ -464,10 +478,14 @@ int RunCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err) 
                                        std::to_string(kMaxPictureSide)});
     // The view shows the leaves in Full 3D.
     if (renderCommand->parsed()) withLeaves = picture.mode == "full3d";
-    if (Failure failure = own.Read(); failure.status != kExitOk) return report(failure);
     Design design;
     if (Failure failure = LoadDesign(project, generator, design); failure.status != kExitOk)
         return report(failure);
+    const ProceduralTextures::Choice textures{
+        bark.empty() ? design.textures.builtIn[TextureChoice::kBark] : position(barkNames, bark),
+        leafTexture.empty() ? design.textures.builtIn[TextureChoice::kLeaves] : position(leafNames, leafTexture)};
+    picture.textures = textures;
+    if (Failure failure = own.Read(design.textures, err); failure.status != kExitOk) return report(failure);
     if (Failure failure = OverrideValues(settings, seed, design); failure.status != kExitOk) return report(failure);
     const bool info = infoCommand->parsed();
     // A progress bar only where a person watches it.

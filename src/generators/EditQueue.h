@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "generators/TextureChoice.h"
+
 namespace grovewright {
 
 // Which record a parameter belongs to, and where that record is in the design.
@@ -37,13 +39,16 @@ struct ParameterEdit {
 
 // One undo step: a single parameter edit (a merged drag included), or every
 // parameter a reset or a load changed, and for a load or a new project the
-// project file the design belonged to before and after and the generator shown.
+// project file the design belonged to before and after, the generator shown and
+// the textures; or a texture choice alone.
 struct EditStep {
     std::vector<ParameterEdit> edits;
     bool changesDocument = false;
     std::string documentBefore, documentAfter;
     // The generator shown before and after (a load of a file that names it).
     int shownBefore = 0, shownAfter = 0;
+    // The textures before and after (a texture choice, a load, a new project).
+    TextureChoice texturesBefore, texturesAfter;
 };
 
 // The design's undo and redo: the steps done so far and the position between

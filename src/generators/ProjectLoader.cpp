@@ -32,7 +32,7 @@ std::string NoValidSection(const std::string& path, const std::string& generator
 
 bool LoadProject(TGXMLFileReader& reader, const std::string& path,
                  const std::vector<TreeGeneratorModel*>& generators, std::string& error,
-                 LeafGeneratorModel* leaves, std::vector<std::string>* keptPrevious, int* shownGenerator) {
+                 LeafGeneratorModel* leaves, std::vector<std::string>* keptPrevious, DesignViewValues* view) {
     reader.SetFileName(path);
     if (!reader.Open()) {
         error = reader.LastError().empty() ? path + ": cannot be opened" : reader.LastError();
@@ -56,15 +56,21 @@ bool LoadProject(TGXMLFileReader& reader, const std::string& path,
         if (leaves->ReadSetup(reader, &unreadPages)) leaves->ApplySetup();
         if (!unreadPages.empty()) kept.push_back(DescribeUnreadLeafPages(leaves->GetName(), unreadPages));
     }
-    if (shownGenerator) {
-        *shownGenerator = -1;
+    if (view) {
+        *view = DesignViewValues();
         reader.Rewind();
         if (reader.EnterElement(kDesignView)) {
-            const long shown = reader.ReadInt(kShownGenerator);
-            if (shown >= 0 && shown < static_cast<long>(generators.size()))
-                *shownGenerator = static_cast<int>(shown);
-            else
+            // A file that leaves ShownGenerator out keeps the shown one; one out of range refuses the element.
+            const bool named = reader.HasElement(kShownGenerator);
+            const long shown = named ? reader.ReadInt(kShownGenerator) : -1;
+            if ((named && (shown < 0 || shown >= static_cast<long>(generators.size()))) ||
+                !ReadTextureChoice(reader, path, view->textures)) {
+                *view = DesignViewValues();
+                view->read = false;
                 kept.push_back(kDesignView);
+            } else {
+                view->shownGenerator = static_cast<int>(shown);
+            }
         }
     }
     reader.Close();
@@ -72,10 +78,11 @@ bool LoadProject(TGXMLFileReader& reader, const std::string& path,
     return true;
 }
 
-void WriteDesignView(TGXMLFileWriter& writer, int shownGenerator) {
-    if (shownGenerator == 0) return;
+void WriteDesignView(TGXMLFileWriter& writer, int shownGenerator, const TextureChoice& textures) {
+    if (shownGenerator == 0 && textures.IsDefault()) return;
     writer.WriteLine(std::string(kGeneratorIndent) + "<" + kDesignView + ">");
     writer.WriteValue(kSectionIndent, kShownGenerator, shownGenerator);
+    WriteTextureChoice(writer, textures);
     writer.WriteLine(std::string(kGeneratorIndent) + "</" + kDesignView + ">");
 }
 

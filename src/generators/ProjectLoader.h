@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "generators/TextureChoice.h"
+
 namespace grovewright {
 
 class LeafGeneratorModel;
@@ -25,17 +27,26 @@ std::string NoValidSection(const std::string& path, const std::string& generator
 // other name gives "simple".
 std::string GeneratorNamedBy(const std::string& path);
 
-// shownGenerator, when given, receives the generator the file's DesignView
-// element shows (0 simple, 1 regular, 2 complex), or -1 when the file has none
-// or its value is out of range (then "DesignView" is among the kept parts).
+// What a project's DesignView element says about how the design is shown.
+struct DesignViewValues {
+    // The generator shown (0 simple, 1 regular, 2 complex); -1 when the file does not say.
+    int shownGenerator = -1;
+    // The textures; the defaults when the file has no DesignView element.
+    TextureChoice textures;
+    // False when the element has a value out of range: it was not read at all,
+    // and "DesignView" is among the kept parts.
+    bool read = true;
+};
+
+// view, when given, receives what the file's DesignView element says.
 bool LoadProject(TGXMLFileReader& reader, const std::string& path,
                  const std::vector<TreeGeneratorModel*>& generators, std::string& error,
                  LeafGeneratorModel* leaves = nullptr, std::vector<std::string>* keptPrevious = nullptr,
-                 int* shownGenerator = nullptr);
+                 DesignViewValues* view = nullptr);
 
 // The element after the leaf section that keeps which generator the design
-// shows; written only for a generator other than the simple one, so that a
-// simple design's file stays as it always was.
-void WriteDesignView(TGXMLFileWriter& writer, int shownGenerator);
+// shows and its textures; written only when either differs from the default,
+// so that a simple design with the built-in textures is saved as it always was.
+void WriteDesignView(TGXMLFileWriter& writer, int shownGenerator, const TextureChoice& textures);
 
 }  // namespace grovewright

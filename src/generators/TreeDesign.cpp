@@ -107,8 +107,10 @@ void TreeDesign::SetActiveGenerator(int g) {
 
 void TreeDesign::Rebuild() { Refreshed(std::nullopt, false, kStaleSkeleton); }
 
-void TreeDesign::Refreshed(std::optional<ParameterId> parameter, bool valuesChanged, unsigned stale) {
+void TreeDesign::Refreshed(std::optional<ParameterId> parameter, bool valuesChanged, unsigned stale,
+                           bool texturesChanged) {
     DesignChange change{parameter, valuesChanged, kStaleNothing, {}};
+    change.texturesChanged = texturesChanged;
     change.stale = Refresh(stale, change.refusal);
     Notify(change);
 }
@@ -175,6 +177,7 @@ template <typename Change>
 bool TreeDesign::Replace(Change&& change, const std::string* document) {
     const std::vector<int> before = Values();
     const int shownBefore = active_;
+    const TextureChoice texturesBefore = textures_;
     if (!change()) return false;
     const std::vector<int> after = Values();
     EditStep step;
@@ -192,13 +195,16 @@ bool TreeDesign::Replace(Change&& change, const std::string* document) {
     }
     step.shownBefore = shownBefore;
     step.shownAfter = active_;
-    if (step.edits.empty() && !step.changesDocument && shownBefore == active_) {
+    step.texturesBefore = texturesBefore;
+    step.texturesAfter = textures_;
+    const bool texturesChanged = texturesBefore != textures_;
+    if (step.edits.empty() && !step.changesDocument && shownBefore == active_ && !texturesChanged) {
         queue_.Seal();
     } else {
         queue_.Push(std::move(step), false);
     }
     // A reset or a load regrows the shown tree even when no value changed.
-    Refreshed(std::nullopt, true, stale | kStaleSkeleton);
+    Refreshed(std::nullopt, true, stale | kStaleSkeleton, texturesChanged);
     return true;
 }
 
@@ -235,6 +241,8 @@ void TreeDesign::ResetEverything(const std::string* document) {
         [&] {
             for (TreeGeneratorModel* generator : generators_) generator->Reset();
             leafModel_.Reset();
+            // A new project starts with the built-in textures; Reset All keeps the chosen ones.
+            if (document) textures_ = TextureChoice();
             return true;
         },
         document);
@@ -245,20 +253,24 @@ bool TreeDesign::Load(TGXMLFileReader& reader, const std::string& path, std::str
     return LoadReplacing(reader, path, error, keptPrevious, asDocument ? &path : nullptr);
 }
 
-bool TreeDesign::LoadAsNew(TGXMLFileReader& reader, const std::string& path, std::string& error) {
+bool TreeDesign::LoadAsNew(TGXMLFileReader& reader, const std::string& path, std::string& error,
+                           const TextureChoice* textures) {
     const std::string none;
-    return LoadReplacing(reader, path, error, nullptr, &none);
+    return LoadReplacing(reader, path, error, nullptr, &none, textures);
 }
 
 bool TreeDesign::LoadReplacing(TGXMLFileReader& reader, const std::string& path, std::string& error,
-                               std::vector<std::string>* keptPrevious, const std::string* document) {
+                               std::vector<std::string>* keptPrevious, const std::string* document,
+                               const TextureChoice* exampleTextures) {
     const std::vector<TreeGeneratorModel*> generators(generators_.begin(), generators_.end());
     return Replace(
         [&] {
-            int shown = -1;
-            if (!LoadProject(reader, path, generators, error, &leafModel_, keptPrevious, &shown)) return false;
+            DesignViewValues view;
+            if (!LoadProject(reader, path, generators, error, &leafModel_, keptPrevious, &view)) return false;
             // A file that says which generator it shows is shown so; others keep the shown one.
-            if (shown >= 0) active_ = shown;
+            if (view.shownGenerator >= 0) active_ = view.shownGenerator;
+            // A file without textures shows the built-in ones; one whose DesignView is refused keeps them.
+            if (view.read) textures_ = exampleTextures && view.textures.IsDefault() ? *exampleTextures : view.textures;
             return true;
         },
         document);
@@ -267,7 +279,7 @@ bool TreeDesign::LoadReplacing(TGXMLFileReader& reader, const std::string& path,
 void TreeDesign::WriteSections(TGXMLFileWriter& writer) const {
     for (const TreeGeneratorModel* generator : generators_) generator->WriteSetup(writer);
     leafModel_.WriteSetup(writer);
-    WriteDesignView(writer, active_);
+    WriteDesignView(writer, active_, textures_);
 }
 
 void TreeDesign::Revert(const EditStep& step, bool undo) {
@@ -277,6 +289,8 @@ void TreeDesign::Revert(const EditStep& step, bool undo) {
         active_ = undo ? step.shownBefore : step.shownAfter;
         stale = kStaleSkeleton;
     }
+    const bool texturesChanged = step.texturesBefore != step.texturesAfter;
+    if (texturesChanged) textures_ = undo ? step.texturesBefore : step.texturesAfter;
     for (const ParameterEdit& edit : step.edits) {
         Visit(edit.id,
               [&](auto& record) { return record.SetParameter(edit.id.index, undo ? edit.before : edit.after); });
@@ -285,7 +299,9 @@ void TreeDesign::Revert(const EditStep& step, bool undo) {
     }
     std::optional<ParameterId> parameter;
     if (step.edits.size() == 1) parameter = step.edits.front().id;
-    Refreshed(parameter, true, stale);
+    // A texture choice alone changed no value.
+    const bool texturesOnly = step.edits.empty() && !step.changesDocument && step.shownBefore == step.shownAfter;
+    Refreshed(parameter, !texturesOnly, stale, texturesChanged);
 }
 
 bool TreeDesign::Undo() {
@@ -305,9 +321,23 @@ void TreeDesign::SetDocument(const std::string& path) {
     queue_.RenameDocument(path);
 }
 
+void TreeDesign::ChooseTextures(const TextureChoice& textures) {
+    if (textures == textures_) return;
+    EditStep step;
+    step.shownBefore = step.shownAfter = active_;
+    step.texturesBefore = textures_;
+    step.texturesAfter = textures;
+    textures_ = textures;
+    queue_.Push(std::move(step), false);
+    DesignChange change;
+    change.texturesChanged = true;
+    Notify(change);
+}
+
 void TreeDesign::MarkSaved() {
     savedValues_ = Values();
     savedDocument_ = document_;
+    savedTextures_ = textures_;
     queue_.Seal();
     scopeModified_.fill(false);
     Notify({std::nullopt, false, kStaleNothing, {}});

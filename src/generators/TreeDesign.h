@@ -32,6 +32,8 @@ struct DesignChange {
     std::string refusal;
     // The light changed (nothing else did).
     bool lightChanged = false;
+    // The design's texture choice changed.
+    bool texturesChanged = false;
 };
 
 // The light the view shines on the tree: not part of the saved design.
@@ -119,8 +121,15 @@ public:
     // DesignView element) makes that generator the shown one.
     bool Load(TGXMLFileReader& reader, const std::string& path, std::string& error,
               std::vector<std::string>* keptPrevious, bool asDocument = true);
-    // Loads a project (an example) as a new design that belongs to no file.
-    bool LoadAsNew(TGXMLFileReader& reader, const std::string& path, std::string& error);
+    // Loads a project (an example) as a new design that belongs to no file;
+    // textures, when given, are its textures unless the file names its own.
+    bool LoadAsNew(TGXMLFileReader& reader, const std::string& path, std::string& error,
+                   const TextureChoice* textures = nullptr);
+
+    // The textures the design is shown with: an edit of their own, one undo step,
+    // reset by a new project and replaced by a load.
+    const TextureChoice& Textures() const { return textures_; }
+    void ChooseTextures(const TextureChoice& textures);
 
     // The project file the design belongs to (loaded from or saved as); empty
     // for a new or restored design. Undoing a load or a new project gives the
@@ -140,7 +149,9 @@ public:
 
     // Unsaved changes: the design's values or file are not as they were when it
     // was last saved or loaded, however it came back to them.
-    bool IsModified() const { return document_ != savedDocument_ || Values() != savedValues_; }
+    bool IsModified() const {
+        return document_ != savedDocument_ || textures_ != savedTextures_ || Values() != savedValues_;
+    }
     // Saved or loaded now: clears every page's modified flag too.
     void MarkSaved();
 
@@ -186,7 +197,8 @@ private:
     // emptied and refusal says why.
     unsigned Refresh(unsigned stale, std::string& refusal);
     // Refresh, then tells the observers.
-    void Refreshed(std::optional<ParameterId> parameter, bool valuesChanged, unsigned stale);
+    void Refreshed(std::optional<ParameterId> parameter, bool valuesChanged, unsigned stale,
+                   bool texturesChanged = false);
     // The memory the shown generator's tree and its leaves would take.
     std::size_t NeededMemory() const;
     // "the design would need about 3.2 GB of memory, more than the 1.0 GB allowed".
@@ -200,7 +212,8 @@ private:
     bool Replace(Change&& change, const std::string* document = nullptr);
     // Load, the design's file becoming document when one is given.
     bool LoadReplacing(TGXMLFileReader& reader, const std::string& path, std::string& error,
-                       std::vector<std::string>* keptPrevious, const std::string* document);
+                       std::vector<std::string>* keptPrevious, const std::string* document,
+                       const TextureChoice* exampleTextures = nullptr);
     // Every generator and the leaves back to their defaults; document as in Replace.
     void ResetEverything(const std::string* document);
     // Sets the edits' before (undo) or after values, marks their pages and tells the observers.
@@ -217,9 +230,11 @@ private:
     TreeViewParameters view_;
     LightSettings light_;
     std::string document_;
-    // The values and file of the design when it was last saved or loaded.
+    TextureChoice textures_;
+    // The values, file and textures of the design when it was last saved or loaded.
     std::vector<int> savedValues_;
     std::string savedDocument_;
+    TextureChoice savedTextures_;
     int active_ = kSimple;
     // The shown generator's tree is above the budget and was not grown.
     bool treeWithheld_ = false;

@@ -25,6 +25,9 @@ public:
     // converted like strtol in base 10 (leading blanks skipped, conversion stops at
     // the first non-digit, no digits give 0); -1 when the element is not found.
     long ReadInt(const std::string& name) const;
+    // The inner text of the first element with this name in the working text, as
+    // it stands (line breaks removed); false when the element is not found.
+    bool ReadText(const std::string& name, std::string_view& text) const { return FindInner(name, text); }
     // Whether the working text holds an element with this name.
     bool HasElement(const std::string& name) const {
         std::string_view inner;

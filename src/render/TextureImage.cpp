@@ -1,8 +1,10 @@
 #include "render/TextureImage.h"
 
+#include <fcntl.h>
 #include <stb_image.h>
 #include <strings.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -33,8 +35,13 @@ bool EndsWith(const std::string& path, const char* ending) {
 
 // The whole file, refused above kMaxTextureFileBytes.
 bool ReadBytes(const std::string& path, std::string& bytes, std::string& error) {
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-    if (!file) return Fail(error, path, "cannot be opened");
+    // Without blocking: a project may name a pipe, whose opening would wait for a writer.
+    const int descriptor = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    std::unique_ptr<std::FILE, FileCloser> file(descriptor < 0 ? nullptr : fdopen(descriptor, "rb"));
+    if (!file) {
+        if (descriptor >= 0) close(descriptor);
+        return Fail(error, path, "cannot be opened");
+    }
     struct stat status {};
     if (fstat(fileno(file.get()), &status) != 0 || !S_ISREG(status.st_mode))
         return Fail(error, path, "is not a regular file");

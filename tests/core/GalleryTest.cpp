@@ -97,10 +97,10 @@ TEST(Examples, TheBuiltInGalleryIsTheExampleFilesAndShowsTheirGenerators) {
         RegularTreeModel regular;
         ComplexTreeModel complex;
         std::string error;
-        int shown = -1;
+        DesignViewValues view;
         ASSERT_TRUE(LoadProject(reader, std::string(GROVEWRIGHT_EXAMPLES) + "/" + example.fileName,
-                                {&simple, &regular, &complex}, error, nullptr, nullptr, &shown));
-        EXPECT_EQ(GeneratorNamedBy(example.fileName), generators[std::max(shown, 0)]);
+                                {&simple, &regular, &complex}, error, nullptr, nullptr, &view));
+        EXPECT_EQ(GeneratorNamedBy(example.fileName), generators[std::max(view.shownGenerator, 0)]);
         EXPECT_TRUE(example.bark == 0 || example.bark == 1);
         EXPECT_TRUE(example.leaves >= 0 && example.leaves <= 2);
     }

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <stb_image_write.h>
 
 #include <cmath>
@@ -406,5 +407,9 @@ TEST(TextureImage, BrokenFilesAreRefusedWithOneLineNamingThem) {
     }
     EXPECT_FALSE(ReadTextureImage(folder.File("missing.png"), image, error));
     EXPECT_FALSE(ReadTextureImage(folder.Path(), image, error));
+    EXPECT_NE(error.find("not a regular file"), std::string::npos);
+    // A pipe that a project names is refused at once, not waited on for a writer.
+    ASSERT_EQ(mkfifo(folder.File("pipe.png").c_str(), 0600), 0);
+    EXPECT_FALSE(ReadTextureImage(folder.File("pipe.png"), image, error));
     EXPECT_NE(error.find("not a regular file"), std::string::npos);
 }

@@ -440,6 +440,30 @@ class OwnTextures(InFolder):
         with open(plain, "rb") as a, open(own, "rb") as b:
             self.assertNotEqual(a.read(), b.read())
 
+    def test_a_project_that_names_its_images_exports_with_them(self):
+        bark, leaf, tga = self.images()
+        with open(LEAFY_TREE) as f:
+            text = f.read()
+        view = ("   <DesignView>\n      <ShownGenerator>0</ShownGenerator>\n      <FoliageTexture>2</FoliageTexture>\n"
+                "      <BarkImage>bark.jpg</BarkImage>\n      <StumpImage>gone.tga</StumpImage>\n   </DesignView>\n")
+        project = self.path("own.xml")
+        with open(project, "w") as f:
+            f.write(text.replace("</Grovewright_Setup>", view + "</Grovewright_Setup>"))
+        glb = self.path("tree.glb")
+        result = run("export", project, "--leaves", "-o", glb)
+        self.assertEqual(result.returncode, 0, result.stderr)
+        # The missing stump image is named, and the built-in one used.
+        self.assertIn("stump image " + self.path("gone.tga") + ": cannot be opened", result.stderr)
+        document, binary = glb_document(glb)
+        images = {image["name"]: image for image in document["images"]}
+        view = document["bufferViews"][images["Bark"]["bufferView"]]
+        with open(bark, "rb") as f:
+            self.assertEqual(binary[view.get("byteOffset", 0):view.get("byteOffset", 0) + view["byteLength"]], f.read())
+        # The project's needles, unless the command line names other leaves.
+        needles = run("export", project, "--leaves", "--leaf-image", leaf, "-o", self.path("own-leaf.glb"))
+        self.assertEqual(needles.returncode, 0, needles.stderr)
+        self.assertNotEqual(glb_document(glb)[1], glb_document(self.path("own-leaf.glb"))[1])
+
     def test_an_unreadable_or_lying_image_is_refused_in_one_line(self):
         with open(self.path("lying.bmp"), "wb") as f:
             f.write(b"BM" + (54).to_bytes(4, "little") + bytes(4) + (54).to_bytes(4, "little") +

@@ -4,6 +4,7 @@
 #include <stb_image_write.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 
 #include "../core/TestHelpers.h"
@@ -328,4 +329,70 @@ TEST_F(FrameTest, ACustomJpegOrPngTextureIsExportedAsItIs) {
     EXPECT_EQ(builtIn.json["images"][0]["mimeType"], "image/png");
     EXPECT_TRUE(builtIn.View(builtIn.json["images"][0]["bufferView"]) ==
                 grovewright::EncodePng(frame->Textures().Image(TextureManager::Kind::Trunk)));
+}
+
+TEST_F(FrameTest, TheProjectKeepsItsOwnTexturesAndNamesTheImagesItCannotFind) {
+    TempFolder folder;
+    std::filesystem::create_directories(folder.File("images"));
+    grovewright::PixelImage bark(8, 4, 3);
+    bark.pixels.assign(bark.pixels.size(), 90);
+    grovewright::test::WriteFileBytes(folder.File("images/bark.png"), grovewright::EncodePng(bark));
+    std::string jpeg;
+    stbi_write_jpg_to_func([](void* out, void* data, int size) { static_cast<std::string*>(out)->append(
+                               static_cast<const char*>(data), static_cast<std::size_t>(size)); },
+                           &jpeg, 8, 4, 3, bark.pixels.data(), 90);
+    grovewright::test::WriteFileBytes(folder.File("images/ground.jpg"), jpeg);
+    // Run-length TGA: one packet repeating a BGRA pixel six times (3 x 2).
+    std::string tga(18, '\0');
+    tga[2] = 10, tga[12] = 3, tga[14] = 2, tga[16] = 32, tga[17] = 8;
+    grovewright::test::WriteFileBytes(folder.File("images/stump.tga"), tga + std::string("\x85\x10\x20\x30\xff", 5));
+    for (auto [item, file] : {std::pair{ID_TRUNK_CUSTOM, "bark.png"}, {ID_GROUND_CUSTOM, "ground.jpg"},
+                              {ID_STUMP_CUSTOM, "stump.tga"}})
+        wxTEST_DIALOG(Command(item), wxExpectModal<wxFileDialog>(wxString::FromUTF8(folder.File("images/") + file)));
+    Command(ID_SKY_GREY);
+    EXPECT_TRUE(frame->IsDesignModified());
+    const wxString project = wxString::FromUTF8(folder.File("design.xml"));
+    wxTEST_DIALOG(Command(ID_SAVE_AS), wxExpectModal<wxFileDialog>(project));
+    const std::string saved = grovewright::test::ReadFileBytes(folder.File("design.xml"));
+    for (const char* line : {"<BarkImage>images/bark.png</BarkImage>", "<GroundImage>images/ground.jpg</GroundImage>",
+                             "<StumpImage>images/stump.tga</StumpImage>", "<SkyTexture>1</SkyTexture>"})
+        EXPECT_NE(saved.find(line), std::string::npos) << line << "\n" << saved;
+
+    TextureManager& textures = frame->Textures();
+    Command(ID_NEW_PROJECT);
+    for (int id : {ID_TRUNK_1, ID_STUMP_1, ID_SPRING, ID_SKY_BLUE}) EXPECT_TRUE(Checked(id)) << id;
+    EXPECT_EQ(textures.Selected(TextureManager::Kind::Trunk), 0);
+    wxTEST_DIALOG(Command(ID_LOAD), wxExpectModal<wxFileDialog>(project));
+    for (int id : {ID_TRUNK_CUSTOM, ID_STUMP_CUSTOM, ID_GROUND_CUSTOM, ID_SKY_GREY}) EXPECT_TRUE(Checked(id)) << id;
+    EXPECT_EQ(textures.Image(TextureManager::Kind::Trunk).width, 8);
+    EXPECT_EQ(textures.Image(TextureManager::Kind::Stump).width, 3);
+    EXPECT_EQ(textures.Image(TextureManager::Kind::Ground).height, 4);
+    EXPECT_FALSE(frame->IsDesignModified());
+    // Undo takes the load back, textures included.
+    Command(ID_UNDO);
+    EXPECT_TRUE(Checked(ID_TRUNK_1));
+    EXPECT_EQ(textures.Selected(TextureManager::Kind::Sky), 0);
+
+    Command(ID_REDO);
+    EXPECT_TRUE(Checked(ID_TRUNK_CUSTOM));
+
+    // An image gone: named in one message, the built-in texture shown, the others as saved.
+    Command(ID_NEW_PROJECT);
+    std::filesystem::remove(folder.File("images/stump.tga"));
+    std::filesystem::remove(folder.File("images/ground.jpg"));
+    wxString told;
+    wxTEST_DIALOG(
+        [&] {
+            Command(ID_LOAD);
+            Pump();
+        }(),
+        wxExpectModal<wxFileDialog>(project), ExpectMessage(wxOK, told));
+    EXPECT_NE(told.Find("stump: " + wxString::FromUTF8(folder.File("images/stump.tga"))), wxNOT_FOUND) << told;
+    EXPECT_NE(told.Find("ground: " + wxString::FromUTF8(folder.File("images/ground.jpg"))), wxNOT_FOUND) << told;
+    EXPECT_TRUE(Checked(ID_STUMP_1));
+    EXPECT_TRUE(Checked(ID_SPRING));
+    EXPECT_TRUE(Checked(ID_TRUNK_CUSTOM));
+    // The design keeps the names: saved again, the file is as it was.
+    Command(ID_SAVE);
+    EXPECT_EQ(grovewright::test::ReadFileBytes(folder.File("design.xml")), saved);
 }
