@@ -32,6 +32,7 @@
 #include "render/ExportSinks.h"
 #include "render/MeshBuilder.h"
 #include "render/TextureImage.h"
+#include "render/WindWeights.h"
 
 namespace grovewright {
 
@@ -282,7 +283,8 @@ MeshBuilder::Progress ProgressBar(std::ostream& out, const std::string& output) 
 // built-in textures or the own images (made into textures when the first model
 // needs them); progress, when given, receives a progress bar.
 Failure ExportTo(const std::string& output, Design& design, bool withLeaves, ProceduralTextures::Choice choice,
-                 const OwnImages& own, std::optional<ModelTextures>& textures, std::ostream* progress) {
+                 const OwnImages& own, std::optional<ModelTextures>& textures, const WindOutput& wind,
+                 std::ostream* progress) {
     MeshBuilder builder(design.skeleton, design.leaves, design.view);
     if (progress) builder.SetProgress(ProgressBar(*progress, output));
     auto write = [&](auto&& writer) -> Failure {
@@ -298,7 +300,7 @@ Failure ExportTo(const std::string& output, Design& design, bool withLeaves, Pro
                               : format == Format::GLTF ? ModelFormat::GLTF
                                                        : ModelFormat::OBJ;
     std::string error;
-    if (ExportModel(model, output, builder, withLeaves, *textures, error) != ExportResult::Written)
+    if (ExportModel(model, output, builder, withLeaves, *textures, error, wind) != ExportResult::Written)
         return {kExitFailure, error};
     return {};
 }
@@ -399,6 +401,13 @@ int RunCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err) 
         ->required();
     generatorOption(exportCommand);
     exportCommand->add_flag("--leaves", withLeaves, "Export the leaves too");
+    bool wind = false, windAsColour = false;
+    exportCommand->add_flag("--wind", wind,
+                            "Give every vertex of a .glb or .gltf its wind weights (the attribute _WIND: tree sway, "
+                            "branch sway, branch phase, leaf flutter)");
+    exportCommand->add_flag("--wind-as-color", windAsColour,
+                            "--wind, and the same weights as the vertex colour COLOR_0 (which glTF multiplies into "
+                            "the base colour)");
     textureOptions(exportCommand);
     exportCommand->add_option("--max-triangles", maxTriangles, limitHelp)->capture_default_str();
 
@@ -505,9 +514,14 @@ int RunCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err) 
             if (Failure failure = WritePictures(picture, own, design, withLeaves, out); failure.status != kExitOk)
                 return report(failure);
         std::optional<ModelTextures> modelTextures;
+        std::optional<WindWeights> weights;
+        if (wind || windAsColour) weights.emplace(design.skeleton, design.leafPages.Places(design.skeleton));
+        const WindOutput windOutput{weights ? &*weights : nullptr, windAsColour};
         for (const std::string& output : outputs) {
-            if (Failure failure =
-                    ExportTo(output, design, withLeaves, textures, own, modelTextures, terminal ? &err : nullptr);
+            if (weights && FormatOf(output) != Format::GLB && FormatOf(output) != Format::GLTF)
+                err << kProgram << ": " << output << ": only .glb and .gltf files carry wind weights\n";
+            if (Failure failure = ExportTo(output, design, withLeaves, textures, own, modelTextures, windOutput,
+                                           terminal ? &err : nullptr);
                 failure.status != kExitOk)
                 return report(failure);
             out << "wrote " << output << "\n";

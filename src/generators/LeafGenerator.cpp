@@ -82,6 +82,9 @@ LocalLeaf BuildLocalLeaf(const LeafSetup& page, int height, int width) {
     return leaf;
 }
 
+// Whether the page puts a leaf on the branches of the level depth (0: the outermost level).
+bool Reaches(const LeafSetup& page, int depth) { return page.UseLeaf() && page.Get(V::kRelativAddDownTo) >= depth; }
+
 // The local leaves of one page, by size.
 class LeafCache {
 public:
@@ -184,7 +187,7 @@ private:
         const int lengthSize = static_cast<int>(branch.Length());
         for (std::size_t a = 0; a < active_.size(); ++a) {
             const LeafSetup& page = pages_[active_[a]];
-            if (page.Get(V::kRelativAddDownTo) < depth) continue;
+            if (!Reaches(page, depth)) continue;
             const int h = page.Get(V::kHeight) >= 1 ? page.Get(V::kHeight) : lengthSize;
             const int w = page.Get(V::kWidth) >= 1 ? page.Get(V::kWidth) : lengthSize;
             Vector3D anchor;
@@ -207,7 +210,7 @@ LeafGeneratorModel::Counts LeafGeneratorModel::BranchLeaves(int depth) const {
     // A leaf is LeafSplit - 1 strips of 2 x (SegmentCount + 1) vertices.
     Counts counts;
     for (const LeafSetup& page : pages_) {
-        if (!page.UseLeaf() || page.Get(V::kRelativAddDownTo) < depth) continue;
+        if (!Reaches(page, depth)) continue;
         const std::size_t leafStrips = static_cast<std::size_t>(page.Get(V::kLeafSplit) - 1);
         counts.strips += leafStrips;
         counts.vertices += leafStrips * 2 * static_cast<std::size_t>(page.Get(V::kSegmentCount) + 1);
@@ -281,6 +284,23 @@ void LeafGeneratorModel::Generate(const SkeletonLevels& skeleton, LeafStore& lea
     }
     second.join();
     if (failure) std::rethrow_exception(failure);
+}
+
+std::vector<LeafGeneratorModel::Place> LeafGeneratorModel::Places(const SkeletonLevels& skeleton) const {
+    // As Generate writes them: outermost level first, branch by branch, page by page.
+    std::vector<Place> places;
+    const int levels = static_cast<int>(skeleton.LevelCount());
+    for (int depth = 0; depth < levels; ++depth) {
+        const int level = levels - 1 - depth;
+        for (const BranchSegment& segment : skeleton[level]) {
+            if (!segment.IsBranchEnd()) continue;
+            for (const LeafSetup& page : pages_)
+                if (Reaches(page, depth))
+                    places.insert(places.end(), static_cast<std::size_t>(page.Get(V::kLeafSplit) - 1),
+                                  Place{&segment, level, static_cast<float>(page.Get(V::kRelAdd) / 100.0)});
+        }
+    }
+    return places;
 }
 
 void LeafGeneratorModel::WriteSetup(TGXMLFileWriter& writer) const {

@@ -39,6 +39,16 @@ public:
     // that level.
     void Generate(const SkeletonLevels& skeleton, LeafStore& leaves) const;
 
+    // Where one strip of Generate's list sits: on the branch that ends with
+    // branchEnd, of skeleton level level, at this fraction of its length.
+    struct Place {
+        const BranchSegment* branchEnd;
+        int level;
+        float fraction;
+    };
+    // The place of every strip Generate makes on the skeleton, in list order.
+    std::vector<Place> Places(const SkeletonLevels& skeleton) const;
+
     // "   <LeafCreator>" with LeafSetup1 .. LeafSetup20.
     void WriteSetup(TGXMLFileWriter& writer) const;
     // Reads the pages present in the file into the loaded copies (which start

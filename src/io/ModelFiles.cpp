@@ -91,6 +91,7 @@ public:
     GltfBuilder(bool external, std::string stem) : external_(external), stem_(std::move(stem)) {}
 
     void Build(const TreeModel& model, const ModelTextures& textures) {
+        windAsColour_ = model.windAsColour;
         doc_["asset"] = {{"version", "2.0"}, {"generator", kGenerator}};
         Json sceneNodes = Json::array();
         const auto nodes = Nodes(model, textures);
@@ -169,7 +170,13 @@ private:
             indices = Accessor(View(mesh.indices.data(), mesh.indices.size() * 4, kElementArrayBuffer),
                                kUnsignedInt, mesh.indices.size(), "SCALAR");
         }
-        return {{"attributes", {{"POSITION", position}, {"NORMAL", normal}, {"TEXCOORD_0", uv}}},
+        Json attributes = {{"POSITION", position}, {"NORMAL", normal}, {"TEXCOORD_0", uv}};
+        // After the indices, so that a streamed bark's four arrays still open the binary chunk.
+        if (!mesh.wind.empty()) {
+            attributes["_WIND"] = Floats(mesh.wind, 4, "VEC4");
+            if (windAsColour_) attributes["COLOR_0"] = attributes["_WIND"];
+        }
+        return {{"attributes", attributes},
                 {"indices", indices},
                 {"material", Material(part)},
                 {"mode", 4}};
@@ -210,6 +217,7 @@ private:
     static constexpr int kFloat = 5126, kUnsignedShort = 5123, kUnsignedInt = 5125;
 
     bool external_;
+    bool windAsColour_ = false;
     std::string stem_;
     Json doc_;
     std::vector<std::string_view> pieces_;

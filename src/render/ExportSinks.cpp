@@ -7,6 +7,7 @@
 #include "render/MeshBuilder.h"
 #include "render/ModelSink.h"
 #include "render/ViewTransform.h"
+#include "render/WindWeights.h"
 
 namespace grovewright {
 
@@ -288,9 +289,16 @@ ExportResult ExportFile(TGDirectXFileWriter& writer, MeshBuilder& builder, bool 
 }
 
 ExportResult ExportModel(ModelFormat format, const std::string& path, MeshBuilder& builder, bool withLeaves,
-                         const ModelTextures& textures, std::string& error) {
+                         const ModelTextures& textures, std::string& error, const WindOutput& wind) {
     TreeModel model;
     ModelSink sink(model);
+    sink.CarryWind(wind.weights);
+    model.windAsColour = wind.asColour;
+    // The tree weights follow from the finished model's heights.
+    auto build = [&] {
+        builder.BuildTree(sink, withLeaves);
+        if (wind.weights) WindWeights::FinishTreeWeights(model);
+    };
     if (format == ModelFormat::GLB) {
         // The file is written while the tree is built.
         GlbStream glb(path);
@@ -299,14 +307,14 @@ ExportResult ExportModel(ModelFormat format, const std::string& path, MeshBuilde
                                 std::size_t firstIndex, std::size_t endIndex) {
             glb.BarkReady(bark, firstVertex, endVertex, firstIndex, endIndex);
         });
-        builder.BuildTree(sink, withLeaves);
+        build();
         if (builder.Cancelled()) {
             glb.Abort();
             return ExportResult::Cancelled;
         }
         return glb.Finish(model, textures, error) ? ExportResult::Written : ExportResult::Failed;
     }
-    builder.BuildTree(sink, withLeaves);
+    build();
     if (builder.Cancelled()) return ExportResult::Cancelled;
     return WriteModel(format, path, model, textures, error) ? ExportResult::Written : ExportResult::Failed;
 }

@@ -89,6 +89,7 @@ private:
 namespace grovewright {
 
 class MeshBuilder;
+class WindWeights;
 
 // One export pass into an open writer. DXF: the ENTITIES section with sides,
 // leaves (withLeaves) and caps. DirectX: the tree mesh, the leaf mesh
@@ -104,10 +105,17 @@ enum class ExportResult { Written, Cancelled, Failed };
 // A DirectX file carries the cap mesh when some segment is cut.
 ExportResult ExportFile(TGDXFFileWriter& writer, MeshBuilder& builder, bool withLeaves);
 ExportResult ExportFile(TGDirectXFileWriter& writer, MeshBuilder& builder, bool withLeaves);
+// The wind weights a glTF or GLB carries: none, or per vertex as the custom
+// attribute _WIND, and with asColour as COLOR_0 as well.
+struct WindOutput {
+    const WindWeights* weights = nullptr;
+    bool asColour = false;
+};
+
 // Runs one pass of the builder into a model (a cancelled pass writes nothing)
 // and writes it in the format with the textures; Failed with error set when a
 // file cannot be written.
 ExportResult ExportModel(ModelFormat format, const std::string& path, MeshBuilder& builder, bool withLeaves,
-                         const ModelTextures& textures, std::string& error);
+                         const ModelTextures& textures, std::string& error, const WindOutput& wind = {});
 
 }  // namespace grovewright

@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "render/ViewTransform.h"
+#include "render/WindWeights.h"
 
 namespace grovewright {
 
@@ -39,6 +40,11 @@ void WriteStrip(std::uint32_t* index, std::uint32_t start, int count, ModelSink:
 // Grows the part's box by the positions of vertices from first on.
 void ExtendBox(MeshPart& part, std::size_t first) {
     for (std::size_t at = 3 * first; at < part.positions.size(); at += 3) Extend(part, &part.positions[at], at == 0);
+}
+
+// Writes count vertices' wind weights: no tree weight yet, the branch weight, the phase, the flutter.
+void PutWind(float* at, std::size_t count, float branch, float phase, float flutter = 0) {
+    for (std::size_t i = 0; i < count; ++i, at += 4) at[0] = 0, at[1] = branch, at[2] = phase, at[3] = flutter;
 }
 
 // Below this many leaf polygons the leaves are meshed on one thread.
@@ -77,6 +83,7 @@ void ModelSink::BeginSides(std::size_t sideCount, int division) {
     bark.normals.resize(3 * vertices);
     bark.uvs.resize(2 * vertices);
     bark.indices.resize(sideCount * 2 * division * 3);
+    if (wind_) bark.wind.resize(4 * vertices);
     nextSide_ = 0;
     division_ = division;
 }
@@ -104,6 +111,13 @@ void ModelSink::SideAt(std::size_t index, const SegmentRings& rings) {
     }
     WriteStrip(&bark.indices[index * 2 * n * 3], static_cast<std::uint32_t>(first), static_cast<int>(count),
                order_);
+    if (wind_) {
+        const WindWeights::Segment& weights = wind_->Side(index);
+        for (int l = 0; l <= n; ++l) {
+            PutWind(&bark.wind[4 * (first + 2 * l)], 1, weights.bottom, weights.phase);
+            PutWind(&bark.wind[4 * (first + 2 * l + 1)], 1, weights.top, weights.phase);
+        }
+    }
 }
 
 void ModelSink::SidesReady(std::size_t begin, std::size_t end) {
@@ -129,9 +143,17 @@ void ModelSink::Leaves(const LeafStore::List& polygons, const ViewTransform& tra
     leaves.normals.resize(3 * vertexAt.back());
     leaves.uvs.resize(2 * vertexAt.back());
     leaves.indices.resize(indexAt.back());
+    if (wind_) leaves.wind.resize(4 * vertexAt.back());
     auto mesh = [&](std::size_t begin, std::size_t end) {
         for (std::size_t i = begin; i < end; ++i) {
             const LeafPolygon& polygon = polygons[i];
+            if (wind_) {
+                // The flutter is GL's v: 0 where the leaf sits, 1 at its tip.
+                const WindWeights::Segment weights = wind_->Leaf(i);
+                for (int k = 0; k < polygon.VertexCount(); ++k)
+                    PutWind(&leaves.wind[4 * (vertexAt[i] + static_cast<std::size_t>(k))], 1, weights.bottom,
+                            weights.phase, polygon[k].v);
+            }
             float* position = &leaves.positions[3 * vertexAt[i]];
             float* normal = &leaves.normals[3 * vertexAt[i]];
             float* uv = &leaves.uvs[2 * vertexAt[i]];
@@ -161,6 +183,7 @@ void ModelSink::Leaves(const LeafStore::List& polygons, const ViewTransform& tra
 
 void ModelSink::BeginCaps(std::size_t capCount, int division) {
     model_.caps.indices.reserve(capCount * division * 3);
+    nextCap_ = 0;
 }
 
 void ModelSink::Cap(const Vector3D& centre, const Vector3D* top, const Vector3D& normal, int division) {
@@ -176,6 +199,11 @@ void ModelSink::Cap(const Vector3D& centre, const Vector3D* top, const Vector3D&
     const bool view = order_ == Order::kView;
     for (std::uint32_t k = 0; k < static_cast<std::uint32_t>(division); ++k)
         caps.indices.insert(caps.indices.end(), {start, start + k + (view ? 1 : 2), start + k + (view ? 2 : 1)});
+    if (wind_) {
+        const WindWeights::Segment& weights = wind_->Cap(nextCap_++);
+        caps.wind.resize(caps.wind.size() + 4 * (static_cast<std::size_t>(division) + 2));
+        PutWind(&caps.wind[4 * start], static_cast<std::size_t>(division) + 2, weights.top, weights.phase);
+    }
 }
 
 }  // namespace grovewright

@@ -43,6 +43,8 @@ struct MeshPart {
     ModelArray<float> normals;    // x, y, z per vertex
     ModelArray<float> uvs;        // u, v per vertex
     ModelArray<std::uint32_t> indices;
+    // Wind weights, four per vertex (see WindWeights); empty unless asked for.
+    ModelArray<float> wind;
     float minimum[3] = {0, 0, 0};  // the positions' box; 0 while empty
     float maximum[3] = {0, 0, 0};
 
@@ -56,7 +58,11 @@ struct TreeModel {
     MeshPart bark;
     MeshPart caps;
     MeshPart leaves;
+    // The wind weights go into glTF files as vertex colours too.
+    bool windAsColour = false;
 };
+
+class WindWeights;
 
 // Collects the mesh builder's walk into a TreeModel: strips and fans become
 // triangle lists of the same triangles as the other exports.
@@ -78,6 +84,9 @@ public:
     using BarkReady = std::function<void(const MeshPart& bark, std::size_t firstVertex, std::size_t endVertex,
                                          std::size_t firstIndex, std::size_t endIndex)>;
     void OnBarkReady(BarkReady ready) { barkReady_ = std::move(ready); }
+    // Every vertex gets these wind weights, but for the tree weight, which
+    // WindWeights::FinishTreeWeights fills once the model is complete.
+    void CarryWind(const WindWeights* wind) { wind_ = wind; }
 
     void BeginSides(std::size_t sideCount, int division) override;
     void Side(const SegmentRings& rings) override;
@@ -96,8 +105,10 @@ private:
     TreeModel& model_;
     Order order_;
     std::size_t nextSide_ = 0;  // where Side puts the next strip
+    std::size_t nextCap_ = 0;
     int division_ = 0;
     BarkReady barkReady_;
+    const WindWeights* wind_ = nullptr;
 };
 
 }  // namespace grovewright

@@ -293,6 +293,21 @@ class ModelFiles(InFolder):
                     # (the OBJ importer makes a vertex of every face corner)
                     self.assertRegex(out, rf"Vertices:\s+{vertices}\b", (name, leaves, extension))
 
+    def test_wind_weights_pass_the_validator_and_only_models_take_them(self):
+        oak = os.path.join(EXAMPLES, "oak.regular.xml")
+        result = run("export", oak, "--leaves", "--wind-as-color", "-o", self.path("oak.glb"), "-o",
+                     self.path("oak.gltf"), "-o", self.path("oak.obj"))
+        self.assertEqual(result.returncode, 0, result.stderr)
+        self.assertIn("oak.obj: only .glb and .gltf files carry wind weights", result.stderr)
+        status, report = validate_gltf(self.path("oak.glb"), self.path("oak.gltf"))
+        self.assertEqual(status, 0, report)
+        document, binary = glb_document(self.path("oak.glb"))
+        for mesh in document["meshes"]:
+            for primitive in mesh["primitives"]:
+                accessor = document["accessors"][primitive["attributes"]["_WIND"]]
+                self.assertEqual((accessor["type"], accessor["componentType"]), ("VEC4", 5126))
+                self.assertEqual(primitive["attributes"]["COLOR_0"], primitive["attributes"]["_WIND"])
+
     def test_a_tree_over_65535_vertices_takes_32_bit_indices(self):
         with open(SMALL_TREE) as f:
             text = f.read().replace("<Iteration>3</Iteration>", "<Iteration>13</Iteration>", 1)

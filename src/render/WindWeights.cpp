@@ -1,0 +1,75 @@
+#include "render/WindWeights.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+
+#include "render/ModelSink.h"
+
+namespace grovewright {
+
+namespace {
+
+std::uint64_t Mix(std::uint64_t x) {
+    x = (x ^ (x >> 30)) * 0xbf58476d1ce4e5b9ull;
+    x = (x ^ (x >> 27)) * 0x94d049bb133111ebull;
+    return x ^ (x >> 31);
+}
+
+// The phase of the branch the segment is a piece of: a hash of where the
+// branch's first piece lies, the same for the same design.
+float Phase(const BranchSegment& segment) {
+    const BranchSegment* first = &segment;
+    for (int piece = segment.Piece(); piece > 0; --piece) first = first->Parent();
+    std::uint64_t hash = 0x9e3779b97f4a7c15ull;
+    for (double coordinate : {first->Start().x, first->Start().y, first->Start().z, first->End().x, first->End().y,
+                              first->End().z}) {
+        std::uint64_t bits;
+        std::memcpy(&bits, &coordinate, sizeof bits);
+        hash = Mix(hash ^ bits);
+    }
+    return static_cast<float>(hash >> 40) / static_cast<float>(1 << 24);
+}
+
+}  // namespace
+
+WindWeights::WindWeights(const SkeletonLevels& skeleton, std::vector<LeafGeneratorModel::Place> places)
+    : levels_(static_cast<int>(skeleton.LevelCount())), places_(std::move(places)) {
+    for (int level = 0; level < levels_; ++level) {
+        for (const BranchSegment& segment : skeleton[level]) {
+            const double pieces = segment.Pieces();
+            const Segment weights{BranchWeight(level, segment.Piece() / pieces),
+                                  BranchWeight(level, (segment.Piece() + 1) / pieces), Phase(segment)};
+            if (segment.Length() != 0.0) sides_.push_back(weights);
+            if (segment.IsCut()) caps_.push_back(weights);
+        }
+    }
+}
+
+float WindWeights::BranchWeight(int level, double fraction) const {
+    if (levels_ < 2) return 0;
+    return static_cast<float>(fraction * level / (levels_ - 1));
+}
+
+WindWeights::Segment WindWeights::Leaf(std::size_t i) const {
+    // Leaves not made by the leaf generator from this skeleton have no place: they sway with the tree only.
+    if (i >= places_.size()) return {0, 0, 0};
+    const LeafGeneratorModel::Place& place = places_[i];
+    const float weight = BranchWeight(place.level, place.fraction);
+    return {weight, weight, Phase(*place.branchEnd)};
+}
+
+void WindWeights::FinishTreeWeights(TreeModel& model) {
+    MeshPart* parts[3] = {&model.bark, &model.caps, &model.leaves};
+    float height = 0;
+    for (const MeshPart* part : parts)
+        if (!part->Empty()) height = std::max(height, part->maximum[1]);
+    for (MeshPart* part : parts) {
+        for (std::size_t v = 0; v < part->wind.size() / 4; ++v) {
+            const float relative = height > 0 ? std::clamp(part->positions[3 * v + 1] / height, 0.0f, 1.0f) : 0.0f;
+            part->wind[4 * v] = relative * relative;
+        }
+    }
+}
+
+}  // namespace grovewright
