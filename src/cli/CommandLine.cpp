@@ -32,6 +32,7 @@
 #include "render/ExportSinks.h"
 #include "render/MeshBuilder.h"
 #include "render/TextureImage.h"
+#include "render/LevelsOfDetail.h"
 #include "render/WindWeights.h"
 
 namespace grovewright {
@@ -187,6 +188,8 @@ struct PictureRequest {
     std::string lighting = "off";
     std::string background = "black";
     int angle = 0;
+    // Pictures from this many directions around the tree in one row (an impostor's atlas); 0: one billboard.
+    int atlas = 0;
     ProceduralTextures::Choice textures;
     double distance = 0;
 };
@@ -231,6 +234,18 @@ struct OwnImages {
     }
 };
 
+// The pictures of an impostor: this many around the tree, each this many pixels square.
+constexpr int kImpostorViews = 8;
+constexpr int kImpostorCell = 256;
+
+// The box an impostor's pictures frame: the tree as a model is exported.
+ImpostorBox TreeBox(const Design& design, bool withLeaves) {
+    TreeModel model;
+    ModelSink sink(model);
+    MeshBuilder(design.skeleton, design.leaves, design.view).BuildTree(sink, withLeaves);
+    return ImpostorBoxOf(model);
+}
+
 // Draws the grown design's picture off screen and writes it to every output in
 // the format its extension names: a billboard as .tga or .png (alpha from the
 // background) or .bmp, a view as .png. out hears of every file written.
@@ -246,8 +261,10 @@ Failure WritePictures(const PictureRequest& request, const OwnImages& own, Desig
     const std::string& first = request.outputs.front();
     const PictureRenderer* renderer = LoadPictureRenderer(error);
     if (!renderer) return {kExitFailure, first + ": " + error};
+    const ImpostorBox box = request.atlas > 0 ? TreeBox(design, withLeaves) : ImpostorBox();
     const bool drawn =
-        request.billboard
+        request.atlas > 0 ? renderer->atlas(scene, request.atlas, height, box.radius, box.height, image, error)
+        : request.billboard
             ? renderer->billboard(scene, request.angle, black, withLeaves, width, height, image, error)
             : renderer->view(scene, request.mode == "line" ? 0 : request.mode == "wire" ? 1 : 2,
                              request.lighting == "on", width, height, image, error);
@@ -305,13 +322,38 @@ Failure ExportTo(const std::string& output, Design& design, bool withLeaves, Pro
     return {};
 }
 
+// The design's levels of detail as one glTF holds them, the impostor's pictures
+// drawn with the scene's textures (which needs the picture module).
+Failure BuildLevelsOfDetail(Design& design, bool withLeaves, const WindOutput& wind, const PictureScene& scene,
+                            LevelsOfDetailModel& model) {
+    const LevelsOfDetail levels(design.skeleton, design.leaves, design.view, design.leafPages.Places(design.skeleton),
+                                withLeaves);
+    model.levels.resize(LevelsOfDetail::kMeshLevels);
+    for (int k = 0; k < LevelsOfDetail::kMeshLevels; ++k) {
+        levels.Build(k, model.levels[k], wind.weights != nullptr);
+        model.levels[k].windAsColour = wind.asColour;
+    }
+    std::string error;
+    const PictureRenderer* renderer = LoadPictureRenderer(error);
+    if (!renderer) return {kExitFailure, "the impostor's pictures cannot be drawn: " + error};
+    const ImpostorBox box = ImpostorBoxOf(model.levels[0]);
+    PixelImage atlas;
+    if (!renderer->atlas(scene, kImpostorViews, kImpostorCell, box.radius, box.height, atlas, error))
+        return {kExitFailure, "the impostor's pictures cannot be drawn: " + error};
+    model.impostor = ImpostorCross(box, kImpostorViews);
+    model.impostorImage = EncodeBillboardPng(atlas, true);
+    // Each level from the share of the screen the tree covers; below the last it is not drawn.
+    model.coverages = {0.5, 0.25, 0.1, 0.02};
+    return {};
+}
+
 void PrintPoint(std::ostream& out, const Vector3D& p) {
     out << "[" << FormatFixed6(p.x) << ", " << FormatFixed6(p.y) << ", " << FormatFixed6(p.z) << "]";
 }
 
 // One JSON object: the counts known before growing, then, when the design was
 // grown (built), the triangles of the Full 3D view and the bounding box.
-void PrintInfo(std::ostream& out, Design& design, const DesignSize& size, bool built) {
+void PrintInfo(std::ostream& out, Design& design, const DesignSize& size, bool built, bool levelsOfDetail) {
     out << "{\"generator\": \"" << design.chosen->GetName() << "\", \"growth\": {";
     const GrowthSetup& growth = design.chosen->Growth();
     for (int i = 0; i < GrowthSetup::kCount; ++i)
@@ -345,6 +387,18 @@ void PrintInfo(std::ostream& out, Design& design, const DesignSize& size, bool b
         out << "}";
     } else {
         out << "null";
+    }
+    if (levelsOfDetail) {
+        // The meshes of every level, and the impostor's two planes.
+        const LevelsOfDetail levels(design.skeleton, design.leaves, design.view,
+                                    design.leafPages.Places(design.skeleton), true);
+        out << ", \"levelsOfDetail\": [";
+        for (int k = 0; k < LevelsOfDetail::kMeshLevels; ++k) {
+            TreeModel model;
+            levels.Build(k, model, false);
+            out << model.bark.TriangleCount() + model.caps.TriangleCount() + model.leaves.TriangleCount() << ", ";
+        }
+        out << ImpostorCross({}, kImpostorViews).TriangleCount() << "]";
     }
     out << "}\n";
 }
@@ -401,7 +455,10 @@ int RunCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err) 
         ->required();
     generatorOption(exportCommand);
     exportCommand->add_flag("--leaves", withLeaves, "Export the leaves too");
-    bool wind = false, windAsColour = false;
+    bool wind = false, windAsColour = false, levelsOfDetail = false;
+    exportCommand->add_flag("--lod", levelsOfDetail,
+                            "Write levels of detail into a .glb or .gltf: the tree, about half and a fifth of its "
+                            "triangles, and an impostor (nodes Tree_LOD0 .. Tree_LOD3, with MSFT_lod)");
     exportCommand->add_flag("--wind", wind,
                             "Give every vertex of a .glb or .gltf its wind weights (the attribute _WIND: tree sway, "
                             "branch sway, branch phase, leaf flutter)");
@@ -416,6 +473,8 @@ int RunCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err) 
     generatorOption(infoCommand);
     infoCommand->add_option("--max-triangles", maxTriangles, limitHelp + "; above it only the counts are printed")
         ->capture_default_str();
+    infoCommand->add_flag("--lod", levelsOfDetail, "Also print the triangles of every level of detail, as export --lod "
+                                                   "writes them");
 
     PictureRequest picture;
     const std::vector<std::string> onOff = {"on", "off"};
@@ -441,6 +500,11 @@ int RunCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err) 
         ->check(CLI::IsMember({"black", "white"}))
         ->capture_default_str();
     billboardCommand->add_flag("--leaves", withLeaves, "Draw the leaves too");
+    billboardCommand
+        ->add_option("--atlas", picture.atlas,
+                     "Draw an impostor's atlas instead: the tree from this many directions around it (8 to 32, a "
+                     "multiple of 4), side by side, each a square of --size's height in parallel projection")
+        ->check(CLI::Range(8, 32));
     CLI::App* renderCommand = app.add_subcommand("render", "Draw the program's view of the tree as a PNG picture");
     pictureOptions(renderCommand, "Output picture (.png), several allowed", "800x600");
     renderCommand->add_option("--mode", picture.mode, "Render mode: line, wire or full3d")
@@ -474,7 +538,9 @@ int RunCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err) 
         return static_cast<int>(std::find(names.begin(), names.end(), name) - names.begin());
     };
     picture.billboard = billboardCommand->parsed();
-    if (picture.size.empty()) picture.size = picture.billboard ? "512x512" : "800x600";
+    if (picture.atlas % 4 != 0)
+        return report({kExitUsage, "--atlas " + std::to_string(picture.atlas) + ": give a multiple of 4"});
+    if (picture.size.empty()) picture.size = picture.atlas > 0 ? "256x256" : picture.billboard ? "512x512" : "800x600";
     const bool drawsPicture = picture.billboard || renderCommand->parsed();
     for (const std::string& output : picture.outputs) {
         const Format format = FormatOf(output);
@@ -507,7 +573,7 @@ int RunCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err) 
     try {
         if (withinLimit) GrowDesign(design, growLeaves);
         if (info) {
-            PrintInfo(out, design, size, withinLimit);
+            PrintInfo(out, design, size, withinLimit, levelsOfDetail);
             return kExitOk;
         }
         if (drawsPicture)
@@ -517,9 +583,27 @@ int RunCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err) 
         std::optional<WindWeights> weights;
         if (wind || windAsColour) weights.emplace(design.skeleton, design.leafPages.Places(design.skeleton));
         const WindOutput windOutput{weights ? &*weights : nullptr, windAsColour};
+        std::optional<LevelsOfDetailModel> levels;
         for (const std::string& output : outputs) {
-            if (weights && FormatOf(output) != Format::GLB && FormatOf(output) != Format::GLTF)
-                err << kProgram << ": " << output << ": only .glb and .gltf files carry wind weights\n";
+            const bool gltf = FormatOf(output) == Format::GLB || FormatOf(output) == Format::GLTF;
+            if (weights && !gltf) err << kProgram << ": " << output << ": only .glb and .gltf files carry wind weights\n";
+            if (levelsOfDetail && gltf) {
+                if (!modelTextures) modelTextures = own.ModelTexturesFor(textures);
+                if (!levels) {
+                    levels.emplace();
+                    const PictureScene scene{design.skeleton, design.leaves, design.view, LightSettings::PageStart(),
+                                             textures,         own.Image(0),  own.Image(1), own.Image(2)};
+                    if (Failure failure = BuildLevelsOfDetail(design, withLeaves, windOutput, scene, *levels);
+                        failure.status != kExitOk)
+                        return report(failure);
+                }
+                std::string error;
+                if (!WriteLevelsOfDetail(FormatOf(output) == Format::GLB, output, *levels, *modelTextures, error))
+                    return report({kExitFailure, error});
+                out << "wrote " << output << "\n";
+                continue;
+            }
+            if (levelsOfDetail) err << kProgram << ": " << output << ": only .glb and .gltf files hold levels of detail\n";
             if (Failure failure = ExportTo(output, design, withLeaves, textures, own, modelTextures, windOutput,
                                            terminal ? &err : nullptr);
                 failure.status != kExitOk)

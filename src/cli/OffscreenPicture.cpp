@@ -100,10 +100,26 @@ bool RenderBillboardPicture(const PictureScene& scene, int angle, bool blackBack
     });
 }
 
+bool RenderImpostorAtlas(const PictureScene& scene, int views, int cell, float radius, float height,
+                         PixelImage& image, std::string& error) {
+    return Picture(views * cell, cell, scene, image, error, [&](TextureManager& textures) {
+        SceneRenderer view(scene.skeleton, scene.leaves, scene.view, textures);
+        view.SetRenderMode(SceneRenderer::kFull3D);
+        view.PrepareLists();
+        BillboardScene atlas;
+        TakeLight(scene.light, false, atlas.light);
+        atlas.tree = &view.TreeMesh();
+        atlas.stump = &view.StumpMesh();
+        atlas.leaf = &view.LeafMesh();
+        DrawImpostorAtlas(atlas, textures, views, cell, radius, height);
+    });
+}
+
 }  // namespace grovewright
 
 extern "C" __attribute__((visibility("default"))) const grovewright::PictureRenderer* GrovewrightPictureRenderer() {
     static const grovewright::PictureRenderer renderer{grovewright::RenderViewPicture,
-                                                       grovewright::RenderBillboardPicture};
+                                                       grovewright::RenderBillboardPicture,
+                                                       grovewright::RenderImpostorAtlas};
     return &renderer;
 }

@@ -40,11 +40,19 @@ bool RenderViewPicture(const PictureScene& scene, int mode, bool lighting, int w
 bool RenderBillboardPicture(const PictureScene& scene, int angle, bool blackBackground, bool withLeaves, int width,
                             int height, PixelImage& image, std::string& error);
 
-// The two drawings as the picture module hands them out: the module holds the
+// The tree with its leaves from `views` directions around it, side by side in
+// one row of cell x cell squares, each showing the box of -radius .. radius
+// across and 0 .. height up (metres) in parallel projection, on black: the
+// picture atlas of an impostor.
+bool RenderImpostorAtlas(const PictureScene& scene, int views, int cell, float radius, float height,
+                         PixelImage& image, std::string& error);
+
+// The drawings as the picture module hands them out: the module holds the
 // off-screen GL stack, which only the commands that draw need to load.
 struct PictureRenderer {
     decltype(&RenderViewPicture) view;
     decltype(&RenderBillboardPicture) billboard;
+    decltype(&RenderImpostorAtlas) atlas;
 };
 
 }  // namespace grovewright

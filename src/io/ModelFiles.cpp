@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <deque>
+#include <map>
 #include <string_view>
 
 #include "io/ImageFiles.h"
@@ -97,12 +98,40 @@ public:
         const auto nodes = Nodes(model, textures);
         for (int n = 0; n < 2; ++n) {
             if (nodes[n].empty()) continue;
-            Json primitives = Json::array();
-            for (const Part& part : nodes[n]) primitives.push_back(Primitive(part));
-            doc_["meshes"].push_back({{"name", kNodeNames[n]}, {"primitives", primitives}});
-            sceneNodes.push_back(doc_["nodes"].size());
-            doc_["nodes"].push_back({{"name", kNodeNames[n]}, {"mesh", doc_["meshes"].size() - 1}});
+            sceneNodes.push_back(MeshNode(kNodeNames[n], nodes[n]));
         }
+        Finish(sceneNodes);
+    }
+
+    // One node "Tree" whose children are the levels, "Tree_LOD0", "Tree_LOD1",
+    // ..., each one mesh of all its parts; the first level names the others in
+    // the MSFT_lod extension, with the screen coverage at which each is shown.
+    void BuildLevels(const LevelsOfDetailModel& levels, const ModelTextures& textures) {
+        doc_["asset"] = {{"version", "2.0"}, {"generator", kGenerator}};
+        Json children = Json::array();
+        for (std::size_t k = 0; k < levels.levels.size(); ++k) {
+            const TreeModel& model = levels.levels[k];
+            windAsColour_ = model.windAsColour;
+            std::vector<Part> parts;
+            for (const auto& node : Nodes(model, textures)) parts.insert(parts.end(), node.begin(), node.end());
+            children.push_back(MeshNode("Tree_LOD" + std::to_string(k), parts));
+        }
+        if (!levels.impostor.Empty()) {
+            const Part part{&levels.impostor, "Impostor", &levels.impostorImage, false};
+            children.push_back(MeshNode("Tree_LOD" + std::to_string(levels.levels.size()), {part}));
+        }
+        if (children.size() > 1) {
+            Json& first = doc_["nodes"][children[0].get<std::size_t>()];
+            first["extensions"]["MSFT_lod"]["ids"] = Json(children.begin() + 1, children.end());
+            first["extras"]["MSFT_screencoverage"] = levels.coverages;
+            doc_["extensionsUsed"] = Json::array({"MSFT_lod"});
+        }
+        doc_["nodes"].push_back({{"name", "Tree"}, {"children", children}});
+        Finish(Json::array({doc_["nodes"].size() - 1}));
+    }
+
+    // The scene of these nodes, and the buffer.
+    void Finish(const Json& sceneNodes) {
         Json scene = Json::object();
         if (!sceneNodes.empty()) scene["nodes"] = sceneNodes;
         doc_["scenes"] = Json::array({scene});
@@ -133,6 +162,15 @@ private:
         doc_["bufferViews"].push_back(view);
         return static_cast<int>(doc_["bufferViews"].size() - 1);
     }
+    // A node with one mesh of the parts, both named name; its index.
+    std::size_t MeshNode(const std::string& name, const std::vector<Part>& parts) {
+        Json primitives = Json::array();
+        for (const Part& part : parts) primitives.push_back(Primitive(part));
+        doc_["meshes"].push_back({{"name", name}, {"primitives", primitives}});
+        doc_["nodes"].push_back({{"name", name}, {"mesh", doc_["meshes"].size() - 1}});
+        return doc_["nodes"].size() - 1;
+    }
+
     int OwnedView(std::string bytes, int target) {
         owned_.push_back(std::move(bytes));
         return View(owned_.back().data(), owned_.back().size(), target);
@@ -182,7 +220,9 @@ private:
                 {"mode", 4}};
     }
 
+    // The part's material, made on first use: the levels of detail share them.
     int Material(const Part& part) {
+        if (const auto made = materials_.find(part.material); made != materials_.end()) return made->second;
         const std::string& bytes = *part.image;
         Json image = {{"name", part.material}};
         if (external_) {
@@ -208,9 +248,13 @@ private:
             material["alphaMode"] = "MASK";
             material["alphaCutoff"] = 0.7;
             material["doubleSided"] = true;
+        } else if (std::strcmp(part.material, "Impostor") == 0) {
+            // The pictures' alpha is 0 or 1; the planes are seen from both sides.
+            material["alphaMode"] = "MASK";
+            material["doubleSided"] = true;
         }
         doc_["materials"].push_back(material);
-        return static_cast<int>(doc_["materials"].size() - 1);
+        return materials_[part.material] = static_cast<int>(doc_["materials"].size() - 1);
     }
 
     static constexpr int kArrayBuffer = 34962, kElementArrayBuffer = 34963;
@@ -224,6 +268,7 @@ private:
     std::deque<std::string> owned_;  // a deque: its strings stay where they are as it grows
     std::size_t binSize_ = 0;
     std::vector<std::pair<std::string, std::string>> imageFiles_;
+    std::map<std::string, int> materials_;
 };
 
 std::string Word(std::uint32_t word) {
@@ -276,10 +321,8 @@ void WriteGlb(TGFileWriter& writer, const GltfBuilder& builder, std::string json
     WritePadded(writer, builder.BinaryPieces());
 }
 
-bool WriteGltf(bool binary, const std::string& path, const TreeModel& model, const ModelTextures& textures,
-               std::string& error) {
-    GltfBuilder builder(!binary, Stem(path));
-    builder.Build(model, textures);
+// Writes the built document as a GLB at path, or as a .gltf with its buffer and images beside it.
+bool WriteGltf(bool binary, const std::string& path, const GltfBuilder& builder, std::string& error) {
     std::string json = builder.Document().dump();
     if (!binary) {
         for (const auto& [file, bytes] : builder.ImageFiles())
@@ -292,6 +335,13 @@ bool WriteGltf(bool binary, const std::string& path, const TreeModel& model, con
     writer.SetFileName(path);
     if (writer.Open()) WriteGlb(writer, builder, std::move(json));
     return PutInPlace(writer, path, error);
+}
+
+bool WriteGltf(bool binary, const std::string& path, const TreeModel& model, const ModelTextures& textures,
+               std::string& error) {
+    GltfBuilder builder(!binary, Stem(path));
+    builder.Build(model, textures);
+    return WriteGltf(binary, path, builder, error);
 }
 
 // A streamed GLB: the binary chunk starts at a fixed place, one page in, and the
@@ -477,6 +527,13 @@ ModelTextures BuiltinModelTextures(ProceduralTextures::Choice choice) {
     auto set = ProceduralTextures::DrawBuiltinSet();
     return {std::move(set[choice.Bark()]), std::move(set[ProceduralTextures::kStump1]),
             std::move(set[choice.Leaves()])};
+}
+
+bool WriteLevelsOfDetail(bool binary, const std::string& path, const LevelsOfDetailModel& levels,
+                         const ModelTextures& textures, std::string& error) {
+    GltfBuilder builder(!binary, Stem(path));
+    builder.BuildLevels(levels, textures);
+    return WriteGltf(binary, path, builder, error);
 }
 
 bool WriteModel(ModelFormat format, const std::string& path, const TreeModel& model, const ModelTextures& textures,

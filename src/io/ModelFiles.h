@@ -3,6 +3,7 @@
 #include <atomic>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "io/TGFileWriter.h"
 #include "render/ModelSink.h"
@@ -56,6 +57,22 @@ enum class ModelFormat { GLB, GLTF, OBJ };
 // and the problem, when one cannot be written.
 bool WriteModel(ModelFormat format, const std::string& path, const TreeModel& model, const ModelTextures& textures,
                 std::string& error);
+
+// A tree's levels of detail in one glTF: the meshes of each level, the
+// impostor (a cross of planes textured from a picture atlas; empty: none) and
+// the screen coverage (0 .. 1) from which each level is shown, one per level
+// the impostor included.
+struct LevelsOfDetailModel {
+    std::vector<TreeModel> levels;
+    MeshPart impostor;
+    std::string impostorImage;  // PNG bytes
+    std::vector<double> coverages;
+};
+// Writes them as a GLB (binary) or as a .gltf with its files beside it: a node
+// "Tree" with children "Tree_LOD0", "Tree_LOD1", ..., the first naming the
+// others with MSFT_lod; false with one line when a file cannot be written.
+bool WriteLevelsOfDetail(bool binary, const std::string& path, const LevelsOfDetailModel& levels,
+                         const ModelTextures& textures, std::string& error);
 
 // A GLB written while its model is built: once the bark is large (8 MB of
 // positions), its strips go to the file as the mesh builder completes them, so

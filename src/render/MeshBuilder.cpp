@@ -224,8 +224,8 @@ int MeshBuilder::BuildTree(MeshSink& sink, bool withLeaves) {
     std::size_t caps = 0;
     for (const auto& level : skeleton_) {
         for (const BranchSegment& segment : level) {
-            if (segment.Length() != 0.0) sides.push_back(&segment);
-            if (segment.IsCut()) ++caps;
+            if (HasSide(segment, thinnest_)) sides.push_back(&segment);
+            if (HasCap(segment, thinnest_)) ++caps;
         }
     }
 
@@ -258,7 +258,7 @@ int MeshBuilder::BuildTree(MeshSink& sink, bool withLeaves) {
     std::vector<Vector3D>& top = scratch.top;
     for (const auto& level : skeleton_) {
         for (const BranchSegment& segment : level) {
-            if (!segment.IsCut()) continue;
+            if (!HasCap(segment, thinnest_)) continue;
             if (!Advance()) return 0;
             const double radius = segment.Diameter() * 0.5 * tipFactor_[segment.Pieces()];
             FillRing(Frame(segment, segment.Length(), radius, segment.ObliqueAngle(), segment.OrientationAngle()),

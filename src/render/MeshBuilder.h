@@ -27,6 +27,17 @@ public:
     // Whether the last BuildTree was stopped by the progress function.
     bool Cancelled() const { return cancelled_; }
 
+    // Segments thinner than this diameter (centimetres) get neither side nor cap:
+    // a reduced level of detail leaves out the thinnest branches.
+    void SkipThinnerThan(double diameter) { thinnest_ = diameter; }
+    // Whether a segment gets a side strip and a cap, with thinnest as SkipThinnerThan's.
+    static bool HasSide(const BranchSegment& segment, double thinnest) {
+        return segment.Length() != 0.0 && segment.Diameter() >= thinnest;
+    }
+    static bool HasCap(const BranchSegment& segment, double thinnest) {
+        return segment.IsCut() && segment.Diameter() >= thinnest;
+    }
+
     // Sides, then (withLeaves) the first leaf list, then the caps. Returns the
     // tree triangles as the view counts them: 2 n per side strip, n per cap.
     int BuildTree(MeshSink& sink, bool withLeaves);
@@ -86,6 +97,7 @@ private:
     const SkeletonLevels& skeleton_;
     const LeafStore& leaves_;
     int division_;
+    double thinnest_ = 0;
     // How much a piece narrows to its tip, by the pieces of its branch: the
     // diameter reduction spread over a bent branch's pieces so their rings meet.
     std::array<double, kMaxBranchPieces + 1> tipFactor_{};

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "render/MeshBuilder.h"
 #include "render/ModelSink.h"
 
 namespace grovewright {
@@ -33,15 +34,16 @@ float Phase(const BranchSegment& segment) {
 
 }  // namespace
 
-WindWeights::WindWeights(const SkeletonLevels& skeleton, std::vector<LeafGeneratorModel::Place> places)
+WindWeights::WindWeights(const SkeletonLevels& skeleton, std::vector<LeafGeneratorModel::Place> places,
+                         double thinnest)
     : levels_(static_cast<int>(skeleton.LevelCount())), places_(std::move(places)) {
     for (int level = 0; level < levels_; ++level) {
         for (const BranchSegment& segment : skeleton[level]) {
             const double pieces = segment.Pieces();
             const Segment weights{BranchWeight(level, segment.Piece() / pieces),
                                   BranchWeight(level, (segment.Piece() + 1) / pieces), Phase(segment)};
-            if (segment.Length() != 0.0) sides_.push_back(weights);
-            if (segment.IsCut()) caps_.push_back(weights);
+            if (MeshBuilder::HasSide(segment, thinnest)) sides_.push_back(weights);
+            if (MeshBuilder::HasCap(segment, thinnest)) caps_.push_back(weights);
         }
     }
 }

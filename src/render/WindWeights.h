@@ -22,8 +22,9 @@ struct TreeModel;
 // builder walks it; the tree weight follows from the finished model's heights.
 class WindWeights {
 public:
-    // places: the leaves' places (LeafGeneratorModel::Places), in list order.
-    WindWeights(const SkeletonLevels& skeleton, std::vector<LeafGeneratorModel::Place> places);
+    // places: the leaves' places (LeafGeneratorModel::Places), in list order;
+    // thinnest: the mesh builder's (MeshBuilder::SkipThinnerThan).
+    WindWeights(const SkeletonLevels& skeleton, std::vector<LeafGeneratorModel::Place> places, double thinnest = 0);
 
     // A segment's branch weight at its bottom and top ring and its phase.
     struct Segment {

@@ -308,6 +308,36 @@ class ModelFiles(InFolder):
                 self.assertEqual((accessor["type"], accessor["componentType"]), ("VEC4", 5126))
                 self.assertEqual(primitive["attributes"]["COLOR_0"], primitive["attributes"]["_WIND"])
 
+    def test_levels_of_detail_pass_the_validator_and_importers_see_them(self):
+        for name in ("oak.regular", "spruce.complex"):
+            project = os.path.join(EXAMPLES, name + ".xml")
+            levels = json.loads(run("info", project, "--lod").stdout)["levelsOfDetail"]
+            self.assertEqual(len(levels), 4)
+            self.assertTrue(0.4 <= levels[1] / levels[0] <= 0.6 and 0.15 <= levels[2] / levels[0] <= 0.25, levels)
+            glb, gltf = self.path(name + ".glb"), self.path(name + ".gltf")
+            result = run("export", project, "--leaves", "--lod", "--wind", "-o", glb, "-o", gltf)
+            self.assertEqual(result.returncode, 0, result.stderr)
+            status, report = validate_gltf(glb, gltf)
+            self.assertEqual(status, 0, report)
+            status, out = assimp_info(glb)
+            self.assertEqual(status, 0, out)
+            for k in range(4):
+                self.assertIn(f"Tree_LOD{k}", out)
+            document, binary = glb_document(glb)
+            # The impostor's atlas: eight pictures of 256 pixels side by side, with alpha.
+            image = next(i for i in document["images"] if i["name"] == "Impostor")
+            view = document["bufferViews"][image["bufferView"]]
+            png = binary[view.get("byteOffset", 0):view.get("byteOffset", 0) + view["byteLength"]]
+            self.assertEqual(png[16:24], (2048).to_bytes(4, "big") + (256).to_bytes(4, "big"))
+            self.assertEqual(png[25], 6)  # RGBA
+        # The atlas alone, as a picture.
+        result = run("billboard", os.path.join(EXAMPLES, "oak.regular.xml"), "--leaves", "--atlas", "12", "--size",
+                     "64x64", "-o", self.path("atlas.png"))
+        self.assertEqual(result.returncode, 0, result.stderr)
+        with open(self.path("atlas.png"), "rb") as f:
+            self.assertEqual(f.read()[16:24], (12 * 64).to_bytes(4, "big") + (64).to_bytes(4, "big"))
+        self.assert_fails(run("billboard", SMALL_TREE, "--atlas", "10", "-o", self.path("a.png")), 2, "multiple of 4")
+
     def test_a_tree_over_65535_vertices_takes_32_bit_indices(self):
         with open(SMALL_TREE) as f:
             text = f.read().replace("<Iteration>3</Iteration>", "<Iteration>13</Iteration>", 1)

@@ -25,3 +25,10 @@ struct BillboardScene {
 
 // Draws the billboard of width x height pixels into the current context's buffer.
 void DrawBillboard(const BillboardScene& scene, TextureManager& textures, int width, int height);
+
+// Draws the scene's meshes seen from `views` directions around the tree (angle
+// 360 / views apart, the first along the view's own), each into a cell x cell
+// square of one row, in parallel projection: the square shows x (turned) from
+// -radius to radius and y from 0 to height, in metres, on the clear colour.
+void DrawImpostorAtlas(const BillboardScene& scene, TextureManager& textures, int views, int cell, float radius,
+                       float height);

@@ -1,0 +1,187 @@
+#include "render/LevelsOfDetail.h"
+
+#include <meshoptimizer.h>
+
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include <limits>
+#include <map>
+#include <optional>
+#include <utility>
+
+#include "render/MeshBuilder.h"
+#include "render/WindWeights.h"
+
+namespace grovewright {
+
+namespace {
+
+using Place = LeafGeneratorModel::Place;
+
+// The first strip of every leaf of the list: a leaf is the run of strips one
+// page put at one place of a branch; without places each strip is a leaf.
+std::vector<std::size_t> LeafStarts(const LeafList& list, const std::vector<Place>& places) {
+    std::vector<std::size_t> starts;
+    const bool placed = places.size() == list.size();
+    for (std::size_t i = 0; i < list.size(); ++i)
+        if (!placed || i == 0 || places[i].branchEnd != places[i - 1].branchEnd ||
+            places[i].fraction != places[i - 1].fraction)
+            starts.push_back(i);
+    starts.push_back(list.size());
+    return starts;
+}
+
+// Triangles of the bark drawn with this division, leaving out segments thinner than thinnest.
+std::size_t BarkTriangles(const SkeletonLevels& skeleton, int division, double thinnest) {
+    std::size_t triangles = 0;
+    for (const auto& level : skeleton)
+        for (const BranchSegment& segment : level)
+            triangles += (MeshBuilder::HasSide(segment, thinnest) ? 2 : 0) * division +
+                         (MeshBuilder::HasCap(segment, thinnest) ? 1 : 0) * division;
+    return triangles;
+}
+
+// The diameter below which segments are left out so that the bark keeps about
+// budget triangles: segments of one diameter (often a whole level) stay or go
+// together, whichever comes nearer; the thickest always stay.
+double ThinnestWithin(const SkeletonLevels& skeleton, int division, double budget) {
+    std::map<double, double, std::greater<double>> costs;  // triangles by diameter, thickest first
+    for (const auto& level : skeleton)
+        for (const BranchSegment& segment : level)
+            costs[segment.Diameter()] += (MeshBuilder::HasSide(segment, 0) ? 2.0 : 0.0) * division +
+                                         (MeshBuilder::HasCap(segment, 0) ? 1.0 : 0.0) * division;
+    double kept = 0;
+    for (const auto& [diameter, cost] : costs) {
+        if (kept > 0 && kept + cost > budget) {
+            const bool nearer = kept + cost - budget < budget - kept;
+            return nearer ? diameter : std::nextafter(diameter, std::numeric_limits<double>::infinity());
+        }
+        kept += cost;
+    }
+    return 0;
+}
+
+}  // namespace
+
+LevelsOfDetail::LevelsOfDetail(const SkeletonLevels& skeleton, const LeafStore& leaves, const TreeViewParameters& view,
+                               std::vector<Place> places, bool withLeaves)
+    : skeleton_(skeleton), leaves_(leaves), view_(view), places_(std::move(places)),
+      withLeaves_(withLeaves && !leaves.Empty()) {
+    const int division = view.Division();
+    // The leaf triangles when one leaf of every step is kept.
+    std::vector<std::size_t> starts;
+    if (withLeaves_) starts = LeafStarts(leaves_[0], places_);
+    auto leafTriangles = [&](int step) {
+        std::size_t triangles = 0;
+        for (std::size_t leaf = 0; leaf + 1 < starts.size(); leaf += static_cast<std::size_t>(step))
+            for (std::size_t i = starts[leaf]; i < starts[leaf + 1]; ++i)
+                triangles += static_cast<std::size_t>(LeafTriangleCount(leaves_[0][i]));
+        return triangles;
+    };
+    const double all = static_cast<double>(BarkTriangles(skeleton, division, 0) + leafTriangles(1));
+    for (int k = 0; k < kMeshLevels; ++k) {
+        const double share = kShares[k];
+        Plan& plan = plans_[k];
+        plan.leafStep = withLeaves_ ? std::max(1, static_cast<int>(std::lround(1 / share))) : 1;
+        plan.division = std::clamp(static_cast<int>(std::lround(division * share)), std::min(division, 3), division);
+        const double budget = share * all - static_cast<double>(leafTriangles(plan.leafStep));
+        plan.thinnest = k == 0 || static_cast<double>(BarkTriangles(skeleton, plan.division, 0)) <= budget
+                            ? 0
+                            : ThinnestWithin(skeleton, plan.division, budget);
+    }
+}
+
+void LevelsOfDetail::ThinLeaves(int step, LeafStore& leaves, std::vector<Place>& places) const {
+    const LeafList& list = leaves_[0];
+    LeafList& thinned = leaves.AppendList();
+    const bool placed = places_.size() == list.size();
+    const std::vector<std::size_t> starts = LeafStarts(list, places_);
+    // Fewer leaves, each larger in area by the share it stands for.
+    const float grow = static_cast<float>(std::sqrt(step));
+    for (std::size_t leaf = 0; leaf + 1 < starts.size(); leaf += static_cast<std::size_t>(step)) {
+        // Where the leaf sits: the middle of its strips' first pairs of vertices.
+        float anchor[3] = {0, 0, 0};
+        int count = 0;
+        for (std::size_t i = starts[leaf]; i < starts[leaf + 1]; ++i)
+            for (int k = 0; k < std::min(2, list[i].VertexCount()); ++k, ++count)
+                anchor[0] += list[i][k].x, anchor[1] += list[i][k].y, anchor[2] += list[i][k].z;
+        for (float& a : anchor) a /= static_cast<float>(std::max(count, 1));
+        for (std::size_t i = starts[leaf]; i < starts[leaf + 1]; ++i) {
+            const LeafPolygon source = list[i];
+            const LeafPolygon copy = thinned.Append(source.VertexCount(), source.PrimitiveMode());
+            for (int k = 0; k < source.VertexCount(); ++k) {
+                LeafVertex v = source[k];
+                v.x = anchor[0] + (v.x - anchor[0]) * grow;
+                v.y = anchor[1] + (v.y - anchor[1]) * grow;
+                v.z = anchor[2] + (v.z - anchor[2]) * grow;
+                copy[k] = v;
+            }
+            if (placed) places.push_back(places_[i]);
+        }
+    }
+}
+
+void LevelsOfDetail::Build(int level, TreeModel& model, bool withWind) const {
+    const Plan& plan = plans_[level];
+    LeafStore thinned;
+    std::vector<Place> thinnedPlaces;
+    if (withLeaves_ && plan.leafStep > 1) ThinLeaves(plan.leafStep, thinned, thinnedPlaces);
+    const bool own = withLeaves_ && plan.leafStep > 1;
+    TreeViewParameters view = view_;
+    view.SetDivision(plan.division);
+    MeshBuilder builder(skeleton_, own ? thinned : leaves_, view);
+    builder.SkipThinnerThan(plan.thinnest);
+    ModelSink sink(model);
+    std::optional<WindWeights> wind;
+    if (withWind) {
+        wind.emplace(skeleton_, own ? thinnedPlaces : places_, plan.thinnest);
+        sink.CarryWind(&*wind);
+    }
+    builder.BuildTree(sink, withLeaves_);
+    if (wind) WindWeights::FinishTreeWeights(model);
+    for (MeshPart* part : {&model.bark, &model.caps, &model.leaves})
+        if (!part->Empty())
+            meshopt_optimizeVertexCache(part->indices.data(), part->indices.data(), part->indices.size(),
+                                        part->VertexCount());
+}
+
+ImpostorBox ImpostorBoxOf(const TreeModel& model) {
+    ImpostorBox box;
+    for (const MeshPart* part : {&model.bark, &model.caps, &model.leaves})
+        for (std::size_t at = 0; at < part->positions.size(); at += 3) {
+            const float x = part->positions[at], y = part->positions[at + 1], z = part->positions[at + 2];
+            box.radius = std::max(box.radius, std::sqrt(x * x + z * z));
+            box.height = std::max(box.height, y);
+        }
+    // A flat or empty tree still gets planes of some size.
+    box.radius = std::max(box.radius, 0.01f);
+    box.height = std::max(box.height, 0.01f);
+    return box;
+}
+
+MeshPart ImpostorCross(const ImpostorBox& box, int views) {
+    MeshPart cross;
+    const float r = box.radius, h = box.height, cell = 1.0f / static_cast<float>(views);
+    for (int plane = 0; plane < 2; ++plane) {
+        const float first = static_cast<float>(plane * views / 4) * cell;
+        const auto start = static_cast<std::uint32_t>(cross.VertexCount());
+        for (int corner = 0; corner < 4; ++corner) {
+            const float across = corner == 1 || corner == 2 ? r : -r, up = corner >= 2 ? h : 0;
+            // The first plane spans x (normal +z), the second z (normal +x), as the pictures show them.
+            const float position[3] = {plane == 0 ? across : 0, up, plane == 0 ? 0 : across};
+            const float normal[3] = {plane == 0 ? 0.0f : 1.0f, 0, plane == 0 ? 1.0f : 0.0f};
+            cross.positions.insert(cross.positions.end(), position, position + 3);
+            cross.normals.insert(cross.normals.end(), normal, normal + 3);
+            // v runs down the picture from its top row.
+            cross.uvs.insert(cross.uvs.end(), {first + cell * (across + r) / (2 * r), up > 0 ? 0.0f : 1.0f});
+        }
+        cross.indices.insert(cross.indices.end(), {start, start + 1, start + 2, start, start + 2, start + 3});
+    }
+    cross.minimum[0] = cross.minimum[2] = -r;
+    cross.maximum[0] = cross.maximum[2] = r;
+    cross.maximum[1] = h;
+    return cross;
+}
+
+}  // namespace grovewright

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <vector>
+
+#include "generators/LeafGenerator.h"
+#include "geometry/LeafPolygon.h"
+#include "geometry/SkeletonLevels.h"
+#include "render/ModelSink.h"
+#include "render/TreeViewParameters.h"
+
+namespace grovewright {
+
+// The reduced meshes of one design for engines that switch by distance: level 0
+// is the tree as exported otherwise, level 1 has about half its triangles and
+// level 2 about a fifth. They are reduced by the tree's structure: fewer ring
+// sides, the thinnest branches left out (their leaves stay where they hung), and
+// fewer leaves, each larger so that they cover about the same area from afar.
+class LevelsOfDetail {
+public:
+    static constexpr int kMeshLevels = 3;
+    // The share of level 0's triangles each level aims at.
+    static constexpr std::array<double, kMeshLevels> kShares = {1.0, 0.5, 0.2};
+
+    // places: the leaves' places (LeafGeneratorModel::Places), in list order;
+    // leaves made otherwise are thinned leaf by leaf. The skeleton, the leaves
+    // and the view must outlive the levels.
+    LevelsOfDetail(const SkeletonLevels& skeleton, const LeafStore& leaves, const TreeViewParameters& view,
+                   std::vector<LeafGeneratorModel::Place> places, bool withLeaves);
+
+    // How level k is reduced: its ring sides, the thinnest diameter it draws
+    // (centimetres), and one leaf kept of every leafStep, enlarged.
+    struct Plan {
+        int division;
+        double thinnest;
+        int leafStep;
+    };
+    const Plan& PlanOf(int level) const { return plans_[level]; }
+
+    // Builds level k's model, with wind weights when wanted, its triangles in
+    // vertex cache order.
+    void Build(int level, TreeModel& model, bool withWind) const;
+
+private:
+    // Level k's leaves: every leafStep-th leaf, grown about where it sits, and their places.
+    void ThinLeaves(int step, LeafStore& leaves, std::vector<LeafGeneratorModel::Place>& places) const;
+
+    const SkeletonLevels& skeleton_;
+    const LeafStore& leaves_;
+    const TreeViewParameters& view_;
+    std::vector<LeafGeneratorModel::Place> places_;
+    bool withLeaves_;
+    std::array<Plan, kMeshLevels> plans_{};
+};
+
+// What an impostor's pictures show of a tree: the radius about its axis (the
+// vertical through the trunk's base) and the height, in metres.
+struct ImpostorBox {
+    float radius = 0;
+    float height = 0;
+};
+ImpostorBox ImpostorBoxOf(const TreeModel& model);
+
+// The last level of detail: two planes crossing on the tree's axis, the first
+// across x textured with the atlas's first picture (seen from +z), the second
+// across z with the picture a quarter turn on (views a multiple of 4).
+MeshPart ImpostorCross(const ImpostorBox& box, int views);
+
+}  // namespace grovewright

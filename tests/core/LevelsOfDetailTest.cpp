@@ -1,0 +1,129 @@
+// Levels of detail: each gallery species reduced to the planned shares by its
+// structure, written as one glTF with the nodes and extension engines read.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "ExportParsers.h"
+#include "TestHelpers.h"
+#include "generators/BranchTreeModel.h"
+#include "generators/ExampleTrees.h"
+#include "generators/ProjectLoader.h"
+#include "generators/SimpleTreeModel.h"
+#include "io/ModelFiles.h"
+#include "io/TGXMLFileReader.h"
+#include "render/LevelsOfDetail.h"
+
+using namespace grovewright;
+
+namespace {
+
+std::size_t Triangles(const TreeModel& model) {
+    return model.bark.TriangleCount() + model.caps.TriangleCount() + model.leaves.TriangleCount();
+}
+
+struct GrownExample {
+    explicit GrownExample(const std::string& file) {
+        TGXMLFileReader reader;
+        std::string error;
+        EXPECT_TRUE(LoadProject(reader, std::string(GROVEWRIGHT_EXAMPLES) + "/" + file, {&simple, &regular, &complex},
+                                error, &leafPages))
+            << error;
+        const std::string generator = GeneratorNamedBy(file);
+        const TreeGeneratorModel& tree = generator == "regular"   ? static_cast<const TreeGeneratorModel&>(regular)
+                                         : generator == "complex" ? static_cast<const TreeGeneratorModel&>(complex)
+                                                                  : simple;
+        grown = std::make_unique<test::GrownDesign>(tree, leafPages);
+        places = leafPages.Places(grown->skeleton);
+    }
+    SimpleTreeModel simple;
+    RegularTreeModel regular;
+    ComplexTreeModel complex;
+    LeafGeneratorModel leafPages;
+    std::unique_ptr<test::GrownDesign> grown;
+    std::vector<LeafGeneratorModel::Place> places;
+};
+
+}  // namespace
+
+TEST(LevelsOfDetail, EverySpeciesHalvesAndFifthsWithFewerLargerLeaves) {
+    for (int i = 0; i < kExampleTreeCount; ++i) {
+        const ExampleTree& example = ExampleTreeAt(i);
+        SCOPED_TRACE(example.name);
+        const GrownExample tree(example.fileName);
+        // The leaf generator's places match its strips one to one.
+        ASSERT_EQ(tree.places.size(), tree.grown->leaves[0].size());
+        const LevelsOfDetail levels(tree.grown->skeleton, tree.grown->leaves, tree.grown->view, tree.places, true);
+        TreeModel models[LevelsOfDetail::kMeshLevels];
+        for (int k = 0; k < LevelsOfDetail::kMeshLevels; ++k) levels.Build(k, models[k], false);
+        const double all = static_cast<double>(Triangles(models[0]));
+        EXPECT_NEAR(Triangles(models[1]) / all, 0.5, 0.1);
+        EXPECT_NEAR(Triangles(models[2]) / all, 0.2, 0.05);
+        // Level 0 is the tree as exported otherwise.
+        EXPECT_EQ(levels.PlanOf(0).division, tree.grown->view.Division());
+        EXPECT_EQ(levels.PlanOf(0).leafStep, 1);
+        // Fewer leaves stand for the others: about the same leaf area, not a fifth of it.
+        auto leafArea = [](const MeshPart& leaves) {
+            double area = 0;
+            for (std::size_t t = 0; t < leaves.indices.size(); t += 3) {
+                const float* a = &leaves.positions[3 * leaves.indices[t]];
+                const float* b = &leaves.positions[3 * leaves.indices[t + 1]];
+                const float* c = &leaves.positions[3 * leaves.indices[t + 2]];
+                const Vector3D ab(b[0] - a[0], b[1] - a[1], b[2] - a[2]), ac(c[0] - a[0], c[1] - a[1], c[2] - a[2]);
+                area += 0.5 * std::sqrt(std::pow(ab.y * ac.z - ab.z * ac.y, 2) + std::pow(ab.z * ac.x - ab.x * ac.z, 2) +
+                                        std::pow(ab.x * ac.y - ab.y * ac.x, 2));
+            }
+            return area;
+        };
+        // (one leaf of five: a tree of few leaves keeps a few too many or too few)
+        if (!models[0].leaves.Empty()) {
+            EXPECT_NEAR(leafArea(models[2].leaves) / leafArea(models[0].leaves), 1.0, 0.3);
+        }
+        // Every index still names a vertex after the vertex cache reordering.
+        for (const TreeModel& model : models)
+            for (const MeshPart* part : {&model.bark, &model.caps, &model.leaves})
+                for (std::uint32_t index : part->indices) ASSERT_LT(index, part->VertexCount());
+    }
+}
+
+TEST(LevelsOfDetail, OneGltfNamesTheLevelsForEnginesAndDrawsTheImpostorFromItsAtlas) {
+    const GrownExample tree("birch.complex.xml");
+    const LevelsOfDetail levels(tree.grown->skeleton, tree.grown->leaves, tree.grown->view, tree.places, true);
+    LevelsOfDetailModel model;
+    model.levels.resize(LevelsOfDetail::kMeshLevels);
+    for (int k = 0; k < LevelsOfDetail::kMeshLevels; ++k) levels.Build(k, model.levels[k], false);
+    const ImpostorBox box = ImpostorBoxOf(model.levels[0]);
+    EXPECT_GT(box.radius, 1.0f);
+    EXPECT_NEAR(box.height, std::max(model.levels[0].leaves.maximum[1], model.levels[0].bark.maximum[1]), 1e-4f);
+    model.impostor = ImpostorCross(box, 8);
+    model.impostorImage = "\x89PNG\r\n\x1a\n";  // the writer stores the bytes as they are
+    model.coverages = {0.5, 0.25, 0.1, 0.02};
+    test::TempFolder folder;
+    std::string error;
+    ASSERT_TRUE(WriteLevelsOfDetail(true, folder.File("lod.glb"), model, BuiltinModelTextures(), error)) << error;
+    const test::ParsedGlb glb = test::ParseGlb(test::ReadFileBytes(folder.File("lod.glb")));
+    ASSERT_EQ(glb.error, "");
+    const nlohmann::json& nodes = glb.json["nodes"];
+    const nlohmann::json& root = nodes[glb.json["scenes"][0]["nodes"][0].get<int>()];
+    EXPECT_EQ(root["name"], "Tree");
+    ASSERT_EQ(root["children"].size(), 4u);
+    for (int k = 0; k < 4; ++k) EXPECT_EQ(nodes[root["children"][k].get<int>()]["name"], "Tree_LOD" + std::to_string(k));
+    const nlohmann::json& first = nodes[root["children"][0].get<int>()];
+    EXPECT_EQ(first["extensions"]["MSFT_lod"]["ids"], nlohmann::json({root["children"][1], root["children"][2],
+                                                                      root["children"][3]}));
+    EXPECT_EQ(first["extras"]["MSFT_screencoverage"].size(), 4u);
+    EXPECT_EQ(glb.json["extensionsUsed"], nlohmann::json({"MSFT_lod"}));
+    // The levels share their materials; the impostor has its own, cut out by alpha.
+    EXPECT_EQ(glb.json["materials"].size(), 4u);
+    EXPECT_EQ(glb.json["images"].size(), 4u);
+    // The impostor's planes: texture coordinates in the atlas's first and third picture.
+    const nlohmann::json& impostor = glb.json["meshes"][nodes[root["children"][3].get<int>()]["mesh"].get<int>()];
+    const std::vector<float> uvs = glb.Floats(impostor["primitives"][0]["attributes"]["TEXCOORD_0"]);
+    ASSERT_EQ(uvs.size(), 16u);
+    EXPECT_EQ(*std::min_element(uvs.begin(), uvs.begin() + 8), 0.0f);
+    EXPECT_EQ(*std::max_element(uvs.begin(), uvs.begin() + 8), 1.0f);
+    for (int corner = 4; corner < 8; ++corner) {
+        EXPECT_GE(uvs[2 * corner], 0.25f);
+        EXPECT_LE(uvs[2 * corner], 0.375f);
+    }
+}
