@@ -190,6 +190,8 @@ struct PictureRequest {
     int angle = 0;
     // Pictures from this many directions around the tree in one row (an impostor's atlas); 0: one billboard.
     int atlas = 0;
+    // The view shows this level of detail (0 .. 3) as export --lod writes it; -1: the tree itself.
+    int level = -1;
     ProceduralTextures::Choice textures;
     double distance = 0;
 };
@@ -252,15 +254,35 @@ ImpostorBox TreeBox(const Design& design, bool withLeaves) {
 Failure WritePictures(const PictureRequest& request, const OwnImages& own, Design& design, bool withLeaves,
                       std::ostream& out) {
     const int width = request.width, height = request.height;
-    const PictureScene scene{design.skeleton,    design.leaves, design.view, LightSettings::PageStart(),
-                             request.textures,   own.Image(0),  own.Image(1), own.Image(2),
-                             request.distance};
+    PictureScene scene{design.skeleton,    design.leaves, design.view, LightSettings::PageStart(),
+                       request.textures,   own.Image(0),  own.Image(1), own.Image(2),
+                       request.distance};
     const bool black = request.background == "black";
     PixelImage image;
     std::string error;
     const std::string& first = request.outputs.front();
     const PictureRenderer* renderer = LoadPictureRenderer(error);
     if (!renderer) return {kExitFailure, first + ": " + error};
+    // A level of detail in place of the tree; the impostor's planes are drawn as leaves cut out of its atlas.
+    TreeModel level;
+    PixelImage atlas;
+    if (request.level >= 0) {
+        const LevelsOfDetail levels(design.skeleton, design.leaves, design.view,
+                                    design.leafPages.Places(design.skeleton), withLeaves);
+        if (request.level < LevelsOfDetail::kMeshLevels) {
+            levels.Build(request.level, level, false, ModelSink::Order::kView);
+        } else {
+            levels.Build(0, level, false);
+            const ImpostorBox box = ImpostorBoxOf(level);
+            if (!renderer->atlas(scene, kImpostorViews, kImpostorCell, box.radius, box.height, atlas, error))
+                return {kExitFailure, first + ": " + error};
+            atlas = WithBillboardAlpha(atlas, true);
+            level = TreeModel();
+            level.leaves = ImpostorCrossForView(box, kImpostorViews);
+            scene.leafImage = &atlas;
+        }
+        scene.model = &level;
+    }
     const ImpostorBox box = request.atlas > 0 ? TreeBox(design, withLeaves) : ImpostorBox();
     const bool drawn =
         request.atlas > 0 ? renderer->atlas(scene, request.atlas, height, box.radius, box.height, image, error)
@@ -513,6 +535,9 @@ int RunCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err) 
     renderCommand->add_option("--lighting", picture.lighting, "Lighting: on or off")
         ->check(CLI::IsMember(onOff))
         ->capture_default_str();
+    renderCommand->add_option("--lod", picture.level,
+                              "Show this level of detail (0 to 3) as export --lod writes it, in Full 3D")
+        ->check(CLI::Range(0, 3));
     renderCommand->add_option("--distance", picture.distance,
                               "Camera distance from the tree in metres, 1 to 90 (default: where the program's view "
                               "starts)")

@@ -8,6 +8,8 @@
 
 namespace grovewright {
 
+struct TreeModel;
+
 // A grown tree as the pictures see it.
 struct PictureScene {
     const SkeletonLevels& skeleton;
@@ -22,6 +24,8 @@ struct PictureScene {
     // How far the view's camera stands from the tree, in metres; 0: where the
     // program's view starts.
     double cameraDistance = 0;
+    // Shown in Full 3D in place of the grown tree (made in the view's order): a level of detail.
+    const TreeModel* model = nullptr;
 };
 
 // The largest side of a picture drawn off screen.

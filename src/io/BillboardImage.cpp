@@ -64,7 +64,7 @@ std::string EncodeBillboardTga(const PixelImage& image, bool blackBackground) {
     return bytes;
 }
 
-std::string EncodeBillboardPng(const PixelImage& image, bool blackBackground) {
+PixelImage WithBillboardAlpha(const PixelImage& image, bool blackBackground) {
     PixelImage rgba(image.width, image.height, 4);
     const std::uint8_t background = blackBackground ? 0 : 255;
     std::uint8_t* out = rgba.pixels.data();
@@ -73,7 +73,11 @@ std::string EncodeBillboardPng(const PixelImage& image, bool blackBackground) {
         out[0] = p[0], out[1] = p[1], out[2] = p[2];
         out[3] = BillboardAlpha(p, background);
     }
-    return EncodePngFast(rgba);
+    return rgba;
+}
+
+std::string EncodeBillboardPng(const PixelImage& image, bool blackBackground) {
+    return EncodePngFast(WithBillboardAlpha(image, blackBackground));
 }
 
 }  // namespace grovewright

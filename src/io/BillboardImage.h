@@ -23,6 +23,8 @@ PixelImage SampleNearest(const PixelImage& source, int width, int height);
 // on white) and 255 elsewhere. Sides above 65535 keep their low 16 bits, as the
 // header's fields do.
 std::string EncodeBillboardTga(const PixelImage& image, bool blackBackground);
+// The picture with the billboard's alpha as its fourth channel.
+PixelImage WithBillboardAlpha(const PixelImage& image, bool blackBackground);
 // The same pixels and alpha as a PNG, stored top row first as PNG files are
 // (so every viewer shows it upright). Empty when the encoder fails.
 std::string EncodeBillboardPng(const PixelImage& image, bool blackBackground);

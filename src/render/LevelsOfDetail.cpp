@@ -69,14 +69,15 @@ LevelsOfDetail::LevelsOfDetail(const SkeletonLevels& skeleton, const LeafStore& 
     : skeleton_(skeleton), leaves_(leaves), view_(view), places_(std::move(places)),
       withLeaves_(withLeaves && !leaves.Empty()) {
     const int division = view.Division();
-    // The leaf triangles when one leaf of every step is kept.
-    std::vector<std::size_t> starts;
-    if (withLeaves_) starts = LeafStarts(leaves_[0], places_);
+    // The leaf triangles when the leaves are reduced by step.
     auto leafTriangles = [&](int step) {
+        if (!withLeaves_) return std::size_t{0};
+        LeafStore reduced;
+        std::vector<Place> ignored;
+        ReduceLeaves(step, reduced, ignored);
         std::size_t triangles = 0;
-        for (std::size_t leaf = 0; leaf + 1 < starts.size(); leaf += static_cast<std::size_t>(step))
-            for (std::size_t i = starts[leaf]; i < starts[leaf + 1]; ++i)
-                triangles += static_cast<std::size_t>(LeafTriangleCount(leaves_[0][i]));
+        for (std::size_t i = 0; i < reduced[0].size(); ++i)
+            triangles += static_cast<std::size_t>(LeafTriangleCount(reduced[0][i]));
         return triangles;
     };
     const double all = static_cast<double>(BarkTriangles(skeleton, division, 0) + leafTriangles(1));
@@ -92,14 +93,35 @@ LevelsOfDetail::LevelsOfDetail(const SkeletonLevels& skeleton, const LeafStore& 
     }
 }
 
-void LevelsOfDetail::ThinLeaves(int step, LeafStore& leaves, std::vector<Place>& places) const {
+void LevelsOfDetail::ReduceLeaves(int step, LeafStore& leaves, std::vector<Place>& places) const {
     const LeafList& list = leaves_[0];
-    LeafList& thinned = leaves.AppendList();
+    LeafList& reduced = leaves.AppendList();
     const bool placed = places_.size() == list.size();
     const std::vector<std::size_t> starts = LeafStarts(list, places_);
-    // Fewer leaves, each larger in area by the share it stands for.
-    const float grow = static_cast<float>(std::sqrt(step));
-    for (std::size_t leaf = 0; leaf + 1 < starts.size(); leaf += static_cast<std::size_t>(step)) {
+    // Fewer leaves, each larger: by step^0.4 across, not by the step's square
+    // root, since the many leaves of the full tree hide each other in part and
+    // cover less than their area, while the fewer ones overlap less.
+    const float grow = static_cast<float>(std::pow(step, 0.4));
+    for (std::size_t leaf = 0; leaf + 1 < starts.size(); ++leaf) {
+        const LeafPolygon first = list[starts[leaf]];
+        const int columns = first.VertexCount() / 2;
+        // A long leaf (a frond) keeps its place and loses segments along its spine;
+        // small leaves go, one of every step staying.
+        if (columns - 1 >= kLongLeafSegments && step > 1) {
+            const int kept = std::max(1, static_cast<int>(std::lround(static_cast<double>(columns - 1) / step)));
+            for (std::size_t i = starts[leaf]; i < starts[leaf + 1]; ++i) {
+                const LeafPolygon source = list[i];
+                const LeafPolygon copy = reduced.Append(2 * (kept + 1), source.PrimitiveMode());
+                for (int c = 0; c <= kept; ++c) {
+                    const int from = static_cast<int>(std::lround(static_cast<double>(c) * (columns - 1) / kept));
+                    copy[2 * c] = source[2 * from];
+                    copy[2 * c + 1] = source[2 * from + 1];
+                }
+                if (placed) places.push_back(places_[i]);
+            }
+            continue;
+        }
+        if (leaf % static_cast<std::size_t>(step) != 0) continue;
         // Where the leaf sits: the middle of its strips' first pairs of vertices.
         float anchor[3] = {0, 0, 0};
         int count = 0;
@@ -109,7 +131,7 @@ void LevelsOfDetail::ThinLeaves(int step, LeafStore& leaves, std::vector<Place>&
         for (float& a : anchor) a /= static_cast<float>(std::max(count, 1));
         for (std::size_t i = starts[leaf]; i < starts[leaf + 1]; ++i) {
             const LeafPolygon source = list[i];
-            const LeafPolygon copy = thinned.Append(source.VertexCount(), source.PrimitiveMode());
+            const LeafPolygon copy = reduced.Append(source.VertexCount(), source.PrimitiveMode());
             for (int k = 0; k < source.VertexCount(); ++k) {
                 LeafVertex v = source[k];
                 v.x = anchor[0] + (v.x - anchor[0]) * grow;
@@ -122,17 +144,17 @@ void LevelsOfDetail::ThinLeaves(int step, LeafStore& leaves, std::vector<Place>&
     }
 }
 
-void LevelsOfDetail::Build(int level, TreeModel& model, bool withWind) const {
+void LevelsOfDetail::Build(int level, TreeModel& model, bool withWind, ModelSink::Order order) const {
     const Plan& plan = plans_[level];
     LeafStore thinned;
     std::vector<Place> thinnedPlaces;
-    if (withLeaves_ && plan.leafStep > 1) ThinLeaves(plan.leafStep, thinned, thinnedPlaces);
+    if (withLeaves_ && plan.leafStep > 1) ReduceLeaves(plan.leafStep, thinned, thinnedPlaces);
     const bool own = withLeaves_ && plan.leafStep > 1;
     TreeViewParameters view = view_;
     view.SetDivision(plan.division);
     MeshBuilder builder(skeleton_, own ? thinned : leaves_, view);
     builder.SkipThinnerThan(plan.thinnest);
-    ModelSink sink(model);
+    ModelSink sink(model, order);
     std::optional<WindWeights> wind;
     if (withWind) {
         wind.emplace(skeleton_, own ? thinnedPlaces : places_, plan.thinnest);
@@ -181,6 +203,12 @@ MeshPart ImpostorCross(const ImpostorBox& box, int views) {
     cross.minimum[0] = cross.minimum[2] = -r;
     cross.maximum[0] = cross.maximum[2] = r;
     cross.maximum[1] = h;
+    return cross;
+}
+
+MeshPart ImpostorCrossForView(const ImpostorBox& box, int views) {
+    MeshPart cross = ImpostorCross(box, views);
+    for (std::size_t at = 1; at < cross.uvs.size(); at += 2) cross.uvs[at] = 1 - cross.uvs[at];
     return cross;
 }
 

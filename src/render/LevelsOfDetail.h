@@ -16,7 +16,8 @@ namespace grovewright {
 // is the tree as exported otherwise, level 1 has about half its triangles and
 // level 2 about a fifth. They are reduced by the tree's structure: fewer ring
 // sides, the thinnest branches left out (their leaves stay where they hung), and
-// fewer leaves, each larger so that they cover about the same area from afar.
+// fewer, larger leaves that cover about the same area from afar (or coarser
+// ones, for long leaves such as fronds).
 class LevelsOfDetail {
 public:
     static constexpr int kMeshLevels = 3;
@@ -30,7 +31,7 @@ public:
                    std::vector<LeafGeneratorModel::Place> places, bool withLeaves);
 
     // How level k is reduced: its ring sides, the thinnest diameter it draws
-    // (centimetres), and one leaf kept of every leafStep, enlarged.
+    // (centimetres), and its leaves' share, one of every leafStep (ReduceLeaves).
     struct Plan {
         int division;
         double thinnest;
@@ -39,12 +40,17 @@ public:
     const Plan& PlanOf(int level) const { return plans_[level]; }
 
     // Builds level k's model, with wind weights when wanted, its triangles in
-    // vertex cache order.
-    void Build(int level, TreeModel& model, bool withWind) const;
+    // vertex cache order; in the view's order for drawing it.
+    void Build(int level, TreeModel& model, bool withWind, ModelSink::Order order = ModelSink::Order::kModel) const;
 
 private:
-    // Level k's leaves: every leafStep-th leaf, grown about where it sits, and their places.
-    void ThinLeaves(int step, LeafStore& leaves, std::vector<LeafGeneratorModel::Place>& places) const;
+    // Leaves with at least this many segments along their spine are made
+    // coarser rather than fewer: a few large fronds grown larger would stand out.
+    static constexpr int kLongLeafSegments = 4;
+    // Level k's leaves, about a step-th of the triangles: every step-th small
+    // leaf, grown about where it sits; every long leaf with a step-th of its
+    // segments; and their places.
+    void ReduceLeaves(int step, LeafStore& leaves, std::vector<LeafGeneratorModel::Place>& places) const;
 
     const SkeletonLevels& skeleton_;
     const LeafStore& leaves_;
@@ -66,5 +72,7 @@ ImpostorBox ImpostorBoxOf(const TreeModel& model);
 // across x textured with the atlas's first picture (seen from +z), the second
 // across z with the picture a quarter turn on (views a multiple of 4).
 MeshPart ImpostorCross(const ImpostorBox& box, int views);
+// The cross as the view draws it: texture v from the bottom of the picture.
+MeshPart ImpostorCrossForView(const ImpostorBox& box, int views);
 
 }  // namespace grovewright

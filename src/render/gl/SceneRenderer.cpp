@@ -199,6 +199,15 @@ bool SceneRenderer::PrepareLists() {
     return true;
 }
 
+void SceneRenderer::ShowModel(const grovewright::TreeModel& model) {
+    tree_.SetTriangles(model.bark);
+    stump_.SetTriangles(model.caps);
+    leaf_.SetTriangles(model.leaves);
+    treeTriangles_ = static_cast<int>(model.bark.TriangleCount() + model.caps.TriangleCount());
+    leafTriangles_ = static_cast<int>(model.leaves.TriangleCount());
+    treeListValid_ = leafListValid_ = true;
+}
+
 void SceneRenderer::DrawFull3D() {
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     glFrontFace(GL_CW);

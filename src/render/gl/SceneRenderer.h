@@ -78,6 +78,10 @@ public:
     bool PrepareLists();
     // Told how far a list build is (0 to 1) every few thousand pieces; false stops it.
     void SetProgress(std::function<bool(double)> progress) { progress_ = std::move(progress); }
+    // Full 3D shows this model (made in the view's order) in place of the
+    // design's tree and leaves until they are invalidated: a level of detail, or
+    // the tree moved by the wind.
+    void ShowModel(const grovewright::TreeModel& model);
     void InvalidateTree() { treeListValid_ = false; }
     void InvalidateLeaves() { leafListValid_ = false; }
     // Line mode when the mode is unknown; every mesh is rebuilt at the next draw.
