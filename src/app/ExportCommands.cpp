@@ -7,6 +7,7 @@
 #include "app/FileChooser.h"
 #include "io/gui/BillBoardExportDialog.h"
 #include "render/ExportSinks.h"
+#include "render/LevelsOfDetail.h"
 #include "render/MeshBuilder.h"
 #include "render/gl/TextureManager.h"
 #include "render/gui/DelayedProgress.h"
@@ -16,12 +17,29 @@ ExportCommands::ExportCommands(wxWindow* window, const grovewright::TreeDesign& 
                                TextureManager& textures, FileChooser& files, const bool& sessionEnding)
     : window_(window), design_(design), view_(view), textures_(textures), files_(files), sessionEnding_(sessionEnding) {}
 
+bool ExportCommands::Withheld() {
+    if (!design_.TreeWithheld()) return false;
+    wxMessageBox("The tree is too large to be grown, so there is nothing to export. Make it smaller first.",
+                 "Design too large", wxOK | wxICON_WARNING, window_);
+    return true;
+}
+
+grovewright::ModelTextures ExportCommands::ViewTextures() {
+    if (view_.GetContext()) view_.SetCurrent(*view_.GetContext());
+    textures_.CreateBuiltinTextures();
+    grovewright::ModelTextures textures{textures_.Image(TextureManager::Kind::Trunk),
+                                        textures_.Image(TextureManager::Kind::Stump),
+                                        textures_.Image(TextureManager::Kind::Leaves)};
+    // A custom PNG or JPEG goes into the file as it is.
+    for (const auto& [kind, texture] : {std::pair{TextureManager::Kind::Trunk, &textures.bark},
+                                        {TextureManager::Kind::Stump, &textures.stump},
+                                        {TextureManager::Kind::Leaves, &textures.leaves}})
+        textures.KeepFile(*texture, textures_.ImageFile(kind));
+    return textures;
+}
+
 void ExportCommands::Export(Format format, bool withLeaves) {
-    if (design_.TreeWithheld()) {
-        wxMessageBox("The tree is too large to be grown, so there is nothing to export. Make it smaller first.",
-                     "Design too large", wxOK | wxICON_WARNING, window_);
-        return;
-    }
+    if (Withheld()) return;
     static const struct {
         const char* wildcard;
         const char* extension;
@@ -34,17 +52,7 @@ void ExportCommands::Export(Format format, bool withLeaves) {
     if (path.empty()) return;
     // Model files carry the textures the view shows.
     grovewright::ModelTextures textures;
-    if (format == Format::GLB || format == Format::OBJ) {
-        if (view_.GetContext()) view_.SetCurrent(*view_.GetContext());
-        textures_.CreateBuiltinTextures();
-        textures = {textures_.Image(TextureManager::Kind::Trunk), textures_.Image(TextureManager::Kind::Stump),
-                    textures_.Image(TextureManager::Kind::Leaves)};
-        // A custom PNG or JPEG goes into the file as it is.
-        for (const auto& [kind, texture] : {std::pair{TextureManager::Kind::Trunk, &textures.bark},
-                                            {TextureManager::Kind::Stump, &textures.stump},
-                                            {TextureManager::Kind::Leaves, &textures.leaves}})
-            textures.KeepFile(*texture, textures_.ImageFile(kind));
-    }
+    if (format == Format::GLB || format == Format::OBJ) textures = ViewTextures();
     auto result = grovewright::ExportResult::Failed;
     std::string error;
     {
@@ -75,6 +83,28 @@ void ExportCommands::Export(Format format, bool withLeaves) {
     }
     // Not opened or not finished: reported alike, and the file that was there is intact.
     if (result == grovewright::ExportResult::Failed)
+        wxMessageBox("The export was not written:\n" + wxString::FromUTF8(error), "File error", wxOK | wxICON_ERROR,
+                     window_);
+}
+
+void ExportCommands::ExportLevelsOfDetail() {
+    if (Withheld()) return;
+    const wxString path = files_.Save("Export to ...", "glTF binary files (*.glb)|*.glb", "glb");
+    if (path.empty()) return;
+    const grovewright::ModelTextures textures = ViewTextures();
+    std::string error;
+    bool written;
+    {
+        wxBusyCursor busy;
+        grovewright::LevelsOfDetailModel levels;
+        auto drawAtlas = [&](const grovewright::ImpostorBox& box, grovewright::PixelImage& atlas, std::string& why) {
+            return view_.DrawImpostorAtlas(box, atlas, why);
+        };
+        written = grovewright::MakeLevelsOfDetail(design_.Skeleton(), design_.Leaves(), design_.View(),
+                                                  design_.LeafModel(), true, false, drawAtlas, levels, error) &&
+                  grovewright::WriteLevelsOfDetail(true, path.ToStdString(wxConvUTF8), levels, textures, error);
+    }
+    if (!written)
         wxMessageBox("The export was not written:\n" + wxString::FromUTF8(error), "File error", wxOK | wxICON_ERROR,
                      window_);
 }

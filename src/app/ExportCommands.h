@@ -4,6 +4,7 @@
 
 #include "generators/TreeDesign.h"
 #include "io/TGDXFFileWriter.h"
+#include "io/ModelFiles.h"
 #include "io/TGDirectXFileWriter.h"
 
 class BillBoardExportDialog;
@@ -24,12 +25,20 @@ public:
 
     // Asks for the file and writes it; says why when it could not be written.
     void Export(Format format, bool withLeaves);
+    // Asks for a .glb and writes the tree and its leaves with levels of detail
+    // down to an impostor whose pictures the view draws.
+    void ExportLevelsOfDetail();
     // Opens the billboard dialog (created on first use) on the view's tree and light.
     void ExportBillboard();
     // How long an export runs before its progress dialog appears (tests shorten it).
     void SetProgressDelay(long milliseconds) { progressDelay_ = milliseconds; }
 
 private:
+    // The textures the view shows, as model files take them (a custom PNG or JPEG as it is).
+    grovewright::ModelTextures ViewTextures();
+    // Says so and returns true when the tree was too large to be grown.
+    bool Withheld();
+
     wxWindow* window_;
     const grovewright::TreeDesign& design_;
     GrovewrightDrawPanelGL& view_;

@@ -1,5 +1,7 @@
 #include "app/MainFrame.h"
 
+#include <wx/sizer.h>
+#include <wx/slider.h>
 #include <wx/accel.h>
 #include <wx/button.h>
 #include <wx/dialog.h>
@@ -157,6 +159,8 @@ void MainFrame::BuildMenus() {
     exportFormat(ID_EXPORT_DIRECTX, "Direct&X", ID_EXPORT_DIRECTX_TREE, ID_EXPORT_DIRECTX_LEAVES);
     exportMenu->Append(ID_BILLBOARD, "&Billboard");
     exportFormat(ID_EXPORT_GLB, "gl&TF (.glb)", ID_EXPORT_GLB_TREE, ID_EXPORT_GLB_LEAVES);
+    // After the two every format has: the tree and leaves with levels of detail down to an impostor.
+    exportMenu->FindItem(ID_EXPORT_GLB)->GetSubMenu()->Append(ID_EXPORT_GLB_LOD, "Tree and Leafs with levels of &detail");
     exportFormat(ID_EXPORT_OBJ, "&OBJ", ID_EXPORT_OBJ_TREE, ID_EXPORT_OBJ_LEAVES);
     file->Append(wxID_ANY, "&Export", exportMenu);
     file->AppendSeparator();
@@ -210,6 +214,8 @@ void MainFrame::BuildMenus() {
     options->Append(ID_RESET_LEAVES, "Reset &Leafs");
     options->AppendSeparator();
     options->Append(ID_RESET_ALL, "Reset &All");
+    options->AppendSeparator();
+    options->AppendCheckItem(ID_WIND, "&Wind");
 
     auto* help = new wxMenu;
     help->Append(ID_ABOUT, "&About");
@@ -292,6 +298,8 @@ void MainFrame::BindCommands() {
     on(ID_EXPORT_DIRECTX_LEAVES, [this] { exports_->Export(Format::DirectX, true); });
     on(ID_EXPORT_GLB_TREE, [this] { exports_->Export(Format::GLB, false); });
     on(ID_EXPORT_GLB_LEAVES, [this] { exports_->Export(Format::GLB, true); });
+    on(ID_EXPORT_GLB_LOD, [this] { exports_->ExportLevelsOfDetail(); });
+    on(ID_WIND, [this] { SetWind(!drawPanel_->WindOn()); });
     on(ID_EXPORT_OBJ_TREE, [this] { exports_->Export(Format::OBJ, false); });
     on(ID_EXPORT_OBJ_LEAVES, [this] { exports_->Export(Format::OBJ, true); });
     on(ID_BILLBOARD, [this] { exports_->ExportBillboard(); });
@@ -593,6 +601,33 @@ void MainFrame::ShowDesignTextures() {
                              text,
                          "Texture error", wxOK | wxICON_WARNING, this);
         });
+}
+
+void MainFrame::SetWind(bool on) {
+    Check(ID_WIND, on);
+    if (on && !windBox_) {
+        // A small box beside the window: the strength, and closing it stops the wind.
+        windBox_ = new wxDialog(this, wxID_ANY, "Wind", wxDefaultPosition, wxDefaultSize, wxCAPTION | wxCLOSE_BOX);
+        auto* label = new wxStaticText(windBox_, wxID_ANY, "Strength: 50 %");
+        auto* strength = new wxSlider(windBox_, wxID_ANY, drawPanel_->WindStrength(), 0, 100, wxDefaultPosition,
+                                      wxSize(200, -1));
+        strength->SetToolTip("How hard the wind blows: at 100 % the crown's top sways by 4 % of the tree's height");
+        strength->Bind(wxEVT_SLIDER, [this, label, strength](wxCommandEvent&) {
+            drawPanel_->SetWindStrength(strength->GetValue());
+            label->SetLabel(wxString::Format("Strength: %d %%", strength->GetValue()));
+        });
+        windBox_->Bind(wxEVT_CLOSE_WINDOW, [this](wxCloseEvent&) { SetWind(false); });
+        auto* sizer = new wxBoxSizer(wxVERTICAL);
+        sizer->Add(label, 0, wxALL, 8);
+        sizer->Add(strength, 0, wxLEFT | wxRIGHT | wxBOTTOM | wxEXPAND, 8);
+        windBox_->SetSizerAndFit(sizer);
+    }
+    if (windBox_) {
+        windBox_->Show(on);
+        if (on) windBox_->Move(GetScreenPosition() + wxPoint(20, 80));
+    }
+    drawPanel_->SetWind(on);
+    KeepKeyboardFocus();
 }
 
 void MainFrame::ShowAbout() {

@@ -18,6 +18,7 @@
 class AbstractGrovewright;
 class GrovewrightDrawPanelGL;
 class LeafCreator;
+class wxDialog;
 
 // Command identifiers: a menu item and its toolbar tool share one.
 enum CommandId {
@@ -75,6 +76,8 @@ enum CommandId {
     ID_EXAMPLES,            // the "E&xamples" submenu: one item per example tree of the gallery
     ID_EXAMPLE_FIRST,
     ID_EXAMPLE_LAST = ID_EXAMPLE_FIRST + grovewright::kExampleTreeCount - 1,
+    ID_EXPORT_GLB_LOD,      // glTF: tree and leaves with levels of detail
+    ID_WIND,                // Options > Wind: the wind preview
 };
 
 // The program's window: menus, toolbar, the view on the left and the 300-pixel
@@ -176,6 +179,8 @@ private:
     // its path); false when cancelled or unreadable (the user was told).
     bool LoadCustomTexture(TextureManager::Kind kind, grovewright::PixelImage& image, std::string& file,
                            std::string& path);
+    // Options > Wind: the view's wind preview on or off, with its strength box beside the window.
+    void SetWind(bool on);
     // Brings the view's textures and the menu's check marks to the design's
     // choice (after a load, an undo, a new project); images that cannot be read
     // are named in one message and their built-in texture shown.
@@ -200,6 +205,8 @@ private:
     wxMenuBar* menuBar_ = nullptr;
     wxToolBar* toolBar_ = nullptr;
     std::vector<TextureMenu> textureMenus_;
+    // The wind's strength box, made when the wind is first switched on.
+    wxDialog* windBox_ = nullptr;
     // The texture choice the view's textures were last set from (an image that
     // could not be read included, so that it is reported once).
     grovewright::TextureChoice shownTextures_;

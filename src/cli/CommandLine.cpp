@@ -236,10 +236,6 @@ struct OwnImages {
     }
 };
 
-// The pictures of an impostor: this many around the tree, each this many pixels square.
-constexpr int kImpostorViews = 8;
-constexpr int kImpostorCell = 256;
-
 // The box an impostor's pictures frame: the tree as a model is exported.
 ImpostorBox TreeBox(const Design& design, bool withLeaves) {
     TreeModel model;
@@ -341,31 +337,6 @@ Failure ExportTo(const std::string& output, Design& design, bool withLeaves, Pro
     std::string error;
     if (ExportModel(model, output, builder, withLeaves, *textures, error, wind) != ExportResult::Written)
         return {kExitFailure, error};
-    return {};
-}
-
-// The design's levels of detail as one glTF holds them, the impostor's pictures
-// drawn with the scene's textures (which needs the picture module).
-Failure BuildLevelsOfDetail(Design& design, bool withLeaves, const WindOutput& wind, const PictureScene& scene,
-                            LevelsOfDetailModel& model) {
-    const LevelsOfDetail levels(design.skeleton, design.leaves, design.view, design.leafPages.Places(design.skeleton),
-                                withLeaves);
-    model.levels.resize(LevelsOfDetail::kMeshLevels);
-    for (int k = 0; k < LevelsOfDetail::kMeshLevels; ++k) {
-        levels.Build(k, model.levels[k], wind.weights != nullptr);
-        model.levels[k].windAsColour = wind.asColour;
-    }
-    std::string error;
-    const PictureRenderer* renderer = LoadPictureRenderer(error);
-    if (!renderer) return {kExitFailure, "the impostor's pictures cannot be drawn: " + error};
-    const ImpostorBox box = ImpostorBoxOf(model.levels[0]);
-    PixelImage atlas;
-    if (!renderer->atlas(scene, kImpostorViews, kImpostorCell, box.radius, box.height, atlas, error))
-        return {kExitFailure, "the impostor's pictures cannot be drawn: " + error};
-    model.impostor = ImpostorCross(box, kImpostorViews);
-    model.impostorImage = EncodeBillboardPng(atlas, true);
-    // Each level from the share of the screen the tree covers; below the last it is not drawn.
-    model.coverages = {0.5, 0.25, 0.1, 0.02};
     return {};
 }
 
@@ -614,15 +585,21 @@ int RunCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err) 
             if (weights && !gltf) err << kProgram << ": " << output << ": only .glb and .gltf files carry wind weights\n";
             if (levelsOfDetail && gltf) {
                 if (!modelTextures) modelTextures = own.ModelTexturesFor(textures);
+                std::string error;
                 if (!levels) {
                     levels.emplace();
                     const PictureScene scene{design.skeleton, design.leaves, design.view, LightSettings::PageStart(),
                                              textures,         own.Image(0),  own.Image(1), own.Image(2)};
-                    if (Failure failure = BuildLevelsOfDetail(design, withLeaves, windOutput, scene, *levels);
-                        failure.status != kExitOk)
-                        return report(failure);
+                    auto drawAtlas = [&](const ImpostorBox& box, PixelImage& atlas, std::string& why) {
+                        const PictureRenderer* renderer = LoadPictureRenderer(why);
+                        return renderer && renderer->atlas(scene, kImpostorViews, kImpostorCell, box.radius,
+                                                           box.height, atlas, why);
+                    };
+                    if (!MakeLevelsOfDetail(design.skeleton, design.leaves, design.view, design.leafPages, withLeaves,
+                                            weights.has_value(), drawAtlas, *levels, error))
+                        return report({kExitFailure, output + ": " + error});
+                    for (TreeModel& level : levels->levels) level.windAsColour = windAsColour;
                 }
-                std::string error;
                 if (!WriteLevelsOfDetail(FormatOf(output) == Format::GLB, output, *levels, *modelTextures, error))
                     return report({kExitFailure, error});
                 out << "wrote " << output << "\n";

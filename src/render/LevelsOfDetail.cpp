@@ -10,6 +10,7 @@
 #include <optional>
 #include <utility>
 
+#include "io/BillboardImage.h"
 #include "render/MeshBuilder.h"
 #include "render/WindWeights.h"
 
@@ -210,6 +211,25 @@ MeshPart ImpostorCrossForView(const ImpostorBox& box, int views) {
     MeshPart cross = ImpostorCross(box, views);
     for (std::size_t at = 1; at < cross.uvs.size(); at += 2) cross.uvs[at] = 1 - cross.uvs[at];
     return cross;
+}
+
+bool MakeLevelsOfDetail(const SkeletonLevels& skeleton, const LeafStore& leaves, const TreeViewParameters& view,
+                        const LeafGeneratorModel& leafPages, bool withLeaves, bool withWind,
+                        const AtlasDrawer& drawAtlas, LevelsOfDetailModel& model, std::string& error) {
+    const LevelsOfDetail levels(skeleton, leaves, view, leafPages.Places(skeleton), withLeaves);
+    model.levels.resize(LevelsOfDetail::kMeshLevels);
+    for (int k = 0; k < LevelsOfDetail::kMeshLevels; ++k) levels.Build(k, model.levels[k], withWind);
+    const ImpostorBox box = ImpostorBoxOf(model.levels[0]);
+    PixelImage atlas;
+    if (!drawAtlas(box, atlas, error)) {
+        error = "the impostor's pictures cannot be drawn: " + error;
+        return false;
+    }
+    model.impostor = ImpostorCross(box, kImpostorViews);
+    model.impostorImage = EncodeBillboardPng(atlas, true);
+    // Each level from the share of the screen the tree covers; below the last it is not drawn.
+    model.coverages = {0.5, 0.25, 0.1, 0.02};
+    return true;
 }
 
 }  // namespace grovewright

@@ -1,12 +1,15 @@
 #pragma once
 
 #include <array>
+#include <functional>
+#include <string>
 #include <cstddef>
 #include <vector>
 
 #include "generators/LeafGenerator.h"
 #include "geometry/LeafPolygon.h"
 #include "geometry/SkeletonLevels.h"
+#include "io/ModelFiles.h"
 #include "render/ModelSink.h"
 #include "render/TreeViewParameters.h"
 
@@ -74,5 +77,20 @@ ImpostorBox ImpostorBoxOf(const TreeModel& model);
 MeshPart ImpostorCross(const ImpostorBox& box, int views);
 // The cross as the view draws it: texture v from the bottom of the picture.
 MeshPart ImpostorCrossForView(const ImpostorBox& box, int views);
+
+// The impostor's pictures: this many around the tree, each this many pixels square.
+inline constexpr int kImpostorViews = 8;
+inline constexpr int kImpostorCell = 256;
+
+// Draws an impostor's atlas of the box (RenderImpostorAtlas's pictures, on
+// black); false with error set when it cannot.
+using AtlasDrawer = std::function<bool(const ImpostorBox& box, PixelImage& atlas, std::string& error)>;
+
+// A design's levels of detail as one glTF holds them (WriteLevelsOfDetail): the
+// three meshes, with wind weights when wanted, and the impostor from the atlas
+// drawAtlas draws; false with error set when the atlas cannot be drawn.
+bool MakeLevelsOfDetail(const SkeletonLevels& skeleton, const LeafStore& leaves, const TreeViewParameters& view,
+                        const LeafGeneratorModel& leafPages, bool withLeaves, bool withWind,
+                        const AtlasDrawer& drawAtlas, LevelsOfDetailModel& model, std::string& error);
 
 }  // namespace grovewright

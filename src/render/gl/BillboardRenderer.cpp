@@ -12,21 +12,25 @@ void DrawBillboard(const BillboardScene& billboard, TextureManager& textures, in
     glFlush();
 }
 
+void DrawImpostorView(const BillboardScene& scene, TextureManager& textures, int view, int views, int x, int cell,
+                      float radius, float height) {
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    // Nothing is drawn outside the cell: the projection maps the tree's box onto it.
+    glViewport(x, 0, cell, cell);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(-radius, radius, 0, height, -4 * radius - height, 4 * radius + height);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    scene::ApplyLight(scene.light);
+    glRotatef(360.0f * static_cast<float>(view) / static_cast<float>(views), 0, 1, 0);
+    scene::DrawTreeMeshes(textures, scene.tree, scene.stump, scene.leaf);
+}
+
 void DrawImpostorAtlas(const BillboardScene& scene, TextureManager& textures, int views, int cell, float radius,
                        float height) {
     scene::BeginTexturedFrame(scene.clearColour);
-    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-    for (int view = 0; view < views; ++view) {
-        // Nothing is drawn outside the cell: the projection maps the tree's box onto it.
-        glViewport(view * cell, 0, cell, cell);
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        glOrtho(-radius, radius, 0, height, -4 * radius - height, 4 * radius + height);
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
-        scene::ApplyLight(scene.light);
-        glRotatef(360.0f * static_cast<float>(view) / static_cast<float>(views), 0, 1, 0);
-        scene::DrawTreeMeshes(textures, scene.tree, scene.stump, scene.leaf);
-    }
+    for (int view = 0; view < views; ++view)
+        DrawImpostorView(scene, textures, view, views, view * cell, cell, radius, height);
     glFlush();
 }

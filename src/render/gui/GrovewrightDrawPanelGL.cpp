@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "render/MeshBuilder.h"
+#include "render/gl/BillboardRenderer.h"
 #include "render/gui/DelayedProgress.h"
 
 GrovewrightDrawPanelGL::GrovewrightDrawPanelGL(wxWindow* parent, wxWindowID id, const wxPoint& position,
@@ -13,10 +15,13 @@ GrovewrightDrawPanelGL::GrovewrightDrawPanelGL(wxWindow* parent, wxWindowID id, 
     : wxGLCanvas(parent, id, attributes, position, size, style | wxFULL_REPAINT_ON_RESIZE, name),
       parent_(parent),
       design_(design),
+      textures_(textures),
       scene_(design.Skeleton(), design.Leaves(), design.View(), textures) {
     design.AddObserver([this](const grovewright::DesignChange& change) { OnDesignChange(change); });
     Bind(wxEVT_PAINT, &GrovewrightDrawPanelGL::OnPaint, this);
     Bind(wxEVT_ERASE_BACKGROUND, [](wxEraseEvent&) {});  // no flicker
+    windTimer_.SetOwner(this);
+    Bind(wxEVT_TIMER, [this](wxTimerEvent&) { DrawWindFrame(windClock_.Time() / 1000.0); });
     for (auto type : {wxEVT_LEFT_DOWN, wxEVT_LEFT_UP, wxEVT_MIDDLE_DOWN, wxEVT_MIDDLE_UP, wxEVT_RIGHT_DOWN,
                       wxEVT_RIGHT_UP, wxEVT_MOTION, wxEVT_LEFT_DCLICK, wxEVT_MIDDLE_DCLICK, wxEVT_RIGHT_DCLICK,
                       wxEVT_ENTER_WINDOW, wxEVT_LEAVE_WINDOW, wxEVT_MOUSEWHEEL})
@@ -53,7 +58,62 @@ void GrovewrightDrawPanelGL::OnDesignChange(const grovewright::DesignChange& cha
     }
     if (change.stale & grovewright::kStaleTreeMesh) scene_.InvalidateTree();
     if (change.stale & grovewright::kStaleLeafMesh) scene_.InvalidateLeaves();
+    if (change.stale != grovewright::kStaleNothing) {
+        // The wind waits until the edits are over, then moves the new tree.
+        lastEdit_ = windClock_.Time();
+        wind_.reset();
+        ShowRest();
+    }
     Render();
+}
+
+void GrovewrightDrawPanelGL::SetWind(bool on) {
+    windOn_ = on;
+    if (on) {
+        windClock_.Start();
+        lastEdit_ = -1000;
+        // About 30 frames a second.
+        windTimer_.Start(33);
+        return;
+    }
+    windTimer_.Stop();
+    wind_.reset();
+    ShowRest();
+    Render();
+}
+
+void GrovewrightDrawPanelGL::ShowRest() {
+    if (!windShown_) return;
+    scene_.InvalidateTree();
+    scene_.InvalidateLeaves();
+    windShown_ = false;
+}
+
+bool GrovewrightDrawPanelGL::DrawWindFrame(double seconds) {
+    // Paused: off, another mode, an edit just now or in progress, a dialog over the window.
+    const bool paused = !windOn_ || scene_.RenderMode() != kFull3D || design_.Editing() ||
+                        windClock_.Time() - lastEdit_ < 400 || !IsEnabled() || building_;
+    if (paused || !MakeCurrent()) {
+        if (windShown_) {
+            ShowRest();
+            Render();
+        }
+        return false;
+    }
+    if (!wind_) {
+        wind_ = std::make_unique<grovewright::WindAnimation>(design_.Skeleton(), design_.Leaves(), design_.LeafModel(),
+                                                             design_.View());
+        windPose_ = grovewright::TreeModel();
+    }
+    wind_->Pose(seconds, windStrength_ / 100.0, windPose_);
+    scene_.ShowModel(windPose_);
+    windShown_ = true;
+    int width, height;
+    ViewportSize(width, height);
+    scene_.Draw(width, height);
+    SwapBuffers();
+    ++framesShown_;
+    return true;
 }
 
 void GrovewrightDrawPanelGL::ShowStartHint() {
@@ -98,6 +158,8 @@ bool GrovewrightDrawPanelGL::BuildLists() {
 
 bool GrovewrightDrawPanelGL::PrepareLists() {
     if (building_ || !MakeCurrent()) return false;
+    // Whoever takes the lists (the billboard) takes the tree at rest.
+    ShowRest();
     return BuildLists();
 }
 
@@ -176,4 +238,37 @@ void GrovewrightDrawPanelGL::OnMouse(wxMouseEvent& event) {
     lastX_ = x;
     lastY_ = y;
     Refresh(false);
+}
+
+bool GrovewrightDrawPanelGL::DrawImpostorAtlas(const grovewright::ImpostorBox& box, grovewright::PixelImage& atlas,
+                                               std::string& error) {
+    if (!MakeCurrent()) {
+        error = "the view is not shown";
+        return false;
+    }
+    int width, height;
+    ViewportSize(width, height);
+    const int cell = std::min({grovewright::kImpostorCell, width, height});
+    const int views = grovewright::kImpostorViews;
+    // The tree and leaves at rest, textured, whatever the view shows now.
+    grovewright::TreeModel model;
+    grovewright::ModelSink sink(model, grovewright::ModelSink::Order::kView);
+    grovewright::MeshBuilder(design_.Skeleton(), design_.Leaves(), design_.View()).BuildTree(sink, true);
+    GLMesh tree, stump, leaf;
+    tree.SetTriangles(model.bark);
+    stump.SetTriangles(model.caps);
+    leaf.SetTriangles(model.leaves);
+    BillboardScene scene;
+    scene.tree = &tree, scene.stump = &stump, scene.leaf = &leaf;
+    atlas = grovewright::PixelImage(views * cell, cell, 4);
+    for (int view = 0; view < views; ++view) {
+        scene::BeginTexturedFrame(scene.clearColour);
+        DrawImpostorView(scene, textures_, view, views, 0, cell, box.radius, box.height);
+        const grovewright::PixelImage picture = scene::ReadPixels(cell, cell);
+        for (int row = 0; row < cell; ++row)
+            std::copy_n(picture.At(row, 0), 4 * cell, atlas.At(row, view * cell));
+    }
+    // The back buffer was never shown: the view draws itself again.
+    Render();
+    return true;
 }

@@ -2,11 +2,15 @@
 
 #include <GL/gl.h>
 #include <wx/glcanvas.h>
+#include <wx/stopwatch.h>
+#include <wx/timer.h>
 
 #include <functional>
 #include <memory>
 
 #include "generators/TreeDesign.h"
+#include "render/LevelsOfDetail.h"
+#include "render/WindAnimation.h"
 #include "render/gl/SceneRenderer.h"
 
 class TextureManager;
@@ -91,7 +95,30 @@ public:
     // change, a load): the window then shows something quick to draw.
     void OnBuildCancelled(std::function<void()> handler) { buildCancelled_ = std::move(handler); }
 
+    // Draws an impostor's pictures of the design's tree and leaves (as
+    // RenderImpostorAtlas does off screen) in the back buffer, one picture after
+    // the other, then the view again; the pictures are smaller when the view is.
+    // False with error set while the view has no context.
+    bool DrawImpostorAtlas(const grovewright::ImpostorBox& box, grovewright::PixelImage& atlas, std::string& error);
+
+    // The wind preview: while on, Full 3D moves the tree and its leaves by their
+    // wind weights some 30 times a second. It pauses in the other modes, while a
+    // dialog is open over the window and for a moment after each edit; the
+    // design is never touched, and what exports and billboards take is the tree at rest.
+    void SetWind(bool on);
+    bool WindOn() const { return windOn_; }
+    // Wind strength 0 to 100 %.
+    void SetWindStrength(int percent) { windStrength_ = percent; }
+    int WindStrength() const { return windStrength_; }
+    // Draws the tree as the wind moves it at this moment (seconds); false when
+    // the preview is paused (off, another mode, no context). The timer calls it.
+    bool DrawWindFrame(double seconds);
+    // The view shows the tree moved by the wind (not at rest).
+    bool ShowsWind() const { return windShown_; }
+
 private:
+    // The tree at rest again in place of the moved one.
+    void ShowRest();
     // Redraws after a design change, with the lists it made stale rebuilt.
     void OnDesignChange(const grovewright::DesignChange& change);
     void OnPaint(wxPaintEvent& event);
@@ -104,6 +131,7 @@ private:
 
     wxWindow* parent_;
     grovewright::TreeDesign& design_;
+    TextureManager& textures_;
     std::unique_ptr<wxGLContext> context_;
     // Declared after the context: its lists are deleted while the context exists.
     SceneRenderer scene_;
@@ -114,4 +142,13 @@ private:
     long framesShown_ = 0;
     std::function<void()> buildCancelled_;
     int lastX_ = 0, lastY_ = 0;
+    bool windOn_ = false;
+    int windStrength_ = 50;
+    bool windShown_ = false;
+    // Made from the design when the preview first needs it after an edit.
+    std::unique_ptr<grovewright::WindAnimation> wind_;
+    grovewright::TreeModel windPose_;
+    wxTimer windTimer_;
+    wxStopWatch windClock_;
+    long lastEdit_ = -1000;  // windClock_'s milliseconds at the last edit
 };
