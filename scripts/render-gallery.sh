@@ -5,14 +5,11 @@
 # docs/gallery/variants/NAME-SEED.png. Needs a build (bash scripts/build.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/species-textures.sh
 mkdir -p docs/gallery/variants
 for project in examples/*.*.xml; do
   name=$(basename "$project" | cut -d. -f1)
-  case $name in
-    birch) textures=(--bark trunc2) ;;
-    spruce | pine) textures=(--leaf-texture needles) ;;
-    *) textures=() ;;
-  esac
+  species_textures "$name"
   build/grovewright-cli render "$project" "${textures[@]}" --lighting on --distance 20 --size 480x360 \
     -o "docs/gallery/$name.png"
   for seed in 101 202 303; do

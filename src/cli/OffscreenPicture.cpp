@@ -81,38 +81,39 @@ bool RenderViewPicture(const PictureScene& scene, int mode, bool lighting, int w
     });
 }
 
-bool RenderBillboardPicture(const PictureScene& scene, int angle, bool blackBackground, bool withLeaves, int width,
-                            int height, PixelImage& image, std::string& error) {
-    return Picture(width, height, scene, image, error, [&](TextureManager& textures) {
-        // The meshes come from the view in Full 3D, as the program's do.
-        const LeafStore noLeaves;
-        SceneRenderer view(scene.skeleton, withLeaves ? scene.leaves : noLeaves, scene.view, textures);
+// The meshes of the view in Full 3D, as the program's billboard takes them, and
+// the unlit scene that shows them.
+struct BillboardMeshes {
+    BillboardMeshes(const PictureScene& scene, const LeafStore& leaves, TextureManager& textures)
+        : view(scene.skeleton, leaves, scene.view, textures) {
         view.SetRenderMode(SceneRenderer::kFull3D);
         view.PrepareLists();
-        BillboardScene billboard;
         TakeLight(scene.light, false, billboard.light);
         billboard.tree = &view.TreeMesh();
         billboard.stump = &view.StumpMesh();
         billboard.leaf = &view.LeafMesh();
-        billboard.billboardAngle = static_cast<float>(angle);
+    }
+    SceneRenderer view;
+    BillboardScene billboard;
+};
+
+bool RenderBillboardPicture(const PictureScene& scene, int angle, bool blackBackground, bool withLeaves, int width,
+                            int height, PixelImage& image, std::string& error) {
+    return Picture(width, height, scene, image, error, [&](TextureManager& textures) {
+        const LeafStore noLeaves;
+        BillboardMeshes meshes(scene, withLeaves ? scene.leaves : noLeaves, textures);
+        meshes.billboard.billboardAngle = static_cast<float>(angle);
         const float background = blackBackground ? 0.0f : 1.0f;
-        billboard.clearColour[0] = billboard.clearColour[1] = billboard.clearColour[2] = background;
-        DrawBillboard(billboard, textures, width, height);
+        meshes.billboard.clearColour[0] = meshes.billboard.clearColour[1] = meshes.billboard.clearColour[2] = background;
+        DrawBillboard(meshes.billboard, textures, width, height);
     });
 }
 
 bool RenderImpostorAtlas(const PictureScene& scene, int views, int cell, float radius, float height,
                          PixelImage& image, std::string& error) {
     return Picture(views * cell, cell, scene, image, error, [&](TextureManager& textures) {
-        SceneRenderer view(scene.skeleton, scene.leaves, scene.view, textures);
-        view.SetRenderMode(SceneRenderer::kFull3D);
-        view.PrepareLists();
-        BillboardScene atlas;
-        TakeLight(scene.light, false, atlas.light);
-        atlas.tree = &view.TreeMesh();
-        atlas.stump = &view.StumpMesh();
-        atlas.leaf = &view.LeafMesh();
-        DrawImpostorAtlas(atlas, textures, views, cell, radius, height);
+        const BillboardMeshes meshes(scene, scene.leaves, textures);
+        DrawImpostorAtlas(meshes.billboard, textures, views, cell, radius, height);
     });
 }
 

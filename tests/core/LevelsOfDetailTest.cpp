@@ -22,25 +22,10 @@ std::size_t Triangles(const TreeModel& model) {
     return model.bark.TriangleCount() + model.caps.TriangleCount() + model.leaves.TriangleCount();
 }
 
-struct GrownExample {
-    explicit GrownExample(const std::string& file) {
-        TGXMLFileReader reader;
-        std::string error;
-        EXPECT_TRUE(LoadProject(reader, std::string(GROVEWRIGHT_EXAMPLES) + "/" + file, {&simple, &regular, &complex},
-                                error, &leafPages))
-            << error;
-        const std::string generator = GeneratorNamedBy(file);
-        const TreeGeneratorModel& tree = generator == "regular"   ? static_cast<const TreeGeneratorModel&>(regular)
-                                         : generator == "complex" ? static_cast<const TreeGeneratorModel&>(complex)
-                                                                  : simple;
-        grown = std::make_unique<test::GrownDesign>(tree, leafPages);
-        places = leafPages.Places(grown->skeleton);
-    }
-    SimpleTreeModel simple;
-    RegularTreeModel regular;
-    ComplexTreeModel complex;
-    LeafGeneratorModel leafPages;
-    std::unique_ptr<test::GrownDesign> grown;
+// An example grown, and its leaves' places.
+struct GrownExample : test::GrownExample {
+    explicit GrownExample(const std::string& file)
+        : test::GrownExample(file), places(leafPages.Places(grown->skeleton)) {}
     std::vector<LeafGeneratorModel::Place> places;
 };
 

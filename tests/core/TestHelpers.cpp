@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include "generators/ProjectLoader.h"
 #include "io/TGDXFFileWriter.h"
 #include "io/TGDirectXFileWriter.h"
 #include "io/TGXMLFileReader.h"
@@ -89,6 +90,19 @@ GrownDesign::GrownDesign(const TreeGeneratorModel& tree, const LeafGeneratorMode
     tree.Rebuild(skeleton);
     view.Take(tree.Base());
     leafPages.Generate(skeleton, leaves);
+}
+
+GrownExample::GrownExample(const std::string& file) {
+    TGXMLFileReader reader;
+    std::string error;
+    EXPECT_TRUE(LoadProject(reader, std::string(GROVEWRIGHT_EXAMPLES) + "/" + file, {&simple, &regular, &complex},
+                            error, &leafPages))
+        << error;
+    const std::string generator = GeneratorNamedBy(file);
+    const TreeGeneratorModel& tree = generator == "regular"   ? static_cast<const TreeGeneratorModel&>(regular)
+                                     : generator == "complex" ? static_cast<const TreeGeneratorModel&>(complex)
+                                                              : simple;
+    grown = std::make_unique<GrownDesign>(tree, leafPages);
 }
 
 std::unique_ptr<BranchTreeModel> MakeBranchModel(bool complex) {

@@ -7,6 +7,7 @@
 
 #include "generators/BranchTreeModel.h"
 #include "generators/LeafGenerator.h"
+#include "generators/SimpleTreeModel.h"
 #include "geometry/LeafPolygon.h"
 #include "geometry/SkeletonLevels.h"
 #include "render/TreeViewParameters.h"
@@ -52,6 +53,17 @@ struct GrownDesign {
     SkeletonLevels skeleton;
     LeafStore leaves;
     TreeViewParameters view;
+};
+
+// A project of examples/ loaded as the command line loads it and grown by the
+// generator its name ends with, with its leaves.
+struct GrownExample {
+    explicit GrownExample(const std::string& file);
+    SimpleTreeModel simple;
+    RegularTreeModel regular;
+    ComplexTreeModel complex;
+    LeafGeneratorModel leafPages;
+    std::unique_ptr<GrownDesign> grown;
 };
 
 // The design written with its leaves as a DirectX text mesh (with the cap mesh)

@@ -21,20 +21,9 @@ using grovewright::test::ParsedGlb;
 
 namespace {
 
-// A gallery species grown as the program grows it, with its leaves.
-struct Species {
-    explicit Species(const std::string& file) {
-        TGXMLFileReader reader;
-        std::string error;
-        EXPECT_TRUE(LoadProject(reader, std::string(GROVEWRIGHT_EXAMPLES) + "/" + file, {&simple, &regular, &complex},
-                                error, &leafPages))
-            << error;
-        const std::string generator = GeneratorNamedBy(file);
-        const TreeGeneratorModel& tree = generator == "regular"   ? static_cast<const TreeGeneratorModel&>(regular)
-                                         : generator == "complex" ? static_cast<const TreeGeneratorModel&>(complex)
-                                                                  : simple;
-        grown = std::make_unique<test::GrownDesign>(tree, leafPages);
-    }
+// A gallery species grown as the program grows it, with its leaves, and its GLB.
+struct Species : test::GrownExample {
+    explicit Species(const std::string& file) : GrownExample(file) {}
     // The GLB's bytes, with the wind weights as asked.
     std::string Glb(const test::TempFolder& folder, const WindOutput& wind) const {
         MeshBuilder builder(grown->skeleton, grown->leaves, grown->view);
@@ -45,12 +34,6 @@ struct Species {
             << error;
         return test::ReadFileBytes(path);
     }
-
-    SimpleTreeModel simple;
-    RegularTreeModel regular;
-    ComplexTreeModel complex;
-    LeafGeneratorModel leafPages;
-    std::unique_ptr<test::GrownDesign> grown;
 };
 
 const nlohmann::json& Primitive(const ParsedGlb& glb, const char* mesh) {
