@@ -28,9 +28,8 @@ void WindAnimation::Pose(double seconds, double strength, TreeModel& moved) cons
     constexpr float kTurn = 6.2831853f;
     for (auto [from, to] : {std::pair{&rest_.bark, &moved.bark}, {&rest_.caps, &moved.caps},
                             {&rest_.leaves, &moved.leaves}}) {
-        if (to->indices.size() != from->indices.size()) {
-            *to = *from;
-        }
+        // The first pose: all but the positions stays as at rest.
+        if (to->indices.size() != from->indices.size()) *to = *from;
         const std::size_t vertices = from->VertexCount();
         const float* rest = from->positions.data();
         const float* wind = from->wind.data();

@@ -16,10 +16,9 @@ public:
                   const TreeViewParameters& view);
 
     // The tree at this moment (seconds) in a wind of this strength (0 .. 1)
-    // into moved, whose arrays are reused from frame to frame.
+    // into moved, whose arrays are reused from frame to frame: it must start
+    // empty for each animation.
     void Pose(double seconds, double strength, TreeModel& moved) const;
-
-    const TreeModel& Rest() const { return rest_; }
 
 private:
     TreeModel rest_;

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "generators/ShootGrowth.h"
 #include "render/MeshBuilder.h"
 #include "render/ModelSink.h"
 
@@ -11,23 +12,17 @@ namespace grovewright {
 
 namespace {
 
-std::uint64_t Mix(std::uint64_t x) {
-    x = (x ^ (x >> 30)) * 0xbf58476d1ce4e5b9ull;
-    x = (x ^ (x >> 27)) * 0x94d049bb133111ebull;
-    return x ^ (x >> 31);
-}
-
 // The phase of the branch the segment is a piece of: a hash of where the
 // branch's first piece lies, the same for the same design.
 float Phase(const BranchSegment& segment) {
     const BranchSegment* first = &segment;
     for (int piece = segment.Piece(); piece > 0; --piece) first = first->Parent();
-    std::uint64_t hash = 0x9e3779b97f4a7c15ull;
+    std::uint64_t hash = 0;
     for (double coordinate : {first->Start().x, first->Start().y, first->Start().z, first->End().x, first->End().y,
                               first->End().z}) {
         std::uint64_t bits;
         std::memcpy(&bits, &coordinate, sizeof bits);
-        hash = Mix(hash ^ bits);
+        hash = ShootGrowth::Mix(hash ^ bits);
     }
     return static_cast<float>(hash >> 40) / static_cast<float>(1 << 24);
 }

@@ -14,6 +14,7 @@
 #include "io/TGXMLFileReader.h"
 #include "render/ExportSinks.h"
 #include "render/MeshBuilder.h"
+#include "render/WindAnimation.h"
 #include "render/WindWeights.h"
 
 using namespace grovewright;
@@ -126,4 +127,33 @@ TEST(WindWeights, AreOnlyWrittenWhenAskedForAndAsColoursOnlyWithThat) {
     // The model itself is unchanged: the same positions as without wind.
     EXPECT_EQ(coloured.Floats(Primitive(coloured, "Tree")["attributes"]["POSITION"]),
               plain.Floats(Primitive(plain, "Tree")["attributes"]["POSITION"]));
+}
+
+TEST(WindAnimation, MovesTheCrownNotTheFootAndNothingWithoutWind) {
+    const Species species("oak.regular.xml");
+    const WindAnimation animation(species.grown->skeleton, species.grown->leaves, species.leafPages,
+                                  species.grown->view);
+    TreeModel calm, blown;
+    animation.Pose(1.3, 0.0, calm);
+    animation.Pose(1.3, 1.0, blown);
+    TreeModel rest;
+    ModelSink sink(rest, ModelSink::Order::kView);
+    MeshBuilder(species.grown->skeleton, species.grown->leaves, species.grown->view).BuildTree(sink, true);
+    EXPECT_EQ(calm.bark.positions, rest.bark.positions);
+    EXPECT_EQ(calm.leaves.positions, rest.leaves.positions);
+    EXPECT_EQ(blown.bark.indices, rest.bark.indices);
+    // The trunk's foot stays; the highest leaf moves, by at most a few percent of the height.
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(blown.bark.positions[i], rest.bark.positions[i]);
+    std::size_t top = 0;
+    for (std::size_t v = 0; v < rest.leaves.VertexCount(); ++v)
+        if (rest.leaves.positions[3 * v + 1] > rest.leaves.positions[3 * top + 1]) top = v;
+    const float dx = blown.leaves.positions[3 * top] - rest.leaves.positions[3 * top];
+    const float dz = blown.leaves.positions[3 * top + 2] - rest.leaves.positions[3 * top + 2];
+    const float moved = std::sqrt(dx * dx + dz * dz), height = rest.leaves.positions[3 * top + 1];
+    EXPECT_GT(moved, 0.002f * height);
+    EXPECT_LT(moved, 0.08f * height);
+    // Another moment, another pose.
+    TreeModel later;
+    animation.Pose(2.9, 1.0, later);
+    EXPECT_NE(later.leaves.positions, blown.leaves.positions);
 }
