@@ -623,8 +623,11 @@ void MainFrame::SetWind(bool on) {
         windBox_->SetSizerAndFit(sizer);
     }
     if (windBox_) {
+        // Over the view's lower right corner: the tree stands in the middle, the counts at the left.
+        const wxRect view = drawPanel_->GetScreenRect();
+        const wxSize box = windBox_->GetSize();
+        if (on) windBox_->Move(view.GetRight() - box.x - 10, view.GetBottom() - box.y - 10);
         windBox_->Show(on);
-        if (on) windBox_->Move(GetScreenPosition() + wxPoint(20, 80));
     }
     drawPanel_->SetWind(on);
     KeepKeyboardFocus();

@@ -339,6 +339,17 @@ class ModelFiles(InFolder):
         with open(self.path("atlas.png"), "rb") as f:
             self.assertEqual(f.read()[16:24], (12 * 64).to_bytes(4, "big") + (64).to_bytes(4, "big"))
         self.assert_fails(run("billboard", SMALL_TREE, "--atlas", "10", "-o", self.path("a.png")), 2, "multiple of 4")
+        # Each level drawn in the view: the same tree, other pixels.
+        pictures = []
+        for level in range(4):
+            picture = self.path(f"level{level}.png")
+            result = run("render", os.path.join(EXAMPLES, "oak.regular.xml"), "--lod", str(level), "--distance", "50",
+                         "--size", "160x120", "-o", picture)
+            self.assertEqual(result.returncode, 0, result.stderr)
+            with open(picture, "rb") as f:
+                pictures.append(f.read())
+        self.assertEqual(len(set(pictures)), 4)
+        self.assertEqual(run("render", SMALL_TREE, "--lod", "4", "-o", self.path("x.png")).returncode, 2)
 
     def test_a_tree_over_65535_vertices_takes_32_bit_indices(self):
         with open(SMALL_TREE) as f:
