@@ -17,6 +17,7 @@
 #include "io/TGXMLFileReader.h"
 #include "render/ExportSinks.h"
 #include "render/MeshBuilder.h"
+#include "render/LevelsOfDetail.h"
 #include "render/ModelSink.h"
 
 namespace {
@@ -164,6 +165,34 @@ void BM_GenerateLeaves(benchmark::State& state) {
     state.counters["strips"] = static_cast<double>(tree.leaves[0].size());
 }
 BENCHMARK(BM_GenerateLeaves)->ArgName("reused")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+
+// The three meshes of the levels of detail (with the leaves above, wind weights
+// with arg 1) against the plain model pass of the same tree and leaves.
+void BM_LevelsOfDetail(benchmark::State& state) {
+    GrownTree tree(14);
+    grovewright::LeafGeneratorModel leaves;
+    for (int i = 0; i < 5; ++i) {
+        grovewright::LeafSetup& page = leaves.Page(i);
+        page.SetUseLeaf(true);
+        page.Set(grovewright::LeafSetup::kLeafSplit, 3);
+        page.Set(grovewright::LeafSetup::kRelativAddDownTo, 2);
+        page.Set(grovewright::LeafSetup::kAddAngle, 30 + 10 * i);
+        page.Set(grovewright::LeafSetup::kOriAngle, 72 * i);
+    }
+    leaves.Generate(tree.skeleton, tree.leaves);
+    std::size_t triangles = 0;
+    for (auto _ : state) {
+        const LevelsOfDetail levels(tree.skeleton, tree.leaves, tree.view, leaves.Places(tree.skeleton), true);
+        triangles = 0;
+        for (int k = 0; k < LevelsOfDetail::kMeshLevels; ++k) {
+            TreeModel model;
+            levels.Build(k, model, state.range(0) == 1);
+            triangles += model.bark.TriangleCount() + model.caps.TriangleCount() + model.leaves.TriangleCount();
+        }
+    }
+    state.counters["triangles"] = static_cast<double>(triangles);
+}
+BENCHMARK(BM_LevelsOfDetail)->ArgName("wind")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 
 }  // namespace
 

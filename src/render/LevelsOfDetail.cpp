@@ -71,16 +71,7 @@ LevelsOfDetail::LevelsOfDetail(const SkeletonLevels& skeleton, const LeafStore& 
       withLeaves_(withLeaves && !leaves.Empty()) {
     const int division = view.Division();
     // The leaf triangles when the leaves are reduced by step.
-    auto leafTriangles = [&](int step) {
-        if (!withLeaves_) return std::size_t{0};
-        LeafStore reduced;
-        std::vector<Place> ignored;
-        ReduceLeaves(step, reduced, ignored);
-        std::size_t triangles = 0;
-        for (std::size_t i = 0; i < reduced[0].size(); ++i)
-            triangles += static_cast<std::size_t>(LeafTriangleCount(reduced[0][i]));
-        return triangles;
-    };
+    auto leafTriangles = [&](int step) { return withLeaves_ ? ReduceLeaves(step, nullptr, nullptr) : 0; };
     const double all = static_cast<double>(BarkTriangles(skeleton, division, 0) + leafTriangles(1));
     for (int k = 0; k < kMeshLevels; ++k) {
         const double share = kShares[k];
@@ -94,10 +85,11 @@ LevelsOfDetail::LevelsOfDetail(const SkeletonLevels& skeleton, const LeafStore& 
     }
 }
 
-void LevelsOfDetail::ReduceLeaves(int step, LeafStore& leaves, std::vector<Place>& places) const {
+std::size_t LevelsOfDetail::ReduceLeaves(int step, LeafStore* leaves, std::vector<Place>* places) const {
     const LeafList& list = leaves_[0];
-    LeafList& reduced = leaves.AppendList();
-    const bool placed = places_.size() == list.size();
+    LeafList* reduced = leaves ? &leaves->AppendList() : nullptr;
+    const bool placed = places && places_.size() == list.size();
+    std::size_t triangles = 0;
     const std::vector<std::size_t> starts = LeafStarts(list, places_);
     // Fewer leaves, each larger: by step^0.4 across, not by the step's square
     // root, since the many leaves of the full tree hide each other in part and
@@ -110,19 +102,24 @@ void LevelsOfDetail::ReduceLeaves(int step, LeafStore& leaves, std::vector<Place
         // small leaves go, one of every step staying.
         if (columns - 1 >= kLongLeafSegments && step > 1) {
             const int kept = std::max(1, static_cast<int>(std::lround(static_cast<double>(columns - 1) / step)));
+            triangles += (starts[leaf + 1] - starts[leaf]) * 2 * static_cast<std::size_t>(kept);
+            if (!reduced) continue;
             for (std::size_t i = starts[leaf]; i < starts[leaf + 1]; ++i) {
                 const LeafPolygon source = list[i];
-                const LeafPolygon copy = reduced.Append(2 * (kept + 1), source.PrimitiveMode());
+                const LeafPolygon copy = reduced->Append(2 * (kept + 1), source.PrimitiveMode());
                 for (int c = 0; c <= kept; ++c) {
                     const int from = static_cast<int>(std::lround(static_cast<double>(c) * (columns - 1) / kept));
                     copy[2 * c] = source[2 * from];
                     copy[2 * c + 1] = source[2 * from + 1];
                 }
-                if (placed) places.push_back(places_[i]);
+                if (placed) places->push_back(places_[i]);
             }
             continue;
         }
         if (leaf % static_cast<std::size_t>(step) != 0) continue;
+        for (std::size_t i = starts[leaf]; i < starts[leaf + 1]; ++i)
+            triangles += static_cast<std::size_t>(LeafTriangleCount(list[i]));
+        if (!reduced) continue;
         // Where the leaf sits: the middle of its strips' first pairs of vertices.
         float anchor[3] = {0, 0, 0};
         int count = 0;
@@ -132,7 +129,7 @@ void LevelsOfDetail::ReduceLeaves(int step, LeafStore& leaves, std::vector<Place
         for (float& a : anchor) a /= static_cast<float>(std::max(count, 1));
         for (std::size_t i = starts[leaf]; i < starts[leaf + 1]; ++i) {
             const LeafPolygon source = list[i];
-            const LeafPolygon copy = reduced.Append(source.VertexCount(), source.PrimitiveMode());
+            const LeafPolygon copy = reduced->Append(source.VertexCount(), source.PrimitiveMode());
             for (int k = 0; k < source.VertexCount(); ++k) {
                 LeafVertex v = source[k];
                 v.x = anchor[0] + (v.x - anchor[0]) * grow;
@@ -140,16 +137,17 @@ void LevelsOfDetail::ReduceLeaves(int step, LeafStore& leaves, std::vector<Place
                 v.z = anchor[2] + (v.z - anchor[2]) * grow;
                 copy[k] = v;
             }
-            if (placed) places.push_back(places_[i]);
+            if (placed) places->push_back(places_[i]);
         }
     }
+    return triangles;
 }
 
 void LevelsOfDetail::Build(int level, TreeModel& model, bool withWind, ModelSink::Order order) const {
     const Plan& plan = plans_[level];
     LeafStore thinned;
     std::vector<Place> thinnedPlaces;
-    if (withLeaves_ && plan.leafStep > 1) ReduceLeaves(plan.leafStep, thinned, thinnedPlaces);
+    if (withLeaves_ && plan.leafStep > 1) ReduceLeaves(plan.leafStep, &thinned, &thinnedPlaces);
     const bool own = withLeaves_ && plan.leafStep > 1;
     TreeViewParameters view = view_;
     view.SetDivision(plan.division);

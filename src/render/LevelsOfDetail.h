@@ -52,8 +52,9 @@ private:
     static constexpr int kLongLeafSegments = 4;
     // Level k's leaves, about a step-th of the triangles: every step-th small
     // leaf, grown about where it sits; every long leaf with a step-th of its
-    // segments; and their places.
-    void ReduceLeaves(int step, LeafStore& leaves, std::vector<LeafGeneratorModel::Place>& places) const;
+    // segments; and their places (when given). Returns their triangles; with
+    // no leaves to fill, only counts them.
+    std::size_t ReduceLeaves(int step, LeafStore* leaves, std::vector<LeafGeneratorModel::Place>* places) const;
 
     const SkeletonLevels& skeleton_;
     const LeafStore& leaves_;
