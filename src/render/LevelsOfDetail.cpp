@@ -73,13 +73,32 @@ LevelsOfDetail::LevelsOfDetail(const SkeletonLevels& skeleton, const LeafStore& 
     // The leaf triangles when the leaves are reduced by step.
     auto leafTriangles = [&](int step) { return withLeaves_ ? ReduceLeaves(step, nullptr, nullptr) : 0; };
     const double all = static_cast<double>(BarkTriangles(skeleton, division, 0) + leafTriangles(1));
-    for (int k = 0; k < kMeshLevels; ++k) {
+    const int fewestSides = std::min(division, 3);
+    plans_[0] = {division, 0, 1};
+    for (int k = 1; k < kMeshLevels; ++k) {
         const double share = kShares[k];
+        const int steps = withLeaves_ ? std::max(1, static_cast<int>(std::lround(1 / share))) : 1;
         Plan& plan = plans_[k];
-        plan.leafStep = withLeaves_ ? std::max(1, static_cast<int>(std::lround(1 / share))) : 1;
-        plan.division = std::clamp(static_cast<int>(std::lround(division * share)), std::min(division, 3), division);
+        // Leaves are what a tree is seen by from afar: they keep as many as fewer ring
+        // sides alone can pay for (a bark-heavy tree such as the spruce keeps all its
+        // needles), within four fifths of the share.
+        bool found = false;
+        for (int step = 1; step < steps && !found; ++step) {
+            const double budget = share * all - static_cast<double>(leafTriangles(step));
+            for (int sides = division; sides >= fewestSides && !found; --sides) {
+                const double bark = static_cast<double>(BarkTriangles(skeleton, sides, 0));
+                if (bark > budget || bark + leafTriangles(step) < 0.8 * share * all) continue;
+                plan = {sides, 0, step};
+                found = true;
+            }
+        }
+        if (found) continue;
+        // Otherwise a step-th of the leaves, a step-th of the sides and, where that is
+        // not enough, the thinnest branches left out.
+        plan.leafStep = steps;
+        plan.division = std::clamp(static_cast<int>(std::lround(division * share)), fewestSides, division);
         const double budget = share * all - static_cast<double>(leafTriangles(plan.leafStep));
-        plan.thinnest = k == 0 || static_cast<double>(BarkTriangles(skeleton, plan.division, 0)) <= budget
+        plan.thinnest = static_cast<double>(BarkTriangles(skeleton, plan.division, 0)) <= budget
                             ? 0
                             : ThinnestWithin(skeleton, plan.division, budget);
     }
