@@ -18,9 +18,9 @@ namespace grovewright {
 // The reduced meshes of one design for engines that switch by distance: level 0
 // is the tree as exported otherwise, level 1 has about half its triangles and
 // level 2 about a fifth. They are reduced by the tree's structure: fewer ring
-// sides, the thinnest branches left out (their leaves stay where they hung), and
-// fewer, larger leaves that cover about the same area from afar (or coarser
-// ones, for long leaves such as fronds).
+// sides, and where those alone are not enough, the thinnest branches left out
+// (their leaves stay where they hung) and fewer, larger leaves that cover about
+// the same area from afar (or coarser ones, for long leaves such as fronds).
 class LevelsOfDetail {
 public:
     static constexpr int kMeshLevels = 3;
