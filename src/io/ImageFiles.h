@@ -9,10 +9,10 @@ namespace grovewright {
 
 // The image (rows from the bottom up, its own channels) as a PNG file's bytes, top row first.
 std::string EncodePng(const PixelImage& image);
-// The same picture encoded for speed rather than size: rows unfiltered, the
-// fastest compression, bands of rows compressed on several processors (large
-// pictures encode several times faster; the file is somewhat larger), its
-// colours only when dropAlpha. Empty when the encoder fails (out of memory).
+// The same picture encoded for speed rather than size: rows filtered by their
+// left neighbours and compressed as runs only, bands of rows on several
+// processors (large pictures encode several times faster; the file is somewhat
+// larger), its colours only when dropAlpha. Empty when the encoder fails (out of memory).
 std::string EncodePngFast(const PixelImage& image, bool dropAlpha = false);
 // The image's colours (alpha dropped) as a 24-bit BMP file's bytes.
 std::string EncodeBmp(const PixelImage& image);
