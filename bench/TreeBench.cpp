@@ -140,11 +140,8 @@ BENCHMARK(BM_ExportGLB)->ArgName("file")->Arg(0)->Arg(1)->Unit(benchmark::kMilli
 
 namespace {
 
-// Leaves on a simple tree of Iteration 14 (32,767 segments): five pages of
-// LeafSplit 3 and SegmentCount 10 over the three outermost levels.
-void BM_GenerateLeaves(benchmark::State& state) {
-    GrownTree tree(14);
-    grovewright::LeafGeneratorModel leaves;
+// Five leaf pages of LeafSplit 3 and SegmentCount 10 over the three outermost levels.
+void UseFiveLeafPages(grovewright::LeafGeneratorModel& leaves) {
     for (int i = 0; i < 5; ++i) {
         grovewright::LeafSetup& page = leaves.Page(i);
         page.SetUseLeaf(true);
@@ -155,6 +152,13 @@ void BM_GenerateLeaves(benchmark::State& state) {
         page.Set(grovewright::LeafSetup::kAddAngle, 30 + 10 * i);
         page.Set(grovewright::LeafSetup::kOriAngle, 72 * i);
     }
+}
+
+// Leaves on a simple tree of Iteration 14 (32,767 segments): the five pages above.
+void BM_GenerateLeaves(benchmark::State& state) {
+    GrownTree tree(14);
+    grovewright::LeafGeneratorModel leaves;
+    UseFiveLeafPages(leaves);
     // The store lives as long as the window: every slider step after the first
     // generation reuses its buffers.
     if (state.range(0) == 1) leaves.Generate(tree.skeleton, tree.leaves);
@@ -166,19 +170,12 @@ void BM_GenerateLeaves(benchmark::State& state) {
 }
 BENCHMARK(BM_GenerateLeaves)->ArgName("reused")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 
-// The three meshes of the levels of detail (with the leaves above, wind weights
-// with arg 1) against the plain model pass of the same tree and leaves.
+// The three meshes of the levels of detail of the tree and leaves above (long
+// leaves, made coarser), with wind weights for arg 1.
 void BM_LevelsOfDetail(benchmark::State& state) {
     GrownTree tree(14);
     grovewright::LeafGeneratorModel leaves;
-    for (int i = 0; i < 5; ++i) {
-        grovewright::LeafSetup& page = leaves.Page(i);
-        page.SetUseLeaf(true);
-        page.Set(grovewright::LeafSetup::kLeafSplit, 3);
-        page.Set(grovewright::LeafSetup::kRelativAddDownTo, 2);
-        page.Set(grovewright::LeafSetup::kAddAngle, 30 + 10 * i);
-        page.Set(grovewright::LeafSetup::kOriAngle, 72 * i);
-    }
+    UseFiveLeafPages(leaves);
     leaves.Generate(tree.skeleton, tree.leaves);
     std::size_t triangles = 0;
     for (auto _ : state) {

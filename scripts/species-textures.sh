@@ -1,6 +1,7 @@
-# Sourced by the gallery scripts: species_textures NAME sets the array `textures`
-# to the command-line options of the built-in textures that suit the species
-# (as File > Examples chooses them).
+# Read in by render-gallery.sh and render-lods.sh. species_textures NAME fills
+# the array `textures` with the command-line options for the built-in bark or
+# leaf texture that suits that gallery species (the same ones the window loads
+# with it).
 species_textures() {
   case $1 in
     birch) textures=(--bark trunc2) ;;
