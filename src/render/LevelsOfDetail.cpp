@@ -33,13 +33,12 @@ std::vector<std::size_t> LeafStarts(const LeafList& list, const std::vector<Plac
     return starts;
 }
 
-// Triangles of the bark drawn with this division, leaving out segments thinner than thinnest.
-std::size_t BarkTriangles(const SkeletonLevels& skeleton, int division, double thinnest) {
+// The bark's triangles per ring side: 2 for every side strip, 1 for every cap.
+std::size_t BarkTrianglesPerSide(const SkeletonLevels& skeleton) {
     std::size_t triangles = 0;
     for (const auto& level : skeleton)
         for (const BranchSegment& segment : level)
-            triangles += (MeshBuilder::HasSide(segment, thinnest) ? 2 : 0) * division +
-                         (MeshBuilder::HasCap(segment, thinnest) ? 1 : 0) * division;
+            triangles += (MeshBuilder::HasSide(segment, 0) ? 2 : 0) + (MeshBuilder::HasCap(segment, 0) ? 1 : 0);
     return triangles;
 }
 
@@ -70,9 +69,18 @@ LevelsOfDetail::LevelsOfDetail(const SkeletonLevels& skeleton, const LeafStore& 
     : skeleton_(skeleton), leaves_(leaves), view_(view), places_(std::move(places)),
       withLeaves_(withLeaves && !leaves.Empty()) {
     const int division = view.Division();
-    // The leaf triangles when the leaves are reduced by step.
-    auto leafTriangles = [&](int step) { return withLeaves_ ? ReduceLeaves(step, nullptr, nullptr) : 0; };
-    const double all = static_cast<double>(BarkTriangles(skeleton, division, 0) + leafTriangles(1));
+    if (withLeaves_) leafStarts_ = LeafStarts(leaves_[0], places_);
+    // The leaf triangles when the leaves are reduced by step, each step counted once.
+    std::map<int, double> leafCounts;
+    auto leafTriangles = [&](int step) {
+        const auto known = leafCounts.find(step);
+        if (known != leafCounts.end()) return known->second;
+        return leafCounts[step] = withLeaves_ ? static_cast<double>(ReduceLeaves(step, nullptr, nullptr)) : 0.0;
+    };
+    // The bark's triangles with this many ring sides and every branch drawn.
+    const double perSide = static_cast<double>(BarkTrianglesPerSide(skeleton));
+    auto barkTriangles = [&](int sides) { return perSide * sides; };
+    const double all = barkTriangles(division) + leafTriangles(1);
     const int fewestSides = std::min(division, 3);
     plans_[0] = {division, 0, 1};
     for (int k = 1; k < kMeshLevels; ++k) {
@@ -84,9 +92,9 @@ LevelsOfDetail::LevelsOfDetail(const SkeletonLevels& skeleton, const LeafStore& 
         // needles), within four fifths of the share.
         bool found = false;
         for (int step = 1; step < steps && !found; ++step) {
-            const double budget = share * all - static_cast<double>(leafTriangles(step));
+            const double budget = share * all - leafTriangles(step);
             for (int sides = division; sides >= fewestSides && !found; --sides) {
-                const double bark = static_cast<double>(BarkTriangles(skeleton, sides, 0));
+                const double bark = barkTriangles(sides);
                 if (bark > budget || bark + leafTriangles(step) < 0.8 * share * all) continue;
                 plan = {sides, 0, step};
                 found = true;
@@ -97,8 +105,8 @@ LevelsOfDetail::LevelsOfDetail(const SkeletonLevels& skeleton, const LeafStore& 
         // not enough, the thinnest branches left out.
         plan.leafStep = steps;
         plan.division = std::clamp(static_cast<int>(std::lround(division * share)), fewestSides, division);
-        const double budget = share * all - static_cast<double>(leafTriangles(plan.leafStep));
-        plan.thinnest = static_cast<double>(BarkTriangles(skeleton, plan.division, 0)) <= budget
+        const double budget = share * all - leafTriangles(plan.leafStep);
+        plan.thinnest = barkTriangles(plan.division) <= budget
                             ? 0
                             : ThinnestWithin(skeleton, plan.division, budget);
     }
@@ -108,8 +116,8 @@ std::size_t LevelsOfDetail::ReduceLeaves(int step, LeafStore* leaves, std::vecto
     const LeafList& list = leaves_[0];
     LeafList* reduced = leaves ? &leaves->AppendList() : nullptr;
     const bool placed = places && places_.size() == list.size();
+    const std::vector<std::size_t>& starts = leafStarts_;
     std::size_t triangles = 0;
-    const std::vector<std::size_t> starts = LeafStarts(list, places_);
     // Fewer leaves, each larger: by step^0.4 across, not by the step's square
     // root, since the many leaves of the full tree hide each other in part and
     // cover less than their area, while the fewer ones overlap less.

@@ -60,6 +60,8 @@ private:
     const LeafStore& leaves_;
     const TreeViewParameters& view_;
     std::vector<LeafGeneratorModel::Place> places_;
+    // The first strip of every leaf, and the list's size last.
+    std::vector<std::size_t> leafStarts_;
     bool withLeaves_;
     std::array<Plan, kMeshLevels> plans_{};
 };
