@@ -73,8 +73,11 @@ MainFrame::MainFrame(wxWindow* parent, const wxString&)
     design_.AddObserver([this](const grovewright::DesignChange& change) { OnDesignChange(change); });
     for (AbstractGrovewright* generator : generators_)
         treeNotebook_->AddPage(generator, generator->GetName(), false);
+    // Only the shown generator's controls are made now; the others' when first shown.
+    generators_[static_cast<std::size_t>(std::max(0, treeNotebook_->GetSelection()))]->PushLightValues();
     // By the notebook's identifier: the branch and leaf notebooks inside the
     // column send page changes too, and must not switch the generator.
+    Bind(wxEVT_NOTEBOOK_PAGE_CHANGING, &MainFrame::OnPageChanging, this, ID_TREE_NOTEBOOK);
     Bind(wxEVT_NOTEBOOK_PAGE_CHANGED, &MainFrame::OnPageChanged, this, ID_TREE_NOTEBOOK);
     ShowActiveSide();
     sideColumn_ = MeasureSideColumn();
@@ -515,6 +518,7 @@ void MainFrame::CloseWhenUnwound() {
 void MainFrame::ShowActiveGeneratorTab() {
     const int shown = design_.ActiveGenerator();
     if (treeNotebook_->GetSelection() == shown) return;
+    generators_[static_cast<std::size_t>(shown)]->MakeControls();
     // Without a page change, whose handler would grow the tree the design has grown already.
     treeNotebook_->ChangeSelection(static_cast<std::size_t>(shown));
     generators_[static_cast<std::size_t>(shown)]->SendSizeEvent();
@@ -644,6 +648,12 @@ void MainFrame::ShowAbout() {
                      wxSize(270 - iconWidth, 120));
     new wxButton(&about, wxID_OK, "OK", wxPoint(130, 125));
     about.ShowModal();
+}
+
+void MainFrame::OnPageChanging(wxBookCtrlEvent& event) {
+    const int page = event.GetSelection();
+    if (page >= 0 && page < static_cast<int>(generators_.size())) generators_[page]->MakeControls();
+    event.Skip();
 }
 
 void MainFrame::OnPageChanged(wxBookCtrlEvent& event) {

@@ -186,6 +186,7 @@ private:
     // are named in one message and their built-in texture shown.
     void ShowDesignTextures();
     void ShowAbout();
+    void OnPageChanging(wxBookCtrlEvent& event);
     void OnPageChanged(wxBookCtrlEvent& event);
     void OnClose(wxCloseEvent& event);
     // Runs work with the busy cursor shown.

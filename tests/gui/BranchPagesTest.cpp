@@ -169,3 +169,39 @@ TEST_F(FrameTest, APageScrolledDownInLineModeShowsItsRowsInFull3D) {
     const wxWindow* last = page.Row("UseBranch").CheckBox();
     EXPECT_LT(last->GetScreenPosition().y - page.GetScreenPosition().y + last->GetSize().y, height + 1);
 }
+
+// Only the shown generator's controls are made with the window; another's are
+// made when its tab is first chosen, showing the design and mode of that moment,
+// and its modified state is the design's even before.
+TEST_F(FrameTest, AGeneratorsControlsAreMadeWhenItsTabIsFirstChosen) {
+    using grovewright::BaseSetup;
+    using grovewright::ParameterId;
+    EXPECT_TRUE(frame->Generators()[0]->HasControls());
+    BranchGrovewright& regular = Generator(frame, 1);
+    ASSERT_FALSE(regular.HasControls());
+    ASSERT_FALSE(Generator(frame, 2).HasControls());
+
+    frame->Design().Apply(ParameterId::Base(1, BaseSetup::kDiameter), 80);
+    frame->Design().Apply(ParameterId::Branch(1, 3, BranchSetup::kAddAngle), 40);
+    Command(ID_MODE_WIRE_FRAME);
+    EXPECT_TRUE(regular.IsModified());
+    regular.ClearModified();
+    EXPECT_FALSE(regular.IsModified());
+    frame->Design().Apply(ParameterId::Branch(1, 19, BranchSetup::kAddAngle), 41);
+    EXPECT_TRUE(regular.IsModified()) << "an edit of the last branch page";
+    ASSERT_FALSE(regular.HasControls());
+
+    frame->TreeNotebook()->SetSelection(1);
+    Pump();
+    ASSERT_TRUE(regular.HasControls());
+    EXPECT_EQ(regular.Row("Diameter").Slider()->GetValue(), 80);
+    EXPECT_TRUE(regular.Row("Diameter").Slider()->IsShown());
+    EXPECT_FALSE(regular.Row("Height").Slider()->IsShown());
+    EXPECT_EQ(regular.CustomNotebook()->GetPageCount(), 20u);
+    regular.CustomNotebook()->SetSelection(3);
+    EXPECT_EQ(regular.Page(3).Row("AddAngle").Slider()->GetValue(), 40);
+    // Laid out in the page it fills, with the growth box below the basic settings.
+    EXPECT_EQ(regular.GrowthArea()->GetPosition().y, regular.BaseArea()->GetPosition().y + regular.BaseArea()->GetSize().y);
+    EXPECT_GT(regular.BaseArea()->GetSize().y, 100);
+    EXPECT_FALSE(Generator(frame, 2).HasControls());
+}

@@ -20,10 +20,18 @@ constexpr int kCustomAreaMinHeight = 210;
 
 AbstractGrovewright::AbstractGrovewright(wxWindow* parent, grovewright::TreeDesign& design, int generator)
     : wxPanel(parent, wxID_ANY), design_(design), generator_(generator) {
-    BuildPage();
-    SetMeshMode(false);
     Bind(wxEVT_SIZE, &AbstractGrovewright::OnSize, this);
-    PushLightValues();
+}
+
+void AbstractGrovewright::MakeControls() {
+    if (HasControls()) return;
+    BuildPage();
+    MakeCustomPages(notebook_);
+    ShowModeRows();
+    lightPosition_ = grovewright::LightSettings::PositionForSlider(lightSlider_->GetValue());
+    // A page not sized yet is laid out by its first size event: at its tiny
+    // first size the scroll bars would not fit.
+    if (sized_) LayOutControls();
 }
 
 void AbstractGrovewright::BuildPage() {
@@ -122,6 +130,12 @@ void AbstractGrovewright::NewSeed() {
 }
 
 void AbstractGrovewright::OnSize(wxSizeEvent& event) {
+    sized_ = true;
+    if (HasControls()) LayOutControls();
+    event.Skip();
+}
+
+void AbstractGrovewright::LayOutControls() {
     const wxSize page = GetClientSize();
     outer_->SetSize(0, 0, page.x, page.y, wxSIZE_AUTO);
     // The column fills the page, but never gets lower than its rows need: a
@@ -136,10 +150,9 @@ void AbstractGrovewright::OnSize(wxSizeEvent& event) {
     customArea_->SetSize(0, 0, kColumnWidth, customHeight, wxSIZE_AUTO);
     customBox_->SetSize(0, 0, kColumnWidth, customHeight, wxSIZE_AUTO);
     notebook_->SetSize(5, 15, kColumnWidth - 10, customHeight - 20, wxSIZE_AUTO);
-    event.Skip();
 }
 
-SliderRow& AbstractGrovewright::Row(const std::string& name) { return rows_[name]; }
+SliderRow& AbstractGrovewright::Row(const std::string& name) { return MadeControls().rows_[name]; }
 
 void AbstractGrovewright::SetBase(grovewright::BaseSetup::Index index, int value) {
     design_.Set(grovewright::ParameterId::Base(generator_, index), value);
@@ -166,8 +179,12 @@ void AbstractGrovewright::ClearModified() { design_.ClearScope(grovewright::Tree
 
 void AbstractGrovewright::SetMeshMode(bool on) {
     meshMode_ = on;
-    for (const char* name : {"Iteration", "Height", "HeightReduction", "ExtendTo"}) Row(name).SetVisible(!on);
-    for (const char* name : {"Diameter", "DiameterReduction", "Division", "Cut"}) Row(name).SetVisible(on);
+    if (HasControls()) ShowModeRows();
+}
+
+void AbstractGrovewright::ShowModeRows() {
+    for (const char* name : {"Iteration", "Height", "HeightReduction", "ExtendTo"}) Row(name).SetVisible(!meshMode_);
+    for (const char* name : {"Diameter", "DiameterReduction", "Division", "Cut"}) Row(name).SetVisible(meshMode_);
 }
 
 bool AbstractGrovewright::Rebuild() {
@@ -176,11 +193,13 @@ bool AbstractGrovewright::Rebuild() {
 }
 
 void AbstractGrovewright::PushLightValues() {
+    MakeControls();
     lightPosition_ = grovewright::LightSettings::PositionForSlider(lightSlider_->GetValue());
     PushCurrentLight();
 }
 
 void AbstractGrovewright::PushCurrentLight() {
+    MakeControls();
     grovewright::LightSettings light;
     light.ambient = ambientSlider_->GetValue() / 100.0f;
     light.diffuse = diffuseSlider_->GetValue() / 100.0f;

@@ -18,15 +18,22 @@
 // design. It holds the controls: the BaseSetup rows, the light controls and a
 // notebook for the subclass's own pages. The rows send their edits to the design
 // and show what it tells them; the light controls set the design's light.
+// The controls are made when first needed (the page is shown, or a control is
+// asked for): pages nobody looks at cost the window's start nothing.
 class AbstractGrovewright : public wxPanel {
 public:
     AbstractGrovewright(wxWindow* parent, grovewright::TreeDesign& design, int generator);
+
+    // Makes the page's controls if they are not made yet; they show the design
+    // and the mesh mode of the moment.
+    void MakeControls();
+    bool HasControls() const { return outer_ != nullptr; }
 
     // Back to the defaults (one undo step); the tree is grown again.
     void Reset();
     // The generator's name doubles as the page's window name.
     wxString GetName() const override { return wxString::FromUTF8(Model().GetName()); }
-    virtual void SetMeshMode(bool on);
+    void SetMeshMode(bool on);
     virtual bool IsModified() const;
     virtual void ClearModified();
 
@@ -57,21 +64,30 @@ public:
     int GeneratorIndex() const { return generator_; }
     bool MeshMode() const { return meshMode_; }
     const grovewright::Vector3D& LightPosition() const { return lightPosition_; }
-    // The rows, for tests and subclasses.
+    // The controls, for tests and subclasses; asking for one makes them.
     SliderRow& Row(const std::string& name);
-    wxSlider* LightPositionSlider() const { return lightSlider_; }
-    wxSlider* AmbientSlider() const { return ambientSlider_; }
-    wxSlider* DiffuseSlider() const { return diffuseSlider_; }
-    wxNotebook* CustomNotebook() const { return notebook_; }
-    wxPanel* BaseArea() const { return baseArea_; }
-    wxPanel* GrowthArea() const { return growthArea_; }
-    wxButton* NewSeedButton() const { return newSeedButton_; }
+    wxSlider* LightPositionSlider() { return MadeControls().lightSlider_; }
+    wxSlider* AmbientSlider() { return MadeControls().ambientSlider_; }
+    wxSlider* DiffuseSlider() { return MadeControls().diffuseSlider_; }
+    wxNotebook* CustomNotebook() { return MadeControls().notebook_; }
+    wxPanel* BaseArea() { return MadeControls().baseArea_; }
+    wxPanel* GrowthArea() { return MadeControls().growthArea_; }
+    wxButton* NewSeedButton() { return MadeControls().newSeedButton_; }
 
 protected:
     grovewright::TreeDesign& Design() const { return design_; }
+    // The subclass's own pages in the custom notebook, made once with the other controls.
+    virtual void MakeCustomPages(wxNotebook* notebook) = 0;
+    // Shows the rows of the mesh mode of the moment and hides the others.
+    virtual void ShowModeRows();
 
 private:
+    AbstractGrovewright& MadeControls() {
+        MakeControls();
+        return *this;
+    }
     void BuildPage();
+    void LayOutControls();
     // The Growth box: seed, variations, gravity and bend, and the New seed button.
     void BuildGrowthRows();
     void OnSize(wxSizeEvent& event);
@@ -80,6 +96,7 @@ private:
     grovewright::TreeDesign& design_;
     int generator_;
     bool meshMode_ = false;
+    bool sized_ = false;
     grovewright::Vector3D lightPosition_;
 
     wxScrolledWindow* outer_ = nullptr;

@@ -10,16 +10,18 @@ class BranchSetupPanel;
 // pages "Branch 1" ... "Branch 20".
 class BranchGrovewright : public AbstractGrovewright {
 public:
-    void SetMeshMode(bool on) override;
     bool IsModified() const override;
     void ClearModified() override;
 
-    BranchSetupPanel& Page(int index) { return *pages_[index]; }
+    BranchSetupPanel& Page(int index);
 
 protected:
     BranchGrovewright(wxWindow* parent, grovewright::TreeDesign& design, int generator);
 
 private:
+    void MakeCustomPages(wxNotebook* notebook) override;
+    void ShowModeRows() override;
+
     std::vector<BranchSetupPanel*> pages_;
 };
 

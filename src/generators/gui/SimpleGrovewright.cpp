@@ -3,10 +3,12 @@
 using grovewright::SimpleSetup;
 
 SimpleGrovewright::SimpleGrovewright(wxWindow* parent, grovewright::TreeDesign& design)
-    : AbstractGrovewright(parent, design, grovewright::TreeDesign::kSimple) {
-    page_ = new wxScrolledWindow(CustomNotebook(), wxID_ANY);
+    : AbstractGrovewright(parent, design, grovewright::TreeDesign::kSimple) {}
+
+void SimpleGrovewright::MakeCustomPages(wxNotebook* notebook) {
+    page_ = new wxScrolledWindow(notebook, wxID_ANY);
     page_->SetScrollbars(0, 5, 0, 30);
-    CustomNotebook()->AddPage(page_, "Simple Tree Settings");
+    notebook->AddPage(page_, "Simple Tree Settings");
 
     // Name, place of the label and of the control of every row.
     const struct {
@@ -20,15 +22,22 @@ SimpleGrovewright::SimpleGrovewright(wxWindow* parent, grovewright::TreeDesign& 
                 {"DiameterBalanceDep", SimpleSetup::kDiameterBalanceDep, 20, 160, 200},
                 {"Cut", SimpleSetup::kCut, 50, 160, 200}};
     for (const auto& row : rows)
-        rows_.Add(row.name, std::make_unique<SliderRow>(page_, design, grovewright::ParameterId::Simple(row.index),
+        rows_.Add(row.name, std::make_unique<SliderRow>(page_, Design(), grovewright::ParameterId::Simple(row.index),
                                                         SliderRow::Place{10, row.y, row.labelWidth, 25},
                                                         SliderRow::Place{row.controlX, row.y, 100, 25}));
-    SetMeshMode(false);
 }
 
 const SimpleSetup& SimpleGrovewright::Custom() const { return Design().Simple().Custom(); }
 
-SliderRow& SimpleGrovewright::CustomRow(const std::string& name) { return rows_[name]; }
+SliderRow& SimpleGrovewright::CustomRow(const std::string& name) {
+    MakeControls();
+    return rows_[name];
+}
+
+wxScrolledWindow* SimpleGrovewright::SettingsPage() {
+    MakeControls();
+    return page_;
+}
 
 void SimpleGrovewright::SetCustom(SimpleSetup::Index index, int value) {
     Design().Set(grovewright::ParameterId::Simple(index), value);
@@ -41,8 +50,8 @@ void SimpleGrovewright::SetBalanceDependence(bool on) { SetCustom(SimpleSetup::k
 void SimpleGrovewright::SetCustomCut(bool on) { SetCustom(SimpleSetup::kCut, on); }
 void SimpleGrovewright::SetDiameterBalanceDep(bool on) { SetCustom(SimpleSetup::kDiameterBalanceDep, on); }
 
-void SimpleGrovewright::SetMeshMode(bool on) {
-    AbstractGrovewright::SetMeshMode(on);
-    for (const char* name : {"Balance", "Spread", "Twist", "BalanceDependence"}) CustomRow(name).SetVisible(!on);
-    for (const char* name : {"DiameterBalanceDep", "Cut"}) CustomRow(name).SetVisible(on);
+void SimpleGrovewright::ShowModeRows() {
+    AbstractGrovewright::ShowModeRows();
+    for (const char* name : {"Balance", "Spread", "Twist", "BalanceDependence"}) CustomRow(name).SetVisible(!MeshMode());
+    for (const char* name : {"DiameterBalanceDep", "Cut"}) CustomRow(name).SetVisible(MeshMode());
 }

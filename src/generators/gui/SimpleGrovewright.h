@@ -10,8 +10,6 @@ class SimpleGrovewright : public AbstractGrovewright {
 public:
     SimpleGrovewright(wxWindow* parent, grovewright::TreeDesign& design);
 
-    void SetMeshMode(bool on) override;
-
     // Setters: a value out of range is ignored; otherwise the row follows.
     void SetBalance(int v);
     void SetSpreadAngle(int v);
@@ -22,9 +20,11 @@ public:
 
     const grovewright::SimpleSetup& Custom() const;
     SliderRow& CustomRow(const std::string& name);
-    wxScrolledWindow* SettingsPage() const { return page_; }
+    wxScrolledWindow* SettingsPage();
 
 private:
+    void MakeCustomPages(wxNotebook* notebook) override;
+    void ShowModeRows() override;
     void SetCustom(grovewright::SimpleSetup::Index index, int value);
 
     wxScrolledWindow* page_ = nullptr;
