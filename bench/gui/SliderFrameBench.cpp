@@ -14,6 +14,7 @@
 #include <cstring>
 #include <limits>
 
+#include "app/FreedMemory.h"
 #include "app/MainFrame.h"
 #include "generators/ExampleTrees.h"
 #include "generators/gui/LeafCreator.h"
@@ -29,6 +30,7 @@ MainFrame* frame = nullptr;
 class BenchApp : public wxApp {
 public:
     bool OnInit() override {
+        grovewright::KeepFreedMemory();  // as the program does
         if (!wxImage::FindHandler(wxBITMAP_TYPE_XPM)) wxImage::AddHandler(new wxXPMHandler);
         return true;
     }

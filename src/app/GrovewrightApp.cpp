@@ -7,12 +7,14 @@
 #include <csignal>
 #include <new>
 
+#include "app/FreedMemory.h"
 #include "app/MainFrame.h"
 
 // Last: Xlib's macros (None, Status) clash with names of the program's own headers.
 #include <X11/Xlib.h>
 
 bool GrovewrightApp::OnInit() {
+    grovewright::KeepFreedMemory();
     auto* frame = new MainFrame(nullptr, wxEmptyString);
     frame->Show(true);
     frame->SetSize(100, 100, 800, 550);

@@ -13,6 +13,7 @@
 
 #include <algorithm>
 
+#include "app/FreedMemory.h"
 #include "app/SessionEnd.h"
 #include "generators/gui/BranchGrovewright.h"
 #include "generators/gui/LeafCreator.h"
@@ -91,6 +92,8 @@ MainFrame::MainFrame(wxWindow* parent, const wxString&)
         event.Skip();
     });
     Bind(wxEVT_CLOSE_WINDOW, &MainFrame::OnClose, this);
+    memoryReturn_.SetOwner(this);
+    Bind(wxEVT_TIMER, [](wxTimerEvent&) { grovewright::ReturnFreedMemory(); }, memoryReturn_.GetId());
 }
 
 MainFrame::~MainFrame() {
@@ -371,6 +374,7 @@ void MainFrame::ShowChangedGenerator() {
 }
 
 void MainFrame::OnDesignChange(const grovewright::DesignChange& change) {
+    memoryReturn_.StartOnce(2000);
     if (change.valuesChanged) lastParameter_ = change.parameter;
     toolBar_->EnableTool(ID_UNDO, design_.CanUndo());
     toolBar_->EnableTool(ID_REDO, design_.CanRedo());

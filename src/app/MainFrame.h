@@ -4,6 +4,7 @@
 #include <wx/menu.h>
 #include <wx/notebook.h>
 #include <wx/panel.h>
+#include <wx/timer.h>
 #include <wx/toolbar.h>
 
 #include <memory>
@@ -214,6 +215,8 @@ private:
     bool lineMode_ = true;
     int showLeafSide_ = 0;
     wxPanel* mainPanel_ = nullptr;
+    // Gives the memory that edits freed back to the system once they pause.
+    wxTimer memoryReturn_;
     wxNotebook* treeNotebook_ = nullptr;
     std::vector<AbstractGrovewright*> generators_;
     std::unique_ptr<TextureManager> textures_;

@@ -9,11 +9,18 @@
 
 namespace {
 
-// Buffer objects came with GL 1.5; the view asks for 1.1 only.
-bool DriverHasBuffers() {
+// Buffer objects came with GL 1.5; the view asks for 1.1 only. A renderer that
+// draws on the processor keeps buffers in the program's memory anyway: there a
+// buffer is only a copy of every mesh, made again at every edit.
+bool BuffersPay() {
     const auto* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
+    const auto* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
     int major = 0, minor = 0;
-    return version && std::sscanf(version, "%d.%d", &major, &minor) == 2 && (major > 1 || (major == 1 && minor >= 5));
+    if (!version || !renderer || std::sscanf(version, "%d.%d", &major, &minor) != 2 || (major == 1 && minor < 5))
+        return false;
+    for (const char* software : {"llvmpipe", "softpipe", "Software Rasterizer"})
+        if (std::strstr(renderer, software)) return false;
+    return true;
 }
 
 }  // namespace
@@ -31,11 +38,15 @@ void GLMesh::Take(GLMesh& other) {
     filling_ = other.filling_;
     count_ = std::exchange(other.count_, 0);
     usesBuffers_ = std::exchange(other.usesBuffers_, false);
+    // Moved arrays keep their elements where they are: the starts stay right.
+    part_ = std::move(other.part_);
+    colours_ = std::move(other.colours_);
+    lines_ = std::move(other.lines_);
     for (int a = 0; a < kArrayCount; ++a) {
         buffers_[a] = std::exchange(other.buffers_[a], 0);
-        memory_[a] = std::move(other.memory_[a]);
-        other.memory_[a].clear();
+        client_[a] = std::exchange(other.client_[a], nullptr);
     }
+    other.ReleaseStored();
 }
 
 void GLMesh::Clear() {
@@ -45,10 +56,17 @@ void GLMesh::Clear() {
     }
     for (int a = 0; a < kArrayCount; ++a) {
         buffers_[a] = 0;
-        memory_[a] = {};
+        client_[a] = nullptr;
     }
+    ReleaseStored();
     count_ = 0;
     usesBuffers_ = false;
+}
+
+void GLMesh::ReleaseStored() {
+    part_ = {};
+    colours_ = {};
+    lines_ = {};
 }
 
 void GLMesh::Begin(GLenum primitive) {
@@ -56,56 +74,61 @@ void GLMesh::Begin(GLenum primitive) {
     Clear();
     primitive_ = primitive;
     filling_ = ++fillings;
-    usesBuffers_ = DriverHasBuffers();
+    usesBuffers_ = BuffersPay();
 }
 
-void GLMesh::Store(Array array, const void* data, std::size_t size) {
-    if (usesBuffers_) {
-        const GLenum target = array == kIndices ? GL_ELEMENT_ARRAY_BUFFER : GL_ARRAY_BUFFER;
-        glGenBuffers(1, &buffers_[array]);
-        glBindBuffer(target, buffers_[array]);
-        glBufferData(target, static_cast<GLsizeiptr>(size), data, GL_STATIC_DRAW);
-        glBindBuffer(target, 0);
-    } else {
-        memory_[array].resize(size);
-        if (size > 0) std::memcpy(memory_[array].data(), data, size);
+template <typename Elements>
+void GLMesh::Store(Array array, const Elements& elements) {
+    if (!usesBuffers_) {
+        client_[array] = elements.data();
+        return;
     }
+    const GLenum target = array == kIndices ? GL_ELEMENT_ARRAY_BUFFER : GL_ARRAY_BUFFER;
+    glGenBuffers(1, &buffers_[array]);
+    glBindBuffer(target, buffers_[array]);
+    glBufferData(target, static_cast<GLsizeiptr>(elements.size() * sizeof(elements[0])), elements.data(),
+                 GL_STATIC_DRAW);
+    glBindBuffer(target, 0);
 }
 
-bool GLMesh::Has(Array array) const { return usesBuffers_ ? buffers_[array] != 0 : !memory_[array].empty(); }
+bool GLMesh::Has(Array array) const { return usesBuffers_ ? buffers_[array] != 0 : client_[array] != nullptr; }
 
-const void* GLMesh::At(Array array) const { return usesBuffers_ ? nullptr : memory_[array].data(); }
+const void* GLMesh::At(Array array) const { return usesBuffers_ ? nullptr : client_[array]; }
 
-void GLMesh::StoreTriangles(const grovewright::MeshPart& part) {
-    Store(kPositions, part.positions.data(), part.positions.size() * sizeof(float));
-    Store(kIndices, part.indices.data(), part.indices.size() * sizeof(std::uint32_t));
-    count_ = static_cast<GLsizei>(part.indices.size());
+void GLMesh::StoreTriangles(grovewright::MeshPart&& part) {
+    part_ = std::move(part);
+    Store(kPositions, part_.positions);
+    Store(kIndices, part_.indices);
+    count_ = static_cast<GLsizei>(part_.indices.size());
 }
 
-void GLMesh::SetTriangles(const grovewright::MeshPart& part) {
+void GLMesh::SetTriangles(grovewright::MeshPart part) {
     Begin(GL_TRIANGLES);
     if (part.Empty()) return;
-    StoreTriangles(part);
-    Store(kNormals, part.normals.data(), part.normals.size() * sizeof(float));
-    Store(kTextureCoords, part.uvs.data(), part.uvs.size() * sizeof(float));
+    StoreTriangles(std::move(part));
+    Store(kNormals, part_.normals);
+    Store(kTextureCoords, part_.uvs);
+    if (usesBuffers_) ReleaseStored();
 }
 
-void GLMesh::SetColouredTriangles(const grovewright::MeshPart& part, const float evenColour[3],
-                                  const float oddColour[3]) {
+void GLMesh::SetColouredTriangles(grovewright::MeshPart part, const float evenColour[3], const float oddColour[3]) {
     Begin(GL_TRIANGLES);
     if (part.Empty()) return;
-    StoreTriangles(part);
-    std::vector<float> colours(part.positions.size());
-    for (std::size_t at = 0; at < colours.size(); at += 3)
-        std::memcpy(&colours[at], at / 3 % 2 == 0 ? evenColour : oddColour, 3 * sizeof(float));
-    Store(kColours, colours.data(), colours.size() * sizeof(float));
+    StoreTriangles(std::move(part));
+    colours_.resize(part_.positions.size());
+    for (std::size_t at = 0; at < colours_.size(); at += 3)
+        std::memcpy(&colours_[at], at / 3 % 2 == 0 ? evenColour : oddColour, 3 * sizeof(float));
+    Store(kColours, colours_);
+    if (usesBuffers_) ReleaseStored();
 }
 
-void GLMesh::SetLines(const std::vector<float>& points) {
+void GLMesh::SetLines(std::vector<float> points) {
     Begin(GL_LINES);
     if (points.empty()) return;
-    Store(kPositions, points.data(), points.size() * sizeof(float));
-    count_ = static_cast<GLsizei>(points.size() / 3);
+    lines_ = std::move(points);
+    Store(kPositions, lines_);
+    count_ = static_cast<GLsizei>(lines_.size() / 3);
+    if (usesBuffers_) ReleaseStored();
 }
 
 void GLMesh::Draw() const {

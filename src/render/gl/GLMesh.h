@@ -9,8 +9,9 @@
 
 // A mesh the view draws from vertex arrays: positions, normals and texture
 // coordinates (or colours) with indexed triangles, or plain line pairs. The
-// arrays live in GL buffer objects where the driver has them (shared by the
-// contexts that share this one's lists), else in memory as client arrays.
+// arrays live in GL buffer objects where a hardware driver has them (shared by
+// the contexts that share this one's lists); otherwise the mesh keeps the
+// arrays it was given and draws them as client arrays, without a copy.
 // Making, filling, drawing and destroying one needs a current GL context.
 class GLMesh {
 public:
@@ -21,13 +22,14 @@ public:
     GLMesh& operator=(GLMesh&& other) noexcept;
     ~GLMesh() { Clear(); }
 
-    // The part's triangles, drawn lit and textured.
-    void SetTriangles(const grovewright::MeshPart& part);
+    // The part's triangles, drawn lit and textured. The parts are taken: move
+    // in a part that is not needed any more.
+    void SetTriangles(grovewright::MeshPart part);
     // The part's triangles in plain colours: even vertices (a side strip's
     // bottom ring) in one, odd ones (its top ring) in the other.
-    void SetColouredTriangles(const grovewright::MeshPart& part, const float evenColour[3], const float oddColour[3]);
+    void SetColouredTriangles(grovewright::MeshPart part, const float evenColour[3], const float oddColour[3]);
     // Lines between points 2 k and 2 k + 1 (x, y, z each), drawn in the current colour.
-    void SetLines(const std::vector<float>& points);
+    void SetLines(std::vector<float> points);
 
     void Draw() const;
     bool Empty() const { return count_ == 0; }
@@ -37,10 +39,14 @@ public:
 
 private:
     enum Array { kPositions, kNormals, kTextureCoords, kColours, kIndices, kArrayCount };
-    // The part's positions and triangles.
-    void StoreTriangles(const grovewright::MeshPart& part);
-    // Puts size bytes into the array's buffer (or its memory).
-    void Store(Array array, const void* data, std::size_t size);
+    // Takes the part and stores its positions and triangles.
+    void StoreTriangles(grovewright::MeshPart&& part);
+    // Puts the array's elements into its buffer, or keeps where they are in
+    // the mesh's own arrays for drawing from there.
+    template <typename Elements>
+    void Store(Array array, const Elements& elements);
+    // With buffer objects the mesh's own arrays are not needed after storing.
+    void ReleaseStored();
     // Where the array starts, as the pointer functions take it.
     const void* At(Array array) const;
     bool Has(Array array) const;
@@ -54,5 +60,8 @@ private:
     GLsizei count_ = 0;  // indices of triangles, points of lines
     bool usesBuffers_ = false;
     GLuint buffers_[kArrayCount] = {};
-    std::vector<std::uint8_t> memory_[kArrayCount];
+    // The arrays drawn from without buffer objects, and where each starts.
+    grovewright::MeshPart part_;
+    std::vector<float> colours_, lines_;
+    const void* client_[kArrayCount] = {};
 };

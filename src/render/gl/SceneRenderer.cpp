@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <string>
+#include <utility>
 
 #include "render/MeshBuilder.h"
 #include "render/ViewTransform.h"
@@ -183,17 +184,18 @@ bool SceneRenderer::PrepareLists() {
     if (leavesStale) BuildLeafModel(model);
     if (treeStale) {
         if (renderMode_ == kWireFrame) {
-            tree_.SetColouredTriangles(model.bark, grovewright::kWireBottomColour, grovewright::kWireTopColour);
-            stump_.SetColouredTriangles(model.caps, grovewright::kWireTopColour, grovewright::kWireTopColour);
+            tree_.SetColouredTriangles(std::move(model.bark), grovewright::kWireBottomColour,
+                                       grovewright::kWireTopColour);
+            stump_.SetColouredTriangles(std::move(model.caps), grovewright::kWireTopColour, grovewright::kWireTopColour);
         } else {
-            tree_.SetTriangles(model.bark);
-            stump_.SetTriangles(model.caps);
+            tree_.SetTriangles(std::move(model.bark));
+            stump_.SetTriangles(std::move(model.caps));
         }
         treeListValid_ = true;
     }
     if (leavesStale) {
-        leaf_.SetTriangles(model.leaves);
         leafTriangles_ = static_cast<int>(model.leaves.TriangleCount());
+        leaf_.SetTriangles(std::move(model.leaves));
         leafListValid_ = true;
     }
     return true;
@@ -251,7 +253,7 @@ void SceneRenderer::UpdateSkeletonLines() {
         add(start);
         add(end);
     });
-    tree_.SetLines(points);
+    tree_.SetLines(std::move(points));
 }
 
 void SceneRenderer::BuildGroundList() {

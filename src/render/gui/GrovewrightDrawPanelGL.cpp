@@ -3,6 +3,7 @@
 #include <wx/dcclient.h>
 
 #include <algorithm>
+#include <utility>
 
 #include "render/MeshBuilder.h"
 #include "render/gl/BillboardRenderer.h"
@@ -255,9 +256,9 @@ bool GrovewrightDrawPanelGL::DrawImpostorAtlas(const grovewright::ImpostorBox& b
     grovewright::ModelSink sink(model, grovewright::ModelSink::Order::kView);
     grovewright::MeshBuilder(design_.Skeleton(), design_.Leaves(), design_.View()).BuildTree(sink, true);
     GLMesh tree, stump, leaf;
-    tree.SetTriangles(model.bark);
-    stump.SetTriangles(model.caps);
-    leaf.SetTriangles(model.leaves);
+    tree.SetTriangles(std::move(model.bark));
+    stump.SetTriangles(std::move(model.caps));
+    leaf.SetTriangles(std::move(model.leaves));
     BillboardScene scene;
     scene.tree = &tree, scene.stump = &stump, scene.leaf = &leaf;
     atlas = grovewright::PixelImage(views * cell, cell, 4);
