@@ -118,7 +118,7 @@ SimpleGrovewright& ShowBenchTree(int iteration) {
 // The leaf benchmark's design: Iteration 14, five pages of LeafSplit 3 and
 // SegmentCount 10 over the three outermost levels; the step moves page 1's
 // Add Angle back and forth.
-void BM_LeafSliderStepToFrame(benchmark::State& state) {
+void ShowLeafDesign() {
     Replace(ID_NEW_PROJECT);
     for (int i = 0; i < 5; ++i) {
         LeafSetupPanel& leaf = frame->Leaves().Page(i);
@@ -131,6 +131,10 @@ void BM_LeafSliderStepToFrame(benchmark::State& state) {
         leaf.Set(grovewright::LeafSetup::kOriAngle, 72 * i);
     }
     ShowBenchTree(14);
+}
+
+void BM_LeafSliderStepToFrame(benchmark::State& state) {
+    ShowLeafDesign();
     wxSlider* slider = frame->Leaves().Page(0).Row("AddAngle").Slider();
     int angle = 30;
     for (auto _ : state) {
@@ -141,6 +145,16 @@ void BM_LeafSliderStepToFrame(benchmark::State& state) {
     state.counters["leaf triangles"] = frame->DrawPanel().GetLeafTriangles();
 }
 BENCHMARK(BM_LeafSliderStepToFrame)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+
+// The leaf design drawn again without any change: the GL driver's share of a step.
+void BM_LeafRedrawUnchanged(benchmark::State& state) {
+    ShowLeafDesign();
+    for (auto _ : state) {
+        frame->DrawPanel().Redraw(1);
+        glFinish();
+    }
+}
+BENCHMARK(BM_LeafRedrawUnchanged)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 
 // One frame of the wind preview on a gallery species (the oak, the willow) in
 // Full 3D: the tree and its leaves moved, uploaded, drawn and swapped. 30 frames
