@@ -59,3 +59,28 @@ TEST(GlyphFont, DecodesAsTheToolkitReadsIt) {
     ASSERT_EQ(decoded.height, read.GetHeight());
     EXPECT_TRUE(std::equal(decoded.pixels.begin(), decoded.pixels.end(), read.GetData()));
 }
+
+// The view keeps its meshes as client arrays on this software renderer and in
+// buffer objects on hardware: both draw the same pixels, in every mode.
+TEST_F(FrameTest, BufferObjectsAndClientArraysDrawTheSamePicture) {
+    wxTEST_DIALOG(Command(ID_LOAD), wxExpectModal<wxFileDialog>(GROVEWRIGHT_EXAMPLES "/broadleaf-tree.xml"));
+    frame->TreeNotebook()->SetSelection(1);
+    Pump();
+    for (int mode : {ID_MODE_LINE, ID_MODE_WIRE_FRAME, ID_MODE_FULL_3D}) {
+        SCOPED_TRACE(mode);
+        Command(mode);
+        const grovewright::PixelImage arrays = View().ReadPixels();
+        EXPECT_FALSE(View().GetTreeList().UsesBuffers());
+        GLMesh::SetBuffersOnSoftwareRenderers(true);
+        View().DeleteDisplayLists();
+        View().Redraw(0);
+        EXPECT_TRUE(View().GetTreeList().UsesBuffers());
+        const grovewright::PixelImage buffers = View().ReadPixels();
+        GLMesh::SetBuffersOnSoftwareRenderers(false);
+        View().DeleteDisplayLists();
+        View().Redraw(0);
+        ASSERT_GT(arrays.width, 100);
+        EXPECT_TRUE(buffers.pixels == arrays.pixels);
+        EXPECT_TRUE(View().ReadPixels().pixels == arrays.pixels);
+    }
+}

@@ -7,23 +7,19 @@
 #include <cstring>
 #include <utility>
 
-namespace {
-
 // Buffer objects came with GL 1.5; the view asks for 1.1 only. A renderer that
 // draws on the processor keeps buffers in the program's memory anyway: there a
 // buffer is only a copy of every mesh, made again at every edit.
-bool BuffersPay() {
+bool GLMesh::BuffersPay() {
     const auto* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
     const auto* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
     int major = 0, minor = 0;
     if (!version || !renderer || std::sscanf(version, "%d.%d", &major, &minor) != 2 || (major == 1 && minor < 5))
         return false;
     for (const char* software : {"llvmpipe", "softpipe", "Software Rasterizer"})
-        if (std::strstr(renderer, software)) return false;
+        if (std::strstr(renderer, software)) return buffersOnSoftware_;
     return true;
 }
-
-}  // namespace
 
 GLMesh& GLMesh::operator=(GLMesh&& other) noexcept {
     if (this != &other) {

@@ -31,8 +31,13 @@ public:
     // Lines between points 2 k and 2 k + 1 (x, y, z each), drawn in the current colour.
     void SetLines(std::vector<float> points);
 
+    // Whether meshes filled from now on use buffer objects on a software
+    // renderer too (where the driver has them): both ways draw the same pixels.
+    static void SetBuffersOnSoftwareRenderers(bool on) { buffersOnSoftware_ = on; }
+
     void Draw() const;
     bool Empty() const { return count_ == 0; }
+    bool UsesBuffers() const { return usesBuffers_; }
     // Tells this filling from every other of any mesh: it changes whenever the arrays are set.
     std::uint64_t Filling() const { return filling_; }
     void Clear();
@@ -54,6 +59,10 @@ private:
 
     // Clears the mesh and starts a filling of the primitive.
     void Begin(GLenum primitive);
+
+    static inline bool buffersOnSoftware_ = false;
+    // Whether buffer objects pay with the current context's driver.
+    static bool BuffersPay();
 
     GLenum primitive_ = GL_TRIANGLES;
     std::uint64_t filling_ = 0;
