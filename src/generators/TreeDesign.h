@@ -42,12 +42,14 @@ struct LightSettings {
     float diffuse = 1.0f;
     float position[3] = {0.0f, 0.0f, 0.0f};
 
+    // Where the base page's light slider starts: 90 degrees, the light from above.
+    static constexpr int kSliderStart = 90;
     // The position the base page's light slider gives: (100, 0, -20) turned about z by its degrees.
     static Vector3D PositionForSlider(int degrees) { return Vector3D(100, 0, -20).RotateZ(degrees); }
     // The light of a base page whose sliders are at their start values (light
-    // 90 degrees, from above; ambient and diffuse 100 %).
+    // from above; ambient and diffuse 100 %).
     static LightSettings PageStart() {
-        const Vector3D p = PositionForSlider(90);
+        const Vector3D p = PositionForSlider(kSliderStart);
         return {1.0f, 1.0f, {static_cast<float>(p.x), static_cast<float>(p.y), static_cast<float>(p.z)}};
     }
 };

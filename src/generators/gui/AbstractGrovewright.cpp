@@ -19,7 +19,10 @@ constexpr int kCustomAreaMinHeight = 210;
 }  // namespace
 
 AbstractGrovewright::AbstractGrovewright(wxWindow* parent, grovewright::TreeDesign& design, int generator)
-    : wxPanel(parent, wxID_ANY), design_(design), generator_(generator) {
+    : wxPanel(parent, wxID_ANY),
+      design_(design),
+      generator_(generator),
+      lightPosition_(grovewright::LightSettings::PositionForSlider(grovewright::LightSettings::kSliderStart)) {
     Bind(wxEVT_SIZE, &AbstractGrovewright::OnSize, this);
 }
 
@@ -28,7 +31,6 @@ void AbstractGrovewright::MakeControls() {
     BuildPage();
     MakeCustomPages(notebook_);
     ShowModeRows();
-    lightPosition_ = grovewright::LightSettings::PositionForSlider(lightSlider_->GetValue());
     // A page not sized yet is laid out by its first size event: at its tiny
     // first size the scroll bars would not fit.
     if (sized_) LayOutControls();
@@ -79,7 +81,7 @@ void AbstractGrovewright::BuildPage() {
     }
 
     new wxStaticBox(area, wxID_ANY, "Light Position", wxPoint(5, 195), wxSize(110, 80));
-    lightSlider_ = new wxSlider(area, wxID_ANY, 90, 0, 180, wxPoint(10, 230), SliderRow::SliderSize(100, 25));
+    lightSlider_ = new wxSlider(area, wxID_ANY, grovewright::LightSettings::kSliderStart, 0, 180, wxPoint(10, 230), SliderRow::SliderSize(100, 25));
     new wxStaticBox(area, wxID_ANY, "Light Settings", wxPoint(125, 195), wxSize(150, 80));
     new wxStaticText(area, wxID_ANY, wxGetTranslation("Amb: "), wxPoint(135, 215), wxSize(40, 25));
     ambientSlider_ = new wxSlider(area, wxID_ANY, 100, 0, 100, wxPoint(185, 215), SliderRow::SliderSize(80, 25));

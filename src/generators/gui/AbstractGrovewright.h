@@ -33,7 +33,7 @@ public:
     void Reset();
     // The generator's name doubles as the page's window name.
     wxString GetName() const override { return wxString::FromUTF8(Model().GetName()); }
-    void SetMeshMode(bool on);
+    virtual void SetMeshMode(bool on);
     virtual bool IsModified() const;
     virtual void ClearModified();
 

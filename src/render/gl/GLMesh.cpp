@@ -111,6 +111,7 @@ void GLMesh::SetColouredTriangles(grovewright::MeshPart part, const float evenCo
     Begin(GL_TRIANGLES);
     if (part.Empty()) return;
     StoreTriangles(std::move(part));
+    part_.normals = {}, part_.uvs = {};  // plain colours need neither
     colours_.resize(part_.positions.size());
     for (std::size_t at = 0; at < colours_.size(); at += 3)
         std::memcpy(&colours_[at], at / 3 % 2 == 0 ? evenColour : oddColour, 3 * sizeof(float));
