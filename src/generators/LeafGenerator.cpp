@@ -12,6 +12,16 @@
 
 namespace grovewright {
 
+// The branches of one level in the order leaves are written (outermost level
+// first) and what each of them takes: every branch of a level gets a leaf from
+// the same pages, so any branch's place in the list is known before anything
+// is written, and two threads can write their halves in place.
+struct LeafGeneratorModel::LevelRun {
+    const SkeletonLevels::Level* level;
+    int depth;  // 0: the outermost level
+    std::size_t branches = 0, strips = 0, vertices = 0;  // strips and vertices of one branch's leaves
+};
+
 namespace {
 
 using V = LeafSetup::Value;
@@ -133,22 +143,17 @@ void EmitLeaf(const LocalLeaf& leaf, const Rotation3& toSegment, const Vector3D&
 // Below this many leaves they are generated on one thread: starting another costs more.
 constexpr std::size_t kParallelLeaves = 2048;
 
-// The branches of one level in the order leaves are written (outermost level
-// first) and what each of them takes: every branch of a level gets a leaf from
-// the same pages, so any branch's place in the list is known before anything
-// is written, and two threads can write their halves in place.
-struct LevelRun {
-    const SkeletonLevels::Level* level;
-    int depth;  // 0: the outermost level
-    std::size_t branches = 0, strips = 0, vertices = 0;  // strips and vertices of one branch's leaves
-};
+using LevelRun = LeafGeneratorModel::LevelRun;
 
 // Writes the leaves of a run of branches in place. Each writer has its own
-// local leaves and scratch, so that two can run at once.
+// local leaves and scratch, so that two can run at once. A writer of one page
+// (an index into active) passes over the other pages' leaves, which stay as
+// they were, and lists the polygons it writes.
 class LeafWriter {
 public:
-    LeafWriter(const std::array<LeafSetup, LeafGeneratorModel::kPageCount>& pages, const std::vector<int>& active)
-        : pages_(pages), active_(active) {
+    LeafWriter(const std::array<LeafSetup, LeafGeneratorModel::kPageCount>& pages, const std::vector<int>& active,
+               int onlyPage = -1, std::vector<std::uint32_t>* written = nullptr)
+        : pages_(pages), active_(active), onlyPage_(onlyPage), written_(written) {
         for (int i : active) caches_.emplace_back(pages[i]);
     }
 
@@ -188,17 +193,33 @@ private:
         for (std::size_t a = 0; a < active_.size(); ++a) {
             const LeafSetup& page = pages_[active_[a]];
             if (!Reaches(page, depth)) continue;
+            if (onlyPage_ >= 0 && static_cast<int>(a) != onlyPage_) {
+                const auto strips = static_cast<std::size_t>(page.Get(V::kLeafSplit) - 1);
+                writer.Skip(strips, strips * 2 * static_cast<std::size_t>(page.Get(V::kSegmentCount) + 1));
+                continue;
+            }
+            const std::size_t firstPolygon = writer.Polygon();
+            WriteLeaf(page, a, branch, lengthSize, writer);
+            if (written_)
+                for (std::size_t p = firstPolygon; p < writer.Polygon(); ++p)
+                    written_->push_back(static_cast<std::uint32_t>(p));
+        }
+    }
+
+    void WriteLeaf(const LeafSetup& page, std::size_t a, const BranchPieces& branch, int lengthSize,
+                   LeafList::RunWriter& writer) {
             const int h = page.Get(V::kHeight) >= 1 ? page.Get(V::kHeight) : lengthSize;
             const int w = page.Get(V::kWidth) >= 1 ? page.Get(V::kWidth) : lengthSize;
             Vector3D anchor;
             const int piece = branch.PieceAt(page.Get(V::kRelAdd) / 100.0, anchor);
             EmitLeaf(caches_[a].Get(h, w), page.AddHorizontal() ? turnHorizontal_[piece] : turn_[piece], anchor,
                      turned_, writer);
-        }
     }
 
     const std::array<LeafSetup, LeafGeneratorModel::kPageCount>& pages_;
     const std::vector<int>& active_;
+    int onlyPage_;
+    std::vector<std::uint32_t>* written_;
     std::vector<LeafCache> caches_;
     std::vector<LeafVertex> turned_;
     Rotation3 turn_[kMaxBranchPieces], turnHorizontal_[kMaxBranchPieces];
@@ -229,18 +250,9 @@ LeafGeneratorModel::Counts LeafGeneratorModel::CountLeaves(const std::vector<std
     return counts;
 }
 
-void LeafGeneratorModel::Generate(const SkeletonLevels& skeleton, LeafStore& leaves) const {
-    // The result is one list; an existing single list is reused with its buffers.
-    if (leaves.ListCount() != 1) {
-        leaves.Clear();
-        leaves.AppendList();
-    }
-    LeafList& list = leaves[0];
-    list.clear();
-    std::vector<int> active;
-    for (int i = 0; i < kPageCount; ++i)
-        if (pages_[i].UseLeaf()) active.push_back(i);
-    if (active.empty()) return;
+bool LeafGeneratorModel::WriteInHalves(
+    const SkeletonLevels& skeleton, LeafList& list, bool fresh,
+    const std::function<void(const std::vector<LevelRun>&, std::size_t, std::size_t, int)>& write) const {
     // The runs of every level, outermost first, and the room all their leaves take.
     const int levels = static_cast<int>(skeleton.LevelCount());
     std::vector<LevelRun> runs;
@@ -252,12 +264,17 @@ void LeafGeneratorModel::Generate(const SkeletonLevels& skeleton, LeafStore& lea
         branches += run.branches, strips += run.branches * run.strips, vertices += run.branches * run.vertices;
         runs.push_back(run);
     }
-    // All of it at once: a large tree's leaves fill hundreds of megabytes.
-    list.AppendUnwritten(strips, vertices);
+    if (fresh) {
+        // All of it at once: a large tree's leaves fill hundreds of megabytes.
+        list.clear();
+        list.AppendUnwritten(strips, vertices);
+    } else if (list.size() != strips || list.VertexTotal() != vertices) {
+        return false;
+    }
 
     if (strips < kParallelLeaves || std::thread::hardware_concurrency() < 2) {
-        LeafWriter(pages_, active).Write(runs, 0, branches, list);
-        return;
+        write(runs, 0, branches, 0);
+        return true;
     }
     // Two halves of about the same number of vertices, the second on a thread of its own.
     std::size_t half = 0, written = 0;
@@ -271,19 +288,74 @@ void LeafGeneratorModel::Generate(const SkeletonLevels& skeleton, LeafStore& lea
     std::exception_ptr failure;
     std::thread second([&] {
         try {
-            LeafWriter(pages_, active).Write(runs, half, branches, list);
+            write(runs, half, branches, 1);
         } catch (...) {
             failure = std::current_exception();
         }
     });
     try {
-        LeafWriter(pages_, active).Write(runs, 0, half, list);
+        write(runs, 0, half, 0);
     } catch (...) {
         second.join();
         throw;
     }
     second.join();
     if (failure) std::rethrow_exception(failure);
+    return true;
+}
+
+void LeafGeneratorModel::Generate(const SkeletonLevels& skeleton, LeafStore& leaves) const {
+    // The result is one list; an existing single list is reused with its buffers.
+    if (leaves.ListCount() != 1) {
+        leaves.Clear();
+        leaves.AppendList();
+    }
+    LeafList& list = leaves[0];
+    list.clear();
+    std::vector<int> active;
+    for (int i = 0; i < kPageCount; ++i)
+        if (pages_[i].UseLeaf()) active.push_back(i);
+    if (active.empty()) return;
+    WriteInHalves(skeleton, list, true,
+                  [&](const std::vector<LevelRun>& runs, std::size_t first, std::size_t last, int) {
+                      LeafWriter(pages_, active).Write(runs, first, last, list);
+                  });
+}
+
+bool LeafGeneratorModel::KeepsPlaces(int leafValue) {
+    switch (leafValue) {
+        case LeafSetup::kUseLeaf:
+        case V::kLeafSplit:
+        case V::kSegmentCount:
+        case V::kRelativAddDownTo:
+            return false;
+        default:
+            return true;
+    }
+}
+
+bool LeafGeneratorModel::RegeneratePage(const SkeletonLevels& skeleton, LeafStore& leaves, int page,
+                                        std::vector<std::uint32_t>& written) const {
+    written.clear();
+    std::vector<int> active;
+    int onlyPage = -1;
+    for (int i = 0; i < kPageCount; ++i)
+        if (pages_[i].UseLeaf()) {
+            if (i == page) onlyPage = static_cast<int>(active.size());
+            active.push_back(i);
+        }
+    // Generate always leaves one list; a page without leaves has nothing to rewrite.
+    if (leaves.ListCount() != 1) return false;
+    if (onlyPage < 0) return true;
+    std::vector<std::uint32_t> secondHalf;
+    const bool inPlace = WriteInHalves(
+        skeleton, leaves[0], false,
+        [&](const std::vector<LevelRun>& runs, std::size_t first, std::size_t last, int half) {
+            LeafWriter(pages_, active, onlyPage, half == 0 ? &written : &secondHalf)
+                .Write(runs, first, last, leaves[0]);
+        });
+    written.insert(written.end(), secondHalf.begin(), secondHalf.end());
+    return inPlace;
 }
 
 std::vector<LeafGeneratorModel::Place> LeafGeneratorModel::Places(const SkeletonLevels& skeleton) const {

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -38,6 +40,15 @@ public:
     // as one), outermost level first, one leaf per enabled page that reaches
     // that level.
     void Generate(const SkeletonLevels& skeleton, LeafStore& leaves) const;
+    // Whether a change of this LeafSetup value keeps every page's leaves in
+    // number and size (their places in the list).
+    static bool KeepsPlaces(int leafValue);
+    // After a change of such a value on one page, rewrites that page's leaves
+    // in place (the skeleton is the one the store's leaves grew on) and lists
+    // the polygons written, in order. Returns false, writing nothing, when the
+    // store does not hold this design's leaves in their places.
+    bool RegeneratePage(const SkeletonLevels& skeleton, LeafStore& leaves, int page,
+                        std::vector<std::uint32_t>& written) const;
 
     // Where one strip of Generate's list sits: on the branch that ends with
     // branchEnd, of skeleton level level, at this fraction of its length.
@@ -48,6 +59,9 @@ public:
     };
     // The place of every strip Generate makes on the skeleton, in list order.
     std::vector<Place> Places(const SkeletonLevels& skeleton) const;
+
+    // One level's branches in the list's order and the leaves of each.
+    struct LevelRun;
 
     // "   <LeafCreator>" with LeafSetup1 .. LeafSetup20.
     void WriteSetup(TGXMLFileWriter& writer) const;
@@ -63,6 +77,14 @@ private:
     // The strips and vertices of the leaves on one branch of the level depth
     // (0: the outermost level).
     Counts BranchLeaves(int depth) const;
+    // Lays the list out as Generate writes it and runs
+    // write(runs, first branch, last branch, half) over the branches in one
+    // half or, for many leaves, two at once. fresh: the list is emptied and
+    // sized for the layout; otherwise its size must be the layout's, or nothing
+    // is written and the result is false.
+    bool WriteInHalves(const SkeletonLevels& skeleton, LeafList& list, bool fresh,
+                       const std::function<void(const std::vector<LevelRun>&, std::size_t, std::size_t, int)>& write)
+        const;
 
     std::array<LeafSetup, kPageCount> pages_;
     std::array<LeafSetup, kPageCount> loaded_;

@@ -76,7 +76,8 @@ unsigned TreeDesign::StaleFor(const ParameterId& id) const {
     return Describe(id).stale;
 }
 
-unsigned TreeDesign::Refresh(unsigned stale, std::string& refusal) {
+unsigned TreeDesign::Refresh(unsigned stale, std::string& refusal, const std::optional<ParameterId>& parameter) {
+    leavesRewritten_ = false;
     if ((stale & kStaleLeaves) == kStaleLeaves) {
         if (const std::size_t needed = NeededMemory(); needed > memoryBudget_) {
             // Never grown beyond the budget: the view shows nothing until the
@@ -94,7 +95,10 @@ unsigned TreeDesign::Refresh(unsigned stale, std::string& refusal) {
         generators_[active_]->Rebuild(skeleton_);
         leafModel_.Generate(skeleton_, leaves_);
     } else if ((stale & kStaleLeaves) == kStaleLeaves) {
-        leafModel_.Generate(skeleton_, leaves_);
+        leavesRewritten_ = parameter && parameter->record == Record::Leaf &&
+                           LeafGeneratorModel::KeepsPlaces(parameter->index) &&
+                           leafModel_.RegeneratePage(skeleton_, leaves_, parameter->page, rewrittenLeaves_);
+        if (!leavesRewritten_) leafModel_.Generate(skeleton_, leaves_);
     }
     if (stale & kStaleTreeMesh) view_.Take(generators_[active_]->Base());
     return stale;
@@ -111,7 +115,8 @@ void TreeDesign::Refreshed(std::optional<ParameterId> parameter, bool valuesChan
                            bool texturesChanged) {
     DesignChange change{parameter, valuesChanged, kStaleNothing, {}};
     change.texturesChanged = texturesChanged;
-    change.stale = Refresh(stale, change.refusal);
+    change.stale = Refresh(stale, change.refusal, parameter);
+    if (leavesRewritten_) change.leafPolygonsChanged = &rewrittenLeaves_;
     Notify(change);
 }
 
@@ -161,7 +166,7 @@ TreeDesign::EditResult TreeDesign::Apply(const ParameterId& id, long value, bool
     else
         queue_.DropLast();
     std::string ignored;
-    Refresh(stale, ignored);
+    Refresh(stale, ignored, id);
     Notify({id, true, kStaleNothing, {}});
     return EditResult::Refused;
 }

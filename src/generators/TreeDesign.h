@@ -5,6 +5,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <cstdint>
 #include <vector>
 
 #include "generators/BranchTreeModel.h"
@@ -34,6 +35,9 @@ struct DesignChange {
     bool lightChanged = false;
     // The design's texture choice changed.
     bool texturesChanged = false;
+    // Set when the leaves changed in these polygons of the leaf list only, all
+    // leaves keeping their number and places: their mesh may be rewritten there.
+    const std::vector<std::uint32_t>* leafPolygonsChanged = nullptr;
 };
 
 // The light the view shines on the tree: not part of the saved design.
@@ -196,8 +200,9 @@ private:
     unsigned StaleFor(const ParameterId& id) const;
     // Rebuilds what stale names and returns what the view must draw anew. A tree
     // above the memory budget is not grown: the skeleton and the leaves are
-    // emptied and refusal says why.
-    unsigned Refresh(unsigned stale, std::string& refusal);
+    // emptied and refusal says why. The leaves of one page whose edit (parameter)
+    // keeps every leaf's place are rewritten in place: rewrittenLeaves_ says where.
+    unsigned Refresh(unsigned stale, std::string& refusal, const std::optional<ParameterId>& parameter);
     // Refresh, then tells the observers.
     void Refreshed(std::optional<ParameterId> parameter, bool valuesChanged, unsigned stale,
                    bool texturesChanged = false);
@@ -229,6 +234,9 @@ private:
     LeafGeneratorModel leafModel_;
     SkeletonLevels skeleton_;
     LeafStore leaves_;
+    // The polygons the last Refresh rewrote in place, when it did.
+    std::vector<std::uint32_t> rewrittenLeaves_;
+    bool leavesRewritten_ = false;
     TreeViewParameters view_;
     LightSettings light_;
     std::string document_;

@@ -68,6 +68,13 @@ public:
             vertex_ += static_cast<std::size_t>(vertexCount);
             return LeafPolygon(vertices, vertexCount, primitiveMode);
         }
+        // Passes over polygons already in place, as written before.
+        void Skip(std::size_t polygons, std::size_t vertices) {
+            polygon_ += polygons;
+            vertex_ += vertices;
+        }
+        // The index of the next polygon.
+        std::size_t Polygon() const { return polygon_; }
 
     private:
         LeafList& list_;

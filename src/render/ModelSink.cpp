@@ -50,6 +50,18 @@ void PutWind(float* at, std::size_t count, float branch, float phase, float flut
 // Below this many leaf polygons the leaves are meshed on one thread.
 constexpr std::size_t kParallelLeaves = 2048;
 
+// Runs mesh(begin, end) over count polygons: for many, in two halves at once.
+template <typename Mesh>
+void InHalves(std::size_t count, Mesh&& mesh) {
+    if (count < kParallelLeaves || std::thread::hardware_concurrency() < 2) {
+        mesh(std::size_t{0}, count);
+        return;
+    }
+    std::thread second(mesh, count / 2, count);
+    mesh(std::size_t{0}, count / 2);
+    second.join();
+}
+
 }  // namespace
 
 // u and v as GL takes them.
@@ -154,31 +166,46 @@ void ModelSink::Leaves(const LeafStore::List& polygons, const ViewTransform& tra
                     PutWind(&leaves.wind[4 * (vertexAt[i] + static_cast<std::size_t>(k))], 1, weights.bottom,
                             weights.phase, polygon[k].v);
             }
-            float* position = &leaves.positions[3 * vertexAt[i]];
-            float* normal = &leaves.normals[3 * vertexAt[i]];
-            float* uv = &leaves.uvs[2 * vertexAt[i]];
-            for (int k = 0; k < polygon.VertexCount(); ++k, position += 3, normal += 3) {
-                const Vector3D p = transform.LeafPoint(polygon[k]);
-                position[0] = static_cast<float>(p.x), position[1] = static_cast<float>(p.y);
-                position[2] = static_cast<float>(p.z);
-                PutNormal(normal, transform.LeafNormal(polygon[k]));
-                *uv++ = polygon[k].u;
-                *uv++ = static_cast<float>(order_ == Order::kView ? polygon[k].v : 1 - static_cast<double>(polygon[k].v));
-            }
+            PutLeafVertices(leaves, vertexAt[i], polygon, transform);
             if (polygon.VertexCount() > 2)
                 WriteStrip(&leaves.indices[indexAt[i]], static_cast<std::uint32_t>(vertexAt[i]),
                            polygon.VertexCount(), order_);
         }
     };
-    const std::size_t half = polygons.size() / 2;
-    if (polygons.size() < kParallelLeaves || std::thread::hardware_concurrency() < 2) {
-        mesh(0, polygons.size());
-    } else {
-        std::thread second(mesh, half, polygons.size());
-        mesh(0, half);
-        second.join();
-    }
+    InHalves(polygons.size(), mesh);
     ExtendBox(leaves, firstVertex);
+}
+
+void ModelSink::PutLeafVertices(MeshPart& leaves, std::size_t at, const LeafPolygon& polygon,
+                                const ViewTransform& transform) const {
+    float* position = &leaves.positions[3 * at];
+    float* normal = &leaves.normals[3 * at];
+    float* uv = &leaves.uvs[2 * at];
+    for (int k = 0; k < polygon.VertexCount(); ++k, position += 3, normal += 3) {
+        const Vector3D p = transform.LeafPoint(polygon[k]);
+        position[0] = static_cast<float>(p.x), position[1] = static_cast<float>(p.y);
+        position[2] = static_cast<float>(p.z);
+        PutNormal(normal, transform.LeafNormal(polygon[k]));
+        *uv++ = polygon[k].u;
+        *uv++ = static_cast<float>(order_ == Order::kView ? polygon[k].v : 1 - static_cast<double>(polygon[k].v));
+    }
+}
+
+bool ModelSink::RewriteLeaves(const LeafStore::List& polygons, const ViewTransform& transform,
+                              const std::vector<std::uint32_t>& changed) {
+    MeshPart& leaves = model_.leaves;
+    if (wind_ || polygons.empty() || leaves.VertexCount() != polygons.VertexTotal()) return false;
+    const LeafVertex* first = polygons[0].Vertices();
+    for (std::uint32_t i : changed)
+        if (i >= polygons.size()) return false;
+    InHalves(changed.size(), [&](std::size_t begin, std::size_t end) {
+        for (std::size_t c = begin; c < end; ++c) {
+            const LeafPolygon polygon = polygons[changed[c]];
+            PutLeafVertices(leaves, static_cast<std::size_t>(polygon.Vertices() - first), polygon, transform);
+        }
+    });
+    ExtendBox(leaves, 0);
+    return true;
 }
 
 void ModelSink::BeginCaps(std::size_t capCount, int division) {

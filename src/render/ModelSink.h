@@ -95,12 +95,20 @@ public:
     void SidesReady(std::size_t begin, std::size_t end) override;
     void EndSides() override;
     void Leaves(const LeafStore::List& polygons, const ViewTransform& transform) override;
+    // The model's leaves, made by Leaves from one whole list, written again
+    // where these polygons of the list changed (every polygon keeping its size
+    // and place). False, changing nothing, when the leaves are not that list's.
+    bool RewriteLeaves(const LeafStore::List& polygons, const ViewTransform& transform,
+                       const std::vector<std::uint32_t>& changed);
     void BeginCaps(std::size_t capCount, int division) override;
     void Cap(const Vector3D& centre, const Vector3D* top, const Vector3D& normal, int division) override;
 
 private:
     void AddVertex(MeshPart& part, const Vector3D& p, const Vector3D& normal, double u, double v) const;
     void PutNormal(float* at, const Vector3D& normal) const;
+    // The polygon's positions, normals and texture coordinates from vertex at on.
+    void PutLeafVertices(MeshPart& leaves, std::size_t at, const LeafPolygon& polygon,
+                         const ViewTransform& transform) const;
 
     TreeModel& model_;
     Order order_;

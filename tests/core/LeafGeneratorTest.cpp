@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <random>
 
@@ -339,4 +340,67 @@ TEST(LeafSection, MissingSectionsPagesAndValuesKeepWhatIsThere) {
     EXPECT_FALSE(model.Page(1).AddHorizontal());
     // A missing angle reads -1, which its range accepts.
     EXPECT_EQ(model.Page(1).Get(V::kAddAngle), -1);
+}
+
+namespace {
+
+// The list's vertices as bytes, and each polygon's place: equal lists are equal here.
+std::string ListBytes(const LeafList& list) {
+    std::string bytes;
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        const LeafPolygon polygon = list[i];
+        bytes.append(reinterpret_cast<const char*>(polygon.Vertices()), sizeof(LeafVertex) * polygon.VertexCount());
+        bytes += '|';
+    }
+    return bytes;
+}
+
+}  // namespace
+
+// A value that moves leaves without changing their number rewrites only its
+// page's leaves in place, on one thread or two, exactly as a new generation.
+TEST(LeafGeneration, APageRegeneratedInPlaceEqualsANewGeneration) {
+    for (int branches : {3, 900}) {  // few leaves on one thread, many on two
+        SCOPED_TRACE(branches);
+        SkeletonLevels skeleton;
+        Skeleton(skeleton, {1, 4, branches});
+        LeafGeneratorModel model;
+        for (int page : {0, 2, 5}) {
+            model.Page(page).SetUseLeaf(true);
+            model.Page(page).Set(V::kRelativAddDownTo, page == 2 ? 0 : 2);  // page 2 on the outermost level only
+            model.Page(page).Set(V::kLeafSplit, page == 5 ? 3 : 2);
+            model.Page(page).Set(V::kSegmentCount, 2 + page);
+        }
+        LeafStore kept;
+        model.Generate(skeleton, kept);
+        std::vector<std::uint32_t> written;
+        for (int page : {2, 5, 0}) {
+            model.Page(page).Set(V::kAddAngle, 40 + page);
+            model.Page(page).Set(V::kTwistAngle, 10 * page + 5);
+            ASSERT_TRUE(LeafGeneratorModel::KeepsPlaces(V::kAddAngle));
+            ASSERT_TRUE(model.RegeneratePage(skeleton, kept, page, written));
+            LeafStore fresh;
+            model.Generate(skeleton, fresh);
+            EXPECT_EQ(ListBytes(kept[0]), ListBytes(fresh[0])) << "page " << page;
+            // Written: that page's strips, each once, in list order.
+            const std::size_t strips = static_cast<std::size_t>(model.Page(page).Get(V::kLeafSplit) - 1);
+            const std::size_t reached = page == 2 ? branches : branches + 4 + 1;
+            EXPECT_EQ(written.size(), strips * reached);
+            EXPECT_TRUE(std::is_sorted(written.begin(), written.end()));
+            EXPECT_TRUE(std::adjacent_find(written.begin(), written.end()) == written.end());
+        }
+        // A page without leaves has nothing to write.
+        EXPECT_TRUE(model.RegeneratePage(skeleton, kept, 7, written));
+        EXPECT_TRUE(written.empty());
+        // Values that change the leaves' number never go this way, and a store
+        // that does not hold the design's leaves in their places is left alone.
+        for (int value : {int{V::kLeafSplit}, int{V::kSegmentCount}, int{V::kRelativAddDownTo}, int{LeafSetup::kUseLeaf}})
+            EXPECT_FALSE(LeafGeneratorModel::KeepsPlaces(value));
+        model.Page(0).Set(V::kSegmentCount, 9);
+        const std::string before = ListBytes(kept[0]);
+        EXPECT_FALSE(model.RegeneratePage(skeleton, kept, 0, written));
+        EXPECT_EQ(ListBytes(kept[0]), before);
+        LeafStore empty;
+        EXPECT_FALSE(model.RegeneratePage(skeleton, empty, 0, written));
+    }
 }

@@ -96,6 +96,43 @@ TEST(ModelSink, TrianglesWindCounterClockwiseAroundTheirNormals) {
     }
 }
 
+// A leaf page's edit that keeps every leaf's place rewrites the view's leaf
+// mesh where that page's leaves are: the same mesh as one made anew.
+TEST(ModelSink, RewrittenLeavesEqualLeavesMeshedAnew) {
+    for (int iteration : {4, 12}) {  // one thread, then two halves
+        SCOPED_TRACE(iteration);
+        LeafyTree design;
+        design.tree.Base().SetIteration(iteration);
+        design.leafPages.Page(3).SetUseLeaf(true);
+        design.leafPages.Page(3).Set(LeafSetup::kSegmentCount, 4);
+        GrownDesign grown(design.tree, design.leafPages);
+        const ViewTransform transform(grown.view);
+        TreeModel kept;
+        ModelSink(kept, ModelSink::Order::kView).Leaves(grown.leaves[0], transform);
+
+        design.leafPages.Page(3).Set(LeafSetup::kAddAngle, 70);
+        std::vector<std::uint32_t> changed;
+        ASSERT_TRUE(design.leafPages.RegeneratePage(grown.skeleton, grown.leaves, 3, changed));
+        ASSERT_FALSE(changed.empty());
+        ASSERT_TRUE(ModelSink(kept, ModelSink::Order::kView).RewriteLeaves(grown.leaves[0], transform, changed));
+        TreeModel fresh;
+        ModelSink(fresh, ModelSink::Order::kView).Leaves(grown.leaves[0], transform);
+        EXPECT_EQ(kept.leaves.positions, fresh.leaves.positions);
+        EXPECT_EQ(kept.leaves.normals, fresh.leaves.normals);
+        EXPECT_EQ(kept.leaves.uvs, fresh.leaves.uvs);
+        EXPECT_EQ(kept.leaves.indices, fresh.leaves.indices);
+        EXPECT_TRUE(std::equal(kept.leaves.minimum, kept.leaves.minimum + 3, fresh.leaves.minimum));
+        EXPECT_TRUE(std::equal(kept.leaves.maximum, kept.leaves.maximum + 3, fresh.leaves.maximum));
+
+        // Leaves of another list are not rewritten.
+        design.leafPages.Page(3).Set(LeafSetup::kSegmentCount, 6);
+        const GrownDesign other(design.tree, design.leafPages);
+        const auto before = kept.leaves.positions;
+        EXPECT_FALSE(ModelSink(kept, ModelSink::Order::kView).RewriteLeaves(other.leaves[0], transform, changed));
+        EXPECT_EQ(kept.leaves.positions, before);
+    }
+}
+
 // The view draws the model's triangles as GL takes them from the strips and
 // fans: each triangle wound the other way, GL's v, the builder's own
 // normals; many leaves are meshed in two halves at once, in the store's order.

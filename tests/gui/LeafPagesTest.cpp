@@ -110,3 +110,36 @@ TEST_F(FrameTest, LeafPagesComeBackWithTheProject) {
     EXPECT_EQ(frame->LeafStore()[0].size(), 2u);  // generated on the loaded tree
     EXPECT_FALSE(Leaves().IsModified());
 }
+
+// A leaf value that moves leaves without changing their number rewrites the
+// view's leaf mesh only where that page's leaves are: the picture is the one a
+// mesh made anew gives, after a drag, its undo, and a second page's edit.
+TEST_F(FrameTest, ALeafEditRewritesOnlyItsPagesLeavesInTheView) {
+    Command(ID_EXAMPLE_FIRST);  // the oak, in Full 3D with its leaves
+    auto rewrites = std::make_shared<int>(0);
+    frame->Design().AddObserver([rewrites](const grovewright::DesignChange& change) {
+        if (change.leafPolygonsChanged) ++*rewrites;
+    });
+    auto sameAsMadeAnew = [&] {
+        const grovewright::PixelImage shown = View().ReadPixels();
+        View().DeleteDisplayLists();
+        View().Redraw(0);
+        return shown.pixels == View().ReadPixels().pixels;
+    };
+    LeafSetupPanel& page = Leaves().Page(0);
+    ASSERT_TRUE(page.Setup().UseLeaf());
+    const grovewright::PixelImage before = View().ReadPixels();
+    Drag(page.Row("AddAngle").Slider(), page.Setup().Get(grovewright::LeafSetup::kAddAngle) + 30);
+    Drag(page.Row("TwistAngle").Slider(), 200);
+    Release(page.Row("TwistAngle").Slider());
+    EXPECT_EQ(*rewrites, 2);
+    EXPECT_FALSE(View().ReadPixels().pixels == before.pixels);
+    EXPECT_TRUE(sameAsMadeAnew());
+    Command(ID_UNDO);
+    EXPECT_EQ(*rewrites, 3);
+    EXPECT_TRUE(sameAsMadeAnew());
+    // A value that changes the leaves' number makes the mesh anew.
+    Drag(page.Row("SegmentCount").Slider(), page.Setup().Get(grovewright::LeafSetup::kSegmentCount) + 1);
+    EXPECT_EQ(*rewrites, 3);
+    EXPECT_TRUE(sameAsMadeAnew());
+}

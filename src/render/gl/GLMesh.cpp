@@ -119,6 +119,13 @@ void GLMesh::SetColouredTriangles(grovewright::MeshPart part, const float evenCo
     if (usesBuffers_) ReleaseStored();
 }
 
+bool GLMesh::TakePart(grovewright::MeshPart& part) {
+    if (usesBuffers_ || count_ == 0 || primitive_ != GL_TRIANGLES) return false;
+    part = std::move(part_);
+    Clear();
+    return true;
+}
+
 void GLMesh::SetLines(std::vector<float> points) {
     Begin(GL_LINES);
     if (points.empty()) return;

@@ -28,6 +28,9 @@ public:
     // The part's triangles in plain colours: even vertices (a side strip's
     // bottom ring) in one, odd ones (its top ring) in the other.
     void SetColouredTriangles(grovewright::MeshPart part, const float evenColour[3], const float oddColour[3]);
+    // Hands the triangles set last back, emptying the mesh, when it keeps them
+    // as client arrays; false (nothing changes) when it has none to hand back.
+    bool TakePart(grovewright::MeshPart& part);
     // Lines between points 2 k and 2 k + 1 (x, y, z each), drawn in the current colour.
     void SetLines(std::vector<float> points);
 

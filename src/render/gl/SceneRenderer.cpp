@@ -179,9 +179,16 @@ bool SceneRenderer::PrepareLists() {
     if (treeStale && !BuildTreeModel(model)) {
         // The previous meshes stay shown: the design goes back to what they show.
         treeListValid_ = leafListValid_ = true;
+        leafRewrite_.reset();
         return false;
     }
-    if (leavesStale) BuildLeafModel(model);
+    const bool leavesRewritten = leavesStale && !treeStale && leafRewrite_ && RewriteLeafMesh(*leafRewrite_);
+    leafRewrite_.reset();
+    if (leavesRewritten) {
+        leafListValid_ = true;
+    } else if (leavesStale) {
+        BuildLeafModel(model);
+    }
     if (treeStale) {
         if (renderMode_ == kWireFrame) {
             tree_.SetColouredTriangles(std::move(model.bark), grovewright::kWireBottomColour,
@@ -193,11 +200,32 @@ bool SceneRenderer::PrepareLists() {
         }
         treeListValid_ = true;
     }
-    if (leavesStale) {
+    if (leavesStale && !leavesRewritten) {
         leafTriangles_ = static_cast<int>(model.leaves.TriangleCount());
         leaf_.SetTriangles(std::move(model.leaves));
         leafListValid_ = true;
     }
+    return true;
+}
+
+void SceneRenderer::InvalidateLeaves(const std::vector<std::uint32_t>& changed) {
+    if (leafListValid_) {
+        leafListValid_ = false;
+        leafRewrite_ = changed;
+    } else if (leafRewrite_) {
+        // Stale already in other polygons: those and these.
+        leafRewrite_->insert(leafRewrite_->end(), changed.begin(), changed.end());
+    }
+}
+
+bool SceneRenderer::RewriteLeafMesh(const std::vector<std::uint32_t>& changed) {
+    if (leaves_.ListCount() != 1) return false;
+    grovewright::TreeModel model;
+    if (!leaf_.TakePart(model.leaves)) return false;
+    if (!grovewright::ModelSink(model, grovewright::ModelSink::Order::kView)
+             .RewriteLeaves(leaves_[0], grovewright::ViewTransform(view_), changed))
+        return false;
+    leaf_.SetTriangles(std::move(model.leaves));
     return true;
 }
 
@@ -383,7 +411,8 @@ void SceneRenderer::DrawHint() {
 
 void SceneRenderer::SetRenderMode(int mode) {
     renderMode_ = (mode >= kLine && mode <= kFull3D) ? mode : kLine;
-    treeListValid_ = leafListValid_ = false;
+    InvalidateTree();
+    InvalidateLeaves();
 }
 
 void SceneRenderer::DeleteDisplayLists() {
@@ -392,5 +421,6 @@ void SceneRenderer::DeleteDisplayLists() {
     leaf_.Clear();
     DeleteList(skyList_);
     DeleteList(fontBase_, 256);
-    treeListValid_ = leafListValid_ = false;
+    InvalidateTree();
+    InvalidateLeaves();
 }

@@ -3,6 +3,7 @@
 #include <GL/gl.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -83,7 +84,14 @@ public:
     // the tree moved by the wind.
     void ShowModel(const grovewright::TreeModel& model);
     void InvalidateTree() { treeListValid_ = false; }
-    void InvalidateLeaves() { leafListValid_ = false; }
+    void InvalidateLeaves() {
+        leafListValid_ = false;
+        leafRewrite_.reset();
+    }
+    // The leaves changed in these polygons of the design's list only, every leaf
+    // keeping its place: the leaves' mesh is rewritten there unless it must be
+    // made anew anyway.
+    void InvalidateLeaves(const std::vector<std::uint32_t>& changed);
     // Line mode when the mode is unknown; every mesh is rebuilt at the next draw.
     void SetRenderMode(int mode);
     void DeleteDisplayLists();
@@ -108,6 +116,9 @@ private:
     // The stale tree (bark and caps) or leaves into model; false when stopped.
     bool BuildTreeModel(grovewright::TreeModel& model);
     void BuildLeafModel(grovewright::TreeModel& model);
+    // Rewrites the leaves' mesh in the changed polygons; false when it cannot
+    // (the mesh is not the design's list's, or lives in buffer objects).
+    bool RewriteLeafMesh(const std::vector<std::uint32_t>& changed);
     // The share of a Full 3D build's progress that the tree takes.
     static constexpr double kTreeShare = 0.7;
     void UpdateSkeletonLines();
@@ -134,6 +145,9 @@ private:
     // The tree's mesh (its lines in line mode) and the leaves' mesh are up to date.
     bool treeListValid_ = false;
     bool leafListValid_ = false;
+    // While the leaves are stale: the polygons to rewrite, or none when the
+    // whole mesh is made anew.
+    std::optional<std::vector<std::uint32_t>> leafRewrite_;
     GLMesh tree_, stump_, leaf_;
     GLuint groundList_ = 0, skyList_ = 0, fontBase_ = 0;
     LightValues light_;

@@ -58,7 +58,12 @@ void GrovewrightDrawPanelGL::OnDesignChange(const grovewright::DesignChange& cha
         scene_.SetHint({});
     }
     if (change.stale & grovewright::kStaleTreeMesh) scene_.InvalidateTree();
-    if (change.stale & grovewright::kStaleLeafMesh) scene_.InvalidateLeaves();
+    if (change.stale & grovewright::kStaleLeafMesh) {
+        if (change.leafPolygonsChanged)
+            scene_.InvalidateLeaves(*change.leafPolygonsChanged);
+        else
+            scene_.InvalidateLeaves();
+    }
     if (change.stale != grovewright::kStaleNothing) {
         // The wind waits until the edits are over, then moves the new tree.
         lastEdit_ = windClock_.Time();
