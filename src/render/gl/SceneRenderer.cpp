@@ -213,8 +213,10 @@ void SceneRenderer::InvalidateLeaves(const std::vector<std::uint32_t>& changed) 
         leafListValid_ = false;
         leafRewrite_ = changed;
     } else if (leafRewrite_) {
-        // Stale already in other polygons: those and these.
+        // Stale already in other polygons: those and these, unless that comes
+        // to more than making the mesh anew (edits piling up while it is not drawn).
         leafRewrite_->insert(leafRewrite_->end(), changed.begin(), changed.end());
+        if (leaves_.ListCount() != 1 || leafRewrite_->size() > leaves_[0].size()) leafRewrite_.reset();
     }
 }
 
