@@ -37,9 +37,22 @@ void WriteStrip(std::uint32_t* index, std::uint32_t start, int count, ModelSink:
     }
 }
 
-// Grows the part's box by the positions of vertices from first on.
+// Grows the part's box by the positions of vertices from first on (as Extend
+// does for each, with the box kept in locals: millions of leaf vertices).
 void ExtendBox(MeshPart& part, std::size_t first) {
-    for (std::size_t at = 3 * first; at < part.positions.size(); at += 3) Extend(part, &part.positions[at], at == 0);
+    const std::size_t end = part.positions.size();
+    if (3 * first >= end) return;
+    const float* positions = part.positions.data();
+    const float* lowest = first == 0 ? positions : part.minimum;
+    const float* highest = first == 0 ? positions : part.maximum;
+    float low[3] = {lowest[0], lowest[1], lowest[2]}, high[3] = {highest[0], highest[1], highest[2]};
+    for (std::size_t at = 3 * first; at < end; at += 3)
+        for (int c = 0; c < 3; ++c) {
+            low[c] = std::min(low[c], positions[at + c]);
+            high[c] = std::max(high[c], positions[at + c]);
+        }
+    std::copy(low, low + 3, part.minimum);
+    std::copy(high, high + 3, part.maximum);
 }
 
 // Writes count vertices' wind weights: no tree weight yet, the branch weight, the phase, the flutter.
