@@ -170,6 +170,24 @@ void BM_GenerateLeaves(benchmark::State& state) {
 }
 BENCHMARK(BM_GenerateLeaves)->ArgName("reused")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 
+// The same leaves after a step of page 1's Add Angle: only that page's leaves are written again.
+void BM_RegenerateLeafPage(benchmark::State& state) {
+    GrownTree tree(14);
+    grovewright::LeafGeneratorModel leaves;
+    UseFiveLeafPages(leaves);
+    leaves.Generate(tree.skeleton, tree.leaves);
+    std::vector<std::uint32_t> written;
+    int angle = 30;
+    for (auto _ : state) {
+        angle = angle == 30 ? 31 : 30;
+        leaves.Page(0).Set(grovewright::LeafSetup::kAddAngle, angle);
+        if (!leaves.RegeneratePage(tree.skeleton, tree.leaves, 0, written)) state.SkipWithError("not in place");
+        benchmark::DoNotOptimize(written.data());
+    }
+    state.counters["strips"] = static_cast<double>(written.size());
+}
+BENCHMARK(BM_RegenerateLeafPage)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+
 // The three meshes of the levels of detail of the tree and leaves above (long
 // leaves, made coarser), with wind weights for arg 1.
 void BM_LevelsOfDetail(benchmark::State& state) {

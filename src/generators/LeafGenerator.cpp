@@ -208,12 +208,12 @@ private:
 
     void WriteLeaf(const LeafSetup& page, std::size_t a, const BranchPieces& branch, int lengthSize,
                    LeafList::RunWriter& writer) {
-            const int h = page.Get(V::kHeight) >= 1 ? page.Get(V::kHeight) : lengthSize;
-            const int w = page.Get(V::kWidth) >= 1 ? page.Get(V::kWidth) : lengthSize;
-            Vector3D anchor;
-            const int piece = branch.PieceAt(page.Get(V::kRelAdd) / 100.0, anchor);
-            EmitLeaf(caches_[a].Get(h, w), page.AddHorizontal() ? turnHorizontal_[piece] : turn_[piece], anchor,
-                     turned_, writer);
+        const int h = page.Get(V::kHeight) >= 1 ? page.Get(V::kHeight) : lengthSize;
+        const int w = page.Get(V::kWidth) >= 1 ? page.Get(V::kWidth) : lengthSize;
+        Vector3D anchor;
+        const int piece = branch.PieceAt(page.Get(V::kRelAdd) / 100.0, anchor);
+        EmitLeaf(caches_[a].Get(h, w), page.AddHorizontal() ? turnHorizontal_[piece] : turn_[piece], anchor, turned_,
+                 writer);
     }
 
     const std::array<LeafSetup, LeafGeneratorModel::kPageCount>& pages_;
