@@ -5,11 +5,11 @@
 # docs/gallery/variants/NAME-SEED.png. Needs a build (bash scripts/build.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-source scripts/species-textures.sh
+source scripts/gallery-textures.sh
 mkdir -p docs/gallery/variants
 for project in examples/*.*.xml; do
   name=$(basename "$project" | cut -d. -f1)
-  species_textures "$name"
+  gallery_textures "$name"
   build/grovewright-cli render "$project" "${textures[@]}" --lighting on --distance 20 --size 480x360 \
     -o "docs/gallery/$name.png"
   for seed in 101 202 303; do

@@ -9,7 +9,7 @@
 # (bash scripts/build.sh) and ImageMagick.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-source scripts/species-textures.sh
+source scripts/gallery-textures.sh
 mkdir -p docs/gallery/lod
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -17,7 +17,7 @@ trap 'rm -rf "$work"' EXIT
 printf '%-8s %13s %13s %13s\n' species LOD1 LOD2 LOD3
 for project in examples/*.*.xml; do
   name=$(basename "$project" | cut -d. -f1)
-  species_textures "$name"
+  gallery_textures "$name"
   for level in 0 1 2 3; do
     build/grovewright-cli render "$project" "${textures[@]}" --lod "$level" --distance 50 --size 320x240 \
       -o "$work/$level.png" > /dev/null
