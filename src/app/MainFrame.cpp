@@ -1,12 +1,12 @@
 #include "app/MainFrame.h"
 
-#include <wx/sizer.h>
-#include <wx/slider.h>
 #include <wx/accel.h>
 #include <wx/button.h>
 #include <wx/dialog.h>
 #include <wx/icon.h>
 #include <wx/msgdlg.h>
+#include <wx/sizer.h>
+#include <wx/slider.h>
 #include <wx/statbmp.h>
 #include <wx/stattext.h>
 #include <wx/utils.h>

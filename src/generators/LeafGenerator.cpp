@@ -95,6 +95,20 @@ LocalLeaf BuildLocalLeaf(const LeafSetup& page, int height, int width) {
 // Whether the page puts a leaf on the branches of the level depth (0: the outermost level).
 bool Reaches(const LeafSetup& page, int depth) { return page.UseLeaf() && page.Get(V::kRelativAddDownTo) >= depth; }
 
+// One leaf of the page: LeafSplit - 1 strips of 2 x (SegmentCount + 1) vertices.
+LeafGeneratorModel::Counts OneLeaf(const LeafSetup& page) {
+    const auto strips = static_cast<std::size_t>(page.Get(V::kLeafSplit) - 1);
+    return {strips, strips * 2 * static_cast<std::size_t>(page.Get(V::kSegmentCount) + 1)};
+}
+
+// The pages that grow leaves, in page order.
+std::vector<int> ActivePages(const std::array<LeafSetup, LeafGeneratorModel::kPageCount>& pages) {
+    std::vector<int> active;
+    for (int i = 0; i < LeafGeneratorModel::kPageCount; ++i)
+        if (pages[i].UseLeaf()) active.push_back(i);
+    return active;
+}
+
 // The local leaves of one page, by size.
 class LeafCache {
 public:
@@ -194,8 +208,8 @@ private:
             const LeafSetup& page = pages_[active_[a]];
             if (!Reaches(page, depth)) continue;
             if (onlyPage_ >= 0 && static_cast<int>(a) != onlyPage_) {
-                const auto strips = static_cast<std::size_t>(page.Get(V::kLeafSplit) - 1);
-                writer.Skip(strips, strips * 2 * static_cast<std::size_t>(page.Get(V::kSegmentCount) + 1));
+                const LeafGeneratorModel::Counts leaf = OneLeaf(page);
+                writer.Skip(leaf.strips, leaf.vertices);
                 continue;
             }
             const std::size_t firstPolygon = writer.Polygon();
@@ -228,13 +242,12 @@ private:
 }  // namespace
 
 LeafGeneratorModel::Counts LeafGeneratorModel::BranchLeaves(int depth) const {
-    // A leaf is LeafSplit - 1 strips of 2 x (SegmentCount + 1) vertices.
     Counts counts;
     for (const LeafSetup& page : pages_) {
         if (!Reaches(page, depth)) continue;
-        const std::size_t leafStrips = static_cast<std::size_t>(page.Get(V::kLeafSplit) - 1);
-        counts.strips += leafStrips;
-        counts.vertices += leafStrips * 2 * static_cast<std::size_t>(page.Get(V::kSegmentCount) + 1);
+        const Counts leaf = OneLeaf(page);
+        counts.strips += leaf.strips;
+        counts.vertices += leaf.vertices;
     }
     return counts;
 }
@@ -266,7 +279,6 @@ bool LeafGeneratorModel::WriteInHalves(
     }
     if (fresh) {
         // All of it at once: a large tree's leaves fill hundreds of megabytes.
-        list.clear();
         list.AppendUnwritten(strips, vertices);
     } else if (list.size() != strips || list.VertexTotal() != vertices) {
         return false;
@@ -312,9 +324,7 @@ void LeafGeneratorModel::Generate(const SkeletonLevels& skeleton, LeafStore& lea
     }
     LeafList& list = leaves[0];
     list.clear();
-    std::vector<int> active;
-    for (int i = 0; i < kPageCount; ++i)
-        if (pages_[i].UseLeaf()) active.push_back(i);
+    const std::vector<int> active = ActivePages(pages_);
     if (active.empty()) return;
     WriteInHalves(skeleton, list, true,
                   [&](const std::vector<LevelRun>& runs, std::size_t first, std::size_t last, int) {
@@ -337,13 +347,9 @@ bool LeafGeneratorModel::KeepsPlaces(int leafValue) {
 bool LeafGeneratorModel::RegeneratePage(const SkeletonLevels& skeleton, LeafStore& leaves, int page,
                                         std::vector<std::uint32_t>& written) const {
     written.clear();
-    std::vector<int> active;
-    int onlyPage = -1;
-    for (int i = 0; i < kPageCount; ++i)
-        if (pages_[i].UseLeaf()) {
-            if (i == page) onlyPage = static_cast<int>(active.size());
-            active.push_back(i);
-        }
+    const std::vector<int> active = ActivePages(pages_);
+    const auto at = std::find(active.begin(), active.end(), page);
+    const int onlyPage = at == active.end() ? -1 : static_cast<int>(at - active.begin());
     // Generate always leaves one list; a page without leaves has nothing to rewrite.
     if (leaves.ListCount() != 1) return false;
     if (onlyPage < 0) return true;

@@ -79,9 +79,9 @@ private:
     Counts BranchLeaves(int depth) const;
     // Lays the list out as Generate writes it and runs
     // write(runs, first branch, last branch, half) over the branches in one
-    // half or, for many leaves, two at once. fresh: the list is emptied and
-    // sized for the layout; otherwise its size must be the layout's, or nothing
-    // is written and the result is false.
+    // half or, for many leaves, two at once. fresh: the (empty) list is sized
+    // for the layout; otherwise its size must be the layout's, or nothing is
+    // written and the result is false.
     bool WriteInHalves(const SkeletonLevels& skeleton, LeafList& list, bool fresh,
                        const std::function<void(const std::vector<LevelRun>&, std::size_t, std::size_t, int)>& write)
         const;
