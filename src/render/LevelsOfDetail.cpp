@@ -20,6 +20,53 @@ namespace {
 
 using Place = LeafGeneratorModel::Place;
 
+Vector3D PositionOf(const LeafVertex& v) { return {v.x, v.y, v.z}; }
+double Length(const Vector3D& v) { return std::sqrt(Dot(v, v)); }
+
+// Appends the leaf of strips begin .. end - 1 to out, grown by grow squared in
+// area about its own centre (the mean of its vertices), not about its stem:
+// grown about the stem, every leaf would reach out from its branch and the tree
+// would stand wider than the one it stands for. A long leaf (a needle) grows
+// more across than along its spine, so that it does not reach out either.
+void AppendGrown(const LeafList& list, std::size_t begin, std::size_t end, double grow, LeafList& out) {
+    Vector3D centre, base, tip;
+    int count = 0, ends = 0;
+    for (std::size_t i = begin; i < end; ++i) {
+        const LeafPolygon polygon = list[i];
+        const int n = polygon.VertexCount();
+        for (int k = 0; k < n; ++k, ++count) centre = centre + PositionOf(polygon[k]);
+        if (n < 4) continue;
+        base = base + PositionOf(polygon[0]) + PositionOf(polygon[1]);
+        tip = tip + PositionOf(polygon[n - 2]) + PositionOf(polygon[n - 1]);
+        ends += 2;
+    }
+    centre = centre * (1.0 / std::max(count, 1));
+    // The spine runs from the middle of the strips' first pairs of vertices to the middle of their last.
+    Vector3D spine = ends > 0 ? (tip - base) * (1.0 / ends) : Vector3D();
+    const double length = Length(spine);
+    spine = length > 0 ? spine * (1.0 / length) : Vector3D();
+    double width = 0;
+    for (std::size_t i = begin; i < end; ++i)
+        for (int k = 0; k < list[i].VertexCount(); ++k) {
+            const Vector3D d = PositionOf(list[i][k]) - centre;
+            width = std::max(width, 2 * Length(d - spine * Dot(d, spine)));
+        }
+    const double along = length > 0 ? std::clamp(grow * std::sqrt(width / length), 1.0, grow) : grow;
+    const double across = grow * grow / along;
+    for (std::size_t i = begin; i < end; ++i) {
+        const LeafPolygon source = list[i];
+        const LeafPolygon copy = out.Append(source.VertexCount(), source.PrimitiveMode());
+        for (int k = 0; k < source.VertexCount(); ++k) {
+            const Vector3D d = PositionOf(source[k]) - centre;
+            const Vector3D onSpine = spine * Dot(d, spine);
+            const Vector3D p = centre + onSpine * along + (d - onSpine) * across;
+            LeafVertex v = source[k];
+            v.x = static_cast<float>(p.x), v.y = static_cast<float>(p.y), v.z = static_cast<float>(p.z);
+            copy[k] = v;
+        }
+    }
+}
+
 // The first strip of every leaf of the list: a leaf is the run of strips one
 // page put at one place of a branch; without places each strip is a leaf.
 std::vector<std::size_t> LeafStarts(const LeafList& list, const std::vector<Place>& places) {
@@ -118,10 +165,10 @@ std::size_t LevelsOfDetail::ReduceLeaves(int step, LeafStore* leaves, std::vecto
     const bool placed = places && places_.size() == list.size();
     const std::vector<std::size_t>& starts = leafStarts_;
     std::size_t triangles = 0;
-    // Fewer leaves, each larger: by step^0.4 across, not by the step's square
-    // root, since the many leaves of the full tree hide each other in part and
-    // cover less than their area, while the fewer ones overlap less.
-    const float grow = static_cast<float>(std::pow(step, 0.4));
+    // Fewer leaves, each larger: step^0.8 times the area, not step times, since
+    // the many leaves of the full tree hide each other in part and cover less
+    // than their area, while the fewer ones overlap less.
+    const double grow = std::pow(step, 0.4);
     for (std::size_t leaf = 0; leaf + 1 < starts.size(); ++leaf) {
         const LeafPolygon first = list[starts[leaf]];
         const int columns = first.VertexCount() / 2;
@@ -147,25 +194,9 @@ std::size_t LevelsOfDetail::ReduceLeaves(int step, LeafStore* leaves, std::vecto
         for (std::size_t i = starts[leaf]; i < starts[leaf + 1]; ++i)
             triangles += static_cast<std::size_t>(LeafTriangleCount(list[i]));
         if (!reduced) continue;
-        // Where the leaf sits: the middle of its strips' first pairs of vertices.
-        float anchor[3] = {0, 0, 0};
-        int count = 0;
-        for (std::size_t i = starts[leaf]; i < starts[leaf + 1]; ++i)
-            for (int k = 0; k < std::min(2, list[i].VertexCount()); ++k, ++count)
-                anchor[0] += list[i][k].x, anchor[1] += list[i][k].y, anchor[2] += list[i][k].z;
-        for (float& a : anchor) a /= static_cast<float>(std::max(count, 1));
-        for (std::size_t i = starts[leaf]; i < starts[leaf + 1]; ++i) {
-            const LeafPolygon source = list[i];
-            const LeafPolygon copy = reduced->Append(source.VertexCount(), source.PrimitiveMode());
-            for (int k = 0; k < source.VertexCount(); ++k) {
-                LeafVertex v = source[k];
-                v.x = anchor[0] + (v.x - anchor[0]) * grow;
-                v.y = anchor[1] + (v.y - anchor[1]) * grow;
-                v.z = anchor[2] + (v.z - anchor[2]) * grow;
-                copy[k] = v;
-            }
-            if (placed) places->push_back(places_[i]);
-        }
+        AppendGrown(list, starts[leaf], starts[leaf + 1], grow, *reduced);
+        if (placed) places->insert(places->end(), places_.begin() + static_cast<std::ptrdiff_t>(starts[leaf]),
+                                   places_.begin() + static_cast<std::ptrdiff_t>(starts[leaf + 1]));
     }
     return triangles;
 }

@@ -62,6 +62,14 @@ TEST(LevelsOfDetail, EverySpeciesHalvesAndFifthsWithFewerLargerLeaves) {
         };
         if (!models[0].leaves.Empty()) {
             EXPECT_NEAR(leafArea(models[2].leaves) / leafArea(models[0].leaves), 0.8, 0.3);
+            // The larger leaves stay where the leaves were seen: the reduced
+            // crowns are no wider than the full one (a spruce's needles grown
+            // about their stems made it three quarters wider).
+            auto width = [](const MeshPart& leaves) {
+                return std::max(leaves.maximum[0] - leaves.minimum[0], leaves.maximum[2] - leaves.minimum[2]);
+            };
+            for (int k = 1; k < LevelsOfDetail::kMeshLevels; ++k)
+                EXPECT_LT(width(models[k].leaves), 1.1f * width(models[0].leaves)) << "level " << k;
         }
         // Every index still names a vertex after the vertex cache reordering.
         for (const TreeModel& model : models)
@@ -111,3 +119,4 @@ TEST(LevelsOfDetail, OneGltfNamesTheLevelsForEnginesAndDrawsTheImpostorFromItsAt
         EXPECT_LE(uvs[2 * corner], 0.375f);
     }
 }
+
