@@ -67,7 +67,6 @@ MainFrame::MainFrame(wxWindow* parent, const wxString&)
     // notebooks allocated smaller than their tabs before the first layout.
     sidePanel_ = new wxPanel(mainPanel_, wxID_ANY, wxDefaultPosition, wxSize(kSideColumn, 480));
     treeNotebook_ = new wxNotebook(sidePanel_, ID_TREE_NOTEBOOK, wxPoint(5, 15), wxSize(kSideColumn - 10, 460));
-    leafCreator_ = new LeafCreator(sidePanel_, design_);
     generators_.push_back(new SimpleGrovewright(treeNotebook_, design_));
     generators_.push_back(new RegularGrovewright(treeNotebook_, design_));
     generators_.push_back(new ComplexGrovewright(treeNotebook_, design_));
@@ -344,7 +343,7 @@ void MainFrame::LayoutWindows() {
     sidePanel_->SetSize(client.x - sideColumn_, 0, sideColumn_, client.y, wxSIZE_AUTO);
     treeNotebook_->SetSize(kNotebookMargin, 15, sideColumn_ - 2 * kNotebookMargin, std::max(1, client.y - 20),
                            wxSIZE_AUTO);
-    leafCreator_->LayoutLeaves();
+    if (leafCreator_) leafCreator_->LayoutLeaves();
     drawPanel_->ResizeView(client.x, client.y, sideColumn_);
 }
 
@@ -443,8 +442,20 @@ void MainFrame::ShowActiveSide() {
     const bool leafSide = showLeafSide_ == 1;
     treeNotebook_->Show(!leafSide);
     treeNotebook_->Enable(!leafSide);
-    leafCreator_->Show(leafSide);
-    leafCreator_->Enable(leafSide);
+    if (leafSide || leafCreator_) {
+        Leaves().Show(leafSide);
+        Leaves().Enable(leafSide);
+    }
+}
+
+LeafCreator& MainFrame::Leaves() {
+    if (!leafCreator_) {
+        leafCreator_ = new LeafCreator(sidePanel_, design_);
+        leafCreator_->LayoutLeaves();
+        leafCreator_->Show(showLeafSide_ == 1);
+        leafCreator_->Enable(showLeafSide_ == 1);
+    }
+    return *leafCreator_;
 }
 
 void MainFrame::ShowSide(int leafSide) {

@@ -96,7 +96,10 @@ public:
     const std::vector<AbstractGrovewright*>& Generators() const { return generators_; }
     wxNotebook* TreeNotebook() const { return treeNotebook_; }
     wxPanel* SidePanel() const { return sidePanel_; }
-    LeafCreator& Leaves() { return *leafCreator_; }
+    // The leaf generator's pages, made when first shown or asked for (twenty
+    // pages would cost a tenth of the launch).
+    LeafCreator& Leaves();
+    bool LeavesMade() const { return leafCreator_ != nullptr; }
     grovewright::TreeDesign& Design() { return design_; }
     const grovewright::LeafStore& LeafStore() const { return design_.Leaves(); }
     const grovewright::SkeletonLevels& Skeleton() const { return design_.Skeleton(); }

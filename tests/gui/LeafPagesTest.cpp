@@ -40,6 +40,36 @@ TEST_F(FrameTest, LeafPanelHoldsTwentyPagesBehindTheCreatorSwitch) {
     EXPECT_FALSE(Enabled(ID_EXPORT_DXF));
 }
 
+// The leaf pages are not made with the window but when the leaf side is first
+// shown, filling the column and showing the design of that moment; an undo then
+// moves their thumbs as on pages made at the start.
+TEST_F(FrameTest, TheLeafPagesAreMadeWhenFirstShownWithTheDesignOfThatMoment) {
+    using grovewright::ParameterId;
+    EXPECT_FALSE(frame->LeavesMade());
+    frame->Design().Apply(ParameterId::Leaf(3, LeafSetup::kUseLeaf), 1);
+    frame->Design().Apply(ParameterId::Leaf(3, LeafSetup::kAddAngle), 40);
+    Command(ID_MODE_FULL_3D);
+    EXPECT_FALSE(frame->LeavesMade());
+
+    Command(ID_CREATOR_LEAVES);
+    ASSERT_TRUE(frame->LeavesMade());
+    EXPECT_TRUE(Leaves().IsShown());
+    EXPECT_TRUE(Leaves().IsEnabled());
+    EXPECT_EQ(Leaves().GetSize(), frame->SidePanel()->GetClientSize());
+    Leaves().Notebook()->SetSelection(3);
+    Pump();
+    EXPECT_TRUE(Leaves().Page(3).Row("UseLeaf").CheckBox()->GetValue());
+    EXPECT_EQ(Leaves().Page(3).Row("AddAngle").Slider()->GetValue(), 40);
+    Command(ID_UNDO);
+    EXPECT_NE(Leaves().Page(3).Row("AddAngle").Slider()->GetValue(), 40);
+    EXPECT_EQ(Leaves().Page(3).Row("AddAngle").Slider()->GetValue(),
+              frame->Design().Get(ParameterId::Leaf(3, LeafSetup::kAddAngle)));
+    // Back on the tree side the pages stay made, hidden.
+    Command(ID_CREATOR_TREES);
+    EXPECT_FALSE(Leaves().IsShown());
+    EXPECT_TRUE(frame->TreeNotebook()->IsShown());
+}
+
 TEST_F(FrameTest, LeafRowsLabelValidateAndRegenerateOnEveryStep) {
     Simple().SetHeight(200);
     Simple().SetIteration(2);
