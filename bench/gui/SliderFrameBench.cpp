@@ -13,6 +13,8 @@
 
 #include <cstring>
 #include <limits>
+#include <utility>
+#include <vector>
 
 #include "app/FreedMemory.h"
 #include "app/MainFrame.h"
@@ -137,39 +139,34 @@ void BM_RedrawUnchanged(benchmark::State& state) {
 BENCHMARK(BM_RedrawUnchanged)->Arg(12)->Arg(14)->Unit(benchmark::kMillisecond)->Repetitions(5)
     ->MeasureProcessCPUTime()->UseRealTime()->ReportAggregatesOnly(true);
 
-// The core benchmarks' simple tree (Height 300, HeightReduction 70, Diameter
-// 40, DiameterReduction 80, Division 8, Spread 60, Twist 90) of the given
-// iteration, shown in Full 3D.
-SimpleGrovewright& ShowBenchTree(int iteration) {
-    auto& page = *static_cast<SimpleGrovewright*>(frame->Generators().front());
-    page.SetHeight(300);
-    page.SetHeightReduction(70);
-    page.SetDiameter(40);
-    page.SetDiameterReduction(80);
-    page.SetDivision(8);
-    page.SetSpreadAngle(60);
-    page.SetTwistAngle(90);
-    Command(ID_MODE_FULL_3D);
-    MoveSlider(page.Row("Iteration").Slider(), iteration);
-    return page;
+// The leaf benchmark's design: the core benchmarks' simple tree (Height 300,
+// HeightReduction 70, Diameter 40, DiameterReduction 80, Division 8, Spread 60,
+// Twist 90) of Iteration 14 with five leaf pages of LeafSplit 3 and
+// SegmentCount 10 over the three outermost levels; the step moves page 1's Add
+// Angle between 30 and 31.
+void SetLeafDesign(grovewright::TreeDesign& design) {
+    using namespace grovewright;
+    for (auto [index, value] : {std::pair{BaseSetup::kHeight, 300}, {BaseSetup::kHeightReduction, 70},
+                                {BaseSetup::kDiameter, 40}, {BaseSetup::kDiameterReduction, 80},
+                                {BaseSetup::kDivision, 8}})
+        design.Set(ParameterId::Base(0, index), value);
+    design.Set(ParameterId::Simple(SimpleSetup::kSpreadAngle), 60);
+    design.Set(ParameterId::Simple(SimpleSetup::kTwistAngle), 90);
+    for (int i = 0; i < 5; ++i) {
+        for (auto [index, value] : {std::pair<int, int>{LeafSetup::kUseLeaf, 1}, {LeafSetup::kLeafSplit, 3},
+                                    {LeafSetup::kSegmentCount, 10}, {LeafSetup::kRelativAddDownTo, 2},
+                                    {LeafSetup::kSplitAngle, 5 * i}, {LeafSetup::kAddAngle, 30 + 10 * i},
+                                    {LeafSetup::kOriAngle, 72 * i}})
+            design.Set(ParameterId::Leaf(i, index), value);
+    }
+    // Set changes values only; the applied edit grows the tree and its leaves.
+    design.Apply(ParameterId::Base(0, BaseSetup::kIteration), 14);
 }
 
-// The leaf benchmark's design: Iteration 14, five pages of LeafSplit 3 and
-// SegmentCount 10 over the three outermost levels; the step moves page 1's
-// Add Angle back and forth.
 void ShowLeafDesign() {
     Replace(ID_NEW_PROJECT);
-    for (int i = 0; i < 5; ++i) {
-        LeafSetupPanel& leaf = frame->Leaves().Page(i);
-        leaf.SetUseLeaf(true);
-        leaf.Set(grovewright::LeafSetup::kLeafSplit, 3);
-        leaf.Set(grovewright::LeafSetup::kSegmentCount, 10);
-        leaf.Set(grovewright::LeafSetup::kRelativAddDownTo, 2);
-        leaf.Set(grovewright::LeafSetup::kSplitAngle, 5 * i);
-        leaf.Set(grovewright::LeafSetup::kAddAngle, 30 + 10 * i);
-        leaf.Set(grovewright::LeafSetup::kOriAngle, 72 * i);
-    }
-    ShowBenchTree(14);
+    Command(ID_MODE_FULL_3D);
+    SetLeafDesign(frame->Design());
 }
 
 void BM_LeafSliderStepToFrame(benchmark::State& state) {
@@ -196,6 +193,31 @@ void BM_LeafRedrawUnchanged(benchmark::State& state) {
 }
 BENCHMARK(BM_LeafRedrawUnchanged)->Unit(benchmark::kMillisecond)->Repetitions(5)->MeasureProcessCPUTime()
     ->UseRealTime()->ReportAggregatesOnly(true);
+
+// The same step up to the GL driver, without the window: the design
+// regenerates page 1's leaves in place and the view's leaf mesh is rewritten
+// where they changed, as the view does it.
+void BM_LeafStepBeforeDrawing(benchmark::State& state) {
+    using namespace grovewright;
+    TreeDesign design;
+    const std::vector<std::uint32_t>* changed = nullptr;
+    design.AddObserver([&](const DesignChange& change) { changed = change.leafPolygonsChanged; });
+    SetLeafDesign(design);
+    TreeModel model;
+    ModelSink(model, ModelSink::Order::kView).Leaves(design.Leaves()[0], ViewTransform(design.View()));
+    const ParameterId angle = ParameterId::Leaf(0, LeafSetup::kAddAngle);
+    for (auto _ : state) {
+        changed = nullptr;
+        design.Apply(angle, design.Get(angle) == 30 ? 31 : 30);
+        if (!changed || !ModelSink(model, ModelSink::Order::kView)
+                              .RewriteLeaves(design.Leaves()[0], ViewTransform(design.View()), *changed)) {
+            state.SkipWithError("the leaves were not rewritten in place");
+            return;
+        }
+    }
+    state.counters["leaf triangles"] = static_cast<double>(model.leaves.TriangleCount());
+}
+BENCHMARK(BM_LeafStepBeforeDrawing)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 
 // One frame of the wind preview on a gallery species (the oak, the willow) in
 // Full 3D: the tree and its leaves moved, uploaded, drawn and swapped. 30 frames
