@@ -71,6 +71,7 @@ MainFrame::MainFrame(wxWindow* parent, const wxString&)
     generators_.push_back(new RegularGrovewright(treeNotebook_, design_));
     generators_.push_back(new ComplexGrovewright(treeNotebook_, design_));
     design_.AddObserver([this](const grovewright::DesignChange& change) { OnDesignChange(change); });
+    design_.ShowBusyWith([](bool busy) { busy ? wxBeginBusyCursor() : wxEndBusyCursor(); });
     for (AbstractGrovewright* generator : generators_)
         treeNotebook_->AddPage(generator, generator->GetName(), false);
     // Only the shown generator's controls are made now; the others' when first shown.

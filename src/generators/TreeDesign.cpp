@@ -113,6 +113,21 @@ void TreeDesign::Rebuild() { Refreshed(std::nullopt, false, kStaleSkeleton); }
 
 void TreeDesign::Refreshed(std::optional<ParameterId> parameter, bool valuesChanged, unsigned stale,
                            bool texturesChanged) {
+    // Said busy until the observers have shown the change, even if one throws.
+    struct BusyWhile {
+        const std::function<void(bool)>* busy;
+        ~BusyWhile() {
+            if (busy) (*busy)(false);
+        }
+    } busyWhile{nullptr};
+    if (busy_ && stale != kStaleNothing) {
+        // A design beyond the memory budget is not grown: no work to wait for.
+        const DesignSize size = MeasureDesign(*generators_[active_], leafModel_);
+        if (size.Triangles() >= busyTriangles_ && size.memoryBytes <= memoryBudget_) {
+            busy_(true);
+            busyWhile.busy = &busy_;
+        }
+    }
     DesignChange change{parameter, valuesChanged, kStaleNothing, {}};
     change.texturesChanged = texturesChanged;
     change.stale = Refresh(stale, change.refusal, parameter);

@@ -183,6 +183,13 @@ public:
 
     using Observer = std::function<void(const DesignChange&)>;
     void AddObserver(Observer observer) { observers_.push_back(std::move(observer)); }
+    // Told true before and false after an edit, load or rebuild of a design of
+    // at least busyTriangles triangles, its tree and leaves made and shown (the
+    // window shows a busy cursor meanwhile: that can take seconds).
+    void ShowBusyWith(std::function<void(bool)> busy) { busy_ = std::move(busy); }
+    void SetBusyTriangles(std::size_t triangles) { busyTriangles_ = triangles; }
+    // Ten million triangles take a second or more to grow and draw on a processor.
+    static constexpr std::size_t kBusyTriangles = 10000000;
 
 private:
     static constexpr int kScopeCount =
@@ -255,6 +262,8 @@ private:
     std::size_t memoryBudget_;
     std::vector<ParameterId> allParameters_;
     std::vector<Observer> observers_;
+    std::function<void(bool)> busy_;
+    std::size_t busyTriangles_ = kBusyTriangles;
 };
 
 }  // namespace grovewright

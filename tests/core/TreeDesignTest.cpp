@@ -2,7 +2,12 @@
 // tables, exactly the stale parts rebuilt, undo and redo, the saved position.
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+#include <string>
+#include <vector>
+
 #include "TestHelpers.h"
+#include "generators/DesignSize.h"
 #include "generators/TreeDesign.h"
 #include "io/TGXMLFileReader.h"
 #include "io/TGXMLFileWriter.h"
@@ -273,6 +278,42 @@ TEST_F(TreeDesignTest, AnEditAboveTheMemoryBudgetIsRefusedAndChangesNothing) {
 }
 
 }  // namespace
+
+// Growing and showing a large design can take seconds: it is said busy from
+// before it grows until every observer has shown it, even one that fails. The
+// size is the design's after the edit; a smaller design, or a value set
+// without growing anything, is not said busy.
+TEST_F(TreeDesignTest, ALargeDesignIsSaidBusyUntilItIsShown) {
+    std::vector<std::string> events;
+    design.AddObserver([&](const DesignChange&) { events.push_back("shown"); });
+    design.ShowBusyWith([&](bool busy) { events.push_back(busy ? "busy" : "idle"); });
+    design.Apply(kIteration, 4);
+    EXPECT_EQ(events, std::vector<std::string>{"shown"}) << "far below ten million triangles";
+
+    design.SetBusyTriangles(MeasureDesign(design.Generator(0), design.LeafModel()).Triangles() + 1);
+    events.clear();
+    design.Apply(kIteration, 6);
+    EXPECT_EQ(events, (std::vector<std::string>{"busy", "shown", "idle"}));
+    events.clear();
+    design.Apply(kIteration, 4);
+    design.Set(kHeight, 300);
+    EXPECT_EQ(events, (std::vector<std::string>{"shown", "shown"}));
+
+    // A design beyond the memory budget is not grown (an edit that makes it
+    // smaller is taken, the tree withheld): nothing is waited for.
+    design.SetBusyTriangles(1);
+    design.SetMemoryBudget(1 << 10);
+    events.clear();
+    EXPECT_EQ(design.Apply(kIteration, 3), TreeDesign::EditResult::Applied);
+    EXPECT_TRUE(design.Skeleton().Empty());
+    EXPECT_EQ(events, std::vector<std::string>{"shown"});
+    design.SetMemoryBudget(std::size_t{1} << 40);
+
+    design.AddObserver([](const DesignChange&) { throw std::runtime_error("the view failed"); });
+    events.clear();
+    EXPECT_THROW(design.Apply(kIteration, 7), std::runtime_error);
+    EXPECT_EQ(events, (std::vector<std::string>{"busy", "shown", "idle"}));
+}
 
 TEST_F(TreeDesignTest, AProjectKeepsWhichGeneratorItShows) {
     test::TempFolder folder;

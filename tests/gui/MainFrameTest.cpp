@@ -119,6 +119,19 @@ TEST_F(FrameTest, PageChangeRebuildsTheShownGeneratorsTree) {
     EXPECT_FALSE(Simple().IsModified());
 }
 
+// A slider step on a large design shows the busy cursor while the tree is
+// grown and drawn, and takes it away after; a small design's step does not.
+TEST_F(FrameTest, ASliderStepOnALargeDesignShowsTheBusyCursorMeanwhile) {
+    Simple().SetHeight(250);
+    std::vector<bool> busyWhileShown;
+    frame->Design().AddObserver([&](const grovewright::DesignChange&) { busyWhileShown.push_back(wxIsBusy()); });
+    Drag(Simple().Row("Iteration").Slider(), 3);
+    frame->Design().SetBusyTriangles(1);  // every design counts as large
+    Drag(Simple().Row("Iteration").Slider(), 4);
+    EXPECT_EQ(busyWhileShown, (std::vector<bool>{false, true}));
+    EXPECT_FALSE(wxIsBusy());
+}
+
 TEST_F(FrameTest, LoadAppliesTheFileAndReturnsToLineMode) {
     TempFolder folder;
     std::ifstream example(std::string(GROVEWRIGHT_EXAMPLES) + "/small-tree.xml");
