@@ -21,7 +21,6 @@ namespace {
 using Place = LeafGeneratorModel::Place;
 
 Vector3D PositionOf(const LeafVertex& v) { return {v.x, v.y, v.z}; }
-double Length(const Vector3D& v) { return std::sqrt(Dot(v, v)); }
 
 // Appends the leaf of strips begin .. end - 1 to out, grown by grow squared in
 // area about its own centre (the mean of its vertices), not about its stem:
@@ -43,13 +42,13 @@ void AppendGrown(const LeafList& list, std::size_t begin, std::size_t end, doubl
     centre = centre * (1.0 / std::max(count, 1));
     // The spine runs from the middle of the strips' first pairs of vertices to the middle of their last.
     Vector3D spine = ends > 0 ? (tip - base) * (1.0 / ends) : Vector3D();
-    const double length = Length(spine);
+    const double length = Distance(spine, Vector3D());
     spine = length > 0 ? spine * (1.0 / length) : Vector3D();
     double width = 0;
     for (std::size_t i = begin; i < end; ++i)
         for (int k = 0; k < list[i].VertexCount(); ++k) {
             const Vector3D d = PositionOf(list[i][k]) - centre;
-            width = std::max(width, 2 * Length(d - spine * Dot(d, spine)));
+            width = std::max(width, 2 * Distance(d, spine * Dot(d, spine)));
         }
     const double along = length > 0 ? std::clamp(grow * std::sqrt(width / length), 1.0, grow) : grow;
     const double across = grow * grow / along;
