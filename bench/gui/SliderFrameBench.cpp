@@ -60,16 +60,23 @@ void Replace(int id) {
     Command(id);
 }
 
-// The sapling example (the simple generator with two leaf pages) grown to the
-// given iteration at Division 8 with straight, unvaried branches (the tree
-// these figures have always been measured on), shown in Full 3D.
+// The sapling example's values for these figures: Division 8 and straight,
+// unvaried branches (the tree they have always been measured on). Values only:
+// the next applied edit grows it.
+void SetSaplingValues(grovewright::TreeDesign& design) {
+    using namespace grovewright;
+    for (int i = 0; i < GrowthSetup::kCount; ++i)
+        design.Set(ParameterId::Growth(0, i), GrowthSetup::kParameters[i].initial);
+    design.Set(ParameterId::Base(0, BaseSetup::kDivision), 8);
+}
+
+// The sapling example (the simple generator with two leaf pages) with the
+// values above, grown to the given iteration and shown in Full 3D.
 SimpleGrovewright& ShowSapling(int iteration) {
     for (int i = 0; i < grovewright::kExampleTreeCount; ++i)
         if (std::strcmp(grovewright::ExampleTreeAt(i).name, "sapling") == 0) Replace(ID_EXAMPLE_FIRST + i);
-    for (int i = 0; i < grovewright::GrowthSetup::kCount; ++i)
-        frame->Design().Set(grovewright::ParameterId::Growth(0, i), grovewright::GrowthSetup::kParameters[i].initial);
+    SetSaplingValues(frame->Design());
     auto& page = *static_cast<SimpleGrovewright*>(frame->Generators().front());
-    page.SetDivision(8);
     Command(ID_MODE_FULL_3D);
     MoveSlider(page.Row("Iteration").Slider(), iteration);
     return page;
@@ -105,9 +112,7 @@ void BM_SliderStepBeforeDrawing(benchmark::State& state) {
         state.SkipWithError(error.c_str());
         return;
     }
-    for (int i = 0; i < GrowthSetup::kCount; ++i)
-        design.Set(ParameterId::Growth(0, i), GrowthSetup::kParameters[i].initial);
-    design.Set(ParameterId::Base(0, BaseSetup::kDivision), 8);
+    SetSaplingValues(design);
     design.Set(ParameterId::Base(0, BaseSetup::kIteration), state.range(0));
     const ParameterId height = ParameterId::Base(0, BaseSetup::kHeight);
     const int start = design.Get(height);
