@@ -2,10 +2,10 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
-#include <cstdint>
 #include <vector>
 
 #include "generators/BranchTreeModel.h"

@@ -394,7 +394,8 @@ TEST(LeafGeneration, APageRegeneratedInPlaceEqualsANewGeneration) {
         EXPECT_TRUE(written.empty());
         // Values that change the leaves' number never go this way, and a store
         // that does not hold the design's leaves in their places is left alone.
-        for (int value : {int{V::kLeafSplit}, int{V::kSegmentCount}, int{V::kRelativAddDownTo}, int{LeafSetup::kUseLeaf}})
+        for (int value :
+             {int{V::kLeafSplit}, int{V::kSegmentCount}, int{V::kRelativAddDownTo}, int{LeafSetup::kUseLeaf}})
             EXPECT_FALSE(LeafGeneratorModel::KeepsPlaces(value));
         model.Page(0).Set(V::kSegmentCount, 9);
         const std::string before = ListBytes(kept[0]);

@@ -201,7 +201,8 @@ TEST_F(FrameTest, AGeneratorsControlsAreMadeWhenItsTabIsFirstChosen) {
     regular.CustomNotebook()->SetSelection(3);
     EXPECT_EQ(regular.Page(3).Row("AddAngle").Slider()->GetValue(), 40);
     // Laid out in the page it fills, with the growth box below the basic settings.
-    EXPECT_EQ(regular.GrowthArea()->GetPosition().y, regular.BaseArea()->GetPosition().y + regular.BaseArea()->GetSize().y);
+    EXPECT_EQ(regular.GrowthArea()->GetPosition().y,
+              regular.BaseArea()->GetPosition().y + regular.BaseArea()->GetSize().y);
     EXPECT_GT(regular.BaseArea()->GetSize().y, 100);
     EXPECT_FALSE(Generator(frame, 2).HasControls());
 }

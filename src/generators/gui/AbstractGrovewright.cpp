@@ -81,7 +81,8 @@ void AbstractGrovewright::BuildPage() {
     }
 
     new wxStaticBox(area, wxID_ANY, "Light Position", wxPoint(5, 195), wxSize(110, 80));
-    lightSlider_ = new wxSlider(area, wxID_ANY, grovewright::LightSettings::kSliderStart, 0, 180, wxPoint(10, 230), SliderRow::SliderSize(100, 25));
+    lightSlider_ = new wxSlider(area, wxID_ANY, grovewright::LightSettings::kSliderStart, 0, 180, wxPoint(10, 230),
+                                SliderRow::SliderSize(100, 25));
     new wxStaticBox(area, wxID_ANY, "Light Settings", wxPoint(125, 195), wxSize(150, 80));
     new wxStaticText(area, wxID_ANY, wxGetTranslation("Amb: "), wxPoint(135, 215), wxSize(40, 25));
     ambientSlider_ = new wxSlider(area, wxID_ANY, 100, 0, 100, wxPoint(185, 215), SliderRow::SliderSize(80, 25));

@@ -52,6 +52,7 @@ void SimpleGrovewright::SetDiameterBalanceDep(bool on) { SetCustom(SimpleSetup::
 
 void SimpleGrovewright::ShowModeRows() {
     AbstractGrovewright::ShowModeRows();
-    for (const char* name : {"Balance", "Spread", "Twist", "BalanceDependence"}) CustomRow(name).SetVisible(!MeshMode());
+    for (const char* name : {"Balance", "Spread", "Twist", "BalanceDependence"})
+        CustomRow(name).SetVisible(!MeshMode());
     for (const char* name : {"DiameterBalanceDep", "Cut"}) CustomRow(name).SetVisible(MeshMode());
 }

@@ -193,7 +193,8 @@ bool SceneRenderer::PrepareLists() {
         if (renderMode_ == kWireFrame) {
             tree_.SetColouredTriangles(std::move(model.bark), grovewright::kWireBottomColour,
                                        grovewright::kWireTopColour);
-            stump_.SetColouredTriangles(std::move(model.caps), grovewright::kWireTopColour, grovewright::kWireTopColour);
+            stump_.SetColouredTriangles(std::move(model.caps), grovewright::kWireTopColour,
+                                        grovewright::kWireTopColour);
         } else {
             tree_.SetTriangles(std::move(model.bark));
             stump_.SetTriangles(std::move(model.caps));
