@@ -2,6 +2,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cstdio>
@@ -10,6 +11,7 @@
 #include <map>
 #include <string_view>
 
+#include "io/FileSet.h"
 #include "io/ImageFiles.h"
 #include "io/TGFileWriter.h"
 #include "render/ProceduralTextures.h"
@@ -292,12 +294,21 @@ bool PutInPlace(TGFileWriter& writer, const std::string& path, std::string& erro
     return false;
 }
 
-// Writes the pieces through the safe writer, each padded to 4 bytes with zeros.
-bool WritePieces(const std::string& path, const std::vector<std::string_view>& pieces, std::string& error) {
-    TGFileWriter writer("");
-    writer.SetFileName(path);
-    if (writer.Open()) WritePadded(writer, pieces);
-    return PutInPlace(writer, path, error);
+// A GLB's header holds the file's length in 32 bits.
+constexpr std::uint64_t kMaxGlbBytes = 0xFFFFFFFFu;
+
+std::uint64_t GlbBytes(std::size_t jsonSize, std::size_t binSize) {
+    return 12 + 8 + Padded(jsonSize) + (binSize > 0 ? 8 + std::uint64_t{binSize} : 0);
+}
+
+// False with error set when a GLB of these chunks would pass 4 GiB.
+bool FitsGlb(std::uint64_t bytes, const std::string& path, std::string& error) {
+    if (bytes <= kMaxGlbBytes) return true;
+    char size[32];
+    std::snprintf(size, sizeof size, "%.1f GB", static_cast<double>(bytes) / 1e9);
+    error = path + ": cannot be written: a GLB file holds at most 4.3 GB (4 GiB) and this tree needs " + size +
+            "; export it as .gltf, whose .bin file has no such limit";
+    return false;
 }
 
 // The GLB container's header and the JSON chunk's header (json.size() a multiple of 4).
@@ -325,12 +336,19 @@ void WriteGlb(TGFileWriter& writer, const GltfBuilder& builder, std::string json
 bool WriteGltf(bool binary, const std::string& path, const GltfBuilder& builder, std::string& error) {
     std::string json = builder.Document().dump();
     if (!binary) {
-        for (const auto& [file, bytes] : builder.ImageFiles())
-            if (!WriteFileBytes(file, bytes, error)) return false;
-        if (builder.BinarySize() > 0 && !WritePieces(Stem(path) + ".bin", builder.BinaryPieces(), error))
-            return false;
-        return WriteFileBytes(path, json, error);
+        FileSet files;
+        bool ok = true;
+        for (const auto& [file, bytes] : builder.ImageFiles()) ok = ok && files.Add(file, bytes);
+        if (ok && builder.BinarySize() > 0) {
+            TGFileWriter* bin = files.Add(Stem(path) + ".bin");
+            if (bin) WritePadded(*bin, builder.BinaryPieces());
+            ok = bin != nullptr;
+        }
+        if (ok && files.Add(path, json) && files.Commit()) return true;
+        error = files.Error();
+        return false;
     }
+    if (!FitsGlb(GlbBytes(json.size(), builder.BinarySize()), path, error)) return false;
     TGFileWriter writer("");
     writer.SetFileName(path);
     if (writer.Open()) WriteGlb(writer, builder, std::move(json));
@@ -410,22 +428,21 @@ void WriteObjPart(Text& out, const MeshPart& mesh, std::size_t base) {
 bool WriteObj(const std::string& path, const TreeModel& model, const ModelTextures& textures, std::string& error) {
     const std::string stem = Stem(path);
     const auto nodes = Nodes(model, textures);
+    FileSet files;
     std::string mtl = std::string("# ") + kGenerator + "\n";
+    bool ok = true;
     for (const auto& node : nodes)
         for (const Part& part : node) {
             const std::string file = TextureFile(stem, part);
-            if (!WriteFileBytes(file, *part.image, error)) return false;
+            ok = ok && files.Add(file, *part.image);
             mtl += std::string("\nnewmtl ") + part.material + "\nKa 1 1 1\nKd 1 1 1\nKs 0 0 0\nillum 1\nmap_Kd " +
                    BaseName(file) + "\n";
             // Readers that know alpha cut the leaf shapes out with it.
             if (std::strcmp(part.material, "Leaves") == 0) mtl += "map_d " + BaseName(file) + "\n";
         }
-    if (!WriteFileBytes(stem + ".mtl", mtl, error)) return false;
-
-    TGFileWriter writer("");
-    writer.SetFileName(path);
-    if (writer.Open()) {
-        Text out(writer);
+    ok = ok && files.Add(stem + ".mtl", mtl);
+    if (TGFileWriter* writer = ok ? files.Add(path) : nullptr) {
+        Text out(*writer);
         out << "# " << kGenerator << "\nmtllib " << BaseName(stem) << ".mtl\n";
         std::size_t base = 0;
         for (int n = 0; n < 2; ++n) {
@@ -438,9 +455,9 @@ bool WriteObj(const std::string& path, const TreeModel& model, const ModelTextur
             }
         }
         out.Flush();
-        if (writer.Close()) return true;
+        if (files.Commit()) return true;
     }
-    error = writer.LastError().empty() ? path + ": cannot be written" : writer.LastError();
+    error = files.Error();
     return false;
 }
 
@@ -457,6 +474,10 @@ bool GlbStream::Open(std::string& error) {
 void GlbStream::BarkReady(const MeshPart& bark, std::size_t firstVertex, std::size_t endVertex,
                           std::size_t firstIndex, std::size_t endIndex) {
     if (bark.positions.size() * sizeof(float) < kStreamedBarkBytes) return;
+    // A bark beyond what a GLB can hold is not sent: Finish refuses the file.
+    const std::uint64_t barkBytes = (bark.positions.size() + bark.normals.size() + bark.uvs.size()) * sizeof(float) +
+                                    bark.indices.size() * sizeof(std::uint32_t);
+    if (barkBytes > kMaxGlbBytes) return;
     streamed_ = true;
     // The arrays in the order of the document's buffer views, each right after the other.
     std::uint64_t base = kStreamedBinStart;
@@ -478,6 +499,11 @@ bool GlbStream::Finish(const TreeModel& model, const ModelTextures& textures, st
     builder.Build(model, textures);
     std::string json = builder.Document().dump();
     const std::vector<std::string_view>& pieces = builder.BinaryPieces();
+    const std::size_t streamedJson = std::max(json.size(), kStreamedJsonRoom);
+    if (!FitsGlb(GlbBytes(streamed_ ? streamedJson : json.size(), builder.BinarySize()), path_, error)) {
+        writer_.Abort();
+        return false;
+    }
     if (streamed_) {
         const MeshPart& bark = model.bark;
         const void* streamedArrays[4] = {bark.positions.data(), bark.normals.data(), bark.uvs.data(),

@@ -1,13 +1,16 @@
 #include "io/TGFileWriter.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <strings.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
+#include <chrono>
+#include <climits>
+#include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 #include "io/FileError.h"
@@ -19,13 +22,31 @@ namespace {
 
 // Bytes collected before they are handed to the kernel in one write.
 constexpr std::size_t kBufferSize = 1 << 20;
+// As many links as the kernel follows before it reports a loop.
+constexpr int kMaxLinkHops = 40;
 
-// A hidden temporary file next to the target, so the final rename stays on one
-// file system and is atomic.
-std::string TemporaryPattern(const std::string& path) {
+// The folder part of a path with its slash ("" for a bare name).
+std::string FolderOf(const std::string& path) {
     const auto slash = path.find_last_of('/');
-    const auto cut = slash == std::string::npos ? 0 : slash + 1;
-    return path.substr(0, cut) + "." + path.substr(cut) + ".XXXXXX";
+    return slash == std::string::npos ? "" : path.substr(0, slash + 1);
+}
+
+// A hidden name next to the target, so the final rename stays on one file
+// system and is atomic.
+std::string HiddenName(const std::string& path, const std::string& suffix) {
+    const std::string folder = FolderOf(path);
+    return folder + "." + path.substr(folder.size()) + "." + suffix;
+}
+
+// Six characters that differ from call to call and process to process.
+std::string UniqueSuffix() {
+    static std::atomic<unsigned> counter{0};
+    std::uint64_t value = static_cast<std::uint64_t>(getpid()) * 1000003u + counter++ * 7919u +
+                          static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+    static const char kDigits[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    std::string suffix;
+    for (int i = 0; i < 6; ++i, value /= 62) suffix += kDigits[value % 62];
+    return suffix;
 }
 
 // The permissions a newly created file would get: 0666 less the umask.
@@ -33,6 +54,36 @@ mode_t NewFileMode() {
     const mode_t mask = umask(0);
     umask(mask);
     return 0666 & ~mask;
+}
+
+// The file that writing path replaces: path itself, or the end of its chain of
+// symbolic links, which need not exist yet (a dangling link is written through,
+// as editors do). False with errno ELOOP for a loop, or readlink's errno.
+bool FollowLinks(const std::string& path, std::string& target) {
+    std::string current = path;
+    for (int hop = 0; hop <= kMaxLinkHops; ++hop) {
+        struct stat link;
+        if (lstat(current.c_str(), &link) != 0 || !S_ISLNK(link.st_mode)) {
+            target = current;
+            return true;
+        }
+        std::string next(static_cast<std::size_t>(PATH_MAX), '\0');
+        const ssize_t length = readlink(current.c_str(), next.data(), next.size());
+        if (length < 0) return false;
+        next.resize(static_cast<std::size_t>(length));
+        current = next.empty() || next[0] == '/' ? next : FolderOf(current) + next;
+    }
+    errno = ELOOP;
+    return false;
+}
+
+// Gives the unnamed file open as fd the name path; false with errno set.
+bool LinkUnnamed(int fd, const std::string& path) {
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    if (linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0) return true;
+    if (errno == EEXIST) return false;
+    // Without /proc: the kernel's own way, which some systems allow only to privileged processes.
+    return linkat(fd, "", AT_FDCWD, path.c_str(), AT_EMPTY_PATH) == 0;
 }
 
 }  // namespace
@@ -55,16 +106,14 @@ bool TGFileWriter::Open() {
     if (fileName_.empty()) return false;
     lastError_.clear();
     failed_ = false;
+    finished_ = false;
 
     mode_t mode = NewFileMode();
     // A symbolic link stays a link: the file it points to is the one replaced.
-    targetName_ = fileName_;
-    struct stat link;
-    if (lstat(fileName_.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
-        if (char* resolved = realpath(fileName_.c_str(), nullptr)) {
-            targetName_ = resolved;
-            free(resolved);
-        }
+    if (!FollowLinks(fileName_, targetName_)) {
+        Fail(errno == ELOOP ? "cannot be written: its symbolic links form a loop" : "cannot be written",
+             errno == ELOOP ? 0 : errno);
+        return false;
     }
     struct stat target;
     if (stat(targetName_.c_str(), &target) == 0) {
@@ -74,31 +123,38 @@ bool TGFileWriter::Open() {
             Fail("is not a regular file", 0);
             return false;
         }
-        if (access(fileName_.c_str(), W_OK) != 0) {
+        if (access(targetName_.c_str(), W_OK) != 0) {
             Fail("cannot be written", errno);
             return false;
         }
         mode = target.st_mode & 07777;
     }
 
-    std::string pattern = TemporaryPattern(targetName_);
-    const int fd = mkstemp(pattern.data());
+    // An unnamed file in the target's folder, named only when complete: a
+    // process killed meanwhile leaves nothing behind. File systems without
+    // unnamed files get a hidden temporary, removed on the usual signals.
+    const std::string folder = FolderOf(targetName_);
+    int fd = open(folder.empty() ? "." : folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
     if (fd < 0) {
-        Fail("cannot be created", errno);
-        return false;
+        std::string pattern = HiddenName(targetName_, "XXXXXX");
+        fd = mkstemp(pattern.data());
+        if (fd < 0) {
+            Fail("cannot be created", errno);
+            return false;
+        }
+        temporaryName_ = pattern;
+        cleanupSlot_ = RegisterTemporaryFile(temporaryName_.c_str());
     }
     fchmod(fd, mode);
     fd_ = fd;
-    temporaryName_ = pattern;
-    cleanupSlot_ = RegisterTemporaryFile(temporaryName_.c_str());
     if (!buffer_) buffer_ = std::make_unique<char[]>(kBufferSize);
     used_ = 0;
     positionalError_ = 0;
     return true;
 }
 
-bool TGFileWriter::Close() {
-    if (!IsOpen()) return true;
+bool TGFileWriter::Finish() {
+    if (!IsOpen() || finished_) return !failed_;
     bool ok = !failed_ && Flush();
     if (ok && positionalError_ != 0) {
         Fail("could not be written", positionalError_);
@@ -108,13 +164,45 @@ bool TGFileWriter::Close() {
         Fail("could not be written", errno);
         ok = false;
     }
+    if (!ok) {
+        Abort();
+        return false;
+    }
+    finished_ = true;
+    return true;
+}
+
+bool TGFileWriter::Commit() {
+    if (!IsOpen()) return !failed_;
+    if (!Finish()) return false;
+    bool ok = true;
+    if (temporaryName_.empty()) {
+        // A new file takes its name at once; an existing one is replaced by a
+        // rename from a hidden name, so that it is never missing.
+        if (!LinkUnnamed(fd_, targetName_)) {
+            ok = errno == EEXIST;
+            for (int attempt = 0; ok && attempt < 100; ++attempt) {
+                temporaryName_ = HiddenName(targetName_, UniqueSuffix());
+                if (LinkUnnamed(fd_, temporaryName_)) break;
+                temporaryName_.clear();
+                ok = errno == EEXIST;
+            }
+            if (!ok || temporaryName_.empty()) {
+                Fail("could not be replaced", errno);
+                ok = false;
+            } else {
+                cleanupSlot_ = RegisterTemporaryFile(temporaryName_.c_str());
+            }
+        }
+    }
     if (close(fd_) != 0 && ok) {
         Fail("could not be written", errno);
         ok = false;
     }
     fd_ = -1;
     used_ = 0;
-    if (ok && rename(temporaryName_.c_str(), targetName_.c_str()) != 0) {
+    finished_ = false;
+    if (ok && !temporaryName_.empty() && rename(temporaryName_.c_str(), targetName_.c_str()) != 0) {
         Fail("could not be replaced", errno);
         ok = false;
     }
@@ -123,11 +211,14 @@ bool TGFileWriter::Close() {
     return ok;
 }
 
+bool TGFileWriter::Close() { return Finish() && Commit(); }
+
 void TGFileWriter::Abort() {
     if (!IsOpen()) return;
     close(fd_);
     fd_ = -1;
     used_ = 0;
+    finished_ = false;
     DiscardTemporary();
     ForgetTemporary();
 }

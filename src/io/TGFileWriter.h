@@ -12,11 +12,14 @@ namespace grovewright {
 // Base of every text file writer (project, DXF, DirectX). Strings are UTF-8 and
 // written as they are; WriteLine appends "\n".
 //
-// The file is written to a temporary file in the target's folder and renamed over
-// the target only when Close() finds that every byte was written, flushed and
-// closed without error. A failed save or export therefore never truncates or
-// destroys the file that was there before, and the failure is reported by Close()
-// (and LastError()) instead of being taken for success.
+// The file is written to an unnamed file in the target's folder (a hidden
+// temporary where the file system has no unnamed files) and takes the target's
+// name only when Close() finds that every byte was written, flushed and closed
+// without error. A failed save or export therefore never truncates or destroys
+// the file that was there before, and the failure is reported by Close() (and
+// LastError()) instead of being taken for success; a process killed while
+// writing leaves no file behind. A symbolic link stays a link: the file it
+// points to is written, and created when it does not exist yet.
 class TGFileWriter {
 public:
     // defaultExtension without the dot, for example "xml"; empty to keep names as given.
@@ -39,10 +42,17 @@ public:
     // Opens the named file unless it is open already; returns whether it is open.
     // False when no name is set or the file cannot be created.
     virtual bool Open();
-    // Finishes the file and renames it into place. Returns false, keeps whatever
-    // was at the target before and sets LastError() when anything failed since
-    // Open(). Closing when nothing is open does nothing and returns true.
+    // Finishes the file and puts it in place: Finish() then Commit(). Returns
+    // false, keeps whatever was at the target before and sets LastError() when
+    // anything failed since Open(). Closing when nothing is open does nothing
+    // and returns whether the last Open succeeded.
     virtual bool Close();
+    // The two halves of Close, for files that are put in place together (see
+    // FileSet): Finish writes out and flushes every byte, keeping the file
+    // unnamed (false, the file dropped, on failure); Commit then gives it the
+    // target's name.
+    bool Finish();
+    bool Commit();
     // Drops what was written since Open(): the temporary file goes, the target
     // stays as it was (a cancelled export).
     void Abort();
@@ -81,13 +91,14 @@ private:
     std::string fileName_;
     std::string defaultExtension_;
     std::string targetName_;  // the file replaced on Close: fileName_, or the file its link points to
-    std::string temporaryName_;
+    std::string temporaryName_;  // the named temporary, while there is one
     std::unique_ptr<char[]> buffer_;
     std::size_t used_ = 0;
     std::string lastError_;
     int fd_ = -1;
     int cleanupSlot_ = -1;  // the temporary file's entry for removal on a signal
     bool failed_ = false;
+    bool finished_ = false;  // Finish() succeeded; Commit() comes next
     std::atomic<int> positionalError_{0};  // the errno of WriteAt's first failure
 };
 

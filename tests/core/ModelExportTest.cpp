@@ -506,3 +506,49 @@ TEST(ModelExport, ALargeGlbThatCannotBeWrittenOrIsCancelledLeavesThePreviousFile
     EXPECT_TRUE(ReadFileBytes(path) == "previous");
     EXPECT_EQ(grovewright::test::ListFolder(folder.Path()).size(), 1u);
 }
+
+TEST(ModelExport, ExportsWithSideFilesAreWrittenWholeOrNotAtAll) {
+    const LeafyTree design;
+    const GrownDesign grown(design.tree, design.leafPages);
+    TempFolder folder;
+    // The main file cannot be written (a folder has its name): no side file
+    // appears beside it, and the previous set stays as it was.
+    ASSERT_EQ(mkdir(folder.File("new.obj").c_str(), 0755), 0);
+    ASSERT_EQ(mkdir(folder.File("new.gltf").c_str(), 0755), 0);
+    grovewright::test::WriteFileBytes(folder.File("old.gltf"), "previous gltf");
+    grovewright::test::WriteFileBytes(folder.File("old.bin"), "previous bin");
+    ASSERT_EQ(mkdir(folder.File("old_leaves.png").c_str(), 0755), 0);  // one side file that cannot be written
+    const auto before = grovewright::test::ListFolder(folder.Path());
+    for (const auto& [format, name] : {std::pair{ModelFormat::OBJ, "new.obj"}, std::pair{ModelFormat::GLTF, "new.gltf"},
+                                       std::pair{ModelFormat::GLTF, "old.gltf"}}) {
+        MeshBuilder builder(grown.skeleton, grown.leaves, grown.view);
+        std::string error;
+        EXPECT_EQ(ExportModel(format, folder.File(name), builder, true, BuiltinModelTextures(), error),
+                  ExportResult::Failed)
+            << name;
+        EXPECT_NE(error.find("not a regular file"), std::string::npos) << error;
+        EXPECT_EQ(grovewright::test::ListFolder(folder.Path()), before) << name;
+    }
+    EXPECT_EQ(ReadFileBytes(folder.File("old.gltf")), "previous gltf");
+    EXPECT_EQ(ReadFileBytes(folder.File("old.bin")), "previous bin");
+}
+
+TEST(ModelExport, AGlbBeyondFourGibibytesIsRefusedBeforeAnythingIsWritten) {
+    // Arrays that are only reserved address space: nothing is written into them.
+    TreeModel model;
+    const std::size_t vertices = 140'000'000;  // 32 bytes each: 4.5 GB
+    try {
+        model.bark.positions.resize(3 * vertices);
+        model.bark.normals.resize(3 * vertices);
+        model.bark.uvs.resize(2 * vertices);
+        model.bark.indices.resize(3);
+    } catch (const std::bad_alloc&) {
+        GTEST_SKIP() << "no room for 4.5 GB of address space";
+    }
+    TempFolder folder;
+    std::string error;
+    EXPECT_FALSE(WriteModel(ModelFormat::GLB, folder.File("huge.glb"), model, BuiltinModelTextures(), error));
+    EXPECT_NE(error.find("huge.glb"), std::string::npos) << error;
+    EXPECT_NE(error.find(".gltf"), std::string::npos) << error;
+    EXPECT_TRUE(grovewright::test::ListFolder(folder.Path()).empty());
+}

@@ -3,10 +3,12 @@
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/types.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <random>
 
@@ -152,6 +154,56 @@ TEST(TGFileWriterSafety, SymbolicLinksStayLinks) {
     EXPECT_TRUE(S_ISLNK(info.st_mode));
     EXPECT_EQ(ReadFileBytes(real), "new\n");
     EXPECT_EQ(ListFolder(folder.File("projects")), std::vector<std::string>{"tree.xml"});
+}
+
+TEST(TGFileWriterSafety, DanglingLinksAreWrittenThroughAndLoopsRefused) {
+    TempFolder folder;
+    ASSERT_EQ(mkdir(folder.File("projects").c_str(), 0755), 0);
+    // A relative link to a file not made yet: the file is made where it points.
+    const std::string link = folder.File("tree.xml");
+    ASSERT_EQ(symlink("projects/tree.xml", link.c_str()), 0);
+    TGFileWriter writer("xml");
+    writer.SetFileName(link);
+    ASSERT_TRUE(writer.Open()) << writer.LastError();
+    writer.WriteLine("new");
+    ASSERT_TRUE(writer.Close()) << writer.LastError();
+    struct stat info;
+    ASSERT_EQ(lstat(link.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISLNK(info.st_mode));
+    EXPECT_EQ(ReadFileBytes(folder.File("projects/tree.xml")), "new\n");
+
+    // Two links pointing at each other: a clear refusal, both links kept.
+    ASSERT_EQ(symlink("b.xml", folder.File("a.xml").c_str()), 0);
+    ASSERT_EQ(symlink("a.xml", folder.File("b.xml").c_str()), 0);
+    TGFileWriter loop("xml");
+    loop.SetFileName(folder.File("a.xml"));
+    EXPECT_FALSE(loop.Open());
+    EXPECT_NE(loop.LastError().find("loop"), std::string::npos) << loop.LastError();
+    EXPECT_FALSE(loop.Close());  // the failed open is not taken for a written file
+    ASSERT_EQ(lstat(folder.File("a.xml").c_str(), &info), 0);
+    EXPECT_TRUE(S_ISLNK(info.st_mode));
+}
+
+TEST(TGFileWriterSafety, AFileBeingWrittenHasNoNameSoAKilledProcessLeavesNothing) {
+    TempFolder folder;
+    const std::string target = folder.File("tree.glb");
+    WriteFileBytes(target, "previous");
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        TGFileWriter writer("");
+        writer.SetFileName(target);
+        if (!writer.Open()) _exit(1);
+        writer.Write(std::string(3 << 20, 'x'));
+        writer.WriteAt(0, "written");
+        kill(getpid(), SIGKILL);  // as kill -9 in the middle of an export
+        _exit(2);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "child exit " << WEXITSTATUS(status);
+    EXPECT_EQ(ListFolder(folder.Path()), std::vector<std::string>{"tree.glb"});
+    EXPECT_EQ(ReadFileBytes(target), "previous");
 }
 
 TEST(TGFileWriterSafety, NewFilesGetTheUsualPermissions) {
