@@ -287,9 +287,10 @@ void WritePadded(TGFileWriter& writer, const std::vector<std::string_view>& piec
     }
 }
 
-// Closes the writer, putting its file in place; error from the writer when that fails.
+// Closes the open writer, putting its file in place; error from the writer when
+// that fails or the writer could not be opened.
 bool PutInPlace(TGFileWriter& writer, const std::string& path, std::string& error) {
-    if (writer.Close()) return true;
+    if (writer.IsOpen() && writer.Close()) return true;
     error = writer.LastError().empty() ? path + ": cannot be written" : writer.LastError();
     return false;
 }

@@ -154,7 +154,7 @@ bool TGFileWriter::Open() {
 }
 
 bool TGFileWriter::Finish() {
-    if (!IsOpen() || finished_) return !failed_;
+    if (!IsOpen() || finished_) return true;
     bool ok = !failed_ && Flush();
     if (ok && positionalError_ != 0) {
         Fail("could not be written", positionalError_);
@@ -173,7 +173,7 @@ bool TGFileWriter::Finish() {
 }
 
 bool TGFileWriter::Commit() {
-    if (!IsOpen()) return !failed_;
+    if (!IsOpen()) return true;
     if (!Finish()) return false;
     bool ok = true;
     if (temporaryName_.empty()) {

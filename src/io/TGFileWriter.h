@@ -45,7 +45,7 @@ public:
     // Finishes the file and puts it in place: Finish() then Commit(). Returns
     // false, keeps whatever was at the target before and sets LastError() when
     // anything failed since Open(). Closing when nothing is open does nothing
-    // and returns whether the last Open succeeded.
+    // and returns true.
     virtual bool Close();
     // The two halves of Close, for files that are put in place together (see
     // FileSet): Finish writes out and flushes every byte, keeping the file

@@ -531,6 +531,11 @@ TEST(ModelExport, ExportsWithSideFilesAreWrittenWholeOrNotAtAll) {
     }
     EXPECT_EQ(ReadFileBytes(folder.File("old.gltf")), "previous gltf");
     EXPECT_EQ(ReadFileBytes(folder.File("old.bin")), "previous bin");
+    // A GLB written in one go into a folder that does not exist says so.
+    std::string error;
+    EXPECT_FALSE(WriteModel(ModelFormat::GLB, folder.File("no/tree.glb"), BuildModel(grown, true),
+                            BuiltinModelTextures(), error));
+    EXPECT_NE(error.find("no/tree.glb"), std::string::npos) << error;
 }
 
 TEST(ModelExport, AGlbBeyondFourGibibytesIsRefusedBeforeAnythingIsWritten) {

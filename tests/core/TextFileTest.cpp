@@ -179,7 +179,6 @@ TEST(TGFileWriterSafety, DanglingLinksAreWrittenThroughAndLoopsRefused) {
     loop.SetFileName(folder.File("a.xml"));
     EXPECT_FALSE(loop.Open());
     EXPECT_NE(loop.LastError().find("loop"), std::string::npos) << loop.LastError();
-    EXPECT_FALSE(loop.Close());  // the failed open is not taken for a written file
     ASSERT_EQ(lstat(folder.File("a.xml").c_str(), &info), 0);
     EXPECT_TRUE(S_ISLNK(info.st_mode));
 }
