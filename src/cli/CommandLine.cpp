@@ -423,10 +423,17 @@ int RunCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err) 
                             "Leaf texture: leaves1, leaves2 or needles (default: the project's, else leaves1)")
             ->check(CLI::IsMember(leafNames));
         const char* formats = "(PNG, JPEG, BMP, TGA or XPM)";
-        command->add_option("--bark-image", own.paths[0], std::string("Your own bark image ") + formats);
-        command->add_option("--stump-image", own.paths[1], std::string("Your own image of the cut ends ") + formats);
+        // An empty path would quietly mean the built-in texture.
+        const CLI::Validator kImagePath(
+            [](const std::string& path) { return path.empty() ? std::string("give the path of an image") : ""; },
+            "PATH");
+        command->add_option("--bark-image", own.paths[0], std::string("Your own bark image ") + formats)
+            ->check(kImagePath);
+        command->add_option("--stump-image", own.paths[1], std::string("Your own image of the cut ends ") + formats)
+            ->check(kImagePath);
         command->add_option("--leaf-image", own.paths[2],
-                            std::string("Your own leaf image ") + formats + "; its alpha cuts out the leaf");
+                            std::string("Your own leaf image ") + formats + "; its alpha cuts out the leaf")
+            ->check(kImagePath);
     };
     std::vector<std::string> settings;
     std::optional<long> seed;
@@ -519,7 +526,8 @@ int RunCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err) 
     } catch (const CLI::Success& e) {
         return app.exit(e, out, err);
     } catch (const CLI::ParseError& e) {
-        app.exit(e, out, err);
+        // One line, as every other refusal.
+        err << kProgram << ": " << e.what() << " (see --help)\n";
         return kExitUsage;
     }
 
