@@ -1,7 +1,14 @@
 #include "generators/DesignSize.h"
 
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <sstream>
 
 #include "geometry/BranchSegment.h"
 #include "geometry/LeafPolygon.h"
@@ -47,6 +54,75 @@ std::pair<std::string, std::string> FormatBytesApart(std::size_t a, std::size_t 
         std::pair<std::string, std::string> texts{FormatInUnit(a, larger, decimals), FormatInUnit(b, larger, decimals)};
         if (texts.first != texts.second || a == b || decimals == 6) return texts;
     }
+}
+
+std::size_t MemoryBudgetWithin(std::size_t physical, std::size_t addressSpace, std::size_t group) {
+    std::size_t least = physical > 0 ? physical : std::size_t{8} << 30;
+    for (const std::size_t limit : {addressSpace, group})
+        if (limit > 0) least = std::min(least, limit);
+    return least / 2;
+}
+
+namespace {
+
+std::string ReadSmallFile(const std::string& path) {
+    std::ifstream file(path);
+    std::string text;
+    std::getline(file, text);
+    return text;
+}
+
+// A limit file's number; 0 for "max", an unset (huge) limit or no file.
+std::size_t LimitIn(const std::string& path) {
+    const std::string text = ReadSmallFile(path);
+    std::size_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return error == std::errc() && end != text.data() && value < (std::size_t{1} << 60) ? value : 0;
+}
+
+}  // namespace
+
+std::size_t ControlGroupMemoryLimit(const std::string& selfCgroup, const std::string& root) {
+    // The least limit of the group and the groups above it: each of them holds.
+    // A container sees its own group as the root, so the walk ends there too.
+    auto least = [&](std::string group, const std::string& folder, const char* file) {
+        std::size_t found = 0;
+        for (;; group = group.substr(0, group.find_last_of('/'))) {
+            const std::size_t limit = LimitIn(root + folder + group + "/" + file);
+            if (limit > 0 && (found == 0 || limit < found)) found = limit;
+            if (group.empty()) return found;
+        }
+    };
+    // Lines "id:controllers:path": "0::/path" for version 2, "N:memory:/path" for version 1.
+    std::istringstream lines(selfCgroup);
+    for (std::string line; std::getline(lines, line);) {
+        const auto first = line.find(':'), second = line.find(':', first + 1);
+        if (first == std::string::npos || second == std::string::npos) continue;
+        const std::string controllers = line.substr(first + 1, second - first - 1);
+        std::string group = line.substr(second + 1);
+        if (group.find("..") != std::string::npos) continue;
+        if (group == "/") group.clear();
+        std::size_t limit = 0;
+        if (controllers.empty())
+            limit = least(group, "", "memory.max");
+        else if (("," + controllers + ",").find(",memory,") != std::string::npos)
+            limit = least(group, "/memory", "memory.limit_in_bytes");
+        if (limit > 0) return limit;
+    }
+    return 0;
+}
+
+std::size_t ProcessMemoryBudget() {
+    const long pages = sysconf(_SC_PHYS_PAGES), pageSize = sysconf(_SC_PAGE_SIZE);
+    const std::size_t physical =
+        pages > 0 && pageSize > 0 ? static_cast<std::size_t>(pages) * static_cast<std::size_t>(pageSize) : 0;
+    rlimit addressSpace{};
+    const std::size_t addressLimit = getrlimit(RLIMIT_AS, &addressSpace) == 0 && addressSpace.rlim_cur != RLIM_INFINITY
+                                         ? static_cast<std::size_t>(addressSpace.rlim_cur)
+                                         : 0;
+    std::ifstream self("/proc/self/cgroup");
+    const std::string groups((std::istreambuf_iterator<char>(self)), std::istreambuf_iterator<char>());
+    return MemoryBudgetWithin(physical, addressLimit, ControlGroupMemoryLimit(groups, "/sys/fs/cgroup"));
 }
 
 DesignSize MeasureDesign(const TreeGeneratorModel& tree, const LeafGeneratorModel& leaves) {

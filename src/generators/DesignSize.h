@@ -35,6 +35,17 @@ std::string FormatBytes(std::size_t bytes);
 // to read differently: "13.4 GB" and "13.1 GB", never "13 GB" and "13 GB".
 std::pair<std::string, std::string> FormatBytesApart(std::size_t a, std::size_t b);
 
+// The memory a design may take: half of the least of the computer's memory,
+// the process's address-space limit (ulimit -v) and its control group's memory
+// limit, so that a process under a limit refuses what it could not hold.
+std::size_t ProcessMemoryBudget();
+// The same from given limits (0: no limit of that kind).
+std::size_t MemoryBudgetWithin(std::size_t physical, std::size_t addressSpace, std::size_t group);
+// The memory limit of the control group that /proc/self/cgroup's text names
+// under the cgroup file systems at root ("memory.max" of version 2, else
+// "memory.limit_in_bytes" of version 1); 0 when there is none.
+std::size_t ControlGroupMemoryLimit(const std::string& selfCgroup, const std::string& root);
+
 DesignSize MeasureDesign(const TreeGeneratorModel& tree, const LeafGeneratorModel& leaves);
 
 }  // namespace grovewright

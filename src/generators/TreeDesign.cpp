@@ -1,7 +1,5 @@
 #include "generators/TreeDesign.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 
 #include "generators/DesignSize.h"
@@ -10,17 +8,7 @@
 
 namespace grovewright {
 
-namespace {
-
-std::size_t HalfOfPhysicalMemory() {
-    const long pages = sysconf(_SC_PHYS_PAGES), pageSize = sysconf(_SC_PAGE_SIZE);
-    if (pages <= 0 || pageSize <= 0) return std::size_t{4} << 30;
-    return static_cast<std::size_t>(pages) * static_cast<std::size_t>(pageSize) / 2;
-}
-
-}  // namespace
-
-TreeDesign::TreeDesign() : generators_{&simple_, &regular_, &complex_}, memoryBudget_(HalfOfPhysicalMemory()) {
+TreeDesign::TreeDesign() : generators_{&simple_, &regular_, &complex_}, memoryBudget_(ProcessMemoryBudget()) {
     for (int g = 0; g < kGeneratorCount; ++g) {
         for (int i = 0; i < BaseSetup::kCount; ++i) allParameters_.push_back(ParameterId::Base(g, i));
         for (int i = 0; i < GrowthSetup::kCount; ++i) allParameters_.push_back(ParameterId::Growth(g, i));

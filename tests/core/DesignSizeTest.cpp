@@ -1,6 +1,11 @@
 // The size of a design known before it is grown must be what growing it gives.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
 #include <memory>
 #include <random>
 #include <string>
@@ -19,6 +24,8 @@
 #include "render/TreeViewParameters.h"
 
 using namespace grovewright;
+using grovewright::test::TempFolder;
+using grovewright::test::WriteFileBytes;
 
 namespace {
 
@@ -136,4 +143,48 @@ TEST(DesignSize, SizesThatDifferReadDifferently) {
     // One unit for both, the larger's.
     EXPECT_EQ(FormatBytesApart(900'000'000, 1'200'000'000), (std::pair<std::string, std::string>{"0.9 GB", "1.2 GB"}));
     EXPECT_EQ(FormatBytesApart(500, 500), (std::pair<std::string, std::string>{"500 bytes", "500 bytes"}));
+}
+
+TEST(MemoryBudget, IsHalfOfTheLeastOfMemoryAddressSpaceAndControlGroup) {
+    const std::size_t gb = std::size_t{1} << 30;
+    EXPECT_EQ(MemoryBudgetWithin(24 * gb, 0, 0), 12 * gb);
+    EXPECT_EQ(MemoryBudgetWithin(24 * gb, 3 * gb, 0), 3 * gb / 2);
+    EXPECT_EQ(MemoryBudgetWithin(24 * gb, 6 * gb, 2 * gb), gb);
+    EXPECT_EQ(MemoryBudgetWithin(0, 0, 4 * gb), 2 * gb);
+
+    // A process under ulimit -v: the design budget follows it.
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        rlimit limit{3 * gb, 3 * gb};
+        rlimit now{};
+        getrlimit(RLIMIT_AS, &now);
+        if (now.rlim_max != RLIM_INFINITY && now.rlim_max < limit.rlim_max) limit = now;
+        if (setrlimit(RLIMIT_AS, &limit) != 0) _exit(3);
+        _exit(ProcessMemoryBudget() <= limit.rlim_cur / 2 ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+TEST(MemoryBudget, ControlGroupLimitsOfBothVersionsAndTheirParentsAreRead) {
+    TempFolder root;
+    auto write = [&](const std::string& folder, const std::string& file, const std::string& text) {
+        ASSERT_EQ(std::system(("mkdir -p '" + root.Path() + folder + "'").c_str()), 0);
+        WriteFileBytes(root.Path() + folder + "/" + file, text);
+    };
+    // Version 2: the group says "max", its parent a number.
+    write("/user/app", "memory.max", "max\n");
+    write("/user", "memory.max", "3221225472\n");
+    EXPECT_EQ(ControlGroupMemoryLimit("0::/user/app\n", root.Path()), 3221225472u);
+    // Version 1 beside an empty version 2 line; the unset limit is a huge number.
+    write("/memory/box", "memory.limit_in_bytes", "2147483648\n");
+    write("/memory", "memory.limit_in_bytes", "9223372036854771712\n");
+    EXPECT_EQ(ControlGroupMemoryLimit("4:memory:/box\n0::/\n", root.Path()), 2147483648u);
+    EXPECT_EQ(ControlGroupMemoryLimit("4:cpu,memory:/\n", root.Path()), 0u);
+    // No group files at all, or a path that tries to leave the root.
+    EXPECT_EQ(ControlGroupMemoryLimit("0::/elsewhere\n", root.Path() + "/none"), 0u);
+    EXPECT_EQ(ControlGroupMemoryLimit("0::/../../etc\n", root.Path()), 0u);
 }

@@ -225,6 +225,13 @@ TEST_F(TreeDesignTest, TheOldestStepsAreForgottenAndWithThemTheSavedState) {
     EXPECT_EQ(undone, EditQueue::kLimit);
     EXPECT_EQ(design.Get(kHeight), 201);  // the first edit can no longer be undone
     EXPECT_TRUE(design.IsModified());     // nor the saved state reached
+
+    // As the README promises: of 10,000 edits, the last 1,000 can be undone.
+    for (int i = 0; i < 10'000; ++i) design.Apply(kHeight, i % 2 ? 300 : 301);
+    undone = 0;
+    while (design.Undo()) ++undone;
+    EXPECT_EQ(undone, 1000u);
+    EXPECT_EQ(design.Get(kHeight), 300);  // as after edit 9,000
 }
 
 TEST_F(TreeDesignTest, AnEditRebuildsOnlyWhatItMakesStale) {

@@ -150,3 +150,11 @@ TEST(UnchangedExports, DesignsWithoutGrowthValuesWriteTheBytesTheyAlwaysWrote) {
     }
     EXPECT_EQ(digests.size(), expected.size());
 }
+
+TEST(UnchangedExports, ProductsAreRoundedBeforeTheyAreAdded) {
+    // A processor that fuses a*b+c (FMA) without rounding a*b gives 2^-24 here;
+    // the exports' bytes would then depend on the machine they were made for.
+    volatile float inputs[2] = {1 + 1 / 4096.0f, -(1 + 1 / 2048.0f)};
+    const float a = inputs[0], c = inputs[1];
+    EXPECT_EQ(a * a + c, 0.0f);
+}
