@@ -10,7 +10,7 @@ seconds=${1:-60}
 CC=clang CXX=clang++ bash scripts/build.sh build-fuzz -DGROVEWRIGHT_BUILD_FUZZERS=ON -DGROVEWRIGHT_BUILD_GUI=OFF \
   -DGROVEWRIGHT_BUILD_TESTS=OFF -DGROVEWRIGHT_BUILD_BENCH=OFF
 mkdir -p fuzz-findings
-for target in ProjectFuzzer TgaFuzzer XmlFuzzer; do
+for target in ProjectFuzzer ImageFuzzer XmlFuzzer; do
   corpus=fuzz/corpus/$(echo "${target%Fuzzer}" | tr '[:upper:]' '[:lower:]')
   scratch=$(mktemp -d)
   seeds=("$corpus")

@@ -413,3 +413,106 @@ TEST(TextureImage, BrokenFilesAreRefusedWithOneLineNamingThem) {
     EXPECT_FALSE(ReadTextureImage(folder.File("pipe.png"), image, error));
     EXPECT_NE(error.find("not a regular file"), std::string::npos);
 }
+
+namespace {
+
+// A BMP of a 40-byte header (and bit masks when given) with these rows as they are stored.
+std::string Bmp(int width, int height, int bits, const std::string& palette, const std::string& rows,
+                const std::vector<std::uint32_t>& masks = {}) {
+    auto little = [](std::uint32_t value, int size) {
+        std::string bytes;
+        for (int k = 0; k < size; ++k) bytes += static_cast<char>(value >> (8 * k) & 0xFF);
+        return bytes;
+    };
+    std::string extra;
+    for (std::uint32_t mask : masks) extra += little(mask, 4);
+    const std::uint32_t pixelsAt = static_cast<std::uint32_t>(14 + 40 + extra.size() + palette.size());
+    return "BM" + little(pixelsAt + static_cast<std::uint32_t>(rows.size()), 4) + little(0, 4) + little(pixelsAt, 4) +
+           little(40, 4) + little(static_cast<std::uint32_t>(width), 4) + little(static_cast<std::uint32_t>(height), 4) +
+           little(1, 2) + little(static_cast<std::uint32_t>(bits), 2) + little(masks.empty() ? 0 : masks.size() == 4 ? 6 : 3, 4) +
+           little(static_cast<std::uint32_t>(rows.size()), 4) + std::string(8, '\0') +
+           little(static_cast<std::uint32_t>(palette.size() / 4), 4) + little(0, 4) + extra + palette + rows;
+}
+
+std::vector<std::uint8_t> PixelAt(const PixelImage& image, int row, int column) {
+    return {image.At(row, column), image.At(row, column) + image.channels};
+}
+
+}  // namespace
+
+TEST(TextureImage, BitmapsOfEveryDepthAndTgasOfEveryKindAreRead) {
+    TempFolder folder;
+    PixelImage image;
+    std::string error;
+    auto read = [&](const std::string& name, const std::string& bytes) {
+        WriteFileBytes(folder.File(name), bytes);
+        const bool read = ReadTextureImage(folder.File(name), image, error);
+        EXPECT_TRUE(read) << error;
+        return read;
+    };
+    // 8 bits with a palette (blue, green, red, unused), stored top down: 3 x 2, rows padded to 4 bytes.
+    const std::string palette = std::string("\x10\x20\x30\0\x40\x50\x60\0", 8);
+    if (read("paletted.bmp", Bmp(3, -2, 8, palette, std::string("\0\1\0\0\1\1\0\0", 8)))) {
+        EXPECT_EQ(PixelAt(image, 1, 0), (std::vector<std::uint8_t>{0x30, 0x20, 0x10}));  // top row, first pixel
+        EXPECT_EQ(PixelAt(image, 0, 0), (std::vector<std::uint8_t>{0x60, 0x50, 0x40}));
+    }
+    // 1 bit a pixel, bottom up: the first row's pixels 1 0.
+    if (read("mono.bmp", Bmp(2, 1, 1, std::string("\0\0\0\0\xff\xff\xff\0", 8), std::string("\x80\0\0\0", 4)))) {
+        EXPECT_EQ(image.At(0, 0)[0], 255);
+        EXPECT_EQ(image.At(0, 1)[0], 0);
+    }
+    // 32 bits with masks, alpha among them.
+    if (read("alpha.bmp", Bmp(1, 1, 32, "", std::string("\x11\x22\x33\x80", 4),
+                              {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000}))) {
+        EXPECT_EQ(PixelAt(image, 0, 0), (std::vector<std::uint8_t>{0x33, 0x22, 0x11, 0x80}));
+    }
+    // 16 bits as 5-6-5: pure green.
+    if (read("565.bmp", Bmp(1, 1, 16, "", std::string("\xe0\x07\0\0", 4), {0xF800, 0x07E0, 0x001F}))) {
+        EXPECT_EQ(PixelAt(image, 0, 0), (std::vector<std::uint8_t>{0, 255, 0}));
+    }
+
+    // A run-length grey TGA, its rows from the right: one run of three grey pixels and one raw white one.
+    if (read("grey.tga", Tga(11, 2, 2, 8, 0x10, std::string("\x82\x40\x00\xff", 4)))) {
+        ASSERT_EQ(image.channels, 4);
+        EXPECT_EQ(PixelAt(image, 1, 0), (std::vector<std::uint8_t>{255, 255, 255, 255}));
+        EXPECT_EQ(PixelAt(image, 1, 1), (std::vector<std::uint8_t>{0x40, 0x40, 0x40, 255}));
+    }
+    // A colour-mapped TGA: a map of two 24-bit colours, index 1 then 0.
+    std::string mapped = Tga(1, 2, 1, 8, 0, std::string("\x01\x02\x03\x0a\x0b\x0c\x01\x00", 8), 0, 1);
+    mapped[5] = 2, mapped[7] = 24;  // two entries of 24 bits
+    if (read("mapped.tga", mapped)) {
+        EXPECT_EQ(PixelAt(image, 0, 0), (std::vector<std::uint8_t>{0x0c, 0x0b, 0x0a, 255}));
+        EXPECT_EQ(PixelAt(image, 0, 1), (std::vector<std::uint8_t>{3, 2, 1, 255}));
+    }
+}
+
+TEST(TextureImage, RefusalsNameTheFormatAndTheReason) {
+    TempFolder folder;
+    PixelImage image;
+    std::string error;
+    // A JPEG cut in the middle is a broken JPEG, never taken for another format.
+    PixelImage pattern(64, 64, 3);
+    for (std::size_t at = 0; at < pattern.pixels.size(); ++at) pattern.pixels[at] = static_cast<std::uint8_t>(at * 7);
+    std::string jpeg;
+    stbi_write_jpg_to_func([](void* out, void* data, int size) { static_cast<std::string*>(out)->append(
+                               static_cast<const char*>(data), static_cast<std::size_t>(size)); },
+                           &jpeg, 64, 64, 3, pattern.pixels.data(), 90);
+    WriteFileBytes(folder.File("cut.jpg"), jpeg.substr(0, jpeg.size() / 2));
+    EXPECT_FALSE(ReadTextureImage(folder.File("cut.jpg"), image, error));
+    EXPECT_NE(error.find("JPEG"), std::string::npos) << error;
+    EXPECT_EQ(error.find("png"), std::string::npos) << error;
+    // A missing file says why it cannot be opened.
+    EXPECT_FALSE(ReadTextureImage(folder.File("gone.png"), image, error));
+    EXPECT_NE(error.find("cannot be opened (No such file or directory)"), std::string::npos) << error;
+    // A run-length BMP and one whose rows are cut short.
+    WriteFileBytes(folder.File("rle.bmp"), Bmp(2, 2, 8, std::string(8, '\0'), std::string(8, '\0')).replace(30, 1, "\1"));
+    EXPECT_FALSE(ReadTextureImage(folder.File("rle.bmp"), image, error));
+    EXPECT_NE(error.find("run-length compressed BMP"), std::string::npos) << error;
+    WriteFileBytes(folder.File("short.bmp"), Bmp(4, 4, 24, "", std::string(20, '\0')));
+    EXPECT_FALSE(ReadTextureImage(folder.File("short.bmp"), image, error));
+    EXPECT_NE(error.find("truncated"), std::string::npos) << error;
+    // A run-length TGA whose packets end before its last pixel.
+    WriteFileBytes(folder.File("short.tga"), Tga(10, 200, 1, 24, 0, std::string("\x81\1\2\3\x81\1\2\3", 8)));
+    EXPECT_FALSE(ReadTextureImage(folder.File("short.tga"), image, error));
+    EXPECT_NE(error.find("truncated"), std::string::npos) << error;
+}
