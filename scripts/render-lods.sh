@@ -9,7 +9,6 @@
 # (bash scripts/build.sh) and ImageMagick.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-source scripts/gallery-textures.sh
 mkdir -p docs/gallery/lod
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -17,9 +16,8 @@ trap 'rm -rf "$work"' EXIT
 printf '%-8s %13s %13s %13s\n' species LOD1 LOD2 LOD3
 for project in examples/*.*.xml; do
   name=$(basename "$project" | cut -d. -f1)
-  gallery_textures "$name"
   for level in 0 1 2 3; do
-    build/grovewright-cli render "$project" "${textures[@]}" --lod "$level" --distance 50 --size 320x240 \
+    build/grovewright-cli render "$project" --lod "$level" --distance 50 --size 320x240 \
       -o "$work/$level.png" > /dev/null
     # The tree stands in the upper part; the counts are written below it.
     convert "$work/$level.png" -crop 320x160+0+0 +repage "$work/top-$level.png"

@@ -84,10 +84,7 @@ bool ProjectDocument::LoadExample(const grovewright::ExampleTree& example) {
         if (file.IsOpened() && file.Write(example.project.data(), example.project.size()) == example.project.size() &&
             file.Close()) {
             wxBusyCursor busy;
-            grovewright::TextureChoice textures;
-            textures.builtIn[grovewright::TextureChoice::kBark] = example.bark;
-            textures.builtIn[grovewright::TextureChoice::kLeaves] = example.leaves;
-            loaded = design_.LoadAsNew(reader_, path.ToStdString(wxConvUTF8), error, &textures);
+            loaded = design_.LoadAsNew(reader_, path.ToStdString(wxConvUTF8), error);
         }
         wxRemoveFile(path);
     }

@@ -7,14 +7,14 @@ extern const std::string_view kExampleProjects[kExampleTreeCount];
 
 const ExampleTree& ExampleTreeAt(int index) {
     static const ExampleTree kGallery[kExampleTreeCount] = {
-        {"oak", "oak.regular.xml", 0, 0, kExampleProjects[0]},
-        {"birch", "birch.complex.xml", 1, 0, kExampleProjects[1]},
-        {"spruce", "spruce.complex.xml", 0, 2, kExampleProjects[2]},
-        {"pine", "pine.complex.xml", 0, 2, kExampleProjects[3]},
-        {"willow", "willow.regular.xml", 0, 0, kExampleProjects[4]},
-        {"palm", "palm.complex.xml", 0, 0, kExampleProjects[5]},
-        {"shrub", "shrub.regular.xml", 0, 0, kExampleProjects[6]},
-        {"sapling", "sapling.simple.xml", 0, 0, kExampleProjects[7]},
+        {"oak", "oak.regular.xml", kExampleProjects[0]},
+        {"birch", "birch.complex.xml", kExampleProjects[1]},
+        {"spruce", "spruce.complex.xml", kExampleProjects[2]},
+        {"pine", "pine.complex.xml", kExampleProjects[3]},
+        {"willow", "willow.regular.xml", kExampleProjects[4]},
+        {"palm", "palm.complex.xml", kExampleProjects[5]},
+        {"shrub", "shrub.regular.xml", kExampleProjects[6]},
+        {"sapling", "sapling.simple.xml", kExampleProjects[7]},
     };
     return kGallery[index];
 }

@@ -5,13 +5,11 @@
 namespace grovewright {
 
 // The gallery's example trees: project files of examples/ built into the
-// program, so that File > Examples works wherever the program is, with the
-// built-in textures each is drawn with.
+// program, so that File > Examples works wherever the program is. Each file
+// names the generator it shows and the built-in textures it is drawn with.
 struct ExampleTree {
     const char* name;      // "oak"
     const char* fileName;  // "oak.regular.xml", in examples/
-    int bark;              // built-in bark: 0 Trunc1, 1 Trunc2
-    int leaves;            // built-in leaves: 0 Leaves1, 1 Leaves2, 2 Needles
     std::string_view project;  // the file's text
 };
 

@@ -60,7 +60,7 @@ bool LoadProject(TGXMLFileReader& reader, const std::string& path,
         *view = DesignViewValues();
         reader.Rewind();
         if (reader.EnterElement(kDesignView)) {
-            // A file that leaves ShownGenerator out keeps the shown one; one out of range refuses the element.
+            // A value out of range refuses the element.
             const bool named = reader.HasElement(kShownGenerator);
             const long shown = named ? reader.ReadInt(kShownGenerator) : -1;
             if ((named && (shown < 0 || shown >= static_cast<long>(generators.size()))) ||

@@ -261,24 +261,25 @@ bool TreeDesign::Load(TGXMLFileReader& reader, const std::string& path, std::str
     return LoadReplacing(reader, path, error, keptPrevious, asDocument ? &path : nullptr);
 }
 
-bool TreeDesign::LoadAsNew(TGXMLFileReader& reader, const std::string& path, std::string& error,
-                           const TextureChoice* textures) {
+bool TreeDesign::LoadAsNew(TGXMLFileReader& reader, const std::string& path, std::string& error) {
     const std::string none;
-    return LoadReplacing(reader, path, error, nullptr, &none, textures);
+    return LoadReplacing(reader, path, error, nullptr, &none);
 }
 
 bool TreeDesign::LoadReplacing(TGXMLFileReader& reader, const std::string& path, std::string& error,
-                               std::vector<std::string>* keptPrevious, const std::string* document,
-                               const TextureChoice* exampleTextures) {
+                               std::vector<std::string>* keptPrevious, const std::string* document) {
     const std::vector<TreeGeneratorModel*> generators(generators_.begin(), generators_.end());
     return Replace(
         [&] {
             DesignViewValues view;
             if (!LoadProject(reader, path, generators, error, &leafModel_, keptPrevious, &view)) return false;
-            // A file that says which generator it shows is shown so; others keep the shown one.
-            if (view.shownGenerator >= 0) active_ = view.shownGenerator;
-            // A file without textures shows the built-in ones; one whose DesignView is refused keeps them.
-            if (view.read) textures_ = exampleTextures && view.textures.IsDefault() ? *exampleTextures : view.textures;
+            // A file that does not say which generator it shows is a simple design
+            // (the simple generator's page is saved without it); a file without
+            // textures shows the built-in ones. A refused DesignView changes neither.
+            if (view.read) {
+                active_ = view.shownGenerator >= 0 ? view.shownGenerator : kSimple;
+                textures_ = view.textures;
+            }
             return true;
         },
         document);

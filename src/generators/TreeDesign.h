@@ -127,10 +127,8 @@ public:
     // DesignView element) makes that generator the shown one.
     bool Load(TGXMLFileReader& reader, const std::string& path, std::string& error,
               std::vector<std::string>* keptPrevious, bool asDocument = true);
-    // Loads a project (an example) as a new design that belongs to no file;
-    // textures, when given, are its textures unless the file names its own.
-    bool LoadAsNew(TGXMLFileReader& reader, const std::string& path, std::string& error,
-                   const TextureChoice* textures = nullptr);
+    // Loads a project (an example) as a new design that belongs to no file.
+    bool LoadAsNew(TGXMLFileReader& reader, const std::string& path, std::string& error);
 
     // The textures the design is shown with: an edit of their own, one undo step,
     // reset by a new project and replaced by a load.
@@ -226,8 +224,7 @@ private:
     bool Replace(Change&& change, const std::string* document = nullptr);
     // Load, the design's file becoming document when one is given.
     bool LoadReplacing(TGXMLFileReader& reader, const std::string& path, std::string& error,
-                       std::vector<std::string>* keptPrevious, const std::string* document,
-                       const TextureChoice* exampleTextures = nullptr);
+                       std::vector<std::string>* keptPrevious, const std::string* document);
     // Every generator and the leaves back to their defaults; document as in Replace.
     void ResetEverything(const std::string* document);
     // Sets the edits' before (undo) or after values, marks their pages and tells the observers.

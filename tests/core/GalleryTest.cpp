@@ -101,7 +101,9 @@ TEST(Examples, TheBuiltInGalleryIsTheExampleFilesAndShowsTheirGenerators) {
         ASSERT_TRUE(LoadProject(reader, std::string(GROVEWRIGHT_EXAMPLES) + "/" + example.fileName,
                                 {&simple, &regular, &complex}, error, nullptr, nullptr, &view));
         EXPECT_EQ(GeneratorNamedBy(example.fileName), generators[std::max(view.shownGenerator, 0)]);
-        EXPECT_TRUE(example.bark == 0 || example.bark == 1);
-        EXPECT_TRUE(example.leaves >= 0 && example.leaves <= 2);
+        // The file carries its textures: the conifers' needles, the birch's white bark.
+        const std::string name = example.name;
+        EXPECT_EQ(view.textures.builtIn[TextureChoice::kLeaves], name == "spruce" || name == "pine" ? 2 : 0);
+        EXPECT_EQ(view.textures.builtIn[TextureChoice::kBark], name == "birch" ? 1 : 0);
     }
 }

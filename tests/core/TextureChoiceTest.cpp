@@ -80,12 +80,14 @@ TEST(TextureChoice, MissingValuesKeepTheirDefaultsAndABadNumberRefusesTheElement
     };
     TreeDesign design;
     design.SetActiveGenerator(TreeDesign::kRegular);
-    // No ShownGenerator: the shown generator stays; only the stump's image is named.
+    // No ShownGenerator: a simple design, shown on the simple generator; only the stump's image is named.
     ASSERT_TRUE(Load(design, withView("stump.xml", "      <StumpImage>/abs/cut.tga</StumpImage>\n")));
-    EXPECT_EQ(design.ActiveGenerator(), TreeDesign::kRegular);
+    EXPECT_EQ(design.ActiveGenerator(), TreeDesign::kSimple);
     TextureChoice expected;
     expected.image[TextureChoice::kStump] = "/abs/cut.tga";
     EXPECT_EQ(design.Textures(), expected);
+
+    design.SetActiveGenerator(TreeDesign::kRegular);
 
     for (const char* bad : {"<GroundTexture>4</GroundTexture>", "<FoliageTexture>-1</FoliageTexture>",
                             "<ShownGenerator>-3</ShownGenerator>"}) {

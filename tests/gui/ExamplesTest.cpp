@@ -5,7 +5,9 @@
 #include <cctype>
 #include <string>
 
+#include "../core/TestHelpers.h"
 #include "GuiTestSupport.h"
+#include "generators/ExampleTrees.h"
 
 namespace {
 
@@ -102,4 +104,39 @@ TEST_F(FrameTest, TheFirstStartShowsAHintInTheEmptyViewUntilTheFirstEdit) {
     EXPECT_GT(darkPixels(), 200);
     Drag(Simple().Row("Height").Slider(), 100);
     EXPECT_EQ(darkPixels(), 0);
+}
+
+TEST_F(FrameTest, ASimpleDesignIsShownOnTheSimpleTabHoweverItComes) {
+    // From the oak's regular tab to the sapling, a simple design: its own tab, its tree.
+    Command(ID_EXAMPLE_FIRST);
+    Command(ID_EXAMPLE_FIRST + 7);
+    Pump();
+    EXPECT_EQ(frame->TreeNotebook()->GetSelection(), 0);
+    EXPECT_EQ(frame->Design().ActiveGenerator(), 0);
+    EXPECT_EQ(View().GetTreeTriangles(), 6064);
+    // A simple design saved by the program and opened while the regular tab is shown.
+    grovewright::test::TempFolder folder;
+    const wxString saved = folder.File("simple.xml");
+    wxTEST_DIALOG(Command(ID_SAVE_AS), wxExpectModal<wxFileDialog>(saved));
+    frame->TreeNotebook()->SetSelection(1);
+    Pump();
+    ASSERT_EQ(frame->Design().ActiveGenerator(), 1);
+    wxTEST_DIALOG(Command(ID_LOAD), wxExpectModal<wxFileDialog>(saved));
+    Pump();
+    EXPECT_EQ(frame->TreeNotebook()->GetSelection(), 0);
+    EXPECT_EQ(View().GetTreeTriangles(), 6064);
+}
+
+TEST_F(FrameTest, AnExampleFileOpenedShowsTheTreeFileExamplesShows) {
+    for (int example : {1, 2, 3}) {  // birch, spruce, pine
+        const grovewright::ExampleTree& tree = grovewright::ExampleTreeAt(example);
+        SCOPED_TRACE(tree.name);
+        Command(ID_EXAMPLE_FIRST + example);
+        const bool whiteBark = Checked(ID_TRUNK_2), needles = Checked(ID_NEEDLES);
+        wxTEST_DIALOG(Command(ID_LOAD), wxExpectModal<wxFileDialog>(wxString(GROVEWRIGHT_EXAMPLES) + "/" + tree.fileName));
+        EXPECT_EQ(Checked(ID_TRUNK_2), whiteBark);
+        EXPECT_EQ(Checked(ID_NEEDLES), needles);
+        EXPECT_EQ(needles, example != 1);
+        EXPECT_EQ(whiteBark, example == 1);
+    }
 }
