@@ -69,6 +69,13 @@ bool ProjectDocument::LoadFile(const wxString& path, bool asProject) {
     }
     if (const std::string notice = reader_.MarkupNotice(); !notice.empty())
         told += (told.empty() ? "The project was loaded, but " : "\n\nAlso, ") + wxString::FromUTF8(notice);
+    const std::vector<std::string> outside =
+        grovewright::ImagesOutsideFolder(design_.Textures(), path.ToStdString(wxConvUTF8));
+    if (!outside.empty()) {
+        told += wxString(told.empty() ? "The project was loaded. " : "\n\nAlso, ") +
+                "It names images outside its folder, which are shown and which exports of the design include:";
+        for (const std::string& image : outside) told += "\n" + wxString::FromUTF8(image);
+    }
     if (!told.empty()) wxMessageBox(told, "Load", wxOK | wxICON_WARNING, window_);
     return true;
 }

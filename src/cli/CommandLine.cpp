@@ -100,6 +100,9 @@ Failure LoadDesign(const std::string& project, std::string generator, Design& de
         generator = view.shownGenerator >= 0 ? names[view.shownGenerator] : GeneratorNamedBy(project);
     if (const std::string notice = reader.MarkupNotice(); !notice.empty())
         std::cerr << "grovewright-cli: " << project << ": " << notice << "\n";
+    for (const std::string& image : ImagesOutsideFolder(view.textures, project))
+        std::cerr << "grovewright-cli: " << project << ": names an image outside its folder, which is used: " << image
+                  << "\n";
     design.chosen = generator == "regular"   ? static_cast<TreeGeneratorModel*>(&design.regular)
                     : generator == "complex" ? static_cast<TreeGeneratorModel*>(&design.complex)
                                              : &design.simple;

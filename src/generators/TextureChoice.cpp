@@ -68,6 +68,17 @@ std::string UnescapeMarkup(std::string_view text) {
     return plain;
 }
 
+std::vector<std::string> ImagesOutsideFolder(const TextureChoice& choice, const std::string& projectPath) {
+    const fs::path folder = FolderOf(projectPath).lexically_normal();
+    std::vector<std::string> outside;
+    for (const std::string& image : choice.image) {
+        if (image.empty()) continue;
+        const fs::path relative = fs::path(image).lexically_normal().lexically_relative(folder);
+        if (relative.empty() || *relative.begin() == "..") outside.push_back(image);
+    }
+    return outside;
+}
+
 void WriteTextureChoice(TGXMLFileWriter& writer, const TextureChoice& choice) {
     const std::string file = writer.GetFileName();
     for (int kind = 0; kind < TextureChoice::kKindCount; ++kind) {

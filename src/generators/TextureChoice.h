@@ -3,6 +3,7 @@
 #include <array>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace grovewright {
 
@@ -41,6 +42,12 @@ void WriteTextureChoice(TGXMLFileWriter& writer, const TextureChoice& choice);
 // folder of projectPath. False, with choice unchanged, when a built-in number is
 // out of range.
 bool ReadTextureChoice(const TGXMLFileReader& reader, const std::string& projectPath, TextureChoice& choice);
+
+// The images of the choice that lie outside the folder of projectPath (named by
+// an absolute path, or by one that climbs out with ".."), in kind order: a
+// project received from someone else can name any readable image on the disk,
+// which an export then carries, so loading one tells of them.
+std::vector<std::string> ImagesOutsideFolder(const TextureChoice& choice, const std::string& projectPath);
 
 // Text escaped for an element's inner text and back: &, <, > and control
 // characters as entities.

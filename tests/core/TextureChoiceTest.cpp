@@ -142,3 +142,18 @@ TEST(TextureChoice, MarkupEscapesRoundTripAndLeaveStrangeEntitiesAsTheyStand) {
         EXPECT_EQ(UnescapeMarkup(EscapeMarkup(text)), text) << text;
     EXPECT_EQ(UnescapeMarkup("&foo; & &#65; &#9; &#99999999999; &amp"), "&foo; & &#65; \t &#99999999999; &amp");
 }
+
+TEST(TextureChoice, ImagesOutsideTheProjectsFolderAreNamed) {
+    TextureChoice choice;
+    choice.image[TextureChoice::kBark] = "/home/ann/trees/bark.png";          // beside the project
+    choice.image[TextureChoice::kLeaves] = "/home/ann/trees/leaves/oak.png";  // in a folder of its own
+    choice.image[TextureChoice::kGround] = "/home/ann/trees/../.ssh/id.png";  // climbs out
+    choice.image[TextureChoice::kSky] = "/etc/sky.png";
+    EXPECT_EQ(ImagesOutsideFolder(choice, "/home/ann/trees/oak.xml"),
+              (std::vector<std::string>{"/home/ann/trees/../.ssh/id.png", "/etc/sky.png"}));
+    EXPECT_TRUE(ImagesOutsideFolder(TextureChoice(), "/home/ann/trees/oak.xml").empty());
+    // A folder whose name merely starts like the project's is another folder.
+    choice = TextureChoice();
+    choice.image[TextureChoice::kStump] = "/home/ann/trees2/cut.png";
+    EXPECT_EQ(ImagesOutsideFolder(choice, "/home/ann/trees/oak.xml").size(), 1u);
+}

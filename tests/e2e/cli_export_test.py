@@ -521,6 +521,24 @@ class OwnTextures(InFolder):
         needles = run("export", project, "--leaves", "--leaf-image", leaf, "-o", self.path("own-leaf.glb"))
         self.assertEqual(needles.returncode, 0, needles.stderr)
         self.assertNotEqual(glb_document(glb)[1], glb_document(self.path("own-leaf.glb"))[1])
+        # Images beside the project are not worth a word.
+        self.assertNotIn("outside its folder", result.stderr)
+
+    def test_images_outside_the_projects_folder_are_used_and_named(self):
+        bark, leaf, tga = self.images()
+        os.mkdir(self.path("received"))
+        with open(LEAFY_TREE) as f:
+            text = f.read()
+        view = ("   <DesignView>\n      <ShownGenerator>0</ShownGenerator>\n"
+                f"      <BarkImage>../bark.jpg</BarkImage>\n      <StumpImage>{tga}</StumpImage>\n   </DesignView>\n")
+        project = self.path("received/tree.xml")
+        with open(project, "w") as f:
+            f.write(text.replace("</Grovewright_Setup>", view + "</Grovewright_Setup>"))
+        result = run("export", project, "--leaves", "-o", self.path("tree.glb"))
+        self.assertEqual(result.returncode, 0, result.stderr)
+        named = [line for line in result.stderr.splitlines() if "outside its folder" in line]
+        self.assertEqual(len(named), 2, result.stderr)
+        self.assertTrue(named[0].endswith(bark) and named[1].endswith(tga), named)
 
     def test_an_unreadable_or_lying_image_is_refused_in_one_line(self):
         with open(self.path("lying.bmp"), "wb") as f:

@@ -1,5 +1,7 @@
 // The project lifecycle: nothing the user made is lost by a cancelled or failed
 // save, a replaced file is confirmed, and every failed load or export says why.
+#include <sys/stat.h>
+
 #include <wx/filedlg.h>
 #include <wx/filename.h>
 #include <wx/progdlg.h>
@@ -13,6 +15,7 @@
 #include "../core/TestHelpers.h"
 #include "GuiTestSupport.h"
 #include "generators/gui/BranchGrovewright.h"
+#include "io/ImageFiles.h"
 #include "io/TGDirectXFileWriter.h"
 #include "render/ExportSinks.h"
 #include "render/MeshBuilder.h"
@@ -150,6 +153,23 @@ TEST_F(LifecycleTest, APartialLoadNamesThePartsThatKeptTheirSettings) {
     EXPECT_EQ(message.Find("SimpleGrovewright"), wxNOT_FOUND) << message;
     EXPECT_EQ(Generator(1).Model().Base().Height(), 450);
     EXPECT_EQ(Generator(2).Model().Base().Height(), 350);
+}
+
+TEST_F(LifecycleTest, ALoadNamesTheImagesOutsideTheProjectsFolder) {
+    TempFolder folder;
+    ASSERT_EQ(mkdir(folder.File("received").c_str(), 0755), 0);
+    WriteFileBytes(folder.File("bark.png"), grovewright::EncodePng(grovewright::PixelImage(4, 4, 3)));
+    std::string text = ReadFileBytes(std::string(GROVEWRIGHT_EXAMPLES) + "/sapling.simple.xml");
+    text.insert(text.find("</Grovewright_Setup>"), "   <DesignView>\n      <ShownGenerator>0</ShownGenerator>\n"
+                                                   "      <BarkImage>../bark.png</BarkImage>\n   </DesignView>\n");
+    WriteFileBytes(folder.File("received/tree.xml"), text);
+    wxString message;
+    wxTEST_DIALOG(Command(ID_LOAD), wxExpectModal<wxFileDialog>(Path(folder, "received/tree.xml")),
+                  ExpectMessage(wxOK, message));
+    EXPECT_NE(message.Find("outside its folder"), wxNOT_FOUND) << message;
+    EXPECT_NE(message.Find(folder.File("bark.png")), wxNOT_FOUND) << message;
+    // The image is still loaded.
+    EXPECT_EQ(frame->Design().Textures().image[grovewright::TextureChoice::kBark], folder.File("bark.png"));
 }
 
 TEST_F(LifecycleTest, AnExportThatCannotBeOpenedSaysWhy) {
