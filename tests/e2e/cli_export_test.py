@@ -410,7 +410,7 @@ class Gallery(InFolder):
 
     def test_pictures_show_the_chosen_textures_and_camera(self):
         birch = os.path.join(EXAMPLES, "birch.complex.xml")
-        pictures = {"default": [], "light bark": ["--bark", "trunc2"], "needles": ["--leaf-texture", "needles"],
+        pictures = {"default": [], "dark bark": ["--bark", "trunc1"], "needles": ["--leaf-texture", "needles"],
                     "nearer": ["--distance", "15"]}
         drawn = {}
         for key, flags in pictures.items():
@@ -418,12 +418,13 @@ class Gallery(InFolder):
             result = run("render", birch, *flags, "--size", "160x120", "-o", path)
             self.assertEqual(result.returncode, 0, result.stderr)
             drawn[key] = rgb_rows(path, 120)
-        for key in ("light bark", "needles", "nearer"):
+        for key in ("dark bark", "needles", "nearer"):
             self.assertNotEqual(drawn[key], drawn["default"], key)
 
     def test_species_export_as_valid_gltf_with_their_textures(self):
-        exports = {"spruce": ("spruce.complex.xml", ["--leaf-texture", "needles"]),
-                   "birch": ("birch.complex.xml", ["--bark", "trunc2"]), "birch-default": ("birch.complex.xml", [])}
+        # The files carry their textures (the spruce's needles, the birch's light bark); options override them.
+        exports = {"spruce": ("spruce.complex.xml", []),
+                   "birch": ("birch.complex.xml", ["--bark", "trunc1"]), "birch-default": ("birch.complex.xml", [])}
         for stem, (name, textures) in exports.items():
             result = run("export", os.path.join(EXAMPLES, name), "--leaves", *textures, "-o", self.path(stem + ".glb"))
             self.assertEqual(result.returncode, 0, result.stderr)
@@ -433,7 +434,7 @@ class Gallery(InFolder):
         for stem in exports:
             with open(self.path(stem + ".glb"), "rb") as f:
                 contents[stem] = f.read()
-        # Only the needle twig is 64 x 256 pixels; the light bark changes the file.
+        # Only the needle twig is 64 x 256 pixels; the dark bark changes the file.
         needles = b"IHDR\0\0\0\x40\0\0\x01\0"
         self.assertIn(needles, contents["spruce"])
         self.assertNotIn(needles, contents["birch"])
