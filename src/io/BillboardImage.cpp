@@ -1,5 +1,7 @@
 #include "io/BillboardImage.h"
 
+#include <strings.h>
+
 #include <algorithm>
 
 #include "io/ImageFiles.h"
@@ -19,6 +21,23 @@ std::string BillboardTgaName(const std::string& path) { return WithSuffix(path, 
 std::string BillboardBmpName(const std::string& path) { return WithSuffix(path, ".bmp"); }
 
 std::string BillboardPngName(const std::string& path) { return WithSuffix(path, ".png"); }
+
+BillboardFormat BillboardFormatFor(const std::string& path, BillboardFormat chosen) {
+    const auto slash = path.find_last_of('/'), dot = path.find_last_of('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return chosen;
+    const char* extension = path.c_str() + dot + 1;
+    if (strcasecmp(extension, "png") == 0) return BillboardFormat::kPng;
+    if (chosen != BillboardFormat::kPng) return chosen;
+    if (strcasecmp(extension, "tga") == 0) return BillboardFormat::kTga;
+    if (strcasecmp(extension, "bmp") == 0) return BillboardFormat::kBmp;
+    return chosen;
+}
+
+std::string BillboardName(const std::string& path, BillboardFormat format) {
+    return format == BillboardFormat::kTga   ? BillboardTgaName(path)
+           : format == BillboardFormat::kPng ? BillboardPngName(path)
+                                             : BillboardBmpName(path);
+}
 
 PixelImage SampleNearest(const PixelImage& source, int width, int height) {
     PixelImage sampled(width, height, source.channels);

@@ -12,6 +12,17 @@ std::string BillboardTgaName(const std::string& path);
 std::string BillboardBmpName(const std::string& path);
 std::string BillboardPngName(const std::string& path);
 
+// The billboard dialog's file types, in the order of its entries.
+enum class BillboardFormat { kTga, kBmp, kPng };
+// The format a billboard named path is written in when the dialog's chosen entry
+// is chosen: a name ending in ".png" (any case) is a PNG whatever the entry, and
+// one ending in ".tga" or ".bmp" chosen with the PNG entry is that format; the
+// TGA and BMP entries otherwise keep their own format, their name getting their
+// extension as above.
+BillboardFormat BillboardFormatFor(const std::string& path, BillboardFormat chosen);
+// The path with the format's extension as BillboardTgaName etc. give it.
+std::string BillboardName(const std::string& path, BillboardFormat format);
+
 // A width x height picture of the RGBA source (rows from the bottom up): output
 // pixel (j, i) is source pixel (trunc(W / width * j), trunc(H / height * i)),
 // computed in single precision as the billboard has always sampled.

@@ -259,6 +259,10 @@ TEST_F(BillboardTest, NamesAndFormatsFollowTheChosenEntry) {
     EXPECT_EQ(ReadTga(folder.File("tree.TGA.tga")).bits, 32);
     Export(folder.File("kept.tga.old"));
     EXPECT_EQ(ReadTga(folder.File("kept.tga.old")).bits, 32);
+    // A typed PNG name is a PNG, though the TGA entry is chosen.
+    Export(folder.File("tree.png"));
+    EXPECT_EQ(ReadFileBytes(folder.File("tree.png")).substr(0, 4), "\x89PNG");
+    EXPECT_FALSE(std::ifstream(folder.File("tree.png.tga")).good());
     // The BMP entry writes a BMP whatever the typed name says, 24 bits, top row first.
     Choose("Custom");
     Export(folder.File("name.tga"), 1);
@@ -286,7 +290,7 @@ TEST_F(BillboardTest, NamesAndFormatsFollowTheChosenEntry) {
             ASSERT_EQ(png.GetBlue(column, row), bgra[0]);
             ASSERT_EQ(png.GetAlpha(column, row), bgra[3]);
         }
-    EXPECT_EQ(grovewright::test::ListFolder(folder.Path()).size(), 5u);
+    EXPECT_EQ(grovewright::test::ListFolder(folder.Path()).size(), 6u);
 }
 
 TEST_F(BillboardTest, AFailedWriteSaysSoAndKeepsThePreviousFile) {

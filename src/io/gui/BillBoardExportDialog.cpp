@@ -148,17 +148,16 @@ void BillBoardExportDialog::ExportBillboard() {
     long width = shown.width, height = shown.height;
     if (!originalSize_ && !(widthChoice_->GetValue().ToLong(&width) && heightChoice_->GetValue().ToLong(&height)))
         return;  // read-only lists of sizes: cannot happen
-    enum { kTga, kBmp, kPng };
-    const int format = dialog.GetFilterIndex();
+    using grovewright::BillboardFormat;
     const std::string chosenPath = chosen.ToStdString(wxConvUTF8);
-    const std::string path = format == kTga   ? grovewright::BillboardTgaName(chosenPath)
-                             : format == kPng ? grovewright::BillboardPngName(chosenPath)
-                                              : grovewright::BillboardBmpName(chosenPath);
+    const BillboardFormat format =
+        grovewright::BillboardFormatFor(chosenPath, static_cast<BillboardFormat>(dialog.GetFilterIndex()));
+    const std::string path = grovewright::BillboardName(chosenPath, format);
     if (!MayReplace(this, chosen, wxString::FromUTF8(path))) return;
 
     wxBusyCursor busy;
     std::string bytes, error;
-    if (format == kBmp) {
+    if (format == BillboardFormat::kBmp) {
         if (!EncodeBmp(shown, static_cast<int>(width), static_cast<int>(height), bytes)) {
             ReportWriteFailure(path + ": the picture could not be encoded as BMP");
             return;
@@ -167,7 +166,7 @@ void BillBoardExportDialog::ExportBillboard() {
         // TGA and PNG: the same sampled pixels and alpha.
         const grovewright::PixelImage sampled =
             grovewright::SampleNearest(shown, static_cast<int>(width), static_cast<int>(height));
-        bytes = format == kTga ? grovewright::EncodeBillboardTga(sampled, blackBackground_)
+        bytes = format == BillboardFormat::kTga ? grovewright::EncodeBillboardTga(sampled, blackBackground_)
                                : grovewright::EncodeBillboardPng(sampled, blackBackground_);
         if (bytes.empty()) {
             ReportWriteFailure(path + ": the picture could not be encoded as PNG");
