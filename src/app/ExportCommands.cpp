@@ -89,6 +89,14 @@ void ExportCommands::Export(Format format, bool withLeaves) {
 
 void ExportCommands::ExportLevelsOfDetail() {
     if (Withheld()) return;
+    grovewright::DesignSize::ExportNeeds needs;
+    needs.levelsOfDetail = true;
+    if (const std::string refusal = design_.ExportRefusal(needs); !refusal.empty()) {
+        wxMessageBox("The levels of detail were not exported: " + wxString::FromUTF8(refusal) +
+                         ". Make the tree smaller first.",
+                     "Design too large", wxOK | wxICON_WARNING, window_);
+        return;
+    }
     const wxString path = files_.Save("Export to ...", "glTF binary files (*.glb)|*.glb", "glb");
     if (path.empty()) return;
     const grovewright::ModelTextures textures = ViewTextures();
@@ -97,8 +105,9 @@ void ExportCommands::ExportLevelsOfDetail() {
     {
         wxBusyCursor busy;
         grovewright::LevelsOfDetailModel levels;
-        auto drawAtlas = [&](const grovewright::ImpostorBox& box, grovewright::PixelImage& atlas, std::string& why) {
-            return view_.DrawImpostorAtlas(box, atlas, why);
+        auto drawAtlas = [&](const grovewright::ImpostorBox& box, const grovewright::TreeModel* reduced,
+                             grovewright::PixelImage& atlas, std::string& why) {
+            return view_.DrawImpostorAtlas(box, reduced, atlas, why);
         };
         written = grovewright::MakeLevelsOfDetail(design_.Skeleton(), design_.Leaves(), design_.View(),
                                                   design_.LeafModel(), true, false, drawAtlas, levels, error) &&

@@ -162,12 +162,25 @@ std::string Grouped(std::size_t value) {
 }
 
 // The one line that refuses a design above the limit, saying how big it would be.
-Failure TooBig(const std::string& project, const Design& design, const DesignSize& size, bool withLeaves,
-               std::size_t limit) {
-    return {kExitFailure, project + ": the " + design.chosen->GetName() + " tree would have " +
-                              Grouped(size.Triangles(withLeaves)) + " triangles (about " +
-                              FormatBytes(size.DXFBytes(withLeaves)) + " as DXF); the limit is " + Grouped(limit) +
-                              " (--max-triangles, 0 for none)"};
+// How many triangles of a plain export a design's export weighs: its
+// triangles, times what its options (wind, levels of detail) need in memory
+// beside a plain export of it.
+std::size_t WeighedTriangles(const DesignSize& size, const DesignSize::ExportNeeds& needs) {
+    const double plain = static_cast<double>(size.grownBytes + size.ExportBytes({needs.withLeaves}));
+    const double asked = static_cast<double>(size.grownBytes + size.ExportBytes(needs));
+    return static_cast<std::size_t>(static_cast<double>(size.Triangles(needs.withLeaves)) * asked / plain);
+}
+
+Failure TooBig(const std::string& project, const Design& design, const DesignSize& size,
+               const DesignSize::ExportNeeds& needs, std::size_t limit) {
+    const std::size_t triangles = size.Triangles(needs.withLeaves), weighed = WeighedTriangles(size, needs);
+    std::string message = project + ": the " + design.chosen->GetName() + " tree would have " + Grouped(triangles) +
+                          " triangles (about " + FormatBytes(size.DXFBytes(needs.withLeaves)) + " as DXF)";
+    if (weighed > triangles)
+        message += ", and its " + std::string(needs.levelsOfDetail ? "levels of detail" : "wind weights") +
+                   " need the memory of " + Grouped(weighed) + " (about " +
+                   FormatBytes(size.grownBytes + size.ExportBytes(needs)) + ")";
+    return {kExitFailure, message + "; the limit is " + Grouped(limit) + " (--max-triangles, 0 for none)"};
 }
 
 Failure UnknownFormat(const std::string& output, const char* names = "a .dxf, .x, .glb, .gltf or .obj") {
@@ -365,7 +378,14 @@ void PrintInfo(std::ostream& out, Design& design, const DesignSize& size, bool b
     out << ", \"segments\": " << size.skeleton.Total() << ", \"estimate\": {\"treeTriangles\": "
         << size.treeTriangles << ", \"leafTriangles\": " << size.leaves.Triangles()
         << ", \"memoryBytes\": " << size.memoryBytes << ", \"dxfBytes\": " << size.DXFBytes(true)
-        << ", \"directXBytes\": " << size.DirectXBytes(true) << "}, \"built\": " << (built ? "true" : "false");
+        << ", \"directXBytes\": " << size.DirectXBytes(true) << ", \"exportMemoryBytes\": {";
+    // What an export of the tree and its leaves takes in all, by its options.
+    const std::pair<const char*, DesignSize::ExportNeeds> options[] = {
+        {"model", {}}, {"wind", {true, true, false}}, {"levelsOfDetail", {true, false, true}},
+        {"levelsOfDetailWithWind", {true, true, true}}};
+    for (const auto& [name, needs] : options)
+        out << (name == options[0].first ? "" : ", ") << "\"" << name << "\": " << size.grownBytes + size.ExportBytes(needs);
+    out << "}}, \"built\": " << (built ? "true" : "false");
     if (!built) {
         out << ", \"treeTriangles\": null, \"leafTriangles\": null, \"boundingBox\": null}\n";
         return;
@@ -575,8 +595,11 @@ int RunCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err) 
     // info shows the leaves' figures; an export grows them only when it writes them.
     const bool growLeaves = info || withLeaves;
     const DesignSize size = MeasureDesign(*design.chosen, design.leafPages);
-    const bool withinLimit = maxTriangles == 0 || size.Triangles(growLeaves) <= maxTriangles;
-    if (!withinLimit && !info) return report(TooBig(project, design, size, growLeaves, maxTriangles));
+    // An export's options count: wind weights and levels of detail take memory of their own.
+    const bool exports = !info && !drawsPicture;
+    const DesignSize::ExportNeeds needs{growLeaves, exports && (wind || windAsColour), exports && levelsOfDetail};
+    const bool withinLimit = maxTriangles == 0 || WeighedTriangles(size, needs) <= maxTriangles;
+    if (!withinLimit && !info) return report(TooBig(project, design, size, needs, maxTriangles));
     try {
         if (withinLimit) GrowDesign(design, growLeaves);
         if (info) {
@@ -601,9 +624,12 @@ int RunCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err) 
                     levels.emplace();
                     const PictureScene scene{design.skeleton, design.leaves, design.view, LightSettings::PageStart(),
                                              textures,         own.Image(0),  own.Image(1), own.Image(2)};
-                    auto drawAtlas = [&](const ImpostorBox& box, PixelImage& atlas, std::string& why) {
+                    auto drawAtlas = [&](const ImpostorBox& box, const TreeModel* reduced, PixelImage& atlas,
+                                         std::string& why) {
                         const PictureRenderer* renderer = LoadPictureRenderer(why);
-                        return renderer && renderer->atlas(scene, kImpostorViews, kImpostorCell, box.radius,
+                        PictureScene shown = scene;
+                        shown.model = reduced;
+                        return renderer && renderer->atlas(shown, kImpostorViews, kImpostorCell, box.radius,
                                                            box.height, atlas, why);
                     };
                     if (!MakeLevelsOfDetail(design.skeleton, design.leaves, design.view, design.leafPages, withLeaves,

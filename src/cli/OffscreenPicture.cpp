@@ -87,6 +87,7 @@ struct BillboardMeshes {
     BillboardMeshes(const PictureScene& scene, const LeafStore& leaves, TextureManager& textures)
         : view(scene.skeleton, leaves, scene.view, textures) {
         view.SetRenderMode(SceneRenderer::kFull3D);
+        if (scene.model) view.ShowModel(*scene.model);
         view.PrepareLists();
         TakeLight(scene.light, false, billboard.light);
         billboard.tree = &view.TreeMesh();

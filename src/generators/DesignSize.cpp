@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdint>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -22,7 +23,35 @@ namespace {
 constexpr std::size_t kListBytesPerTriangle = 3 * 8 * sizeof(float);
 constexpr std::size_t kBytesPerLeafStrip = 16;
 
+// A model's vertex: position, normal, texture coordinate; its wind weights.
+constexpr std::size_t kModelVertexBytes = 8 * sizeof(float), kWindVertexBytes = 4 * sizeof(float);
+constexpr std::size_t kModelTriangleBytes = 3 * sizeof(std::uint32_t);
+// Peaks measured against the model's size (simple trees of 2 and 4 million
+// triangles, a leafy one of 260,000): wind weights are made beside the model,
+// levels of detail keep three levels with their reordering, and the level the
+// impostor's pictures are drawn from is meshed again and handed to the
+// off-screen GL, which keeps copies of it.
+constexpr double kModelPeak = 1.15, kWindPeak = 1.35, kLevelsPeak = 2.7, kAtlasPeak = 7;
+// The share of the tree's triangles in the levels of detail, and the most an
+// impostor's pictures are drawn from (as LevelsOfDetail and kAtlasTriangles).
+constexpr double kLevelShares[] = {1.0, 0.5, 0.2};
+constexpr std::size_t kAtlasTriangles = 1'000'000;
+// The process itself, and the off-screen GL stack that draws an impostor's pictures.
+constexpr std::size_t kProcessBytes = std::size_t{16} << 20, kPictureBytes = std::size_t{96} << 20;
+
 }  // namespace
+
+std::size_t DesignSize::ExportBytes(const ExportNeeds& needs) const {
+    const std::size_t vertices = treeVertices + (needs.withLeaves ? leaves.vertices : 0);
+    const double model = static_cast<double>(vertices * (kModelVertexBytes + (needs.wind ? kWindVertexBytes : 0)) +
+                                             Triangles(needs.withLeaves) * kModelTriangleBytes);
+    if (!needs.levelsOfDetail)
+        return static_cast<std::size_t>(model * (needs.wind ? kWindPeak : kModelPeak)) + kProcessBytes;
+    double atlasShare = kLevelShares[0];
+    for (const double share : kLevelShares)
+        if ((atlasShare = share) * static_cast<double>(Triangles(needs.withLeaves)) <= kAtlasTriangles) break;
+    return static_cast<std::size_t>(model * (kLevelsPeak + kAtlasPeak * atlasShare)) + kProcessBytes + kPictureBytes;
+}
 
 namespace {
 
@@ -132,8 +161,10 @@ DesignSize MeasureDesign(const TreeGeneratorModel& tree, const LeafGeneratorMode
     // Two triangles per ring step of every segment, a fan over every cut one.
     const std::size_t division = static_cast<std::size_t>(tree.Base().Division());
     size.treeTriangles = 2 * division * size.skeleton.Total() + division * size.skeleton.cut;
-    size.memoryBytes = size.skeleton.Total() * sizeof(BranchSegment) + size.leaves.vertices * sizeof(LeafVertex) +
-                       size.leaves.strips * kBytesPerLeafStrip + size.Triangles() * kListBytesPerTriangle;
+    size.treeVertices = (division + 1) * (2 * size.skeleton.Total() + size.skeleton.cut);
+    size.grownBytes = size.skeleton.Total() * sizeof(BranchSegment) + size.leaves.vertices * sizeof(LeafVertex) +
+                      size.leaves.strips * kBytesPerLeafStrip;
+    size.memoryBytes = size.grownBytes + size.Triangles() * kListBytesPerTriangle;
     return size;
 }
 

@@ -14,10 +14,20 @@ namespace grovewright {
 // zero length draw nothing), and estimates of the memory it takes and the
 // bytes its exports write.
 struct DesignSize {
+    // What an export asks for beyond the tree's mesh.
+    struct ExportNeeds {
+        bool withLeaves = true;
+        bool wind = false;
+        bool levelsOfDetail = false;
+    };
+
     SkeletonCounts skeleton;
     LeafGeneratorModel::Counts leaves;
     std::size_t treeTriangles = 0;
-    // Skeleton, leaves and the view's display lists.
+    std::size_t treeVertices = 0;  // of the tree's model: every ring of every side, every cap
+    // Skeleton and leaves as grown.
+    std::size_t grownBytes = 0;
+    // The grown design and the view's display lists.
     std::size_t memoryBytes = 0;
 
     std::size_t Triangles(bool withLeaves = true) const {
@@ -27,6 +37,11 @@ struct DesignSize {
     // measured on the examples.
     std::size_t DXFBytes(bool withLeaves) const { return Triangles(withLeaves) * 160; }
     std::size_t DirectXBytes(bool withLeaves) const { return Triangles(withLeaves) * 150; }
+    // The memory an export takes at its peak beyond the grown design: the
+    // model's arrays (with wind weights when asked), the reduced levels and the
+    // impostor's pictures of levels of detail with the off-screen drawing they
+    // need. Measured on large trees, with a margin.
+    std::size_t ExportBytes(const ExportNeeds& needs) const;
 };
 
 // "12 MB", "3.4 GB".

@@ -125,6 +125,15 @@ void TreeDesign::Refreshed(std::optional<ParameterId> parameter, bool valuesChan
 
 std::size_t TreeDesign::NeededMemory() const { return MeasureDesign(*generators_[active_], leafModel_).memoryBytes; }
 
+std::string TreeDesign::ExportRefusal(const DesignSize::ExportNeeds& needs) const {
+    const DesignSize size = MeasureDesign(*generators_[active_], leafModel_);
+    const std::size_t needed = size.memoryBytes + size.ExportBytes(needs);
+    if (needed <= memoryBudget_) return {};
+    const auto [need, budget] = FormatBytesApart(needed, memoryBudget_);
+    return "the export would need about " + need + " of memory with the design, more than the " + budget +
+           " allowed";
+}
+
 std::string TreeDesign::DescribeNeed(std::size_t needed) const {
     const auto [need, budget] = FormatBytesApart(needed, memoryBudget_);
     return "the design would need about " + need + " of memory, more than the " + budget + " allowed";

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "generators/BranchTreeModel.h"
+#include "generators/DesignSize.h"
 #include "generators/EditQueue.h"
 #include "generators/LeafGenerator.h"
 #include "generators/SimpleTreeModel.h"
@@ -89,6 +90,9 @@ public:
     void Rebuild();
     // The shown generator's tree is above the memory budget and was not grown.
     bool TreeWithheld() const { return treeWithheld_; }
+    // Why an export with these needs would not fit the memory budget beside the
+    // design as the window holds it ("the export would need ..."); empty when it fits.
+    std::string ExportRefusal(const DesignSize::ExportNeeds& needs) const;
 
     // The table row of a parameter.
     static const Parameter& Describe(const ParameterId& id);

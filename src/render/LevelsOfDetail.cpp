@@ -275,8 +275,15 @@ bool MakeLevelsOfDetail(const SkeletonLevels& skeleton, const LeafStore& leaves,
     model.levels.resize(LevelsOfDetail::kMeshLevels);
     for (int k = 0; k < LevelsOfDetail::kMeshLevels; ++k) levels.Build(k, model.levels[k], withWind);
     const ImpostorBox box = ImpostorBoxOf(model.levels[0]);
+    auto triangles = [](const TreeModel& level) {
+        return level.bark.TriangleCount() + level.caps.TriangleCount() + level.leaves.TriangleCount();
+    };
+    int shown = 0;
+    while (shown + 1 < LevelsOfDetail::kMeshLevels && triangles(model.levels[shown]) > kAtlasTriangles) ++shown;
+    TreeModel reduced;
+    if (shown > 0) levels.Build(shown, reduced, false, ModelSink::Order::kView);
     PixelImage atlas;
-    if (!drawAtlas(box, atlas, error)) {
+    if (!drawAtlas(box, shown > 0 ? &reduced : nullptr, atlas, error)) {
         error = "the impostor's pictures cannot be drawn: " + error;
         return false;
     }

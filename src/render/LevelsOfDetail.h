@@ -85,9 +85,16 @@ MeshPart ImpostorCrossForView(const ImpostorBox& box, int views);
 inline constexpr int kImpostorViews = 8;
 inline constexpr int kImpostorCell = 256;
 
+// Above this many triangles the impostor's pictures are drawn from the first
+// reduced level below it: eight pictures of a huge tree, drawn on a processor,
+// would take minutes, and at their 256 pixels the levels look alike.
+inline constexpr std::size_t kAtlasTriangles = 1'000'000;
+
 // Draws an impostor's atlas of the box (RenderImpostorAtlas's pictures, on
-// black); false with error set when it cannot.
-using AtlasDrawer = std::function<bool(const ImpostorBox& box, PixelImage& atlas, std::string& error)>;
+// black) showing reduced (a level made in the view's order) in place of the
+// tree, or the tree itself when it is null; false with error set when it cannot.
+using AtlasDrawer =
+    std::function<bool(const ImpostorBox& box, const TreeModel* reduced, PixelImage& atlas, std::string& error)>;
 
 // A design's levels of detail as one glTF holds them (WriteLevelsOfDetail): the
 // three meshes, with wind weights when wanted, and the impostor from the atlas

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <optional>
 
 #include "ExportParsers.h"
 #include "TestHelpers.h"
@@ -120,3 +121,36 @@ TEST(LevelsOfDetail, OneGltfNamesTheLevelsForEnginesAndDrawsTheImpostorFromItsAt
     }
 }
 
+
+TEST(LevelsOfDetail, TheImpostorsPicturesOfAHugeTreeComeFromAReducedLevel) {
+    // The pictures of a gallery tree show the tree itself; those of a tree above
+    // a million triangles show the first level below that.
+    auto drawnFrom = [](const SimpleTreeModel& tree) {
+        const test::GrownDesign grown(tree, LeafGeneratorModel());
+        std::optional<std::size_t> shown;  // the reduced level's triangles; 0: the tree itself
+        auto draw = [&](const ImpostorBox&, const TreeModel* reduced, PixelImage& atlas, std::string&) {
+            shown = reduced ? Triangles(*reduced) : 0;
+            atlas = PixelImage(kImpostorViews * 4, 4, 4);
+            return true;
+        };
+        LevelsOfDetailModel levels;
+        std::string error;
+        EXPECT_TRUE(MakeLevelsOfDetail(grown.skeleton, grown.leaves, grown.view, LeafGeneratorModel(), false, false,
+                                       draw, levels, error))
+            << error;
+        EXPECT_TRUE(shown.has_value());
+        // The triangles of the first level at most kAtlasTriangles large.
+        std::size_t firstSmall = 0;
+        for (const TreeModel& level : levels.levels)
+            if ((firstSmall = Triangles(level)) <= kAtlasTriangles) break;
+        return std::pair{shown.value_or(0), firstSmall};
+    };
+    SimpleTreeModel tree;
+    tree.Base().SetIteration(10), tree.Base().SetHeight(300), tree.Base().SetDivision(8);
+    EXPECT_EQ(drawnFrom(tree).first, 0u);
+    tree.Base().SetIteration(16);  // 2,097,136 triangles: its half is still above a million
+    const auto [shown, firstSmall] = drawnFrom(tree);
+    EXPECT_EQ(shown, firstSmall);
+    EXPECT_GT(shown, 0u);
+    EXPECT_LE(shown, kAtlasTriangles);
+}

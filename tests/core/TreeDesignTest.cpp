@@ -403,3 +403,17 @@ TEST_F(TreeDesignTest, TheInitialDesignIsSavedAsItAlwaysWas) {
     initial.SetActiveGenerator(TreeDesign::kSimple);
     EXPECT_EQ(saved(), before);
 }
+
+TEST_F(TreeDesignTest, AnExportThatWouldNotFitTheBudgetBesideTheDesignIsRefused) {
+    design.Apply(kIteration, 12);
+    const DesignSize size = MeasureDesign(design.Generator(design.ActiveGenerator()), design.LeafModel());
+    DesignSize::ExportNeeds levels;
+    levels.levelsOfDetail = true;
+    // The design fits; its levels of detail, which need the off-screen pictures too, do not.
+    design.SetMemoryBudget(size.memoryBytes + size.ExportBytes({}) + (1 << 20));
+    EXPECT_EQ(design.ExportRefusal({}), "");
+    const std::string refusal = design.ExportRefusal(levels);
+    EXPECT_NE(refusal.find("the export would need about"), std::string::npos) << refusal;
+    design.SetMemoryBudget(size.memoryBytes + size.ExportBytes(levels));
+    EXPECT_EQ(design.ExportRefusal(levels), "");
+}

@@ -642,6 +642,40 @@ class Failures(InFolder):
             with open(target) as f:
                 self.assertEqual(f.read(), "old\n")
 
+    def peak_memory(self, *args):
+        """The largest resident size, in bytes, of the command-line tool run with these arguments."""
+        measure = ("import resource, subprocess, sys; "
+                   "code = subprocess.run(sys.argv[1:], stdout=subprocess.DEVNULL).returncode; "
+                   "print(code, resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss)")
+        result = subprocess.run([sys.executable, "-c", measure, CLI, *args], capture_output=True, text=True,
+                                timeout=300)
+        code, kilobytes = result.stdout.split()
+        self.assertEqual(code, "0", result.stderr)
+        return int(kilobytes) * 1024
+
+    def test_every_export_option_stays_within_the_memory_its_estimate_admits(self):
+        # Two million bark triangles, and a quarter of a million with as many leaf triangles.
+        for project, settings in ((os.path.join(EXAMPLES, "screenshot-tree.xml"), ["--set", "simple.Iteration=12"]),
+                                  (os.path.join(EXAMPLES, "screenshot-tree.xml"), ["--set", "simple.Iteration=16",
+                                                                                   "--set", "leaves.LeafSetup1.UseLeaf=0",
+                                                                                   "--set", "leaves.LeafSetup2.UseLeaf=0",
+                                                                                   "--set", "leaves.LeafSetup3.UseLeaf=0"])):
+            estimate = json.loads(run("info", project, *settings).stdout)["estimate"]["exportMemoryBytes"]
+            for name, options in (("model", []), ("wind", ["--wind"]), ("levelsOfDetail", ["--lod"]),
+                                  ("levelsOfDetailWithWind", ["--lod", "--wind"])):
+                peak = self.peak_memory("export", project, *settings, "--leaves", *options, "-o", self.path("t.glb"))
+                self.assertLessEqual(peak, estimate[name], f"{settings} {name}")
+
+    def test_the_triangle_limit_weighs_what_the_options_need(self):
+        triangles = json.loads(run("info", LEAFY_TREE).stdout)["estimate"]
+        total = triangles["treeTriangles"] + triangles["leafTriangles"]
+        limit = str(total + 10)
+        self.assertEqual(run("export", LEAFY_TREE, "--leaves", "--max-triangles", limit, "-o", self.path("a.glb"))
+                         .returncode, 0)
+        self.assert_fails(run("export", LEAFY_TREE, "--leaves", "--lod", "--max-triangles", limit,
+                              "-o", self.path("b.glb")), 1, "levels of detail", "--max-triangles")
+        self.assertFalse(os.path.exists(self.path("b.glb")))
+
     def test_huge_designs_are_measured_not_built_and_refused_above_the_limit(self):
         # A regular tree of Iteration 20, ExtendTo 20, every page in use over every level.
         with open(os.path.join(EXAMPLES, "broadleaf-tree.xml")) as f:

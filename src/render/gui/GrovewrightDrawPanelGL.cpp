@@ -246,7 +246,8 @@ void GrovewrightDrawPanelGL::OnMouse(wxMouseEvent& event) {
     Refresh(false);
 }
 
-bool GrovewrightDrawPanelGL::DrawImpostorAtlas(const grovewright::ImpostorBox& box, grovewright::PixelImage& atlas,
+bool GrovewrightDrawPanelGL::DrawImpostorAtlas(const grovewright::ImpostorBox& box,
+                                               const grovewright::TreeModel* reduced, grovewright::PixelImage& atlas,
                                                std::string& error) {
     if (!MakeCurrent()) {
         error = "the view is not shown";
@@ -256,10 +257,14 @@ bool GrovewrightDrawPanelGL::DrawImpostorAtlas(const grovewright::ImpostorBox& b
     ViewportSize(width, height);
     const int cell = std::min({grovewright::kImpostorCell, width, height});
     const int views = grovewright::kImpostorViews;
-    // The tree and leaves at rest, textured, whatever the view shows now.
+    // The tree and leaves (or the reduced level) at rest, textured, whatever the view shows now.
     grovewright::TreeModel model;
-    grovewright::ModelSink sink(model, grovewright::ModelSink::Order::kView);
-    grovewright::MeshBuilder(design_.Skeleton(), design_.Leaves(), design_.View()).BuildTree(sink, true);
+    if (reduced) {
+        model = *reduced;
+    } else {
+        grovewright::ModelSink sink(model, grovewright::ModelSink::Order::kView);
+        grovewright::MeshBuilder(design_.Skeleton(), design_.Leaves(), design_.View()).BuildTree(sink, true);
+    }
     GLMesh tree, stump, leaf;
     tree.SetTriangles(std::move(model.bark));
     stump.SetTriangles(std::move(model.caps));

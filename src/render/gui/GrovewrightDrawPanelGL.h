@@ -95,11 +95,13 @@ public:
     // change, a load): the window then shows something quick to draw.
     void OnBuildCancelled(std::function<void()> handler) { buildCancelled_ = std::move(handler); }
 
-    // Draws an impostor's pictures of the design's tree and leaves (as
-    // RenderImpostorAtlas does off screen) in the back buffer, one picture after
-    // the other, then the view again; the pictures are smaller when the view is.
-    // False with error set while the view has no context.
-    bool DrawImpostorAtlas(const grovewright::ImpostorBox& box, grovewright::PixelImage& atlas, std::string& error);
+    // Draws an impostor's pictures of the design's tree and leaves, or of the
+    // reduced level when given (as RenderImpostorAtlas does off screen), in the
+    // back buffer, one picture after the other, then the view again; the
+    // pictures are smaller when the view is. False with error set while the
+    // view has no context.
+    bool DrawImpostorAtlas(const grovewright::ImpostorBox& box, const grovewright::TreeModel* reduced,
+                           grovewright::PixelImage& atlas, std::string& error);
 
     // The wind preview: while on, Full 3D moves the tree and its leaves by their
     // wind weights some 30 times a second. It pauses in the other modes, while a
