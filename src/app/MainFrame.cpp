@@ -498,6 +498,9 @@ void MainFrame::ResetAll() {
 }
 
 void MainFrame::StartUp() {
+    // The view has the keyboard focus, not the first slider the toolkit would
+    // pick: the wheel over the column scrolls it until a slider is clicked.
+    drawPanel_->SetFocus();
     if (!document_.OfferRecovery()) drawPanel_->ShowStartHint();
 }
 

@@ -24,11 +24,7 @@ void BranchSetupPanel::MakeRows() {
     grovewright::TreeDesign& design = design_;
     content_ = new wxPanel(this, wxID_ANY, wxPoint(0, 0), wxSize(kContentWidth, kComplexUnits * kUnit));
     // Mouse events do not travel to the page: the wheel over the rows scrolls it here.
-    content_->Bind(wxEVT_MOUSEWHEEL, [this](wxMouseEvent& event) {
-        const int notches = -event.GetWheelRotation() / std::max(1, event.GetWheelDelta());
-        const wxPoint start = GetViewStart();
-        Scroll(start.x, std::max(0, start.y + notches * event.GetLinesPerAction()));
-    });
+    content_->Bind(wxEVT_MOUSEWHEEL, [this](wxMouseEvent& event) { ScrollByWheel(*this, event); });
     // Rows in the order of the page: Diameter, Height ... OriAngle (AddAngle above it), flags, Cut last.
     for (int v : {BranchSetup::kDiameter, BranchSetup::kHeight, BranchSetup::kHeightReduction, BranchSetup::kRelativAdd,
                   BranchSetup::kAddFrom, BranchSetup::kAddTo, BranchSetup::kAddAngle, BranchSetup::kOriAngle}) {

@@ -1,10 +1,18 @@
 #include "panels/SliderRow.h"
 
+#include <gtk/gtk.h>
 #include <wx/intl.h>
 #include <wx/stopwatch.h>
 #include <wx/time.h>
 
 using grovewright::TreeDesign;
+
+bool ScrollByWheel(wxScrolledWindow& page, const wxMouseEvent& event) {
+    const int notches = -event.GetWheelRotation() / std::max(1, event.GetWheelDelta());
+    const wxPoint start = page.GetViewStart();
+    page.Scroll(start.x, std::max(0, start.y + notches * event.GetLinesPerAction()));
+    return page.GetViewStart() != start;
+}
 
 SliderRow::SliderRow(wxWindow* parent, TreeDesign& design, grovewright::ParameterId id, Place label, Place control)
     : design_(design), id_(id) {
@@ -18,10 +26,12 @@ SliderRow::SliderRow(wxWindow* parent, TreeDesign& design, grovewright::Paramete
         checkBox_ = new wxCheckBox(parent, wxID_ANY, wxEmptyString, wxPoint(control.x, control.y));
         checkBox_->SetValue(value != 0);
         checkBox_->Bind(wxEVT_CHECKBOX, [this](wxCommandEvent&) { design_.Apply(id_, design_.Get(id_) == 0); });
+        checkBox_->Bind(wxEVT_MOUSEWHEEL, &SliderRow::OnWheel, this);
     } else {
         slider_ =
             new wxSlider(parent, wxID_ANY, value, parameter.range.min, parameter.range.max,
                          wxPoint(control.x, control.y), SliderSize(control.width, control.height), wxSL_HORIZONTAL);
+        slider_->Bind(wxEVT_MOUSEWHEEL, &SliderRow::OnWheel, this);
         slider_->Bind(wxEVT_SCROLL_THUMBTRACK, [this](wxScrollEvent&) { OnSliderMoved(Gesture::Drag); });
         for (auto type : {wxEVT_SCROLL_LINEUP, wxEVT_SCROLL_LINEDOWN, wxEVT_SCROLL_PAGEUP, wxEVT_SCROLL_PAGEDOWN,
                           wxEVT_SCROLL_TOP, wxEVT_SCROLL_BOTTOM})
@@ -40,6 +50,7 @@ SliderRow::SliderRow(wxWindow* parent, TreeDesign& design, grovewright::Paramete
     }
     // What the value does, its unit and range, over the whole row.
     const wxString help = wxString::FromUTF8(parameter.help);
+    label_->Bind(wxEVT_MOUSEWHEEL, &SliderRow::OnWheel, this);
     label_->SetToolTip(help);
     if (slider_) slider_->SetToolTip(help);
     if (checkBox_) checkBox_->SetToolTip(help);
@@ -52,20 +63,36 @@ SliderRow::SliderRow(wxWindow* parent, TreeDesign& design, grovewright::Paramete
     });
 }
 
+void SliderRow::OnWheel(wxMouseEvent& event) {
+    if (slider_ && event.GetEventObject() == slider_ && slider_->HasFocus()) {
+        event.Skip();  // the slider moves, and says so with its scroll events
+        return;
+    }
+    // The innermost page that can still scroll that way: a tab's own page, else the column it is on.
+    for (wxWindow* parent = label_->GetParent(); parent; parent = parent->GetParent())
+        if (auto* page = dynamic_cast<wxScrolledWindow*>(parent); page && ScrollByWheel(*page, event)) return;
+}
+
 void SliderRow::OnSliderMoved(Gesture gesture) {
     const int value = slider_->GetValue();
     // The value the design has, or will have once a queued move is applied.
     const int current = applyQueued_ ? pendingValue_ : design_.Get(id_);
     if (gesture == Gesture::Wheel && value == current) return;
     // A wheel burst is one step, like a drag: its moves merge until the wheel
-    // rests for a moment or another gesture starts.
-    const wxLongLong now = wxGetUTCTimeMillis();
-    const bool continues = gesture == lastGesture_ && gesture != Gesture::Key &&
-                           (gesture == Gesture::Drag || now - lastMove_ < kWheelBurstMilliseconds);
+    // rests for a moment or another gesture starts. The pause is measured
+    // between the input events' own times (when the user turned the wheel),
+    // however long the edits between them took; a move without one is measured
+    // from the end of the previous move's handling.
+    const unsigned long eventTime = gtk_get_current_event_time();
+    const bool burst = eventTime != GDK_CURRENT_TIME && lastEventTime_ != GDK_CURRENT_TIME
+                           ? static_cast<guint32>(eventTime - lastEventTime_) < kWheelBurstMilliseconds
+                           : wxGetUTCTimeMillis() - lastMoveHandled_ < kWheelBurstMilliseconds;
+    const bool continues = gesture == lastGesture_ && gesture != Gesture::Key && (gesture == Gesture::Drag || burst);
     if (!continues) design_.EndDrag();
     lastGesture_ = gesture;
-    lastMove_ = now;
+    lastEventTime_ = eventTime;
     ApplyCoalesced(value, gesture != Gesture::Key);
+    lastMoveHandled_ = wxGetUTCTimeMillis();
 }
 
 void SliderRow::ApplyCoalesced(int value, bool dragging) {

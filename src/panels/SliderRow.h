@@ -1,6 +1,7 @@
 #pragma once
 
 #include <wx/checkbox.h>
+#include <wx/scrolwin.h>
 #include <wx/slider.h>
 #include <wx/stattext.h>
 #include <wx/longlong.h>
@@ -9,12 +10,19 @@
 
 #include "generators/TreeDesign.h"
 
+// Scrolls the page by the wheel event's lines (wx passes no mouse events on to
+// the parent, so a page's rows hand the wheel to it); whether it moved.
+bool ScrollByWheel(wxScrolledWindow& page, const wxMouseEvent& event);
+
 // One settings row, a view of one design parameter: a label (translated prefix
 // plus the formatted value) and a horizontal slider, or a label and a check box,
 // as the parameter's table row says. Every way the slider moves (a drag, the
 // keys, the mouse wheel) and the check box's click go to the design as edits; a
-// thumb drag and a burst of wheel steps are one undo step each, a key press is one. The row shows the parameter's value
-// whenever the design says it changed.
+// thumb drag and a burst of wheel steps are one undo step each, a key press is
+// one. The wheel moves the slider only while it has the keyboard focus (a click
+// or Tab gives it); otherwise it scrolls the page the row is on, so that
+// scrolling never changes a value that passes under the pointer. The row shows
+// the parameter's value whenever the design says it changed.
 class SliderRow {
 public:
     struct Place {
@@ -51,6 +59,8 @@ private:
 
     // The slider was moved by the gesture: its value goes to the design.
     void OnSliderMoved(Gesture gesture);
+    // The wheel over the row: the focused slider takes it, else the page scrolls.
+    void OnWheel(wxMouseEvent& event);
     // Applies the value now, or, after a slow edit, once the events queued
     // meanwhile have been seen, with the newest value.
     void ApplyCoalesced(int value, bool dragging);
@@ -66,7 +76,10 @@ private:
     wxSlider* slider_ = nullptr;
     wxCheckBox* checkBox_ = nullptr;
     Gesture lastGesture_ = Gesture::None;
-    wxLongLong lastMove_ = 0;
+    // When the last move's input event happened by the toolkit's clock (0:
+    // unknown), and when its handling ended by the wall clock.
+    unsigned long lastEventTime_ = 0;
+    wxLongLong lastMoveHandled_ = 0;
     int pendingValue_ = 0;
     bool pendingDragging_ = false;
     bool applyQueued_ = false;

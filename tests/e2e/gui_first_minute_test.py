@@ -1,8 +1,9 @@
 #!/usr/bin/python3
 """End to end: the first minute of a new user, driven like a user with the mouse
 and keyboard on the real program. The first start shows a hint in the view;
-the mouse wheel over the Iteration slider changes its label, the tree and the
-saved file together; the wheel over a branch page and a resize leave standard
+the mouse wheel over the Iteration slider, once a click on its thumb has given it
+the keyboard focus, changes its label, the tree and the saved file together (and
+scrolls the column before); the wheel over a branch page and a resize leave standard
 error free of toolkit complaints; File > Examples > Oak shows the oak in Full 3D
 as a new design.
 
@@ -45,7 +46,10 @@ class FirstMinute(unittest.TestCase):
         self.stderr.close()
         self.home.cleanup()
 
-    def wheel(self, x, y, button, times):
+    def wheel(self, x, y, button, times, focus_at=None):
+        if focus_at is not None:  # a click on the slider's thumb gives it the keyboard focus
+            xdotool("mousemove", str(focus_at), str(y), "click", "1")
+            time.sleep(0.3)
         xdotool("mousemove", str(x), str(y))
         for _ in range(times):
             xdotool("click", button)
@@ -58,13 +62,17 @@ class FirstMinute(unittest.TestCase):
         self.assertIn("Iteration", text)
 
     def test_the_wheel_over_the_iteration_slider_changes_label_tree_and_saved_file(self):
-        # The first basic row of the simple page (as in the session-end test).
+        # The first basic row of the simple page (as in the session-end test). Without
+        # the focus the wheel leaves the value alone (tesseract may read its 0 as 6).
+        before = read_text(screenshot(self.shot), (self.x + self.w - 435, self.y + 345, 160, 30))
         self.wheel(self.x + self.w - 210, self.y + 362, "4", 3)
+        self.assertEqual(read_text(screenshot(self.shot), (self.x + self.w - 435, self.y + 345, 160, 30)), before)
+        self.wheel(self.x + self.w - 210, self.y + 362, "4", 3, focus_at=self.x + self.w - 253)
         label = read_text(screenshot(self.shot), (self.x + self.w - 435, self.y + 345, 160, 30))
         self.assertRegex(label, r"Iteration: ?[1-9]")
         iteration = int(label.split("Iteration:")[1].split()[0])
         # Height too, so that the tree has length: the row below.
-        self.wheel(self.x + self.w - 210, self.y + 392, "4", 3)
+        self.wheel(self.x + self.w - 210, self.y + 392, "4", 3, focus_at=self.x + self.w - 253)
         self.assertGreater(dark_share(screenshot(self.shot), self.view), 0.0005, "the tree's lines")
         # Ctrl+S without a file asks where to save.
         path = os.path.join(self.home.name, "wheel.xml")

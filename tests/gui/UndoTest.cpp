@@ -3,8 +3,15 @@
 #include <wx/filedlg.h>
 #include <wx/uiaction.h>
 
+#include <cstdlib>
+#include <vector>
+
 #include "../core/TestHelpers.h"
 #include "GuiTestSupport.h"
+
+// Last: the X headers define names such as None.
+#include <X11/extensions/XTest.h>
+#include <gdk/gdkx.h>
 
 class UndoTest : public FrameTest {
 protected:
@@ -14,6 +21,7 @@ protected:
         Release(slider);
     }
     int Iteration() { return Simple().Model().Base().Iteration(); }
+    int Balance() { return Simple().Custom().GetParameter(grovewright::SimpleSetup::kBalance); }
     // Gives the slider the keyboard focus, as a click or a drag does.
     void Focus(wxSlider* slider) {
         frame->Raise();
@@ -237,4 +245,85 @@ TEST_F(UndoTest, KeyboardHomeEndAndPageKeysOverASliderReachTheDesign) {
     // One step each: the last key is undone alone.
     Command(ID_UNDO);
     EXPECT_LT(Iteration(), moved);
+}
+
+namespace {
+
+// Turns the mouse wheel where the pointer is (down for positive notches), through
+// the X server as a mouse does: the toolkit sees real wheel events with their times.
+void TurnWheel(int notches) {
+    Display* display = GDK_DISPLAY_XDISPLAY(gdk_display_get_default());
+    const unsigned button = notches > 0 ? 5 : 4;
+    for (int i = 0; i < std::abs(notches); ++i) {
+        XTestFakeButtonEvent(display, button, True, CurrentTime);
+        XTestFakeButtonEvent(display, button, False, CurrentTime);
+    }
+    XFlush(display);
+}
+
+// The scroll positions of every page the window lies on, innermost first.
+std::vector<wxPoint> PagePositions(wxWindow* window) {
+    std::vector<wxPoint> positions;
+    for (wxWindow* parent = window->GetParent(); parent; parent = parent->GetParent())
+        if (auto* page = dynamic_cast<wxScrolledWindow*>(parent)) positions.push_back(page->GetViewStart());
+    return positions;
+}
+
+}  // namespace
+
+TEST_F(UndoTest, KeyboardFocusDecidesWhetherTheWheelMovesASliderOrScrollsTheColumn) {
+    // At the start the view has the focus, no slider.
+    frame->Raise();
+    frame->StartUp();
+    for (int i = 0; i < 20 && wxWindow::FindFocus() != &View(); ++i) Pump(), wxMilliSleep(10);
+    EXPECT_EQ(wxWindow::FindFocus(), &View());
+    frame->SetSize(800, 420);  // the settings column no longer fits: it scrolls
+    wxSlider* balance = Simple().CustomRow("Balance").Slider();
+    Pump();
+    auto pointAt = [&] {
+        wxUIActionSimulator().MouseMove(balance->GetScreenPosition() + balance->GetSize() / 2);
+        for (int i = 0; i < 10; ++i) Pump(), wxMilliSleep(10);
+    };
+    auto waitForWheel = [] {
+        for (int i = 0; i < 30; ++i) Pump(), wxMilliSleep(10);
+    };
+    pointAt();
+    const int before = balance->GetValue();
+    const std::vector<wxPoint> start = PagePositions(balance);
+    // Without the focus the slider passes the wheel on: its column scrolls, no value changes.
+    TurnWheel(1);
+    waitForWheel();
+    EXPECT_EQ(balance->GetValue(), before);
+    EXPECT_EQ(Balance(), before);
+    EXPECT_NE(PagePositions(balance), start);
+    EXPECT_FALSE(ToolEnabled(ID_UNDO));
+    // With the focus the slider takes it, and the column stays.
+    Focus(balance);
+    pointAt();
+    const std::vector<wxPoint> scrolled = PagePositions(balance);
+    TurnWheel(1);
+    waitForWheel();
+    EXPECT_NE(balance->GetValue(), before);
+    EXPECT_EQ(Balance(), balance->GetValue());
+    EXPECT_EQ(PagePositions(balance), scrolled);
+    Command(ID_UNDO);
+    EXPECT_EQ(Balance(), before);
+}
+
+TEST_F(UndoTest, KeyboardFocusedSliderTakesAWheelBurstOfSlowEditsAsOneStep) {
+    wxSlider* balance = Simple().CustomRow("Balance").Slider();
+    Focus(balance);
+    wxUIActionSimulator().MouseMove(balance->GetScreenPosition() + balance->GetSize() / 2);
+    for (int i = 0; i < 10; ++i) Pump(), wxMilliSleep(10);
+    const int before = balance->GetValue();
+    // Every edit takes 0.7 s, longer than the pause that ends a burst.
+    frame->Design().AddObserver([](const grovewright::DesignChange& change) {
+        if (change.valuesChanged) wxMilliSleep(700);
+    });
+    TurnWheel(3);  // three notches in a moment
+    for (int i = 0; i < 250; ++i) Pump(), wxMilliSleep(10);  // at most three edits of 0.7 s
+    ASSERT_NE(Balance(), before);
+    Command(ID_UNDO);  // the whole burst at once
+    EXPECT_EQ(Balance(), before);
+    EXPECT_FALSE(ToolEnabled(ID_UNDO));
 }

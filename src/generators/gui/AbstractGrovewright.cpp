@@ -53,12 +53,7 @@ void AbstractGrovewright::BuildPage() {
     // to the parent, so the page scrolls by the event's lines itself.
     for (wxWindow* area : {static_cast<wxWindow*>(column_), static_cast<wxWindow*>(customArea_),
                            static_cast<wxWindow*>(baseArea_), static_cast<wxWindow*>(growthArea_)})
-        area->Bind(wxEVT_MOUSEWHEEL, [this](wxMouseEvent& event) {
-            const int notches = -event.GetWheelRotation() / std::max(1, event.GetWheelDelta());
-            const int lines = notches * event.GetLinesPerAction();
-            const wxPoint start = outer_->GetViewStart();
-            outer_->Scroll(start.x, std::max(0, start.y + lines));
-        });
+        area->Bind(wxEVT_MOUSEWHEEL, [this](wxMouseEvent& event) { ScrollByWheel(*outer_, event); });
     wxPanel* area = baseArea_;
     new wxStaticBox(area, wxID_ANY, "Basic Settings", wxPoint(0, 0), wxSize(280, 280));
 
