@@ -379,10 +379,15 @@ void MainFrame::OnDesignChange(const grovewright::DesignChange& change) {
     toolBar_->EnableTool(ID_UNDO, design_.CanUndo());
     toolBar_->EnableTool(ID_REDO, design_.CanRedo());
     // Shown once the slider's event is over: a dialog inside a drag would fight its grab.
-    if (!change.refusal.empty())
+    // One gesture is one message: the toolkit may report a key's move twice, and
+    // a drag refused at every step while the message waits says nothing more.
+    if (!change.refusal.empty() && !refusalPending_) {
+        refusalPending_ = true;
         CallAfter([this, text = wxString::FromUTF8(change.refusal)] {
             wxMessageBox(text, "Design too large", wxOK | wxICON_WARNING, this);
+            refusalPending_ = false;
         });
+    }
     if (change.texturesChanged) ShowDesignTextures();
 }
 

@@ -216,6 +216,8 @@ private:
     // could not be read included, so that it is reported once).
     grovewright::TextureChoice shownTextures_;
     bool lineMode_ = true;
+    // A refused edit's message is queued or shown: further refusals add none.
+    bool refusalPending_ = false;
     int showLeafSide_ = 0;
     wxPanel* mainPanel_ = nullptr;
     // Gives the memory that edits freed back to the system once they pause.

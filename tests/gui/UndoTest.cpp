@@ -327,3 +327,21 @@ TEST_F(UndoTest, KeyboardFocusedSliderTakesAWheelBurstOfSlowEditsAsOneStep) {
     EXPECT_EQ(Balance(), before);
     EXPECT_FALSE(ToolEnabled(ID_UNDO));
 }
+
+TEST_F(UndoTest, KeyboardEndOnASliderWhoseEndIsTooLargeSaysSoOnce) {
+    frame->Design().SetMemoryBudget(std::size_t{1} << 30);
+    Command(ID_EXAMPLE_FIRST + 7);  // the sapling, a simple design
+    wxSlider* iteration = Simple().Row("Iteration").Slider();
+    const int kept = Iteration();
+    Focus(iteration);
+    wxString text;
+    auto pressEnd = [&] {
+        Press(WXK_END);
+        for (int i = 0; i < 30; ++i) Pump(), wxMilliSleep(10);
+    };
+    // One message box and no other: a second would fail the test as unexpected.
+    wxTEST_DIALOG(pressEnd(), ExpectMessage(wxOK, text));
+    EXPECT_NE(text.Find("not made"), wxNOT_FOUND) << text;
+    EXPECT_EQ(Iteration(), kept);
+    EXPECT_EQ(iteration->GetValue(), kept);
+}
