@@ -62,6 +62,8 @@ MainFrame::MainFrame(wxWindow* parent, const wxString&)
     // A long build of the view's tree that the user cancelled (a mode change, a
     // load): the design is shown as lines, which are quick to draw.
     drawPanel_->OnBuildCancelled([this] { CallAfter([this] { SetMode(0); }); });
+    // Nothing moves behind a dialog: a file dialog or a question has the user's attention.
+    drawPanel_->PauseWindWhile(ModalDialogOpen);
     exports_ = std::make_unique<ExportCommands>(this, design_, *drawPanel_, *textures_, files_, sessionEnding_);
     // Sized as in the default window from the start: GTK complains about
     // notebooks allocated smaller than their tabs before the first layout.

@@ -3,10 +3,14 @@
 #include <wx/dialog.h>
 #include <wx/filedlg.h>
 #include <wx/slider.h>
+#include <wx/timer.h>
+
+#include <optional>
 
 #include "../core/ExportParsers.h"
 #include "../core/TestHelpers.h"
 #include "GuiTestSupport.h"
+#include "app/SessionEnd.h"
 #include "render/TextureImage.h"
 
 namespace {
@@ -36,11 +40,31 @@ TEST_F(FrameTest, TheWindMovesTheViewOnlyAndRestsForEditsOtherModesAndTheBillboa
     ASSERT_TRUE(View().DrawWindFrame(2.5));
     EXPECT_TRUE(View().ReadPixels().pixels != moved.pixels);
     EXPECT_TRUE(moved.pixels != still.pixels);
-    // No strength, no movement.
+    // No strength: the preview rests, and shows the tree at rest.
     View().SetWindStrength(0);
-    ASSERT_TRUE(View().DrawWindFrame(3.0));
+    EXPECT_FALSE(View().DrawWindFrame(3.0));
+    EXPECT_FALSE(View().ShowsWind());
     EXPECT_TRUE(View().ReadPixels().pixels == still.pixels);
     View().SetWindStrength(100);
+    // Nor does anything move behind a modal dialog, a native one included.
+    for (const bool native : {false, true}) {
+        std::optional<bool> drawn;
+        wxTimer during;
+        during.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
+            drawn = View().DrawWindFrame(3.5);
+            EndModalDialogs();
+        });
+        during.StartOnce(100);
+        if (native) {
+            wxMessageDialog question(frame, "Save the changes?", "Question", wxYES_NO);
+            question.ShowModal();
+        } else {
+            wxDialog dialog(frame, wxID_ANY, "Save As");
+            dialog.ShowModal();
+        }
+        ASSERT_TRUE(drawn.has_value()) << native;
+        EXPECT_FALSE(*drawn) << native;
+    }
     // The design is as loaded: nothing to save.
     EXPECT_FALSE(frame->IsDesignModified());
 

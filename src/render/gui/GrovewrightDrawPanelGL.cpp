@@ -22,7 +22,15 @@ GrovewrightDrawPanelGL::GrovewrightDrawPanelGL(wxWindow* parent, wxWindowID id, 
     Bind(wxEVT_PAINT, &GrovewrightDrawPanelGL::OnPaint, this);
     Bind(wxEVT_ERASE_BACKGROUND, [](wxEraseEvent&) {});  // no flicker
     windTimer_.SetOwner(this);
-    Bind(wxEVT_TIMER, [this](wxTimerEvent&) { DrawWindFrame(windClock_.Time() / 1000.0); });
+    Bind(wxEVT_TIMER, [this](wxTimerEvent&) {
+        if (!windOn_) return;
+        const long now = windClock_.Time();
+        // 30 frames a second: the next one is due a frame after this one was,
+        // unless drawing fell behind by more than a frame.
+        nextWindFrame_ = std::max(nextWindFrame_ + kWindFrameMilliseconds, now + 1);
+        DrawWindFrame(now / 1000.0);
+        windTimer_.StartOnce(static_cast<int>(std::max(1L, nextWindFrame_ - windClock_.Time())));
+    });
     for (auto type : {wxEVT_LEFT_DOWN, wxEVT_LEFT_UP, wxEVT_MIDDLE_DOWN, wxEVT_MIDDLE_UP, wxEVT_RIGHT_DOWN,
                       wxEVT_RIGHT_UP, wxEVT_MOTION, wxEVT_LEFT_DCLICK, wxEVT_MIDDLE_DCLICK, wxEVT_RIGHT_DCLICK,
                       wxEVT_ENTER_WINDOW, wxEVT_LEAVE_WINDOW, wxEVT_MOUSEWHEEL})
@@ -78,8 +86,8 @@ void GrovewrightDrawPanelGL::SetWind(bool on) {
     if (on) {
         windClock_.Start();
         lastEdit_ = -1000;
-        // About 30 frames a second.
-        windTimer_.Start(33);
+        nextWindFrame_ = 0;
+        windTimer_.StartOnce(kWindFrameMilliseconds);
         return;
     }
     windTimer_.Stop();
@@ -96,9 +104,10 @@ void GrovewrightDrawPanelGL::ShowRest() {
 }
 
 bool GrovewrightDrawPanelGL::DrawWindFrame(double seconds) {
-    // Paused: off, another mode, an edit just now or in progress, a dialog over the window.
-    const bool paused = !windOn_ || scene_.RenderMode() != kFull3D || design_.Editing() ||
-                        windClock_.Time() - lastEdit_ < 400 || !IsEnabled() || building_;
+    // Paused: off, no strength, another mode, an edit just now or in progress, a dialog over the window.
+    const bool paused = !windOn_ || windStrength_ == 0 || scene_.RenderMode() != kFull3D || design_.Editing() ||
+                        windClock_.Time() - lastEdit_ < 400 || !IsEnabled() || building_ ||
+                        (windPausedWhile_ && windPausedWhile_());
     if (paused || !MakeCurrent()) {
         if (windShown_) {
             ShowRest();

@@ -32,6 +32,8 @@ public:
     // (nearer leaves over farther ones, the sky behind the ground). The billboard
     // canvas, which shares the view's context, uses it too.
     static constexpr int kPixelFormat[] = {WX_GL_RGBA, WX_GL_DOUBLEBUFFER, WX_GL_DEPTH_SIZE, 24, 0};
+    // The wind preview's frame: 30 a second.
+    static constexpr long kWindFrameMilliseconds = 33;
 
     GrovewrightDrawPanelGL(wxWindow* parent, wxWindowID id, const wxPoint& position, const wxSize& size, long style,
                            const wxString& name, const int* attributes, grovewright::TreeDesign& design,
@@ -104,16 +106,19 @@ public:
                            grovewright::PixelImage& atlas, std::string& error);
 
     // The wind preview: while on, Full 3D moves the tree and its leaves by their
-    // wind weights some 30 times a second. It pauses in the other modes, while a
-    // dialog is open over the window and for a moment after each edit; the
-    // design is never touched, and what exports and billboards take is the tree at rest.
+    // wind weights 30 times a second. It pauses in the other modes, at strength
+    // 0, while a dialog is open over the window (pausedWhile says so) and for a
+    // moment after each edit; the design is never touched, and what exports and
+    // billboards take is the tree at rest.
     void SetWind(bool on);
+    void PauseWindWhile(std::function<bool()> pausedWhile) { windPausedWhile_ = std::move(pausedWhile); }
     bool WindOn() const { return windOn_; }
     // Wind strength 0 to 100 %.
     void SetWindStrength(int percent) { windStrength_ = percent; }
     int WindStrength() const { return windStrength_; }
     // Draws the tree as the wind moves it at this moment (seconds); false when
-    // the preview is paused (off, another mode, no context). The timer calls it.
+    // the preview is paused (off, another mode, no strength, a dialog, no
+    // context). The timer calls it.
     bool DrawWindFrame(double seconds);
     // The view shows the tree moved by the wind (not at rest).
     bool ShowsWind() const { return windShown_; }
@@ -150,7 +155,11 @@ private:
     // Made from the design when the preview first needs it after an edit.
     std::unique_ptr<grovewright::WindAnimation> wind_;
     grovewright::TreeModel windPose_;
+    std::function<bool()> windPausedWhile_;
+    // One shot a frame, each timed from the start of the frame before, so that
+    // the drawing's own time does not slow the preview below 30 frames a second.
     wxTimer windTimer_;
+    long nextWindFrame_ = 0;  // windClock_'s milliseconds at which the next frame is due
     wxStopWatch windClock_;
     long lastEdit_ = -1000;  // windClock_'s milliseconds at the last edit
 };
