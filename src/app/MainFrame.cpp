@@ -647,6 +647,10 @@ void MainFrame::SetWind(bool on) {
             label->SetLabel(wxString::Format("Strength: %d %%", strength->GetValue()));
         });
         windBox_->Bind(wxEVT_CLOSE_WINDOW, [this](wxCloseEvent&) { SetWind(false); });
+        // The window's shortcuts work while the box has the focus: its key
+        // commands go to the window as the window's own do.
+        windBox_->SetAcceleratorTable(*GetAcceleratorTable());
+        windBox_->Bind(wxEVT_MENU, [this](wxCommandEvent& event) { ProcessWindowEvent(event); });
         auto* sizer = new wxBoxSizer(wxVERTICAL);
         sizer->Add(label, 0, wxALL, 8);
         sizer->Add(strength, 0, wxLEFT | wxRIGHT | wxBOTTOM | wxEXPAND, 8);

@@ -1,5 +1,6 @@
 // Undo and redo in the window: keys and tools, rows and tree restored, and the
 // unsaved-changes question following the saved position.
+#include <wx/dialog.h>
 #include <wx/filedlg.h>
 #include <wx/uiaction.h>
 
@@ -344,4 +345,25 @@ TEST_F(UndoTest, KeyboardEndOnASliderWhoseEndIsTooLargeSaysSoOnce) {
     EXPECT_NE(text.Find("not made"), wxNOT_FOUND) << text;
     EXPECT_EQ(Iteration(), kept);
     EXPECT_EQ(iteration->GetValue(), kept);
+}
+
+TEST_F(UndoTest, KeyboardShortcutsWorkWhileTheWindBoxHasTheFocus) {
+    Command(ID_EXAMPLE_FIRST);  // the oak, in Full 3D
+    Command(ID_WIND);
+    wxSlider* strength = nullptr;
+    for (wxWindow* window : frame->GetChildren())
+        if (auto* box = dynamic_cast<wxDialog*>(window); box && box->GetTitle() == "Wind")
+            for (wxWindow* child : box->GetChildren())
+                if (auto* slider = dynamic_cast<wxSlider*>(child)) strength = slider;
+    ASSERT_NE(strength, nullptr);
+    strength->GetParent()->Raise();
+    strength->SetFocus();
+    for (int i = 0; i < 50 && wxWindow::FindFocus() != strength; ++i) Pump(), wxMilliSleep(10);
+    ASSERT_EQ(wxWindow::FindFocus(), strength);
+    Press(WXK_F1);
+    EXPECT_TRUE(Checked(ID_MODE_LINE));
+    Press(WXK_F3);
+    EXPECT_TRUE(Checked(ID_MODE_FULL_3D));
+    Press('Z', wxMOD_CONTROL);  // nothing to undo after the example: still harmless
+    EXPECT_TRUE(View().WindOn());
 }
