@@ -1,3 +1,5 @@
+#include <wx/uiaction.h>
+
 #include "GuiTestSupport.h"
 
 TEST_F(FrameTest, ViewSettersIgnoreValuesOutOfRange) {
@@ -155,4 +157,35 @@ TEST_F(LongBuildTest, SliderEventsThatComeDuringASlowEditAreAppliedOnceWithTheNe
     Command(ID_UNDO);
     EXPECT_EQ(Simple().Model().Base().Division(), 3);
     SliderRow::SetSlowEditMilliseconds(kNeverSlow);
+}
+
+TEST_F(LongBuildTest, KeyboardShortcutsWorkAtOnceAfterACancelledBuild) {
+    View().SetProgressDelay(-1);
+    Command(ID_MODE_FULL_3D);
+    View().SetProgressDelay(0);
+    // The user clicked the slider: it has the keyboard focus when the dialog opens.
+    wxSlider* division = Simple().Row("Division").Slider();
+    frame->Raise();
+    division->SetFocus();
+    for (int i = 0; i < 50 && wxWindow::FindFocus() != division; ++i) Pump(), wxMilliSleep(10);
+    // The settings column is drawn again as soon as the dialog is gone, not seconds later.
+    int paints = 0;
+    wxWindow* column = division->GetParent();
+    column->Bind(wxEVT_PAINT, [&](wxPaintEvent& event) {
+        ++paints;
+        event.Skip();
+    });
+    int paintsWhenDone = -1;
+    Cancelling([&] {
+        Drag(division, 12);
+        paintsWhenDone = paints;
+    });
+    EXPECT_GT(paintsWhenDone, 0);
+    Release(division);
+    // The focus is back where it was, and a real key press reaches the window.
+    for (int i = 0; i < 20; ++i) Pump(), wxMilliSleep(10);
+    EXPECT_EQ(wxWindow::FindFocus(), division);
+    wxUIActionSimulator().Char(WXK_F1);
+    for (int i = 0; i < 30; ++i) Pump(), wxMilliSleep(10);
+    EXPECT_TRUE(Checked(ID_MODE_LINE));
 }

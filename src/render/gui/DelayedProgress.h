@@ -2,6 +2,8 @@
 
 #include <wx/progdlg.h>
 #include <wx/stopwatch.h>
+#include <wx/toplevel.h>
+#include <wx/weakref.h>
 
 #include <memory>
 
@@ -12,11 +14,27 @@ class DelayedProgress {
 public:
     DelayedProgress(const wxString& title, const wxString& message, wxWindow* parent, long delayMilliseconds)
         : title_(title), message_(message), parent_(parent), delay_(delayMilliseconds) {}
+    DelayedProgress(const DelayedProgress&) = delete;
+    DelayedProgress& operator=(const DelayedProgress&) = delete;
+    // The dialog disabled the window and took the keyboard focus: the window
+    // gets both back at once (its shortcuts work without a detour through a
+    // menu), and is drawn again where the dialog stood.
+    ~DelayedProgress() {
+        if (!dialog_) return;
+        dialog_.reset();
+        wxWindow* top = parent_ ? wxGetTopLevelParent(parent_) : nullptr;
+        if (!top) return;
+        top->Raise();
+        if (focus_) focus_->SetFocus();
+        top->Refresh();
+        top->Update();
+    }
 
     // False once the user pressed Cancel.
     bool Update(double done) {
         if (!dialog_) {
             if (delay_ < 0 || clock_.Time() < delay_) return true;
+            focus_ = wxWindow::FindFocus();
             dialog_ = std::make_unique<wxProgressDialog>(
                 title_, message_, 1000, parent_,
                 wxPD_APP_MODAL | wxPD_AUTO_HIDE | wxPD_CAN_ABORT | wxPD_ELAPSED_TIME | wxPD_REMAINING_TIME);
@@ -29,5 +47,6 @@ private:
     wxWindow* parent_;
     long delay_;
     wxStopWatch clock_;
+    wxWeakRef<wxWindow> focus_;  // had the keyboard focus when the dialog opened
     std::unique_ptr<wxProgressDialog> dialog_;
 };
