@@ -522,6 +522,8 @@ void MainFrame::EndSession() {
     sessionEnding_ = true;
     // Kept now, while everything is as the user left it.
     KeepUnsavedDesign();
+    // A long build of the view would hold the exit for seconds, only to draw a tree nobody will see.
+    drawPanel_->StopDrawing();
     EndModalDialogs();
     CloseWhenUnwound();
 }

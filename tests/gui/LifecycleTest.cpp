@@ -352,6 +352,42 @@ TEST_F(SessionEndTest, WithTheSaveQuestionOpenTheDesignIsKeptAndTheWindowCloses)
     EXPECT_NE(Kept().find("<Height>120</Height>"), std::string::npos);
 }
 
+TEST_F(SessionEndTest, DuringALongBuildTheDesignIsKeptAndTheViewStopsAtOnce) {
+    MakeUnsavedDesign();
+    Simple().SetHeightReduction(80), Simple().SetIteration(14);
+    Simple().Rebuild();  // 32,767 segments: several progress reports
+    Command(ID_MODE_FULL_3D);
+    const int triangles = View().GetTreeTriangles();
+    ASSERT_GT(triangles, 100000);
+    View().SetProgressDelay(0);
+    // The session ends while the view's progress dialog runs, as a signal would end it.
+    struct EndInProgress : wxEventFilter {
+        MainFrame* window = nullptr;
+        long framesAtEnd = -1;
+        int FilterEvent(wxEvent& event) override {
+            auto* source = dynamic_cast<wxWindow*>(event.GetEventObject());
+            if (framesAtEnd < 0 && source && dynamic_cast<wxProgressDialog*>(wxGetTopLevelParent(source))) {
+                framesAtEnd = window->DrawPanel().FramesShown();
+                window->EndSession();
+            }
+            return Event_Skip;
+        }
+    } end;
+    end.window = frame;
+    wxEvtHandler::AddFilter(&end);
+    Drag(Simple().Row("Division").Slider(), 12);
+    wxEvtHandler::RemoveFilter(&end);
+    ASSERT_GE(end.framesAtEnd, 0);
+    // The build stopped: nothing more was drawn, the view still holds the tree before.
+    EXPECT_EQ(View().FramesShown(), end.framesAtEnd);
+    EXPECT_EQ(View().GetTreeTriangles(), triangles);
+    MainFrame* window = frame;
+    for (int i = 0; i < 200 && wxTopLevelWindows.Member(window); ++i) Pump(), wxMilliSleep(10);
+    EXPECT_FALSE(wxTopLevelWindows.Member(window));
+    frame = nullptr;
+    EXPECT_NE(Kept().find("<Height>120</Height>"), std::string::npos);
+}
+
 TEST_F(SessionEndTest, WithTheBillboardDialogOpenTheWindowCloses) {
     MakeUnsavedDesign();
     Command(ID_MODE_FULL_3D);

@@ -144,8 +144,9 @@ bool GrovewrightDrawPanelGL::MakeCurrent() {
 }
 
 void GrovewrightDrawPanelGL::Render() {
-    if (building_ || !MakeCurrent()) return;
+    if (building_ || stopped_ || !MakeCurrent()) return;
     const bool complete = BuildLists();
+    if (stopped_) return;
     int width, height;
     ViewportSize(width, height);
     scene_.Draw(width, height);
@@ -163,7 +164,7 @@ void GrovewrightDrawPanelGL::Render() {
 bool GrovewrightDrawPanelGL::BuildLists() {
     DelayedProgress progress("Building the tree", "Building the tree for the view", wxGetTopLevelParent(this),
                              progressDelay_);
-    scene_.SetProgress([&](double done) { return progress.Update(done); });
+    scene_.SetProgress([&](double done) { return !stopped_ && progress.Update(done) && !stopped_; });
     building_ = true;
     const bool complete = scene_.PrepareLists();
     building_ = false;

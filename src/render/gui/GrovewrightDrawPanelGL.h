@@ -111,6 +111,12 @@ public:
     // moment after each edit; the design is never touched, and what exports and
     // billboards take is the tree at rest.
     void SetWind(bool on);
+    // The window is closing (the session ends): a build in progress stops at
+    // its next step, and nothing is drawn any more.
+    void StopDrawing() {
+        stopped_ = true;
+        SetWind(false);
+    }
     void PauseWindWhile(std::function<bool()> pausedWhile) { windPausedWhile_ = std::move(pausedWhile); }
     bool WindOn() const { return windOn_; }
     // Wind strength 0 to 100 %.
@@ -146,6 +152,7 @@ private:
     long progressDelay_ = 500;
     // A build is running: a paint that comes while its progress dialog runs waits.
     bool building_ = false;
+    bool stopped_ = false;
     long framesShown_ = 0;
     std::function<void()> buildCancelled_;
     int lastX_ = 0, lastY_ = 0;
