@@ -16,8 +16,9 @@
 bool GrovewrightApp::OnInit() {
     grovewright::KeepFreedMemory();
     auto* frame = new MainFrame(nullptr, wxEmptyString);
-    frame->Show(true);
+    // Its size before it is shown, so that it is first mapped at that size.
     frame->SetSize(100, 100, 800, 550);
+    frame->Show(true);
     SetTopWindow(frame);
     if (!wxImage::FindHandler(wxBITMAP_TYPE_XPM)) wxImage::AddHandler(new wxXPMHandler);
     // Once the window is up: a design kept at the last logout or shutdown.

@@ -47,6 +47,10 @@ MainFrame::MainFrame(wxWindow* parent, const wxString&)
     : wxFrame(parent, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize, wxDEFAULT_FRAME_STYLE),
       document_(this, design_, files_, sessionEnding_, {[this] { ShowReplacedDesign(); }, [this] { ShowDocument(); }}) {
     WatchModalDialogs();
+    // Shown at once rather than once the window manager has told the size of
+    // its frame: the toolkit shows a window that waited so at a tiny size
+    // first, and GTK complains about every control squeezed into it.
+    m_deferShow = false;
     SetFont(wxFont(8, wxFONTFAMILY_DEFAULT, wxFONTSTYLE_NORMAL, wxFONTWEIGHT_NORMAL));
     menuBar_ = new wxMenuBar;
     SetIcon(wxIcon(GROVEWRIGHT_xpm));
