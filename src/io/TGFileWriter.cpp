@@ -80,10 +80,7 @@ bool FollowLinks(const std::string& path, std::string& target) {
 // Gives the unnamed file open as fd the name path; false with errno set.
 bool LinkUnnamed(int fd, const std::string& path) {
     const std::string self = "/proc/self/fd/" + std::to_string(fd);
-    if (linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0) return true;
-    if (errno == EEXIST) return false;
-    // Without /proc: the kernel's own way, which some systems allow only to privileged processes.
-    return linkat(fd, "", AT_FDCWD, path.c_str(), AT_EMPTY_PATH) == 0;
+    return linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0;
 }
 
 }  // namespace
@@ -111,8 +108,11 @@ bool TGFileWriter::Open() {
     mode_t mode = NewFileMode();
     // A symbolic link stays a link: the file it points to is the one replaced.
     if (!FollowLinks(fileName_, targetName_)) {
-        Fail(errno == ELOOP ? "cannot be written: its symbolic links form a loop" : "cannot be written",
-             errno == ELOOP ? 0 : errno);
+        const int reason = errno;
+        if (reason == ELOOP)
+            Fail("cannot be written: its symbolic links form a loop", 0);
+        else
+            Fail("cannot be written", reason);
         return false;
     }
     struct stat target;
@@ -132,9 +132,12 @@ bool TGFileWriter::Open() {
 
     // An unnamed file in the target's folder, named only when complete: a
     // process killed meanwhile leaves nothing behind. File systems without
-    // unnamed files get a hidden temporary, removed on the usual signals.
+    // unnamed files (and systems without /proc, through which it is named) get
+    // a hidden temporary, removed on the usual signals.
     const std::string folder = FolderOf(targetName_);
-    int fd = open(folder.empty() ? "." : folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
+    int fd = access("/proc/self/fd", X_OK) == 0
+                 ? open(folder.empty() ? "." : folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode)
+                 : -1;
     if (fd < 0) {
         std::string pattern = HiddenName(targetName_, "XXXXXX");
         fd = mkstemp(pattern.data());
