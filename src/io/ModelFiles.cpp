@@ -442,7 +442,9 @@ bool WriteObj(const std::string& path, const TreeModel& model, const ModelTextur
             if (std::strcmp(part.material, "Leaves") == 0) mtl += "map_d " + BaseName(file) + "\n";
         }
     ok = ok && files.Add(stem + ".mtl", mtl);
-    if (TGFileWriter* writer = ok ? files.Add(path) : nullptr) {
+    TGFileWriter* writer = ok ? files.Add(path) : nullptr;
+    if (writer) {
+        // Flushed when it ends, before the set is committed (which lets go of the writer).
         Text out(*writer);
         out << "# " << kGenerator << "\nmtllib " << BaseName(stem) << ".mtl\n";
         std::size_t base = 0;
@@ -455,9 +457,8 @@ bool WriteObj(const std::string& path, const TreeModel& model, const ModelTextur
                 base += part.mesh->VertexCount();
             }
         }
-        out.Flush();
-        if (files.Commit()) return true;
     }
+    if (writer && files.Commit()) return true;
     error = files.Error();
     return false;
 }
