@@ -13,6 +13,7 @@
 
 #include "geometry/BranchSegment.h"
 #include "geometry/LeafPolygon.h"
+#include "render/LevelsOfDetail.h"
 
 namespace grovewright {
 
@@ -32,10 +33,6 @@ constexpr std::size_t kModelTriangleBytes = 3 * sizeof(std::uint32_t);
 // impostor's pictures are drawn from is meshed again and handed to the
 // off-screen GL, which keeps copies of it.
 constexpr double kModelPeak = 1.15, kWindPeak = 1.35, kLevelsPeak = 2.7, kAtlasPeak = 7;
-// The share of the tree's triangles in the levels of detail, and the most an
-// impostor's pictures are drawn from (as LevelsOfDetail and kAtlasTriangles).
-constexpr double kLevelShares[] = {1.0, 0.5, 0.2};
-constexpr std::size_t kAtlasTriangles = 1'000'000;
 // The process itself, and the off-screen GL stack that draws an impostor's pictures.
 constexpr std::size_t kProcessBytes = std::size_t{16} << 20, kPictureBytes = std::size_t{96} << 20;
 
@@ -47,8 +44,8 @@ std::size_t DesignSize::ExportBytes(const ExportNeeds& needs) const {
                                              Triangles(needs.withLeaves) * kModelTriangleBytes);
     if (!needs.levelsOfDetail)
         return static_cast<std::size_t>(model * (needs.wind ? kWindPeak : kModelPeak)) + kProcessBytes;
-    double atlasShare = kLevelShares[0];
-    for (const double share : kLevelShares)
+    double atlasShare = LevelsOfDetail::kShares[0];
+    for (const double share : LevelsOfDetail::kShares)
         if ((atlasShare = share) * static_cast<double>(Triangles(needs.withLeaves)) <= kAtlasTriangles) break;
     return static_cast<std::size_t>(model * (kLevelsPeak + kAtlasPeak * atlasShare)) + kProcessBytes + kPictureBytes;
 }
