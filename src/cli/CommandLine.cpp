@@ -151,7 +151,9 @@ Failure OverrideValues(const std::vector<std::string>& settings, const std::opti
 void GrowDesign(Design& design, bool withLeaves) {
     design.chosen->Rebuild(design.skeleton);
     design.view.Take(design.chosen->Base());
-    if (withLeaves) design.leafPages.Generate(design.skeleton, design.leaves);
+    if (withLeaves)
+        design.leafPages.Generate(design.skeleton, design.leaves,
+                                  LeafGeneratorModel::Seed(design.chosen->Growth().Seed(), design.chosen->Index()));
 }
 
 // "1,234,567".

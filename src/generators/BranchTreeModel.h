@@ -43,12 +43,14 @@ class RegularTreeModel : public BranchTreeModel {
 public:
     RegularTreeModel() : BranchTreeModel(false) {}
     std::string GetName() const override { return "RegularGrovewright"; }
+    int Index() const override { return 1; }
 };
 
 class ComplexTreeModel : public BranchTreeModel {
 public:
     ComplexTreeModel() : BranchTreeModel(true) {}
     std::string GetName() const override { return "ComplexGrovewright"; }
+    int Index() const override { return 2; }
 };
 
 }  // namespace grovewright

@@ -22,7 +22,7 @@ namespace {
 // A display list keeps three vertices a triangle, each with position, normal
 // and texture coordinate in single precision.
 constexpr std::size_t kListBytesPerTriangle = 3 * 8 * sizeof(float);
-constexpr std::size_t kBytesPerLeafStrip = 16;
+constexpr std::size_t kBytesPerLeafStrip = 24;
 
 // A model's vertex: position, normal, texture coordinate; its wind weights.
 constexpr std::size_t kModelVertexBytes = 8 * sizeof(float), kWindVertexBytes = 4 * sizeof(float);

@@ -1,16 +1,25 @@
 #include "generators/LeafGenerator.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <exception>
 #include <thread>
 #include <unordered_map>
 #include <vector>
 
+#include "generators/ShootGrowth.h"
 #include "geometry/Rotation3.h"
 #include "io/TGXMLFileWriter.h"
 
 namespace grovewright {
+
+namespace {
+
+// The leaf section's element of the pages' foliage values.
+constexpr const char* kFoliageElement = "FoliageSetup";
+
+}  // namespace
 
 // The branches of one level in the order leaves are written (outermost level
 // first) and what each of them takes: every branch of a level gets a leaf from
@@ -27,49 +36,30 @@ namespace {
 using V = LeafSetup::Value;
 
 // A leaf in its own frame (its axis along +x), before it is turned onto its
-// segment: R x C grid points and their normals. It depends only on the page and
-// the leaf's size, so it is built once per page and size and reused for every
-// segment; turning it is one matrix per segment.
+// segment: one grid of rows x columns points and their normals for a simple
+// leaf, one 2 x 2 grid per leaflet for a compound one. It depends only on the
+// page and the leaf's size, so it is built once per page and size and reused
+// for every leaf; turning it is one matrix per leaf.
 struct LocalLeaf {
     int rows = 0;
     int columns = 0;
+    int grids = 0;
     std::vector<Vector3D> points;
     std::vector<Vector3D> normals;
-    const Vector3D& Point(int r, int c) const { return points[r * columns + c]; }
+    const Vector3D& Point(int g, int r, int c) const { return points[(g * rows + r) * columns + c]; }
 };
 
-LocalLeaf BuildLocalLeaf(const LeafSetup& page, int height, int width) {
-    LocalLeaf leaf;
-    const int rows = page.Get(V::kLeafSplit), n = page.Get(V::kSegmentCount);
-    leaf.rows = rows;
-    leaf.columns = n + 1;
-    const double step = static_cast<double>(height) / n;
-    const double split = page.Get(V::kSplitAngle), spread = page.Get(V::kSpreadAngle);
-    for (int r = 0; r < rows; ++r) {
-        const double z = -width / 2.0 + static_cast<double>(width) * r / (rows - 1);
-        for (int c = 0; c <= n; ++c) {
-            // The spine is a polyline whose j-th piece is bent by j x SplitAngle.
-            Vector3D p(0, 0, z);
-            for (int j = 0; j <= c; ++j) {
-                if (j > 0) p.x += step;
-                // Both halves of a three-row leaf fold the same way; the middle row stays.
-                if (j == 0 && rows > 2) p.RotateX(p.z < 0 ? spread : -spread);
-                p.RotateZ(split);
-            }
-            p.RotateZ(-split).RotateX(page.Get(V::kTwistAngle)).RotateZ(page.Get(V::kAddAngle));
-            p.RotateX(page.Get(V::kOriAngle));
-            leaf.points.push_back(p);
-        }
-    }
-    // Smooth normals: around each vertex the cross products of consecutive edges
-    // to its neighbours (up, left, down, right, cyclically) where both exist. A
-    // zero-sized leaf gives zero vectors here, never NaN.
+// Smooth normals of one grid: around each vertex the cross products of
+// consecutive edges to its neighbours (up, left, down, right, cyclically) where
+// both exist. A zero-sized leaf gives zero vectors here, never NaN.
+void AddGridNormals(LocalLeaf& leaf, int g) {
+    const int rows = leaf.rows, n = leaf.columns - 1;
     for (int r = 0; r < rows; ++r) {
         for (int c = 0; c <= n; ++c) {
-            const Vector3D& v = leaf.Point(r, c);
+            const Vector3D& v = leaf.Point(g, r, c);
             auto edge = [&](int rr, int cc, Vector3D& out) {
                 if (rr < 0 || rr >= rows || cc < 0 || cc > n) return false;
-                out = leaf.Point(rr, cc);
+                out = leaf.Point(g, rr, cc);
                 out.Subtract(v);
                 return true;
             };
@@ -89,16 +79,134 @@ LocalLeaf BuildLocalLeaf(const LeafSetup& page, int height, int width) {
             leaf.normals.push_back(sum);
         }
     }
+}
+
+// A point of the leaf's grid before its twist, rise and turn: the spine is a
+// polyline whose j-th piece is bent by j x SplitAngle; z is across the leaf.
+Vector3D BladePoint(const LeafSetup& page, int rows, double step, double z, int c) {
+    const double split = page.Get(V::kSplitAngle), spread = page.Get(V::kSpreadAngle);
+    Vector3D p(0, 0, z);
+    for (int j = 0; j <= c; ++j) {
+        if (j > 0) p.x += step;
+        // Both halves of a three-row leaf fold the same way; the middle row stays.
+        if (j == 0 && rows > 2) p.RotateX(p.z < 0 ? spread : -spread);
+        p.RotateZ(split);
+    }
+    return p.RotateZ(-split);
+}
+
+// The leaf's twist, rise and turn about its branch.
+Vector3D Place(const LeafSetup& page, Vector3D p) {
+    p.RotateX(page.Get(V::kTwistAngle)).RotateZ(page.Get(V::kAddAngle));
+    return p.RotateX(page.Get(V::kOriAngle));
+}
+
+// Leaflets of a compound leaf: pairs along the bent spine from a short stalk to
+// the tip, slanted toward the tip, longest in the middle and drooping a little
+// at their ends, so that a frond reads as one. Each is one flat 2 x 2 grid whose
+// texture runs from its base (v 0) to its tip.
+void BuildLeaflets(const LeafSetup& page, int height, int width, LocalLeaf& leaf) {
+    const int n = page.Get(V::kSegmentCount), pairs = page.Get(LeafSetup::kLeaflets);
+    const double step = static_cast<double>(height) / n;
+    std::vector<Vector3D> spine;
+    for (int c = 0; c <= n; ++c) spine.push_back(BladePoint(page, 2, step, 0.0, c));
+    leaf.rows = 2, leaf.columns = 2, leaf.grids = 2 * pairs;
+    const double longest = height * page.Get(LeafSetup::kLeafletLength) / 100.0;
+    const double halfWidth = width * page.Get(LeafSetup::kLeafletWidth) / 200.0;
+    constexpr double kSlant = 40.0, kDroop = 0.25, kStalk = 0.12;
+    for (int k = 0; k < pairs; ++k) {
+        const double t = kStalk + (1.0 - kStalk) * (k + 0.5) / pairs;
+        const double along = t * n;
+        const int piece = std::min(n - 1, static_cast<int>(along));
+        Vector3D tangent = spine[piece + 1];
+        tangent.Subtract(spine[piece]);
+        if (Dot(tangent, tangent) < 1e-24) tangent = Vector3D(1, 0, 0);
+        tangent.Normalize();
+        Vector3D base = tangent;
+        base.Scale((along - piece) * step).Add(spine[piece]);
+        const double length = longest * (0.55 + 0.45 * SinDeg(180.0 * t));
+        // Down from the leaf's face: the spine's tangent crossed with the across direction.
+        const Vector3D down = Cross(tangent, Vector3D(0, 0, 1));
+        for (double side : {-1.0, 1.0}) {
+            Vector3D direction(0, 0, side * CosDeg(kSlant));
+            Vector3D forward = tangent;
+            direction.Add(forward.Scale(SinDeg(kSlant))).Normalize();
+            // Across the leaflet, chosen so that its rows run the way the blade's do.
+            Vector3D across = Cross(down, direction);
+            across.Normalize();
+            Vector3D tip = direction;
+            Vector3D sag = down;
+            tip.Scale(length).Add(base).Add(sag.Scale(kDroop * length));
+            const int g = static_cast<int>(leaf.points.size()) / 4;
+            for (int r = 0; r < 2; ++r) {
+                for (const Vector3D& end : {base, tip}) {
+                    Vector3D offset = across;
+                    Vector3D p = end;
+                    leaf.points.push_back(Place(page, p.Add(offset.Scale((r == 0 ? -1 : 1) * halfWidth))));
+                }
+            }
+            AddGridNormals(leaf, g);
+        }
+    }
+}
+
+LocalLeaf BuildLocalLeaf(const LeafSetup& page, int height, int width) {
+    LocalLeaf leaf;
+    if (page.Get(LeafSetup::kLeaflets) > 0) {
+        BuildLeaflets(page, height, width, leaf);
+        return leaf;
+    }
+    const int rows = page.Get(V::kLeafSplit), n = page.Get(V::kSegmentCount);
+    leaf.rows = rows;
+    leaf.columns = n + 1;
+    leaf.grids = 1;
+    const double step = static_cast<double>(height) / n;
+    for (int r = 0; r < rows; ++r) {
+        const double z = -width / 2.0 + static_cast<double>(width) * r / (rows - 1);
+        for (int c = 0; c <= n; ++c) leaf.points.push_back(Place(page, BladePoint(page, rows, step, z, c)));
+    }
+    AddGridNormals(leaf, 0);
     return leaf;
 }
 
 // Whether the page puts a leaf on the branches of the level depth (0: the outermost level).
 bool Reaches(const LeafSetup& page, int depth) { return page.UseLeaf() && page.Get(V::kRelativAddDownTo) >= depth; }
 
-// One leaf of the page: LeafSplit - 1 strips of 2 x (SegmentCount + 1) vertices.
+// One leaf of the page: LeafSplit - 1 strips of 2 x (SegmentCount + 1)
+// vertices, or one strip of four vertices per leaflet.
 LeafGeneratorModel::Counts OneLeaf(const LeafSetup& page) {
+    if (page.Get(LeafSetup::kLeaflets) > 0) {
+        const auto leaflets = 2 * static_cast<std::size_t>(page.Get(LeafSetup::kLeaflets));
+        return {leaflets, 4 * leaflets};
+    }
     const auto strips = static_cast<std::size_t>(page.Get(V::kLeafSplit) - 1);
     return {strips, strips * 2 * static_cast<std::size_t>(page.Get(V::kSegmentCount) + 1)};
+}
+
+// The leaves of the page on one shoot.
+LeafGeneratorModel::Counts ShootLeaves(const LeafSetup& page) {
+    const LeafGeneratorModel::Counts leaf = OneLeaf(page);
+    const auto count = static_cast<std::size_t>(page.Get(LeafSetup::kShootLeaves));
+    return {leaf.strips * count, leaf.vertices * count};
+}
+
+// Where the k-th leaf of a shoot sits and how far it is turned about the shoot:
+// the leaves stand in nodes of one, two (opposite) or three (whorled), spread
+// evenly from the page's RelAdd place toward the tip; node after node turns by
+// the arrangement's angle. The first leaf sits where a page's single leaf does.
+struct LeafNode {
+    double fraction;
+    double turn;
+};
+LeafNode NodeOf(const LeafSetup& page, int k) {
+    static constexpr int kPerNode[] = {1, 1, 2, 3};
+    static constexpr double kNodeTurn[] = {137.5, 180.0, 90.0, 60.0};
+    const int arrangement = page.Get(LeafSetup::kArrangement);
+    const int perNode = kPerNode[arrangement];
+    const int nodes = (page.Get(LeafSetup::kShootLeaves) + perNode - 1) / perNode;
+    const int node = k / perNode, inNode = k % perNode;
+    const double start = page.Get(V::kRelAdd) / 100.0;
+    return {start + (1.0 - start) * node / nodes, node * kNodeTurn[arrangement] + inNode * 360.0 / perNode};
 }
 
 // The pages that grow leaves, in page order.
@@ -126,29 +234,64 @@ private:
     std::unordered_map<std::uint64_t, LocalLeaf> leaves_;
 };
 
-// Writes the R - 1 strips of one leaf turned by toSegment and moved to anchor;
-// turned is scratch space for the leaf's turned points and normals.
-void EmitLeaf(const LocalLeaf& leaf, const Rotation3& toSegment, const Vector3D& anchor,
-              std::vector<LeafVertex>& turned, LeafList::RunWriter& list) {
+// What one leaf's own random numbers make of it: uniform in [0, 1) each.
+struct LeafDraw {
+    double size, rise, turn, shade, hue;
+};
+LeafDraw Draw(std::uint64_t identity) {
+    constexpr double kTwelveBits = 4096.0;
+    auto part = [&](int at) { return static_cast<double>((identity >> (12 * at)) & 0xfff) / kTwelveBits; };
+    return {part(0), part(1), part(2), part(3), part(4)};
+}
+
+// The colour a leaf's texture is multiplied by: darker by up to the lightness
+// variation, leaning toward yellow (less blue) or blue-green (less red) by up to
+// the hue variation.
+std::uint32_t LeafColour(const LeafSetup& page, const LeafDraw& draw) {
+    const double shade = 1.0 - page.Get(LeafSetup::kLightnessVariation) / 100.0 * draw.shade;
+    const double lean = page.Get(LeafSetup::kHueVariation) / 100.0 * (2.0 * draw.hue - 1.0);
+    const double red = shade * (1.0 - std::max(0.0, -lean) * 0.6);
+    const double green = shade * (1.0 - std::fabs(lean) * 0.1);
+    const double blue = shade * (1.0 - std::max(0.0, lean) * 0.8);
+    auto byte = [](double c) { return static_cast<std::uint32_t>(std::lround(std::clamp(c, 0.0, 1.0) * 255.0)); };
+    return byte(red) | byte(green) << 8 | byte(blue) << 16 | 0xff000000u;
+}
+
+// Writes the strips of one leaf: its local points scaled by size, turned by
+// toLeaf and moved to anchor, and, when aboveGround, lifted as a whole where it
+// would reach below the ground (y 0). turned is scratch space for the leaf's turned points and normals.
+void EmitLeaf(const LocalLeaf& leaf, const Rotation3& toLeaf, double size, Vector3D anchor, bool aboveGround,
+              std::uint32_t colour, std::vector<LeafVertex>& turned, LeafList::RunWriter& list) {
     const int rows = leaf.rows, columns = leaf.columns;
+    const Rotation3 scaled = size == 1.0 ? toLeaf : toLeaf * size;
     turned.resize(leaf.points.size());
+    if (aboveGround) {
+        double lowest = 0.0;
+        for (const Vector3D& point : leaf.points)
+            lowest = std::min(lowest, scaled.m[1][0] * point.x + scaled.m[1][1] * point.y +
+                                          scaled.m[1][2] * point.z + anchor.y);
+        anchor.y -= lowest;
+    }
     for (std::size_t i = 0; i < leaf.points.size(); ++i) {
-        const Vector3D p = toSegment * leaf.points[i];
-        const Vector3D normal = toSegment * leaf.normals[i];
+        const Vector3D p = scaled * leaf.points[i];
+        const Vector3D normal = toLeaf * leaf.normals[i];
         // Position in double, stored as float.
         turned[i] = LeafVertex{static_cast<float>(p.x + anchor.x), static_cast<float>(p.y + anchor.y),
                                static_cast<float>(p.z + anchor.z), static_cast<float>(normal.x),
                                static_cast<float>(normal.y), static_cast<float>(normal.z), 0, 0};
     }
     const float vStep = static_cast<float>(1.0 / (columns - 1));
-    for (int r = 0; r + 1 < rows; ++r) {
-        LeafVertex* out = list.Append(2 * columns, kTriangleStrip).Vertices();
-        for (int c = 0; c < columns; ++c) {
-            for (int row : {r + 1, r}) {
-                *out = turned[row * columns + c];
-                out->u = static_cast<float>(static_cast<double>(row) / (rows - 1));
-                out->v = static_cast<float>(c * vStep);
-                ++out;
+    for (int g = 0; g < leaf.grids; ++g) {
+        const LeafVertex* grid = &turned[static_cast<std::size_t>(g * rows * columns)];
+        for (int r = 0; r + 1 < rows; ++r) {
+            LeafVertex* out = list.Append(2 * columns, kTriangleStrip, colour).Vertices();
+            for (int c = 0; c < columns; ++c) {
+                for (int row : {r + 1, r}) {
+                    *out = grid[row * columns + c];
+                    out->u = static_cast<float>(static_cast<double>(row) / (rows - 1));
+                    out->v = static_cast<float>(c * vStep);
+                    ++out;
+                }
             }
         }
     }
@@ -166,8 +309,8 @@ using LevelRun = LeafGeneratorModel::LevelRun;
 class LeafWriter {
 public:
     LeafWriter(const std::array<LeafSetup, LeafGeneratorModel::kPageCount>& pages, const std::vector<int>& active,
-               int onlyPage = -1, std::vector<std::uint32_t>* written = nullptr)
-        : pages_(pages), active_(active), onlyPage_(onlyPage), written_(written) {
+               std::uint64_t seed, int onlyPage = -1, std::vector<std::uint32_t>* written = nullptr)
+        : pages_(pages), active_(active), seed_(seed), onlyPage_(onlyPage), written_(written) {
         for (int i : active) caches_.emplace_back(pages[i]);
     }
 
@@ -187,16 +330,16 @@ public:
         for (; run != runs.end(); ++run) {
             for (const BranchSegment& segment : *run->level) {
                 if (!segment.IsBranchEnd()) continue;
-                if (branch >= first) WriteBranch(BranchPieces(segment), run->depth, writer);
+                if (branch >= first) WriteBranch(BranchPieces(segment), run->depth, branch, writer);
                 if (++branch == last) return;
             }
         }
     }
 
 private:
-    // One leaf per page on the branch, however many pieces it is drawn with:
-    // placed along the whole branch and turned as the piece it sits on.
-    void WriteBranch(const BranchPieces& branch, int depth, LeafList::RunWriter& writer) {
+    // Each page's leaves on the branch, however many pieces it is drawn with:
+    // placed along the whole branch and turned as the piece each sits on.
+    void WriteBranch(const BranchPieces& branch, int depth, std::size_t index, LeafList::RunWriter& writer) {
         for (int i = 0; i < branch.count; ++i) {
             const double orientation = branch.pieces[i]->OrientationAngle();
             turn_[i] = SegmentFrame(branch.pieces[i]->ObliqueAngle(), orientation);
@@ -208,12 +351,12 @@ private:
             const LeafSetup& page = pages_[active_[a]];
             if (!Reaches(page, depth)) continue;
             if (onlyPage_ >= 0 && static_cast<int>(a) != onlyPage_) {
-                const LeafGeneratorModel::Counts leaf = OneLeaf(page);
-                writer.Skip(leaf.strips, leaf.vertices);
+                const LeafGeneratorModel::Counts leaves = ShootLeaves(page);
+                writer.Skip(leaves.strips, leaves.vertices);
                 continue;
             }
             const std::size_t firstPolygon = writer.Polygon();
-            WriteLeaf(page, a, branch, lengthSize, writer);
+            for (int k = 0; k < page.Get(LeafSetup::kShootLeaves); ++k) WriteLeaf(page, a, branch, lengthSize, index, k, writer);
             if (written_)
                 for (std::size_t p = firstPolygon; p < writer.Polygon(); ++p)
                     written_->push_back(static_cast<std::uint32_t>(p));
@@ -221,17 +364,34 @@ private:
     }
 
     void WriteLeaf(const LeafSetup& page, std::size_t a, const BranchPieces& branch, int lengthSize,
-                   LeafList::RunWriter& writer) {
+                   std::size_t index, int k, LeafList::RunWriter& writer) {
         const int h = page.Get(V::kHeight) >= 1 ? page.Get(V::kHeight) : lengthSize;
         const int w = page.Get(V::kWidth) >= 1 ? page.Get(V::kWidth) : lengthSize;
+        const LeafNode node = NodeOf(page, k);
         Vector3D anchor;
-        const int piece = branch.PieceAt(page.Get(V::kRelAdd) / 100.0, anchor);
-        EmitLeaf(caches_[a].Get(h, w), page.AddHorizontal() ? turnHorizontal_[piece] : turn_[piece], anchor, turned_,
-                 writer);
+        const int piece = branch.PieceAt(node.fraction, anchor);
+        const Rotation3& toSegment = page.AddHorizontal() ? turnHorizontal_[piece] : turn_[piece];
+        const bool aboveGround = page.Get(LeafSetup::kAboveGround) != 0;
+        const bool varies = page.Get(LeafSetup::kSizeVariation) > 0 || page.Get(LeafSetup::kAngleVariation) > 0 || page.Tinted();
+        if (!varies && node.turn == 0.0) {
+            EmitLeaf(caches_[a].Get(h, w), toSegment, 1.0, anchor, aboveGround, kWhiteLeaf, turned_, writer);
+            return;
+        }
+        // The leaf's own numbers: the seed, the page, the branch and the leaf's
+        // place on it, so that an edit of one page moves no other page's leaves.
+        const LeafDraw draw = Draw(ShootGrowth::Mix(seed_ + (active_[a] + 1) * 0xd1b54a32d192ed03ull +
+                                                    index * 0xaf251af3b0f025b5ull + k * 0xb564ef22ec7aece5ull));
+        const double angle = page.Get(LeafSetup::kAngleVariation);
+        const Rotation3 toLeaf = toSegment * Rotation3::X(node.turn + angle * (2.0 * draw.turn - 1.0)) *
+                                 Rotation3::Z(angle * (2.0 * draw.rise - 1.0));
+        const double size = 1.0 + page.Get(LeafSetup::kSizeVariation) / 100.0 * (2.0 * draw.size - 1.0);
+        EmitLeaf(caches_[a].Get(h, w), toLeaf, size, anchor, aboveGround,
+                 page.Tinted() ? LeafColour(page, draw) : kWhiteLeaf, turned_, writer);
     }
 
     const std::array<LeafSetup, LeafGeneratorModel::kPageCount>& pages_;
     const std::vector<int>& active_;
+    std::uint64_t seed_;
     int onlyPage_;
     std::vector<std::uint32_t>* written_;
     std::vector<LeafCache> caches_;
@@ -245,7 +405,7 @@ LeafGeneratorModel::Counts LeafGeneratorModel::BranchLeaves(int depth) const {
     Counts counts;
     for (const LeafSetup& page : pages_) {
         if (!Reaches(page, depth)) continue;
-        const Counts leaf = OneLeaf(page);
+        const Counts leaf = ShootLeaves(page);
         counts.strips += leaf.strips;
         counts.vertices += leaf.vertices;
     }
@@ -316,7 +476,19 @@ bool LeafGeneratorModel::WriteInHalves(
     return true;
 }
 
-void LeafGeneratorModel::Generate(const SkeletonLevels& skeleton, LeafStore& leaves) const {
+std::uint64_t LeafGeneratorModel::Seed(int growthSeed, int generator) {
+    // Apart from the branches' numbers of the same seed and generator.
+    return ShootGrowth::Mix(static_cast<std::uint64_t>(growthSeed) * 4 + static_cast<std::uint64_t>(generator) +
+                            0x6c65617665730000ull);
+}
+
+bool LeafGeneratorModel::Tinted() const {
+    for (const LeafSetup& page : pages_)
+        if (page.UseLeaf() && page.Tinted()) return true;
+    return false;
+}
+
+void LeafGeneratorModel::Generate(const SkeletonLevels& skeleton, LeafStore& leaves, std::uint64_t seed) const {
     // The result is one list; an existing single list is reused with its buffers.
     if (leaves.ListCount() != 1) {
         leaves.Clear();
@@ -326,15 +498,21 @@ void LeafGeneratorModel::Generate(const SkeletonLevels& skeleton, LeafStore& lea
     list.clear();
     const std::vector<int> active = ActivePages(pages_);
     if (active.empty()) return;
+    list.SetTinted(Tinted());
     WriteInHalves(skeleton, list, true,
                   [&](const std::vector<LevelRun>& runs, std::size_t first, std::size_t last, int) {
-                      LeafWriter(pages_, active).Write(runs, first, last, list);
+                      LeafWriter(pages_, active, seed).Write(runs, first, last, list);
                   });
 }
 
 bool LeafGeneratorModel::KeepsPlaces(int leafValue) {
     switch (leafValue) {
         case LeafSetup::kUseLeaf:
+        case LeafSetup::kShootLeaves:
+        case LeafSetup::kLeaflets:
+        // Colours may come or go: the list's polygons all change colour.
+        case LeafSetup::kLightnessVariation:
+        case LeafSetup::kHueVariation:
         case V::kLeafSplit:
         case V::kSegmentCount:
         case V::kRelativAddDownTo:
@@ -345,7 +523,7 @@ bool LeafGeneratorModel::KeepsPlaces(int leafValue) {
 }
 
 bool LeafGeneratorModel::RegeneratePage(const SkeletonLevels& skeleton, LeafStore& leaves, int page,
-                                        std::vector<std::uint32_t>& written) const {
+                                        std::vector<std::uint32_t>& written, std::uint64_t seed) const {
     written.clear();
     const std::vector<int> active = ActivePages(pages_);
     const auto at = std::find(active.begin(), active.end(), page);
@@ -357,7 +535,7 @@ bool LeafGeneratorModel::RegeneratePage(const SkeletonLevels& skeleton, LeafStor
     const bool inPlace = WriteInHalves(
         skeleton, leaves[0], false,
         [&](const std::vector<LevelRun>& runs, std::size_t first, std::size_t last, int half) {
-            LeafWriter(pages_, active, onlyPage, half == 0 ? &written : &secondHalf)
+            LeafWriter(pages_, active, seed, onlyPage, half == 0 ? &written : &secondHalf)
                 .Write(runs, first, last, leaves[0]);
         });
     written.insert(written.end(), secondHalf.begin(), secondHalf.end());
@@ -372,10 +550,12 @@ std::vector<LeafGeneratorModel::Place> LeafGeneratorModel::Places(const Skeleton
         const int level = levels - 1 - depth;
         for (const BranchSegment& segment : skeleton[level]) {
             if (!segment.IsBranchEnd()) continue;
-            for (const LeafSetup& page : pages_)
-                if (Reaches(page, depth))
-                    places.insert(places.end(), static_cast<std::size_t>(page.Get(V::kLeafSplit) - 1),
-                                  Place{&segment, level, static_cast<float>(page.Get(V::kRelAdd) / 100.0)});
+            for (const LeafSetup& page : pages_) {
+                if (!Reaches(page, depth)) continue;
+                for (int k = 0; k < page.Get(LeafSetup::kShootLeaves); ++k)
+                    places.insert(places.end(), OneLeaf(page).strips,
+                                  Place{&segment, level, static_cast<float>(NodeOf(page, k).fraction)});
+            }
         }
     }
     return places;
@@ -384,6 +564,11 @@ std::vector<LeafGeneratorModel::Place> LeafGeneratorModel::Places(const Skeleton
 void LeafGeneratorModel::WriteSetup(TGXMLFileWriter& writer) const {
     writer.WriteLine(std::string(kGeneratorIndent) + "<" + GetName() + ">");
     for (int i = 0; i < kPageCount; ++i) pages_[i].Write(writer, i + 1);
+    if (!std::all_of(pages_.begin(), pages_.end(), [](const LeafSetup& page) { return page.PlainFoliage(); })) {
+        writer.WriteLine(std::string(kSectionIndent) + "<" + kFoliageElement + ">");
+        for (int i = 0; i < kPageCount; ++i) pages_[i].WriteFoliage(writer, i + 1);
+        writer.WriteLine(std::string(kSectionIndent) + "</" + kFoliageElement + ">");
+    }
     writer.WriteLine(std::string(kGeneratorIndent) + "</" + GetName() + ">");
 }
 
@@ -393,6 +578,15 @@ bool LeafGeneratorModel::ReadSetup(TGXMLFileReader& reader, std::vector<int>* un
     for (int i = 0; i < kPageCount; ++i) {
         bool complete = false;
         const bool read = loaded_[i].Read(reader, GetName(), i + 1, &complete);
+        // A leaf section without foliage values has them at their defaults.
+        if (reader.EnterElement(GetName())) {
+            if (reader.EnterElement(kFoliageElement)) {
+                if (!loaded_[i].ReadFoliage(reader, i + 1)) complete = false;
+            } else {
+                loaded_[i].ResetFoliage();
+            }
+        }
+        reader.Rewind();
         if (!complete && unreadPages) unreadPages->push_back(i + 1);
         any = read || any;
     }

@@ -36,10 +36,16 @@ public:
     };
     Counts CountLeaves(const std::vector<std::size_t>& branchesPerLevel) const;
 
+    // The seed of the leaves' own random numbers (size, angles and colour of
+    // each leaf) from the shown generator's growth seed.
+    static std::uint64_t Seed(int growthSeed, int generator);
+    // Some page that grows leaves varies their colour.
+    bool Tinted() const;
+
     // Rebuilds the leaf store as one list: for every branch (its pieces count
-    // as one), outermost level first, one leaf per enabled page that reaches
-    // that level.
-    void Generate(const SkeletonLevels& skeleton, LeafStore& leaves) const;
+    // as one), outermost level first, the leaves of every enabled page that
+    // reaches that level, page by page, each page's leaves along the shoot in order.
+    void Generate(const SkeletonLevels& skeleton, LeafStore& leaves, std::uint64_t seed = 0) const;
     // Whether a change of this LeafSetup value keeps every page's leaves in
     // number and size (their places in the list).
     static bool KeepsPlaces(int leafValue);
@@ -48,7 +54,7 @@ public:
     // the polygons written, in order. Returns false, writing nothing, when the
     // store does not hold this design's leaves in their places.
     bool RegeneratePage(const SkeletonLevels& skeleton, LeafStore& leaves, int page,
-                        std::vector<std::uint32_t>& written) const;
+                        std::vector<std::uint32_t>& written, std::uint64_t seed = 0) const;
 
     // Where one strip of Generate's list sits: on the branch that ends with
     // branchEnd, of skeleton level level, at this fraction of its length.

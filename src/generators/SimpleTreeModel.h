@@ -67,6 +67,7 @@ private:
 class SimpleTreeModel : public TreeGeneratorModel {
 public:
     std::string GetName() const override { return "SimpleGrovewright"; }
+    int Index() const override { return 0; }
 
     SimpleSetup& Custom() { return custom_; }
     const SimpleSetup& Custom() const { return custom_; }

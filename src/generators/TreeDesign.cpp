@@ -81,12 +81,13 @@ unsigned TreeDesign::Refresh(unsigned stale, std::string& refusal, const std::op
     }
     if ((stale & kStaleSkeleton) == kStaleSkeleton) {
         generators_[active_]->Rebuild(skeleton_);
-        leafModel_.Generate(skeleton_, leaves_);
+        leafModel_.Generate(skeleton_, leaves_, LeafSeed());
     } else if ((stale & kStaleLeaves) == kStaleLeaves) {
         leavesRewritten_ = parameter && parameter->record == Record::Leaf &&
                            LeafGeneratorModel::KeepsPlaces(parameter->index) &&
-                           leafModel_.RegeneratePage(skeleton_, leaves_, parameter->page, rewrittenLeaves_);
-        if (!leavesRewritten_) leafModel_.Generate(skeleton_, leaves_);
+                           leafModel_.RegeneratePage(skeleton_, leaves_, parameter->page, rewrittenLeaves_,
+                                                     LeafSeed());
+        if (!leavesRewritten_) leafModel_.Generate(skeleton_, leaves_, LeafSeed());
     }
     if (stale & kStaleTreeMesh) view_.Take(generators_[active_]->Base());
     return stale;

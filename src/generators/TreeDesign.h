@@ -215,6 +215,10 @@ private:
     // Refresh, then tells the observers.
     void Refreshed(std::optional<ParameterId> parameter, bool valuesChanged, unsigned stale,
                    bool texturesChanged = false);
+    // The seed of the leaves' own numbers: the shown generator's growth seed.
+    std::uint64_t LeafSeed() const {
+        return LeafGeneratorModel::Seed(generators_[active_]->Growth().Seed(), active_);
+    }
     // The memory the shown generator's tree and its leaves would take.
     std::size_t NeededMemory() const;
     // "the design would need about 3.2 GB of memory, more than the 1.0 GB allowed".

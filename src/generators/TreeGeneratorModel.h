@@ -34,6 +34,8 @@ public:
 
     // The element name of the generator's section, e.g. "SimpleGrovewright".
     virtual std::string GetName() const = 0;
+    // 0 simple, 1 regular, 2 complex: growth's numbers differ between them.
+    virtual int Index() const = 0;
 
     BaseSetup& Base() { return base_; }
     const BaseSetup& Base() const { return base_; }

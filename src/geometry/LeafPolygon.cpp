@@ -10,7 +10,7 @@ LeafPolygon LeafList::Append(std::int32_t vertexCount, std::int32_t primitiveMod
     const std::size_t first = vertexCount_;
     if (first + count > vertexCapacity_) Grow(std::max<std::size_t>(2 * vertexCapacity_, first + count));
     vertexCount_ += static_cast<std::size_t>(count);
-    polygons_.push_back({first, count, primitiveMode});
+    polygons_.push_back({first, count, primitiveMode, kWhiteLeaf});
     return (*this)[polygons_.size() - 1];
 }
 
@@ -22,7 +22,8 @@ void LeafList::AppendUnwritten(std::size_t polygons, std::size_t vertices) {
 
 LeafPolygon LeafList::operator[](std::size_t i) const {
     const Entry& entry = polygons_[i];
-    return LeafPolygon(entry.count > 0 ? vertices_.get() + entry.first : nullptr, entry.count, entry.mode);
+    return LeafPolygon(entry.count > 0 ? vertices_.get() + entry.first : nullptr, entry.count, entry.mode,
+                       entry.colour);
 }
 
 void LeafList::Grow(std::size_t capacity) {

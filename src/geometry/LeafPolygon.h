@@ -18,16 +18,21 @@ static_assert(sizeof(LeafVertex) == 32, "LeafVertex must stay 8 packed floats");
 
 // The OpenGL triangle-strip primitive number, used to draw leaves.
 inline constexpr std::int32_t kTriangleStrip = 5;
+// A leaf's colour as 8-bit red, green, blue and alpha from the lowest byte up:
+// what its texture is multiplied by. White leaves the texture as it is.
+inline constexpr std::uint32_t kWhiteLeaf = 0xffffffffu;
 
 // One drawable leaf primitive: a view of its vertices inside its leaf list. It
 // stays valid until the list grows or is cleared.
 class LeafPolygon {
 public:
-    LeafPolygon(LeafVertex* vertices, std::int32_t vertexCount, std::int32_t primitiveMode)
-        : vertices_(vertices), vertexCount_(vertexCount), primitiveMode_(primitiveMode) {}
+    LeafPolygon(LeafVertex* vertices, std::int32_t vertexCount, std::int32_t primitiveMode,
+                std::uint32_t colour = kWhiteLeaf)
+        : vertices_(vertices), vertexCount_(vertexCount), primitiveMode_(primitiveMode), colour_(colour) {}
 
     std::int32_t VertexCount() const { return vertexCount_; }
     std::int32_t PrimitiveMode() const { return primitiveMode_; }
+    std::uint32_t Colour() const { return colour_; }
     // Null when the polygon has no vertices.
     LeafVertex* Vertices() const { return vertices_; }
     LeafVertex& operator[](std::int32_t i) const { return vertices_[i]; }
@@ -36,6 +41,7 @@ private:
     LeafVertex* vertices_;
     std::int32_t vertexCount_;
     std::int32_t primitiveMode_;
+    std::uint32_t colour_;
 };
 
 // One list of leaf polygons. All vertices share one buffer, so a list of
@@ -62,11 +68,11 @@ public:
         RunWriter(LeafList& list, std::size_t polygon, std::size_t vertex)
             : list_(list), polygon_(polygon), vertex_(vertex) {}
         // The next polygon of the run, vertexCount (positive) vertices; the caller writes them.
-        LeafPolygon Append(std::int32_t vertexCount, std::int32_t primitiveMode) {
-            list_.polygons_[polygon_++] = {vertex_, vertexCount, primitiveMode};
+        LeafPolygon Append(std::int32_t vertexCount, std::int32_t primitiveMode, std::uint32_t colour = kWhiteLeaf) {
+            list_.polygons_[polygon_++] = {vertex_, vertexCount, primitiveMode, colour};
             LeafVertex* vertices = list_.vertices_.get() + vertex_;
             vertex_ += static_cast<std::size_t>(vertexCount);
-            return LeafPolygon(vertices, vertexCount, primitiveMode);
+            return LeafPolygon(vertices, vertexCount, primitiveMode, colour);
         }
         // Passes over polygons already in place, as written before.
         void Skip(std::size_t polygons, std::size_t vertices) {
@@ -89,7 +95,12 @@ public:
     void clear() {
         vertexCount_ = 0;
         polygons_.clear();
+        tinted_ = false;
     }
+    // The polygons have colours of their own (else every one is white), which
+    // the view and the exports carry.
+    bool Tinted() const { return tinted_; }
+    void SetTinted(bool tinted) { tinted_ = tinted; }
     void reserve(std::size_t polygons, std::size_t vertices) {
         polygons_.reserve(polygons);
         if (vertices > vertexCapacity_) Grow(vertices);
@@ -117,6 +128,7 @@ private:
         std::size_t first;
         std::int32_t count;
         std::int32_t mode;
+        std::uint32_t colour;
     };
     void Grow(std::size_t capacity);
 
@@ -124,6 +136,7 @@ private:
     std::size_t vertexCount_ = 0;
     std::size_t vertexCapacity_ = 0;
     std::vector<Entry> polygons_;
+    bool tinted_ = false;
 };
 
 // The leaf store: an ordered list of leaf lists. The leaf generator fills one

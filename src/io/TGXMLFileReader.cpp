@@ -57,6 +57,17 @@ bool TGXMLFileReader::EnterElement(const std::string& name) {
     return true;
 }
 
+bool TGXMLFileReader::EnterWholeElement(const std::string& name) {
+    const std::string open = "<" + name + ">";
+    const auto start = workingText_.find(open);
+    if (start == std::string_view::npos) return false;
+    const auto innerStart = start + open.size();
+    const auto close = workingText_.find("</" + name + ">", innerStart);
+    if (close == std::string_view::npos) return false;
+    workingText_ = workingText_.substr(innerStart, close - innerStart);
+    return true;
+}
+
 long TGXMLFileReader::ReadInt(const std::string& name) const {
     std::string_view inner;
     if (!FindInner(name, inner)) return -1;

@@ -21,6 +21,9 @@ public:
     // Narrows the working text to the inside of the first element with this name;
     // false, with the working text unchanged, when it is not found.
     bool EnterElement(const std::string& name);
+    // EnterElement for the element whose opening tag is exactly "<name>": an
+    // added page's child, whose name can begin another's ("Foliage1", "Foliage10").
+    bool EnterWholeElement(const std::string& name);
     // The integer inside the first element with this name in the working text,
     // converted like strtol in base 10 (leading blanks skipped, conversion stops at
     // the first non-digit, no digits give 0); -1 when the element is not found.

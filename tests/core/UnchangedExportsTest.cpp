@@ -98,7 +98,7 @@ void RandomDesign(Designs& designs, int g, std::mt19937& random) {
                     branches.Page(level).SetParameter(i, Anywhere(BranchSetup::kParameters[i], random));
         }
         for (int page = 0; page < 2; ++page)
-            for (int i = 0; i < LeafSetup::kCount; ++i)
+            for (int i = 0; i < LeafSetup::kFileCount; ++i)
                 designs.leaves.Page(page).SetParameter(i, Anywhere(LeafSetup::kParameters[i], random));
     } while (MeasureDesign(tree, designs.leaves).Triangles() > 60000);
 }
