@@ -592,6 +592,10 @@ int RunCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err) 
     if (Failure failure = own.Read(design.textures, err); failure.status != kExitOk) return report(failure);
     if (Failure failure = OverrideValues(settings, seed, design); failure.status != kExitOk) return report(failure);
     const bool info = infoCommand->parsed();
+    // The vertex colours carry either the leaves' own colours or the wind: never lose one silently.
+    if (windAsColour && withLeaves && design.leafPages.Tinted())
+        return report({kExitUsage, "--wind-as-color: the leaves have colours of their own (a leaf page's Lightness "
+                                   "var. or Hue var.), which the vertex colours carry; use --wind instead"});
     // A progress bar only where a person watches it.
     const bool terminal = &err == &std::cerr && isatty(STDERR_FILENO);
     // info shows the leaves' figures; an export grows them only when it writes them.

@@ -275,8 +275,10 @@ void EmitLeaf(const LocalLeaf& leaf, const Rotation3& toLeaf, double size, Vecto
     for (std::size_t i = 0; i < leaf.points.size(); ++i) {
         const Vector3D p = scaled * leaf.points[i];
         const Vector3D normal = toLeaf * leaf.normals[i];
-        // Position in double, stored as float.
-        turned[i] = LeafVertex{static_cast<float>(p.x + anchor.x), static_cast<float>(p.y + anchor.y),
+        // Position in double, stored as float; a lifted leaf's lowest point is
+        // on the ground, not a rounding below it.
+        const double y = aboveGround ? std::max(0.0, p.y + anchor.y) : p.y + anchor.y;
+        turned[i] = LeafVertex{static_cast<float>(p.x + anchor.x), static_cast<float>(y),
                                static_cast<float>(p.z + anchor.z), static_cast<float>(normal.x),
                                static_cast<float>(normal.y), static_cast<float>(normal.z), 0, 0};
     }

@@ -5,12 +5,12 @@
 
 namespace grovewright {
 
-LeafPolygon LeafList::Append(std::int32_t vertexCount, std::int32_t primitiveMode) {
+LeafPolygon LeafList::Append(std::int32_t vertexCount, std::int32_t primitiveMode, std::uint32_t colour) {
     const std::int32_t count = vertexCount > 0 ? vertexCount : 0;
     const std::size_t first = vertexCount_;
     if (first + count > vertexCapacity_) Grow(std::max<std::size_t>(2 * vertexCapacity_, first + count));
     vertexCount_ += static_cast<std::size_t>(count);
-    polygons_.push_back({first, count, primitiveMode, kWhiteLeaf});
+    polygons_.push_back({first, count, primitiveMode, colour});
     return (*this)[polygons_.size() - 1];
 }
 

@@ -56,7 +56,7 @@ public:
     // A new polygon of vertexCount vertices (0 when the count is not positive).
     // Its vertices are not initialised: the caller writes every one of them (a
     // large tree's leaves would otherwise be cleared once for nothing).
-    LeafPolygon Append(std::int32_t vertexCount, std::int32_t primitiveMode);
+    LeafPolygon Append(std::int32_t vertexCount, std::int32_t primitiveMode, std::uint32_t colour = kWhiteLeaf);
 
     // Grows the list by this many polygons and vertices, none of them written
     // yet: RunWriters fill them in place, each its own run, so that several

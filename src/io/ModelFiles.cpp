@@ -216,6 +216,13 @@ private:
             attributes["_WIND"] = Floats(mesh.wind, 4, "VEC4");
             if (windAsColour_) attributes["COLOR_0"] = attributes["_WIND"];
         }
+        // Leaf by leaf colours, which every viewer multiplies the texture by.
+        if (!mesh.colours.empty() && !attributes.contains("COLOR_0")) {
+            const int colour = Accessor(View(mesh.colours.data(), mesh.colours.size(), kArrayBuffer), kUnsignedByte,
+                                        mesh.colours.size() / 4, "VEC4");
+            doc_["accessors"][colour]["normalized"] = true;
+            attributes["COLOR_0"] = colour;
+        }
         return {{"attributes", attributes},
                 {"indices", indices},
                 {"material", Material(part)},
@@ -260,7 +267,7 @@ private:
     }
 
     static constexpr int kArrayBuffer = 34962, kElementArrayBuffer = 34963;
-    static constexpr int kFloat = 5126, kUnsignedShort = 5123, kUnsignedInt = 5125;
+    static constexpr int kFloat = 5126, kUnsignedByte = 5121, kUnsignedShort = 5123, kUnsignedInt = 5125;
 
     bool external_;
     bool windAsColour_ = false;
@@ -405,10 +412,16 @@ private:
     std::string buffer_;
 };
 
-void WriteObjPart(Text& out, const MeshPart& mesh, std::size_t base) {
+// coloured: every vertex of the file gets a colour after its position (the
+// common extension of the v line), white where the part has none.
+void WriteObjPart(Text& out, const MeshPart& mesh, std::size_t base, bool coloured) {
     for (std::size_t v = 0; v < mesh.VertexCount(); ++v) {
         const float* p = &mesh.positions[3 * v];
-        out << "v " << p[0] << " " << p[1] << " " << p[2] << "\n";
+        out << "v " << p[0] << " " << p[1] << " " << p[2];
+        if (coloured && mesh.colours.empty()) out << " 1 1 1";
+        if (coloured && !mesh.colours.empty())
+            for (int c = 0; c < 3; ++c) out << " " << mesh.colours[4 * v + c] / 255.0f;
+        out << "\n";
     }
     for (std::size_t v = 0; v < mesh.VertexCount(); ++v)
         out << "vt " << mesh.uvs[2 * v] << " " << 1.0f - mesh.uvs[2 * v + 1] << "\n";  // GL's v
@@ -448,12 +461,13 @@ bool WriteObj(const std::string& path, const TreeModel& model, const ModelTextur
         Text out(*writer);
         out << "# " << kGenerator << "\nmtllib " << BaseName(stem) << ".mtl\n";
         std::size_t base = 0;
+        const bool coloured = !model.leaves.colours.empty();
         for (int n = 0; n < 2; ++n) {
             if (nodes[n].empty()) continue;
             out << "o " << kNodeNames[n] << "\ng " << kNodeNames[n] << "\n";
             for (const Part& part : nodes[n]) {
                 out << "usemtl " << part.material << "\n";
-                WriteObjPart(out, *part.mesh, base);
+                WriteObjPart(out, *part.mesh, base, coloured);
                 base += part.mesh->VertexCount();
             }
         }

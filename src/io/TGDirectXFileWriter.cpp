@@ -103,4 +103,21 @@ void TGDirectXFileWriter::WriteTextureCoord(double u, double v, bool last) {
     Commit(PutEntryEnd(out, last));
 }
 
+void TGDirectXFileWriter::BeginVertexColours(int count) {
+    WriteLine("MeshVertexColors {");
+    WriteCountLine(count);
+}
+
+void TGDirectXFileWriter::WriteVertexColour(int index, const double (&rgba)[4], bool last) {
+    char* out = Reserve(kMaxIntChars + 4 * (kMaxFixed6Chars + 2) + 5);
+    if (!out) return;
+    out = PutInt(out, index);
+    for (double c : rgba) {
+        out = PutText(out, "; ");
+        out = PutFixed6(out, c);
+    }
+    *out++ = ';';
+    Commit(PutEntryEnd(out, last));
+}
+
 }  // namespace grovewright

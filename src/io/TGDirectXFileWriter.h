@@ -7,7 +7,8 @@
 namespace grovewright {
 
 // Writes a DirectX text mesh file: top-level Mesh objects with positions, faces,
-// MeshNormals and MeshTextureCoords, reals as "%.06f" and integers as "%i".
+// MeshNormals, MeshTextureCoords and, for leaves of their own colours,
+// MeshVertexColors, reals as "%.06f" and integers as "%i".
 // The plain operations write only while the file is open.
 class TGDirectXFileWriter : public TGFileWriter {
 public:
@@ -31,6 +32,10 @@ public:
     void BeginTextureCoords(int count);
     // "u; v;" followed by "," or, for the last entry, ";".
     void WriteTextureCoord(double u, double v, bool last);
+    // "MeshVertexColors {" and its count.
+    void BeginVertexColours(int count);
+    // "index; r; g; b; a;" followed by ";," or, for the last entry, ";;".
+    void WriteVertexColour(int index, const double (&rgba)[4], bool last);
     void CloseBlock() { WriteLine("}"); }
 
 private:

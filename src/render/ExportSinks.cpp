@@ -162,6 +162,18 @@ void DirectXExportSink::Leaves(const LeafStore::List& polygons, const ViewTransf
         for (int i = 0; i < polygon.VertexCount(); ++i)
             writer_.WriteTextureCoord(polygon[i].u, polygon[i].v, ++written == vertices);
     writer_.CloseBlock();
+    if (polygons.Tinted()) {
+        writer_.BeginVertexColours(static_cast<int>(vertices));
+        written = 0;
+        for (const LeafPolygon& polygon : polygons) {
+            const std::uint32_t c = polygon.Colour();
+            const double rgba[4] = {(c & 0xff) / 255.0, (c >> 8 & 0xff) / 255.0, (c >> 16 & 0xff) / 255.0,
+                                    (c >> 24) / 255.0};
+            for (int i = 0; i < polygon.VertexCount(); ++i, ++written)
+                writer_.WriteVertexColour(static_cast<int>(written), rgba, written + 1 == vertices);
+        }
+        writer_.CloseBlock();
+    }
     writer_.CloseBlock();
 }
 

@@ -54,7 +54,7 @@ void AppendGrown(const LeafList& list, std::size_t begin, std::size_t end, doubl
     const double across = grow * grow / along;
     for (std::size_t i = begin; i < end; ++i) {
         const LeafPolygon source = list[i];
-        const LeafPolygon copy = out.Append(source.VertexCount(), source.PrimitiveMode());
+        const LeafPolygon copy = out.Append(source.VertexCount(), source.PrimitiveMode(), source.Colour());
         for (int k = 0; k < source.VertexCount(); ++k) {
             const Vector3D d = PositionOf(source[k]) - centre;
             const Vector3D onSpine = spine * Dot(d, spine);
@@ -161,6 +161,7 @@ LevelsOfDetail::LevelsOfDetail(const SkeletonLevels& skeleton, const LeafStore& 
 std::size_t LevelsOfDetail::ReduceLeaves(int step, LeafStore* leaves, std::vector<Place>* places) const {
     const LeafList& list = leaves_[0];
     LeafList* reduced = leaves ? &leaves->AppendList() : nullptr;
+    if (reduced) reduced->SetTinted(list.Tinted());
     const bool placed = places && places_.size() == list.size();
     const std::vector<std::size_t>& starts = leafStarts_;
     std::size_t triangles = 0;
@@ -179,7 +180,7 @@ std::size_t LevelsOfDetail::ReduceLeaves(int step, LeafStore* leaves, std::vecto
             if (!reduced) continue;
             for (std::size_t i = starts[leaf]; i < starts[leaf + 1]; ++i) {
                 const LeafPolygon source = list[i];
-                const LeafPolygon copy = reduced->Append(2 * (kept + 1), source.PrimitiveMode());
+                const LeafPolygon copy = reduced->Append(2 * (kept + 1), source.PrimitiveMode(), source.Colour());
                 for (int c = 0; c <= kept; ++c) {
                     const int from = static_cast<int>(std::lround(static_cast<double>(c) * (columns - 1) / kept));
                     copy[2 * c] = source[2 * from];

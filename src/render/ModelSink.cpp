@@ -169,9 +169,16 @@ void ModelSink::Leaves(const LeafStore::List& polygons, const ViewTransform& tra
     leaves.uvs.resize(2 * vertexAt.back());
     leaves.indices.resize(indexAt.back());
     if (wind_) leaves.wind.resize(4 * vertexAt.back());
+    if (polygons.Tinted()) leaves.colours.resize(4 * vertexAt.back());
     auto mesh = [&](std::size_t begin, std::size_t end) {
         for (std::size_t i = begin; i < end; ++i) {
             const LeafPolygon& polygon = polygons[i];
+            if (!leaves.colours.empty()) {
+                const std::uint32_t colour = polygon.Colour();
+                for (std::size_t k = 0; k < static_cast<std::size_t>(polygon.VertexCount()); ++k)
+                    for (int c = 0; c < 4; ++c)
+                        leaves.colours[4 * (vertexAt[i] + k) + c] = static_cast<std::uint8_t>(colour >> (8 * c));
+            }
             if (wind_) {
                 // The flutter is GL's v: 0 where the leaf sits, 1 at its tip.
                 const WindWeights::Segment weights = wind_->Leaf(i);

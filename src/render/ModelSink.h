@@ -45,6 +45,9 @@ struct MeshPart {
     ModelArray<std::uint32_t> indices;
     // Wind weights, four per vertex (see WindWeights); empty unless asked for.
     ModelArray<float> wind;
+    // Colours the texture is multiplied by, red, green, blue, alpha bytes per
+    // vertex; empty when every vertex is white (leaves of one colour).
+    ModelArray<std::uint8_t> colours;
     float minimum[3] = {0, 0, 0};  // the positions' box; 0 while empty
     float maximum[3] = {0, 0, 0};
 

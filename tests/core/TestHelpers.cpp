@@ -89,7 +89,7 @@ bool ReadProject(const std::string& text, const std::function<bool(TGXMLFileRead
 GrownDesign::GrownDesign(const TreeGeneratorModel& tree, const LeafGeneratorModel& leafPages) {
     tree.Rebuild(skeleton);
     view.Take(tree.Base());
-    leafPages.Generate(skeleton, leaves);
+    leafPages.Generate(skeleton, leaves, LeafGeneratorModel::Seed(tree.Growth().Seed(), tree.Index()));
 }
 
 GrownExample::GrownExample(const std::string& file) {

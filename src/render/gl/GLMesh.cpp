@@ -34,6 +34,7 @@ void GLMesh::Take(GLMesh& other) {
     filling_ = other.filling_;
     count_ = std::exchange(other.count_, 0);
     usesBuffers_ = std::exchange(other.usesBuffers_, false);
+    colourBytes_ = other.colourBytes_;
     // Moved arrays keep their elements where they are: the starts stay right.
     part_ = std::move(other.part_);
     colours_ = std::move(other.colours_);
@@ -57,6 +58,7 @@ void GLMesh::Clear() {
     ReleaseStored();
     count_ = 0;
     usesBuffers_ = false;
+    colourBytes_ = false;
 }
 
 void GLMesh::ReleaseStored() {
@@ -104,6 +106,11 @@ void GLMesh::SetTriangles(grovewright::MeshPart part) {
     StoreTriangles(std::move(part));
     Store(kNormals, part_.normals);
     Store(kTextureCoords, part_.uvs);
+    // Leaves of their own colours: the texture is lit and multiplied by them.
+    if (!part_.colours.empty()) {
+        Store(kColours, part_.colours);
+        colourBytes_ = true;
+    }
     if (usesBuffers_) ReleaseStored();
 }
 
@@ -116,6 +123,7 @@ void GLMesh::SetColouredTriangles(grovewright::MeshPart part, const float evenCo
     for (std::size_t at = 0; at < colours_.size(); at += 3)
         std::memcpy(&colours_[at], at / 3 % 2 == 0 ? evenColour : oddColour, 3 * sizeof(float));
     Store(kColours, colours_);
+    colourBytes_ = false;
     if (usesBuffers_) ReleaseStored();
 }
 
@@ -156,7 +164,10 @@ void GLMesh::Draw() const {
     if (Has(kColours)) {
         bind(kColours);
         glEnableClientState(GL_COLOR_ARRAY);
-        glColorPointer(3, GL_FLOAT, 0, At(kColours));
+        if (colourBytes_)
+            glColorPointer(4, GL_UNSIGNED_BYTE, 0, At(kColours));
+        else
+            glColorPointer(3, GL_FLOAT, 0, At(kColours));
     }
     if (Has(kIndices)) {
         bind(kIndices);
@@ -168,6 +179,9 @@ void GLMesh::Draw() const {
     glDisableClientState(GL_NORMAL_ARRAY);
     glDisableClientState(GL_TEXTURE_COORD_ARRAY);
     glDisableClientState(GL_COLOR_ARRAY);
+    // The current colour is undefined after drawing from a colour array; the
+    // view's textured meshes expect white.
+    if (Has(kColours) && colourBytes_) glColor4ub(255, 255, 255, 255);
     if (usesBuffers_) {
         glBindBuffer(GL_ARRAY_BUFFER, 0);
         glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);

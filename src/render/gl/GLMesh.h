@@ -71,6 +71,8 @@ private:
     std::uint64_t filling_ = 0;
     GLsizei count_ = 0;  // indices of triangles, points of lines
     bool usesBuffers_ = false;
+    // The colours are the part's bytes (red, green, blue, alpha), else colours_'s floats.
+    bool colourBytes_ = false;
     GLuint buffers_[kArrayCount] = {};
     // The arrays drawn from without buffer objects, and where each starts.
     grovewright::MeshPart part_;
