@@ -35,6 +35,7 @@ grovewright::ModelTextures ExportCommands::ViewTextures() {
                                         {TextureManager::Kind::Stump, &textures.stump},
                                         {TextureManager::Kind::Leaves, &textures.leaves}})
         textures.KeepFile(*texture, textures_.ImageFile(kind));
+    textures.barkNormals = textures_.BarkNormals();
     return textures;
 }
 

@@ -183,11 +183,17 @@ void MainFrame::BuildMenus() {
     creator->AppendCheckItem(ID_CREATOR_LEAVES, "&Leafs");
 
     auto* textures = new wxMenu;
+    // The painted textures follow the drawn ones, after a line.
     auto textureMenu = [&](const char* title, std::vector<std::pair<int, const char*>> items, int custom,
-                           TextureManager::Kind kind) {
+                           TextureManager::Kind kind, std::vector<std::pair<int, const char*>> painted = {}) {
         auto* menu = new wxMenu;
         TextureMenu entry{{}, custom, false, kind};
         for (const auto& [id, label] : items) {
+            menu->AppendCheckItem(id, label);
+            entry.items.push_back(id);
+        }
+        if (!painted.empty()) menu->AppendSeparator();
+        for (const auto& [id, label] : painted) {
             menu->AppendCheckItem(id, label);
             entry.items.push_back(id);
         }
@@ -196,11 +202,16 @@ void MainFrame::BuildMenus() {
         textureMenus_.push_back(entry);
         textures->Append(wxID_ANY, title, menu);
     };
+    namespace Painted = grovewright::PaintedTextures;
+    std::vector<std::pair<int, const char*>> paintedBarks, paintedLeaves;
+    for (int i = 0; i < Painted::kBarkCount; ++i) paintedBarks.emplace_back(ID_PAINTED_BARK_FIRST + i, Painted::BarkLabel(i));
+    for (int i = 0; i < Painted::kLeafCount; ++i)
+        paintedLeaves.emplace_back(ID_PAINTED_LEAVES_FIRST + i, Painted::LeafLabel(i));
     textureMenu("&Trunc/ Branches", {{ID_TRUNK_1, "Trunc&1"}, {ID_TRUNK_2, "Trunc&2"}}, ID_TRUNK_CUSTOM,
-                TextureManager::Kind::Trunk);
+                TextureManager::Kind::Trunk, paintedBarks);
     textureMenu("&Stump", {{ID_STUMP_1, "Stump&1"}}, ID_STUMP_CUSTOM, TextureManager::Kind::Stump);
     textureMenu("&Leafs", {{ID_LEAVES_1, "Leaves&1"}, {ID_LEAVES_2, "Leaves&2"}, {ID_NEEDLES, "&Needles"}},
-                ID_LEAVES_CUSTOM, TextureManager::Kind::Leaves);
+                ID_LEAVES_CUSTOM, TextureManager::Kind::Leaves, paintedLeaves);
     textures->AppendSeparator();
     textureMenu("&Ground", {{ID_SPRING, "S&pring"}, {ID_SUMMER, "&Summer"}, {ID_FALL, "&Fall"}, {ID_WINTER, "&Winter"}},
                 ID_GROUND_CUSTOM, TextureManager::Kind::Ground);

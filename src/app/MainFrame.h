@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+#include "render/PaintedTextures.h"
 #include "app/ExportCommands.h"
 #include "app/FileChooser.h"
 #include "app/ProjectDocument.h"
@@ -77,6 +78,10 @@ enum CommandId {
     ID_EXAMPLES,            // the "E&xamples" submenu: one item per example tree of the gallery
     ID_EXAMPLE_FIRST,
     ID_EXAMPLE_LAST = ID_EXAMPLE_FIRST + grovewright::kExampleTreeCount - 1,
+    ID_PAINTED_BARK_FIRST,  // the painted barks and leaves of the Textures menu
+    ID_PAINTED_BARK_LAST = ID_PAINTED_BARK_FIRST + grovewright::PaintedTextures::kBarkCount - 1,
+    ID_PAINTED_LEAVES_FIRST,
+    ID_PAINTED_LEAVES_LAST = ID_PAINTED_LEAVES_FIRST + grovewright::PaintedTextures::kLeafCount - 1,
     ID_EXPORT_GLB_LOD,      // glTF: tree and leaves with levels of detail
     ID_WIND,                // Options > Wind: the wind preview
 };

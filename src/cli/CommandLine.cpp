@@ -31,6 +31,7 @@
 #include "io/TGXMLFileReader.h"
 #include "render/ExportSinks.h"
 #include "render/MeshBuilder.h"
+#include "render/PaintedTextures.h"
 #include "render/TextureImage.h"
 #include "render/LevelsOfDetail.h"
 #include "render/WindWeights.h"
@@ -250,6 +251,8 @@ struct OwnImages {
             *slots[i] = images[i];
             textures.KeepFile(*slots[i], files[i]);
         }
+        // An own bark comes without relief.
+        if (!paths[0].empty()) textures.barkNormals = {};
         return textures;
     }
 };
@@ -438,14 +441,19 @@ int RunCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err) 
         "Tree generator: simple, regular or complex (default: the one the file shows, else the one its name "
         "ends with, as in NAME.complex.xml, else simple)";
     // The built-in textures, named as the Textures menu names them, in its order.
-    const std::vector<std::string> barkNames = {"trunc1", "trunc2"}, leafNames = {"leaves1", "leaves2", "needles"};
+    std::vector<std::string> barkNames = {"trunc1", "trunc2"}, leafNames = {"leaves1", "leaves2", "needles"};
+    for (int i = 0; i < PaintedTextures::kBarkCount; ++i) barkNames.push_back(PaintedTextures::BarkName(i));
+    for (int i = 0; i < PaintedTextures::kLeafCount; ++i) leafNames.push_back(PaintedTextures::LeafName(i));
     std::string bark, leafTexture;  // empty: the project's choice, else the first
     OwnImages own;
     auto textureOptions = [&](CLI::App* command) {
-        command->add_option("--bark", bark, "Bark texture: trunc1 or trunc2 (default: the project's, else trunc1)")
+        command->add_option("--bark", bark, "Bark texture: trunc1, trunc2, oak-bark, birch-bark, pine-bark, "
+                                            "willow-bark, palm-bark or beech-bark (default: the project's, else trunc1)")
             ->check(CLI::IsMember(barkNames));
         command->add_option("--leaf-texture", leafTexture,
-                            "Leaf texture: leaves1, leaves2 or needles (default: the project's, else leaves1)")
+                            "Leaf texture: leaves1, leaves2, needles, oak-leaf, birch-leaf, willow-leaf, maple-leaf, "
+                            "leaflet, oak-twig, birch-twig, willow-twig, maple-twig, spruce-needles or pine-needles "
+                            "(default: the project's, else leaves1)")
             ->check(CLI::IsMember(leafNames));
         const char* formats = "(PNG, JPEG, BMP, TGA or XPM)";
         // An empty path would quietly mean the built-in texture.

@@ -16,7 +16,9 @@ class TGXMLFileWriter;
 struct TextureChoice {
     // In the order of the Textures menu's kinds.
     enum Kind { kBark, kLeaves, kGround, kStump, kSky, kKindCount };
-    static constexpr std::array<int, kKindCount> kBuiltInCount = {2, 3, 4, 1, 2};
+    // Bark: Trunc1, Trunc2 and six painted barks; leaves: Leaves1, Leaves2,
+    // Needles and eleven painted leaves, twigs and needle sprays.
+    static constexpr std::array<int, kKindCount> kBuiltInCount = {2 + 6, 3 + 11, 4, 1, 2};
 
     // The built-in texture of each kind (0-based), used when it has no image.
     std::array<int, kKindCount> builtIn{};

@@ -14,6 +14,7 @@
 #include "io/FileSet.h"
 #include "io/ImageFiles.h"
 #include "io/TGFileWriter.h"
+#include "render/PaintedTextures.h"
 #include "render/ProceduralTextures.h"
 
 namespace grovewright {
@@ -30,6 +31,7 @@ struct Part {
     const char* material;  // "Bark", "Stump" or "Leaves"
     const std::string* image;  // its texture, as the file stores it
     bool jpeg;                 // a JPEG's bytes, else a PNG's
+    const std::string* normals = nullptr;  // its normal map's PNG bytes, when it has one
 };
 
 // The parts the model has, in file order, grouped by node: Tree (bark, caps), Leaves.
@@ -38,13 +40,49 @@ std::vector<std::vector<Part>> Nodes(const TreeModel& model, const ModelTextures
     auto part = [&](const MeshPart& mesh, const char* material, const PixelImage& texture) {
         return Part{&mesh, material, &textures.Encoded(texture), textures.IsJpeg(texture)};
     };
-    if (!model.bark.Empty()) nodes[0].push_back(part(model.bark, "Bark", textures.bark));
+    if (!model.bark.Empty()) {
+        nodes[0].push_back(part(model.bark, "Bark", textures.bark));
+        if (textures.barkNormals.width > 0) nodes[0].back().normals = &textures.Encoded(textures.barkNormals);
+    }
     if (!model.caps.Empty()) nodes[0].push_back(part(model.caps, "Stump", textures.stump));
     if (!model.leaves.Empty()) nodes[1].push_back(part(model.leaves, "Leaves", textures.leaves));
     return nodes;
 }
 
 const char* kNodeNames[2] = {"Tree", "Leaves"};
+
+// Per vertex the direction in which the texture's u grows, along the surface
+// and square to the normal, and the sign that gives the direction of v (x, y,
+// z, w): what a normal map needs besides the normal. Summed over the triangles
+// that share the vertex; where u does not change, any direction square to the normal.
+ModelArray<float> Tangents(const MeshPart& mesh) {
+    const std::size_t vertices = mesh.VertexCount();
+    std::vector<Vector3D> along(vertices), up(vertices);
+    auto position = [&](std::uint32_t i) {
+        return Vector3D(mesh.positions[3 * i], mesh.positions[3 * i + 1], mesh.positions[3 * i + 2]);
+    };
+    for (std::size_t at = 0; at + 2 < mesh.indices.size(); at += 3) {
+        const std::uint32_t a = mesh.indices[at], b = mesh.indices[at + 1], c = mesh.indices[at + 2];
+        const Vector3D e1 = position(b) - position(a), e2 = position(c) - position(a);
+        const double du1 = mesh.uvs[2 * b] - mesh.uvs[2 * a], dv1 = mesh.uvs[2 * b + 1] - mesh.uvs[2 * a + 1];
+        const double du2 = mesh.uvs[2 * c] - mesh.uvs[2 * a], dv2 = mesh.uvs[2 * c + 1] - mesh.uvs[2 * a + 1];
+        const double det = du1 * dv2 - du2 * dv1;
+        if (std::fabs(det) < 1e-20) continue;
+        const Vector3D t = (e1 * dv2 - e2 * dv1) * (1.0 / det), s = (e2 * du1 - e1 * du2) * (1.0 / det);
+        for (std::uint32_t i : {a, b, c}) along[i] = along[i] + t, up[i] = up[i] + s;
+    }
+    ModelArray<float> tangents(4 * vertices);
+    for (std::size_t i = 0; i < vertices; ++i) {
+        const Vector3D n(mesh.normals[3 * i], mesh.normals[3 * i + 1], mesh.normals[3 * i + 2]);
+        Vector3D t = along[i] - n * Dot(n, along[i]);
+        if (Dot(t, t) < 1e-24) t = std::fabs(n.x) < 0.9 ? Cross(n, Vector3D(1, 0, 0)) : Cross(n, Vector3D(0, 1, 0));
+        t.Normalize();
+        tangents[4 * i] = static_cast<float>(t.x), tangents[4 * i + 1] = static_cast<float>(t.y);
+        tangents[4 * i + 2] = static_cast<float>(t.z);
+        tangents[4 * i + 3] = Dot(Cross(n, t), up[i]) < 0 ? -1.0f : 1.0f;
+    }
+    return tangents;
+}
 
 std::size_t Padded(std::size_t size) { return (size + 3) / 4 * 4; }
 
@@ -82,6 +120,11 @@ std::string TextureFile(const std::string& stem, const Part& part) {
     std::string lower = part.material;
     for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return stem + "_" + lower + (part.jpeg ? ".jpg" : ".png");
+}
+// "tree_bark_normals.png".
+std::string NormalsFile(const std::string& stem, const Part& part) {
+    const std::string texture = TextureFile(stem, part);
+    return texture.substr(0, texture.find_last_of('.')) + "_normals.png";
 }
 
 // ---- glTF ----
@@ -216,6 +259,11 @@ private:
             attributes["_WIND"] = Floats(mesh.wind, 4, "VEC4");
             if (windAsColour_) attributes["COLOR_0"] = attributes["_WIND"];
         }
+        // A normal map is read in the tangent space these give.
+        if (part.normals) {
+            tangents_.push_back(Tangents(mesh));
+            attributes["TANGENT"] = Floats(tangents_.back(), 4, "VEC4");
+        }
         // Leaf by leaf colours, which every viewer multiplies the texture by.
         if (!mesh.colours.empty() && !attributes.contains("COLOR_0")) {
             const int colour = Accessor(View(mesh.colours.data(), mesh.colours.size(), kArrayBuffer), kUnsignedByte,
@@ -229,29 +277,34 @@ private:
                 {"mode", 4}};
     }
 
-    // The part's material, made on first use: the levels of detail share them.
-    int Material(const Part& part) {
-        if (const auto made = materials_.find(part.material); made != materials_.end()) return made->second;
-        const std::string& bytes = *part.image;
-        Json image = {{"name", part.material}};
+    // A texture of the image (its file, its bytes, a JPEG's or a PNG's); its index.
+    std::size_t Texture(const std::string& name, const std::string& file, const std::string& bytes, bool jpeg) {
+        Json image = {{"name", name}};
         if (external_) {
-            const std::string file = TextureFile(stem_, part);
             image["uri"] = Uri(BaseName(file));
             imageFiles_.emplace_back(file, bytes);
         } else {
             image["bufferView"] = OwnedView(bytes, 0);
-            image["mimeType"] = part.jpeg ? "image/jpeg" : "image/png";
+            image["mimeType"] = jpeg ? "image/jpeg" : "image/png";
         }
         doc_["images"].push_back(image);
         if (!doc_.contains("samplers"))
             doc_["samplers"] = Json::array({{{"magFilter", 9729}, {"minFilter", 9729}, {"wrapS", 10497},
                                              {"wrapT", 10497}}});
         doc_["textures"].push_back({{"sampler", 0}, {"source", doc_["images"].size() - 1}});
+        return doc_["textures"].size() - 1;
+    }
+
+    // The part's material, made on first use: the levels of detail share them.
+    int Material(const Part& part) {
+        if (const auto made = materials_.find(part.material); made != materials_.end()) return made->second;
+        const std::size_t texture = Texture(part.material, TextureFile(stem_, part), *part.image, part.jpeg);
         Json material = {{"name", part.material},
                          {"pbrMetallicRoughness",
-                          {{"baseColorTexture", {{"index", doc_["textures"].size() - 1}}},
-                           {"metallicFactor", 0.0},
-                           {"roughnessFactor", 1.0}}}};
+                          {{"baseColorTexture", {{"index", texture}}}, {"metallicFactor", 0.0}, {"roughnessFactor", 1.0}}}};
+        if (part.normals)
+            material["normalTexture"] = {
+                {"index", Texture(std::string(part.material) + "Normals", NormalsFile(stem_, part), *part.normals, false)}};
         if (std::strcmp(part.material, "Leaves") == 0) {
             // The view's alpha test keeps alpha above 0.7; both sides of a leaf show.
             material["alphaMode"] = "MASK";
@@ -275,6 +328,7 @@ private:
     Json doc_;
     std::vector<std::string_view> pieces_;
     std::deque<std::string> owned_;  // a deque: its strings stay where they are as it grows
+    std::deque<ModelArray<float>> tangents_;
     std::size_t binSize_ = 0;
     std::vector<std::pair<std::string, std::string>> imageFiles_;
     std::map<std::string, int> materials_;
@@ -451,6 +505,12 @@ bool WriteObj(const std::string& path, const TreeModel& model, const ModelTextur
             ok = ok && files.Add(file, *part.image);
             mtl += std::string("\nnewmtl ") + part.material + "\nKa 1 1 1\nKd 1 1 1\nKs 0 0 0\nillum 1\nmap_Kd " +
                    BaseName(file) + "\n";
+            if (part.normals) {
+                // Readers take the normal map from one line or the other.
+                const std::string normals = NormalsFile(stem, part);
+                ok = ok && files.Add(normals, *part.normals);
+                mtl += "norm " + BaseName(normals) + "\nmap_Bump " + BaseName(normals) + "\n";
+            }
             // Readers that know alpha cut the leaf shapes out with it.
             if (std::strcmp(part.material, "Leaves") == 0) mtl += "map_d " + BaseName(file) + "\n";
         }
@@ -567,8 +627,14 @@ void ModelTextures::KeepFile(const PixelImage& texture, const std::string& bytes
 
 ModelTextures BuiltinModelTextures(ProceduralTextures::Choice choice) {
     auto set = ProceduralTextures::DrawBuiltinSet();
-    return {std::move(set[choice.Bark()]), std::move(set[ProceduralTextures::kStump1]),
-            std::move(set[choice.Leaves()])};
+    ModelTextures textures(std::move(set[choice.Bark()]), std::move(set[ProceduralTextures::kStump1]),
+                           std::move(set[choice.Leaves()]));
+    if (const int painted = choice.PaintedBark(); painted >= 0) {
+        textures.bark = PaintedTextures::BarkImage(painted);
+        textures.barkNormals = PaintedTextures::BarkNormals(painted);
+    }
+    if (const int painted = choice.PaintedLeaves(); painted >= 0) textures.leaves = PaintedTextures::LeafImage(painted);
+    return textures;
 }
 
 bool WriteLevelsOfDetail(bool binary, const std::string& path, const LevelsOfDetailModel& levels,

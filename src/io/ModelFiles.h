@@ -22,6 +22,8 @@ struct ModelTextures {
     PixelImage bark;
     PixelImage stump;
     PixelImage leaves;
+    // The bark's relief as a normal map (RGB); empty when the bark has none.
+    PixelImage barkNormals;
 
     // One of the three images above as a model file stores it: the bytes of the
     // PNG or JPEG file it was read from (KeepFile), else PNG bytes encoded when
@@ -35,15 +37,18 @@ struct ModelTextures {
     void KeepFile(const PixelImage& texture, const std::string& bytes);
 
 private:
-    int Slot(const PixelImage& texture) const { return &texture == &bark ? 0 : &texture == &stump ? 1 : 2; }
+    int Slot(const PixelImage& texture) const {
+        return &texture == &bark ? 0 : &texture == &stump ? 1 : &texture == &leaves ? 2 : 3;
+    }
 
-    mutable std::string encoded_[3];
-    bool jpeg_[3] = {false, false, false};
+    mutable std::string encoded_[4];
+    bool jpeg_[4] = {false, false, false, false};
 };
 
 
-// The built-in textures the choice names, with Stump1; the default choice gives
-// what a design shows before the user picks others: Trunc1, Stump1, Leaves1.
+// The built-in textures the choice names, with Stump1 (and a painted bark's
+// normal map); the default choice gives what a design shows before the user
+// picks others: Trunc1, Stump1, Leaves1.
 ModelTextures BuiltinModelTextures(ProceduralTextures::Choice choice = {});
 
 enum class ModelFormat { GLB, GLTF, OBJ };

@@ -164,11 +164,11 @@ struct LeafStyle {
 };
 
 const LeafStyle kStyles[] = {
-    {Shape::Lobed, {0.25f, 0.38f, 0.13f}, 0.55f, 5, 0.42f},
-    {Shape::Serrate, {0.33f, 0.50f, 0.16f}, 0.75f, 8, 0.50f},
-    {Shape::Lanceolate, {0.36f, 0.48f, 0.22f}, 1.60f, 14, 0.16f},
-    {Shape::Palmate, {0.24f, 0.42f, 0.12f}, 0.0f, 0, 0.75f},
-    {Shape::Leaflet, {0.28f, 0.44f, 0.15f}, 1.20f, 10, 0.22f},
+    {Shape::Lobed, {0.31f, 0.47f, 0.16f}, 0.55f, 5, 0.42f},
+    {Shape::Serrate, {0.38f, 0.57f, 0.18f}, 0.75f, 8, 0.50f},
+    {Shape::Lanceolate, {0.42f, 0.55f, 0.26f}, 1.60f, 14, 0.16f},
+    {Shape::Palmate, {0.30f, 0.50f, 0.15f}, 0.0f, 0, 0.75f},
+    {Shape::Leaflet, {0.33f, 0.51f, 0.18f}, 1.20f, 10, 0.22f},
 };
 
 // x^a (1 - x)^b scaled to peak at 1.

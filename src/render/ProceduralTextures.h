@@ -35,14 +35,19 @@ enum BuiltinTexture {
 std::array<PixelImage, kBuiltinCount> DrawBuiltinSet();
 
 // The built-in bark and leaf textures a design is shown with, numbered as the
-// Textures menu lists them: bark 0 Trunc1, 1 Trunc2; leaves 0 Leaves1,
-// 1 Leaves2, 2 Needles.
+// Textures menu lists them: bark 0 Trunc1, 1 Trunc2, then the painted barks;
+// leaves 0 Leaves1, 1 Leaves2, 2 Needles, then the painted leaves.
 struct Choice {
+    static constexpr int kDrawnBarks = 2, kDrawnLeaves = 3;
     int bark = 0;
     int leaves = 0;
 
+    // One of this set (a painted one gives Trunc1 and Leaves1 here).
     BuiltinTexture Bark() const { return bark == 1 ? kTrunc2 : kTrunc1; }
     BuiltinTexture Leaves() const { return leaves == 1 ? kLeaves2 : leaves == 2 ? kNeedles : kLeaves1; }
+    // The PaintedTextures bark or leaf image chosen, or -1 for one of this set.
+    int PaintedBark() const { return bark >= kDrawnBarks ? bark - kDrawnBarks : -1; }
+    int PaintedLeaves() const { return leaves >= kDrawnLeaves ? leaves - kDrawnLeaves : -1; }
 };
 
 // floor((rand() mod 100) / 100 * k): an integer 0 .. k - 1.

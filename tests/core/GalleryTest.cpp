@@ -14,6 +14,7 @@
 #include "io/TGXMLFileReader.h"
 #include "render/ExportSinks.h"
 #include "render/MeshBuilder.h"
+#include "render/PaintedTextures.h"
 
 using namespace grovewright;
 
@@ -101,9 +102,12 @@ TEST(Examples, TheBuiltInGalleryIsTheExampleFilesAndShowsTheirGenerators) {
         ASSERT_TRUE(LoadProject(reader, std::string(GROVEWRIGHT_EXAMPLES) + "/" + example.fileName,
                                 {&simple, &regular, &complex}, error, nullptr, nullptr, &view));
         EXPECT_EQ(GeneratorNamedBy(example.fileName), generators[std::max(view.shownGenerator, 0)]);
-        // The file carries its textures: the conifers' needles, the birch's white bark.
+        // The file carries its textures: the conifers' needles, the birch's white bark,
+        // the oak's painted bark and twigs.
         const std::string name = example.name;
-        EXPECT_EQ(view.textures.builtIn[TextureChoice::kLeaves], name == "spruce" || name == "pine" ? 2 : 0);
-        EXPECT_EQ(view.textures.builtIn[TextureChoice::kBark], name == "birch" ? 1 : 0);
+        EXPECT_EQ(view.textures.builtIn[TextureChoice::kLeaves],
+                  name == "spruce" || name == "pine" ? 2 : name == "oak" ? 3 + PaintedTextures::kOakTwig : 0);
+        EXPECT_EQ(view.textures.builtIn[TextureChoice::kBark],
+                  name == "birch" ? 1 : name == "oak" ? 2 + PaintedTextures::kOakBark : 0);
     }
 }

@@ -294,19 +294,56 @@ class ModelFiles(InFolder):
                     self.assertRegex(out, rf"Vertices:\s+{vertices}\b", (name, leaves, extension))
 
     def test_wind_weights_pass_the_validator_and_only_models_take_them(self):
-        oak = os.path.join(EXAMPLES, "oak.regular.xml")
-        result = run("export", oak, "--leaves", "--wind-as-color", "-o", self.path("oak.glb"), "-o",
-                     self.path("oak.gltf"), "-o", self.path("oak.obj"))
+        birch = os.path.join(EXAMPLES, "birch.complex.xml")
+        result = run("export", birch, "--leaves", "--wind-as-color", "-o", self.path("birch.glb"), "-o",
+                     self.path("birch.gltf"), "-o", self.path("birch.obj"))
         self.assertEqual(result.returncode, 0, result.stderr)
-        self.assertIn("oak.obj: only .glb and .gltf files carry wind weights", result.stderr)
-        status, report = validate_gltf(self.path("oak.glb"), self.path("oak.gltf"))
+        self.assertIn("birch.obj: only .glb and .gltf files carry wind weights", result.stderr)
+        status, report = validate_gltf(self.path("birch.glb"), self.path("birch.gltf"))
         self.assertEqual(status, 0, report)
-        document, binary = glb_document(self.path("oak.glb"))
+        document, binary = glb_document(self.path("birch.glb"))
         for mesh in document["meshes"]:
             for primitive in mesh["primitives"]:
                 accessor = document["accessors"][primitive["attributes"]["_WIND"]]
                 self.assertEqual((accessor["type"], accessor["componentType"]), ("VEC4", 5126))
                 self.assertEqual(primitive["attributes"]["COLOR_0"], primitive["attributes"]["_WIND"])
+
+    def test_leaf_colours_and_bark_relief_reach_every_format_and_readers(self):
+        oak = os.path.join(EXAMPLES, "oak.regular.xml")  # leaves of their own colours, painted bark
+        outputs = [self.path("colours." + extension) for extension in ("glb", "gltf", "obj", "x")]
+        result = run("export", oak, "--leaves", *sum((["-o", output] for output in outputs), []))
+        self.assertEqual(result.returncode, 0, result.stderr)
+        status, report = validate_gltf(outputs[0], outputs[1])
+        self.assertEqual(status, 0, report)
+        document, _ = glb_document(outputs[0])
+        leaves = next(mesh for mesh in document["meshes"] if mesh["name"] == "Leaves")["primitives"][0]
+        colour = document["accessors"][leaves["attributes"]["COLOR_0"]]
+        self.assertEqual((colour["type"], colour["componentType"], colour["normalized"]), ("VEC4", 5121, True))
+        bark = next(m for m in document["materials"] if m["name"] == "Bark")
+        self.assertIn("normalTexture", bark)
+        self.assertTrue(os.path.exists(self.path("colours_bark_normals.png")))
+        with open(self.path("colours.mtl")) as f:
+            self.assertIn("norm colours_bark_normals.png", f.read())
+        with open(outputs[2]) as f:
+            coloured = [line for line in f if line.startswith("v ")]
+        self.assertTrue(all(len(line.split()) == 7 for line in coloured))
+        with open(outputs[3]) as f:
+            self.assertIn("MeshVertexColors {", f.read())
+        for output in outputs:
+            status, out = assimp_info(output)
+            self.assertEqual(status, 0, (output, out))
+        # Wind as colours would take the leaves' colours' place: refused, nothing written.
+        refused = run("export", oak, "--leaves", "--wind-as-color", "-o", self.path("wind.glb"))
+        self.assertEqual(refused.returncode, 2)
+        self.assertEqual(len(refused.stderr.strip().split("\n")), 1, refused.stderr)
+        self.assertIn("--wind-as-color", refused.stderr)
+        self.assertFalse(os.path.exists(self.path("wind.glb")))
+        # The painted textures by name, on the command line.
+        named = run("export", os.path.join(EXAMPLES, "birch.complex.xml"), "--leaves", "--bark", "birch-bark",
+                    "--leaf-texture", "birch-twig", "-o", self.path("named.glb"))
+        self.assertEqual(named.returncode, 0, named.stderr)
+        status, report = validate_gltf(self.path("named.glb"))
+        self.assertEqual(status, 0, report)
 
     def test_levels_of_detail_pass_the_validator_and_importers_see_them(self):
         species = sorted(name[:-4] for name in os.listdir(EXAMPLES) if name.count(".") == 2)

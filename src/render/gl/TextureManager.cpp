@@ -1,5 +1,8 @@
 #include "render/gl/TextureManager.h"
 
+#include <algorithm>
+
+#include "render/PaintedTextures.h"
 #include "render/ProceduralTextures.h"
 #include "render/XpmImage.h"
 
@@ -8,16 +11,36 @@ namespace {
 #include "render/GlyphFont.xpm"
 
 namespace PT = grovewright::ProceduralTextures;
+namespace Painted = grovewright::PaintedTextures;
+
+static_assert(grovewright::TextureChoice::kBuiltInCount[0] == PT::Choice::kDrawnBarks + Painted::kBarkCount);
+static_assert(grovewright::TextureChoice::kBuiltInCount[1] == PT::Choice::kDrawnLeaves + Painted::kLeafCount);
+
+// The image at half its size (each pixel the mean of four), for the next mipmap level.
+grovewright::PixelImage Halved(const grovewright::PixelImage& image) {
+    grovewright::PixelImage half(std::max(1, image.width / 2), std::max(1, image.height / 2), image.channels);
+    for (int row = 0; row < half.height; ++row)
+        for (int column = 0; column < half.width; ++column)
+            for (int c = 0; c < image.channels; ++c) {
+                const int r0 = std::min(2 * row, image.height - 1), r1 = std::min(2 * row + 1, image.height - 1);
+                const int c0 = std::min(2 * column, image.width - 1), c1 = std::min(2 * column + 1, image.width - 1);
+                const int sum = image.At(r0, c0)[c] + image.At(r0, c1)[c] + image.At(r1, c0)[c] + image.At(r1, c1)[c];
+                half.At(row, column)[c] = static_cast<std::uint8_t>((sum + 2) / 4);
+            }
+    return half;
+}
 
 }  // namespace
 
 TextureManager::~TextureManager() {
     if (!built_) return;
-    for (KindSlots& kind : slots_) glDeleteTextures(kind.builtIn + 1, kind.ids);
+    for (KindSlots& kind : slots_)
+        for (GLuint id : kind.ids)
+            if (id != 0) glDeleteTextures(1, &id);
     glDeleteTextures(1, &font_);
 }
 
-void TextureManager::Upload(GLuint& slot, const grovewright::PixelImage& image) {
+void TextureManager::Upload(GLuint& slot, const grovewright::PixelImage& image, bool mipmaps) {
     if (slot != 0) glDeleteTextures(1, &slot);
     glGenTextures(1, &slot);
     glBindTexture(GL_TEXTURE_2D, slot);
@@ -25,8 +48,32 @@ void TextureManager::Upload(GLuint& slot, const grovewright::PixelImage& image) 
     const GLenum format = image.channels == 4 ? GL_RGBA : GL_RGB;
     glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(format), image.width, image.height, 0, format,
                  GL_UNSIGNED_BYTE, image.pixels.data());
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    GLint level = 0;
+    for (grovewright::PixelImage smaller = image; mipmaps && (smaller.width > 1 || smaller.height > 1);) {
+        smaller = Halved(smaller);
+        glTexImage2D(GL_TEXTURE_2D, ++level, static_cast<GLint>(format), smaller.width, smaller.height, 0, format,
+                     GL_UNSIGNED_BYTE, smaller.pixels.data());
+    }
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, mipmaps ? GL_LINEAR_MIPMAP_LINEAR : GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+}
+
+grovewright::PixelImage TextureManager::BarkNormals() const {
+    const KindSlots& bark = Slots(Kind::Trunk);
+    if (bark.selected < PT::Choice::kDrawnBarks || bark.selected >= bark.builtIn) return {};
+    return Painted::BarkNormals(bark.selected - PT::Choice::kDrawnBarks);
+}
+
+void TextureManager::Paint(Kind kind, int slot) {
+    KindSlots& slots = Slots(kind);
+    if (slots.ids[slot] != 0) return;
+    if (kind == Kind::Trunk && slot >= PT::Choice::kDrawnBarks)
+        slots.images[slot] = Painted::BarkImage(slot - PT::Choice::kDrawnBarks);
+    else if (kind == Kind::Leaves && slot >= PT::Choice::kDrawnLeaves)
+        slots.images[slot] = Painted::LeafImage(slot - PT::Choice::kDrawnLeaves);
+    else
+        return;
+    Upload(slots.ids[slot], slots.images[slot], true);
 }
 
 void TextureManager::CreateBuiltinTextures() {
@@ -74,7 +121,9 @@ void TextureManager::BindFontTexture() {
 void TextureManager::Select(Kind kind, int choice) {
     CreateBuiltinTextures();
     KindSlots& slots = Slots(kind);
-    if (choice >= 0 && choice < slots.builtIn) slots.selected = choice;
+    if (choice < 0 || choice >= slots.builtIn) return;
+    Paint(kind, choice);
+    slots.selected = choice;
 }
 
 void TextureManager::SelectCustom(Kind kind, const grovewright::PixelImage& image, std::string file) {
