@@ -178,9 +178,10 @@ float Profile(float t, float a, float b) {
     return std::pow(t, a) * std::pow(1 - t, b) / (std::pow(peak, a) * std::pow(1 - peak, b));
 }
 
-// The blade spans t 0 .. 1 along it; a short stalk below. A palmate blade's
+// The blade spans t 0 .. 1 along it, from a short stalk to just short of the
+// card's top (no leaf touches the card's edges). A palmate blade's
 // lobes spread from a centre above the stalk; its x is squeezed by kPalmWide.
-constexpr float kStalk = 0.06f, kPalmCentre = 0.36f, kPalmWide = 1.4f;
+constexpr float kStalk = 0.06f, kBladeEnd = 0.97f, kPalmCentre = 0.36f, kPalmWide = 1.4f;
 constexpr int kTable = 1024;
 
 // What a leaf shape's margin is, tabulated: the half-width by t along a pinnate
@@ -244,7 +245,7 @@ LeafPoint Measure(const LeafShape& leaf, float x, float y) {
             vein = std::min(vein, std::fabs(std::sin(angle - lobe)) * radius + (std::fabs(angle - lobe) > 1.5f ? 10 : 0));
         return {reach - radius, std::clamp(radius / std::max(reach, 1e-3f), 0.0f, 1.0f), vein};
     }
-    const float t = (y - kStalk) / (1 - kStalk);
+    const float t = (y - kStalk) / (kBladeEnd - kStalk);
     const float width = t <= 0 || t >= 1 ? 0.0f : leaf.At(t);
     const float ax = std::fabs(x);
     LeafPoint p{width - ax, width > 1e-4f ? std::clamp(ax / width, 0.0f, 1.0f) : 1.0f, 0};
@@ -476,9 +477,11 @@ struct BirchBark {
         const int i = static_cast<int>(u * cu), j = static_cast<int>(v * cv);
         const float lu = u * cu - i, lv = v * cv - j;
         if (Unit(i, j, 24) < 0.45f) {
-            const float centreU = Unit(i, j, 22), halfLength = 0.12f + 0.45f * Unit(i, j, 23);
+            // Each dash stays inside its cell, so the cells (and the seam) meet on plain bark.
+            const float halfLength = 0.12f + 0.33f * Unit(i, j, 23);
+            const float centreU = halfLength + (1 - 2 * halfLength) * Unit(i, j, 22);
             const float thickness = 0.05f + 0.10f * Unit(i, j, 28), centreV = 0.3f + 0.4f * Unit(i, j, 29);
-            const float du = std::min(std::fabs(lu - centreU), 1 - std::fabs(lu - centreU));
+            const float du = std::fabs(lu - centreU);
             const float dash = (1 - SmoothStep(halfLength * 0.6f, halfLength, du)) *
                                (1 - SmoothStep(thickness * 0.5f, thickness, std::fabs(lv - centreV)));
             c = Blend(c, Colour{0.26f, 0.22f, 0.19f}, dash * 0.9f);
@@ -571,7 +574,8 @@ struct WillowBark {
 struct PalmBark {
     Field wobble{4, 2, 2, 51}, fibre{64, 6, 2, 52, 512}, stain{3, 3, 3, 53};
     BarkSample operator()(float u, float v) const {
-        const float ring = Fract(v * 6 + 0.25f * (wobble(u, v) - 0.5f));
+        // Mid-band at the seam (v 0), where the texture repeats along the stem.
+        const float ring = Fract(v * 6 + 0.5f + 0.25f * (wobble(u, v) - 0.5f));
         // A scar (a narrow groove) then a raised band that wears down to the next scar.
         const float scar = 1.0f - SmoothStep(0.0f, 0.07f, ring) * SmoothStep(1.0f, 0.93f, ring);
         const float f = fibre(u, v);
@@ -597,7 +601,7 @@ struct BeechBark {
 };
 
 // How deep each bark's relief looks in its normal map.
-constexpr float kReliefs[kBarkCount] = {9.0f, 2.0f, 7.0f, 8.0f, 5.0f, 1.5f};
+constexpr float kReliefs[kBarkCount] = {9.0f, 2.0f, 7.0f, 8.0f, 5.0f, 12.0f};
 
 struct PaintedBark {
     PixelImage colour, normals;

@@ -2,6 +2,8 @@
 
 #include <stdlib.h>
 
+#include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -84,6 +86,14 @@ bool ReadProject(const std::string& text, const std::function<bool(TGXMLFileRead
     const bool result = read(reader);
     EXPECT_EQ(reader.WorkingText(), reader.Content());  // always left rewound
     return result;
+}
+
+std::string Digest(const std::string& bytes) {
+    std::uint64_t hash = 1469598103934665603ull;
+    for (unsigned char c : bytes) hash = (hash ^ c) * 1099511628211ull;
+    char text[40];
+    std::snprintf(text, sizeof text, "%zu:%016llx", bytes.size(), static_cast<unsigned long long>(hash));
+    return text;
 }
 
 GrownDesign::GrownDesign(const TreeGeneratorModel& tree, const LeafGeneratorModel& leafPages) {

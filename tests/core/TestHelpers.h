@@ -35,6 +35,8 @@ private:
 };
 
 std::string ReadFileBytes(const std::string& path);
+// "size:hash" of the bytes (FNV-1a, 64 bits): pins bytes that must not change.
+std::string Digest(const std::string& bytes);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
 std::vector<std::string> SplitLines(const std::string& text);
 // Names of the entries of a folder, without "." and "..".

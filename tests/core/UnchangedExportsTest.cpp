@@ -29,13 +29,7 @@ using namespace grovewright;
 
 namespace {
 
-std::string Digest(const std::string& bytes) {
-    std::uint64_t hash = 1469598103934665603ull;  // FNV-1a, 64 bits
-    for (unsigned char c : bytes) hash = (hash ^ c) * 1099511628211ull;
-    char text[40];
-    std::snprintf(text, sizeof text, "%zu:%016llx", bytes.size(), static_cast<unsigned long long>(hash));
-    return text;
-}
+using grovewright::test::Digest;
 
 struct Designs {
     SimpleTreeModel simple;
