@@ -8,6 +8,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
+
+#include "render/PaintedTextures.h"
 
 namespace {
 
@@ -21,5 +24,23 @@ void BM_CommandLineBillboard1024(benchmark::State& state) {
     std::remove(output.c_str());
 }
 BENCHMARK(BM_CommandLineBillboard1024)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Painting every built-in leaf, twig, needle spray, bark and normal map once,
+// on all processors, as the first picture or export that needs them does.
+void BM_PaintAllTextures(benchmark::State& state) {
+    namespace Painted = grovewright::PaintedTextures;
+    for (auto _ : state) {
+        std::vector<grovewright::PixelImage> leaves(Painted::kLeafCount);
+        std::vector<Painted::PaintedBark> barks(Painted::kBarkCount);
+        Painted::PaintInParallel([&](int i) {
+            if (i < Painted::kLeafCount)
+                leaves[i] = Painted::PaintLeaf(i);
+            else
+                barks[i - Painted::kLeafCount] = Painted::PaintBark(i - Painted::kLeafCount);
+        });
+        benchmark::DoNotOptimize(leaves.data());
+    }
+}
+BENCHMARK(BM_PaintAllTextures)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(5)->ReportAggregatesOnly(true);
 
 }  // namespace

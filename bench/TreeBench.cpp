@@ -170,6 +170,36 @@ void BM_GenerateLeaves(benchmark::State& state) {
 }
 BENCHMARK(BM_GenerateLeaves)->ArgName("reused")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 
+// The five pages above, then with every leaf varied (size, angles, colour) and
+// three leaves on each shoot: what a leaf triangle costs either way.
+void BM_GenerateLeavesPerTriangle(benchmark::State& state) {
+    GrownTree tree(14);
+    grovewright::LeafGeneratorModel leaves;
+    UseFiveLeafPages(leaves);
+    if (state.range(0) == 1) {
+        for (int i = 0; i < 5; ++i) {
+            grovewright::LeafSetup& page = leaves.Page(i);
+            page.Set(grovewright::LeafSetup::kShootLeaves, 3);
+            page.Set(grovewright::LeafSetup::kArrangement, i % 4);
+            page.Set(grovewright::LeafSetup::kSizeVariation, 30);
+            page.Set(grovewright::LeafSetup::kAngleVariation, 25);
+            page.Set(grovewright::LeafSetup::kLightnessVariation, 30);
+            page.Set(grovewright::LeafSetup::kHueVariation, 20);
+            page.Set(grovewright::LeafSetup::kAboveGround, 1);
+        }
+    }
+    leaves.Generate(tree.skeleton, tree.leaves, 1);
+    const auto triangles = static_cast<double>(tree.leaves[0].VertexTotal() - 2 * tree.leaves[0].size());
+    for (auto _ : state) {
+        leaves.Generate(tree.skeleton, tree.leaves, 1);
+        benchmark::DoNotOptimize(tree.leaves[0].size());
+    }
+    state.counters["triangles"] = triangles;
+    state.counters["ns_per_triangle"] =
+        benchmark::Counter(triangles * 1e-9, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_GenerateLeavesPerTriangle)->ArgName("varied")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+
 // The same leaves after a step of page 1's Add Angle: only that page's leaves are written again.
 void BM_RegenerateLeafPage(benchmark::State& state) {
     GrownTree tree(14);

@@ -296,7 +296,7 @@ float LeafAt(const LeafShape& leaf, const LeafNoise& noise, float x, float y, fl
 }
 
 // One leaf filling the image: the stalk at the bottom middle, the tip at the top.
-PixelImage PaintLeaf(const LeafStyle& style) {
+PixelImage PaintBlade(const LeafStyle& style) {
     const LeafShape leaf(style);
     const LeafNoise noise;
     Canvas canvas;
@@ -603,10 +603,6 @@ struct BeechBark {
 // How deep each bark's relief looks in its normal map.
 constexpr float kReliefs[kBarkCount] = {9.0f, 2.0f, 7.0f, 8.0f, 5.0f, 12.0f};
 
-struct PaintedBark {
-    PixelImage colour, normals;
-};
-
 template <typename Painter>
 PaintedBark PaintBarkWith(const Painter& paint, float relief) {
     PaintedBark painted{PixelImage(kS, kS, 3), PixelImage(kS, kS, 3)};
@@ -634,8 +630,10 @@ PaintedBark PaintBarkWith(const Painter& paint, float relief) {
     return painted;
 }
 
+}  // namespace
+
 PaintedBark PaintBark(int bark) {
-    switch (bark) {
+    switch (std::clamp(bark, 0, kBarkCount - 1)) {
         case kOakBark: return PaintBarkWith(OakBark(), kReliefs[bark]);
         case kBirchBark: return PaintBarkWith(BirchBark(), kReliefs[bark]);
         case kPineBark: return PaintBarkWith(PineBark(), kReliefs[bark]);
@@ -645,13 +643,13 @@ PaintedBark PaintBark(int bark) {
     }
 }
 
-PixelImage PaintLeafImage(int leaf) {
-    switch (leaf) {
-        case kOakLeaf: return PaintLeaf(kStyles[0]);
-        case kBirchLeaf: return PaintLeaf(kStyles[1]);
-        case kWillowLeaf: return PaintLeaf(kStyles[2]);
-        case kMapleLeaf: return PaintLeaf(kStyles[3]);
-        case kLeaflet: return PaintLeaf(kStyles[4]);
+PixelImage PaintLeaf(int leaf) {
+    switch (std::clamp(leaf, 0, kLeafCount - 1)) {
+        case kOakLeaf: return PaintBlade(kStyles[0]);
+        case kBirchLeaf: return PaintBlade(kStyles[1]);
+        case kWillowLeaf: return PaintBlade(kStyles[2]);
+        case kMapleLeaf: return PaintBlade(kStyles[3]);
+        case kLeaflet: return PaintBlade(kStyles[4]);
         case kOakTwig: return PaintTwig(kStyles[0], 201);
         case kBirchTwig: return PaintTwig(kStyles[1], 202);
         case kWillowTwig: return PaintTwig(kStyles[2], 203);
@@ -660,6 +658,8 @@ PixelImage PaintLeafImage(int leaf) {
         default: return PaintPine(302);
     }
 }
+
+namespace {
 
 // Painted once per process, on first use.
 template <typename T, int N, typename Paint>
@@ -686,24 +686,29 @@ constexpr const char* kBarkLabels[kBarkCount] = {"Oak bark",    "Birch bark", "P
 }  // namespace
 
 const PixelImage& LeafImage(int leaf) {
-    return Once<PixelImage, kLeafCount>(std::clamp(leaf, 0, kLeafCount - 1), PaintLeafImage);
+    return Once<PixelImage, kLeafCount>(std::clamp(leaf, 0, kLeafCount - 1), PaintLeaf);
 }
 const PixelImage& BarkImage(int bark) { return PaintedBarkOf(bark).colour; }
 const PixelImage& BarkNormals(int bark) { return PaintedBarkOf(bark).normals; }
 
-void PaintAll() {
+void PaintInParallel(const std::function<void(int)>& paint) {
     std::atomic<int> next{0};
     auto work = [&] {
-        for (int i = next++; i < kLeafCount + kBarkCount; i = next++)
-            if (i < kLeafCount)
-                LeafImage(i);
-            else
-                BarkImage(i - kLeafCount);
+        for (int i = next++; i < kLeafCount + kBarkCount; i = next++) paint(i);
     };
     std::vector<std::thread> helpers;
     for (unsigned t = 1; t < std::max(1u, std::thread::hardware_concurrency()); ++t) helpers.emplace_back(work);
     work();
     for (std::thread& helper : helpers) helper.join();
+}
+
+void PaintAll() {
+    PaintInParallel([](int i) {
+        if (i < kLeafCount)
+            LeafImage(i);
+        else
+            BarkImage(i - kLeafCount);
+    });
 }
 
 const char* LeafName(int leaf) { return kLeafNames[std::clamp(leaf, 0, kLeafCount - 1)]; }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include "render/PixelImage.h"
 
 namespace grovewright {
@@ -43,6 +45,16 @@ const PixelImage& BarkNormals(int bark);
 // Paints every image now, on all processors (a picture or an export that may
 // need any of them asks for them all at once).
 void PaintAll();
+
+// The painting itself, uncached: a leaf image; a bark and its normal map.
+PixelImage PaintLeaf(int leaf);
+struct PaintedBark {
+    PixelImage colour, normals;
+};
+PaintedBark PaintBark(int bark);
+// Runs paint(i) for every i of 0 .. kLeafCount + kBarkCount - 1 (the leaves,
+// then the barks) on all processors.
+void PaintInParallel(const std::function<void(int)>& paint);
 
 // The names the command line and the menu use: "oak-leaf", "oak-twig",
 // "spruce-needles", "oak-bark", ...
