@@ -40,6 +40,66 @@ TEST_F(FrameTest, LeafPanelHoldsTwentyPagesBehindTheCreatorSwitch) {
     EXPECT_FALSE(Enabled(ID_EXPORT_DXF));
 }
 
+// The foliage rows and the painted textures are edits like any other: they
+// regrow the leaves, undo, and come back with the project.
+TEST_F(FrameTest, FoliageRowsAndPaintedTexturesGoThroughEditUndoSaveAndLoad) {
+    namespace Painted = grovewright::PaintedTextures;
+    grovewright::test::TempFolder folder;
+    Simple().SetHeight(200);
+    Simple().SetIteration(2);
+    Simple().Rebuild();
+    Command(ID_MODE_FULL_3D);
+    LeafSetupPanel& page = Leaves().Page(0);
+    Click(page.Row("UseLeaf").CheckBox());
+    ASSERT_EQ(frame->LeafStore()[0].size(), 4u);
+    Drag(page.Row("ShootLeaves").Slider(), 5);
+    EXPECT_EQ(page.Row("ShootLeaves").Label()->GetLabel(), "Leaves/shoot: 5");
+    EXPECT_EQ(frame->LeafStore()[0].size(), 20u);
+    EXPECT_FALSE(frame->LeafStore()[0].Tinted());
+    Drag(page.Row("LightnessVariation").Slider(), 30);
+    EXPECT_TRUE(frame->LeafStore()[0].Tinted());
+    Click(page.Row("AboveGround").CheckBox());
+    EXPECT_EQ(page.Setup().Get(LeafSetup::kAboveGround), 1);
+
+    TextureManager& textures = frame->Textures();
+    Command(ID_PAINTED_LEAVES_FIRST + Painted::kBirchTwig);
+    Command(ID_PAINTED_BARK_FIRST + Painted::kBirchBark);
+    const int twig = grovewright::ProceduralTextures::Choice::kDrawnLeaves + Painted::kBirchTwig;
+    const int bark = grovewright::ProceduralTextures::Choice::kDrawnBarks + Painted::kBirchBark;
+    EXPECT_EQ(textures.Selected(TextureManager::Kind::Leaves), twig);
+    EXPECT_EQ(textures.Selected(TextureManager::Kind::Trunk), bark);
+    EXPECT_TRUE(Checked(ID_PAINTED_LEAVES_FIRST + Painted::kBirchTwig));
+    EXPECT_FALSE(Checked(ID_LEAVES_1));
+    EXPECT_EQ(textures.Image(TextureManager::Kind::Leaves).width, Painted::kSize);
+
+    // Undo takes back the textures, then the colour variation, one step each.
+    Command(ID_UNDO);
+    Command(ID_UNDO);
+    EXPECT_EQ(textures.Selected(TextureManager::Kind::Leaves), 0);
+    EXPECT_TRUE(Checked(ID_LEAVES_1));
+    Command(ID_UNDO);  // Above ground
+    Command(ID_UNDO);
+    EXPECT_EQ(page.Setup().Get(LeafSetup::kLightnessVariation), 0);
+    EXPECT_FALSE(frame->LeafStore()[0].Tinted());
+    for (int i = 0; i < 4; ++i) Command(ID_REDO);
+    EXPECT_TRUE(frame->LeafStore()[0].Tinted());
+    EXPECT_EQ(textures.Selected(TextureManager::Kind::Trunk), bark);
+
+    wxTEST_DIALOG(Command(ID_SAVE_AS), wxExpectModal<wxFileDialog>(wxString::FromUTF8(folder.File("foliage.xml"))));
+    EXPECT_NE(grovewright::test::ReadFileBytes(folder.File("foliage.xml")).find("<Foliage1>"), std::string::npos);
+    Command(ID_NEW_PROJECT);
+    EXPECT_EQ(page.Setup().Get(LeafSetup::kShootLeaves), 1);
+    EXPECT_EQ(textures.Selected(TextureManager::Kind::Leaves), 0);
+    wxTEST_DIALOG(Command(ID_LOAD), wxExpectModal<wxFileDialog>(wxString::FromUTF8(folder.File("foliage.xml"))));
+    EXPECT_EQ(page.Setup().Get(LeafSetup::kShootLeaves), 5);
+    EXPECT_EQ(page.Row("LightnessVariation").Label()->GetLabel(), "Lightness var. %: 30");
+    EXPECT_TRUE(page.Row("AboveGround").CheckBox()->GetValue());
+    EXPECT_EQ(frame->LeafStore()[0].size(), 20u);
+    EXPECT_TRUE(frame->LeafStore()[0].Tinted());
+    EXPECT_EQ(textures.Selected(TextureManager::Kind::Leaves), twig);
+    EXPECT_EQ(textures.Selected(TextureManager::Kind::Trunk), bark);
+}
+
 // The leaf pages are not made with the window but when the leaf side is first
 // shown, filling the column and showing the design of that moment; an undo then
 // moves their thumbs as on pages made at the start.

@@ -220,23 +220,26 @@ TEST_F(FrameTest, TexturesAreCreatedOnceAndAFailedCustomLoadKeepsTheChoice) {
     // A custom image replaces the texture in its slot each time.
     wxImage(8, 4).SaveFile(wxString::FromUTF8(folder.File("bark.bmp")), wxBITMAP_TYPE_BMP);
     wxTEST_DIALOG(Command(ID_TRUNK_CUSTOM), wxExpectModal<wxFileDialog>(wxString::FromUTF8(folder.File("bark.bmp"))));
-    const GLuint first = textures.Texture(TextureManager::Kind::Trunk, 2);
+    // The custom slots follow the built-in textures, painted ones included.
+    const int customBark = grovewright::TextureChoice::kBuiltInCount[grovewright::TextureChoice::kBark];
+    const int customLeaves = grovewright::TextureChoice::kBuiltInCount[grovewright::TextureChoice::kLeaves];
+    const GLuint first = textures.Texture(TextureManager::Kind::Trunk, customBark);
     EXPECT_NE(first, 0u);
-    EXPECT_EQ(textures.Selected(TextureManager::Kind::Trunk), 2);
+    EXPECT_EQ(textures.Selected(TextureManager::Kind::Trunk), customBark);
     EXPECT_TRUE(Checked(ID_TRUNK_CUSTOM));
     EXPECT_FALSE(Checked(ID_TRUNK_2));
     // Failing while the custom bark is current keeps Custom checked.
     wxTEST_DIALOG(Command(ID_TRUNK_CUSTOM), wxExpectModal<wxFileDialog>(wxString(), wxID_CANCEL));
     EXPECT_TRUE(Checked(ID_TRUNK_CUSTOM));
-    EXPECT_EQ(textures.Selected(TextureManager::Kind::Trunk), 2);
+    EXPECT_EQ(textures.Selected(TextureManager::Kind::Trunk), customBark);
 
     // A TGA leaf goes into the custom leaf slot.
     std::string tga(18, '\0');
     tga[2] = 2, tga[12] = 2, tga[14] = 2, tga[16] = 32;
     std::ofstream(folder.File("leaf.tga"), std::ios::binary) << tga << std::string(16, '\x40');
     wxTEST_DIALOG(Command(ID_LEAVES_CUSTOM), wxExpectModal<wxFileDialog>(wxString::FromUTF8(folder.File("leaf.tga"))));
-    EXPECT_EQ(textures.Selected(TextureManager::Kind::Leaves), 3);
-    EXPECT_NE(textures.Texture(TextureManager::Kind::Leaves, 3), 0u);
+    EXPECT_EQ(textures.Selected(TextureManager::Kind::Leaves), customLeaves);
+    EXPECT_NE(textures.Texture(TextureManager::Kind::Leaves, customLeaves), 0u);
     EXPECT_EQ(textures.BuiltinCreations(), 1);
     // One without alpha is taken too, with a word on what it will look like.
     tga[16] = 24;
@@ -245,7 +248,7 @@ TEST_F(FrameTest, TexturesAreCreatedOnceAndAFailedCustomLoadKeepsTheChoice) {
     wxTEST_DIALOG(Command(ID_LEAVES_CUSTOM), wxExpectModal<wxFileDialog>(wxString::FromUTF8(folder.File("opaque.tga"))),
                   ExpectMessage(wxOK, told));
     EXPECT_NE(told.Find("opaque squares"), wxNOT_FOUND) << told;
-    EXPECT_EQ(textures.Selected(TextureManager::Kind::Leaves), 3);
+    EXPECT_EQ(textures.Selected(TextureManager::Kind::Leaves), customLeaves);
 }
 
 TEST_F(FrameTest, ExportCommandsWriteTheShownTree) {
