@@ -39,6 +39,13 @@ PAGES = [
         ("SplitAngle", [-45, 8, 45]), ("SpreadAngle", [-45, 0, 45]), ("TwistAngle", [0, 90, 180]),
         ("OriAngle", [0, 90, 180]), ("RelativAddDownTo", [0, 2, 4]), ("RelAdd", [0, 50, 100]),
         ("LeafSplit", [2, 3]), ("SegmentCount", [1, 4, 10]), ("AddHorizontal", [0, 1]), ("UseLeaf", [0, 1])]),
+    ("Leaf page: leaves along a shoot and leaf by leaf", "examples/sapling.simple.xml", ["LeafCreator", "Foliage1"], 9, [
+        ("ShootLeaves", [1, 4, 12]), ("Arrangement", [0, 2, 3]), ("SizeVariation", [0, 40, 90]),
+        ("AngleVariation", [0, 30, 80]), ("LightnessVariation", [0, 40, 90]), ("HueVariation", [0, 50, 100]),
+        ("AboveGround", [0, 1])]),
+    ("Leaf page: compound leaves", "examples/palm.complex.xml", ["LeafCreator", "Foliage1"], 16, [
+        ("Leaflets", [0, 8, 24]), ("LeafletLength", [10, 30, 60]), ("LeafletWidth", [5, 20, 60])],
+     {"Leaflets": 16, "LeafSplit": 2}),
 ]
 
 
@@ -59,8 +66,12 @@ lines = ["# What each parameter does", "",
          "row shows lengths in metres, hundredths as 0.00 to 1.00). Every row's tooltip in the program says",
          "what it does, with its unit and range. Drawn by `bash scripts/render-parameter-guide.sh`.", ""]
 with tempfile.TemporaryDirectory() as scratch:
-    for title, example, path, distance, parameters in PAGES:
+    for title, example, path, distance, parameters, *preset in PAGES:
         text = open(example, encoding="utf-8").read()
+        # Values every picture of the section starts from (leaflets, for the leaflets' rows).
+        for name, value in (preset[0] if preset else {}).items():
+            section = path if name != "LeafSplit" else ["LeafCreator", "LeafSetup1"]
+            text = with_value(text, section, name, value)
         generator = path[0].replace("Grovewright", "").lower()
         generator = generator if generator in ("simple", "regular", "complex") else \
             os.path.basename(example).split(".")[1]
