@@ -30,6 +30,26 @@ grovewright::PixelImage Halved(const grovewright::PixelImage& image) {
     return half;
 }
 
+// The share of the image's pixels whose alpha, scaled, passes the view's alpha test (0.7).
+double Coverage(const grovewright::PixelImage& image, double scale) {
+    std::size_t passing = 0;
+    for (std::size_t at = 3; at < image.pixels.size(); at += 4) passing += image.pixels[at] * scale >= 0.7 * 255;
+    return static_cast<double>(passing) / static_cast<double>(image.pixels.size() / 4);
+}
+
+// Scales a smaller level's alpha so that as much of it passes the alpha test as
+// of the full image: averaged alpha fades thin needles and leaf edges below the
+// test, and a distant tree would lose its foliage.
+void KeepCoverage(grovewright::PixelImage& level, double coverage) {
+    double low = 1.0, high = 4.0;
+    for (int step = 0; step < 12; ++step) {
+        const double mid = (low + high) / 2;
+        (Coverage(level, mid) < coverage ? low : high) = mid;
+    }
+    for (std::size_t at = 3; at < level.pixels.size(); at += 4)
+        level.pixels[at] = static_cast<std::uint8_t>(std::min(255.0, level.pixels[at] * high + 0.5));
+}
+
 }  // namespace
 
 TextureManager::~TextureManager() {
@@ -49,8 +69,10 @@ void TextureManager::Upload(GLuint& slot, const grovewright::PixelImage& image, 
     glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(format), image.width, image.height, 0, format,
                  GL_UNSIGNED_BYTE, image.pixels.data());
     GLint level = 0;
+    const double coverage = image.channels == 4 && mipmaps ? Coverage(image, 1.0) : 0.0;
     for (grovewright::PixelImage smaller = image; mipmaps && (smaller.width > 1 || smaller.height > 1);) {
         smaller = Halved(smaller);
+        if (image.channels == 4) KeepCoverage(smaller, coverage);
         glTexImage2D(GL_TEXTURE_2D, ++level, static_cast<GLint>(format), smaller.width, smaller.height, 0, format,
                      GL_UNSIGNED_BYTE, smaller.pixels.data());
     }
