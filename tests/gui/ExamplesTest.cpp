@@ -67,9 +67,11 @@ TEST_F(FrameTest, FileExamplesShowsAnExampleAsANewDesignOnItsTabInFull3D) {
     EXPECT_FALSE(frame->IsDesignModified());
     Pump();
     EXPECT_EQ(View().GetTreeTriangles(), 38664);
-    EXPECT_EQ(View().GetLeafTriangles(), 17280);
-    EXPECT_TRUE(Checked(ID_TRUNK_1));
-    EXPECT_TRUE(Checked(ID_LEAVES_1));
+    EXPECT_EQ(View().GetLeafTriangles(), 43200);
+    // The oak's painted bark and twigs.
+    EXPECT_TRUE(Checked(ID_PAINTED_BARK_FIRST + grovewright::PaintedTextures::kOakBark));
+    EXPECT_TRUE(Checked(ID_PAINTED_LEAVES_FIRST + grovewright::PaintedTextures::kOakTwig));
+    EXPECT_FALSE(Checked(ID_LEAVES_1));
     // Spruce: the complex tab and the needles.
     Command(ID_EXAMPLE_FIRST + 2);
     EXPECT_EQ(frame->TreeNotebook()->GetSelection(), 2);
