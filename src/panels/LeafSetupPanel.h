@@ -4,7 +4,8 @@
 
 #include "panels/SliderRows.h"
 
-// One leaf page: eleven slider rows and two check boxes over one of the
+// One leaf page: eleven slider rows and two check boxes, then the foliage
+// rows (leaves along a shoot, leaf by leaf variation, leaflets), over one of the
 // design's leaf pages. Every edit regenerates the leaves, at each step of a drag.
 // The rows are made when the page is first shown or asked for them.
 class LeafSetupPanel : public wxScrolledWindow {

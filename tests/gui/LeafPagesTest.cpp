@@ -50,6 +50,9 @@ TEST_F(FrameTest, FoliageRowsAndPaintedTexturesGoThroughEditUndoSaveAndLoad) {
     Simple().Rebuild();
     Command(ID_MODE_FULL_3D);
     LeafSetupPanel& page = Leaves().Page(0);
+    // The page scrolls down to its last row.
+    const wxWindow* last = page.Row("AboveGround").CheckBox();
+    EXPECT_GE(page.GetVirtualSize().y, last->GetPosition().y + last->GetSize().y);
     Click(page.Row("UseLeaf").CheckBox());
     ASSERT_EQ(frame->LeafStore()[0].size(), 4u);
     Drag(page.Row("ShootLeaves").Slider(), 5);
