@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cmath>
 #include <cstdint>
-#include <atomic>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -70,7 +70,8 @@ public:
     Field(int px, int py, int octaves, std::uint32_t seed, int side = 128) : side_(side), values_(side * side) {
         for (int j = 0; j < side; ++j)
             for (int i = 0; i < side; ++i)
-                values_[j * side + i] = Fbm(static_cast<float>(i) / side, static_cast<float>(j) / side, px, py, octaves, seed);
+                values_[j * side + i] =
+                    Fbm(static_cast<float>(i) / side, static_cast<float>(j) / side, px, py, octaves, seed);
     }
     float operator()(float u, float v) const {
         const float x = Fract(u) * side_, y = Fract(v) * side_;
@@ -198,8 +199,12 @@ struct LeafShape {
                     reach[k] = 0.95f * Profile(t, 0.75f, 0.45f) *
                                (0.52f + 0.48f * std::pow(std::fabs(std::sin(kPi * 4.5f * t)), 0.6f));
                     break;
-                case Shape::Serrate: reach[k] = 0.95f * Profile(t, 0.55f, 0.9f) * (1.0f - 0.07f * Fract(t * 24.0f)); break;
-                case Shape::Lanceolate: reach[k] = 0.95f * Profile(t, 0.8f, 1.1f) * (1.0f - 0.03f * Fract(t * 40.0f)); break;
+                case Shape::Serrate:
+                    reach[k] = 0.95f * Profile(t, 0.55f, 0.9f) * (1.0f - 0.07f * Fract(t * 24.0f));
+                    break;
+                case Shape::Lanceolate:
+                    reach[k] = 0.95f * Profile(t, 0.8f, 1.1f) * (1.0f - 0.03f * Fract(t * 40.0f));
+                    break;
                 case Shape::Leaflet: reach[k] = 0.95f * Profile(t, 0.9f, 1.2f); break;
                 case Shape::Palmate: {
                     // Five pointed lobes (by angle from the tip, -pi .. pi), the middle one
@@ -242,7 +247,8 @@ LeafPoint Measure(const LeafShape& leaf, float x, float y) {
         // Veins run out along the five lobes.
         float vein = 10;
         for (float lobe : {0.0f, 1.0f, -1.0f, 1.95f, -1.95f})
-            vein = std::min(vein, std::fabs(std::sin(angle - lobe)) * radius + (std::fabs(angle - lobe) > 1.5f ? 10 : 0));
+            vein =
+                std::min(vein, std::fabs(std::sin(angle - lobe)) * radius + (std::fabs(angle - lobe) > 1.5f ? 10 : 0));
         return {reach - radius, std::clamp(radius / std::max(reach, 1e-3f), 0.0f, 1.0f), vein};
     }
     const float t = (y - kStalk) / (kBladeEnd - kStalk);
@@ -283,7 +289,8 @@ float LeafAt(const LeafShape& leaf, const LeafNoise& noise, float x, float y, fl
     // Blotches of lighter and darker green, a lighter half (its underside turned to
     // the light), a darker margin and a touch of yellow here and there.
     const float blotch = noise.blotch(u, v) - 0.5f;
-    const float grain = Unit(static_cast<std::uint32_t>(u * 4096), static_cast<std::uint32_t>(v * 4096), 5) - 0.5f;
+    const auto gu = static_cast<std::uint32_t>(Fract(u) * 4096), gv = static_cast<std::uint32_t>(Fract(v) * 4096);
+    const float grain = Unit(gu, gv, 5) - 0.5f;
     const float light =
         1.0f + 0.30f * blotch + 0.05f * grain + (x > 0 ? 0.07f : -0.03f) - 0.18f * SmoothStep(0.7f, 1.0f, p.margin);
     Colour c = style.green * light;
@@ -315,15 +322,17 @@ PixelImage PaintBlade(const LeafStyle& style) {
 
 // A leaf painted onto a canvas: its stalk's foot at base (pixels), pointing
 // along the unit direction, length pixels long; tint darkens or lightens it.
-void PlaceLeaf(Canvas& canvas, const LeafShape& leaf, const LeafNoise& noise, Point base, Point direction,
-               float length, float tint, int index) {
+void PlaceLeaf(Canvas& canvas, const LeafShape& leaf, const LeafNoise& noise, Point base, Point direction, float length,
+               float tint, int index) {
     const bool palmate = leaf.style->shape == Shape::Palmate;
     // A palmate leaf is as wide as long; x reaches kPalmWide times its lobes' reach.
     const float halfWidth = length * (palmate ? 0.75f : leaf.style->aspect);
     const Point across{direction.y, -direction.x};
     const float reach = length + halfWidth;
-    const int c0 = std::max(0, static_cast<int>(base.x - reach)), c1 = std::min(kS - 1, static_cast<int>(base.x + reach));
-    const int r0 = std::max(0, static_cast<int>(base.y - reach)), r1 = std::min(kS - 1, static_cast<int>(base.y + reach));
+    const int c0 = std::max(0, static_cast<int>(base.x - reach)),
+              c1 = std::min(kS - 1, static_cast<int>(base.x + reach));
+    const int r0 = std::max(0, static_cast<int>(base.y - reach)),
+              r1 = std::min(kS - 1, static_cast<int>(base.y + reach));
     const float du = 0.31f * index, dv = 0.17f * index;
     for (int row = r0; row <= r1; ++row) {
         for (int column = c0; column <= c1; ++column) {
@@ -357,7 +366,8 @@ PixelImage PaintTwig(const LeafStyle& style, std::uint32_t seed) {
     auto stem = [&](float s) { return Point{kS * 0.5f + 10.0f * std::sin(s * 2.2f), s * top + 4}; };
     for (int i = 0; i < 24; ++i)
         Stroke(canvas, stem(i / 24.0f), stem((i + 1) / 24.0f), Mix(5.0f, 2.2f, i / 24.0f),
-               Mix(5.0f, 2.2f, (i + 1) / 24.0f), Blend(bark, barkTip, i / 24.0f), Blend(bark, barkTip, (i + 1) / 24.0f));
+               Mix(5.0f, 2.2f, (i + 1) / 24.0f), Blend(bark, barkTip, i / 24.0f),
+               Blend(bark, barkTip, (i + 1) / 24.0f));
     const float longest = narrow ? 0.42f * kS : style.shape == Shape::Palmate ? 0.40f * kS : 0.40f * kS;
     for (int i = 0; i <= leaves; ++i) {
         const bool tip = i == leaves;
@@ -376,8 +386,7 @@ PixelImage PaintTwig(const LeafStyle& style, std::uint32_t seed) {
 
 // Needles along a shoot from a to b (pixels): count needles on alternate
 // sides, each length long, leaning forward from the shoot by about lean degrees.
-void Needles(Canvas& canvas, Point a, Point b, int count, float length, float lean, float radius,
-             std::uint32_t seed) {
+void Needles(Canvas& canvas, Point a, Point b, int count, float length, float lean, float radius, std::uint32_t seed) {
     const float dx = b.x - a.x, dy = b.y - a.y;
     const float heading = std::atan2(dx, dy) * 180.0f / kPi;
     for (int i = 0; i < count; ++i) {
@@ -454,8 +463,8 @@ struct OakBark {
                             SmoothStep(0.5f + half + 0.12f, 0.5f + half - 0.08f, across);
         // Each ridge breaks across at its own places, at its own pace.
         const auto column = static_cast<std::uint32_t>(static_cast<int>(std::floor(q)) % 8 + 8);
-        const float along = Fract(v * (2 + static_cast<int>(Unit(column, 1, 15) * 3)) + Unit(column, 0, 15) +
-                                  0.15f * (across - 0.5f));
+        const float along =
+            Fract(v * (2 + static_cast<int>(Unit(column, 1, 15) * 3)) + Unit(column, 0, 15) + 0.15f * (across - 0.5f));
         const float crack = SmoothStep(0.05f, 0.0f, along) + SmoothStep(0.95f, 1.0f, along);
         const float r = rough(u, v);
         const float height = ridge * (1.0f - 0.7f * crack) * (0.65f + 0.35f * r);
@@ -508,7 +517,7 @@ public:
         for (int j = 0; j < ny; ++j)
             for (int i = 0; i < nx; ++i)
                 centres_[static_cast<std::size_t>(j) * nx + i] = {0.1f + 0.8f * Unit(i, j, seed),
-                                                                   0.1f + 0.8f * Unit(i, j, seed + 1u)};
+                                                                  0.1f + 0.8f * Unit(i, j, seed + 1u)};
     }
     Cells operator()(float u, float v) const {
         const float x = Fract(u) * nx_, y = Fract(v) * ny_;
@@ -565,7 +574,8 @@ struct WillowBark {
         const float ridge = std::pow(std::max(std::fabs(std::sin(kPi * q1)), std::fabs(std::sin(kPi * q2))), 4.0f);
         const float r = rough(u, v);
         const float height = ridge * (0.7f + 0.3f * r);
-        const Colour c = Blend(Colour{0.15f, 0.13f, 0.11f}, Colour{0.46f, 0.41f, 0.34f}, SmoothStep(0.15f, 0.85f, height));
+        const Colour c =
+            Blend(Colour{0.15f, 0.13f, 0.11f}, Colour{0.46f, 0.41f, 0.34f}, SmoothStep(0.15f, 0.85f, height));
         return {c * (0.85f + 0.3f * r), height};
     }
 };
@@ -666,17 +676,20 @@ template <typename T, int N, typename Paint>
 const T& Once(int index, Paint paint) {
     static std::array<std::once_flag, N> flags;
     static std::array<T, N> painted;
-    std::call_once(flags[static_cast<std::size_t>(index)], [&] { painted[static_cast<std::size_t>(index)] = paint(index); });
+    std::call_once(flags[static_cast<std::size_t>(index)],
+                   [&] { painted[static_cast<std::size_t>(index)] = paint(index); });
     return painted[static_cast<std::size_t>(index)];
 }
 
-const PaintedBark& PaintedBarkOf(int bark) { return Once<PaintedBark, kBarkCount>(std::clamp(bark, 0, kBarkCount - 1), PaintBark); }
+const PaintedBark& PaintedBarkOf(int bark) {
+    return Once<PaintedBark, kBarkCount>(std::clamp(bark, 0, kBarkCount - 1), PaintBark);
+}
 
-constexpr const char* kLeafNames[kLeafCount] = {"oak-leaf",   "birch-leaf",  "willow-leaf", "maple-leaf",
-                                                "leaflet",    "oak-twig",    "birch-twig",  "willow-twig",
+constexpr const char* kLeafNames[kLeafCount] = {"oak-leaf",   "birch-leaf",     "willow-leaf", "maple-leaf",
+                                                "leaflet",    "oak-twig",       "birch-twig",  "willow-twig",
                                                 "maple-twig", "spruce-needles", "pine-needles"};
-constexpr const char* kLeafLabels[kLeafCount] = {"Oak leaf",   "Birch leaf",  "Willow leaf", "Maple leaf",
-                                                 "Leaflet",    "Oak twig",    "Birch twig",  "Willow twig",
+constexpr const char* kLeafLabels[kLeafCount] = {"Oak leaf",   "Birch leaf",     "Willow leaf", "Maple leaf",
+                                                 "Leaflet",    "Oak twig",       "Birch twig",  "Willow twig",
                                                  "Maple twig", "Spruce needles", "Pine needles"};
 constexpr const char* kBarkNames[kBarkCount] = {"oak-bark",    "birch-bark", "pine-bark",
                                                 "willow-bark", "palm-bark",  "beech-bark"};
