@@ -184,6 +184,8 @@ float Profile(float t, float a, float b) {
 // lobes spread from a centre above the stalk; its x is squeezed by kPalmWide.
 constexpr float kStalk = 0.06f, kBladeEnd = 0.97f, kPalmCentre = 0.36f, kPalmWide = 1.4f;
 constexpr int kTable = 1024;
+// A palmate blade's five lobes: angle from the tip (radians) and reach, the middle one longest.
+constexpr float kPalmLobes[5][2] = {{0.0f, 0.62f}, {1.0f, 0.56f}, {-1.0f, 0.56f}, {1.95f, 0.34f}, {-1.95f, 0.34f}};
 
 // What a leaf shape's margin is, tabulated: the half-width by t along a pinnate
 // blade, or the lobes' reach by angle about a palmate blade's centre.
@@ -207,13 +209,11 @@ struct LeafShape {
                     break;
                 case Shape::Leaflet: reach[k] = 0.95f * Profile(t, 0.9f, 1.2f); break;
                 case Shape::Palmate: {
-                    // Five pointed lobes (by angle from the tip, -pi .. pi), the middle one
-                    // longest, coarse teeth along them, a deep notch at the stalk.
+                    // Pointed lobes (t runs over the angle, -pi .. pi), coarse teeth along
+                    // them, a deep notch at the stalk.
                     const float angle = (t * 2 - 1) * kPi;
-                    static constexpr float kLobes[5][2] = {
-                        {0.0f, 0.62f}, {1.0f, 0.56f}, {-1.0f, 0.56f}, {1.95f, 0.34f}, {-1.95f, 0.34f}};
                     float r = 0.17f;
-                    for (const auto& lobe : kLobes) {
+                    for (const auto& lobe : kPalmLobes) {
                         const float off = std::fabs(angle - lobe[0]) / 0.5f;
                         if (off < 1) r = std::max(r, 0.17f + (lobe[1] - 0.17f) * std::pow(1 - off, 1.3f));
                     }
@@ -246,9 +246,10 @@ LeafPoint Measure(const LeafShape& leaf, float x, float y) {
         const float reach = leaf.At(angle / (2 * kPi) + 0.5f);
         // Veins run out along the five lobes.
         float vein = 10;
-        for (float lobe : {0.0f, 1.0f, -1.0f, 1.95f, -1.95f})
-            vein =
-                std::min(vein, std::fabs(std::sin(angle - lobe)) * radius + (std::fabs(angle - lobe) > 1.5f ? 10 : 0));
+        for (const auto& lobe : kPalmLobes) {
+            const float off = angle - lobe[0];
+            vein = std::min(vein, std::fabs(std::sin(off)) * radius + (std::fabs(off) > 1.5f ? 10 : 0));
+        }
         return {reach - radius, std::clamp(radius / std::max(reach, 1e-3f), 0.0f, 1.0f), vein};
     }
     const float t = (y - kStalk) / (kBladeEnd - kStalk);
