@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <set>
 #include <sstream>
 
 #include <signal.h>
@@ -19,6 +20,7 @@
 #include "render/ExportSinks.h"
 #include "render/MeshBuilder.h"
 #include "render/ModelSink.h"
+#include "render/ProceduralTextures.h"
 
 using namespace grovewright;
 using grovewright::test::GrownDesign;
@@ -244,6 +246,74 @@ TEST(GlbExport, PositionsAndTrianglesAreTheDirectXExports) {
     const ParsedGlb bare = ParseGlb(Export(ModelFormat::GLB, folder.File("bare.glb"), grown, false));
     ASSERT_EQ(bare.json["nodes"].size(), 1u);
     EXPECT_EQ(bare.json["nodes"][0]["name"], "Tree");
+}
+
+// Leaves of their own colours and a painted bark: the GLB's COLOR_0 is each
+// leaf's colour at every one of its vertices, the DirectX file lists the same
+// colours, and the bark's normal map comes with unit tangents along the surface.
+TEST(GlbExport, LeafColoursAndBarkReliefReachTheFiles) {
+    LeafyTree design;
+    design.leafPages.Page(0).Set(LeafSetup::kLightnessVariation, 40);
+    design.leafPages.Page(0).Set(LeafSetup::kHueVariation, 30);
+    const GrownDesign grown(design.tree, design.leafPages);
+    const LeafList& leaves = grown.leaves[0];
+    ASSERT_TRUE(leaves.Tinted());
+    TempFolder folder;
+    MeshBuilder builder(grown.skeleton, grown.leaves, grown.view);
+    std::string error;
+    ASSERT_EQ(ExportModel(ModelFormat::GLB, folder.File("tree.glb"), builder, true,
+                          BuiltinModelTextures({ProceduralTextures::Choice::kDrawnBarks, 0}), error),
+              ExportResult::Written)
+        << error;
+    const ParsedGlb glb = ParseGlb(ReadFileBytes(folder.File("tree.glb")));
+    ASSERT_EQ(glb.error, "");
+
+    const auto& leafPrimitive = Primitive(glb, "Leaves", 0);
+    const auto& colour = glb.json["accessors"][leafPrimitive["attributes"]["COLOR_0"].get<int>()];
+    EXPECT_EQ(colour["componentType"], 5121);
+    EXPECT_EQ(colour["normalized"], true);
+    ASSERT_EQ(colour["count"].get<std::size_t>(), leaves.VertexTotal());
+    const std::string bytes = glb.View(colour["bufferView"]);
+    std::size_t vertex = 0;
+    std::set<std::uint32_t> distinct;
+    for (const LeafPolygon& polygon : leaves) {
+        distinct.insert(polygon.Colour());
+        for (int k = 0; k < polygon.VertexCount(); ++k, ++vertex)
+            for (int c = 0; c < 4; ++c)
+                ASSERT_EQ(static_cast<unsigned char>(bytes[4 * vertex + c]), (polygon.Colour() >> (8 * c)) & 0xff);
+    }
+    EXPECT_GT(distinct.size(), 4u);
+    // The tree's parts carry no colours.
+    EXPECT_FALSE(Primitive(glb, "Tree", 0)["attributes"].contains("COLOR_0"));
+
+    const auto& bark = Primitive(glb, "Tree", 0);
+    const auto& material = glb.json["materials"][bark["material"].get<int>()];
+    ASSERT_TRUE(material.contains("normalTexture"));
+    const std::vector<float> tangents = glb.Floats(bark["attributes"]["TANGENT"]);
+    const std::vector<float> normals = glb.Floats(bark["attributes"]["NORMAL"]);
+    ASSERT_EQ(tangents.size() / 4, normals.size() / 3);
+    for (std::size_t v = 0; v < normals.size() / 3; ++v) {
+        const float* t = &tangents[4 * v];
+        const float* n = &normals[3 * v];
+        ASSERT_NEAR(t[0] * t[0] + t[1] * t[1] + t[2] * t[2], 1.0, 1e-4) << v;
+        ASSERT_NEAR(t[0] * n[0] + t[1] * n[1] + t[2] * n[2], 0.0, 1e-4) << v;
+        ASSERT_TRUE(t[3] == 1.0f || t[3] == -1.0f) << v;
+    }
+
+    // The DirectX file: one colour per leaf vertex, the last entry closing the list.
+    const std::string x = grovewright::test::ExportWithLeaves(grown).directX;
+    const auto block = x.find("MeshVertexColors {\n");
+    ASSERT_NE(block, std::string::npos);
+    std::istringstream in(x.substr(block));
+    std::string line;
+    std::getline(in, line);
+    std::getline(in, line);
+    ASSERT_EQ(line, std::to_string(leaves.VertexTotal()) + ";");
+    for (std::size_t v = 0; v < leaves.VertexTotal(); ++v) {
+        std::getline(in, line);
+        ASSERT_EQ(line.rfind(std::to_string(v) + "; ", 0), 0u) << line;
+        ASSERT_EQ(line.substr(line.size() - 2), v + 1 == leaves.VertexTotal() ? ";;" : ";,") << line;
+    }
 }
 
 TEST(GlbExport, IndicesAreSixteenBitsUpTo65535VerticesAndNeverWrap) {
