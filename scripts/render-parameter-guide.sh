@@ -34,6 +34,8 @@ PAGES = [
     ("Growth (every generator)", "examples/oak.regular.xml", ["RegularGrovewright", "GrowthSetup"], 22, [
         ("Seed", [4, 50, 900]), ("LengthVariation", [0, 35, 80]), ("AngleVariation", [0, 30, 60]),
         ("Gravity", [-60, -10, 40]), ("Bend", [1, 3, 8])]),
+    ("Growth: stiffness (every generator)", "examples/willow.regular.xml", ["RegularGrovewright", "GrowthSetup"], 16, [
+        ("Stiffness", [0, 40, 100])], {"Gravity": -60}),
     ("Leaf page", "examples/sapling.simple.xml", ["LeafCreator", "LeafSetup1"], 9, [
         ("Height", [10, 22, 60]), ("Width", [5, 15, 40]), ("AddAngle", [-60, 30, 90]),
         ("SplitAngle", [-45, 8, 45]), ("SpreadAngle", [-45, 0, 45]), ("TwistAngle", [0, 90, 180]),

@@ -9,7 +9,11 @@ constexpr const char* kElement = "GrowthSetup";
 void GrowthSetup::Write(TGXMLFileWriter& writer) const {
     if (IsDefault()) return;
     writer.WriteLine(std::string(kSectionIndent) + "<" + kElement + ">");
-    WriteParameters(writer, kValueIndent, *this);
+    // Values added after the first five are written only when they are not at
+    // their defaults: a file saved before them is saved again as it was.
+    for (int i = 0; i < kCount; ++i)
+        if (i <= kBend || GetParameter(i) != kParameters[i].initial)
+            writer.WriteValue(kValueIndent, kParameters[i].name, GetParameter(i));
     writer.WriteLine(std::string(kSectionIndent) + "</" + kElement + ">");
 }
 

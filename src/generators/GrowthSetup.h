@@ -12,7 +12,7 @@ namespace grovewright {
 // with. At the defaults every generator grows exactly its regular tree.
 class GrowthSetup {
 public:
-    enum Index { kSeed, kLengthVariation, kAngleVariation, kGravity, kBend, kCount };
+    enum Index { kSeed, kLengthVariation, kAngleVariation, kGravity, kBend, kStiffness, kCount };
     // In file order; every edit regrows the tree.
     static constexpr Parameter kParameters[kCount] = {
         {"Seed", "Seed: ", ValueFormat::Integer, {0, 9999}, 0, kStaleSkeleton,
@@ -29,6 +29,9 @@ public:
         {"Bend", "Bend: ", ValueFormat::Integer, {1, kMaxBranchPieces}, 1, kStaleSkeleton,
          "How many straight pieces every branch is drawn with (1 to 8): 1 keeps branches straight, more let "
          "gravity curve them. The tree's segments grow by the same factor."},
+        {"Stiffness", "Stiffness: ", ValueFormat::Integer, {0, 100}, 0, kStaleSkeleton,
+         "How much slender shoots resist gravity (0 to 100): at 0 the thinnest hang straight down; at 100 a shoot "
+         "must be five times as slender to bend as far, so thin side shoots arch instead of hanging."},
     };
     static constexpr ParameterRange Range(Index i) { return kParameters[i].range; }
 
@@ -40,6 +43,7 @@ public:
     int AngleVariation() const { return GetParameter(kAngleVariation); }
     int Gravity() const { return GetParameter(kGravity); }
     int Bend() const { return GetParameter(kBend); }
+    int Stiffness() const { return GetParameter(kStiffness); }
     // Every value at its default: the tree grows as it would without them.
     bool IsDefault() const { return *this == GrowthSetup(); }
 

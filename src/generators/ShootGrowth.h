@@ -70,7 +70,8 @@ public:
     static constexpr int kAngleSteps = 64;
 
     // Gravity bends a shoot by its slenderness (length over diameter): fully
-    // from this slenderness on, less the stouter it is, in this many steps.
+    // from this slenderness on (five times it at the greatest stiffness), less
+    // the stouter it is, in this many steps.
     static constexpr double kFullBendSlenderness = 50.0;
     static constexpr int kStrengthSteps = 64;
 
@@ -133,6 +134,8 @@ private:
     // tan(step / 2) and tan(step / 4) of a horizontal piece's turn, by strength.
     double stepTan_[kStrengthSteps + 1] = {}, halfStepTan_[kStrengthSteps + 1] = {};
     double taper_;  // the diameter reduction of one piece
+    // The strength step a unit of slenderness gives: fewer for stiffer shoots.
+    double strengthPerSlenderness_;
 };
 
 inline BranchSegment& ShootGrowth::AppendShoot(SkeletonLevels::Level& level, const Vector3D& start,
@@ -142,7 +145,7 @@ inline BranchSegment& ShootGrowth::AppendShoot(SkeletonLevels::Level& level, con
     int row = 0;
     if (bends_) {
         // A shoot of no thickness (or no length and thickness) bends fully.
-        const double strength = length * (kStrengthSteps / kFullBendSlenderness) / shape.diameter + 0.5;
+        const double strength = length * strengthPerSlenderness_ / shape.diameter + 0.5;
         row = strength < kStrengthSteps ? static_cast<int>(strength) : kStrengthSteps;
     }
     // A shoot too stout to feel gravity's smallest step is not turned at all.

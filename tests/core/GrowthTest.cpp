@@ -136,6 +136,45 @@ TEST(Growth, GravityLowersOrRaisesTheOuterTips) {
     }
 }
 
+// Stiff shoots resist gravity: under the same pull the tips hang less far the
+// stiffer they are, the stout trunk stays as it was, and stiffness without
+// gravity changes nothing.
+TEST(Growth, StiffShootsArchWhereLimpOnesHang) {
+    for (int g = 0; g < 3; ++g) {
+        SCOPED_TRACE(g);
+        const auto tree = SampleTree(g);
+        SetGrowth(*tree, 0, 0, 0, 0, 4);
+        SkeletonLevels straight;
+        tree->Rebuild(straight);
+        ASSERT_TRUE(tree->Growth().SetParameter(G::kStiffness, 100));
+        SkeletonLevels stiffStraight;
+        tree->Rebuild(stiffStraight);
+        EXPECT_EQ(Numbers(stiffStraight), Numbers(straight));
+
+        double tips[3];
+        for (int k = 0; k < 3; ++k) {
+            SetGrowth(*tree, 0, 0, 0, -100, 4);
+            ASSERT_TRUE(tree->Growth().SetParameter(G::kStiffness, 50 * k));
+            tips[k] = MeanTipHeight(*tree);
+        }
+        EXPECT_GT(tips[1], tips[0] + 5);
+        EXPECT_GT(tips[2], tips[1] + 5);
+    }
+    // Written only when set: a file saved before the value is saved again unchanged.
+    RegularTreeModel tree;
+    SetGrowth(tree, 3, 0, 0, -20, 2);
+    auto written = [&] { return grovewright::test::WrittenProject([&](TGXMLFileWriter& w) { tree.WriteSetup(w); }); };
+    EXPECT_EQ(written().find("Stiffness"), std::string::npos);
+    ASSERT_TRUE(tree.Growth().SetParameter(G::kStiffness, 40));
+    const std::string stiff = written();
+    EXPECT_NE(stiff.find("         <Bend>2</Bend>\n         <Stiffness>40</Stiffness>\n      </GrowthSetup>"),
+              std::string::npos);
+    RegularTreeModel loaded;
+    ASSERT_TRUE(grovewright::test::ReadProject(stiff, [&](TGXMLFileReader& r) { return loaded.ReadSetup(r); }));
+    loaded.ApplySetup();
+    EXPECT_EQ(loaded.Growth().Stiffness(), 40);
+}
+
 TEST(Growth, ABentBranchIsOneBranchOfJoinedPieces) {
     for (int g = 0; g < 3; ++g) {
         SCOPED_TRACE(g);

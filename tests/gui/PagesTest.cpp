@@ -110,11 +110,12 @@ TEST_F(FrameTest, BaseAndGrowthAreasStayAtTheBottomOfThePage) {
     Pump();
     wxWindow* column = page.BaseArea()->GetParent();
     const int height = column->GetClientSize().y;
-    EXPECT_EQ(page.GrowthArea()->GetPosition().y, height - 205);
-    EXPECT_EQ(page.BaseArea()->GetPosition().y, height - 205 - 280);
+    const int kGrowth = 235;  // six rows and the New seed button
+    EXPECT_EQ(page.GrowthArea()->GetPosition().y, height - kGrowth);
+    EXPECT_EQ(page.BaseArea()->GetPosition().y, height - kGrowth - 280);
     EXPECT_EQ(page.BaseArea()->GetSize().y, 280);
     EXPECT_EQ(page.CustomNotebook()->GetPosition(), wxPoint(5, 15));
-    EXPECT_EQ(page.CustomNotebook()->GetSize().y, height - 205 - 300);
+    EXPECT_EQ(page.CustomNotebook()->GetSize().y, height - kGrowth - 300);
 }
 
 TEST_F(FrameTest, EveryRowHasATooltipThatExplainsIt) {

@@ -10,7 +10,7 @@ namespace {
 // Heights of the base area and, below it at the bottom of the page's column,
 // the growth area.
 constexpr int kBaseAreaHeight = 280;
-constexpr int kGrowthAreaHeight = 205;
+constexpr int kGrowthAreaHeight = 235;
 constexpr int kColumnWidth = 280;
 // The custom area is never made lower than this: its notebook's tabs and the
 // simple page's rows fit. A shorter page scrolls instead.
@@ -104,7 +104,8 @@ void AbstractGrovewright::BuildGrowthRows() {
                 {"LengthVariation", G::kLengthVariation},
                 {"AngleVariation", G::kAngleVariation},
                 {"Gravity", G::kGravity},
-                {"Bend", G::kBend}};
+                {"Bend", G::kBend},
+                {"Stiffness", G::kStiffness}};
     int y = 20;
     for (const auto& row : rows) {
         rows_.Add(row.name, std::make_unique<SliderRow>(area, design_, grovewright::ParameterId::Growth(generator_, row.index),
