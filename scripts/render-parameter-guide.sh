@@ -52,10 +52,16 @@ PAGES = [
 
 
 def with_value(text, path, name, value):
-    """The project text with the value of name inside the nested elements of path."""
+    """The project text with the value of name inside the nested elements of path
+    (added before the innermost element's end when the file leaves it out)."""
     at = 0
     for element in path:
         at = text.index("<%s>" % element, at)
+    close = text.index("</%s>" % path[-1], at)
+    if text.find("<%s>" % name, at, close) < 0:
+        line = "   <%s>%s</%s>\n" % (name, value, name)
+        indent = text.rfind("\n", 0, close) + 1
+        return text[:indent] + " " * (close - indent) + line + text[indent:]
     start = text.index("<%s>" % name, at) + len(name) + 2
     end = text.index("</%s>" % name, start)
     return text[:start] + str(value) + text[end:]
