@@ -790,7 +790,7 @@ class Variants(InFolder):
         self.assertEqual(result.returncode, 0, result.stderr)
         info = json.loads(result.stdout)
         self.assertEqual(info["growth"], {"Seed": 12, "LengthVariation": 30, "AngleVariation": 25, "Gravity": -20,
-                                          "Bend": 3})
+                                          "Bend": 3, "Stiffness": 0})
         plain = json.loads(run("info", self.OAK, "--set", "regular.Bend=1").stdout)
         self.assertEqual(plain["growth"]["Bend"], 1)
         self.assertEqual(info["branchesPerLevel"], plain["segmentsPerLevel"])
