@@ -11,7 +11,6 @@
 #include "TestHelpers.h"
 #include "generators/DesignSize.h"
 #include "generators/LeafGenerator.h"
-#include "generators/ProjectLoader.h"
 #include "io/TGXMLFileReader.h"
 #include "io/TGXMLFileWriter.h"
 
@@ -222,19 +221,9 @@ TEST(Foliage, NoLeafOfAnExampleReachesBelowTheGroundForAnySeed) {
     for (const std::string& file : test::ListFolder(GROVEWRIGHT_EXAMPLES)) {
         if (std::count(file.begin(), file.end(), '.') != 2) continue;  // the species
         SCOPED_TRACE(file);
-        SimpleTreeModel simple;
-        RegularTreeModel regular;
-        ComplexTreeModel complex;
-        LeafGeneratorModel pages;
-        TGXMLFileReader reader;
-        std::string error;
-        ASSERT_TRUE(LoadProject(reader, std::string(GROVEWRIGHT_EXAMPLES) + "/" + file, {&simple, &regular, &complex},
-                                error, &pages))
-            << error;
-        const std::string generator = GeneratorNamedBy(file);
-        TreeGeneratorModel& tree = generator == "regular"   ? static_cast<TreeGeneratorModel&>(regular)
-                                   : generator == "complex" ? static_cast<TreeGeneratorModel&>(complex)
-                                                            : static_cast<TreeGeneratorModel&>(simple);
+        test::GrownExample example(file);
+        TreeGeneratorModel& tree = *example.tree;
+        const LeafGeneratorModel& pages = example.leafPages;
         for (int seed = 0; seed <= 50; ++seed) {
             tree.Growth().SetParameter(GrowthSetup::kSeed, seed);
             const GrownDesign grown(tree, pages);

@@ -109,10 +109,10 @@ GrownExample::GrownExample(const std::string& file) {
                             error, &leafPages))
         << error;
     const std::string generator = GeneratorNamedBy(file);
-    const TreeGeneratorModel& tree = generator == "regular"   ? static_cast<const TreeGeneratorModel&>(regular)
-                                     : generator == "complex" ? static_cast<const TreeGeneratorModel&>(complex)
-                                                              : simple;
-    grown = std::make_unique<GrownDesign>(tree, leafPages);
+    tree = generator == "regular"   ? static_cast<TreeGeneratorModel*>(&regular)
+           : generator == "complex" ? static_cast<TreeGeneratorModel*>(&complex)
+                                    : &simple;
+    grown = std::make_unique<GrownDesign>(*tree, leafPages);
 }
 
 std::unique_ptr<BranchTreeModel> MakeBranchModel(bool complex) {

@@ -65,6 +65,7 @@ struct GrownExample {
     RegularTreeModel regular;
     ComplexTreeModel complex;
     LeafGeneratorModel leafPages;
+    TreeGeneratorModel* tree;  // the one the name says, which grew grown
     std::unique_ptr<GrownDesign> grown;
 };
 

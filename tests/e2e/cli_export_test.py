@@ -313,22 +313,15 @@ class ModelFiles(InFolder):
         outputs = [self.path("colours." + extension) for extension in ("glb", "gltf", "obj", "x")]
         result = run("export", oak, "--leaves", *sum((["-o", output] for output in outputs), []))
         self.assertEqual(result.returncode, 0, result.stderr)
+        # (the core tests check the colours and the tangents value by value)
         status, report = validate_gltf(outputs[0], outputs[1])
         self.assertEqual(status, 0, report)
-        document, _ = glb_document(outputs[0])
-        leaves = next(mesh for mesh in document["meshes"] if mesh["name"] == "Leaves")["primitives"][0]
-        colour = document["accessors"][leaves["attributes"]["COLOR_0"]]
-        self.assertEqual((colour["type"], colour["componentType"], colour["normalized"]), ("VEC4", 5121, True))
-        bark = next(m for m in document["materials"] if m["name"] == "Bark")
-        self.assertIn("normalTexture", bark)
         self.assertTrue(os.path.exists(self.path("colours_bark_normals.png")))
         with open(self.path("colours.mtl")) as f:
             self.assertIn("norm colours_bark_normals.png", f.read())
         with open(outputs[2]) as f:
             coloured = [line for line in f if line.startswith("v ")]
         self.assertTrue(all(len(line.split()) == 7 for line in coloured))
-        with open(outputs[3]) as f:
-            self.assertIn("MeshVertexColors {", f.read())
         for output in outputs:
             status, out = assimp_info(output)
             self.assertEqual(status, 0, (output, out))
