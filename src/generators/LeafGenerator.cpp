@@ -257,31 +257,38 @@ std::uint32_t LeafColour(const LeafSetup& page, const LeafDraw& draw) {
     return byte(red) | byte(green) << 8 | byte(blue) << 16 | 0xff000000u;
 }
 
+// Scratch space for one leaf's turned points and normals and their heights.
+struct LeafScratch {
+    std::vector<LeafVertex> turned;
+    std::vector<double> heights;
+};
+
 // Writes the strips of one leaf: its local points scaled by size, turned by
 // toLeaf and moved to anchor, and, when aboveGround, lifted as a whole where it
-// would reach below the ground (y 0). turned is scratch space for the leaf's turned points and normals.
+// would reach below the ground (y 0).
 void EmitLeaf(const LocalLeaf& leaf, const Rotation3& toLeaf, double size, Vector3D anchor, bool aboveGround,
-              std::uint32_t colour, std::vector<LeafVertex>& turned, LeafList::RunWriter& list) {
+              std::uint32_t colour, LeafScratch& scratch, LeafList::RunWriter& list) {
     const int rows = leaf.rows, columns = leaf.columns;
     const Rotation3 scaled = size == 1.0 ? toLeaf : toLeaf * size;
+    std::vector<LeafVertex>& turned = scratch.turned;
+    std::vector<double>& heights = scratch.heights;
     turned.resize(leaf.points.size());
-    if (aboveGround) {
-        double lowest = 0.0;
-        for (const Vector3D& point : leaf.points)
-            lowest = std::min(lowest, scaled.m[1][0] * point.x + scaled.m[1][1] * point.y +
-                                          scaled.m[1][2] * point.z + anchor.y);
-        anchor.y -= lowest;
-    }
+    heights.resize(leaf.points.size());
+    // Positions in double, stored as float; the heights wait for the lift.
+    double lowest = 0.0;
     for (std::size_t i = 0; i < leaf.points.size(); ++i) {
         const Vector3D p = scaled * leaf.points[i];
         const Vector3D normal = toLeaf * leaf.normals[i];
-        // Position in double, stored as float; a lifted leaf's lowest point is
-        // on the ground, not a rounding below it.
-        const double y = aboveGround ? std::max(0.0, p.y + anchor.y) : p.y + anchor.y;
-        turned[i] = LeafVertex{static_cast<float>(p.x + anchor.x), static_cast<float>(y),
-                               static_cast<float>(p.z + anchor.z), static_cast<float>(normal.x),
-                               static_cast<float>(normal.y), static_cast<float>(normal.z), 0, 0};
+        heights[i] = p.y;
+        lowest = std::min(lowest, p.y + anchor.y);
+        turned[i] = LeafVertex{static_cast<float>(p.x + anchor.x), 0.0f, static_cast<float>(p.z + anchor.z),
+                               static_cast<float>(normal.x), static_cast<float>(normal.y),
+                               static_cast<float>(normal.z), 0, 0};
     }
+    // A lifted leaf's lowest point is on the ground, not a rounding below it.
+    if (aboveGround) anchor.y -= lowest;
+    for (std::size_t i = 0; i < leaf.points.size(); ++i)
+        turned[i].y = static_cast<float>(aboveGround ? std::max(0.0, heights[i] + anchor.y) : heights[i] + anchor.y);
     const float vStep = static_cast<float>(1.0 / (columns - 1));
     for (int g = 0; g < leaf.grids; ++g) {
         const LeafVertex* grid = &turned[static_cast<std::size_t>(g * rows * columns)];
@@ -376,7 +383,7 @@ private:
         const bool aboveGround = page.Get(LeafSetup::kAboveGround) != 0;
         const bool varies = page.Get(LeafSetup::kSizeVariation) > 0 || page.Get(LeafSetup::kAngleVariation) > 0 || page.Tinted();
         if (!varies && node.turn == 0.0) {
-            EmitLeaf(caches_[a].Get(h, w), toSegment, 1.0, anchor, aboveGround, kWhiteLeaf, turned_, writer);
+            EmitLeaf(caches_[a].Get(h, w), toSegment, 1.0, anchor, aboveGround, kWhiteLeaf, scratch_, writer);
             return;
         }
         // The leaf's own numbers: the seed, the page, the branch and the leaf's
@@ -388,7 +395,7 @@ private:
                                  Rotation3::Z(angle * (2.0 * draw.rise - 1.0));
         const double size = 1.0 + page.Get(LeafSetup::kSizeVariation) / 100.0 * (2.0 * draw.size - 1.0);
         EmitLeaf(caches_[a].Get(h, w), toLeaf, size, anchor, aboveGround,
-                 page.Tinted() ? LeafColour(page, draw) : kWhiteLeaf, turned_, writer);
+                 page.Tinted() ? LeafColour(page, draw) : kWhiteLeaf, scratch_, writer);
     }
 
     const std::array<LeafSetup, LeafGeneratorModel::kPageCount>& pages_;
@@ -397,7 +404,7 @@ private:
     int onlyPage_;
     std::vector<std::uint32_t>* written_;
     std::vector<LeafCache> caches_;
-    std::vector<LeafVertex> turned_;
+    LeafScratch scratch_;
     Rotation3 turn_[kMaxBranchPieces], turnHorizontal_[kMaxBranchPieces];
 };
 
