@@ -12,6 +12,8 @@ namespace {
 
 constexpr const char* kBranchValueIndent = "            ";
 
+std::string FormChild(int level) { return "Form" + FormatInt(level); }
+
 // The file order of a level's entries, as indices into the table.
 using B = BranchSetup;
 constexpr int kRegularOrder[] = {B::kHeight,  B::kHeightReduction, B::kRelativAdd,
@@ -40,6 +42,36 @@ void BranchSetup::Write(TGXMLFileWriter& writer, int level) const {
     writer.WriteLine(std::string(kValueIndent) + "<BranchSetup" + FormatInt(level) + ">");
     ForEachEntry(complex_, [&](int i) { writer.WriteValue(kBranchValueIndent, kParameters[i].name, GetParameter(i)); });
     writer.WriteLine(std::string(kValueIndent) + "</BranchSetup" + FormatInt(level) + ">");
+}
+
+bool BranchSetup::PlainForm() const {
+    for (int i = kFileCount; i < kCount; ++i)
+        if (GetParameter(i) != kParameters[i].initial) return false;
+    return true;
+}
+
+void BranchSetup::ResetForm() {
+    for (int i = kFileCount; i < kCount; ++i) SetParameter(i, kParameters[i].initial);
+}
+
+void BranchSetup::WriteForm(TGXMLFileWriter& writer, int level) const {
+    if (PlainForm()) return;
+    writer.WriteLine(std::string(kValueIndent) + "<" + FormChild(level) + ">");
+    for (int i = kFileCount; i < kCount; ++i) writer.WriteValue(kBranchValueIndent, kParameters[i].name, GetParameter(i));
+    writer.WriteLine(std::string(kValueIndent) + "</" + FormChild(level) + ">");
+}
+
+bool BranchSetup::ReadForm(TGXMLFileReader& reader, int level) {
+    BranchSetup read = *this;
+    read.ResetForm();
+    // Page 1's child is found by its whole tag: "<Form1" also begins "<Form10>".
+    if (reader.EnterWholeElement(FormChild(level))) {
+        for (int i = kFileCount; i < kCount; ++i)
+            if (reader.HasElement(kParameters[i].name) && !read.SetParameter(i, reader.ReadInt(kParameters[i].name)))
+                return false;
+    }
+    *this = read;
+    return true;
 }
 
 bool BranchSetup::ReadValues(const TGXMLFileReader& reader, int baseDiameter) {

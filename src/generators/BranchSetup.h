@@ -7,16 +7,20 @@
 namespace grovewright {
 
 // One branch level of the regular and complex generators: eight slider values
-// and the flags. Lengths in centimetres, reductions and RelativAdd in percent,
-// angles in degrees, Diameter in centimetres.
+// and the flags, which the BranchSetup element holds, then the form values
+// (laterals per parent, their spread and turn, the angle's change along the
+// parent), which the project file keeps in the generator's BranchForms element.
+// Lengths in centimetres, reductions, RelativAdd and SpreadTo in percent, angles
+// in degrees, Diameter in centimetres.
 class BranchSetup {
 public:
     enum Value { kDiameter, kHeight, kHeightReduction, kRelativAdd, kAddFrom, kAddTo, kOriAngle, kAddAngle, kValueCount };
     enum Flag { kUseBranch, kCut, kOnlyTrunc, kTruncBranches, kUseTwist, kFlagCount };
+    static constexpr int kFileCount = kValueCount + kFlagCount;
+    enum Form { kLaterals = kFileCount, kSpreadTo, kDivergence, kAngleChange, kCount };
 
-    static constexpr int kCount = kValueCount + kFlagCount;
-    // The values, then the flags (a flag's index is kValueCount + flag); every
-    // edit regrows the tree.
+    // The values, then the flags (a flag's index is kValueCount + flag), then the
+    // form values; every edit regrows the tree.
     static constexpr Parameter kParameters[kCount] = {
         {"Diameter", "Diameter: ", ValueFormat::Hundredths, {1, 200}, 1, kStaleSkeleton,
          "Thickest this level's branches may be, in metres (0.01 to 2.00 m); never thicker than their parent where "
@@ -47,6 +51,17 @@ public:
          "Without Only trunc: branches grow on trunk pieces and branches alike (else on branches only)."},
         {"UseTwist", "Use twist: ", ValueFormat::None, kFlagRange, 0, kStaleSkeleton,
          "Turns each level's branches a further 137.5 degrees, so that they spiral up instead of standing in rows."},
+        {"Laterals", "Laterals: ", ValueFormat::Integer, {1, 64}, 1, kStaleSkeleton,
+         "How many branches this page gives every parent (1 to 64), spread along it from the Rel. add place to "
+         "the Spread to place and turned by Divergence from one to the next."},
+        {"SpreadTo", "Spread to: ", ValueFormat::Hundredths, {0, 100}, 100, kStaleSkeleton,
+         "Where on its parent the last of several laterals starts, as a share of the parent's length (0 to 1.00)."},
+        {"Divergence", "Divergence: ", ValueFormat::Integer, {0, 360}, 137, kStaleSkeleton,
+         "Turn about the parent from one lateral to the next, in degrees (0 to 360): 137 spirals them, 180 gives "
+         "two rows, 90 four."},
+        {"AngleChange", "Angle change: ", ValueFormat::Integer, {-90, 90}, 0, kStaleSkeleton,
+         "How much the Add angle grows from the parent's base to its tip, in degrees (-90 to 90): on a trunk, a "
+         "negative value lets the upper branches rise while the lower ones spread."},
     };
     static constexpr int FlagIndex(Flag f) { return kValueCount + f; }
     static constexpr ParameterRange Range(Value v) { return kParameters[v].range; }
@@ -63,8 +78,20 @@ public:
     bool SetParameter(int i, long v) { return values_.Set(i, v); }
     bool IsComplex() const { return complex_; }
 
+    // The form values are all at their defaults.
+    bool PlainForm() const;
+    void ResetForm();
+
     // "         <BranchSetup<level>>" with the values in file order.
     void Write(TGXMLFileWriter& writer, int level) const;
+    // The page's "<Form<level>>" child of BranchForms, written only when a form
+    // value differs from its default.
+    void WriteForm(TGXMLFileWriter& writer, int level) const;
+    // Reads the form values from the working text (inside BranchForms, or none),
+    // which it may narrow: a page without its child gets the defaults, a value
+    // missing from it keeps its default. False, changing nothing, when a value
+    // is out of range.
+    bool ReadForm(TGXMLFileReader& reader, int level);
     // Reads the values of the working text (inside BranchSetup<level>) as the
     // file's loaded values: a refused value keeps its earlier content and makes
     // the result false; a missing Diameter takes baseDiameter; a missing flag

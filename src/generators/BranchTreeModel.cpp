@@ -18,6 +18,9 @@ namespace {
 // The golden angle: branches turn by it per parent level so that they spiral up.
 constexpr double kGoldenAngle = 137.5;
 
+// The generator's element that holds the pages' form values.
+constexpr const char* kFormsElement = "BranchForms";
+
 std::array<BranchSetup, BranchTreeModel::kLevelCount> FreshPages(bool complex) {
     std::array<BranchSetup, BranchTreeModel::kLevelCount> pages;
     pages.fill(BranchSetup(complex));
@@ -53,6 +56,10 @@ void BranchTreeModel::WriteCustomSetup(TGXMLFileWriter& writer) const {
     writer.WriteLine(std::string(kSectionIndent) + "<CustomSetup>");
     for (int level = 1; level <= kLevelCount; ++level) pages_[level - 1].Write(writer, level);
     writer.WriteLine(std::string(kSectionIndent) + "</CustomSetup>");
+    if (std::all_of(pages_.begin(), pages_.end(), [](const BranchSetup& page) { return page.PlainForm(); })) return;
+    writer.WriteLine(std::string(kSectionIndent) + "<" + kFormsElement + ">");
+    for (int level = 1; level <= kLevelCount; ++level) pages_[level - 1].WriteForm(writer, level);
+    writer.WriteLine(std::string(kSectionIndent) + "</" + kFormsElement + ">");
 }
 
 bool BranchTreeModel::ReadSetup(TGXMLFileReader& reader) {
@@ -65,6 +72,13 @@ bool BranchTreeModel::ReadSetup(TGXMLFileReader& reader) {
         }
         result = loaded_[level - 1].ReadValues(reader, LoadedBase().Diameter()) && result;
         reader.Rewind();
+        // A section without form values has them at their defaults.
+        if (EnterSection(reader, GetName(), kFormsElement)) {
+            result = loaded_[level - 1].ReadForm(reader, level) && result;
+            reader.Rewind();
+        } else {
+            loaded_[level - 1].ResetForm();
+        }
     }
     return result;
 }
@@ -74,12 +88,66 @@ void BranchTreeModel::ApplySetup() {
     pages_ = loaded_;
 }
 
+namespace {
+
+// What a page makes of one lateral besides its parent's frame: its place along
+// the parent, lean and turn.
+struct LateralPlace {
+    double along;  // share of the parent's length
+    double lean;   // the page's add angle, changed by where the parent ends up
+    double turn;
+};
+
+// The laterals of a page are spread from RelativAdd to SpreadTo, turned by the
+// divergence one from the next.
+double LateralAlong(const BranchSetup& page, int lateral) {
+    const double relative = page.Get(BranchSetup::kRelativAdd) / 100.0;
+    const int count = page.GetParameter(BranchSetup::kLaterals);
+    if (count == 1) return relative;
+    const double to = page.GetParameter(BranchSetup::kSpreadTo) / 100.0;
+    return relative + (to - relative) * lateral / (count - 1);
+}
+
+// The trunk's own pieces (the trunk and the ExtendTo chain) by level: where each
+// begins along the whole trunk, as a share of its length, and its share.
+struct TrunkShares {
+    std::vector<double> start, share;
+    // The place along the whole trunk of the point at along on piece level.
+    double Along(int level, double along) const { return start[level] + share[level] * along; }
+};
+
+// Shortens length so that a straight branch from start along direction stays
+// inside the crown's envelope (radius by height about the trunk's axis); a
+// tenth of it is always kept.
+double PruneToEnvelope(const Vector3D& start, const Vector3D& direction, double length, double trunkTop,
+                       const GrowthSetup& growth) {
+    const double base = growth.CrownBase() / 100.0 * trunkTop, widest = growth.CrownWidth() / 100.0 * trunkTop;
+    auto inside = [&](double t) {
+        const double x = start.x + direction.x * t, y = start.y + direction.y * t, z = start.z + direction.z * t;
+        const double depth = trunkTop > base ? (trunkTop - y) / (trunkTop - base) : 1.0;
+        const double radius = widest * GrowthSetup::CrownEnvelope(growth.CrownShape(), depth);
+        return radius >= 0.0 && x * x + z * z <= radius * radius;
+    };
+    if (inside(length)) return length;
+    const double least = 0.1 * length;
+    if (!inside(least)) return least;
+    double in = least, out = length;
+    for (int step = 0; step < 24; ++step) {
+        const double middle = 0.5 * (in + out);
+        (inside(middle) ? in : out) = middle;
+    }
+    return in;
+}
+
+}  // namespace
+
 void BranchTreeModel::GrowBranches(SkeletonLevels& skeleton) const {
     const BaseSetup& base = Base();
+    const GrowthSetup& growth = Growth();
     const int iteration = base.Iteration();
     const double heightFactor = base.HeightReduction() / 100.0;
     const double diameterFactor = base.DiameterReduction() / 100.0;
-    const ShootGrowth shoots(Growth(), complex_ ? 2 : 1, diameterFactor);
+    const ShootGrowth shoots(growth, complex_ ? 2 : 1, diameterFactor);
 
     // The trunk chain: ExtendTo pieces, each continuing the last one's tip;
     // straight up unless the growth values vary or bend them. A varied piece
@@ -88,6 +156,7 @@ void BranchTreeModel::GrowBranches(SkeletonLevels& skeleton) const {
     const int chain = std::min(base.ExtendTo(), iteration);
     const BranchSegment* tip = &skeleton[0].front();
     double belowLength = tip->Length(), belowDiameter = tip->Diameter();
+    std::vector<double> trunkLengths{tip->Length()};
     for (int j = 1; j <= chain; ++j) {
         const bool cut = j == chain && base.Cut();
         const double length = belowLength * heightFactor;
@@ -102,12 +171,24 @@ void BranchTreeModel::GrowBranches(SkeletonLevels& skeleton) const {
         }
         tip = &shoots.AppendShoot(LevelAt(skeleton, j), tip->End(), direction, grown,
                                   {0.0, 0.0, 1.0, diameter, tip, cut});
-        belowLength = shoots.Varies() ? length : BranchPieces(*tip).Length();
+        const double pieceLength = BranchPieces(*tip).Length();
+        trunkLengths.push_back(pieceLength);
+        belowLength = shoots.Varies() ? length : pieceLength;
         belowDiameter = diameter;
     }
     // ExtendTo > 0 but no chain piece grown (Iteration 0): the trunk itself is the topmost piece.
     if (chain == 0 && base.Cut()) skeleton[0].front().SetCut(true);
     auto isTrunkPiece = [chain](int level, std::size_t branch) { return branch == 0 && level <= chain; };
+    TrunkShares trunk;
+    double trunkLength = 0.0;
+    for (double length : trunkLengths) trunkLength += length;
+    for (double length : trunkLengths) {
+        trunk.start.push_back(trunk.start.empty() ? 0.0 : trunk.start.back() + trunk.share.back());
+        trunk.share.push_back(trunkLength > 0.0 ? length / trunkLength : 0.0);
+    }
+    const double trunkTop = tip->End().y;
+    const int crownShape = growth.CrownShape();
+    const double crownBase = growth.CrownBase() / 100.0;
 
     for (int k = 1; k <= std::min(iteration, kLevelCount); ++k) {
         const BranchSetup& page = pages_[k - 1];
@@ -133,13 +214,14 @@ void BranchTreeModel::GrowBranches(SkeletonLevels& skeleton) const {
 
         const double height = page.Get(BranchSetup::kHeight);
         const double lengthFactor = page.Get(BranchSetup::kHeightReduction) / 100.0;
-        const double relative = page.Get(BranchSetup::kRelativAdd) / 100.0;
         const double addAngle = page.Get(BranchSetup::kAddAngle);
         const double turn = page.Get(BranchSetup::kOriAngle);
         const double diameter = page.Get(BranchSetup::kDiameter);
         const bool twist = complex_ && page.Get(BranchSetup::kUseTwist);
-        const bool linked = relative == 1.0 && addAngle == 0.0;
         const bool cut = page.Get(BranchSetup::kCut);
+        const int laterals = page.GetParameter(BranchSetup::kLaterals);
+        const double divergence = page.GetParameter(BranchSetup::kDivergence);
+        const double angleChange = page.GetParameter(BranchSetup::kAngleChange);
         // Lean from the parent's axis by the add angle, then turn about it: the same
         // for every parent of one level, so composed once per level.
         std::vector<Vector3D> local(kLevelCount + 1);
@@ -149,30 +231,48 @@ void BranchTreeModel::GrowBranches(SkeletonLevels& skeleton) const {
             local[j] = Vector3D(1, 0, 0);
             local[j].RotateZ(addAngle).RotateX(turns[j]);
         }
+        std::vector<double> along(laterals);
+        for (int i = 0; i < laterals; ++i) along[i] = LateralAlong(page, i);
         for (const Parent& p : parents) {
             const BranchPieces parent(*p.end);
-            Vector3D attach;
-            const BranchSegment& at = *parent.pieces[parent.PieceAt(relative, attach)];
-            double length = (height >= 1 ? height : parent.Length()) * std::pow(lengthFactor, p.level);
-            // Into the world as the mesh builder turns a segment's local +x axis.
-            const Rotation3 toWorld = SegmentFrame(at.ObliqueAngle(), at.OrientationAngle());
-            double lean = addAngle, branchTurn = turns[p.level];
-            Vector3D direction;
-            if (shoots.Varies()) {
-                const BranchVariation variation = shoots.Vary(shoots.Identity(k, p.level, p.branch));
-                length *= variation.lengthFactor;
-                lean += shoots.AngleOffset(variation.leanStep);
-                branchTurn += shoots.AngleOffset(variation.turnStep);
-                Vector3D own(1, 0, 0);
-                own.RotateZ(lean).RotateX(branchTurn);
-                direction = toWorld * own;
-            } else {
-                direction = toWorld * local[p.level];
+            const bool onTrunk = isTrunkPiece(p.level, p.branch);
+            const double parentLength = parent.Length();
+            const std::uint64_t identity = shoots.Identity(k, p.level, p.branch);
+            for (int i = 0; i < laterals; ++i) {
+                const std::uint64_t own = ShootGrowth::LateralIdentity(identity, i);
+                if (shoots.LeftOut(own)) continue;
+                // Where on the whole parent (the whole trunk for a trunk piece) the lateral sits.
+                const double place = onTrunk ? trunk.Along(p.level, along[i]) : along[i];
+                Vector3D attach;
+                const BranchSegment& at = *parent.pieces[parent.PieceAt(along[i], attach)];
+                double length = (height >= 1 ? height : parentLength) * std::pow(lengthFactor, p.level);
+                if (onTrunk && crownShape != GrowthSetup::kCylindrical)
+                    length *= GrowthSetup::CrownEnvelope(crownShape, (1.0 - place) / (1.0 - crownBase));
+                // Into the world as the mesh builder turns a segment's local +x axis.
+                const Rotation3 toWorld = SegmentFrame(at.ObliqueAngle(), at.OrientationAngle());
+                const double designLean = addAngle + angleChange * place;
+                double lean = designLean, branchTurn = turns[p.level] + divergence * i;
+                Vector3D direction;
+                if (shoots.Varies() || i > 0 || designLean != addAngle) {
+                    if (shoots.Varies()) {
+                        const BranchVariation variation = shoots.Vary(own);
+                        length *= variation.lengthFactor;
+                        lean += shoots.AngleOffset(variation.leanStep);
+                        branchTurn += shoots.AngleOffset(variation.turnStep);
+                    }
+                    Vector3D turned(1, 0, 0);
+                    turned.RotateZ(lean).RotateX(branchTurn);
+                    direction = toWorld * turned;
+                } else {
+                    direction = toWorld * local[p.level];
+                }
+                if (growth.CrownWidth() > 0) length = PruneToEnvelope(attach, direction, length, trunkTop, growth);
+                const double thickness =
+                    std::min(diameter, parent.First().Diameter() * (1.0 - (1.0 - diameterFactor) * along[i]));
+                const bool linked = along[i] == 1.0 && designLean == 0.0;
+                shoots.AppendShoot(LevelAt(skeleton, k), attach, direction, length,
+                                   {branchTurn, lean, 1.0, thickness, linked ? p.end : nullptr, cut});
             }
-            const double thickness =
-                std::min(diameter, parent.First().Diameter() * (1.0 - (1.0 - diameterFactor) * relative));
-            shoots.AppendShoot(LevelAt(skeleton, k), attach, direction, length,
-                               {branchTurn, lean, 1.0, thickness, linked ? p.end : nullptr, cut});
         }
     }
 }
@@ -181,6 +281,7 @@ void BranchTreeModel::CountBranches(SkeletonCounts& counts) const {
     const BaseSetup& base = Base();
     const int iteration = base.Iteration();
     const int chain = std::min(base.ExtendTo(), iteration);
+    const ShootGrowth shoots(Growth(), complex_ ? 2 : 1, base.DiameterReduction() / 100.0);
     counts.perLevel.resize(chain + 1, 1);
     // The chain's top piece, or the trunk itself when there is no chain piece;
     // with ExtendTo 0 the base has counted the trunk's cap already.
@@ -190,16 +291,28 @@ void BranchTreeModel::CountBranches(SkeletonCounts& counts) const {
         if (!page.Get(BranchSetup::kUseBranch)) continue;
         const int to = std::min<int>(page.Get(BranchSetup::kAddTo), static_cast<int>(counts.perLevel.size()) - 1);
         const bool onTrunk = TakesAsParent(page, complex_, true), onBranches = TakesAsParent(page, complex_, false);
-        std::size_t parents = 0;
+        const int laterals = page.GetParameter(BranchSetup::kLaterals);
+        std::size_t grown = 0;
         for (int j = page.Get(BranchSetup::kAddFrom); j <= to; ++j) {
             const std::size_t trunk = j <= chain ? 1 : 0;
-            if (onTrunk) parents += trunk;
-            if (onBranches) parents += counts.perLevel[j] - trunk;
+            if (!shoots.Prunes()) {
+                grown += ((onTrunk ? trunk : 0) + (onBranches ? counts.perLevel[j] - trunk : 0)) * laterals;
+                continue;
+            }
+            // Pruning draws every lateral by its identity, as growth does: the
+            // branches of a level are its trunk piece (if any) first, then the
+            // ones a page grew, in order.
+            for (std::size_t branch = 0; branch < counts.perLevel[j]; ++branch) {
+                if (!TakesAsParent(page, complex_, branch < trunk)) continue;
+                const std::uint64_t identity = shoots.Identity(k, j, branch);
+                for (int i = 0; i < laterals; ++i)
+                    if (!shoots.LeftOut(ShootGrowth::LateralIdentity(identity, i))) ++grown;
+            }
         }
-        if (parents == 0) continue;
+        if (grown == 0) continue;
         if (counts.perLevel.size() <= static_cast<std::size_t>(k)) counts.perLevel.resize(k + 1, 0);
-        counts.perLevel[k] += parents;
-        if (page.Get(BranchSetup::kCut)) counts.cut += parents;
+        counts.perLevel[k] += grown;
+        if (page.Get(BranchSetup::kCut)) counts.cut += grown;
     }
 }
 

@@ -1,5 +1,7 @@
 #include "generators/GrowthSetup.h"
 
+#include <cmath>
+
 namespace grovewright {
 
 namespace {
@@ -15,6 +17,24 @@ void GrowthSetup::Write(TGXMLFileWriter& writer) const {
         if (i <= kBend || GetParameter(i) != kParameters[i].initial)
             writer.WriteValue(kValueIndent, kParameters[i].name, GetParameter(i));
     writer.WriteLine(std::string(kSectionIndent) + "</" + kElement + ">");
+}
+
+double GrowthSetup::CrownEnvelope(int shape, double depth) {
+    constexpr double kPi = 3.14159265358979323846;
+    // A flame is widest at this depth below its top.
+    constexpr double kFlameWidest = 0.7;
+    const double r = std::fmin(std::fmax(depth, 0.0), 1.0);
+    switch (shape) {
+        case kConical: return 0.2 + 0.8 * r;
+        case kSpherical: return 0.2 + 0.8 * std::sin(kPi * r);
+        case kHemispherical: return 0.2 + 0.8 * std::sin(0.5 * kPi * r);
+        case kTaperedCylindrical: return 0.5 + 0.5 * r;
+        case kFlame: return r <= kFlameWidest ? r / kFlameWidest : (1.0 - r) / (1.0 - kFlameWidest);
+        case kInverseConical: return 1.0 - 0.8 * r;
+        case kTendFlame:
+            return r <= kFlameWidest ? 0.5 + 0.5 * r / kFlameWidest : 0.5 + 0.5 * (1.0 - r) / (1.0 - kFlameWidest);
+        default: return 1.0;
+    }
 }
 
 bool GrowthSetup::Read(TGXMLFileReader& reader, const std::string& generatorName) {

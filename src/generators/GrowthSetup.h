@@ -12,7 +12,31 @@ namespace grovewright {
 // with. At the defaults every generator grows exactly its regular tree.
 class GrowthSetup {
 public:
-    enum Index { kSeed, kLengthVariation, kAngleVariation, kGravity, kBend, kStiffness, kCount };
+    enum Index {
+        kSeed,
+        kLengthVariation,
+        kAngleVariation,
+        kGravity,
+        kBend,
+        kStiffness,
+        kPruning,
+        kCrownShape,
+        kCrownBase,
+        kCrownWidth,
+        kCount
+    };
+    // The crown's envelopes, by CrownShape.
+    enum Crown {
+        kCylindrical,
+        kConical,
+        kSpherical,
+        kHemispherical,
+        kTaperedCylindrical,
+        kFlame,
+        kInverseConical,
+        kTendFlame,
+        kCrownCount
+    };
     // In file order; every edit regrows the tree.
     static constexpr Parameter kParameters[kCount] = {
         {"Seed", "Seed: ", ValueFormat::Integer, {0, 9999}, 0, kStaleSkeleton,
@@ -32,6 +56,19 @@ public:
         {"Stiffness", "Stiffness: ", ValueFormat::Integer, {0, 100}, 0, kStaleSkeleton,
          "How much slender shoots resist gravity (0 to 100): at 0 the thinnest hang straight down; at 100 a shoot "
          "must be five times as slender to bend as far, so thin side shoots arch instead of hanging."},
+        {"Pruning", "Pruning %: ", ValueFormat::Integer, {0, 90}, 0, kStaleSkeleton,
+         "Share of the branches above the trunk left out, with all they carry, in percent (0 to 90); the Seed "
+         "picks which, so every seed grows another structure."},
+        {"CrownShape", "Crown shape: ", ValueFormat::Integer, {0, kCrownCount - 1}, 0, kStaleSkeleton,
+         "Scales the trunk's branches by their height on it (0 to 7): 0 cylindrical (all alike), 1 conical, 2 "
+         "spherical, 3 hemispherical, 4 tapered cylindrical, 5 flame, 6 inverse conical, 7 tend-flame. Regular "
+         "and complex generators."},
+        {"CrownBase", "Crown base %: ", ValueFormat::Integer, {0, 95}, 0, kStaleSkeleton,
+         "Where the crown's shape begins, as a share of the trunk's height (0 to 95): below it branches are as "
+         "long as at the crown's foot."},
+        {"CrownWidth", "Crown width %: ", ValueFormat::Integer, {0, 200}, 0, kStaleSkeleton,
+         "Prunes every branch to the crown's shape (0 to 200): its widest radius as a share of the trunk's "
+         "height; branches that would reach beyond it are shortened. 0: no pruning to the shape."},
     };
     static constexpr ParameterRange Range(Index i) { return kParameters[i].range; }
 
@@ -44,6 +81,18 @@ public:
     int Gravity() const { return GetParameter(kGravity); }
     int Bend() const { return GetParameter(kBend); }
     int Stiffness() const { return GetParameter(kStiffness); }
+    int Pruning() const { return GetParameter(kPruning); }
+    int CrownShape() const { return GetParameter(kCrownShape); }
+    int CrownBase() const { return GetParameter(kCrownBase); }
+    int CrownWidth() const { return GetParameter(kCrownWidth); }
+    // Whether the generator (0 simple, 1 regular, 2 complex) grows by the value:
+    // the simple generator's forks have no trunk branches to shape a crown with.
+    static bool AppliesTo(int generator, int index) {
+        return generator != 0 || index < kCrownShape || index > kCrownWidth;
+    }
+    // The crown's relative width (0 to 1) at depth (0 at the crown's top, 1 at
+    // its base) for a Crown shape.
+    static double CrownEnvelope(int shape, double depth);
     // Every value at its default: the tree grows as it would without them.
     bool IsDefault() const { return *this == GrowthSetup(); }
 

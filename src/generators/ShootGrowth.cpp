@@ -21,7 +21,8 @@ ShootGrowth::ShootGrowth(const GrowthSetup& growth, int generator, double diamet
       pieces_(growth.Bend()),
       pieceShare_(1.0 / pieces_),
       target_(growth.Gravity() > 0 ? 1.0 : -1.0),
-      strengthPerSlenderness_(kStrengthSteps / (kFullBendSlenderness * (1.0 + 4.0 * growth.Stiffness() / 100.0))) {
+      strengthPerSlenderness_(kStrengthSteps / (kFullBendSlenderness * (1.0 + 4.0 * growth.Stiffness() / 100.0))),
+      pruneBelow_(static_cast<std::uint64_t>(growth.Pruning() / 100.0 * 18446744073709551616.0)) {
     const double strongest = std::abs(growth.Gravity()) / 100.0 * kStrongestBend / pieces_;
     for (int strength = 0; bends_ && strength <= kStrengthSteps; ++strength) {
         const double step = strongest * strength / kStrengthSteps;

@@ -88,6 +88,17 @@ public:
     std::uint64_t Identity(std::uint64_t a, std::uint64_t b, std::uint64_t c = 0) const {
         return Mix(seed_ + a * 0xd1b54a32d192ed03ull + b * 0xaf251af3b0f025b5ull + c * 0xb564ef22ec7aece5ull);
     }
+    // The identity of a page's further laterals on one parent: the first is the
+    // parent's own branch identity, so that one lateral grows as it always did.
+    static std::uint64_t LateralIdentity(std::uint64_t first, int lateral) {
+        return lateral == 0 ? first : Mix(first + static_cast<std::uint64_t>(lateral) * 0x9fb21c651e98df25ull);
+    }
+    // Pruning leaves this branch out (with all it carries): drawn from its
+    // identity apart from its variation.
+    bool LeftOut(std::uint64_t identity) const {
+        return pruneBelow_ != 0 && Mix(identity ^ 0x5851f42d4c957f2dull) < pruneBelow_;
+    }
+    bool Prunes() const { return pruneBelow_ != 0; }
     BranchVariation Vary(std::uint64_t identity) const {
         constexpr double kTwentyOneBits = 2097152.0;
         BranchVariation variation;
@@ -136,6 +147,8 @@ private:
     double taper_;  // the diameter reduction of one piece
     // The strength step a unit of slenderness gives: fewer for stiffer shoots.
     double strengthPerSlenderness_;
+    // A branch whose pruning draw is below this is left out: Pruning's share of 2^64.
+    std::uint64_t pruneBelow_;
 };
 
 inline BranchSegment& ShootGrowth::AppendShoot(SkeletonLevels::Level& level, const Vector3D& start,

@@ -102,7 +102,9 @@ public:
         auto& level = skeleton_[depth];
         const BranchSegment& parent = skeleton_[depth - 1].back();
         const double diameterCap = diameterCapFactor_ * parentDiameter;
-        for (const ChildRule& rule : rules_) {
+        for (int r = 0; r < 2; ++r) {
+            const ChildRule& rule = rules_[r];
+            if (shoots_.LeftOut(shoots_.Identity(depth, level.size(), 1 + r))) continue;
             double length = parentLength * heightFactor_;
             if (rule.shortened) length *= rule.lengthFactor;
             double diameter = rule.diameterBase * diameterFactor_[depth];
@@ -176,12 +178,31 @@ private:
     ChildRule rules_[2];
 };
 
+// Counts what SimpleGrowth::Grow keeps under pruning, drawing every child by the
+// same identity: its depth, the segments its level holds before it (pieces
+// per branch times the branches kept so far) and which of the two it is.
+void CountKept(const ShootGrowth& shoots, int depth, int maxDepth, std::size_t pieces,
+               std::vector<std::size_t>& perLevel) {
+    if (depth > maxDepth) return;
+    if (perLevel.size() < static_cast<std::size_t>(depth) + 1) perLevel.resize(depth + 1, 0);
+    for (int r = 0; r < 2; ++r) {
+        if (shoots.LeftOut(shoots.Identity(depth, perLevel[depth] * pieces, 1 + r))) continue;
+        ++perLevel[depth];
+        CountKept(shoots, depth + 1, maxDepth, pieces, perLevel);
+    }
+}
+
 }  // namespace
 
 void SimpleTreeModel::CountBranches(SkeletonCounts& counts) const {
     const int iteration = Base().Iteration();
-    for (int depth = 1; depth <= iteration; ++depth) counts.perLevel.push_back(std::size_t{1} << depth);
-    if (iteration >= 1 && custom_.Cut()) counts.cut += counts.perLevel.back();
+    const ShootGrowth shoots(Growth(), 0, Base().DiameterReduction() / 100.0);
+    if (shoots.Prunes())
+        CountKept(shoots, 1, iteration, static_cast<std::size_t>(Growth().Bend()), counts.perLevel);
+    else
+        for (int depth = 1; depth <= iteration; ++depth) counts.perLevel.push_back(std::size_t{1} << depth);
+    if (counts.perLevel.size() == static_cast<std::size_t>(iteration) + 1 && iteration >= 1 && custom_.Cut())
+        counts.cut += counts.perLevel.back();
 }
 
 void GrowSimpleTree(const BaseSetup& base, const SimpleSetup& custom, const GrowthSetup& growth,

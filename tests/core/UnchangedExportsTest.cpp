@@ -88,7 +88,7 @@ void RandomDesign(Designs& designs, int g, std::mt19937& random) {
         } else {
             auto& branches = static_cast<BranchTreeModel&>(tree);
             for (int level = 0; level < 6; ++level)
-                for (int i = 0; i < BranchSetup::kCount; ++i)
+                for (int i = 0; i < BranchSetup::kFileCount; ++i)
                     branches.Page(level).SetParameter(i, Anywhere(BranchSetup::kParameters[i], random));
         }
         for (int page = 0; page < 2; ++page)
