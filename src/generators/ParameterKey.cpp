@@ -76,6 +76,7 @@ std::optional<ParameterId> FindParameter(const std::string& key, std::string& er
     int g = 0;
     while (g < 3 && head != generators[g]) ++g;
     if (g == 3) return unknown("begins with none of simple, regular, complex, leaves");
+    auto crownless = [&] { return "the simple generator's forks have no crown to shape: " + name + " is for the regular and complex generators"; };
     if (parts.size() == 3) {
         const std::string& section = parts[1];
         if (g > 0) {
@@ -94,6 +95,7 @@ std::optional<ParameterId> FindParameter(const std::string& key, std::string& er
         else if (g == 0 && section == "CustomSetup" && (index = IndexOf(SimpleSetup::kParameters, name)) >= 0)
             id = ParameterId::Simple(index);
         if (!id) return unknown(head + " has no " + section + " value " + name);
+        if (id->record == Record::Growth && !GrowthSetup::AppliesTo(g, id->index)) return unknown(crownless());
         return id;
     }
     // A value name alone: it must be found in exactly one of the generator's sections.
@@ -105,6 +107,8 @@ std::optional<ParameterId> FindParameter(const std::string& key, std::string& er
     if (found.empty())
         return unknown(head + " has no value " + name + (g > 0 ? " (branch values: " + head + ".BranchSetupN." + name + ")" : ""));
     if (found.size() > 1) return unknown("say which: " + head + ".BaseSetup." + name + " or " + head + ".CustomSetup." + name);
+    if (found.front().record == Record::Growth && !GrowthSetup::AppliesTo(g, found.front().index))
+        return unknown(crownless());
     return found.front();
 }
 

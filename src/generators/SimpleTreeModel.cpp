@@ -96,7 +96,9 @@ public:
         rules_[1] = MakeRule(base, custom, 1.0 - balance, -custom.SpreadAngle());
     }
 
-    void Grow(int depth, const Rotation3& ancestors, double parentLength, double parentDiameter) {
+    // lineage: the parent's identity for pruning, from which its children's are drawn.
+    void Grow(int depth, const Rotation3& ancestors, double parentLength, double parentDiameter,
+              std::uint64_t lineage) {
         if (depth > maxDepth_) return;
         if (skeleton_.LevelCount() < static_cast<std::size_t>(depth) + 1) skeleton_.AppendLevel();
         auto& level = skeleton_[depth];
@@ -104,7 +106,8 @@ public:
         const double diameterCap = diameterCapFactor_ * parentDiameter;
         for (int r = 0; r < 2; ++r) {
             const ChildRule& rule = rules_[r];
-            if (shoots_.LeftOut(shoots_.Identity(depth, level.size(), 1 + r))) continue;
+            const std::uint64_t identity = shoots_.Identity(depth, lineage, 1 + r);
+            if (shoots_.LeftOut(identity)) continue;
             double length = parentLength * heightFactor_;
             if (rule.shortened) length *= rule.lengthFactor;
             double diameter = rule.diameterBase * diameterFactor_[depth];
@@ -118,7 +121,7 @@ public:
                 BranchSegment& child =
                     level.Append(parent.End(), end, rule.twist, rule.spread, rule.share, diameter, link);
                 if (cut) child.SetCut(true);
-                Grow(depth + 1, placement, child.Length(), diameter);
+                Grow(depth + 1, placement, child.Length(), diameter, identity);
                 continue;
             }
             // Each branch varies around the design's length: variation does not
@@ -141,7 +144,7 @@ public:
             shoots_.AppendShoot(level, parent.End(), direction, length,
                                 {rule.twist, rule.spread, rule.share, diameter, link, cut}, &turn);
             if (!turn.IsNone()) placement = turn.ApplyAfter(placement, direction);
-            Grow(depth + 1, placement, designLength, diameter);
+            Grow(depth + 1, placement, designLength, diameter, identity);
         }
     }
 
@@ -179,16 +182,16 @@ private:
 };
 
 // Counts what SimpleGrowth::Grow keeps under pruning, drawing every child by the
-// same identity: its depth, the segments its level holds before it (pieces
-// per branch times the branches kept so far) and which of the two it is.
-void CountKept(const ShootGrowth& shoots, int depth, int maxDepth, std::size_t pieces,
+// same identity: its depth, its parent's identity and which of the two it is.
+void CountKept(const ShootGrowth& shoots, int depth, int maxDepth, std::uint64_t lineage,
                std::vector<std::size_t>& perLevel) {
     if (depth > maxDepth) return;
     if (perLevel.size() < static_cast<std::size_t>(depth) + 1) perLevel.resize(depth + 1, 0);
     for (int r = 0; r < 2; ++r) {
-        if (shoots.LeftOut(shoots.Identity(depth, perLevel[depth] * pieces, 1 + r))) continue;
+        const std::uint64_t own = shoots.Identity(depth, lineage, 1 + r);
+        if (shoots.LeftOut(own)) continue;
         ++perLevel[depth];
-        CountKept(shoots, depth + 1, maxDepth, pieces, perLevel);
+        CountKept(shoots, depth + 1, maxDepth, own, perLevel);
     }
 }
 
@@ -198,7 +201,7 @@ void SimpleTreeModel::CountBranches(SkeletonCounts& counts) const {
     const int iteration = Base().Iteration();
     const ShootGrowth shoots(Growth(), 0, Base().DiameterReduction() / 100.0);
     if (shoots.Prunes())
-        CountKept(shoots, 1, iteration, static_cast<std::size_t>(Growth().Bend()), counts.perLevel);
+        CountKept(shoots, 1, iteration, 0, counts.perLevel);
     else
         for (int depth = 1; depth <= iteration; ++depth) counts.perLevel.push_back(std::size_t{1} << depth);
     if (counts.perLevel.size() == static_cast<std::size_t>(iteration) + 1 && iteration >= 1 && custom_.Cut())
@@ -210,7 +213,7 @@ void GrowSimpleTree(const BaseSetup& base, const SimpleSetup& custom, const Grow
     if (base.Iteration() < 1 || skeleton.Empty()) return;
     SimpleGrowth simple(base, custom, growth, skeleton);
     const BranchSegment& trunk = skeleton[0].back();
-    simple.Grow(1, Rotation3(), trunk.Length(), trunk.Diameter());
+    simple.Grow(1, Rotation3(), trunk.Length(), trunk.Diameter(), 0);
 }
 
 }  // namespace grovewright

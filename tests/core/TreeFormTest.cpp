@@ -1,0 +1,377 @@
+// Tree forms: laterals per parent, the angle's change along it, crown shapes,
+// pruning to the crown and pruning by chance.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "TestHelpers.h"
+#include "generators/DesignSize.h"
+#include "generators/LeafGenerator.h"
+#include "generators/ParameterKey.h"
+#include "generators/SimpleTreeModel.h"
+#include "geometry/SkeletonLevels.h"
+#include "io/TGXMLFileReader.h"
+#include "io/TGXMLFileWriter.h"
+
+using namespace grovewright;
+using grovewright::test::GrownDesign;
+using G = GrowthSetup;
+using B = BranchSetup;
+
+namespace {
+
+// A 5 m trunk (optionally with a chain of pieces above it) and page 1 adding
+// branches 3 m long straight out from the trunk pieces only.
+std::unique_ptr<BranchTreeModel> TrunkWithLaterals(bool complex, int laterals, int chain = 0) {
+    auto tree = grovewright::test::MakeBranchModel(complex);
+    tree->Base().SetIteration(std::max(1, chain)), tree->Base().SetHeight(500), tree->Base().SetExtendTo(chain);
+    tree->Base().SetHeightReduction(100), tree->Base().SetDiameter(40), tree->Base().SetDiameterReduction(80);
+    B& page = tree->Page(chain == 0 ? 0 : chain - 1);
+    page.Set(B::kUseBranch, true), page.Set(B::kOnlyTrunc, true), page.Set(B::kAddFrom, 0);
+    page.Set(B::kAddTo, chain), page.Set(B::kHeight, 300), page.Set(B::kAddAngle, 90), page.Set(B::kDiameter, 8);
+    page.SetParameter(B::kLaterals, laterals);
+    return tree;
+}
+
+// The branches of a level (their last pieces), in growth order.
+std::vector<const BranchSegment*> Branches(const SkeletonLevels& skeleton, std::size_t level) {
+    std::vector<const BranchSegment*> ends;
+    if (level < skeleton.LevelCount())
+        for (const BranchSegment& s : skeleton[level])
+            if (s.IsBranchEnd()) ends.push_back(&s);
+    return ends;
+}
+
+// Every segment's end, level by level.
+std::vector<double> Ends(const SkeletonLevels& skeleton) {
+    std::vector<double> ends;
+    for (const auto& level : skeleton) {
+        ends.push_back(-1.0);  // the level's mark: levels of other sizes differ
+        for (const BranchSegment& s : level) ends.insert(ends.end(), {s.End().x, s.End().y, s.End().z});
+    }
+    return ends;
+}
+
+double Degrees(double radians) { return radians * 180.0 / 3.14159265358979323846; }
+
+// The angle of a straight branch from the vertical, degrees.
+double FromVertical(const BranchSegment& s) {
+    Vector3D d = s.End();
+    d.Subtract(s.Start()).Normalize();
+    return Degrees(std::acos(d.y));
+}
+
+// Grows the design and checks that the estimate counted every level's segments
+// and every leaf exactly.
+void ExpectExactEstimate(const TreeGeneratorModel& tree, const LeafGeneratorModel& leaves) {
+    const GrownDesign grown(tree, leaves);
+    const DesignSize size = MeasureDesign(tree, leaves);
+    ASSERT_EQ(size.skeleton.perLevel.size(), grown.skeleton.LevelCount());
+    for (std::size_t level = 0; level < grown.skeleton.LevelCount(); ++level)
+        EXPECT_EQ(size.skeleton.perLevel[level], grown.skeleton[level].size()) << "level " << level;
+    EXPECT_EQ(size.leaves.strips, grown.leaves[0].size());
+    std::size_t cut = 0;
+    for (const auto& level : grown.skeleton)
+        for (const BranchSegment& s : level) cut += s.IsCut() ? 1 : 0;
+    EXPECT_EQ(size.skeleton.cut, cut);
+}
+
+LeafGeneratorModel OneLeafPerShoot() {
+    LeafGeneratorModel leaves;
+    leaves.Page(0).SetUseLeaf(true);
+    leaves.Page(0).Set(LeafSetup::kHeight, 10), leaves.Page(0).Set(LeafSetup::kWidth, 5);
+    leaves.Page(0).Set(LeafSetup::kRelativAddDownTo, 1);
+    return leaves;
+}
+
+}  // namespace
+
+TEST(TreeForm, LateralsSpreadAlongTheParentTurnByTheDivergenceAndAreCountedExactly) {
+    for (bool complex : {false, true}) {
+        SCOPED_TRACE(complex);
+        auto tree = TrunkWithLaterals(complex, 12);
+        B& page = tree->Page(0);
+        page.Set(B::kRelativAdd, 20), page.SetParameter(B::kSpreadTo, 90), page.SetParameter(B::kDivergence, 90);
+        SkeletonLevels skeleton;
+        tree->Rebuild(skeleton);
+        const auto laterals = Branches(skeleton, 1);
+        ASSERT_EQ(laterals.size(), 12u);
+        for (std::size_t i = 0; i < laterals.size(); ++i) {
+            // From 1 m up to 4.5 m in equal steps, each a quarter turn from the last.
+            EXPECT_NEAR(laterals[i]->Start().y, 100.0 + 350.0 * i / 11.0, 1e-9) << i;
+            EXPECT_NEAR(laterals[i]->Length(), 300.0, 1e-9);
+            if (i == 0) continue;
+            const double turn = std::remainder(laterals[i]->OrientationAngle() - laterals[i - 1]->OrientationAngle(), 360.0);
+            EXPECT_NEAR(std::abs(turn), 90.0, 1e-6) << i;
+        }
+
+        // A second page puts 5 laterals on each of them: 60 twigs, and one leaf per shoot on both levels.
+        B& twigs = tree->Page(1);
+        tree->Base().SetIteration(2);
+        twigs.Set(B::kUseBranch, true), twigs.Set(B::kOnlyTrunc, false), twigs.Set(B::kAddFrom, 1);
+        twigs.Set(B::kAddTo, 1), twigs.Set(B::kRelativAdd, 10), twigs.Set(B::kAddAngle, 45), twigs.Set(B::kHeight, 50);
+        twigs.SetParameter(B::kLaterals, 5), twigs.Set(B::kCut, true);
+        tree->Rebuild(skeleton);
+        EXPECT_EQ(Branches(skeleton, 2).size(), 60u);
+        ExpectExactEstimate(*tree, OneLeafPerShoot());
+        // Bent into pieces, the counts still hold.
+        tree->Growth().SetParameter(G::kBend, 3), tree->Growth().SetParameter(G::kGravity, -40);
+        ExpectExactEstimate(*tree, OneLeafPerShoot());
+    }
+}
+
+TEST(TreeForm, OneLateralGrowsTheBranchOfBeforeWhateverItsSpreadAndTurn) {
+    // The form values other than Laterals mean nothing for a single lateral.
+    auto plain = TrunkWithLaterals(true, 1, 3);
+    auto other = TrunkWithLaterals(true, 1, 3);
+    for (auto* tree : {plain.get(), other.get()}) {
+        tree->Growth().SetParameter(G::kLengthVariation, 30), tree->Growth().SetParameter(G::kAngleVariation, 20);
+        tree->Growth().SetParameter(G::kSeed, 77);
+    }
+    other->Page(2).SetParameter(B::kSpreadTo, 10), other->Page(2).SetParameter(B::kDivergence, 300);
+    SkeletonLevels a, b;
+    plain->Rebuild(a), other->Rebuild(b);
+    ASSERT_EQ(a.SegmentCount(), b.SegmentCount());
+    for (std::size_t level = 0; level < a.LevelCount(); ++level) {
+        auto x = a[level].begin();
+        for (const BranchSegment& s : b[level]) {
+            EXPECT_EQ(s.End().x, x->End().x);
+            EXPECT_EQ(s.End().y, x->End().y);
+            ++x;
+        }
+    }
+}
+
+TEST(TreeForm, TheAngleChangesFromTheWholeTrunksFootToItsTop) {
+    // Three trunk pieces (the trunk and a chain of two), three laterals each from
+    // 0 to 1 of the piece: the lean goes from 80 degrees at the foot toward 80 - 60
+    // at the top, by the place on the whole trunk, not on the piece.
+    auto tree = TrunkWithLaterals(false, 3, 2);
+    B& page = tree->Page(1);
+    page.Set(B::kRelativAdd, 0), page.SetParameter(B::kSpreadTo, 100), page.Set(B::kAddAngle, 80);
+    page.SetParameter(B::kAngleChange, -60);
+    SkeletonLevels skeleton;
+    tree->Rebuild(skeleton);
+    // Level 2 holds the chain's top piece first, then the laterals.
+    auto laterals = Branches(skeleton, 2);
+    ASSERT_EQ(laterals.size(), 10u);
+    laterals.erase(laterals.begin());
+    const double top = skeleton[2].front().End().y;
+    ASSERT_NEAR(top, 1500.0, 1e-9);
+    for (const BranchSegment* lateral : laterals)
+        EXPECT_NEAR(FromVertical(*lateral), 80.0 - 60.0 * lateral->Start().y / top, 1e-4) << lateral->Start().y;
+
+    // On a branch, the place is along the branch itself.
+    auto twigs = TrunkWithLaterals(false, 1);
+    twigs->Base().SetIteration(2);
+    B& second = twigs->Page(1);
+    second.Set(B::kUseBranch, true), second.Set(B::kAddFrom, 1), second.Set(B::kAddTo, 1), second.Set(B::kHeight, 40);
+    second.Set(B::kRelativAdd, 0), second.Set(B::kAddAngle, 30), second.SetParameter(B::kLaterals, 2);
+    second.SetParameter(B::kAngleChange, 40), second.SetParameter(B::kDivergence, 0);
+    twigs->Rebuild(skeleton);
+    const auto onBranch = Branches(skeleton, 2);
+    ASSERT_EQ(onBranch.size(), 2u);
+    auto leanFromParent = [&](const BranchSegment& s) {
+        Vector3D d = s.End(), p = Branches(skeleton, 1).front()->End();
+        d.Subtract(s.Start()).Normalize();
+        p.Subtract(Branches(skeleton, 1).front()->Start()).Normalize();
+        return Degrees(std::acos(Dot(d, p)));
+    };
+    EXPECT_NEAR(leanFromParent(*onBranch[0]), 30.0, 1e-4);
+    EXPECT_NEAR(leanFromParent(*onBranch[1]), 70.0, 1e-4);
+}
+
+TEST(TreeForm, CrownShapesScaleTheTrunksBranchesByTheirHeight) {
+    // Eleven laterals from the foot to the top of the crown, which begins at half
+    // the trunk's height: below it every branch is as long as at its foot.
+    struct Expected {
+        int shape;
+        double top, middle, foot;  // length shares at depth 0, 0.5 and 1 of the crown
+    };
+    const double pi = 3.14159265358979323846;
+    const Expected shapes[] = {{G::kCylindrical, 1, 1, 1},
+                               {G::kConical, 0.2, 0.6, 1},
+                               {G::kSpherical, 0.2, 1, 0.2},
+                               {G::kHemispherical, 0.2, 0.2 + 0.8 * std::sin(pi / 4), 1},
+                               {G::kTaperedCylindrical, 0.5, 0.75, 1},
+                               {G::kFlame, 0, 0.5 / 0.7, 0},
+                               {G::kInverseConical, 1, 0.6, 0.2},
+                               {G::kTendFlame, 0.5, 0.5 + 0.25 / 0.7, 0.5}};
+    for (const Expected& e : shapes) {
+        SCOPED_TRACE(e.shape);
+        auto tree = TrunkWithLaterals(false, 21);
+        tree->Page(0).Set(B::kRelativAdd, 0);
+        tree->Growth().SetParameter(G::kCrownShape, e.shape), tree->Growth().SetParameter(G::kCrownBase, 50);
+        SkeletonLevels skeleton;
+        tree->Rebuild(skeleton);
+        const auto laterals = Branches(skeleton, 1);
+        ASSERT_EQ(laterals.size(), 21u);
+        for (int i = 0; i <= 10; ++i) EXPECT_NEAR(laterals[i]->Length(), 300.0 * e.foot, 1e-9) << i;
+        EXPECT_NEAR(laterals[15]->Length(), 300.0 * e.middle, 1e-9);
+        EXPECT_NEAR(laterals[20]->Length(), 300.0 * e.top, 1e-9);
+    }
+    // The crown shapes only the trunk's own branches: twigs keep their length.
+    auto tree = TrunkWithLaterals(false, 4);
+    tree->Base().SetIteration(2);
+    B& twigs = tree->Page(1);
+    twigs.Set(B::kUseBranch, true), twigs.Set(B::kAddFrom, 1), twigs.Set(B::kAddTo, 1), twigs.Set(B::kHeight, 40);
+    tree->Growth().SetParameter(G::kCrownShape, G::kConical);
+    SkeletonLevels skeleton;
+    tree->Rebuild(skeleton);
+    for (const BranchSegment* twig : Branches(skeleton, 2)) EXPECT_NEAR(twig->Length(), 40.0, 1e-9);
+}
+
+TEST(TreeForm, PruningToTheCrownShortensWhatWouldLeaveItAndKeepsTheRest) {
+    auto tree = TrunkWithLaterals(false, 30);
+    tree->Page(0).Set(B::kRelativAdd, 0), tree->Page(0).Set(B::kAddAngle, 60);
+    tree->Growth().SetParameter(G::kCrownShape, G::kConical);
+    SkeletonLevels free;
+    tree->Rebuild(free);
+    // The widest radius 40 % of the 5 m trunk: 2 m at the foot, 0.4 m at the top.
+    tree->Growth().SetParameter(G::kCrownWidth, 40);
+    SkeletonLevels pruned;
+    tree->Rebuild(pruned);
+    const auto before = Branches(free, 1), after = Branches(pruned, 1);
+    ASSERT_EQ(after.size(), before.size());
+    int shortened = 0;
+    for (std::size_t i = 0; i < after.size(); ++i) {
+        const Vector3D& tip = after[i]->End();
+        const double depth = (500.0 - tip.y) / 500.0;
+        const double radius = 200.0 * G::CrownEnvelope(G::kConical, depth);
+        const bool least = std::abs(after[i]->Length() - 0.1 * before[i]->Length()) < 1e-9;
+        EXPECT_TRUE(least || std::hypot(tip.x, tip.z) <= radius + 1e-6) << i;
+        EXPECT_LE(after[i]->Length(), before[i]->Length() + 1e-9);
+        if (after[i]->Length() < before[i]->Length() - 1e-6) {
+            ++shortened;
+            // Shortened to the envelope itself, not further.
+            if (!least) {
+                EXPECT_NEAR(std::hypot(tip.x, tip.z), radius, 1e-3) << i;
+            }
+        }
+    }
+    EXPECT_GT(shortened, 20);
+}
+
+TEST(TreeForm, PruningLeavesOutItsShareSoSeedsDifferInStructureAndTheEstimateStaysExact) {
+    // Regular and complex: 40 limbs on the trunk, 6 twigs on each; simple: a
+    // fork tree of 9 levels. Over 30 seeds the share of branches drawn that are
+    // left out is near the value; the counts differ from seed to seed.
+    for (int g = 0; g < 3; ++g) {
+        SCOPED_TRACE(g);
+        std::unique_ptr<TreeGeneratorModel> tree;
+        if (g == 0) {
+            auto simple = std::make_unique<SimpleTreeModel>();
+            simple->Base().SetIteration(9), simple->Base().SetHeight(300);
+            simple->Custom().SetSpreadAngle(60), simple->Custom().SetCut(true);
+            tree = std::move(simple);
+        } else {
+            auto branches = TrunkWithLaterals(g == 2, 40);
+            branches->Base().SetIteration(2);
+            B& twigs = branches->Page(1);
+            twigs.Set(B::kUseBranch, true), twigs.Set(B::kOnlyTrunc, false), twigs.Set(B::kAddFrom, 1);
+            twigs.Set(B::kAddTo, 1), twigs.Set(B::kHeight, 40), twigs.SetParameter(B::kLaterals, 6);
+            twigs.Set(B::kCut, true);
+            tree = std::move(branches);
+        }
+        tree->Growth().SetParameter(G::kPruning, 30);
+        std::size_t drawn = 0, kept = 0;
+        std::set<std::size_t> totals;
+        for (int seed = 0; seed < 30; ++seed) {
+            tree->Growth().SetParameter(G::kSeed, seed);
+            SkeletonLevels skeleton;
+            tree->Rebuild(skeleton);
+            // Every branch kept on one level was drawn with its siblings from the one below.
+            for (std::size_t level = 1; level < skeleton.LevelCount(); ++level) {
+                const std::size_t parents = level == 1 ? 1 : skeleton[level - 1].size();
+                drawn += parents * (g == 0 ? 2 : level == 1 ? 40 : 6);
+                kept += skeleton[level].size();
+            }
+            totals.insert(skeleton.SegmentCount());
+            if (seed % 10 == 0) {
+                ExpectExactEstimate(*tree, OneLeafPerShoot());
+                // The same seed grows the same tree.
+                SkeletonLevels again;
+                tree->Rebuild(again);
+                EXPECT_EQ(Ends(again), Ends(skeleton));
+            }
+        }
+        EXPECT_NEAR(1.0 - static_cast<double>(kept) / drawn, 0.30, 0.03);
+        EXPECT_GT(totals.size(), 10u);
+    }
+}
+
+TEST(TreeForm, ValuesAtTheirExtremesGrowFiniteTreesCountedExactly) {
+    for (bool complex : {false, true}) {
+        for (int corner = 0; corner < 8; ++corner) {
+            SCOPED_TRACE(std::to_string(complex) + " corner " + std::to_string(corner));
+            auto tree = TrunkWithLaterals(complex, corner & 1 ? 64 : 2, 2);
+            tree->Base().SetIteration(3);
+            B& twigs = tree->Page(2);
+            twigs.Set(B::kUseBranch, true), twigs.Set(B::kTruncBranches, true), twigs.Set(B::kAddFrom, 0);
+            twigs.Set(B::kAddTo, 2), twigs.SetParameter(B::kLaterals, corner & 2 ? 64 : 1);
+            twigs.SetParameter(B::kAngleChange, corner & 4 ? 90 : -90), twigs.Set(B::kRelativAdd, 0);
+            GrowthSetup& growth = tree->Growth();
+            growth.SetParameter(G::kPruning, corner & 2 ? 90 : 0);
+            growth.SetParameter(G::kCrownShape, corner % G::kCrownCount), growth.SetParameter(G::kCrownBase, 95);
+            growth.SetParameter(G::kCrownWidth, corner & 4 ? 1 : 200);
+            growth.SetParameter(G::kGravity, corner & 1 ? -100 : 100), growth.SetParameter(G::kBend, 8);
+            growth.SetParameter(G::kAngleVariation, 90), growth.SetParameter(G::kLengthVariation, 100);
+            const GrownDesign grown(*tree, OneLeafPerShoot());
+            for (const auto& level : grown.skeleton)
+                for (const BranchSegment& s : level)
+                    ASSERT_TRUE(std::isfinite(s.End().x) && std::isfinite(s.End().y) && std::isfinite(s.End().z) &&
+                                std::isfinite(s.Diameter()));
+            ExpectExactEstimate(*tree, OneLeafPerShoot());
+        }
+    }
+}
+
+TEST(TreeForm, FormValuesAreWrittenOnlyWhenSetAndReadBackPageByPage) {
+    RegularTreeModel tree;
+    tree.Base().SetIteration(3);
+    tree.Page(0).Set(B::kUseBranch, true);
+    const std::string plain = grovewright::test::WrittenProject([&](TGXMLFileWriter& w) { tree.WriteSetup(w); });
+    EXPECT_EQ(plain.find("BranchForms"), std::string::npos);
+    EXPECT_EQ(plain.find("Crown"), std::string::npos);
+    // Page 1 and page 10 apart: "<Form1" also begins "<Form10>".
+    tree.Page(9).SetParameter(B::kLaterals, 12), tree.Page(0).SetParameter(B::kAngleChange, -30);
+    tree.Growth().SetParameter(G::kCrownShape, G::kFlame);
+    const std::string formed = grovewright::test::WrittenProject([&](TGXMLFileWriter& w) { tree.WriteSetup(w); });
+    const auto custom = formed.find("      </CustomSetup>\n"), forms = formed.find("      <BranchForms>\n");
+    ASSERT_NE(forms, std::string::npos);
+    EXPECT_EQ(custom + std::string("      </CustomSetup>\n").size(), forms);
+    EXPECT_NE(formed.find("         <Form10>\n            <Laterals>12</Laterals>\n"), std::string::npos);
+    EXPECT_EQ(formed.find("<Form2>"), std::string::npos);
+    EXPECT_NE(formed.find("<CrownShape>5</CrownShape>"), std::string::npos);
+
+    RegularTreeModel loaded;
+    loaded.Page(4).SetParameter(B::kLaterals, 3);  // not in the file: back to its default
+    ASSERT_TRUE(grovewright::test::ReadProject(formed, [&](TGXMLFileReader& r) { return loaded.ReadSetup(r); }));
+    loaded.ApplySetup();
+    for (int page = 0; page < BranchTreeModel::kLevelCount; ++page) EXPECT_EQ(loaded.Page(page), tree.Page(page)) << page;
+    EXPECT_EQ(loaded.Growth(), tree.Growth());
+    EXPECT_EQ(grovewright::test::WrittenProject([&](TGXMLFileWriter& w) { loaded.WriteSetup(w); }), formed);
+
+    // A value out of range is refused and named as unread; the others load.
+    std::string bad = formed;
+    bad.replace(bad.find("<Laterals>12<"), 13, "<Laterals>65<");
+    RegularTreeModel refused;
+    EXPECT_FALSE(grovewright::test::ReadProject(bad, [&](TGXMLFileReader& r) { return refused.ReadSetup(r); }));
+    refused.ApplySetup();
+    EXPECT_EQ(refused.Page(0).GetParameter(B::kAngleChange), -30);
+}
+
+TEST(TreeForm, KeysNameTheFormValuesAndTheSimpleGeneratorHasNoCrown) {
+    std::string error;
+    EXPECT_EQ(FindParameter("complex.BranchSetup3.Laterals", error), ParameterId::Branch(2, 2, B::kLaterals));
+    EXPECT_EQ(FindParameter("regular.CrownShape", error), ParameterId::Growth(1, G::kCrownShape));
+    EXPECT_EQ(FindParameter("simple.Pruning", error), ParameterId::Growth(0, G::kPruning));
+    for (const char* key : {"simple.CrownShape", "simple.GrowthSetup.CrownWidth", "simple.CrownBase"}) {
+        EXPECT_FALSE(FindParameter(key, error)) << key;
+        EXPECT_NE(error.find("regular and complex"), std::string::npos) << error;
+    }
+}
