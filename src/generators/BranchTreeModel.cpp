@@ -154,9 +154,10 @@ void BranchTreeModel::GrowBranches(SkeletonLevels& skeleton) const {
     // leans from the vertical, not from the piece below, and varies around the
     // design's length: a leader wanders but neither drifts nor shrinks.
     const int chain = std::min(base.ExtendTo(), iteration);
-    const BranchSegment* tip = &skeleton[0].front();
-    double belowLength = tip->Length(), belowDiameter = tip->Diameter();
-    std::vector<double> trunkLengths{tip->Length()};
+    // The trunk's last piece (the only one unless it is flared) is its end.
+    const BranchSegment* tip = &skeleton[0].back();
+    double belowLength = BranchPieces(*tip).Length(), belowDiameter = base.Diameter();
+    std::vector<double> trunkLengths{belowLength};
     for (int j = 1; j <= chain; ++j) {
         const bool cut = j == chain && base.Cut();
         const double length = belowLength * heightFactor;
@@ -177,7 +178,7 @@ void BranchTreeModel::GrowBranches(SkeletonLevels& skeleton) const {
         belowDiameter = diameter;
     }
     // ExtendTo > 0 but no chain piece grown (Iteration 0): the trunk itself is the topmost piece.
-    if (chain == 0 && base.Cut()) skeleton[0].front().SetCut(true);
+    if (chain == 0 && base.Cut()) skeleton[0].back().SetCut(true);
     auto isTrunkPiece = [chain](int level, std::size_t branch) { return branch == 0 && level <= chain; };
     TrunkShares trunk;
     double trunkLength = 0.0;

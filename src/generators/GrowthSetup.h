@@ -23,6 +23,12 @@ public:
         kCrownShape,
         kCrownBase,
         kCrownWidth,
+        kFlareWidth,
+        kFlareHeight,
+        kRoots,
+        kRootLength,
+        kRootDepth,
+        kRootRise,
         kCount
     };
     // The crown's envelopes, by CrownShape.
@@ -69,6 +75,20 @@ public:
         {"CrownWidth", "Crown width %: ", ValueFormat::Integer, {0, 200}, 0, kStaleSkeleton,
          "Prunes every branch to the crown's shape (0 to 200): its widest radius as a share of the trunk's "
          "height; branches that would reach beyond it are shortened. 0: no pruning to the shape."},
+        {"FlareWidth", "Flare %: ", ValueFormat::Integer, {0, 300}, 0, kStaleSkeleton,
+         "How much wider the trunk is at the ground, in percent of its diameter (0 to 300): the flare of an old "
+         "trunk's foot."},
+        {"FlareHeight", "Flare height %: ", ValueFormat::Integer, {1, 100}, 20, kStaleSkeleton,
+         "How high the flare reaches, as a share of the trunk's height (1 to 100)."},
+        {"Roots", "Roots: ", ValueFormat::Integer, {0, 32}, 0, kStaleSkeleton,
+         "How many roots leave the trunk's foot (0 to 32), spread around it and running down into the ground."},
+        {"RootLength", "Root length: ", ValueFormat::Metres, {10, 2000}, 300, kStaleSkeleton,
+         "How far the roots reach out from the trunk, in metres (0.10 to 20.00 m); the Seed varies each one."},
+        {"RootDepth", "Root depth: ", ValueFormat::Metres, {0, 500}, 60, kStaleSkeleton,
+         "How deep below the ground the roots' tips go, in metres (0 to 5.00 m)."},
+        {"RootRise", "Buttress: ", ValueFormat::Metres, {0, 300}, 30, kStaleSkeleton,
+         "How high the roots' tops rise above the ground where they leave the trunk, in metres (0 to 3.00 m): "
+         "high values make buttresses."},
     };
     static constexpr ParameterRange Range(Index i) { return kParameters[i].range; }
 
@@ -85,6 +105,12 @@ public:
     int CrownShape() const { return GetParameter(kCrownShape); }
     int CrownBase() const { return GetParameter(kCrownBase); }
     int CrownWidth() const { return GetParameter(kCrownWidth); }
+    int FlareWidth() const { return GetParameter(kFlareWidth); }
+    int FlareHeight() const { return GetParameter(kFlareHeight); }
+    int Roots() const { return GetParameter(kRoots); }
+    int RootLength() const { return GetParameter(kRootLength); }
+    int RootDepth() const { return GetParameter(kRootDepth); }
+    int RootRise() const { return GetParameter(kRootRise); }
     // Whether the generator (0 simple, 1 regular, 2 complex) grows by the value:
     // the simple generator's forks have no trunk branches to shape a crown with.
     static bool AppliesTo(int generator, int index) {

@@ -212,8 +212,9 @@ void GrowSimpleTree(const BaseSetup& base, const SimpleSetup& custom, const Grow
                     SkeletonLevels& skeleton) {
     if (base.Iteration() < 1 || skeleton.Empty()) return;
     SimpleGrowth simple(base, custom, growth, skeleton);
-    const BranchSegment& trunk = skeleton[0].back();
-    simple.Grow(1, Rotation3(), trunk.Length(), trunk.Diameter(), 0);
+    // The trunk's last piece (the only one unless it is flared) is its end.
+    const BranchPieces trunk(skeleton[0].back());
+    simple.Grow(1, Rotation3(), trunk.Length(), base.Diameter(), 0);
 }
 
 }  // namespace grovewright

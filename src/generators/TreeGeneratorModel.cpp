@@ -1,5 +1,6 @@
 #include "generators/TreeGeneratorModel.h"
 
+#include "generators/TrunkFoot.h"
 #include "geometry/SkeletonLevels.h"
 #include "io/TGXMLFileReader.h"
 #include "io/TGXMLFileWriter.h"
@@ -21,16 +22,17 @@ bool TreeGeneratorModel::ReadSetup(TGXMLFileReader& reader) {
 
 void TreeGeneratorModel::Rebuild(SkeletonLevels& skeleton) const {
     skeleton.Clear();
-    BranchSegment& trunk = skeleton.AppendLevel().Append(Vector3D(0, 0, 0), Vector3D(0, base_.Height(), 0), 0.0,
-                                                         0.0, 1.0, static_cast<double>(base_.Diameter()));
-    if (base_.Cut() && base_.ExtendTo() == 0) trunk.SetCut(true);
+    SkeletonLevels::Level& trunk = skeleton.AppendLevel();
+    AppendTrunk(trunk, base_, growth_);
+    if (base_.Cut() && base_.ExtendTo() == 0) trunk.back().SetCut(true);
     GrowBranches(skeleton);
+    AppendRoots(skeleton, base_, growth_, Index());
 }
 
 std::size_t SkeletonCounts::Total() const {
     std::size_t total = 0;
     for (std::size_t count : perLevel) total += count;
-    return total;
+    return total + roots;
 }
 
 SkeletonCounts TreeGeneratorModel::CountSegments() const {
@@ -42,6 +44,8 @@ SkeletonCounts TreeGeneratorModel::CountSegments() const {
     counts.branchesPerLevel = counts.perLevel;
     for (std::size_t level = 1; level < counts.perLevel.size(); ++level)
         counts.perLevel[level] *= static_cast<std::size_t>(growth_.Bend());
+    counts.perLevel[0] = static_cast<std::size_t>(TrunkPieces(growth_));
+    counts.roots = static_cast<std::size_t>(growth_.Roots()) * kRootPieces;
     return counts;
 }
 

@@ -18,6 +18,8 @@ struct SkeletonCounts {
     std::vector<std::size_t> perLevel;
     std::vector<std::size_t> branchesPerLevel;
     std::size_t cut = 0;
+    std::size_t roots = 0;  // segments of the roots, which no level holds
+    // Every segment, the roots' too.
     std::size_t Total() const;
 };
 
@@ -63,8 +65,8 @@ public:
     }
 
     // Clears the skeleton, places the trunk as level 0 from (0, 0, 0) to
-    // (0, Height, 0), capped when Cut is set and ExtendTo is 0, then grows the
-    // branches.
+    // (0, Height, 0) (in pieces when it is flared), capped when Cut is set and
+    // ExtendTo is 0, grows the branches, then the roots.
     void Rebuild(SkeletonLevels& skeleton) const;
     // The counts Rebuild would give, without growing anything.
     SkeletonCounts CountSegments() const;

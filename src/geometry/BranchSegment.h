@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 
 #include "geometry/Vector3D.h"
@@ -45,6 +46,11 @@ public:
         pieces_ = static_cast<std::uint8_t>(pieces);
     }
 
+    // The tip's diameter as a share of the start's when the segment has its
+    // own (a flared trunk's pieces, roots); 0: the diameter reduction decides.
+    float TipScale() const { return tipScale_; }
+    void SetTipScale(float scale) { tipScale_ = scale; }
+
     double Length() const { return Distance(end_, start_); }
     // Tilt from the vertical, degrees.
     double ObliqueAngle() const { return Inclination(end_, start_); }
@@ -62,6 +68,7 @@ private:
     bool cut_ = false;
     std::uint8_t piece_ = 0;
     std::uint8_t pieces_ = 1;
+    float tipScale_ = 0.0f;  // fits the padding after the bytes above: a segment stays 96 bytes
 };
 
 // The pieces of the branch that ends with end, first piece first.
@@ -78,8 +85,11 @@ struct BranchPieces {
         return length;
     }
     // The piece (its index) that holds the point at this fraction (0 .. 1) of
-    // the branch, and the point itself; the pieces of a branch are equally long.
+    // the branch, and the point itself. The pieces of a branch are equally
+    // long, but for a shaped one (its pieces have their own tip diameters: the
+    // flared trunk), whose point is found by length.
     int PieceAt(double fraction, Vector3D& point) const {
+        if (count > 1 && pieces[0]->TipScale() != 0.0f) return PieceByLength(fraction, point);
         const double scaled = fraction * count;
         const int i = scaled >= count ? count - 1 : static_cast<int>(scaled);
         const BranchSegment& piece = *pieces[i];
@@ -90,6 +100,18 @@ struct BranchPieces {
 
     int count;
     const BranchSegment* pieces[kMaxBranchPieces] = {};
+
+private:
+    int PieceByLength(double fraction, Vector3D& point) const {
+        double left = fraction * Length();
+        int i = 0;
+        while (i + 1 < count && left > pieces[i]->Length()) left -= pieces[i++]->Length();
+        const BranchSegment& piece = *pieces[i];
+        const double length = piece.Length();
+        point = piece.End();
+        point.Subtract(piece.Start()).Scale(length > 0.0 ? std::fmin(left / length, 1.0) : 0.0).Add(piece.Start());
+        return i;
+    }
 };
 
 }  // namespace grovewright

@@ -5,14 +5,13 @@ namespace grovewright {
 std::size_t SkeletonLevels::SegmentCount() const {
     std::size_t total = 0;
     for (const Level& level : levels_) total += level.size();
-    return total;
+    return total + roots_.size();
 }
 
 bool SkeletonLevels::AnyCut() const {
-    for (const Level& level : levels_)
-        for (const BranchSegment& segment : level)
-            if (segment.IsCut()) return true;
-    return false;
+    bool any = false;
+    ForEachSegment([&](const BranchSegment& segment) { any = any || segment.IsCut(); });
+    return any;
 }
 
 }  // namespace grovewright

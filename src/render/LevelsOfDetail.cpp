@@ -82,9 +82,9 @@ std::vector<std::size_t> LeafStarts(const LeafList& list, const std::vector<Plac
 // The bark's triangles per ring side: 2 for every side strip, 1 for every cap.
 std::size_t BarkTrianglesPerSide(const SkeletonLevels& skeleton) {
     std::size_t triangles = 0;
-    for (const auto& level : skeleton)
-        for (const BranchSegment& segment : level)
-            triangles += (MeshBuilder::HasSide(segment, 0) ? 2 : 0) + (MeshBuilder::HasCap(segment, 0) ? 1 : 0);
+    skeleton.ForEachSegment([&](const BranchSegment& segment) {
+        triangles += (MeshBuilder::HasSide(segment, 0) ? 2 : 0) + (MeshBuilder::HasCap(segment, 0) ? 1 : 0);
+    });
     return triangles;
 }
 
@@ -93,10 +93,10 @@ std::size_t BarkTrianglesPerSide(const SkeletonLevels& skeleton) {
 // together, whichever comes nearer; the thickest always stay.
 double ThinnestWithin(const SkeletonLevels& skeleton, int division, double budget) {
     std::map<double, double, std::greater<double>> costs;  // triangles by diameter, thickest first
-    for (const auto& level : skeleton)
-        for (const BranchSegment& segment : level)
-            costs[segment.Diameter()] += (MeshBuilder::HasSide(segment, 0) ? 2.0 : 0.0) * division +
-                                         (MeshBuilder::HasCap(segment, 0) ? 1.0 : 0.0) * division;
+    skeleton.ForEachSegment([&](const BranchSegment& segment) {
+        costs[segment.Diameter()] += (MeshBuilder::HasSide(segment, 0) ? 2.0 : 0.0) * division +
+                                     (MeshBuilder::HasCap(segment, 0) ? 1.0 : 0.0) * division;
+    });
     double kept = 0;
     for (const auto& [diameter, cost] : costs) {
         if (kept > 0 && kept + cost > budget) {

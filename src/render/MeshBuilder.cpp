@@ -140,7 +140,7 @@ SegmentRings MeshBuilder::MakeSide(const BranchSegment& segment, RingScratch& sc
     const double parentOblique = parent ? parent->ObliqueAngle() : oblique;
     const double parentOrientation = parent ? parent->OrientationAngle() : orientation;
     const double radius = segment.Diameter() * 0.5;
-    FillRing(Frame(segment, segment.Length(), radius * tipFactor_[segment.Pieces()], oblique, orientation), scratch.top);
+    FillRing(Frame(segment, segment.Length(), radius * TipFactor(segment), oblique, orientation), scratch.top);
     FillRing(Frame(segment, 0.0, radius, parentOblique, parentOrientation), scratch.bottom);
     ComputeNormals(scratch);
     RepairCollapsedNormals(segment, oblique, orientation, parentOblique, parentOrientation, scratch);
@@ -220,14 +220,12 @@ int MeshBuilder::BuildTree(MeshSink& sink, bool withLeaves) {
     }
     RingScratch scratch(n);
 
-    std::vector<const BranchSegment*> sides;
-    std::size_t caps = 0;
-    for (const auto& level : skeleton_) {
-        for (const BranchSegment& segment : level) {
-            if (HasSide(segment, thinnest_)) sides.push_back(&segment);
-            if (HasCap(segment, thinnest_)) ++caps;
-        }
-    }
+    std::vector<const BranchSegment*> sides, capped;
+    skeleton_.ForEachSegment([&](const BranchSegment& segment) {
+        if (HasSide(segment, thinnest_)) sides.push_back(&segment);
+        if (HasCap(segment, thinnest_)) capped.push_back(&segment);
+    });
+    const std::size_t caps = capped.size();
 
     // The work: every side and cap, and the leaves as much as the sides.
     const bool leavesToo = withLeaves && !leaves_.Empty();
@@ -256,27 +254,25 @@ int MeshBuilder::BuildTree(MeshSink& sink, bool withLeaves) {
 
     sink.BeginCaps(caps, n);
     std::vector<Vector3D>& top = scratch.top;
-    for (const auto& level : skeleton_) {
-        for (const BranchSegment& segment : level) {
-            if (!HasCap(segment, thinnest_)) continue;
-            if (!Advance()) return 0;
-            const double radius = segment.Diameter() * 0.5 * tipFactor_[segment.Pieces()];
-            FillRing(Frame(segment, segment.Length(), radius, segment.ObliqueAngle(), segment.OrientationAngle()),
-                     top);
-            // For an odd division this is the middle of a chord, not the ring centre.
-            Vector3D centre = top[n / 2] - top[0];
-            centre.Scale(0.5).Add(top[0]);
-            const int i = n < 4 ? 1 : 0;
-            Vector3D normal = top[i] - centre;
-            normal.CrossNormalize(top[i + 1] - centre);
-            if (!(normal.x * normal.x + normal.y * normal.y + normal.z * normal.z > 0.5)) {
-                // A ring collapsed to a point: the cap faces along its segment.
-                normal = Frame(segment, 1.0, 0.0, segment.ObliqueAngle(), segment.OrientationAngle()).base;
-                normal.Subtract(Frame(segment, 0.0, 0.0, segment.ObliqueAngle(), segment.OrientationAngle()).base)
-                    .Normalize();
-            }
-            sink.Cap(centre, top.data(), normal, n);
+    for (const BranchSegment* cappedSegment : capped) {
+        const BranchSegment& segment = *cappedSegment;
+        if (!Advance()) return 0;
+        const double radius = segment.Diameter() * 0.5 * TipFactor(segment);
+        FillRing(Frame(segment, segment.Length(), radius, segment.ObliqueAngle(), segment.OrientationAngle()),
+                 top);
+        // For an odd division this is the middle of a chord, not the ring centre.
+        Vector3D centre = top[n / 2] - top[0];
+        centre.Scale(0.5).Add(top[0]);
+        const int i = n < 4 ? 1 : 0;
+        Vector3D normal = top[i] - centre;
+        normal.CrossNormalize(top[i + 1] - centre);
+        if (!(normal.x * normal.x + normal.y * normal.y + normal.z * normal.z > 0.5)) {
+            // A ring collapsed to a point: the cap faces along its segment.
+            normal = Frame(segment, 1.0, 0.0, segment.ObliqueAngle(), segment.OrientationAngle()).base;
+            normal.Subtract(Frame(segment, 0.0, 0.0, segment.ObliqueAngle(), segment.OrientationAngle()).base)
+                .Normalize();
         }
+        sink.Cap(centre, top.data(), normal, n);
     }
     sink.EndCaps();
     if (progress_) progress_(1.0);

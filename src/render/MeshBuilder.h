@@ -47,9 +47,9 @@ public:
     // Calls line(start, end) for every segment, in view space.
     template <typename LineFunction>
     void BuildSkeletonLines(LineFunction&& line) const {
-        for (const auto& level : skeleton_)
-            for (const BranchSegment& segment : level)
-                line(transform_.LinePoint(segment.Start()), transform_.LinePoint(segment.End()));
+        skeleton_.ForEachSegment([&](const BranchSegment& segment) {
+            line(transform_.LinePoint(segment.Start()), transform_.LinePoint(segment.End()));
+        });
     }
 
     const ViewTransform& Transform() const { return transform_; }
@@ -74,6 +74,10 @@ private:
         std::vector<double> factors;
     };
     void FillRing(const RingFrame& frame, std::vector<Vector3D>& ring) const;
+    // The tip ring's radius as a share of the start ring's.
+    double TipFactor(const BranchSegment& segment) const {
+        return segment.TipScale() != 0.0f ? segment.TipScale() : tipFactor_[segment.Pieces()];
+    }
     void ComputeNormals(RingScratch& scratch) const;
     // A ring collapsed to a point (a diameter reduced to almost nothing) has no
     // surface to take normals from: its vertices get the directions the ring's

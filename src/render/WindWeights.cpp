@@ -32,15 +32,19 @@ float Phase(const BranchSegment& segment) {
 WindWeights::WindWeights(const SkeletonLevels& skeleton, std::vector<LeafGeneratorModel::Place> places,
                          double thinnest)
     : levels_(static_cast<int>(skeleton.LevelCount())), places_(std::move(places)) {
+    auto add = [&](const BranchSegment& segment, const Segment& weights) {
+        if (MeshBuilder::HasSide(segment, thinnest)) sides_.push_back(weights);
+        if (MeshBuilder::HasCap(segment, thinnest)) caps_.push_back(weights);
+    };
     for (int level = 0; level < levels_; ++level) {
         for (const BranchSegment& segment : skeleton[level]) {
             const double pieces = segment.Pieces();
-            const Segment weights{BranchWeight(level, segment.Piece() / pieces),
-                                  BranchWeight(level, (segment.Piece() + 1) / pieces), Phase(segment)};
-            if (MeshBuilder::HasSide(segment, thinnest)) sides_.push_back(weights);
-            if (MeshBuilder::HasCap(segment, thinnest)) caps_.push_back(weights);
+            add(segment, {BranchWeight(level, segment.Piece() / pieces),
+                          BranchWeight(level, (segment.Piece() + 1) / pieces), Phase(segment)});
         }
     }
+    // Roots hold still, in the order the mesh builder draws them: after the levels.
+    for (const BranchSegment& segment : skeleton.Roots()) add(segment, {0, 0, 0});
 }
 
 float WindWeights::BranchWeight(int level, double fraction) const {
