@@ -65,7 +65,12 @@ void AppendRoots(SkeletonLevels& skeleton, const BaseSetup& base, const GrowthSe
     constexpr double kRootShare = 0.45, kTipShare = 0.15;
     const double thickest = base.Diameter() * kRootShare;
     const double top = growth.RootRise() - 0.5 * thickest;
-    const double tipHeight = std::min(-static_cast<double>(growth.RootDepth()), top);
+    // The centre line runs along the ground (half the root above it) unless the
+    // root starts lower; it never rises on its way out.
+    const double surface = std::min(0.0, top);
+    const double tipHeight = std::min(-static_cast<double>(growth.RootDepth()), surface);
+    // The share of its length over which a root comes down from the buttress.
+    constexpr double kButtressShare = 0.2;
     for (int r = 0; r < roots; ++r) {
         const std::uint64_t identity = shoots.Identity(0x726f6f74, r);
         // Up to 0.3 of the spacing to either side, and 0.75 to 1.25 times as long.
@@ -73,9 +78,17 @@ void AppendRoots(SkeletonLevels& skeleton, const BaseSetup& base, const GrowthSe
         const double reach = growth.RootLength() * (0.75 + 0.5 * static_cast<double>((identity >> 16) & 0xffff) / 65536.0);
         const double c = CosDeg(turn), s = SinDeg(turn);
         auto point = [&](double along) {
-            // Out evenly; down fast near the trunk, then levelling off.
-            const double sink = 1.0 - (1.0 - along) * (1.0 - along);
-            return Vector3D(c * reach * along, top + (tipHeight - top) * sink, s * reach * along);
+            // Out evenly; down from the buttress to the surface over the first
+            // part, then along it, sinking ever faster to the tip's depth.
+            double height;
+            if (along < kButtressShare) {
+                const double left = 1.0 - along / kButtressShare;
+                height = surface + (top - surface) * left * left;
+            } else {
+                const double on = (along - kButtressShare) / (1.0 - kButtressShare);
+                height = surface + (tipHeight - surface) * on * on;
+            }
+            return Vector3D(c * reach * along, height, s * reach * along);
         };
         auto thickness = [&](double along) { return thickest * (1.0 - (1.0 - kTipShare) * along); };
         const BranchSegment* inner = nullptr;

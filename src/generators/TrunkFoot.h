@@ -13,7 +13,7 @@ namespace grovewright {
 // it unless the flare reaches the top.
 inline constexpr int kFlarePieces = 6;
 // Every root is drawn with this many pieces.
-inline constexpr int kRootPieces = 6;
+inline constexpr int kRootPieces = 8;
 
 // The pieces the trunk is drawn with: 1 without a flare.
 int TrunkPieces(const GrowthSetup& growth);
@@ -25,8 +25,8 @@ void AppendTrunk(SkeletonLevels::Level& level, const BaseSetup& base, const Grow
 
 // Appends the roots to the skeleton's roots: spread around the foot (turned and
 // lengthened a little each by the seed), their tops leaving the trunk at the
-// buttress height, sinking and thinning steadily outward to the depth at
-// their tips. generator: 0 simple, 1 regular, 2 complex (their roots differ).
+// buttress height, coming down to run half above the ground, then sinking ever
+// faster and thinning to the depth at their tips. generator: 0 simple, 1 regular, 2 complex (their roots differ).
 void AppendRoots(SkeletonLevels& skeleton, const BaseSetup& base, const GrowthSetup& growth, int generator);
 
 }  // namespace grovewright

@@ -89,6 +89,8 @@ void DirectXExportSink::BeginSides(std::size_t sideCount, int division) {
     // memory of a large tree's export.
     sideNormals_.clear();
     sideNormals_.reserve(3 * meshVertices_);
+    sideV_.clear();
+    sideV_.reserve(2 * sideCount);
 }
 
 void DirectXExportSink::Side(const SegmentRings& rings) {
@@ -97,6 +99,7 @@ void DirectXExportSink::Side(const SegmentRings& rings) {
         Position(rings.top[l]);
         sideNormals_.insert(sideNormals_.end(), rings.normals + 6 * l, rings.normals + 6 * l + 6);
     }
+    sideV_.insert(sideV_.end(), {rings.vBottom, rings.vTop});
 }
 
 void DirectXExportSink::EndSides() {
@@ -119,9 +122,11 @@ void DirectXExportSink::EndSides() {
     writer_.BeginTextureCoords(vertices);
     for (int m = 0; m < vertices / 2; ++m) {
         const double u = RingTextureU(m % (n + 1), n);
-        writer_.WriteTextureCoord(u, 0, false);
-        writer_.WriteTextureCoord(u, 1, m + 1 == vertices / 2);
+        const std::size_t side = static_cast<std::size_t>(m / (n + 1));
+        writer_.WriteTextureCoord(u, sideV_[2 * side], false);
+        writer_.WriteTextureCoord(u, sideV_[2 * side + 1], m + 1 == vertices / 2);
     }
+    sideV_ = {};
     writer_.CloseBlock();
     writer_.CloseBlock();
 }

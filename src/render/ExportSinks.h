@@ -61,6 +61,7 @@ private:
     std::size_t meshVertices_ = 0;
     std::size_t positionsWritten_ = 0;
     std::vector<float> sideNormals_;  // x, y, z per tree vertex
+    std::vector<double> sideV_;       // bottom and top v per side
     std::vector<Vector3D> capNormals_;
 };
 

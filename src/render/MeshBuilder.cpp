@@ -7,6 +7,7 @@
 #include <mutex>
 #include <system_error>
 #include <thread>
+#include <tuple>
 #include <utility>
 
 namespace grovewright {
@@ -144,7 +145,12 @@ SegmentRings MeshBuilder::MakeSide(const BranchSegment& segment, RingScratch& sc
     FillRing(Frame(segment, 0.0, radius, parentOblique, parentOrientation), scratch.bottom);
     ComputeNormals(scratch);
     RepairCollapsedNormals(segment, oblique, orientation, parentOblique, parentOrientation, scratch);
-    return {division_, scratch.bottom.data(), scratch.top.data(), scratch.normals.data()};
+    SegmentRings rings{division_, scratch.bottom.data(), scratch.top.data(), scratch.normals.data()};
+    if (segment.TipScale() != 0.0f) {
+        const auto v = shapedV_.find(&segment);
+        if (v != shapedV_.end()) std::tie(rings.vBottom, rings.vTop) = v->second;
+    }
+    return rings;
 }
 
 bool MeshBuilder::Advance() {
@@ -221,9 +227,20 @@ int MeshBuilder::BuildTree(MeshSink& sink, bool withLeaves) {
     RingScratch scratch(n);
 
     std::vector<const BranchSegment*> sides, capped;
+    shapedV_.clear();
     skeleton_.ForEachSegment([&](const BranchSegment& segment) {
         if (HasSide(segment, thinnest_)) sides.push_back(&segment);
         if (HasCap(segment, thinnest_)) capped.push_back(&segment);
+        if (segment.TipScale() == 0.0f || !segment.IsBranchEnd()) return;
+        // A shaped branch's v runs along it by length, from its whole length known at its end.
+        const BranchPieces pieces(segment);
+        const double length = pieces.Length();
+        double along = 0.0;
+        for (int i = 0; i < pieces.count; ++i) {
+            const double next = along + pieces.pieces[i]->Length();
+            shapedV_[pieces.pieces[i]] = {length > 0.0 ? along / length : 0.0, length > 0.0 ? next / length : 1.0};
+            along = next;
+        }
     });
     const std::size_t caps = capped.size();
 

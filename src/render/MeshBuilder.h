@@ -2,6 +2,8 @@
 
 #include <array>
 #include <functional>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "geometry/LeafPolygon.h"
@@ -100,6 +102,8 @@ private:
 
     const SkeletonLevels& skeleton_;
     const LeafStore& leaves_;
+    // Texture v at the bottom and top of every piece of a shaped branch, by piece.
+    std::unordered_map<const BranchSegment*, std::pair<double, double>> shapedV_;
     int division_;
     double thinnest_ = 0;
     // How much a piece narrows to its tip, by the pieces of its branch: the

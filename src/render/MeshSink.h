@@ -18,6 +18,10 @@ struct SegmentRings {
     const Vector3D* top = nullptr;
     // Per ring vertex l: bottom normal (3 floats), then top normal (3 floats).
     const float* normals = nullptr;
+    // Texture v of the bottom and top rings: 0 and 1, but on a shaped branch
+    // (a flared trunk, a root) v runs from 0 to 1 along the whole branch, so
+    // that its short pieces do not squeeze the bark.
+    double vBottom = 0.0, vTop = 1.0;
 };
 
 // Receives the mesh builder's walk: side strips in skeleton order, then the
@@ -68,8 +72,8 @@ public:
     virtual void EndCaps() {}
 };
 
-// Texture u of ring vertex l: the bark wraps once around the segment (v is 0 at
-// the bottom ring and 1 at the top ring).
+// Texture u of ring vertex l: the bark wraps once around the segment (v as the
+// rings give it).
 inline double RingTextureU(int l, int division) { return static_cast<double>(l) / division; }
 
 // Texture coordinate of cap rim vertex m: the stump texture's inscribed circle

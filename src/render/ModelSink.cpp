@@ -123,7 +123,10 @@ void ModelSink::SideAt(std::size_t index, const SegmentRings& rings) {
     float* position = &bark.positions[3 * first];
     float* uv = &bark.uvs[2 * first];
     std::copy(rings.normals, rings.normals + 3 * count, &bark.normals[3 * first]);
-    const float bottomV = order_ == Order::kView ? 0 : 1;
+    // GL's v is 0 at the bottom ring and 1 at the top; the model's goes the other way.
+    const bool view = order_ == Order::kView;
+    const float bottomV = static_cast<float>(view ? rings.vBottom : 1 - rings.vBottom);
+    const float topV = static_cast<float>(view ? rings.vTop : 1 - rings.vTop);
     for (int l = 0; l <= n; ++l) {
         const float u = static_cast<float>(RingTextureU(l, n));
         for (const Vector3D* ring : {rings.bottom, rings.top}) {
@@ -131,8 +134,7 @@ void ModelSink::SideAt(std::size_t index, const SegmentRings& rings) {
             *position++ = static_cast<float>(ring[l].y);
             *position++ = static_cast<float>(ring[l].z);
         }
-        // GL's v is 0 at the bottom ring and 1 at the top; the model's goes the other way.
-        *uv++ = u, *uv++ = bottomV, *uv++ = u, *uv++ = 1 - bottomV;
+        *uv++ = u, *uv++ = bottomV, *uv++ = u, *uv++ = topV;
     }
     WriteStrip(&bark.indices[index * 2 * n * 3], static_cast<std::uint32_t>(first), static_cast<int>(count),
                order_);
