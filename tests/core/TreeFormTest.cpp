@@ -2,6 +2,7 @@
 // pruning to the crown and pruning by chance.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <set>
@@ -13,9 +14,12 @@
 #include "generators/LeafGenerator.h"
 #include "generators/ParameterKey.h"
 #include "generators/SimpleTreeModel.h"
+#include "generators/TrunkFoot.h"
 #include "geometry/SkeletonLevels.h"
 #include "io/TGXMLFileReader.h"
 #include "io/TGXMLFileWriter.h"
+#include "render/MeshBuilder.h"
+#include "render/WindWeights.h"
 
 using namespace grovewright;
 using grovewright::test::GrownDesign;
@@ -78,6 +82,38 @@ void ExpectExactEstimate(const TreeGeneratorModel& tree, const LeafGeneratorMode
     for (const auto& level : grown.skeleton)
         for (const BranchSegment& s : level) cut += s.IsCut() ? 1 : 0;
     EXPECT_EQ(size.skeleton.cut, cut);
+}
+
+// Every side strip the mesh builder makes: its rings (in metres) and texture v.
+struct RecordingSink : MeshSink {
+    struct Strip {
+        std::vector<Vector3D> bottom, top;
+        double vBottom, vTop;
+    };
+    std::vector<Strip> strips;
+    void Side(const SegmentRings& rings) override {
+        strips.push_back({{rings.bottom, rings.bottom + rings.division}, {rings.top, rings.top + rings.division},
+                          rings.vBottom, rings.vTop});
+    }
+    void Cap(const Vector3D&, const Vector3D*, const Vector3D&, int) override {}
+};
+
+// The tree of each generator, with a flare and roots.
+std::unique_ptr<TreeGeneratorModel> FootedTree(int g) {
+    std::unique_ptr<TreeGeneratorModel> tree;
+    if (g == 0) {
+        auto simple = std::make_unique<SimpleTreeModel>();
+        simple->Base().SetIteration(4), simple->Base().SetHeight(400), simple->Custom().SetSpreadAngle(50);
+        tree = std::move(simple);
+    } else {
+        tree = TrunkWithLaterals(g == 2, 8, 2);
+    }
+    tree->Base().SetDiameter(60), tree->Base().SetDiameterReduction(50), tree->Base().SetDivision(12);
+    GrowthSetup& growth = tree->Growth();
+    growth.SetParameter(G::kFlareWidth, 100), growth.SetParameter(G::kFlareHeight, 20);
+    growth.SetParameter(G::kRoots, 7), growth.SetParameter(G::kRootLength, 250);
+    growth.SetParameter(G::kRootDepth, 80), growth.SetParameter(G::kRootRise, 45);
+    return tree;
 }
 
 LeafGeneratorModel OneLeafPerShoot() {
@@ -374,4 +410,147 @@ TEST(TreeForm, KeysNameTheFormValuesAndTheSimpleGeneratorHasNoCrown) {
         EXPECT_FALSE(FindParameter(key, error)) << key;
         EXPECT_NE(error.find("regular and complex"), std::string::npos) << error;
     }
+}
+
+TEST(TreeForm, AFlareWidensTheFootAsSetWithRingsThatMeetAndBarkThatRunsOn) {
+    const double pi = 3.14159265358979323846;
+    for (int g = 0; g < 3; ++g) {
+        SCOPED_TRACE(g);
+        auto tree = FootedTree(g);
+        SkeletonLevels skeleton;
+        tree->Rebuild(skeleton);
+        const auto& trunk = skeleton[0];
+        ASSERT_EQ(trunk.size(), static_cast<std::size_t>(kFlarePieces + 1));
+        // Twice as wide at the ground; at the flare's top (a fifth of 4 m up) as
+        // the plain taper from 60 cm to 30 cm says.
+        EXPECT_DOUBLE_EQ(trunk.front().Diameter(), 120.0);
+        const BranchSegment* last = nullptr;
+        double y = 0.0;
+        for (const BranchSegment& piece : trunk) {
+            EXPECT_DOUBLE_EQ(piece.Start().y, y);
+            if (last) {
+                EXPECT_NEAR(last->Diameter() * last->TipScale(), piece.Diameter(), 1e-4);
+            }
+            y = piece.End().y;
+            last = &piece;
+        }
+        EXPECT_DOUBLE_EQ(y, tree->Base().Height());
+        EXPECT_NEAR(last->Diameter(), 60.0 * (1.0 - 0.5 * 0.2), 1e-9);
+        EXPECT_NEAR(last->Diameter() * last->TipScale(), 30.0, 1e-4);
+
+        // The mesh: the foot's ring encloses the area of a 1.2 m circle (as a
+        // 12-gon), the bark's v climbs from 0 to 1 over the trunk without a jump.
+        RecordingSink sink;
+        LeafStore noLeaves;
+        TreeViewParameters view;
+        view.Take(tree->Base());
+        MeshBuilder builder(skeleton, noLeaves, view);
+        const int triangles = builder.BuildTree(sink, false);
+        EXPECT_EQ(static_cast<std::size_t>(triangles), MeasureDesign(*tree, LeafGeneratorModel()).treeTriangles);
+        const auto& foot = sink.strips.front().bottom;
+        double area = 0.0;
+        for (std::size_t l = 0; l < foot.size(); ++l) {
+            const Vector3D& a = foot[l];
+            const Vector3D& b = foot[(l + 1) % foot.size()];
+            area += 0.5 * (a.x * b.z - b.x * a.z);
+        }
+        EXPECT_NEAR(std::abs(area), 6.0 * 0.6 * 0.6 * std::sin(2.0 * pi / 12.0), 1e-5);
+        EXPECT_EQ(sink.strips.front().vBottom, 0.0);
+        for (int i = 1; i <= kFlarePieces; ++i) EXPECT_DOUBLE_EQ(sink.strips[i].vBottom, sink.strips[i - 1].vTop);
+        EXPECT_DOUBLE_EQ(sink.strips[kFlarePieces].vTop, 1.0);
+        // Above the trunk the bark is as it was: 0 to 1 on every piece.
+        EXPECT_EQ(sink.strips[kFlarePieces + 1].vBottom, 0.0);
+        EXPECT_EQ(sink.strips[kFlarePieces + 1].vTop, 1.0);
+
+        // Branches sit where they sat on the plain trunk.
+        auto plain = FootedTree(g);
+        plain->Growth().SetParameter(G::kFlareWidth, 0), plain->Growth().SetParameter(G::kRoots, 0);
+        SkeletonLevels plainSkeleton;
+        plain->Rebuild(plainSkeleton);
+        ASSERT_EQ(plainSkeleton.LevelCount(), skeleton.LevelCount());
+        for (std::size_t level = 1; level < skeleton.LevelCount(); ++level) {
+            ASSERT_EQ(plainSkeleton[level].size(), skeleton[level].size());
+            auto other = plainSkeleton[level].begin();
+            for (const BranchSegment& s : skeleton[level]) {
+                EXPECT_NEAR(s.Start().y, other->Start().y, 1e-9);
+                EXPECT_NEAR(s.End().x, other->End().x, 1e-9);
+                ++other;
+            }
+        }
+    }
+}
+
+TEST(TreeForm, RootsSpreadAroundTheFootSinkToTheirDepthAndNeverRiseAboveTheButtress) {
+    for (int g = 0; g < 3; ++g) {
+        SCOPED_TRACE(g);
+        auto tree = FootedTree(g);
+        const LeafGeneratorModel leaves = OneLeafPerShoot();
+        const GrownDesign grown(*tree, leaves);
+        const auto& roots = grown.skeleton.Roots();
+        ASSERT_EQ(roots.size(), 7u * kRootPieces);
+        ExpectExactEstimate(*tree, leaves);
+        // No leaf grows on a root.
+        for (const LeafGeneratorModel::Place& place : leaves.Places(grown.skeleton))
+            for (const BranchSegment& root : roots) ASSERT_NE(place.branchEnd, &root);
+
+        std::vector<double> turns;
+        double lastHeight = 0.0;
+        for (const BranchSegment& piece : roots) {
+            if (piece.Piece() == 0) {
+                EXPECT_NEAR(std::hypot(piece.Start().x, piece.Start().z), 0.0, 1e-9);
+                turns.push_back(std::atan2(piece.End().z, piece.End().x));
+            } else {
+                // Down or level, never back up.
+                EXPECT_LE(piece.End().y, lastHeight + 1e-9);
+            }
+            // The top of the root's rings stays at or below the buttress.
+            const double radius = 0.5 * piece.Diameter();
+            EXPECT_LE(piece.Start().y + radius, 45.0 + 1e-9);
+            EXPECT_LE(piece.End().y + radius * piece.TipScale(), 45.0 + 1e-9);
+            lastHeight = piece.End().y;
+            if (piece.IsBranchEnd()) {
+                EXPECT_NEAR(piece.End().y, -80.0, 1e-9);
+                const double reach = std::hypot(piece.End().x, piece.End().z);
+                EXPECT_GE(reach, 0.75 * 250.0 - 1e-9);
+                EXPECT_LE(reach, 1.25 * 250.0 + 1e-9);
+            }
+        }
+        // All the way around, none two on one side.
+        std::sort(turns.begin(), turns.end());
+        for (std::size_t r = 0; r < turns.size(); ++r) {
+            const double gap = r + 1 < turns.size() ? turns[r + 1] - turns[r] : turns[0] + 2 * 3.14159265358979 - turns[r];
+            EXPECT_GT(gap, 0.4 * 2 * 3.14159265358979 / 7) << r;
+        }
+
+        // The mesh: no ring vertex of a root above the buttress (0.45 m); the roots
+        // are the last strips and hold still in the wind.
+        RecordingSink sink;
+        MeshBuilder builder(grown.skeleton, grown.leaves, grown.view);
+        builder.BuildTree(sink, false);
+        ASSERT_GE(sink.strips.size(), roots.size());
+        const WindWeights wind(grown.skeleton, leaves.Places(grown.skeleton));
+        for (std::size_t i = sink.strips.size() - roots.size(); i < sink.strips.size(); ++i) {
+            for (const auto* ring : {&sink.strips[i].bottom, &sink.strips[i].top})
+                for (const Vector3D& v : *ring) EXPECT_LE(v.y, 0.45 + 1e-6);
+            EXPECT_EQ(wind.Side(i).bottom, 0.0f);
+            EXPECT_EQ(wind.Side(i).top, 0.0f);
+        }
+        EXPECT_GT(wind.Side(sink.strips.size() - roots.size() - 1).top, 0.0f);
+    }
+}
+
+TEST(TreeForm, SeedsTurnAndLengthenEachRootTheirOwnWay) {
+    auto tree = FootedTree(1);
+    SkeletonLevels a, b;
+    tree->Rebuild(a);
+    tree->Growth().SetParameter(G::kSeed, 1);
+    tree->Rebuild(b);
+    ASSERT_EQ(a.Roots().size(), b.Roots().size());
+    int moved = 0;
+    auto tipB = b.Roots().begin();
+    for (const BranchSegment& tip : a.Roots()) {
+        if (tip.IsBranchEnd() && (tip.End().x != tipB->End().x || tip.End().z != tipB->End().z)) ++moved;
+        ++tipB;
+    }
+    EXPECT_EQ(moved, 7);
 }
