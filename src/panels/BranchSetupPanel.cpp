@@ -8,9 +8,16 @@ namespace {
 
 // The y of every slider row, in the order of the values.
 const int kSliderY[BranchSetup::kValueCount] = {20, 20, 50, 80, 110, 140, 200, 170};
+// The form rows follow the last check box after a gap, a row every 30 pixels.
+constexpr int kFormGap = 15, kRowStep = 30;
+constexpr int kFormRowCount = BranchSetup::kCount - BranchSetup::kFileCount;
 // The page's height in scroll units of 5 pixels: every row of the Line mode
-// (regular and complex pages), or the two rows of the mesh modes.
-constexpr int kUnit = 5, kRegularUnits = 50, kComplexUnits = 70, kMeshModeUnits = 16;
+// (regular and complex pages: the flags, then the form rows), or the two rows of
+// the mesh modes.
+constexpr int kUnit = 5, kMeshModeUnits = 16;
+// The check boxes end at 260 (regular) and 350 (complex).
+constexpr int kRegularUnits = (260 + kFormGap + kRowStep * kFormRowCount) / kUnit;
+constexpr int kComplexUnits = (350 + kFormGap + kRowStep * kFormRowCount) / kUnit;
 // Wide enough for every row (labels, sliders and check boxes end before 230).
 constexpr int kContentWidth = 240;
 
@@ -36,11 +43,16 @@ void BranchSetupPanel::MakeRows() {
     int y = 230;
     for (BranchSetup::Flag flag : FlagRows()) {
         const int rowY = flag == BranchSetup::kCut ? 50 : y;
-        if (flag != BranchSetup::kCut) y += 30;
+        if (flag != BranchSetup::kCut) y += kRowStep;
         rows_.Add(BranchSetup::kParameters[BranchSetup::FlagIndex(flag)].name,
                   std::make_unique<SliderRow>(content_, design, Id(BranchSetup::FlagIndex(flag)),
                                               SliderRow::Place{10, rowY, 100, 25}, SliderRow::Place{120, rowY, 0, 0}));
     }
+    y += kFormGap;
+    for (int v = BranchSetup::kFileCount; v < BranchSetup::kCount; ++v, y += kRowStep)
+        rows_.Add(BranchSetup::kParameters[v].name,
+                  std::make_unique<SliderRow>(content_, design, Id(v), SliderRow::Place{10, y, 100, 25},
+                                              SliderRow::Place{120, y, 100, 25}));
     if (Setup().IsComplex())
         design.AddObserver([this](const grovewright::DesignChange& change) {
             if (change.valuesChanged &&
@@ -80,6 +92,8 @@ void BranchSetupPanel::SetMeshMode(bool on) {
 void BranchSetupPanel::ShowModeRows() {
     const bool on = meshMode_;
     for (int v = BranchSetup::kHeight; v < BranchSetup::kValueCount; ++v)
+        rows_[BranchSetup::kParameters[v].name].SetVisible(!on);
+    for (int v = BranchSetup::kFileCount; v < BranchSetup::kCount; ++v)
         rows_[BranchSetup::kParameters[v].name].SetVisible(!on);
     for (BranchSetup::Flag flag : FlagRows())
         if (flag != BranchSetup::kCut) FlagRow(flag).SetVisible(!on);

@@ -166,7 +166,7 @@ TEST_F(FrameTest, APageScrolledDownInLineModeShowsItsRowsInFull3D) {
     EXPECT_EQ(page.GetViewStart().y, 0);
     page.Scroll(0, 1000);
     Pump();
-    const wxWindow* last = page.Row("UseBranch").CheckBox();
+    const wxWindow* last = page.Row("AngleChange").Slider();
     EXPECT_LT(last->GetScreenPosition().y - page.GetScreenPosition().y + last->GetSize().y, height + 1);
 }
 

@@ -8,9 +8,22 @@
 namespace {
 
 // Heights of the base area and, below it at the bottom of the page's column,
-// the growth area.
+// the Growth box, then the Form box below it (its height by its rows).
 constexpr int kBaseAreaHeight = 280;
-constexpr int kGrowthAreaHeight = 235;
+constexpr int kGrowthBoxHeight = 235;
+constexpr int kFormBoxGap = 5;
+constexpr int kRowStep = 30;
+
+// The Form box's rows, in order.
+using G = grovewright::GrowthSetup;
+constexpr G::Index kFormRows[] = {G::kPruning,    G::kCrownShape,  G::kCrownBase,  G::kCrownWidth, G::kFlareWidth,
+                                  G::kFlareHeight, G::kRoots,      G::kRootLength, G::kRootDepth,  G::kRootRise};
+
+int FormRowCount(int generator) {
+    int rows = 0;
+    for (G::Index index : kFormRows) rows += G::AppliesTo(generator, index) ? 1 : 0;
+    return rows;
+}
 constexpr int kColumnWidth = 280;
 // The custom area is never made lower than this: its notebook's tabs and the
 // simple page's rows fit. A shorter page scrolls instead.
@@ -40,7 +53,7 @@ void AbstractGrovewright::BuildPage() {
     outer_ = new wxScrolledWindow(this, wxID_ANY);
     outer_->SetScrollRate(0, 10);
     column_ = new wxPanel(outer_, wxID_ANY, wxPoint(0, 0),
-                          wxSize(kColumnWidth, kBaseAreaHeight + kGrowthAreaHeight + kCustomAreaMinHeight));
+                          wxSize(kColumnWidth, kBaseAreaHeight + GrowthAreaHeight() + kCustomAreaMinHeight));
     // Sized as at the smallest layout from the start: GTK complains about notebooks
     // allocated smaller than their tabs.
     customArea_ = new wxPanel(column_, wxID_ANY, wxPoint(0, 0), wxSize(kColumnWidth, kCustomAreaMinHeight));
@@ -95,27 +108,34 @@ void AbstractGrovewright::BuildPage() {
 
 void AbstractGrovewright::BuildGrowthRows() {
     wxPanel* area = growthArea_;
-    new wxStaticBox(area, wxID_ANY, wxGetTranslation("Growth"), wxPoint(0, 0), wxSize(kColumnWidth, kGrowthAreaHeight));
-    using G = grovewright::GrowthSetup;
-    const struct {
-        const char* name;
-        G::Index index;
-    } rows[] = {{"Seed", G::kSeed},
-                {"LengthVariation", G::kLengthVariation},
-                {"AngleVariation", G::kAngleVariation},
-                {"Gravity", G::kGravity},
-                {"Bend", G::kBend},
-                {"Stiffness", G::kStiffness}};
+    new wxStaticBox(area, wxID_ANY, wxGetTranslation("Growth"), wxPoint(0, 0), wxSize(kColumnWidth, kGrowthBoxHeight));
+    auto addRow = [&](G::Index index, int y) {
+        rows_.Add(G::kParameters[index].name,
+                  std::make_unique<SliderRow>(area, design_, grovewright::ParameterId::Growth(generator_, index),
+                                              SliderRow::Place{10, y, 140, 25}, SliderRow::Place{160, y, 100, 25}));
+    };
     int y = 20;
-    for (const auto& row : rows) {
-        rows_.Add(row.name, std::make_unique<SliderRow>(area, design_, grovewright::ParameterId::Growth(generator_, row.index),
-                                                        SliderRow::Place{10, y, 140, 25},
-                                                        SliderRow::Place{160, y, 100, 25}));
-        y += 30;
+    for (G::Index index : {G::kSeed, G::kLengthVariation, G::kAngleVariation, G::kGravity, G::kBend, G::kStiffness}) {
+        addRow(index, y);
+        y += kRowStep;
     }
     newSeedButton_ = new wxButton(area, wxID_ANY, wxGetTranslation("New seed"), wxPoint(10, y));
     newSeedButton_->SetToolTip(wxGetTranslation("Grows another variation of this design: picks a new seed."));
     newSeedButton_->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { NewSeed(); });
+
+    const int formTop = kGrowthBoxHeight + kFormBoxGap;
+    new wxStaticBox(area, wxID_ANY, wxGetTranslation("Form"), wxPoint(0, formTop),
+                    wxSize(kColumnWidth, GrowthAreaHeight() - formTop));
+    y = formTop + 20;
+    for (G::Index index : kFormRows) {
+        if (!G::AppliesTo(generator_, index)) continue;
+        addRow(index, y);
+        y += kRowStep;
+    }
+}
+
+int AbstractGrovewright::GrowthAreaHeight() const {
+    return kGrowthBoxHeight + kFormBoxGap + 20 + kRowStep * FormRowCount(generator_) + 5;
 }
 
 void AbstractGrovewright::NewSeed() {
@@ -139,13 +159,13 @@ void AbstractGrovewright::LayOutControls() {
     outer_->SetSize(0, 0, page.x, page.y, wxSIZE_AUTO);
     // The column fills the page, but never gets lower than its rows need: a
     // shorter page scrolls the column instead of clipping rows.
-    const int columnHeight = std::max(page.y, kBaseAreaHeight + kGrowthAreaHeight + kCustomAreaMinHeight);
+    const int columnHeight = std::max(page.y, kBaseAreaHeight + GrowthAreaHeight() + kCustomAreaMinHeight);
     outer_->SetVirtualSize(kColumnWidth, columnHeight);
     const wxPoint top = outer_->CalcScrolledPosition(wxPoint(0, 0));
     column_->SetSize(top.x, top.y, kColumnWidth, columnHeight, wxSIZE_AUTO);
-    const int customHeight = columnHeight - kBaseAreaHeight - kGrowthAreaHeight;
+    const int customHeight = columnHeight - kBaseAreaHeight - GrowthAreaHeight();
     baseArea_->SetSize(0, customHeight, kColumnWidth, kBaseAreaHeight, wxSIZE_AUTO);
-    growthArea_->SetSize(0, customHeight + kBaseAreaHeight, kColumnWidth, kGrowthAreaHeight, wxSIZE_AUTO);
+    growthArea_->SetSize(0, customHeight + kBaseAreaHeight, kColumnWidth, GrowthAreaHeight(), wxSIZE_AUTO);
     customArea_->SetSize(0, 0, kColumnWidth, customHeight, wxSIZE_AUTO);
     customBox_->SetSize(0, 0, kColumnWidth, customHeight, wxSIZE_AUTO);
     notebook_->SetSize(5, 15, kColumnWidth - 10, customHeight - 20, wxSIZE_AUTO);

@@ -88,8 +88,11 @@ private:
     }
     void BuildPage();
     void LayOutControls();
-    // The Growth box: seed, variations, gravity and bend, and the New seed button.
+    // The Growth box: seed, variations, gravity and bend, and the New seed button;
+    // below it the Form box: pruning, the crown (not on the simple page), flare and roots.
     void BuildGrowthRows();
+    // The height of the area that holds both boxes.
+    int GrowthAreaHeight() const;
     void OnSize(wxSizeEvent& event);
     void SetBase(grovewright::BaseSetup::Index index, int value);
 
