@@ -371,7 +371,8 @@ void PrintInfo(std::ostream& out, Design& design, const DesignSize& size, bool b
     out << "{\"generator\": \"" << design.chosen->GetName() << "\", \"growth\": {";
     const GrowthSetup& growth = design.chosen->Growth();
     for (int i = 0; i < GrowthSetup::kCount; ++i)
-        out << (i ? ", \"" : "\"") << GrowthSetup::kParameters[i].name << "\": " << growth.GetParameter(i);
+        if (GrowthSetup::AppliesTo(design.chosen->Index(), i))
+            out << (i ? ", \"" : "\"") << GrowthSetup::kParameters[i].name << "\": " << growth.GetParameter(i);
     auto printCounts = [&](const char* name, const std::vector<std::size_t>& counts) {
         out << ", \"" << name << "\": [";
         for (std::size_t level = 0; level < counts.size(); ++level) out << (level ? ", " : "") << counts[level];
@@ -380,7 +381,7 @@ void PrintInfo(std::ostream& out, Design& design, const DesignSize& size, bool b
     out << "}";
     printCounts("segmentsPerLevel", size.skeleton.perLevel);
     printCounts("branchesPerLevel", size.skeleton.branchesPerLevel);
-    out << ", \"segments\": " << size.skeleton.Total() << ", \"estimate\": {\"treeTriangles\": "
+    out << ", \"rootSegments\": " << size.skeleton.roots << ", \"segments\": " << size.skeleton.Total() << ", \"estimate\": {\"treeTriangles\": "
         << size.treeTriangles << ", \"leafTriangles\": " << size.leaves.Triangles()
         << ", \"memoryBytes\": " << size.memoryBytes << ", \"dxfBytes\": " << size.DXFBytes(true)
         << ", \"directXBytes\": " << size.DirectXBytes(true) << ", \"exportMemoryBytes\": {";

@@ -783,12 +783,45 @@ class Variants(InFolder):
         self.assertEqual(result.returncode, 0, result.stderr)
         info = json.loads(result.stdout)
         self.assertEqual(info["growth"], {"Seed": 12, "LengthVariation": 30, "AngleVariation": 25, "Gravity": -20,
-                                          "Bend": 3, "Stiffness": 0})
+                                          "Bend": 3, "Stiffness": 0, "Pruning": 0, "CrownShape": 0, "CrownBase": 0,
+                                          "CrownWidth": 0, "FlareWidth": 0, "FlareHeight": 20, "Roots": 0,
+                                          "RootLength": 300, "RootDepth": 60, "RootRise": 30})
         plain = json.loads(run("info", self.OAK, "--set", "regular.Bend=1").stdout)
         self.assertEqual(plain["growth"]["Bend"], 1)
         self.assertEqual(info["branchesPerLevel"], plain["segmentsPerLevel"])
         self.assertEqual(info["segmentsPerLevel"][1:], [3 * n for n in plain["segmentsPerLevel"][1:]])
         self.assertEqual(info["leafTriangles"], plain["leafTriangles"])
+
+    def test_forms_are_counted_exactly_and_reach_every_export(self):
+        forms = ["--set", "regular.FlareWidth=80", "--set", "regular.Roots=6", "--set", "regular.Pruning=25",
+                 "--set", "regular.CrownShape=1", "--set", "regular.CrownWidth=60",
+                 "--set", "regular.BranchSetup7.Laterals=3", "--set", "regular.BranchSetup7.AngleChange=-20"]
+        result = run("info", self.OAK, *forms)
+        self.assertEqual(result.returncode, 0, result.stderr)
+        info = json.loads(result.stdout)
+        self.assertEqual(info["segmentsPerLevel"][0], 7)
+        self.assertEqual(info["rootSegments"], 6 * 8)
+        self.assertEqual(info["treeTriangles"], info["estimate"]["treeTriangles"])
+        self.assertEqual(info["leafTriangles"], info["estimate"]["leafTriangles"])
+        # Roots reach below the ground.
+        self.assertLess(info["boundingBox"]["min"][1], -0.3)
+        self.assertEqual(json.loads(run("info", self.OAK).stdout)["rootSegments"], 0)
+        # Another seed prunes other branches.
+        other = json.loads(run("info", self.OAK, "--seed", "9", *forms).stdout)
+        self.assertNotEqual(other["segmentsPerLevel"], info["segmentsPerLevel"])
+        # The simple generator has no crown to shape.
+        simple = json.loads(run("info", SMALL_TREE).stdout)
+        self.assertNotIn("CrownShape", simple["growth"])
+        self.assert_fails(run("info", SMALL_TREE, "--set", "simple.CrownShape=1"), 2, "simple.CrownShape",
+                          "regular and complex")
+        for name in ("f.glb", "f.obj", "f.x", "f.dxf"):
+            done = run("export", self.OAK, "-o", self.path(name), "--leaves", *forms)
+            self.assertEqual(done.returncode, 0, done.stderr)
+        status, report = validate_gltf(self.path("f.glb"))
+        self.assertEqual(status, 0, report)
+        for name in ("f.glb", "f.obj", "f.x"):
+            code, text = assimp_info(self.path(name))
+            self.assertEqual(code, 0, name + text)
 
     def test_set_takes_any_parameter_by_its_file_name(self):
         base = json.loads(run("info", self.OAK).stdout)
