@@ -297,6 +297,51 @@ void BM_GrowAllPages(benchmark::State& state) {
 }
 BENCHMARK(BM_GrowAllPages)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 
+// Growth per segment with today's values (Arg 0: every page on every level, Iteration
+// 16) against every form value on (Arg 1: two laterals a page spread along the
+// parent with a changing angle, pruning, a conical crown pruned to its shape,
+// a flare and roots, Iteration 13 for a like number of segments).
+void BM_GrowFormsPerSegment(benchmark::State& state) {
+    const bool forms = state.range(0) == 1;
+    RegularTreeModel tree;
+    tree.Base().SetIteration(forms ? 13 : 16);
+    tree.Base().SetHeight(300);
+    tree.Base().SetDiameter(40);
+    tree.Base().SetDiameterReduction(80);
+    for (int i = 0; i < BranchTreeModel::kLevelCount; ++i) {
+        BranchSetup& page = tree.Page(i);
+        page.Set(BranchSetup::kUseBranch, true);
+        page.Set(BranchSetup::kAddAngle, 30 + i);
+        page.Set(BranchSetup::kOriAngle, 37 * i % 360);
+        page.Set(BranchSetup::kRelativAdd, 70);
+        page.Set(BranchSetup::kHeightReduction, 80);
+        page.Set(BranchSetup::kDiameter, 20);
+        if (!forms) continue;
+        page.SetParameter(BranchSetup::kLaterals, 2);
+        page.SetParameter(BranchSetup::kSpreadTo, 30);
+        page.SetParameter(BranchSetup::kAngleChange, -20);
+    }
+    if (forms) {
+        GrowthSetup& growth = tree.Growth();
+        growth.SetParameter(GrowthSetup::kPruning, 30);
+        growth.SetParameter(GrowthSetup::kCrownShape, GrowthSetup::kConical);
+        growth.SetParameter(GrowthSetup::kCrownBase, 20);
+        growth.SetParameter(GrowthSetup::kCrownWidth, 80);
+        growth.SetParameter(GrowthSetup::kFlareWidth, 80);
+        growth.SetParameter(GrowthSetup::kRoots, 9);
+    }
+    SkeletonLevels skeleton;
+    for (auto _ : state) {
+        tree.Rebuild(skeleton);
+        benchmark::DoNotOptimize(skeleton.SegmentCount());
+    }
+    const double segments = static_cast<double>(skeleton.SegmentCount());
+    state.counters["segments"] = segments;
+    state.counters["perSegment"] =
+        benchmark::Counter(segments, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_GrowFormsPerSegment)->ArgName("forms")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+
 // The size of a design too big to grow: Iteration 20, ExtendTo 20, every page
 // over every level (22 million segments), with twenty leaf pages.
 void BM_MeasureHugeDesign(benchmark::State& state) {
