@@ -36,6 +36,19 @@ PAGES = [
         ("Gravity", [-60, -10, 40]), ("Bend", [1, 3, 8])]),
     ("Growth: stiffness (every generator)", "examples/willow.regular.xml", ["RegularGrovewright", "GrowthSetup"], 16, [
         ("Stiffness", [0, 40, 100])], {"Gravity": -60}),
+    ("Form: pruning (every generator)", "examples/oak.regular.xml", ["RegularGrovewright", "GrowthSetup"], 22, [
+        ("Pruning", [0, 10, 25])]),
+    ("Form: the crown (regular and complex generators)", "examples/spruce.complex.xml",
+     ["ComplexGrovewright", "GrowthSetup"], 22, [
+        ("CrownShape", [0, 1, 2]), ("CrownBase", [0, 30, 60]), ("CrownWidth", [0, 8, 15])], {"CrownShape": 1}),
+    ("Form: flare and roots (every generator)", "examples/pine.complex.xml", ["ComplexGrovewright", "GrowthSetup"], 7, [
+        ("FlareWidth", [0, 80, 200]), ("FlareHeight", [5, 15, 40]), ("Roots", [0, 6, 14]),
+        ("RootLength", [100, 300, 700]), ("RootDepth", [0, 60, 200]), ("RootRise", [0, 40, 120])],
+     {"FlareWidth": 80, "Roots": 8}, ["--camera-height", "1.2"]),
+    ("Branch page: laterals (regular and complex generators)", "examples/oak.regular.xml",
+     ["RegularGrovewright", "BranchForms", "Form6"], 22, [
+        ("Laterals", [1, 3, 8]), ("SpreadTo", [0, 50, 100]), ("Divergence", [0, 90, 180]),
+        ("AngleChange", [-40, 0, 40])], {"Laterals": 4, "SpreadTo": 30}),
     ("Leaf page", "examples/sapling.simple.xml", ["LeafCreator", "LeafSetup1"], 9, [
         ("Height", [10, 22, 60]), ("Width", [5, 15, 40]), ("AddAngle", [-60, 30, 90]),
         ("SplitAngle", [-45, 8, 45]), ("SpreadAngle", [-45, 0, 45]), ("TwistAngle", [0, 90, 180]),
@@ -53,11 +66,18 @@ PAGES = [
 
 def with_value(text, path, name, value):
     """The project text with the value of name inside the nested elements of path
-    (added before the innermost element's end when the file leaves it out)."""
-    at = 0
-    for element in path:
-        at = text.index("<%s>" % element, at)
-    close = text.index("</%s>" % path[-1], at)
+    (each added before its parent's end when the file leaves it out, as is the
+    value)."""
+    at, close = 0, len(text)
+    for depth, element in enumerate(path):
+        found = text.find("<%s>" % element, at, close)
+        if found < 0:
+            line = text.rfind("\n", 0, close) + 1
+            pad = " " * (3 * (depth + 1))
+            text = text[:line] + "%s<%s>\n%s</%s>\n" % (pad, element, pad, element) + text[line:]
+            found = line + len(pad)
+        at = found
+        close = text.index("</%s>" % element, at)
     if text.find("<%s>" % name, at, close) < 0:
         line = "   <%s>%s</%s>\n" % (name, value, name)
         indent = text.rfind("\n", 0, close) + 1
@@ -74,10 +94,11 @@ lines = ["# What each parameter does", "",
          "row shows lengths in metres, hundredths as 0.00 to 1.00). Every row's tooltip in the program says",
          "what it does, with its unit and range. Drawn by `bash scripts/render-parameter-guide.sh`.", ""]
 with tempfile.TemporaryDirectory() as scratch:
-    for title, example, path, distance, parameters, *preset in PAGES:
+    for title, example, path, distance, parameters, *extra in PAGES:
+        preset, options = (extra + [{}, []])[:2]
         text = open(example, encoding="utf-8").read()
         # Values every picture of the section starts from (leaflets, for the leaflets' rows).
-        for name, value in (preset[0] if preset else {}).items():
+        for name, value in preset.items():
             section = path if name != "LeafSplit" else ["LeafCreator", "LeafSetup1"]
             text = with_value(text, section, name, value)
         generator = path[0].replace("Grovewright", "").lower()
@@ -93,7 +114,8 @@ with tempfile.TemporaryDirectory() as scratch:
                 with open(project, "w", encoding="utf-8") as variant:
                     variant.write(with_value(text, path, name, value))
                 subprocess.run([CLI, "render", project, "--generator", generator, "--lighting", "on",
-                                "--distance", str(distance), "--size", SIZE, "-o", os.path.join(OUT, picture)],
+                                "--distance", str(distance), "--size", SIZE, *options,
+                                "-o", os.path.join(OUT, picture)],
                                check=True, stdout=subprocess.DEVNULL)
                 # A palette of 64 colours: the guide's hundred pictures stay small in the repository.
                 subprocess.run(["convert", os.path.join(OUT, picture), "-colors", "64",

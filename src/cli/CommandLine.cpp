@@ -213,6 +213,7 @@ struct PictureRequest {
     int level = -1;
     ProceduralTextures::Choice textures;
     double distance = 0;
+    double cameraHeight = 0;
 };
 
 // The user's own texture images (--bark-image, --stump-image, --leaf-image), in
@@ -273,7 +274,7 @@ Failure WritePictures(const PictureRequest& request, const OwnImages& own, Desig
     const int width = request.width, height = request.height;
     PictureScene scene{design.skeleton,    design.leaves, design.view, LightSettings::PageStart(),
                        request.textures,   own.Image(0),  own.Image(1), own.Image(2),
-                       request.distance};
+                       request.distance, request.cameraHeight};
     const bool black = request.background == "black";
     PixelImage image;
     std::string error;
@@ -554,6 +555,10 @@ int RunCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err) 
                               "Camera distance from the tree in metres, 1 to 90 (default: where the program's view "
                               "starts)")
         ->check(CLI::Range(1.0, 90.0));
+    renderCommand->add_option("--camera-height", picture.cameraHeight,
+                              "Camera height above the ground in metres, 0.2 to 90 (default: where the program's "
+                              "view starts); low shows the trunk's foot")
+        ->check(CLI::Range(0.2, 90.0));
 
     try {
         app.parse(argc, argv);

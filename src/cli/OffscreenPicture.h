@@ -24,6 +24,8 @@ struct PictureScene {
     // How far the view's camera stands from the tree, in metres; 0: where the
     // program's view starts.
     double cameraDistance = 0;
+    // How high the camera stands, in metres; 0: where the program's view starts.
+    double cameraHeight = 0;
     // Shown in Full 3D in place of the grown tree (made in the view's order): a level of detail.
     const TreeModel* model = nullptr;
 };

@@ -64,7 +64,8 @@ public:
          "must be five times as slender to bend as far, so thin side shoots arch instead of hanging."},
         {"Pruning", "Pruning %: ", ValueFormat::Integer, {0, 90}, 0, kStaleSkeleton,
          "Share of the branches above the trunk left out, with all they carry, in percent (0 to 90); the Seed "
-         "picks which, so every seed grows another structure."},
+         "picks which, so every seed grows another structure. Each branching leaves out this share, so the losses "
+         "add up: at 10 about half the outermost twigs of a tree branched six times over remain."},
         {"CrownShape", "Crown shape: ", ValueFormat::Integer, {0, kCrownCount - 1}, 0, kStaleSkeleton,
          "Scales the trunk's branches by their height on it (0 to 7): 0 cylindrical (all alike), 1 conical, 2 "
          "spherical, 3 hemispherical, 4 tapered cylindrical, 5 flame, 6 inverse conical, 7 tend-flame. Regular "
