@@ -19,6 +19,7 @@
 #include "io/TGXMLFileReader.h"
 #include "io/TGXMLFileWriter.h"
 #include "render/MeshBuilder.h"
+#include "render/LevelsOfDetail.h"
 #include "render/WindWeights.h"
 
 using namespace grovewright;
@@ -356,12 +357,20 @@ TEST(TreeForm, ValuesAtTheirExtremesGrowFiniteTreesCountedExactly) {
             growth.SetParameter(G::kCrownWidth, corner & 4 ? 1 : 200);
             growth.SetParameter(G::kGravity, corner & 1 ? -100 : 100), growth.SetParameter(G::kBend, 8);
             growth.SetParameter(G::kAngleVariation, 90), growth.SetParameter(G::kLengthVariation, 100);
+            growth.SetParameter(G::kFlareWidth, corner & 1 ? 300 : 1), growth.SetParameter(G::kFlareHeight, corner & 2 ? 1 : 100);
+            growth.SetParameter(G::kRoots, corner & 4 ? 32 : 1), growth.SetParameter(G::kRootLength, corner & 1 ? 2000 : 10);
+            growth.SetParameter(G::kRootDepth, corner & 2 ? 500 : 0), growth.SetParameter(G::kRootRise, corner & 4 ? 300 : 0);
             const GrownDesign grown(*tree, OneLeafPerShoot());
             for (const auto& level : grown.skeleton)
                 for (const BranchSegment& s : level)
                     ASSERT_TRUE(std::isfinite(s.End().x) && std::isfinite(s.End().y) && std::isfinite(s.End().z) &&
                                 std::isfinite(s.Diameter()));
+            for (const BranchSegment& root : grown.skeleton.Roots())
+                ASSERT_TRUE(std::isfinite(root.End().y) && std::isfinite(root.TipScale()));
             ExpectExactEstimate(*tree, OneLeafPerShoot());
+            const auto texts = grovewright::test::ExportWithLeaves(grown);
+            EXPECT_EQ(texts.directX.find("nan"), std::string::npos);
+            EXPECT_EQ(texts.dxf.find("nan"), std::string::npos);
         }
     }
 }
@@ -536,6 +545,21 @@ TEST(TreeForm, RootsSpreadAroundTheFootSinkToTheirDepthAndNeverRiseAboveTheButtr
             EXPECT_EQ(wind.Side(i).top, 0.0f);
         }
         EXPECT_GT(wind.Side(sink.strips.size() - roots.size() - 1).top, 0.0f);
+
+        // The levels of detail keep the roots, held still below the ground.
+        const LevelsOfDetail levels(grown.skeleton, grown.leaves, grown.view, leaves.Places(grown.skeleton), true);
+        for (int level = 0; level < 2; ++level) {
+            TreeModel model;
+            levels.Build(level, model, true);
+            int below = 0;
+            for (std::size_t v = 0; v < model.bark.positions.size() / 3; ++v) {
+                if (model.bark.positions[3 * v + 1] > -0.01f) continue;
+                ++below;
+                EXPECT_EQ(model.bark.wind[4 * v], 0.0f);
+                EXPECT_EQ(model.bark.wind[4 * v + 1], 0.0f);  // the branch weight
+            }
+            EXPECT_GT(below, 0) << "level " << level;
+        }
     }
 }
 
