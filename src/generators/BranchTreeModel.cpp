@@ -90,14 +90,6 @@ void BranchTreeModel::ApplySetup() {
 
 namespace {
 
-// What a page makes of one lateral besides its parent's frame: its place along
-// the parent, lean and turn.
-struct LateralPlace {
-    double along;  // share of the parent's length
-    double lean;   // the page's add angle, changed by where the parent ends up
-    double turn;
-};
-
 // The laterals of a page are spread from RelativAdd to SpreadTo, turned by the
 // divergence one from the next.
 double LateralAlong(const BranchSetup& page, int lateral) {
