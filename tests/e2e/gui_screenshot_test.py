@@ -7,7 +7,8 @@ Lighting), takes a screenshot in each render mode and checks what must be in
 each picture. The program's standard error must stay empty of toolkit warnings.
 
 Usage: gui_screenshot_test.py PATH/TO/grovewright PROJECT.xml OUTPUT_FOLDER
-The screenshots are left in OUTPUT_FOLDER (start.png, side-column-scrolled.png,
+The screenshots are left in OUTPUT_FOLDER (start.png, side-column-scrolled-middle.png,
+side-column-scrolled.png,
 line.png, wire-frame.png, full-3d.png).
 """
 import os
@@ -72,11 +73,12 @@ class Screenshots(unittest.TestCase):
         # boxes while the page moves under it: never over a slider, which
         # would take the wheel.
         xdotool("mousemove", str(x + w - 320), str(y + h - 150))
-        for _ in range(20):
-            xdotool("click", "5")
-            time.sleep(0.1)
-        time.sleep(0.5)
-        cls.shots["scrolled"] = cls.capture("side-column-scrolled")
+        for clicks, shot in ((8, "scrolled-middle"), (20, "scrolled")):
+            for _ in range(clicks):
+                xdotool("click", "5")
+                time.sleep(0.1)
+            time.sleep(0.5)
+            cls.shots[shot] = cls.capture("side-column-" + shot)
         keys("F1", pause=1.0)
         keys("alt+f", "l", pause=0.8)
         # The file dialog may come late on a busy machine, and keys typed before
@@ -134,17 +136,20 @@ class Screenshots(unittest.TestCase):
 
     def test_the_last_rows_of_the_simple_page_can_be_reached(self):
         # The custom 3D rows and the base 3D rows at the top of the page, then,
-        # scrolled down, the base rows down to Cut, the light settings and the
-        # Growth box at the bottom (its lower half read again on its own: the
-        # reader can miss a button at a region's edge).
+        # scrolled down part of the way, the base rows down to Cut, the light
+        # settings and the Growth box; at the bottom the Form box (each half
+        # read again on its own: the reader can miss a row at a region's edge).
         top = read_text(self.shots["mesh-top"], self.column)
         for row in ("Diameter balance dep.", "Division"):
             self.assertIn(row, top)
         x, y, w, h = self.column
-        text = read_text(self.shots["scrolled"], self.column) + read_text(self.shots["scrolled"],
-                                                                          (x, y + h // 2, w, h // 2 - 10))
-        for row in ("Cut:", "Diff", "Gravity", "Bend", "Stiffness", "New seed"):
-            self.assertIn(row, text)
+        halves = ((x, y, w, h // 2), (x, y + h // 2, w, h // 2 - 10))
+        for shot, rows in (("scrolled-middle", ("Cut:", "Diff", "Gravity")),
+                           ("scrolled", ("Stiffness", "New seed", "Pruning", "Roots", "Buttress"))):
+            text = read_text(self.shots[shot], self.column) + "".join(read_text(self.shots[shot], half)
+                                                                     for half in halves)
+            for row in rows:
+                self.assertIn(row, text, shot)
 
     def test_loaded_project_names_the_window(self):
         self.assertEqual(self.title, "Grovewright v2.3.2 " + PROJECT)
