@@ -14,6 +14,7 @@
 #include <algorithm>
 
 #include "app/FreedMemory.h"
+#include "app/ProgramSettings.h"
 #include "app/SessionEnd.h"
 #include "generators/gui/BranchGrovewright.h"
 #include "generators/gui/LeafCreator.h"
@@ -68,6 +69,8 @@ MainFrame::MainFrame(wxWindow* parent, const wxString&)
     drawPanel_->OnBuildCancelled([this] { CallAfter([this] { SetMode(0); }); });
     // Nothing moves behind a dialog: a file dialog or a question has the user's attention.
     drawPanel_->PauseWindWhile(ModalDialogOpen);
+    drawPanel_->SetLighterWhileDragging(ProgramSettings::LighterWhileDragging());
+    Check(ID_LIGHTER_DRAG, drawPanel_->LighterWhileDragging());
     exports_ = std::make_unique<ExportCommands>(this, design_, *drawPanel_, *textures_, files_, sessionEnding_);
     // Sized as in the default window from the start: GTK complains about
     // notebooks allocated smaller than their tabs before the first layout.
@@ -239,6 +242,8 @@ void MainFrame::BuildMenus() {
     options->Append(ID_RESET_ALL, "Reset &All");
     options->AppendSeparator();
     options->AppendCheckItem(ID_WIND, "&Wind");
+    options->AppendCheckItem(ID_LIGHTER_DRAG, "Lighter &drawing while dragging",
+                             "While a slider moves, a design too large to draw at once is drawn lighter until it stops");
 
     auto* help = new wxMenu;
     help->Append(ID_ABOUT, "&About");
@@ -323,6 +328,12 @@ void MainFrame::BindCommands() {
     on(ID_EXPORT_GLB_LEAVES, [this] { exports_->Export(Format::GLB, true); });
     on(ID_EXPORT_GLB_LOD, [this] { exports_->ExportLevelsOfDetail(); });
     on(ID_WIND, [this] { SetWind(!drawPanel_->WindOn()); });
+    on(ID_LIGHTER_DRAG, [this] {
+        const bool on = !drawPanel_->LighterWhileDragging();
+        drawPanel_->SetLighterWhileDragging(on);
+        ProgramSettings::SetLighterWhileDragging(on);
+        Check(ID_LIGHTER_DRAG, on);
+    });
     on(ID_EXPORT_OBJ_TREE, [this] { exports_->Export(Format::OBJ, false); });
     on(ID_EXPORT_OBJ_LEAVES, [this] { exports_->Export(Format::OBJ, true); });
     on(ID_BILLBOARD, [this] { exports_->ExportBillboard(); });

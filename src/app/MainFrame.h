@@ -84,6 +84,7 @@ enum CommandId {
     ID_PAINTED_LEAVES_LAST = ID_PAINTED_LEAVES_FIRST + grovewright::PaintedTextures::kLeafCount - 1,
     ID_EXPORT_GLB_LOD,      // glTF: tree and leaves with levels of detail
     ID_WIND,                // Options > Wind: the wind preview
+    ID_LIGHTER_DRAG,        // Options > Lighter drawing while dragging
 };
 
 // The program's window: menus, toolbar, the view on the left and the 300-pixel

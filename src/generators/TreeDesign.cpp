@@ -1,6 +1,7 @@
 #include "generators/TreeDesign.h"
 
 #include <algorithm>
+#include <chrono>
 
 #include "generators/DesignSize.h"
 #include "generators/ParameterKey.h"
@@ -119,7 +120,11 @@ void TreeDesign::Refreshed(std::optional<ParameterId> parameter, bool valuesChan
     }
     DesignChange change{parameter, valuesChanged, kStaleNothing, {}};
     change.texturesChanged = texturesChanged;
+    change.dragging = applyingDrag_;
+    const auto start = std::chrono::steady_clock::now();
     change.stale = Refresh(stale, change.refusal, parameter);
+    change.rebuildMilliseconds =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     if (leavesRewritten_) change.leafPolygonsChanged = &rewrittenLeaves_;
     Notify(change);
 }
@@ -168,7 +173,10 @@ TreeDesign::EditResult TreeDesign::Apply(const ParameterId& id, long value, bool
     scopeModified_[ScopeOf(id)] = true;
     editing_ = true;
     editCancelled_ = false;
+    applyingDrag_ = dragging;
+    dragOpen_ = dragOpen_ || dragging;
     Refreshed(id, true, stale);
+    applyingDrag_ = false;
     editing_ = false;
     if (!editCancelled_) return EditResult::Applied;
     // Taken back: the value, the undo step and the tree as they were; the view
@@ -182,6 +190,15 @@ TreeDesign::EditResult TreeDesign::Apply(const ParameterId& id, long value, bool
     Refresh(stale, ignored, id);
     Notify({id, true, kStaleNothing, {}});
     return EditResult::Refused;
+}
+
+void TreeDesign::EndDrag() {
+    queue_.Seal();
+    if (!dragOpen_) return;
+    dragOpen_ = false;
+    DesignChange change;
+    change.dragEnded = true;
+    Notify(change);
 }
 
 std::vector<int> TreeDesign::Values() const {

@@ -39,6 +39,12 @@ struct DesignChange {
     // Set when the leaves changed in these polygons of the leaf list only, all
     // leaves keeping their number and places: their mesh may be rewritten there.
     const std::vector<std::uint32_t>* leafPolygonsChanged = nullptr;
+    // The edit is a step of a slider's drag (more are coming until dragEnded).
+    bool dragging = false;
+    // A drag is over (nothing else changed): the view draws in full again.
+    bool dragEnded = false;
+    // How long regrowing the design for this change took.
+    double rebuildMilliseconds = 0;
 };
 
 // The light the view shines on the tree: not part of the saved design.
@@ -109,7 +115,9 @@ public:
     // dragging: part of a slider drag, whose edits of one parameter make one
     // undo step until EndDrag.
     EditResult Apply(const ParameterId& id, long value, bool dragging = false);
-    void EndDrag() { queue_.Seal(); }
+    // The drag is over: its edits are one undo step, and observers hear of it
+    // (when a drag applied anything).
+    void EndDrag();
     // An edit is being applied: its observers are being told (and draw it).
     bool Editing() const { return editing_; }
     // Called by an observer while an edit is applied (the user cancelled the
@@ -213,6 +221,10 @@ private:
     // keeps every leaf's place are rewritten in place: rewrittenLeaves_ says where.
     unsigned Refresh(unsigned stale, std::string& refusal, const std::optional<ParameterId>& parameter);
     // Refresh, then tells the observers.
+    // Whether the edit being applied is a step of a drag; whether a drag has
+    // applied a step since the last EndDrag.
+    bool applyingDrag_ = false;
+    bool dragOpen_ = false;
     void Refreshed(std::optional<ParameterId> parameter, bool valuesChanged, unsigned stale,
                    bool texturesChanged = false);
     // The seed of the leaves' own numbers: the shown generator's growth seed.

@@ -6,18 +6,28 @@
 
 namespace grovewright {
 
-std::string RecoveryFilePath() {
+namespace {
+
+// name in the program's folder of an XDG base folder: $variable when it is an
+// absolute path (the XDG rule: unset or relative means the default), else
+// $HOME/underHome; empty when neither is set.
+std::string UserFile(const char* variable, const char* underHome, const char* name) {
     std::filesystem::path folder;
-    // The XDG rule: an unset or relative XDG_DATA_HOME means the default.
-    if (const char* data = std::getenv("XDG_DATA_HOME"); data && *data == '/') {
-        folder = data;
+    if (const char* set = std::getenv(variable); set && *set == '/') {
+        folder = set;
     } else if (const char* home = std::getenv("HOME"); home && *home) {
-        folder = std::filesystem::path(home) / ".local" / "share";
+        folder = std::filesystem::path(home) / underHome;
     } else {
         return {};
     }
-    return (folder / "grovewright" / "recovery.xml").string();
+    return (folder / "grovewright" / name).string();
 }
+
+}  // namespace
+
+std::string RecoveryFilePath() { return UserFile("XDG_DATA_HOME", ".local/share", "recovery.xml"); }
+
+std::string SettingsFilePath() { return UserFile("XDG_CONFIG_HOME", ".config", "settings.ini"); }
 
 bool CreateParentFolder(const std::string& path, std::string& error) {
     const std::filesystem::path folder = std::filesystem::path(path).parent_path();

@@ -114,48 +114,46 @@ LevelsOfDetail::LevelsOfDetail(const SkeletonLevels& skeleton, const LeafStore& 
                                std::vector<Place> places, bool withLeaves)
     : skeleton_(skeleton), leaves_(leaves), view_(view), places_(std::move(places)),
       withLeaves_(withLeaves && !leaves.Empty()) {
-    const int division = view.Division();
     if (withLeaves_) leafStarts_ = LeafStarts(leaves_[0], places_);
-    // The leaf triangles when the leaves are reduced by step, each step counted once.
-    std::map<int, double> leafCounts;
-    auto leafTriangles = [&](int step) {
-        const auto known = leafCounts.find(step);
-        if (known != leafCounts.end()) return known->second;
-        return leafCounts[step] = withLeaves_ ? static_cast<double>(ReduceLeaves(step, nullptr, nullptr)) : 0.0;
-    };
-    // The bark's triangles with this many ring sides and every branch drawn.
-    const double perSide = static_cast<double>(BarkTrianglesPerSide(skeleton));
-    auto barkTriangles = [&](int sides) { return perSide * sides; };
-    const double all = barkTriangles(division) + leafTriangles(1);
+    barkPerSide_ = static_cast<double>(BarkTrianglesPerSide(skeleton));
+    all_ = barkPerSide_ * view.Division() + LeafTriangles(1);
+}
+
+double LevelsOfDetail::LeafTriangles(int step) const {
+    const auto known = leafCounts_.find(step);
+    if (known != leafCounts_.end()) return known->second;
+    return leafCounts_[step] = withLeaves_ ? static_cast<double>(ReduceLeaves(step, nullptr, nullptr)) : 0.0;
+}
+
+const LevelsOfDetail::Plan& LevelsOfDetail::PlanOf(int level) const {
+    if (!plans_[level]) plans_[level] = PlanFor(kShares[level]);
+    return *plans_[level];
+}
+
+LevelsOfDetail::Plan LevelsOfDetail::PlanFor(double share) const {
+    const int division = view_.Division();
+    if (share >= 1) return {division, 0, 1};
+    auto barkTriangles = [&](int sides) { return barkPerSide_ * sides; };
     const int fewestSides = std::min(division, 3);
-    plans_[0] = {division, 0, 1};
-    for (int k = 1; k < kMeshLevels; ++k) {
-        const double share = kShares[k];
-        const int steps = withLeaves_ ? std::max(1, static_cast<int>(std::lround(1 / share))) : 1;
-        Plan& plan = plans_[k];
-        // Leaves are what a tree is seen by from afar: they keep as many as fewer ring
-        // sides alone can pay for (a bark-heavy tree such as the spruce keeps all its
-        // needles), within four fifths of the share.
-        bool found = false;
-        for (int step = 1; step < steps && !found; ++step) {
-            const double budget = share * all - leafTriangles(step);
-            for (int sides = division; sides >= fewestSides && !found; --sides) {
-                const double bark = barkTriangles(sides);
-                if (bark > budget || bark + leafTriangles(step) < 0.8 * share * all) continue;
-                plan = {sides, 0, step};
-                found = true;
-            }
+    const int steps = withLeaves_ ? std::max(1, static_cast<int>(std::lround(1 / share))) : 1;
+    // Leaves are what a tree is seen by from afar: they keep as many as fewer ring
+    // sides alone can pay for (a bark-heavy tree such as the spruce keeps all its
+    // needles), within four fifths of the share.
+    for (int step = 1; step < steps; ++step) {
+        const double budget = share * all_ - LeafTriangles(step);
+        for (int sides = division; sides >= fewestSides; --sides) {
+            const double bark = barkTriangles(sides);
+            if (bark <= budget && bark + LeafTriangles(step) >= 0.8 * share * all_) return {sides, 0, step};
         }
-        if (found) continue;
-        // Otherwise a step-th of the leaves, a step-th of the sides and, where that is
-        // not enough, the thinnest branches left out.
-        plan.leafStep = steps;
-        plan.division = std::clamp(static_cast<int>(std::lround(division * share)), fewestSides, division);
-        const double budget = share * all - leafTriangles(plan.leafStep);
-        plan.thinnest = barkTriangles(plan.division) <= budget
-                            ? 0
-                            : ThinnestWithin(skeleton, plan.division, budget);
     }
+    // Otherwise a step-th of the leaves, a step-th of the sides and, where that is
+    // not enough, the thinnest branches left out.
+    Plan plan;
+    plan.leafStep = steps;
+    plan.division = std::clamp(static_cast<int>(std::lround(division * share)), fewestSides, division);
+    const double budget = share * all_ - LeafTriangles(plan.leafStep);
+    plan.thinnest = barkTriangles(plan.division) <= budget ? 0 : ThinnestWithin(skeleton_, plan.division, budget);
+    return plan;
 }
 
 std::size_t LevelsOfDetail::ReduceLeaves(int step, LeafStore* leaves, std::vector<Place>* places) const {
@@ -202,7 +200,14 @@ std::size_t LevelsOfDetail::ReduceLeaves(int step, LeafStore* leaves, std::vecto
 }
 
 void LevelsOfDetail::Build(int level, TreeModel& model, bool withWind, ModelSink::Order order) const {
-    const Plan& plan = plans_[level];
+    BuildPlan(PlanOf(level), model, withWind, order);
+    for (MeshPart* part : {&model.bark, &model.caps, &model.leaves})
+        if (!part->Empty())
+            meshopt_optimizeVertexCache(part->indices.data(), part->indices.data(), part->indices.size(),
+                                        part->VertexCount());
+}
+
+int LevelsOfDetail::BuildPlan(const Plan& plan, TreeModel& model, bool withWind, ModelSink::Order order) const {
     LeafStore thinned;
     std::vector<Place> thinnedPlaces;
     if (withLeaves_ && plan.leafStep > 1) ReduceLeaves(plan.leafStep, &thinned, &thinnedPlaces);
@@ -217,12 +222,9 @@ void LevelsOfDetail::Build(int level, TreeModel& model, bool withWind, ModelSink
         wind.emplace(skeleton_, own ? thinnedPlaces : places_, plan.thinnest);
         sink.CarryWind(&*wind);
     }
-    builder.BuildTree(sink, withLeaves_);
+    const int triangles = builder.BuildTree(sink, withLeaves_);
     if (wind) WindWeights::FinishTreeWeights(model);
-    for (MeshPart* part : {&model.bark, &model.caps, &model.leaves})
-        if (!part->Empty())
-            meshopt_optimizeVertexCache(part->indices.data(), part->indices.data(), part->indices.size(),
-                                        part->VertexCount());
+    return triangles;
 }
 
 ImpostorBox ImpostorBoxOf(const TreeModel& model) {

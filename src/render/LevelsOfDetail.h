@@ -2,6 +2,8 @@
 
 #include <array>
 #include <functional>
+#include <map>
+#include <optional>
 #include <string>
 #include <cstddef>
 #include <vector>
@@ -40,11 +42,17 @@ public:
         double thinnest;
         int leafStep;
     };
-    const Plan& PlanOf(int level) const { return plans_[level]; }
+    const Plan& PlanOf(int level) const;
+    // The plan that keeps about this share (0 to 1) of the tree's triangles.
+    Plan PlanFor(double share) const;
 
     // Builds level k's model, with wind weights when wanted, its triangles in
     // vertex cache order; in the view's order for drawing it.
     void Build(int level, TreeModel& model, bool withWind, ModelSink::Order order = ModelSink::Order::kModel) const;
+    // Builds the model a plan makes, its triangles in the order they are made
+    // (quicker to make, as slow to draw); returns the tree's triangles.
+    int BuildPlan(const Plan& plan, TreeModel& model, bool withWind,
+                  ModelSink::Order order = ModelSink::Order::kModel) const;
 
 private:
     // Leaves with at least this many segments along their spine are made
@@ -55,6 +63,8 @@ private:
     // segments; and their places (when given). Returns their triangles; with
     // no leaves to fill, only counts them.
     std::size_t ReduceLeaves(int step, LeafStore* leaves, std::vector<LeafGeneratorModel::Place>* places) const;
+    // ReduceLeaves's count, each step counted once.
+    double LeafTriangles(int step) const;
 
     const SkeletonLevels& skeleton_;
     const LeafStore& leaves_;
@@ -63,7 +73,11 @@ private:
     // The first strip of every leaf, and the list's size last.
     std::vector<std::size_t> leafStarts_;
     bool withLeaves_;
-    std::array<Plan, kMeshLevels> plans_{};
+    // The bark's triangles per ring side with every branch drawn; level 0's triangles.
+    double barkPerSide_ = 0, all_ = 0;
+    // Worked out when first asked for.
+    mutable std::map<int, double> leafCounts_;
+    mutable std::array<std::optional<Plan>, kMeshLevels> plans_{};
 };
 
 // What an impostor's pictures show of a tree: the radius about its axis (the

@@ -154,3 +154,26 @@ TEST(LevelsOfDetail, TheImpostorsPicturesOfAHugeTreeComeFromAReducedLevel) {
     EXPECT_GT(shown, 0u);
     EXPECT_LE(shown, kAtlasTriangles);
 }
+
+TEST(LevelsOfDetail, APlanForAnyShareKeepsAboutThatShareAndTheLevelsAreSuchPlans) {
+    for (const char* file : {"sapling.simple.xml", "oak.regular.xml", "spruce.complex.xml"}) {
+        SCOPED_TRACE(file);
+        const GrownExample tree(file);
+        const LevelsOfDetail levels(tree.grown->skeleton, tree.grown->leaves, tree.grown->view, {}, true);
+        TreeModel whole;
+        levels.BuildPlan(levels.PlanFor(1.0), whole, false);
+        const double all = static_cast<double>(Triangles(whole));
+        for (double share : {0.1, 0.3, 0.6, 0.9}) {
+            TreeModel model;
+            const int tree = levels.BuildPlan(levels.PlanFor(share), model, false, ModelSink::Order::kView);
+            EXPECT_EQ(static_cast<std::size_t>(tree), model.bark.TriangleCount() + model.caps.TriangleCount());
+            EXPECT_NEAR(Triangles(model) / all, share, 0.06 + 0.15 * share) << share;
+        }
+        for (int k = 0; k < LevelsOfDetail::kMeshLevels; ++k) {
+            const LevelsOfDetail::Plan level = levels.PlanOf(k), plan = levels.PlanFor(LevelsOfDetail::kShares[k]);
+            EXPECT_EQ(level.division, plan.division);
+            EXPECT_EQ(level.thinnest, plan.thinnest);
+            EXPECT_EQ(level.leafStep, plan.leafStep);
+        }
+    }
+}

@@ -5,6 +5,7 @@
 #include <string>
 #include <utility>
 
+#include "render/LevelsOfDetail.h"
 #include "render/MeshBuilder.h"
 #include "render/ViewTransform.h"
 #include "render/ModelSink.h"
@@ -175,6 +176,10 @@ bool SceneRenderer::PrepareLists() {
     // The new meshes are made beside the shown ones and take their place only
     // when every stale one is complete: tree and leaves always belong together.
     const bool treeStale = !treeListValid_, leavesStale = renderMode_ == kFull3D && !leafListValid_;
+    if (detail_ < 1 && (treeStale || leavesStale)) {
+        BuildLighterModels();
+        return true;
+    }
     grovewright::TreeModel model;
     if (treeStale && !BuildTreeModel(model)) {
         // The previous meshes stay shown: the design goes back to what they show.
@@ -207,6 +212,31 @@ bool SceneRenderer::PrepareLists() {
         leafListValid_ = true;
     }
     return true;
+}
+
+void SceneRenderer::SetDetail(double share) {
+    if (share == detail_) return;
+    detail_ = share;
+    InvalidateTree();
+    InvalidateLeaves();
+}
+
+void SceneRenderer::BuildLighterModels() {
+    const bool withLeaves = renderMode_ == kFull3D;
+    const grovewright::LevelsOfDetail levels(skeleton_, leaves_, view_, {}, withLeaves);
+    grovewright::TreeModel model;
+    treeTriangles_ = levels.BuildPlan(levels.PlanFor(detail_), model, false, grovewright::ModelSink::Order::kView);
+    leafTriangles_ = static_cast<int>(model.leaves.TriangleCount());
+    if (renderMode_ == kWireFrame) {
+        tree_.SetColouredTriangles(std::move(model.bark), grovewright::kWireBottomColour, grovewright::kWireTopColour);
+        stump_.SetColouredTriangles(std::move(model.caps), grovewright::kWireTopColour, grovewright::kWireTopColour);
+    } else {
+        tree_.SetTriangles(std::move(model.bark));
+        stump_.SetTriangles(std::move(model.caps));
+        leaf_.SetTriangles(std::move(model.leaves));
+    }
+    treeListValid_ = leafListValid_ = true;
+    leafRewrite_.reset();
 }
 
 void SceneRenderer::InvalidateLeaves(const std::vector<std::uint32_t>& changed) {

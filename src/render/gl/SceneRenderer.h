@@ -106,6 +106,11 @@ public:
     const GLMesh& TreeMesh() const { return tree_; }
     const GLMesh& StumpMesh() const { return stump_; }
     const GLMesh& LeafMesh() const { return leaf_; }
+    // Draws about this share (0 to 1) of the design's triangles: the structural
+    // reduction of the levels of detail, for a slider's drag. A change of share
+    // makes the meshes stale.
+    void SetDetail(double share);
+    double Detail() const { return detail_; }
     int TreeTriangles() const { return treeTriangles_; }
     int LeafTriangles() const { return leafTriangles_; }
     // Lines of text drawn in dark grey at the top left of a Line view with no
@@ -115,6 +120,9 @@ public:
 private:
     // The stale tree (bark and caps) or leaves into model; false when stopped.
     bool BuildTreeModel(grovewright::TreeModel& model);
+    // The meshes of the share detail_ of the design, all at once (no progress:
+    // a lighter level is quick to make).
+    void BuildLighterModels();
     void BuildLeafModel(grovewright::TreeModel& model);
     // Rewrites the leaves' mesh in the changed polygons; false when it cannot
     // (the mesh is not the design's list's, or lives in buffer objects).
@@ -142,6 +150,7 @@ private:
     int renderMode_ = kLine;
     int treeTriangles_ = 0;
     int leafTriangles_ = 0;
+    double detail_ = 1.0;
     // The tree's mesh (its lines in line mode) and the leaves' mesh are up to date.
     bool treeListValid_ = false;
     bool leafListValid_ = false;

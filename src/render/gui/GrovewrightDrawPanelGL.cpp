@@ -7,7 +7,15 @@
 
 #include "render/MeshBuilder.h"
 #include "render/gl/BillboardRenderer.h"
+#include "generators/DesignSize.h"
 #include "render/gui/DelayedProgress.h"
+
+namespace {
+
+// The timers' ids: each has a handler of its own.
+constexpr int kWindTimerId = 1, kDragPauseTimerId = 2;
+
+}  // namespace
 
 GrovewrightDrawPanelGL::GrovewrightDrawPanelGL(wxWindow* parent, wxWindowID id, const wxPoint& position,
                                                const wxSize& size, long style, const wxString& name,
@@ -21,7 +29,9 @@ GrovewrightDrawPanelGL::GrovewrightDrawPanelGL(wxWindow* parent, wxWindowID id, 
     design.AddObserver([this](const grovewright::DesignChange& change) { OnDesignChange(change); });
     Bind(wxEVT_PAINT, &GrovewrightDrawPanelGL::OnPaint, this);
     Bind(wxEVT_ERASE_BACKGROUND, [](wxEraseEvent&) {});  // no flicker
-    windTimer_.SetOwner(this);
+    windTimer_.SetOwner(this, kWindTimerId);
+    dragPause_.SetOwner(this, kDragPauseTimerId);
+    Bind(wxEVT_TIMER, [this](wxTimerEvent&) { ShowFullDetail(); }, kDragPauseTimerId);
     Bind(wxEVT_TIMER, [this](wxTimerEvent&) {
         if (!windOn_) return;
         const long now = windClock_.Time();
@@ -30,7 +40,7 @@ GrovewrightDrawPanelGL::GrovewrightDrawPanelGL(wxWindow* parent, wxWindowID id, 
         nextWindFrame_ = std::max(nextWindFrame_ + kWindFrameMilliseconds, now + 1);
         DrawWindFrame(now / 1000.0);
         windTimer_.StartOnce(static_cast<int>(std::max(1L, nextWindFrame_ - windClock_.Time())));
-    });
+    }, kWindTimerId);
     for (auto type : {wxEVT_LEFT_DOWN, wxEVT_LEFT_UP, wxEVT_MIDDLE_DOWN, wxEVT_MIDDLE_UP, wxEVT_RIGHT_DOWN,
                       wxEVT_RIGHT_UP, wxEVT_MOTION, wxEVT_LEFT_DCLICK, wxEVT_MIDDLE_DCLICK, wxEVT_RIGHT_DCLICK,
                       wxEVT_ENTER_WINDOW, wxEVT_LEAVE_WINDOW, wxEVT_MOUSEWHEEL})
@@ -55,6 +65,10 @@ void GrovewrightDrawPanelGL::ViewportSize(int& width, int& height) const {
 }
 
 void GrovewrightDrawPanelGL::OnDesignChange(const grovewright::DesignChange& change) {
+    if (change.dragEnded) {
+        ShowFullDetail();
+        return;
+    }
     if (change.lightChanged) {
         const grovewright::LightSettings& light = design_.Light();
         SetAmbient(light.ambient);
@@ -65,6 +79,7 @@ void GrovewrightDrawPanelGL::OnDesignChange(const grovewright::DesignChange& cha
     } else {
         scene_.SetHint({});
     }
+    scene_.SetDetail(DetailFor(change));
     if (change.stale & grovewright::kStaleTreeMesh) scene_.InvalidateTree();
     if (change.stale & grovewright::kStaleLeafMesh) {
         if (change.leafPolygonsChanged)
@@ -78,7 +93,40 @@ void GrovewrightDrawPanelGL::OnDesignChange(const grovewright::DesignChange& cha
         wind_.reset();
         ShowRest();
     }
+    const wxStopWatch frame;
+    const long before = framesShown_;
     Render();
+    // What the new meshes and the frame cost, for the next drag step's choice.
+    if (framesShown_ > before && change.stale != grovewright::kStaleNothing && scene_.RenderMode() != kLine)
+        dragDetail_.Measured(static_cast<double>(frame.Time()),
+                             static_cast<std::size_t>(scene_.TreeTriangles() + scene_.LeafTriangles()));
+}
+
+double GrovewrightDrawPanelGL::DetailFor(const grovewright::DesignChange& change) {
+    const bool sliderEdit = change.parameter && change.valuesChanged && change.stale != grovewright::kStaleNothing;
+    if (!sliderEdit) return 1.0;
+    const long now = stepClock_.Time();
+    const bool continuing = change.dragging || now - lastStep_ < kDragPauseMilliseconds;
+    lastStep_ = now;
+    if (!continuing || !lighterWhileDragging_ || scene_.RenderMode() == kLine) return 1.0;
+    const grovewright::DesignSize size =
+        grovewright::MeasureDesign(design_.Generator(design_.ActiveGenerator()), design_.LeafModel());
+    const double share =
+        dragDetail_.ShareFor(size.Triangles(scene_.RenderMode() == kFull3D), change.rebuildMilliseconds);
+    if (share < 1.0) dragPause_.StartOnce(kDragPauseMilliseconds);
+    return share;
+}
+
+void GrovewrightDrawPanelGL::ShowFullDetail() {
+    dragPause_.Stop();
+    if (scene_.Detail() == 1.0) return;
+    scene_.SetDetail(1.0);
+    Render();
+}
+
+void GrovewrightDrawPanelGL::SetLighterWhileDragging(bool on) {
+    lighterWhileDragging_ = on;
+    if (!on) ShowFullDetail();
 }
 
 void GrovewrightDrawPanelGL::SetWind(bool on) {

@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "generators/TreeDesign.h"
+#include "render/DragDetail.h"
 #include "render/LevelsOfDetail.h"
 #include "render/WindAnimation.h"
 #include "render/gl/SceneRenderer.h"
@@ -129,6 +130,18 @@ public:
     // The view shows the tree moved by the wind (not at rest).
     bool ShowsWind() const { return windShown_; }
 
+    // While a slider moves (a drag, a wheel burst, a held key: edits less than
+    // kDragPauseMilliseconds apart) and drawing all of the design would not fit
+    // the frame budget, the view draws a lighter level of it; the moment the
+    // drag ends (released, or no edit for that long) it draws all of it again.
+    static constexpr long kDragPauseMilliseconds = 150;
+    void SetLighterWhileDragging(bool on);
+    bool LighterWhileDragging() const { return lighterWhileDragging_; }
+    // The share of the design the last frame drew (1: all of it).
+    double ShownDetail() const { return scene_.Detail(); }
+    // The measured frames the lighter level is chosen by; tests set its budget.
+    grovewright::DragDetail& DragFrames() { return dragDetail_; }
+
 private:
     // The tree at rest again in place of the moved one.
     void ShowRest();
@@ -141,6 +154,10 @@ private:
     void ViewportSize(int& width, int& height) const;
     // Builds the stale lists, with a progress dialog once it takes a while; false when cancelled.
     bool BuildLists();
+    // The share of the design an edit is drawn with: lighter within a drag when all would not fit.
+    double DetailFor(const grovewright::DesignChange& change);
+    // The whole design again after a drag.
+    void ShowFullDetail();
 
     wxWindow* parent_;
     grovewright::TreeDesign& design_;
@@ -169,4 +186,10 @@ private:
     long nextWindFrame_ = 0;  // windClock_'s milliseconds at which the next frame is due
     wxStopWatch windClock_;
     long lastEdit_ = -1000;  // windClock_'s milliseconds at the last edit
+    bool lighterWhileDragging_ = true;
+    grovewright::DragDetail dragDetail_;
+    // Fires when a drag has rested for kDragPauseMilliseconds.
+    wxTimer dragPause_;
+    wxStopWatch stepClock_;
+    long lastStep_ = -kDragPauseMilliseconds;  // stepClock_'s milliseconds at the last slider edit
 };

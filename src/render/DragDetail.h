@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstddef>
+
+namespace grovewright {
+
+// How much of a design the view draws while a slider moves, so that each frame
+// fits a budget: worked out from what the last frames cost per triangle, not
+// from a table, so that on a machine with a real graphics card it rarely draws
+// less than everything.
+class DragDetail {
+public:
+    static constexpr double kBudgetMilliseconds = 33;
+    // Fewer triangles than this share would no longer show the tree's shape.
+    static constexpr double kLeastShare = 0.05;
+
+    // A frame that drew triangles took milliseconds, from the edit's regrown
+    // design to the finished picture (building the meshes, drawing, swapping).
+    void Measured(double milliseconds, std::size_t triangles);
+    // The share (kLeastShare to 1) of a design of triangles to draw during a
+    // drag when regrowing it took growthMilliseconds: 1 when all of it fits the
+    // budget, and before any frame was measured.
+    double ShareFor(std::size_t triangles, double growthMilliseconds) const;
+    // The frame's budget; tests set a smaller one.
+    void SetBudget(double milliseconds) { budget_ = milliseconds; }
+
+private:
+    double budget_ = kBudgetMilliseconds;
+    // Milliseconds a triangle, smoothed over the last frames; 0 before the first.
+    double perTriangle_ = 0;
+};
+
+}  // namespace grovewright
