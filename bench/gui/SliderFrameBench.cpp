@@ -12,6 +12,7 @@
 #include <wx/stopwatch.h>
 #include <wx/utils.h>
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 #include <string>
@@ -104,7 +105,8 @@ BENCHMARK(BM_SliderEventToFrame)->Arg(10)->Arg(12)->Arg(14)->Unit(benchmark::kMi
 // The same step up to the GL driver, without the window: the design applies the
 // edit (growth and leaves) and the view's two meshes are made as the view makes
 // them, with freed memory kept as the program keeps it. The window's step above
-// is this and the driver's drawing.
+// is this and the driver's drawing. Timed as elapsed time: the meshes are made
+// on several threads.
 void BM_SliderStepBeforeDrawing(benchmark::State& state) {
     using namespace grovewright;
     TreeDesign design;
@@ -130,7 +132,7 @@ void BM_SliderStepBeforeDrawing(benchmark::State& state) {
     state.counters["triangles"] = static_cast<double>(triangles);
 }
 BENCHMARK(BM_SliderStepBeforeDrawing)->Arg(10)->Arg(12)->Arg(14)->Unit(benchmark::kMillisecond)->Repetitions(5)
-    ->ReportAggregatesOnly(true);
+    ->UseRealTime()->ReportAggregatesOnly(true);
 
 // The same trees drawn again without any change (as a camera drag draws them):
 // what a frame costs the GL driver alone. The CPU column is the whole process's
@@ -266,6 +268,87 @@ void BM_WindPreviewRate(benchmark::State& state) {
     state.counters["frames_per_second"] = rate;
 }
 BENCHMARK(BM_WindPreviewRate)->ArgName("example")->DenseRange(0, grovewright::kExampleTreeCount - 1)
+    ->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3)->ReportAggregatesOnly(true);
+
+// The regular generator with every page on over every level (each page doubles
+// the tree), Iteration 17 at Division 12: 131,071 segments, 3.1 M triangles.
+void ShowLargeRegularDesign() {
+    using namespace grovewright;
+    Replace(ID_NEW_PROJECT);
+    TreeDesign& design = frame->Design();
+    frame->TreeNotebook()->SetSelection(1);
+    wxYield();
+    for (auto [index, value] : {std::pair{BaseSetup::kHeight, 300}, {BaseSetup::kDiameter, 40},
+                                {BaseSetup::kDiameterReduction, 80}, {BaseSetup::kDivision, 12}})
+        design.Set(ParameterId::Base(1, index), value);
+    for (int page = 0; page < 17; ++page) {
+        for (auto [index, value] : {std::pair<int, int>{BranchSetup::FlagIndex(BranchSetup::kUseBranch), 1},
+                                    {BranchSetup::kAddAngle, 30 + page}, {BranchSetup::kOriAngle, 37 * page % 360},
+                                    {BranchSetup::kRelativAdd, 70}, {BranchSetup::kHeightReduction, 80},
+                                    {BranchSetup::kDiameter, 20}})
+            design.Set(ParameterId::Branch(1, page, index), value);
+    }
+    Command(ID_MODE_FULL_3D);
+    design.Apply(ParameterId::Base(1, BaseSetup::kIteration), 17);
+}
+
+// A drag as a user makes it: 20 thumb-track steps of a Height slider, each
+// timed from its event to the finished frame, then the release, timed to the
+// whole design's frame; beside them a plain redraw of the whole design with its
+// meshes made anew. Reports the steps' median and 90th percentile (ms), the
+// release's frame, the plain redraw and the share of the design drawn at the
+// last step. Arg: 0 the sapling at Iteration 12 with leaves, 1 the 3.1 M-triangle
+// regular design, 2 + k the gallery's example k.
+void BM_DragFrames(benchmark::State& state) {
+    const int which = static_cast<int>(state.range(0));
+    wxSlider* slider = nullptr;
+    if (which == 0) {
+        slider = ShowSapling(12).Row("Height").Slider();
+    } else if (which == 1) {
+        ShowLargeRegularDesign();
+        slider = frame->Generators()[1]->Row("Height").Slider();
+    } else {
+        const int example = which - 2;
+        Replace(ID_EXAMPLE_FIRST + example);
+        Command(ID_MODE_FULL_3D);
+        slider = frame->Generators()[frame->Design().ActiveGenerator()]->Row("Height").Slider();
+    }
+    GrovewrightDrawPanelGL& view = frame->DrawPanel();
+    const int start = slider->GetValue();
+    const int direction = start > 400 ? -1 : 1;
+    std::vector<double> steps;
+    double release = 0, redraw = 0, shown = 1;
+    for (auto _ : state) {
+        steps.clear();
+        for (int step = 1; step <= 20; ++step) {
+            const wxStopWatch clock;
+            MoveSlider(slider, start + direction * step);
+            glFinish();
+            steps.push_back(clock.TimeInMicro().ToDouble() / 1000.0);
+        }
+        shown = view.ShownDetail();
+        wxStopWatch clock;
+        wxScrollEvent released(wxEVT_SCROLL_THUMBRELEASE, slider->GetId(), slider->GetValue(), wxHORIZONTAL);
+        released.SetEventObject(slider);
+        slider->ProcessWindowEvent(released);
+        glFinish();
+        release = clock.TimeInMicro().ToDouble() / 1000.0;
+        clock.Start();
+        view.Redraw(0);
+        glFinish();
+        redraw = clock.TimeInMicro().ToDouble() / 1000.0;
+        MoveSlider(slider, start);  // back, for the next repetition
+        slider->ProcessWindowEvent(released);
+    }
+    std::sort(steps.begin(), steps.end());
+    state.counters["step_median_ms"] = steps[steps.size() / 2 - 1] / 2 + steps[steps.size() / 2] / 2;
+    state.counters["step_p90_ms"] = steps[steps.size() * 9 / 10 - 1];
+    state.counters["release_ms"] = release;
+    state.counters["full_redraw_ms"] = redraw;
+    state.counters["drawn_share"] = shown;
+    state.counters["triangles"] = view.GetTreeTriangles() + view.GetLeafTriangles();
+}
+BENCHMARK(BM_DragFrames)->ArgName("design")->Arg(0)->Arg(1)->Arg(2)->Arg(2 + 2)->Arg(2 + 4)
     ->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3)->ReportAggregatesOnly(true);
 
 // A new main window to its first frame on the screen, as at launch (the

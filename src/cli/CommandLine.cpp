@@ -214,6 +214,7 @@ struct PictureRequest {
     ProceduralTextures::Choice textures;
     double distance = 0;
     double cameraHeight = 0;
+    double detail = 1;
 };
 
 // The user's own texture images (--bark-image, --stump-image, --leaf-image), in
@@ -274,7 +275,7 @@ Failure WritePictures(const PictureRequest& request, const OwnImages& own, Desig
     const int width = request.width, height = request.height;
     PictureScene scene{design.skeleton,    design.leaves, design.view, LightSettings::PageStart(),
                        request.textures,   own.Image(0),  own.Image(1), own.Image(2),
-                       request.distance, request.cameraHeight};
+                       request.distance, request.cameraHeight, request.detail};
     const bool black = request.background == "black";
     PixelImage image;
     std::string error;
@@ -559,6 +560,10 @@ int RunCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err) 
                               "Camera height above the ground in metres, 0.2 to 90 (default: where the program's "
                               "view starts); low shows the trunk's foot")
         ->check(CLI::Range(0.2, 90.0));
+    renderCommand->add_option("--detail", picture.detail,
+                              "Draw about this share of the design's triangles, 0.05 to 1, as the view does while a "
+                              "slider moves (default 1: all)")
+        ->check(CLI::Range(0.05, 1.0));
 
     try {
         app.parse(argc, argv);

@@ -76,6 +76,7 @@ bool RenderViewPicture(const PictureScene& scene, int mode, bool lighting, int w
         renderer.SetRenderMode(mode);
         if (scene.cameraDistance > 0) renderer.View().offset.z = -scene.cameraDistance;
         if (scene.cameraHeight > 0) renderer.View().offset.y = -scene.cameraHeight;
+        renderer.SetDetail(scene.detail);
         if (scene.model && mode == SceneRenderer::kFull3D) renderer.ShowModel(*scene.model);
         TakeLight(scene.light, lighting, renderer.Light());
         renderer.Draw(width, height);

@@ -26,6 +26,8 @@ struct PictureScene {
     double cameraDistance = 0;
     // How high the camera stands, in metres; 0: where the program's view starts.
     double cameraHeight = 0;
+    // The share of the design drawn, as the view draws it while a slider moves (1: all).
+    double detail = 1;
     // Shown in Full 3D in place of the grown tree (made in the view's order): a level of detail.
     const TreeModel* model = nullptr;
 };

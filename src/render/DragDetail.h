@@ -1,18 +1,21 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 
 namespace grovewright {
 
 // How much of a design the view draws while a slider moves, so that each frame
-// fits a budget: worked out from what the last frames cost per triangle, not
-// from a table, so that on a machine with a real graphics card it rarely draws
-// less than everything.
+// fits a budget: worked out from what the last frames cost, not from a table,
+// so that on a machine with a real graphics card it rarely draws less than
+// everything.
 class DragDetail {
 public:
     static constexpr double kBudgetMilliseconds = 33;
     // Fewer triangles than this share would no longer show the tree's shape.
     static constexpr double kLeastShare = 0.05;
+    // The frames the cost is worked out from.
+    static constexpr std::size_t kFramesKept = 8;
 
     // A frame that drew triangles took milliseconds, from the edit's regrown
     // design to the finished picture (building the meshes, drawing, swapping).
@@ -25,9 +28,17 @@ public:
     void SetBudget(double milliseconds) { budget_ = milliseconds; }
 
 private:
+    struct Frame {
+        double triangles, milliseconds;
+    };
+    // What a frame costs: a part every frame pays (sky, ground, swap) and a part
+    // a triangle. From a straight line through the frames kept when they drew
+    // amounts far enough apart (whole and lighter frames), else in proportion.
+    void Cost(double& fixed, double& perTriangle) const;
+
     double budget_ = kBudgetMilliseconds;
-    // Milliseconds a triangle, smoothed over the last frames; 0 before the first.
-    double perTriangle_ = 0;
+    std::array<Frame, kFramesKept> frames_{};
+    std::size_t count_ = 0, next_ = 0;
 };
 
 }  // namespace grovewright

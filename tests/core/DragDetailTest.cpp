@@ -5,12 +5,14 @@
 
 using grovewright::DragDetail;
 
-TEST(DragDetail, DrawsTheShareThatFitsTheBudgetByTheMeasuredCostOfATriangle) {
+TEST(DragDetail, DrawsTheShareThatFitsTheBudgetByWhatFramesCost) {
     DragDetail detail;
     // Nothing measured yet: everything.
     EXPECT_EQ(detail.ShareFor(5000000, 0), 1.0);
-    // 66 ms for a million triangles: half of them fit 33 ms, less when growing
-    // the design takes part of the budget; a design of 400,000 fits whole.
+    // 66 ms for a million triangles, frames of one size: in proportion, half of
+    // them fit 33 ms, less when growing the design takes part of the budget; a
+    // design of 400,000 fits whole.
+    detail.Measured(66, 1000000);
     detail.Measured(66, 1000000);
     EXPECT_DOUBLE_EQ(detail.ShareFor(1000000, 0), 0.5);
     EXPECT_NEAR(detail.ShareFor(1000000, 13), 20.0 / 66.0, 1e-12);
@@ -20,12 +22,28 @@ TEST(DragDetail, DrawsTheShareThatFitsTheBudgetByTheMeasuredCostOfATriangle) {
     EXPECT_EQ(detail.ShareFor(100000000, 0), DragDetail::kLeastShare);
 }
 
+TEST(DragDetail, TellsWhatEveryFrameCostsFromWhatATriangleCosts) {
+    // Frames of 6 ms plus 30 ms a million triangles, whole and lighter: a
+    // million triangles leave 33 - 6 - 7 (growth) = 20 ms, two thirds of them.
+    DragDetail detail;
+    for (double millions : {1.0, 0.4, 1.0, 0.3, 0.5})
+        detail.Measured(6 + 30 * millions, static_cast<std::size_t>(millions * 1e6));
+    EXPECT_NEAR(detail.ShareFor(1000000, 7), 20.0 / 30.0, 1e-9);
+    // Noise that would make frames cheaper than nothing: in proportion instead.
+    DragDetail noisy;
+    noisy.Measured(1, 100000);
+    noisy.Measured(60, 1000000);
+    noisy.Measured(20, 500000);
+    const double perTriangle = (1.0 + 60 + 20) / (100000 + 1000000 + 500000);
+    EXPECT_NEAR(noisy.ShareFor(1000000, 0), 33 / (perTriangle * 1e6), 1e-12);
+}
+
 TEST(DragDetail, FollowsTheLastFramesSoAFasterMachineDrawsEverything) {
     DragDetail detail;
     detail.Measured(66, 1000000);
-    detail.Measured(22, 1000000);  // half of each: 44 ms a million
-    EXPECT_NEAR(detail.ShareFor(1000000, 0), 0.75, 1e-12);
-    for (int frame = 0; frame < 10; ++frame) detail.Measured(5, 1000000);
+    EXPECT_LT(detail.ShareFor(1000000, 0), 1.0);
+    // The slow frame is forgotten after as many frames as are kept.
+    for (std::size_t frame = 0; frame < DragDetail::kFramesKept; ++frame) detail.Measured(5, 1000000);
     EXPECT_EQ(detail.ShareFor(3000000, 0), 1.0);
     // Frames that drew nothing or took no time tell nothing.
     detail.Measured(0, 1000000);
