@@ -231,6 +231,10 @@ void BranchTreeModel::GrowBranches(SkeletonLevels& skeleton) const {
             const bool onTrunk = isTrunkPiece(p.level, p.branch);
             const double parentLength = parent.Length();
             const std::uint64_t identity = shoots.Identity(k, p.level, p.branch);
+            // Into the world as the mesh builder turns a segment's local +x axis; a
+            // straight parent's frame is the same for all its laterals.
+            auto frameOf = [](const BranchSegment& at) { return SegmentFrame(at.ObliqueAngle(), at.OrientationAngle()); };
+            const Rotation3 straightFrame = parent.count == 1 ? frameOf(parent.First()) : Rotation3();
             for (int i = 0; i < laterals; ++i) {
                 const std::uint64_t own = ShootGrowth::LateralIdentity(identity, i);
                 if (shoots.LeftOut(own)) continue;
@@ -241,8 +245,7 @@ void BranchTreeModel::GrowBranches(SkeletonLevels& skeleton) const {
                 double length = (height >= 1 ? height : parentLength) * std::pow(lengthFactor, p.level);
                 if (onTrunk && crownShape != GrowthSetup::kCylindrical)
                     length *= GrowthSetup::CrownEnvelope(crownShape, (1.0 - place) / (1.0 - crownBase));
-                // Into the world as the mesh builder turns a segment's local +x axis.
-                const Rotation3 toWorld = SegmentFrame(at.ObliqueAngle(), at.OrientationAngle());
+                const Rotation3 toWorld = parent.count == 1 ? straightFrame : frameOf(at);
                 const double designLean = addAngle + angleChange * place;
                 double lean = designLean, branchTurn = turns[p.level] + divergence * i;
                 Vector3D direction;
