@@ -2,6 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <exception>
+#include <mutex>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #include "generators/ShootGrowth.h"
@@ -12,6 +16,8 @@
 #include "io/TGXMLFileWriter.h"
 
 namespace grovewright {
+
+std::size_t BranchTreeModel::parallelBranches_ = BranchTreeModel::kParallelBranches;
 
 namespace {
 
@@ -131,6 +137,56 @@ double PruneToEnvelope(const Vector3D& start, const Vector3D& direction, double 
     return in;
 }
 
+constexpr unsigned kMaxGrowthThreads = 8;
+
+// Runs work(0) on this thread and work(1) .. work(threads - 1) on others (on
+// this one when a thread cannot be started); a failure on any is raised here.
+template <typename Work>
+void RunInParallel(unsigned threads, Work&& work) {
+    std::vector<std::thread> workers;
+    std::vector<unsigned> leftOver;
+    std::exception_ptr failure;
+    std::mutex failureLock;
+    for (unsigned t = 1; t < threads; ++t) {
+        try {
+            workers.emplace_back([&, t] {
+                try {
+                    work(t);
+                } catch (...) {
+                    const std::lock_guard<std::mutex> hold(failureLock);
+                    failure = std::current_exception();
+                }
+            });
+        } catch (const std::system_error&) {
+            leftOver.push_back(t);
+        }
+    }
+    try {
+        work(0);
+        for (unsigned t : leftOver) work(t);
+    } catch (...) {
+        for (std::thread& worker : workers) worker.join();
+        throw;
+    }
+    for (std::thread& worker : workers) worker.join();
+    if (failure) std::rethrow_exception(failure);
+}
+
+// Appends copies of from's segments to to, in order: a piece after the first
+// continues the copy before it, a first piece keeps its parent.
+void AppendCopies(const SkeletonLevels::Level& from, SkeletonLevels::Level& to) {
+    const BranchSegment* previous = nullptr;
+    for (const BranchSegment& segment : from) {
+        const BranchSegment* parent = segment.Piece() > 0 ? previous : segment.Parent();
+        BranchSegment& copy = to.Append(segment.Start(), segment.End(), segment.Twist(), segment.Spread(),
+                                        segment.Share(), segment.Diameter(), parent);
+        copy.SetPiece(segment.Piece(), segment.Pieces());
+        copy.SetCut(segment.IsCut());
+        copy.SetTipScale(segment.TipScale());
+        previous = &copy;
+    }
+}
+
 }  // namespace
 
 void BranchTreeModel::GrowBranches(SkeletonLevels& skeleton) const {
@@ -226,7 +282,9 @@ void BranchTreeModel::GrowBranches(SkeletonLevels& skeleton) const {
         }
         std::vector<double> along(laterals);
         for (int i = 0; i < laterals; ++i) along[i] = LateralAlong(page, i);
-        for (const Parent& p : parents) {
+        // The branches a parent gets, appended to into, or to level k (made when
+        // first needed) when into is null.
+        auto growFrom = [&](const Parent& p, SkeletonLevels::Level* into) {
             const BranchPieces parent(*p.end);
             const bool onTrunk = isTrunkPiece(p.level, p.branch);
             const double parentLength = parent.Length();
@@ -266,10 +324,27 @@ void BranchTreeModel::GrowBranches(SkeletonLevels& skeleton) const {
                 const double thickness =
                     std::min(diameter, parent.First().Diameter() * (1.0 - (1.0 - diameterFactor) * along[i]));
                 const bool linked = along[i] == 1.0 && designLean == 0.0;
-                shoots.AppendShoot(LevelAt(skeleton, k), attach, direction, length,
+                shoots.AppendShoot(into ? *into : LevelAt(skeleton, k), attach, direction, length,
                                    {branchTurn, lean, 1.0, thickness, linked ? p.end : nullptr, cut});
             }
+        };
+        const unsigned threads = parents.size() * static_cast<std::size_t>(laterals) >= parallelBranches_
+                                     ? std::min(std::thread::hardware_concurrency(), kMaxGrowthThreads)
+                                     : 1;
+        if (threads <= 1) {
+            for (const Parent& p : parents) growFrom(p, nullptr);
+            continue;
         }
+        // Many parents: runs of them on several threads, each into a list of its
+        // own, then appended in order, as one thread would have appended them.
+        std::vector<SkeletonLevels::Level> runs(threads);
+        const std::size_t share = (parents.size() + threads - 1) / threads;
+        RunInParallel(threads, [&](unsigned t) {
+            const std::size_t end = std::min(parents.size(), (t + 1) * share);
+            for (std::size_t i = t * share; i < end; ++i) growFrom(parents[i], &runs[t]);
+        });
+        for (const SkeletonLevels::Level& run : runs)
+            if (!run.empty()) AppendCopies(run, LevelAt(skeleton, k));
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 
 #include "generators/BranchSetup.h"
 #include "generators/TreeGeneratorModel.h"
@@ -26,6 +27,12 @@ public:
     bool ReadSetup(TGXMLFileReader& reader) override;
     void ApplySetup() override;
 
+    // A page that grows at least this many branches grows them on several
+    // threads (the same branches in the same order); below, starting threads
+    // costs more than it saves. Tests lower it to compare the two ways.
+    static constexpr std::size_t kParallelBranches = 4096;
+    static void SetParallelBranches(std::size_t branches) { parallelBranches_ = branches; }
+
 protected:
     explicit BranchTreeModel(bool complex);
     void WriteCustomSetup(TGXMLFileWriter& writer) const override;
@@ -34,6 +41,7 @@ protected:
     void CountBranches(SkeletonCounts& counts) const override;
 
 private:
+    static std::size_t parallelBranches_;
     bool complex_;
     std::array<BranchSetup, kLevelCount> pages_;
     std::array<BranchSetup, kLevelCount> loaded_;

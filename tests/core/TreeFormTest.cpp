@@ -578,3 +578,43 @@ TEST(TreeForm, SeedsTurnAndLengthenEachRootTheirOwnWay) {
     }
     EXPECT_EQ(moved, 7);
 }
+
+TEST(TreeForm, APageOfManyBranchesGrowsOnSeveralThreadsAsOnOne) {
+    // Bent, varied laterals with roots and pruning: every segment, its piece and
+    // its parent (by place in the skeleton) the same either way.
+    auto tree = TrunkWithLaterals(true, 64, 2);
+    tree->Base().SetIteration(3);
+    B& twigs = tree->Page(2);
+    twigs.Set(B::kUseBranch, true), twigs.Set(B::kOnlyTrunc, false), twigs.Set(B::kAddFrom, 1), twigs.Set(B::kAddTo, 2);
+    twigs.Set(B::kHeight, 60), twigs.SetParameter(B::kLaterals, 40), twigs.Set(B::kRelativAdd, 10);
+    GrowthSetup& growth = tree->Growth();
+    growth.SetParameter(G::kBend, 3), growth.SetParameter(G::kGravity, -40), growth.SetParameter(G::kPruning, 20);
+    growth.SetParameter(G::kAngleVariation, 20), growth.SetParameter(G::kLengthVariation, 30);
+    auto grow = [&](std::size_t parallel, SkeletonLevels& skeleton) {
+        BranchTreeModel::SetParallelBranches(parallel);
+        tree->Rebuild(skeleton);
+        BranchTreeModel::SetParallelBranches(BranchTreeModel::kParallelBranches);
+    };
+    SkeletonLevels serial, parallel;
+    grow(static_cast<std::size_t>(-1), serial);
+    grow(1, parallel);
+    ASSERT_GT(serial[3].size(), 4096u);
+    EXPECT_EQ(Ends(parallel), Ends(serial));
+    auto structure = [](const SkeletonLevels& skeleton) {
+        std::vector<std::string> pieces;
+        for (const auto& level : skeleton) {
+            const BranchSegment* previous = nullptr;
+            for (const BranchSegment& s : level) {
+                const bool continues = s.Piece() > 0;
+                pieces.push_back(std::to_string(s.Piece()) + "/" + std::to_string(s.Pieces()) +
+                                 (continues ? (s.Parent() == previous ? " after" : " lost") : "") +
+                                 (s.IsCut() ? " cut" : ""));
+                previous = &s;
+            }
+        }
+        return pieces;
+    };
+    const auto pieces = structure(parallel);
+    EXPECT_EQ(pieces, structure(serial));
+    EXPECT_EQ(std::count_if(pieces.begin(), pieces.end(), [](const std::string& p) { return p.find("lost") != std::string::npos; }), 0);
+}
