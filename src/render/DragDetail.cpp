@@ -42,9 +42,13 @@ double DragDetail::ShareFor(std::size_t triangles, double growthMilliseconds) co
     double fixed = 0, perTriangle = 0;
     Cost(fixed, perTriangle);
     const double drawing = perTriangle * static_cast<double>(triangles);
-    const double left = budget_ - growthMilliseconds - fixed;
+    // Frames scatter about what the cost says: aiming a little below the budget
+    // keeps most of them within it.
+    constexpr double kAim = 0.95;
+    const double left = kAim * budget_ - growthMilliseconds - fixed;
     if (drawing <= left) return 1.0;
-    return std::clamp(left / drawing, kLeastShare, 1.0);
+    const double least = std::min(1.0, std::max(kLeastShare, kLeastTriangles / static_cast<double>(triangles)));
+    return std::clamp(left / drawing, least, 1.0);
 }
 
 }  // namespace grovewright

@@ -12,15 +12,17 @@ namespace grovewright {
 class DragDetail {
 public:
     static constexpr double kBudgetMilliseconds = 33;
-    // Fewer triangles than this share would no longer show the tree's shape.
-    static constexpr double kLeastShare = 0.05;
+    // A lighter level keeps at least this share of a design, and at least this
+    // many triangles (all of a smaller one): fewer would no longer show its shape.
+    static constexpr double kLeastShare = 0.01;
+    static constexpr double kLeastTriangles = 20000;
     // The frames the cost is worked out from.
     static constexpr std::size_t kFramesKept = 8;
 
     // A frame that drew triangles took milliseconds, from the edit's regrown
     // design to the finished picture (building the meshes, drawing, swapping).
     void Measured(double milliseconds, std::size_t triangles);
-    // The share (kLeastShare to 1) of a design of triangles to draw during a
+    // The share (at least the least above, at most 1) of a design of triangles to draw during a
     // drag when regrowing it took growthMilliseconds: 1 when all of it fits the
     // budget, and before any frame was measured.
     double ShareFor(std::size_t triangles, double growthMilliseconds) const;
