@@ -66,6 +66,8 @@ void GrovewrightDrawPanelGL::ViewportSize(int& width, int& height) const {
 
 void GrovewrightDrawPanelGL::OnDesignChange(const grovewright::DesignChange& change) {
     if (change.dragEnded) {
+        // The next edit starts a gesture of its own.
+        lastStep_ = stepClock_.Time() - kDragPauseMilliseconds;
         ShowFullDetail();
         return;
     }
@@ -100,21 +102,23 @@ void GrovewrightDrawPanelGL::OnDesignChange(const grovewright::DesignChange& cha
     if (framesShown_ > before && change.stale != grovewright::kStaleNothing && scene_.RenderMode() != kLine)
         dragDetail_.Measured(static_cast<double>(frame.Time()),
                              static_cast<std::size_t>(scene_.TreeTriangles() + scene_.LeafTriangles()));
+    // The pause that ends a drag runs from the end of its last frame: the user's
+    // next move comes after it, however long it took.
+    if (IsSliderEdit(change)) lastStep_ = stepClock_.Time();
+    if (scene_.Detail() < 1.0) dragPause_.StartOnce(kDragPauseMilliseconds);
+}
+
+bool GrovewrightDrawPanelGL::IsSliderEdit(const grovewright::DesignChange& change) {
+    return change.parameter && change.valuesChanged && change.stale != grovewright::kStaleNothing;
 }
 
 double GrovewrightDrawPanelGL::DetailFor(const grovewright::DesignChange& change) {
-    const bool sliderEdit = change.parameter && change.valuesChanged && change.stale != grovewright::kStaleNothing;
-    if (!sliderEdit) return 1.0;
-    const long now = stepClock_.Time();
-    const bool continuing = change.dragging || now - lastStep_ < kDragPauseMilliseconds;
-    lastStep_ = now;
+    if (!IsSliderEdit(change)) return 1.0;
+    const bool continuing = change.dragging || stepClock_.Time() - lastStep_ < kDragPauseMilliseconds;
     if (!continuing || !lighterWhileDragging_ || scene_.RenderMode() == kLine) return 1.0;
     const grovewright::DesignSize size =
         grovewright::MeasureDesign(design_.Generator(design_.ActiveGenerator()), design_.LeafModel());
-    const double share =
-        dragDetail_.ShareFor(size.Triangles(scene_.RenderMode() == kFull3D), change.rebuildMilliseconds);
-    if (share < 1.0) dragPause_.StartOnce(kDragPauseMilliseconds);
-    return share;
+    return dragDetail_.ShareFor(size.Triangles(scene_.RenderMode() == kFull3D), change.rebuildMilliseconds);
 }
 
 void GrovewrightDrawPanelGL::ShowFullDetail() {

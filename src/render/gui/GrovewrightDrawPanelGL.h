@@ -154,6 +154,8 @@ private:
     void ViewportSize(int& width, int& height) const;
     // Builds the stale lists, with a progress dialog once it takes a while; false when cancelled.
     bool BuildLists();
+    // A value's edit that regrew something (what a slider makes).
+    static bool IsSliderEdit(const grovewright::DesignChange& change);
     // The share of the design an edit is drawn with: lighter within a drag when all would not fit.
     double DetailFor(const grovewright::DesignChange& change);
     // The whole design again after a drag.
@@ -191,5 +193,5 @@ private:
     // Fires when a drag has rested for kDragPauseMilliseconds.
     wxTimer dragPause_;
     wxStopWatch stepClock_;
-    long lastStep_ = -kDragPauseMilliseconds;  // stepClock_'s milliseconds at the last slider edit
+    long lastStep_ = -kDragPauseMilliseconds;  // stepClock_'s milliseconds at the end of the last slider edit
 };
