@@ -271,10 +271,9 @@ BENCHMARK_CAPTURE(BM_RebuildExample, conifer, "conifer.xml", true)
 BENCHMARK_CAPTURE(BM_RebuildExample, broadleaf, "broadleaf-tree.xml", false)
     ->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
 
-// Worst case: all twenty pages over every level; each page doubles the tree.
-void BM_GrowAllPages(benchmark::State& state) {
-    RegularTreeModel tree;
-    tree.Base().SetIteration(20);
+// All twenty pages over every level (each page doubles the tree), grown to iteration.
+void SetAllPages(RegularTreeModel& tree, int iteration) {
+    tree.Base().SetIteration(iteration);
     tree.Base().SetHeight(300);
     tree.Base().SetDiameter(40);
     tree.Base().SetDiameterReduction(80);
@@ -287,6 +286,12 @@ void BM_GrowAllPages(benchmark::State& state) {
         page.Set(BranchSetup::kHeightReduction, 80);
         page.Set(BranchSetup::kDiameter, 20);
     }
+}
+
+// Worst case: all twenty pages over every level.
+void BM_GrowAllPages(benchmark::State& state) {
+    RegularTreeModel tree;
+    SetAllPages(tree, 20);
     SkeletonLevels skeleton;
     for (auto _ : state) {
         tree.Rebuild(skeleton);
@@ -304,19 +309,9 @@ BENCHMARK(BM_GrowAllPages)->Unit(benchmark::kMillisecond)->Repetitions(5)->Repor
 void BM_GrowFormsPerSegment(benchmark::State& state) {
     const bool forms = state.range(0) == 1;
     RegularTreeModel tree;
-    tree.Base().SetIteration(forms ? 13 : 16);
-    tree.Base().SetHeight(300);
-    tree.Base().SetDiameter(40);
-    tree.Base().SetDiameterReduction(80);
-    for (int i = 0; i < BranchTreeModel::kLevelCount; ++i) {
+    SetAllPages(tree, forms ? 13 : 16);
+    for (int i = 0; forms && i < BranchTreeModel::kLevelCount; ++i) {
         BranchSetup& page = tree.Page(i);
-        page.Set(BranchSetup::kUseBranch, true);
-        page.Set(BranchSetup::kAddAngle, 30 + i);
-        page.Set(BranchSetup::kOriAngle, 37 * i % 360);
-        page.Set(BranchSetup::kRelativAdd, 70);
-        page.Set(BranchSetup::kHeightReduction, 80);
-        page.Set(BranchSetup::kDiameter, 20);
-        if (!forms) continue;
         page.SetParameter(BranchSetup::kLaterals, 2);
         page.SetParameter(BranchSetup::kSpreadTo, 30);
         page.SetParameter(BranchSetup::kAngleChange, -20);

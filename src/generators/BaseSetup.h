@@ -132,5 +132,46 @@ bool ReadAllParameters(const TGXMLFileReader& reader, Record& record) {
 inline constexpr const char* kGeneratorIndent = "   ";
 inline constexpr const char* kSectionIndent = "      ";
 inline constexpr const char* kValueIndent = "         ";
+// The values a record has beyond its file's element (kFileCount .. kCount - 1),
+// which the project file keeps in a child element of an element of their own,
+// "<child>" found by its whole tag (child 1 must not be taken for child 10).
+
+template <typename Record>
+bool PlainExtension(const Record& record) {
+    for (int i = Record::kFileCount; i < Record::kCount; ++i)
+        if (record.GetParameter(i) != Record::kParameters[i].initial) return false;
+    return true;
+}
+template <typename Record>
+void ResetExtension(Record& record) {
+    for (int i = Record::kFileCount; i < Record::kCount; ++i) record.SetParameter(i, Record::kParameters[i].initial);
+}
+// The child at the value indentation with its values one step inside, written
+// only when one of them differs from its default.
+template <typename Record>
+void WriteExtension(TGXMLFileWriter& writer, const std::string& child, const Record& record) {
+    if (PlainExtension(record)) return;
+    const std::string inside = std::string(kValueIndent) + "   ";
+    writer.WriteLine(std::string(kValueIndent) + "<" + child + ">");
+    for (int i = Record::kFileCount; i < Record::kCount; ++i)
+        writer.WriteValue(inside.c_str(), Record::kParameters[i].name, record.GetParameter(i));
+    writer.WriteLine(std::string(kValueIndent) + "</" + child + ">");
+}
+// Reads the values from the working text, which it may narrow: without the child
+// they are the defaults, a value missing from it keeps its default. False,
+// changing nothing, when a value is out of range.
+template <typename Record>
+bool ReadExtension(TGXMLFileReader& reader, const std::string& child, Record& record) {
+    Record read = record;
+    ResetExtension(read);
+    if (reader.EnterWholeElement(child)) {
+        for (int i = Record::kFileCount; i < Record::kCount; ++i)
+            if (reader.HasElement(Record::kParameters[i].name) &&
+                !read.SetParameter(i, reader.ReadInt(Record::kParameters[i].name)))
+                return false;
+    }
+    record = read;
+    return true;
+}
 
 }  // namespace grovewright

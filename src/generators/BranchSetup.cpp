@@ -44,35 +44,13 @@ void BranchSetup::Write(TGXMLFileWriter& writer, int level) const {
     writer.WriteLine(std::string(kValueIndent) + "</BranchSetup" + FormatInt(level) + ">");
 }
 
-bool BranchSetup::PlainForm() const {
-    for (int i = kFileCount; i < kCount; ++i)
-        if (GetParameter(i) != kParameters[i].initial) return false;
-    return true;
-}
+bool BranchSetup::PlainForm() const { return PlainExtension(*this); }
 
-void BranchSetup::ResetForm() {
-    for (int i = kFileCount; i < kCount; ++i) SetParameter(i, kParameters[i].initial);
-}
+void BranchSetup::ResetForm() { ResetExtension(*this); }
 
-void BranchSetup::WriteForm(TGXMLFileWriter& writer, int level) const {
-    if (PlainForm()) return;
-    writer.WriteLine(std::string(kValueIndent) + "<" + FormChild(level) + ">");
-    for (int i = kFileCount; i < kCount; ++i) writer.WriteValue(kBranchValueIndent, kParameters[i].name, GetParameter(i));
-    writer.WriteLine(std::string(kValueIndent) + "</" + FormChild(level) + ">");
-}
+void BranchSetup::WriteForm(TGXMLFileWriter& writer, int level) const { WriteExtension(writer, FormChild(level), *this); }
 
-bool BranchSetup::ReadForm(TGXMLFileReader& reader, int level) {
-    BranchSetup read = *this;
-    read.ResetForm();
-    // Page 1's child is found by its whole tag: "<Form1" also begins "<Form10>".
-    if (reader.EnterWholeElement(FormChild(level))) {
-        for (int i = kFileCount; i < kCount; ++i)
-            if (reader.HasElement(kParameters[i].name) && !read.SetParameter(i, reader.ReadInt(kParameters[i].name)))
-                return false;
-    }
-    *this = read;
-    return true;
-}
+bool BranchSetup::ReadForm(TGXMLFileReader& reader, int level) { return ReadExtension(reader, FormChild(level), *this); }
 
 bool BranchSetup::ReadValues(const TGXMLFileReader& reader, int baseDiameter) {
     bool accepted = true;

@@ -8,22 +8,13 @@ namespace grovewright {
 
 namespace {
 
-// The value lines of a page's FoliageSetup child sit one step inside it.
-constexpr const char* kFoliageValueIndent = "            ";
-
 std::string FoliageChild(int index) { return "Foliage" + FormatInt(index); }
 
 }  // namespace
 
-bool LeafSetup::PlainFoliage() const {
-    for (int i = kFileCount; i < kCount; ++i)
-        if (Get(i) != kParameters[i].initial) return false;
-    return true;
-}
+bool LeafSetup::PlainFoliage() const { return PlainExtension(*this); }
 
-void LeafSetup::ResetFoliage() {
-    for (int i = kFileCount; i < kCount; ++i) SetParameter(i, kParameters[i].initial);
-}
+void LeafSetup::ResetFoliage() { ResetExtension(*this); }
 
 void LeafSetup::Write(TGXMLFileWriter& writer, int index) const {
     writer.Write(std::string(kSectionIndent) + "<LeafSetup");
@@ -43,23 +34,9 @@ bool LeafSetup::Read(TGXMLFileReader& reader, const std::string& creatorName, in
 }
 
 void LeafSetup::WriteFoliage(TGXMLFileWriter& writer, int index) const {
-    if (PlainFoliage()) return;
-    writer.WriteLine(std::string(kValueIndent) + "<" + FoliageChild(index) + ">");
-    for (int i = kFileCount; i < kCount; ++i) writer.WriteValue(kFoliageValueIndent, kParameters[i].name, Get(i));
-    writer.WriteLine(std::string(kValueIndent) + "</" + FoliageChild(index) + ">");
+    WriteExtension(writer, FoliageChild(index), *this);
 }
 
-bool LeafSetup::ReadFoliage(TGXMLFileReader& reader, int index) {
-    LeafSetup read = *this;
-    read.ResetFoliage();
-    // Page 1's child is found by its whole tag: "<Foliage1" also begins "<Foliage10>".
-    if (reader.EnterWholeElement(FoliageChild(index))) {
-        for (int i = kFileCount; i < kCount; ++i)
-            if (reader.HasElement(kParameters[i].name) && !read.SetParameter(i, reader.ReadInt(kParameters[i].name)))
-                return false;
-    }
-    *this = read;
-    return true;
-}
+bool LeafSetup::ReadFoliage(TGXMLFileReader& reader, int index) { return ReadExtension(reader, FoliageChild(index), *this); }
 
 }  // namespace grovewright

@@ -194,18 +194,7 @@ bool SceneRenderer::PrepareLists() {
     } else if (leavesStale) {
         BuildLeafModel(model);
     }
-    if (treeStale) {
-        if (renderMode_ == kWireFrame) {
-            tree_.SetColouredTriangles(std::move(model.bark), grovewright::kWireBottomColour,
-                                       grovewright::kWireTopColour);
-            stump_.SetColouredTriangles(std::move(model.caps), grovewright::kWireTopColour,
-                                        grovewright::kWireTopColour);
-        } else {
-            tree_.SetTriangles(std::move(model.bark));
-            stump_.SetTriangles(std::move(model.caps));
-        }
-        treeListValid_ = true;
-    }
+    if (treeStale) TakeTreeMeshes(model);
     if (leavesStale && !leavesRewritten) {
         leafTriangles_ = static_cast<int>(model.leaves.TriangleCount());
         leaf_.SetTriangles(std::move(model.leaves));
@@ -227,16 +216,21 @@ void SceneRenderer::BuildLighterModels() {
     grovewright::TreeModel model;
     treeTriangles_ = levels.BuildPlan(levels.PlanFor(detail_), model, false, grovewright::ModelSink::Order::kView);
     leafTriangles_ = static_cast<int>(model.leaves.TriangleCount());
+    TakeTreeMeshes(model);
+    leaf_.SetTriangles(std::move(model.leaves));
+    leafListValid_ = true;
+    leafRewrite_.reset();
+}
+
+void SceneRenderer::TakeTreeMeshes(grovewright::TreeModel& model) {
     if (renderMode_ == kWireFrame) {
         tree_.SetColouredTriangles(std::move(model.bark), grovewright::kWireBottomColour, grovewright::kWireTopColour);
         stump_.SetColouredTriangles(std::move(model.caps), grovewright::kWireTopColour, grovewright::kWireTopColour);
     } else {
         tree_.SetTriangles(std::move(model.bark));
         stump_.SetTriangles(std::move(model.caps));
-        leaf_.SetTriangles(std::move(model.leaves));
     }
-    treeListValid_ = leafListValid_ = true;
-    leafRewrite_.reset();
+    treeListValid_ = true;
 }
 
 void SceneRenderer::InvalidateLeaves(const std::vector<std::uint32_t>& changed) {

@@ -123,6 +123,8 @@ private:
     // The meshes of the share detail_ of the design, all at once (no progress:
     // a lighter level is quick to make).
     void BuildLighterModels();
+    // Shows the model's bark and caps as the mode draws them (coloured lines in Wire Frame).
+    void TakeTreeMeshes(grovewright::TreeModel& model);
     void BuildLeafModel(grovewright::TreeModel& model);
     // Rewrites the leaves' mesh in the changed polygons; false when it cannot
     // (the mesh is not the design's list's, or lives in buffer objects).
