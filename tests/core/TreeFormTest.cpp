@@ -12,7 +12,6 @@
 #include "TestHelpers.h"
 #include "generators/DesignSize.h"
 #include "generators/LeafGenerator.h"
-#include "generators/ParameterKey.h"
 #include "generators/SimpleTreeModel.h"
 #include "generators/TrunkFoot.h"
 #include "geometry/SkeletonLevels.h"
@@ -408,17 +407,6 @@ TEST(TreeForm, FormValuesAreWrittenOnlyWhenSetAndReadBackPageByPage) {
     EXPECT_FALSE(grovewright::test::ReadProject(bad, [&](TGXMLFileReader& r) { return refused.ReadSetup(r); }));
     refused.ApplySetup();
     EXPECT_EQ(refused.Page(0).GetParameter(B::kAngleChange), -30);
-}
-
-TEST(TreeForm, KeysNameTheFormValuesAndTheSimpleGeneratorHasNoCrown) {
-    std::string error;
-    EXPECT_EQ(FindParameter("complex.BranchSetup3.Laterals", error), ParameterId::Branch(2, 2, B::kLaterals));
-    EXPECT_EQ(FindParameter("regular.CrownShape", error), ParameterId::Growth(1, G::kCrownShape));
-    EXPECT_EQ(FindParameter("simple.Pruning", error), ParameterId::Growth(0, G::kPruning));
-    for (const char* key : {"simple.CrownShape", "simple.GrowthSetup.CrownWidth", "simple.CrownBase"}) {
-        EXPECT_FALSE(FindParameter(key, error)) << key;
-        EXPECT_NE(error.find("regular and complex"), std::string::npos) << error;
-    }
 }
 
 TEST(TreeForm, AFlareWidensTheFootAsSetWithRingsThatMeetAndBarkThatRunsOn) {
