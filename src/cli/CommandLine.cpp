@@ -5,6 +5,7 @@
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <cmath>
 #include <charconv>
 #include <cstdio>
 #include <iostream>
@@ -13,7 +14,9 @@
 #include <ostream>
 #include <string>
 #include <vector>
+#include <nlohmann/json.hpp>
 
+#include "cli/HelpFormatter.h"
 #include "cli/PictureModule.h"
 #include "generators/BranchTreeModel.h"
 #include "generators/DesignSize.h"
@@ -363,68 +366,62 @@ Failure ExportTo(const std::string& output, Design& design, bool withLeaves, Pro
     return {};
 }
 
-void PrintPoint(std::ostream& out, const Vector3D& p) {
-    out << "[" << FormatFixed6(p.x) << ", " << FormatFixed6(p.y) << ", " << FormatFixed6(p.z) << "]";
+// A point to the micrometre; never -0, which would read as a value below zero.
+nlohmann::json Point(const Vector3D& p) {
+    auto micro = [](double v) { return std::round(v * 1e6) / 1e6 + 0.0; };
+    return {micro(p.x), micro(p.y), micro(p.z)};
 }
 
 // One JSON object: the counts known before growing, then, when the design was
 // grown (built), the triangles of the Full 3D view and the bounding box.
 void PrintInfo(std::ostream& out, Design& design, const DesignSize& size, bool built, bool levelsOfDetail) {
-    out << "{\"generator\": \"" << design.chosen->GetName() << "\", \"growth\": {";
-    const GrowthSetup& growth = design.chosen->Growth();
+    nlohmann::ordered_json info;
+    info["generator"] = design.chosen->GetName();
+    nlohmann::ordered_json& growth = info["growth"] = nlohmann::ordered_json::object();
     for (int i = 0; i < GrowthSetup::kCount; ++i)
         if (GrowthSetup::AppliesTo(design.chosen->Index(), i))
-            out << (i ? ", \"" : "\"") << GrowthSetup::kParameters[i].name << "\": " << growth.GetParameter(i);
-    auto printCounts = [&](const char* name, const std::vector<std::size_t>& counts) {
-        out << ", \"" << name << "\": [";
-        for (std::size_t level = 0; level < counts.size(); ++level) out << (level ? ", " : "") << counts[level];
-        out << "]";
-    };
-    out << "}";
-    printCounts("segmentsPerLevel", size.skeleton.perLevel);
-    printCounts("branchesPerLevel", size.skeleton.branchesPerLevel);
-    out << ", \"rootSegments\": " << size.skeleton.roots << ", \"segments\": " << size.skeleton.Total() << ", \"estimate\": {\"treeTriangles\": "
-        << size.treeTriangles << ", \"leafTriangles\": " << size.leaves.Triangles()
-        << ", \"memoryBytes\": " << size.memoryBytes << ", \"dxfBytes\": " << size.DXFBytes(true)
-        << ", \"directXBytes\": " << size.DirectXBytes(true) << ", \"exportMemoryBytes\": {";
+            growth[GrowthSetup::kParameters[i].name] = design.chosen->Growth().GetParameter(i);
+    info["segmentsPerLevel"] = size.skeleton.perLevel;
+    info["branchesPerLevel"] = size.skeleton.branchesPerLevel;
+    info["rootSegments"] = size.skeleton.roots;
+    info["segments"] = size.skeleton.Total();
+    nlohmann::ordered_json& estimate = info["estimate"];
+    estimate["treeTriangles"] = size.treeTriangles;
+    estimate["leafTriangles"] = size.leaves.Triangles();
+    estimate["memoryBytes"] = size.memoryBytes;
+    estimate["dxfBytes"] = size.DXFBytes(true);
+    estimate["directXBytes"] = size.DirectXBytes(true);
     // What an export of the tree and its leaves takes in all, by its options.
     const std::pair<const char*, DesignSize::ExportNeeds> options[] = {
         {"model", {}}, {"wind", {true, true, false}}, {"levelsOfDetail", {true, false, true}},
         {"levelsOfDetailWithWind", {true, true, true}}};
     for (const auto& [name, needs] : options)
-        out << (name == options[0].first ? "" : ", ") << "\"" << name << "\": " << size.grownBytes + size.ExportBytes(needs);
-    out << "}}, \"built\": " << (built ? "true" : "false");
-    if (!built) {
-        out << ", \"treeTriangles\": null, \"leafTriangles\": null, \"boundingBox\": null}\n";
-        return;
-    }
-    MeshBuilder builder(design.skeleton, design.leaves, design.view);
-    CountingSink counts;
-    const int treeTriangles = builder.BuildTree(counts, !design.leaves.Empty());
-    out << ", \"treeTriangles\": " << treeTriangles << ", \"leafTriangles\": " << builder.LeafTriangles()
-        << ", \"boundingBox\": ";
-    if (counts.hasPoints) {
-        out << "{\"min\": ";
-        PrintPoint(out, counts.minimum);
-        out << ", \"max\": ";
-        PrintPoint(out, counts.maximum);
-        out << "}";
-    } else {
-        out << "null";
-    }
-    if (levelsOfDetail) {
-        // The meshes of every level, and the impostor's two planes.
-        const LevelsOfDetail levels(design.skeleton, design.leaves, design.view,
-                                    design.leafPages.Places(design.skeleton), true);
-        out << ", \"levelsOfDetail\": [";
-        for (int k = 0; k < LevelsOfDetail::kMeshLevels; ++k) {
-            TreeModel model;
-            levels.Build(k, model, false);
-            out << model.bark.TriangleCount() + model.caps.TriangleCount() + model.leaves.TriangleCount() << ", ";
+        estimate["exportMemoryBytes"][name] = size.grownBytes + size.ExportBytes(needs);
+    info["built"] = built;
+    info["treeTriangles"] = nullptr;
+    info["leafTriangles"] = nullptr;
+    info["boundingBox"] = nullptr;
+    if (built) {
+        MeshBuilder builder(design.skeleton, design.leaves, design.view);
+        CountingSink counts;
+        info["treeTriangles"] = builder.BuildTree(counts, !design.leaves.Empty());
+        info["leafTriangles"] = builder.LeafTriangles();
+        if (counts.hasPoints) info["boundingBox"] = {{"min", Point(counts.minimum)}, {"max", Point(counts.maximum)}};
+        if (levelsOfDetail) {
+            // The meshes of every level, and the impostor's two planes.
+            const LevelsOfDetail levels(design.skeleton, design.leaves, design.view,
+                                        design.leafPages.Places(design.skeleton), true);
+            nlohmann::ordered_json& triangles = info["levelsOfDetail"];
+            for (int k = 0; k < LevelsOfDetail::kMeshLevels; ++k) {
+                TreeModel model;
+                levels.Build(k, model, false);
+                triangles.push_back(model.bark.TriangleCount() + model.caps.TriangleCount() +
+                                    model.leaves.TriangleCount());
+            }
+            triangles.push_back(ImpostorCross({}, kImpostorViews).TriangleCount());
         }
-        out << ImpostorCross({}, kImpostorViews).TriangleCount() << "]";
     }
-    out << "}\n";
+    out << info.dump() << "\n";
 }
 
 }  // namespace
@@ -433,6 +430,7 @@ int RunCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err) 
     CLI::App app{"Grovewright: grows the tree of a project file and exports it without a window.", kProgram};
     app.set_version_flag("--version", kVersion);
     app.require_subcommand(1);
+    app.formatter(std::make_shared<HelpFormatter>());  // before the subcommands, which take it over
 
     std::string project, generator;  // empty: the one the project's name says
     std::vector<std::string> outputs;
@@ -452,12 +450,14 @@ int RunCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err) 
     auto textureOptions = [&](CLI::App* command) {
         command->add_option("--bark", bark, "Bark texture: trunc1, trunc2, oak-bark, birch-bark, pine-bark, "
                                             "willow-bark, palm-bark or beech-bark (default: the project's, else trunc1)")
-            ->check(CLI::IsMember(barkNames));
+            ->check(CLI::IsMember(barkNames))
+            ->option_text("NAME");
         command->add_option("--leaf-texture", leafTexture,
                             "Leaf texture: leaves1, leaves2, needles, oak-leaf, birch-leaf, willow-leaf, maple-leaf, "
                             "leaflet, oak-twig, birch-twig, willow-twig, maple-twig, spruce-needles or pine-needles "
                             "(default: the project's, else leaves1)")
-            ->check(CLI::IsMember(leafNames));
+            ->check(CLI::IsMember(leafNames))
+            ->option_text("NAME");
         const char* formats = "(PNG, JPEG, BMP, TGA or XPM)";
         // An empty path would quietly mean the built-in texture.
         const CLI::Validator kImagePath(

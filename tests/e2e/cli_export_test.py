@@ -94,6 +94,8 @@ class ExportReadBack(unittest.TestCase):
         self.assertEqual(info["leafTriangles"], 0)
         doc = ezdxf.readfile(self.dxf)
         points = [v for e in doc.modelspace() for v in e.wcs_vertices()]
+        # A bound on an axis (the ground's 0) never reads as "-0.0".
+        self.assertNotRegex(result.stdout, r"-0\.0*[,\]]")
         for axis in range(3):
             self.assertAlmostEqual(info["boundingBox"]["min"][axis], min(p[axis] for p in points), places=5)
             self.assertAlmostEqual(info["boundingBox"]["max"][axis], max(p[axis] for p in points), places=5)
@@ -586,9 +588,13 @@ class Failures(InFolder):
     def test_version_and_help(self):
         result = run("--version")
         self.assertEqual((result.returncode, result.stdout.strip()), (0, "Grovewright v2.3.2"))
-        result = run("--help")
-        self.assertEqual(result.returncode, 0)
-        self.assertIn("export", result.stdout)
+        for command in ([], ["export"], ["info"], ["billboard"], ["render"]):
+            result = run(*command, "--help")
+            self.assertEqual(result.returncode, 0)
+            self.assertIn("--help", result.stdout)
+            # A terminal of 100 columns shows every line whole.
+            for line in result.stdout.splitlines():
+                self.assertLessEqual(len(line), 100, line)
 
     def test_exports_work_without_the_picture_module_and_pictures_name_it(self):
         # The tool alone in a folder: only the drawing commands need the module beside it.
