@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, running and testing need, only
-# those that are missing. Run as root on Debian 12.
+# those that are missing, and the package files given as arguments (./x.deb).
+# Run as root on Debian 12.
 set -euo pipefail
 
 packages=(
@@ -10,7 +11,9 @@ packages=(
   xvfb xauth imagemagick xdotool openbox
   assimp-utils python3-ezdxf tesseract-ocr tesseract-ocr-eng
   clang libclang-rt-14-dev
+  dpkg-dev desktop-file-utils appstream shared-mime-info libglib2.0-bin man-db
 )
+packages+=("$@")
 
 # Node.js runs the glTF validator of the end-to-end tests; a machine may have its own.
 command -v npm > /dev/null || packages+=(nodejs npm)

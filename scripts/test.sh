@@ -24,3 +24,11 @@ bash scripts/build.sh build-sanitize -DGROVEWRIGHT_SANITIZE=ON -DGROVEWRIGHT_BUI
   ctest --output-on-failure -j "$(nproc)" -L gui)
 
 bash scripts/fuzz.sh 60
+
+# The Debian package as a user installs it: apt resolves what it declares, and
+# the installed programs answer.
+(cd build && cpack -G DEB > /dev/null)
+bash scripts/install-deps.sh "$PWD"/build/grovewright_*.deb
+grovewright --version
+grovewright-cli --version
+grovewright-cli export examples/oak.regular.xml --leaves --lod -o "$(mktemp -d)/oak.glb"

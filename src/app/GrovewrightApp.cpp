@@ -5,15 +5,30 @@
 #include <wx/msgdlg.h>
 
 #include <csignal>
+#include <iostream>
+#include <string>
+#include <vector>
 #include <new>
 
 #include "app/FreedMemory.h"
 #include "app/MainFrame.h"
+#include "app/WindowCommandLine.h"
 
 // Last: Xlib's macros (None, Status) clash with names of the program's own headers.
 #include <X11/Xlib.h>
 
+bool GrovewrightApp::commandLineRefused_ = false;
+
 bool GrovewrightApp::OnInit() {
+    // The toolkit has taken its own options out of argv.
+    std::vector<std::string> arguments;
+    for (int i = 1; i < argc; ++i) arguments.push_back(argv[i].ToStdString(wxConvUTF8));
+    std::string file, error;
+    if (!grovewright::ProjectToOpen(arguments, file, error)) {
+        std::cerr << "grovewright: " << error << "\n";
+        commandLineRefused_ = true;
+        return false;
+    }
     grovewright::KeepFreedMemory();
     auto* frame = new MainFrame(nullptr, wxEmptyString);
     // Its size before it is shown, so that it is first mapped at that size.
@@ -22,7 +37,7 @@ bool GrovewrightApp::OnInit() {
     SetTopWindow(frame);
     if (!wxImage::FindHandler(wxBITMAP_TYPE_XPM)) wxImage::AddHandler(new wxXPMHandler);
     // Once the window is up: a design kept at the last logout or shutdown.
-    frame->CallAfter(&MainFrame::StartUp);
+    frame->CallAfter([frame, file] { frame->StartUp(wxString::FromUTF8(file)); });
     for (int signal : {SIGTERM, SIGHUP, SIGINT}) SetSignalHandler(signal, &GrovewrightApp::OnTerminateSignal);
     // In place of the toolkit's own handler, which ends the process with nothing kept.
     XSetIOErrorHandler(&GrovewrightApp::OnDisplayLost);

@@ -10,8 +10,12 @@ public:
     // Memory exhausted by an edit: said in a message, and the program (with the
     // design's values) goes on so that the design can still be saved.
     bool OnExceptionInMainLoop() override;
+    // The arguments left by the toolkit were refused (an unknown option, two
+    // files): said on standard error, and no window was opened.
+    static bool CommandLineRefused() { return commandLineRefused_; }
 
 private:
+    static bool commandLineRefused_;
     // SIGTERM, SIGHUP and SIGINT (logout, shutdown, a closed terminal, Ctrl+C).
     static void OnTerminateSignal(int signal);
     // The X display went away (the usual logout ends the X server first):

@@ -3,12 +3,14 @@
 #include <wx/accel.h>
 #include <wx/button.h>
 #include <wx/dialog.h>
+#include <wx/filename.h>
 #include <wx/icon.h>
 #include <wx/msgdlg.h>
 #include <wx/sizer.h>
 #include <wx/slider.h>
 #include <wx/statbmp.h>
 #include <wx/stattext.h>
+#include <wx/stdpaths.h>
 #include <wx/utils.h>
 
 #include <algorithm>
@@ -35,6 +37,36 @@ constexpr int kSideColumn = 300;
 constexpr int kTabPadding = 24;
 constexpr int kTabHeaderPadding = 40;
 constexpr int kNotebookMargin = 5;
+
+// The window's keys, each with the command it runs.
+struct Shortcut {
+    int flags;
+    int key;
+    int command;
+};
+constexpr Shortcut kShortcuts[] = {
+    {wxACCEL_CTRL, 'N', ID_NEW_PROJECT},
+    {wxACCEL_CTRL, 'O', ID_LOAD},
+    {wxACCEL_CTRL, 'S', ID_SAVE},
+    {wxACCEL_CTRL | wxACCEL_SHIFT, 'S', ID_SAVE_AS},
+    {wxACCEL_CTRL, 'Q', ID_QUIT},
+    {wxACCEL_NORMAL, WXK_F1, ID_MODE_LINE},
+    {wxACCEL_NORMAL, WXK_F2, ID_MODE_WIRE_FRAME},
+    {wxACCEL_NORMAL, WXK_F3, ID_MODE_FULL_3D},
+    {wxACCEL_CTRL, 'Z', ID_UNDO},
+    {wxACCEL_CTRL | wxACCEL_SHIFT, 'Z', ID_REDO},
+    {wxACCEL_CTRL, 'Y', ID_REDO},
+};
+
+// What the mouse and the keys do in the view and on the sliders.
+const char* const kViewGestures =
+    "\nIn the view:\n"
+    "Left drag: turn the tree\n"
+    "Shift + left drag: move it up and down\n"
+    "Ctrl + left drag: tilt it\n"
+    "Right drag: zoom\n"
+    "\nOn a slider with the keyboard focus (a click or Tab gives it):\n"
+    "Arrow keys, Page Up, Page Down, Home, End, mouse wheel: change the value, one undo step per burst\n";
 
 const char* const kAboutText =
     "Grovewright v2.3.2\n\n"
@@ -158,6 +190,9 @@ void MainFrame::BuildMenus() {
         examples->Append(ID_EXAMPLE_FIRST + i, "&" + name.Left(1).Upper() + name.Mid(1));
     }
     file->Append(ID_EXAMPLES, "E&xamples", examples);
+    auto* recent = new wxMenu;
+    file->Append(ID_RECENT_FILES, "&Recent Files", recent);
+    recentFiles_ = std::make_unique<RecentFiles>(recent);
     file->AppendSeparator();
     file->Append(ID_SAVE, "&Save");
     file->Append(ID_SAVE_AS, "Save &As ...");
@@ -246,6 +281,9 @@ void MainFrame::BuildMenus() {
                              "While a slider moves, a design too large to draw at once is drawn lighter until it stops");
 
     auto* help = new wxMenu;
+    help->Append(ID_PARAMETER_GUIDE, "&Parameter guide");
+    help->Append(ID_KEYBOARD_SHORTCUTS, "&Keyboard shortcuts");
+    help->AppendSeparator();
     help->Append(ID_ABOUT, "&About");
 
     menuBar_->Append(file, "&File");
@@ -283,20 +321,21 @@ int MainFrame::MeasureSideColumn() const {
 }
 
 void MainFrame::InstallAccelerators() {
-    wxAcceleratorEntry entries[] = {
-        {wxACCEL_CTRL, 'N', ID_NEW_PROJECT},
-        {wxACCEL_CTRL, 'O', ID_LOAD},
-        {wxACCEL_CTRL, 'S', ID_SAVE},
-        {wxACCEL_CTRL | wxACCEL_SHIFT, 'S', ID_SAVE_AS},
-        {wxACCEL_CTRL, 'Q', ID_QUIT},
-        {wxACCEL_NORMAL, WXK_F1, ID_MODE_LINE},
-        {wxACCEL_NORMAL, WXK_F2, ID_MODE_WIRE_FRAME},
-        {wxACCEL_NORMAL, WXK_F3, ID_MODE_FULL_3D},
-        {wxACCEL_CTRL, 'Z', ID_UNDO},
-        {wxACCEL_CTRL | wxACCEL_SHIFT, 'Z', ID_REDO},
-        {wxACCEL_CTRL, 'Y', ID_REDO},
-    };
-    SetAcceleratorTable(wxAcceleratorTable(WXSIZEOF(entries), entries));
+    std::vector<wxAcceleratorEntry> entries;
+    for (const Shortcut& key : kShortcuts) entries.emplace_back(key.flags, key.key, key.command);
+    SetAcceleratorTable(wxAcceleratorTable(static_cast<int>(entries.size()), entries.data()));
+}
+
+wxString MainFrame::ShortcutText() const {
+    wxString text;
+    for (const Shortcut& key : kShortcuts) {
+        // The menu item's label, else the toolbar tool's (undo and redo have only a tool).
+        wxString does = menuBar_->FindItem(key.command) ? menuBar_->GetLabel(key.command)
+                                                         : toolBar_->FindById(key.command)->GetLabel();
+        does.Replace("&", "");
+        text += wxAcceleratorEntry(key.flags, key.key, key.command).ToString() + ": " + does + "\n";
+    }
+    return text + kViewGestures;
 }
 
 bool MainFrame::CommandEnabled(int id) const {
@@ -350,6 +389,12 @@ void MainFrame::BindCommands() {
     on(ID_CREATOR_TREES, [this] { ShowSide(0); });
     on(ID_CREATOR_LEAVES, [this] { ShowSide(1); });
     on(ID_ABOUT, [this] { ShowAbout(); });
+    on(ID_PARAMETER_GUIDE, [this] { ShowParameterGuide(); });
+    on(ID_KEYBOARD_SHORTCUTS, [this] {
+        wxMessageBox(ShortcutText(), "Keyboard shortcuts", wxOK | wxICON_INFORMATION, this);
+    });
+    Bind(wxEVT_MENU, [this](wxCommandEvent& event) { OpenRecentFile(event.GetId()); }, wxID_FILE1,
+         wxID_FILE1 + RecentFiles::kCount - 1);
     on(ID_UNDO, [this] { Undo(); });
     on(ID_REDO, [this] { Redo(); });
     // Each texture item re-checks the whole group; menus are stable once built.
@@ -391,6 +436,46 @@ void MainFrame::Redo() {
 void MainFrame::ShowDocument() {
     Enable(ID_SAVE, document_.CanSave());
     SetTitle(kTitle + CurrentFileName());
+    if (!CurrentFileName().empty()) recentFiles_->Add(CurrentFileName());
+}
+
+void MainFrame::OpenProject(const wxString& path) {
+    if (document_.CheckUnsavedChanges()) document_.LoadFile(path, true);
+}
+
+void MainFrame::OpenRecentFile(int id) {
+    const wxString path = recentFiles_->FileOf(id);
+    if (path.empty()) return;
+    if (!wxFileName::FileExists(path)) {
+        recentFiles_->Remove(path);
+        wxMessageBox(path + "\nwas not found: it is removed from the recent files.", "Recent Files",
+                     wxOK | wxICON_WARNING, this);
+        return;
+    }
+    OpenProject(path);
+}
+
+wxString MainFrame::ParameterGuide() {
+    const wxFileName program(wxStandardPaths::Get().GetExecutablePath());
+    for (const wxString& folder : {program.GetPath() + "/" + GROVEWRIGHT_GUIDE_FROM_BIN, wxString(GROVEWRIGHT_DOCS)}) {
+        wxFileName guide(folder, "parameters.html");
+        guide.Normalize(wxPATH_NORM_DOTS | wxPATH_NORM_ABSOLUTE);
+        if (guide.FileExists()) return guide.GetFullPath();
+    }
+    return {};
+}
+
+void MainFrame::ShowParameterGuide() {
+    const wxString guide = ParameterGuide();
+    if (guide.empty()) {
+        wxMessageBox("The parameter guide is not installed with this program. Every row's tooltip says what its "
+                     "value does.",
+                     "Parameter guide", wxOK | wxICON_INFORMATION, this);
+        return;
+    }
+    if (!wxLaunchDefaultBrowser(wxFileName::FileNameToURL(guide)))
+        wxMessageBox("No web browser could be started. The parameter guide is the page\n" + guide, "Parameter guide",
+                     wxOK | wxICON_INFORMATION, this);
 }
 
 void MainFrame::ShowChangedGenerator() {
@@ -530,11 +615,15 @@ void MainFrame::ResetAll() {
     ResetToLineMode();
 }
 
-void MainFrame::StartUp() {
+void MainFrame::StartUp(const wxString& file) {
     // The view has the keyboard focus, not the first slider the toolkit would
     // pick: the wheel over the column scrolls it until a slider is clicked.
     drawPanel_->SetFocus();
-    if (!document_.OfferRecovery()) drawPanel_->ShowStartHint();
+    const bool recovered = document_.OfferRecovery();
+    if (!file.empty())
+        OpenProject(file);
+    else if (!recovered)
+        drawPanel_->ShowStartHint();
 }
 
 void MainFrame::LoadExample(int index) {

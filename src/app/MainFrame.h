@@ -14,6 +14,7 @@
 #include "app/ExportCommands.h"
 #include "app/FileChooser.h"
 #include "app/ProjectDocument.h"
+#include "app/RecentFiles.h"
 #include "generators/TreeDesign.h"
 #include "render/gl/TextureManager.h"
 
@@ -85,6 +86,9 @@ enum CommandId {
     ID_EXPORT_GLB_LOD,      // glTF: tree and leaves with levels of detail
     ID_WIND,                // Options > Wind: the wind preview
     ID_LIGHTER_DRAG,        // Options > Lighter drawing while dragging
+    ID_RECENT_FILES,        // the "&Recent Files" submenu (its items: wxID_FILE1 onwards)
+    ID_PARAMETER_GUIDE,     // Help > Parameter guide
+    ID_KEYBOARD_SHORTCUTS,  // Help > Keyboard shortcuts
 };
 
 // The program's window: menus, toolbar, the view on the left and the 300-pixel
@@ -125,8 +129,18 @@ public:
     // last closed without a question (logout, shutdown), then removes the file.
     void OfferRecovery() { document_.OfferRecovery(); }
     // Once the window is up: the design kept at the last session's end is
-    // offered; without one, the empty view shows how to begin.
-    void StartUp();
+    // offered; then the project file given on the command line, if any, is
+    // opened; without either, the empty view shows how to begin.
+    void StartUp(const wxString& file = wxString());
+    // Asks about unsaved changes, then loads the project file as the design's file.
+    void OpenProject(const wxString& path);
+    const RecentFiles& Recent() const { return *recentFiles_; }
+    // The parameter guide's page: installed beside the program, or in the
+    // sources a build was made from; empty when neither is there.
+    static wxString ParameterGuide();
+    // Every key the window answers, and the view's mouse gestures, as Help >
+    // Keyboard shortcuts lists them: one "keys: what they do" line each.
+    wxString ShortcutText() const;
     // The session ends without a question (SIGTERM, SIGHUP, SIGINT): an unsaved
     // design is kept in the recovery file at once, open dialogs are ended as if
     // cancelled, and the window closes as soon as no dialog's loop is left on the stack.
@@ -196,6 +210,9 @@ private:
     // are named in one message and their built-in texture shown.
     void ShowDesignTextures();
     void ShowAbout();
+    void ShowParameterGuide();
+    // A recent file's menu item: opened, or removed from the list when it is gone.
+    void OpenRecentFile(int id);
     void OnPageChanging(wxBookCtrlEvent& event);
     void OnPageChanged(wxBookCtrlEvent& event);
     void OnClose(wxCloseEvent& event);
@@ -237,4 +254,5 @@ private:
     ProjectDocument document_;
     // Made with the view, whose tree it writes.
     std::unique_ptr<ExportCommands> exports_;
+    std::unique_ptr<RecentFiles> recentFiles_;
 };

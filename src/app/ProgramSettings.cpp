@@ -1,5 +1,6 @@
 #include "app/ProgramSettings.h"
 
+#include <wx/filehistory.h>
 #include <wx/fileconf.h>
 #include <wx/log.h>
 
@@ -11,6 +12,7 @@
 namespace {
 
 constexpr const char* kLighterWhileDragging = "/View/LighterWhileDragging";
+constexpr const char* kRecentFiles = "/RecentFiles";
 
 // The settings file, or null when there is no place for it.
 std::unique_ptr<wxFileConfig> OpenSettings(bool forWriting) {
@@ -36,6 +38,25 @@ void SetLighterWhileDragging(bool on) {
     const std::unique_ptr<wxFileConfig> settings = OpenSettings(true);
     if (!settings) return;
     settings->Write(kLighterWhileDragging, on);
+    settings->Flush();
+}
+
+void LoadRecentFiles(wxFileHistory& history) {
+    const wxLogNull quiet;
+    const std::unique_ptr<wxFileConfig> settings = OpenSettings(false);
+    if (!settings) return;
+    settings->SetPath(kRecentFiles);
+    history.Load(*settings);
+}
+
+void SaveRecentFiles(wxFileHistory& history) {
+    const wxLogNull quiet;
+    const std::unique_ptr<wxFileConfig> settings = OpenSettings(true);
+    if (!settings) return;
+    // Written whole: a file taken out of the list must not stay behind.
+    settings->DeleteGroup(kRecentFiles);
+    settings->SetPath(kRecentFiles);
+    history.Save(*settings);
     settings->Flush();
 }
 

@@ -29,6 +29,7 @@
 #include "io/BillboardImage.h"
 #include "io/ImageFiles.h"
 #include "io/NumberFormat.h"
+#include "io/ProgramVersion.h"
 #include "io/TGDXFFileWriter.h"
 #include "io/TGDirectXFileWriter.h"
 #include "io/TGXMLFileReader.h"
@@ -43,7 +44,6 @@ namespace grovewright {
 
 namespace {
 
-constexpr const char* kVersion = "Grovewright v2.3.2";
 constexpr const char* kProgram = "grovewright-cli";
 // Above this many triangles a design is refused unless the limit is raised:
 // about 3 GB as DXF and 2 GB of memory.
@@ -218,6 +218,9 @@ struct PictureRequest {
     double distance = 0;
     double cameraHeight = 0;
     double detail = 1;
+    std::string counts = "on";
+    // The light as the base page's sliders set it: ambient and diffuse in percent, the direction in degrees.
+    int ambient = 100, diffuse = 100, lightAngle = LightSettings::kSliderStart;
 };
 
 // The user's own texture images (--bark-image, --stump-image, --leaf-image), in
@@ -276,9 +279,13 @@ ImpostorBox TreeBox(const Design& design, bool withLeaves) {
 Failure WritePictures(const PictureRequest& request, const OwnImages& own, Design& design, bool withLeaves,
                       std::ostream& out) {
     const int width = request.width, height = request.height;
-    PictureScene scene{design.skeleton,    design.leaves, design.view, LightSettings::PageStart(),
+    const Vector3D towards = LightSettings::PositionForSlider(request.lightAngle);
+    const LightSettings light{request.ambient / 100.0f, request.diffuse / 100.0f,
+                              {static_cast<float>(towards.x), static_cast<float>(towards.y),
+                               static_cast<float>(towards.z)}};
+    PictureScene scene{design.skeleton,    design.leaves, design.view, light,
                        request.textures,   own.Image(0),  own.Image(1), own.Image(2),
-                       request.distance, request.cameraHeight, request.detail};
+                       request.distance, request.cameraHeight, request.detail, request.counts == "on"};
     const bool black = request.background == "black";
     PixelImage image;
     std::string error;
@@ -424,11 +431,39 @@ void PrintInfo(std::ostream& out, Design& design, const DesignSize& size, bool b
     out << info.dump() << "\n";
 }
 
+// Every value a project stores, by the section that holds it (a branch page's
+// values on every BranchSetupN, a leaf page's on every LeafSetupN): its name in
+// the file, the row's label, how the file stores it, its range, default and
+// what it does (the row's tooltip).
+void PrintParameters(std::ostream& out) {
+    nlohmann::ordered_json sections;
+    auto add = [&](const char* section, const auto& table) {
+        nlohmann::ordered_json& rows = sections[section] = nlohmann::ordered_json::array();
+        for (const Parameter& parameter : table) {
+            std::string label = parameter.label;
+            label = label.substr(0, label.find(':'));
+            const char* stored = parameter.format == ValueFormat::Metres       ? "centimetres"
+                                 : parameter.format == ValueFormat::Hundredths ? "hundredths"
+                                 : parameter.format == ValueFormat::None       ? "flag"
+                                                                               : "number";
+            rows.push_back({{"name", parameter.name}, {"label", label}, {"stored", stored},
+                            {"min", parameter.range.min}, {"max", parameter.range.max},
+                            {"default", parameter.initial}, {"help", parameter.help}});
+        }
+    };
+    add("BaseSetup", BaseSetup::kParameters);
+    add("CustomSetup", SimpleSetup::kParameters);
+    add("GrowthSetup", GrowthSetup::kParameters);
+    add("BranchSetup", BranchSetup::kParameters);
+    add("LeafSetup", LeafSetup::kParameters);
+    out << sections.dump(2) << "\n";
+}
+
 }  // namespace
 
 int RunCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err) {
     CLI::App app{"Grovewright: grows the tree of a project file and exports it without a window.", kProgram};
-    app.set_version_flag("--version", kVersion);
+    app.set_version_flag("--version", kProgramVersion);
     app.require_subcommand(1);
     app.formatter(std::make_shared<HelpFormatter>());  // before the subcommands, which take it over
 
@@ -494,7 +529,14 @@ int RunCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err) 
     bool wind = false, windAsColour = false, levelsOfDetail = false;
     exportCommand->add_flag("--lod", levelsOfDetail,
                             "Write levels of detail into a .glb or .gltf: the tree, about half and a fifth of its "
-                            "triangles, and an impostor (nodes Tree_LOD0 .. Tree_LOD3, with MSFT_lod)");
+                            "triangles, and an impostor (nodes Tree_LOD0 .. Tree_LOD3)");
+    std::string lodLayout = "msft";
+    exportCommand->add_option("--lod-layout", lodLayout,
+                              "How --lod lays the levels out: msft (only Tree_LOD0 in the scene, the others reached "
+                              "through MSFT_lod, as loaders of that extension switch them) or names (Tree_LOD0 .. "
+                              "Tree_LOD3 side by side, for pipelines that group levels by name)")
+        ->check(CLI::IsMember({"msft", "names"}))
+        ->capture_default_str();
     exportCommand->add_flag("--wind", wind,
                             "Give every vertex of a .glb or .gltf its wind weights (the attribute _WIND: tree sway, "
                             "branch sway, branch phase, leaf flutter)");
@@ -564,6 +606,26 @@ int RunCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err) 
                               "Draw about this share of the design's triangles, 0.05 to 1, as the view does while a "
                               "slider moves (default 1: all)")
         ->check(CLI::Range(0.05, 1.0));
+    CLI::App* parametersCommand = app.add_subcommand(
+        "parameters", "Print every value a project stores as one JSON object: by section, each with its range, "
+                      "default and what it does (the names --set takes)");
+    renderCommand->add_option("--ambient", picture.ambient,
+                              "With --lighting on: the ambient light in percent, 0 to 100, as the base page's slider")
+        ->check(CLI::Range(0, 100))
+        ->capture_default_str();
+    renderCommand->add_option("--diffuse", picture.diffuse,
+                              "With --lighting on: the diffuse light in percent, 0 to 100, as the base page's slider; "
+                              "ambient and diffuse at 100 light every side alike, lower values show the crown's form")
+        ->check(CLI::Range(0, 100))
+        ->capture_default_str();
+    renderCommand->add_option("--light-angle", picture.lightAngle,
+                              "With --lighting on: where the light comes from, in degrees, 0 to 360, as the base "
+                              "page's slider (90: from above)")
+        ->check(CLI::Range(0, 360))
+        ->capture_default_str();
+    renderCommand->add_option("--counts", picture.counts, "The triangle counts written over Full 3D: on or off")
+        ->check(CLI::IsMember(onOff))
+        ->capture_default_str();
 
     try {
         app.parse(argc, argv);
@@ -573,6 +635,10 @@ int RunCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err) 
         // One line, as every other refusal.
         err << kProgram << ": " << e.what() << " (see --help)\n";
         return kExitUsage;
+    }
+    if (parametersCommand->parsed()) {
+        PrintParameters(out);
+        return kExitOk;
     }
 
     auto report = [&](const Failure& failure) {
@@ -661,6 +727,8 @@ int RunCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err) 
                                             weights.has_value(), drawAtlas, *levels, error))
                         return report({kExitFailure, output + ": " + error});
                     for (TreeModel& level : levels->levels) level.windAsColour = windAsColour;
+                    levels->layout = lodLayout == "names" ? LevelsOfDetailModel::Layout::Names
+                                                          : LevelsOfDetailModel::Layout::MsftLod;
                 }
                 if (!WriteLevelsOfDetail(FormatOf(output) == Format::GLB, output, *levels, *modelTextures, error))
                     return report({kExitFailure, error});

@@ -77,6 +77,7 @@ bool RenderViewPicture(const PictureScene& scene, int mode, bool lighting, int w
         if (scene.cameraDistance > 0) renderer.View().offset.z = -scene.cameraDistance;
         if (scene.cameraHeight > 0) renderer.View().offset.y = -scene.cameraHeight;
         renderer.SetDetail(scene.detail);
+        renderer.ShowCounts(scene.counts);
         if (scene.model && mode == SceneRenderer::kFull3D) renderer.ShowModel(*scene.model);
         TakeLight(scene.light, lighting, renderer.Light());
         renderer.Draw(width, height);

@@ -28,6 +28,8 @@ struct PictureScene {
     double cameraHeight = 0;
     // The share of the design drawn, as the view draws it while a slider moves (1: all).
     double detail = 1;
+    // The triangle counts written over Full 3D, as the program's view shows them.
+    bool counts = true;
     // Shown in Full 3D in place of the grown tree (made in the view's order): a level of detail.
     const TreeModel* model = nullptr;
 };

@@ -12,8 +12,11 @@ const PictureRenderer* LoadPictureRenderer(std::string& error) {
     if (renderer) return renderer;
     std::error_code failed;
     const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", failed);
-    const std::filesystem::path module = (failed ? std::filesystem::path(".") : program.parent_path()) /
-                                         kPictureModuleName;
+    const std::filesystem::path folder = failed ? std::filesystem::path(".") : program.parent_path();
+    // Beside the program in a build, in its library folder once installed.
+    std::filesystem::path module = folder / kPictureModuleName;
+    if (!std::filesystem::exists(module, failed))
+        module = (folder / GROVEWRIGHT_MODULE_FROM_BIN / kPictureModuleName).lexically_normal();
     void* library = dlopen(module.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!library) {
         const char* reason = dlerror();

@@ -13,6 +13,7 @@
 
 #include "io/FileSet.h"
 #include "io/ImageFiles.h"
+#include "io/ProgramVersion.h"
 #include "io/TGFileWriter.h"
 #include "render/PaintedTextures.h"
 #include "render/ProceduralTextures.h"
@@ -22,8 +23,6 @@ namespace grovewright {
 namespace {
 
 using Json = nlohmann::json;
-
-constexpr const char* kGenerator = "Grovewright v2.3.2";
 
 // A model part and how it is dressed.
 struct Part {
@@ -129,6 +128,10 @@ std::string NormalsFile(const std::string& stem, const Part& part) {
 
 // ---- glTF ----
 
+constexpr const char* kCoverageMeasure =
+    "the area of the tree's bounding sphere projected onto the view, as a share of the view's area; each level is "
+    "shown from its value up to the value of the level before it, nothing below the last";
+
 // Builds the glTF document and its one binary buffer.
 class GltfBuilder {
 public:
@@ -138,7 +141,7 @@ public:
 
     void Build(const TreeModel& model, const ModelTextures& textures) {
         windAsColour_ = model.windAsColour;
-        doc_["asset"] = {{"version", "2.0"}, {"generator", kGenerator}};
+        doc_["asset"] = {{"version", "2.0"}, {"generator", kProgramVersion}};
         Json sceneNodes = Json::array();
         const auto nodes = Nodes(model, textures);
         for (int n = 0; n < 2; ++n) {
@@ -148,11 +151,11 @@ public:
         Finish(sceneNodes);
     }
 
-    // One node "Tree" whose children are the levels, "Tree_LOD0", "Tree_LOD1",
-    // ..., each one mesh of all its parts; the first level names the others in
-    // the MSFT_lod extension, with the screen coverage at which each is shown.
+    // One node "Tree" over the levels "Tree_LOD0", "Tree_LOD1", ..., each one
+    // mesh of all its parts: with MSFT_lod only the first is its child and names
+    // the others, which stand outside the scene; by names all are its children.
     void BuildLevels(const LevelsOfDetailModel& levels, const ModelTextures& textures) {
-        doc_["asset"] = {{"version", "2.0"}, {"generator", kGenerator}};
+        doc_["asset"] = {{"version", "2.0"}, {"generator", kProgramVersion}};
         Json children = Json::array();
         for (std::size_t k = 0; k < levels.levels.size(); ++k) {
             const TreeModel& model = levels.levels[k];
@@ -165,13 +168,17 @@ public:
             const Part part{&levels.impostor, "Impostor", &levels.impostorImage, false};
             children.push_back(MeshNode("Tree_LOD" + std::to_string(levels.levels.size()), {part}));
         }
-        if (children.size() > 1) {
+        Json tree = {{"name", "Tree"}, {"children", children}};
+        if (children.size() > 1 && levels.layout == LevelsOfDetailModel::Layout::MsftLod) {
             Json& first = doc_["nodes"][children[0].get<std::size_t>()];
             first["extensions"]["MSFT_lod"]["ids"] = Json(children.begin() + 1, children.end());
             first["extras"]["MSFT_screencoverage"] = levels.coverages;
             doc_["extensionsUsed"] = Json::array({"MSFT_lod"});
+            tree["children"] = Json::array({children[0]});
         }
-        doc_["nodes"].push_back({{"name", "Tree"}, {"children", children}});
+        tree["extras"] = {{"screenCoverage", levels.coverages},
+                          {"screenCoverageMeasure", kCoverageMeasure}};
+        doc_["nodes"].push_back(tree);
         Finish(Json::array({doc_["nodes"].size() - 1}));
     }
 
@@ -497,7 +504,7 @@ bool WriteObj(const std::string& path, const TreeModel& model, const ModelTextur
     const std::string stem = Stem(path);
     const auto nodes = Nodes(model, textures);
     FileSet files;
-    std::string mtl = std::string("# ") + kGenerator + "\n";
+    std::string mtl = std::string("# ") + kProgramVersion + "\n";
     bool ok = true;
     for (const auto& node : nodes)
         for (const Part& part : node) {
@@ -519,7 +526,7 @@ bool WriteObj(const std::string& path, const TreeModel& model, const ModelTextur
     if (writer) {
         // Flushed when it ends, before the set is committed (which lets go of the writer).
         Text out(*writer);
-        out << "# " << kGenerator << "\nmtllib " << BaseName(stem) << ".mtl\n";
+        out << "# " << kProgramVersion << "\nmtllib " << BaseName(stem) << ".mtl\n";
         std::size_t base = 0;
         const bool coloured = !model.leaves.colours.empty();
         for (int n = 0; n < 2; ++n) {

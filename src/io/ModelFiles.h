@@ -68,14 +68,28 @@ bool WriteModel(ModelFormat format, const std::string& path, const TreeModel& mo
 // the screen coverage (0 .. 1) from which each level is shown, one per level
 // the impostor included.
 struct LevelsOfDetailModel {
+    // How the levels stand in the file.
+    enum class Layout {
+        // Only "Tree_LOD0" in the scene, under "Tree"; it names the other levels,
+        // which no node holds, with MSFT_lod, as that extension lays them out:
+        // loaders that know it switch the levels by themselves.
+        MsftLod,
+        // "Tree_LOD0", "Tree_LOD1", ... side by side under "Tree", no extension:
+        // for pipelines that group levels by their names.
+        Names,
+    };
     std::vector<TreeModel> levels;
     MeshPart impostor;
     std::string impostorImage;  // PNG bytes
+    // The share of the view's area that the tree's bounding sphere covers, from
+    // which each level is shown: the area of the sphere's disc projected onto the
+    // view over the view's area (Babylon.js's measure of screen coverage).
     std::vector<double> coverages;
+    Layout layout = Layout::MsftLod;
 };
-// Writes them as a GLB (binary) or as a .gltf with its files beside it: a node
-// "Tree" with children "Tree_LOD0", "Tree_LOD1", ..., the first naming the
-// others with MSFT_lod; false with one line when a file cannot be written.
+// Writes them as a GLB (binary) or as a .gltf with its files beside it, in the
+// model's layout, the coverages and their measure in the extras of "Tree";
+// false with one line when a file cannot be written.
 bool WriteLevelsOfDetail(bool binary, const std::string& path, const LevelsOfDetailModel& levels,
                          const ModelTextures& textures, std::string& error);
 

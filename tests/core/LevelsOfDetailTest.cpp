@@ -93,24 +93,49 @@ TEST(LevelsOfDetail, OneGltfNamesTheLevelsForEnginesAndDrawsTheImpostorFromItsAt
     model.coverages = {0.5, 0.25, 0.1, 0.02};
     test::TempFolder folder;
     std::string error;
+    // By names: the four levels side by side under "Tree", no extension.
+    model.layout = LevelsOfDetailModel::Layout::Names;
+    ASSERT_TRUE(WriteLevelsOfDetail(true, folder.File("names.glb"), model, BuiltinModelTextures(), error)) << error;
+    const test::ParsedGlb named = test::ParseGlb(test::ReadFileBytes(folder.File("names.glb")));
+    ASSERT_EQ(named.error, "");
+    const nlohmann::json& namedRoot = named.json["nodes"][named.json["scenes"][0]["nodes"][0].get<int>()];
+    ASSERT_EQ(namedRoot["children"].size(), 4u);
+    for (int k = 0; k < 4; ++k)
+        EXPECT_EQ(named.json["nodes"][namedRoot["children"][k].get<int>()]["name"], "Tree_LOD" + std::to_string(k));
+    EXPECT_FALSE(named.json.contains("extensionsUsed"));
+    EXPECT_EQ(named.json["nodes"][namedRoot["children"][0].get<int>()].count("extensions"), 0u);
+    EXPECT_EQ(namedRoot["extras"]["screenCoverage"], nlohmann::json({0.5, 0.25, 0.1, 0.02}));
+
+    // MSFT_lod: only the first level in the scene; it names the others, which no node holds.
+    model.layout = LevelsOfDetailModel::Layout::MsftLod;
     ASSERT_TRUE(WriteLevelsOfDetail(true, folder.File("lod.glb"), model, BuiltinModelTextures(), error)) << error;
     const test::ParsedGlb glb = test::ParseGlb(test::ReadFileBytes(folder.File("lod.glb")));
     ASSERT_EQ(glb.error, "");
     const nlohmann::json& nodes = glb.json["nodes"];
+    ASSERT_EQ(glb.json["scenes"][0]["nodes"].size(), 1u);
     const nlohmann::json& root = nodes[glb.json["scenes"][0]["nodes"][0].get<int>()];
     EXPECT_EQ(root["name"], "Tree");
-    ASSERT_EQ(root["children"].size(), 4u);
-    for (int k = 0; k < 4; ++k) EXPECT_EQ(nodes[root["children"][k].get<int>()]["name"], "Tree_LOD" + std::to_string(k));
+    EXPECT_EQ(root["extras"], namedRoot["extras"]);
+    EXPECT_TRUE(root["extras"]["screenCoverageMeasure"].get<std::string>().find("area") != std::string::npos);
+    ASSERT_EQ(root["children"].size(), 1u);
     const nlohmann::json& first = nodes[root["children"][0].get<int>()];
-    EXPECT_EQ(first["extensions"]["MSFT_lod"]["ids"], nlohmann::json({root["children"][1], root["children"][2],
-                                                                      root["children"][3]}));
-    EXPECT_EQ(first["extras"]["MSFT_screencoverage"].size(), 4u);
+    EXPECT_EQ(first["name"], "Tree_LOD0");
+    const nlohmann::json& ids = first["extensions"]["MSFT_lod"]["ids"];
+    ASSERT_EQ(ids.size(), 3u);
+    for (int k = 1; k < 4; ++k) {
+        EXPECT_EQ(nodes[ids[k - 1].get<int>()]["name"], "Tree_LOD" + std::to_string(k));
+        for (const nlohmann::json& node : nodes) {
+            if (!node.contains("children")) continue;
+            for (const nlohmann::json& child : node["children"]) EXPECT_NE(child, ids[k - 1]);
+        }
+    }
+    EXPECT_EQ(first["extras"]["MSFT_screencoverage"], nlohmann::json({0.5, 0.25, 0.1, 0.02}));
     EXPECT_EQ(glb.json["extensionsUsed"], nlohmann::json({"MSFT_lod"}));
     // The levels share their materials; the impostor has its own, cut out by alpha.
     EXPECT_EQ(glb.json["materials"].size(), 4u);
     EXPECT_EQ(glb.json["images"].size(), 4u);
     // The impostor's planes: texture coordinates in the atlas's first and third picture.
-    const nlohmann::json& impostor = glb.json["meshes"][nodes[root["children"][3].get<int>()]["mesh"].get<int>()];
+    const nlohmann::json& impostor = glb.json["meshes"][nodes[ids[2].get<int>()]["mesh"].get<int>()];
     const std::vector<float> uvs = glb.Floats(impostor["primitives"][0]["attributes"]["TEXCOORD_0"]);
     ASSERT_EQ(uvs.size(), 16u);
     EXPECT_EQ(*std::min_element(uvs.begin(), uvs.begin() + 8), 0.0f);

@@ -830,6 +830,30 @@ class Variants(InFolder):
         leafy = json.loads(run("info", self.OAK, "--set", "leaves.LeafSetup20.UseLeaf=1").stdout)
         self.assertGreater(leafy["leafTriangles"], base["leafTriangles"])
 
+    def test_the_parameter_list_names_what_set_takes_with_its_range(self):
+        sections = json.loads(run("parameters").stdout)
+        self.assertEqual(sorted(sections), ["BaseSetup", "BranchSetup", "CustomSetup", "GrowthSetup", "LeafSetup"])
+        key = {"BaseSetup": "regular.BaseSetup.%s", "CustomSetup": "simple.CustomSetup.%s",
+               "GrowthSetup": "regular.GrowthSetup.%s", "BranchSetup": "regular.BranchSetup2.%s",
+               "LeafSetup": "leaves.LeafSetup3.%s"}
+        settings, refused = [], 0
+        for section, entries in sections.items():
+            for entry in entries:
+                self.assertTrue(entry["help"].strip(), entry["name"])
+                self.assertLessEqual(entry["min"], entry["default"])
+                self.assertLessEqual(entry["default"], entry["max"])
+                name = key[section] % entry["name"]
+                settings += ["--set", "%s=%d" % (name, entry["max"])]
+                # One past the range is refused with the range named.
+                result = run("info", SMALL_TREE, "--set", "%s=%d" % (name, entry["max"] + 1))
+                self.assertEqual(result.returncode, 2, name)
+                self.assertIn("%d to %d" % (entry["min"], entry["max"]), result.stderr, name)
+                refused += 1
+        self.assertGreater(refused, 60)
+        # Every value at its top at once is taken (the estimate alone: the tree would be huge).
+        result = run("info", SMALL_TREE, "--max-triangles", "1", *settings)
+        self.assertEqual(result.returncode, 0, result.stderr)
+
     def test_unknown_keys_and_values_out_of_range_are_refused_in_one_line(self):
         for options, words in ((["--set", "regular.BranchSetup3.Foo=1"], ["regular.BranchSetup3.Foo", "no value Foo"]),
                                (["--set", "regular.Gravity=-101"], ["regular.Gravity=-101", "-100 to 100"]),

@@ -276,6 +276,7 @@ void SceneRenderer::DrawFull3D() {
     textures_.BindGroundTexture();
     glCallList(groundList_);
     scene::DrawTreeMeshes(textures_, &tree_, &stump_, &leaf_);
+    if (!showCounts_) return;
     if (fontBase_ == 0) BuildFontLists();
     textures_.BindFontTexture();
     DrawOverlayText(1, -1);

@@ -113,6 +113,8 @@ public:
     double Detail() const { return detail_; }
     int TreeTriangles() const { return treeTriangles_; }
     int LeafTriangles() const { return leafTriangles_; }
+    // The triangle counts written at the top left of Full 3D (on unless turned off).
+    void ShowCounts(bool on) { showCounts_ = on; }
     // Lines of text drawn in dark grey at the top left of a Line view with no
     // tree yet (the first start); none once cleared.
     void SetHint(std::vector<std::string> lines) { hint_ = std::move(lines); }
@@ -153,6 +155,7 @@ private:
     int treeTriangles_ = 0;
     int leafTriangles_ = 0;
     double detail_ = 1.0;
+    bool showCounts_ = true;
     // The tree's mesh (its lines in line mode) and the leaves' mesh are up to date.
     bool treeListValid_ = false;
     bool leafListValid_ = false;
