@@ -5,11 +5,12 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
-# The glTF validator the end-to-end tests read the exports with, from the npm
-# registry; it can fail for a moment, so try a few times.
+# What the end-to-end tests read the exports with, from the npm registry: the
+# glTF validator, Babylon.js, three.js and the driver of Debian's Chromium. The
+# registry can fail for a moment, so try a few times.
 for attempt in 1 2 3 4 5; do
   (cd tests/e2e && npm ci --silent --no-audit --no-fund) && break
-  [ "$attempt" = 5 ] && { echo "Could not install the glTF validator" >&2; exit 1; }
+  [ "$attempt" = 5 ] && { echo "Could not install the end-to-end tools from npm" >&2; exit 1; }
   sleep $((attempt * 5))
 done
 

@@ -351,7 +351,16 @@ class ModelFiles(InFolder):
             glb, gltf = self.path(name + ".glb"), self.path(name + ".gltf")
             result = run("export", project, "--leaves", "--lod", "--wind", "-o", glb, "-o", gltf)
             self.assertEqual(result.returncode, 0, result.stderr)
+            # A reader that does not know MSFT_lod sees the full tree alone, as the extension intends.
             status, out = assimp_info(glb)
+            self.assertEqual(status, 0, out)
+            self.assertIn("Tree_LOD0", out)
+            self.assertNotIn("Tree_LOD1", out)
+            # By names, every level side by side.
+            named = self.path(name + "-names.glb")
+            result = run("export", project, "--leaves", "--lod", "--lod-layout", "names", "-o", named)
+            self.assertEqual(result.returncode, 0, result.stderr)
+            status, out = assimp_info(named)
             self.assertEqual(status, 0, out)
             for k in range(4):
                 self.assertIn(f"Tree_LOD{k}", out)
@@ -362,7 +371,8 @@ class ModelFiles(InFolder):
             png = binary[view.get("byteOffset", 0):view.get("byteOffset", 0) + view["byteLength"]]
             self.assertEqual(png[16:24], (2048).to_bytes(4, "big") + (256).to_bytes(4, "big"))
             self.assertEqual(png[25], 6)  # RGBA
-        status, report = validate_gltf(*[self.path(name + ending) for name in species for ending in (".glb", ".gltf")])
+        status, report = validate_gltf(*[self.path(name + ending) for name in species
+                                         for ending in (".glb", ".gltf", "-names.glb")])
         self.assertEqual(status, 0, report)
         # The atlas alone, as a picture.
         result = run("billboard", os.path.join(EXAMPLES, "oak.regular.xml"), "--leaves", "--atlas", "12", "--size",
