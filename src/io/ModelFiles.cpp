@@ -98,6 +98,16 @@ std::string BaseName(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+// "oak_Bark" for the part of "oak.glb": engines that keep materials and textures
+// by name (in a project's folder) then keep each tree's own. Bytes other than
+// letters, digits, '-' and '_' become '_', so that every reader takes the name whole.
+std::string TreeOwnName(const std::string& stem, const std::string& name) {
+    std::string tree = BaseName(stem);
+    for (char& c : tree)
+        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '-') c = '_';
+    return tree + "_" + name;
+}
+
 // A file name as a relative URI: bytes other than letters, digits and "-._~" percent-encoded.
 std::string Uri(const std::string& name) {
     std::string uri;
@@ -305,13 +315,15 @@ private:
     // The part's material, made on first use: the levels of detail share them.
     int Material(const Part& part) {
         if (const auto made = materials_.find(part.material); made != materials_.end()) return made->second;
-        const std::size_t texture = Texture(part.material, TextureFile(stem_, part), *part.image, part.jpeg);
-        Json material = {{"name", part.material},
+        const std::size_t texture =
+            Texture(TreeOwnName(stem_, part.material), TextureFile(stem_, part), *part.image, part.jpeg);
+        Json material = {{"name", TreeOwnName(stem_, part.material)},
                          {"pbrMetallicRoughness",
                           {{"baseColorTexture", {{"index", texture}}}, {"metallicFactor", 0.0}, {"roughnessFactor", 1.0}}}};
         if (part.normals)
             material["normalTexture"] = {
-                {"index", Texture(std::string(part.material) + "Normals", NormalsFile(stem_, part), *part.normals, false)}};
+                {"index", Texture(TreeOwnName(stem_, std::string(part.material) + "Normals"), NormalsFile(stem_, part),
+                                  *part.normals, false)}};
         if (std::strcmp(part.material, "Leaves") == 0) {
             // The view's alpha test keeps alpha above 0.7; both sides of a leaf show.
             material["alphaMode"] = "MASK";
@@ -510,7 +522,7 @@ bool WriteObj(const std::string& path, const TreeModel& model, const ModelTextur
         for (const Part& part : node) {
             const std::string file = TextureFile(stem, part);
             ok = ok && files.Add(file, *part.image);
-            mtl += std::string("\nnewmtl ") + part.material + "\nKa 1 1 1\nKd 1 1 1\nKs 0 0 0\nillum 1\nmap_Kd " +
+            mtl += "\nnewmtl " + TreeOwnName(stem, part.material) + "\nKa 1 1 1\nKd 1 1 1\nKs 0 0 0\nillum 1\nmap_Kd " +
                    BaseName(file) + "\n";
             if (part.normals) {
                 // Readers take the normal map from one line or the other.
@@ -533,7 +545,7 @@ bool WriteObj(const std::string& path, const TreeModel& model, const ModelTextur
             if (nodes[n].empty()) continue;
             out << "o " << kNodeNames[n] << "\ng " << kNodeNames[n] << "\n";
             for (const Part& part : nodes[n]) {
-                out << "usemtl " << part.material << "\n";
+                out << "usemtl " << TreeOwnName(stem, part.material) << "\n";
                 WriteObjPart(out, *part.mesh, base, coloured);
                 base += part.mesh->VertexCount();
             }

@@ -241,8 +241,17 @@ TEST(GlbExport, PositionsAndTrianglesAreTheDirectXExports) {
     EXPECT_EQ(image["mimeType"], "image/png");
     EXPECT_TRUE(glb.View(image["bufferView"]) == EncodePng(BuiltinModelTextures().leaves));
 
+    // Materials and images carry the tree's file name, so that engines that keep
+    // them by name keep each tree's own; any byte a reader could split at becomes "_".
+    EXPECT_EQ(leaves["name"], "tree_Leaves");
+    for (const auto& image : glb.json["images"]) EXPECT_EQ(image["name"].get<std::string>().rfind("tree_", 0), 0u);
+    const ParsedGlb other = ParseGlb(Export(ModelFormat::GLB, folder.File("my oak.2.glb"), grown, true));
+    EXPECT_EQ(other.json["materials"][0]["name"], "my_oak_2_Bark");
+    EXPECT_EQ(other.json["images"][0]["name"], "my_oak_2_Bark");
+
     // The same design gives the same bytes; without leaves there is no Leaves node.
-    EXPECT_TRUE(Export(ModelFormat::GLB, folder.File("again.glb"), grown, true) == ReadFileBytes(folder.File("tree.glb")));
+    const test::TempFolder again;
+    EXPECT_TRUE(Export(ModelFormat::GLB, again.File("tree.glb"), grown, true) == ReadFileBytes(folder.File("tree.glb")));
     const ParsedGlb bare = ParseGlb(Export(ModelFormat::GLB, folder.File("bare.glb"), grown, false));
     ASSERT_EQ(bare.json["nodes"].size(), 1u);
     EXPECT_EQ(bare.json["nodes"][0]["name"], "Tree");
@@ -375,7 +384,7 @@ TEST(GltfAndObjExport, WriteTheirFilesBesideTheModel) {
     ASSERT_GE(textureCoords.size(), 2u);
     EXPECT_EQ(textureCoords[0], "0 0");
     EXPECT_EQ(textureCoords[1], "0 1");
-    EXPECT_EQ(materials, (std::vector<std::string>{"Bark", "Stump", "Leaves"}));
+    EXPECT_EQ(materials, (std::vector<std::string>{"tree_Bark", "tree_Stump", "tree_Leaves"}));
     const std::string mtl = ReadFileBytes(folder.File("tree.mtl"));
     EXPECT_NE(mtl.find("map_d tree_leaves.png"), std::string::npos) << mtl;
     for (const char* png : {"tree_bark.png", "tree_stump.png", "tree_leaves.png"})
@@ -519,17 +528,18 @@ struct LargeTree {
 TEST(ModelExport, ALargeGlbWrittenWhileBuiltHoldsTheBytesOfTheWholeModel) {
     const LargeTree design;
     const GrownDesign grown(design.tree, LeafGeneratorModel());
-    TempFolder folder;
-    const std::string streamed = Export(ModelFormat::GLB, folder.File("streamed.glb"), grown, false);
-    EXPECT_EQ(Export(ModelFormat::GLB, folder.File("again.glb"), grown, false), streamed);
+    // One name in three folders: the materials carry the file's name.
+    TempFolder folder, again, whole;
+    const std::string streamed = Export(ModelFormat::GLB, folder.File("tree.glb"), grown, false);
+    EXPECT_TRUE(Export(ModelFormat::GLB, again.File("tree.glb"), grown, false) == streamed);
     std::string error;
-    ASSERT_TRUE(WriteModel(ModelFormat::GLB, folder.File("whole.glb"), BuildModel(grown, false),
+    ASSERT_TRUE(WriteModel(ModelFormat::GLB, whole.File("tree.glb"), BuildModel(grown, false),
                            BuiltinModelTextures(), error))
         << error;
-    const std::string whole = ReadFileBytes(folder.File("whole.glb"));
+    const std::string wholeBytes = ReadFileBytes(whole.File("tree.glb"));
 
     // The same document and binary chunk; only the JSON chunk is padded to its room.
-    const ParsedGlb a = ParseGlb(streamed), b = ParseGlb(whole);
+    const ParsedGlb a = ParseGlb(streamed), b = ParseGlb(wholeBytes);
     ASSERT_TRUE(a.error.empty()) << a.error;
     ASSERT_TRUE(b.error.empty()) << b.error;
     EXPECT_EQ(a.json, b.json);
@@ -537,9 +547,9 @@ TEST(ModelExport, ALargeGlbWrittenWhileBuiltHoldsTheBytesOfTheWholeModel) {
     EXPECT_GT(a.bin.size(), 30u << 20);
     // The binary chunk starts one page in: its header (length, "BIN") ends at 4096.
     EXPECT_EQ(streamed.size(), 4096 + a.bin.size());
-    EXPECT_EQ(streamed.substr(4088, 8), whole.substr(whole.size() - b.bin.size() - 8, 8));
+    EXPECT_EQ(streamed.substr(4088, 8), wholeBytes.substr(wholeBytes.size() - b.bin.size() - 8, 8));
     EXPECT_EQ(streamed[4087], ' ');
-    EXPECT_EQ(grovewright::test::ListFolder(folder.Path()).size(), 3u);  // no temporary file left
+    EXPECT_EQ(grovewright::test::ListFolder(folder.Path()).size(), 1u);  // no temporary file left
 }
 
 TEST(ModelExport, ALargeGlbThatCannotBeWrittenOrIsCancelledLeavesThePreviousFile) {

@@ -1,7 +1,8 @@
 // Designs that use no growth value (the examples as they were before growth
 // values existed, kept in fixtures/designs, and a sweep of random designs) are
 // exported byte for byte as before. The digests in fixtures/export-digests.txt
-// were written by the build that had no growth values;
+// were written by the build that had no growth values (those of the glTF and
+// OBJ files again once their materials and images took the file's name);
 // GROVEWRIGHT_WRITE_EXPORT_DIGESTS=path writes this build's digests there.
 #include <gtest/gtest.h>
 

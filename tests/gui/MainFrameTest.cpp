@@ -294,7 +294,7 @@ TEST_F(FrameTest, ModelExportsWriteTheShownTreeWithTheViewsTextures) {
     // The bark inside is the one the view shows: Trunc2.
     EXPECT_TRUE(glb.View(glb.json["images"][0]["bufferView"]) ==
                 grovewright::EncodePng(frame->Textures().Image(TextureManager::Kind::Trunk)));
-    EXPECT_EQ(glb.json["images"][0]["name"], "Bark");
+    EXPECT_EQ(glb.json["images"][0]["name"], "tree_Bark");
 
     wxTEST_DIALOG(Command(ID_EXPORT_OBJ_TREE), wxExpectModal<wxFileDialog>(wxString::FromUTF8(folder.File("tree"))));
     const auto obj = grovewright::test::SplitLines(grovewright::test::ReadFileBytes(folder.File("tree.obj")));
@@ -328,15 +328,19 @@ TEST_F(FrameTest, ACustomJpegOrPngTextureIsExportedAsItIs) {
     wxTEST_DIALOG(Command(ID_EXPORT_GLB_LEAVES), wxExpectModal<wxFileDialog>(wxString::FromUTF8(folder.File("tree"))));
     const auto glb = grovewright::test::ParseGlb(grovewright::test::ReadFileBytes(folder.File("tree.glb")));
     ASSERT_EQ(glb.error, "");
+    int checked = 0;
     for (const auto& image : glb.json["images"]) {
-        if (image["name"] == "Bark") {
+        if (image["name"] == "tree_Bark") {
             EXPECT_EQ(image["mimeType"], "image/jpeg");
             EXPECT_TRUE(glb.View(image["bufferView"]) == jpeg);
-        } else if (image["name"] == "Leaves") {
+            ++checked;
+        } else if (image["name"] == "tree_Leaves") {
             EXPECT_EQ(image["mimeType"], "image/png");
             EXPECT_TRUE(glb.View(image["bufferView"]) == png);
+            ++checked;
         }
     }
+    EXPECT_EQ(checked, 2);
     // Back to a built-in bark: encoded from its pixels again.
     Command(ID_TRUNK_1);
     wxTEST_DIALOG(Command(ID_EXPORT_GLB_LEAVES),

@@ -105,8 +105,10 @@ TEST_F(FrameTest, TheGltfExportWithLevelsOfDetailDrawsItsImpostorInTheView) {
     std::vector<std::string> names;
     for (const auto& node : glb.json["nodes"]) names.push_back(node["name"]);
     EXPECT_EQ(names, (std::vector<std::string>{"Tree_LOD0", "Tree_LOD1", "Tree_LOD2", "Tree_LOD3", "Tree"}));
+    int impostors = 0;
     for (const auto& image : glb.json["images"]) {
-        if (image["name"] != "Impostor") continue;
+        if (image["name"] != "birch_Impostor") continue;
+        ++impostors;
         const std::string png = glb.View(image["bufferView"]);
         const auto [width, height] = PngSize(png);
         EXPECT_EQ(width, 8 * height);
@@ -121,4 +123,5 @@ TEST_F(FrameTest, TheGltfExportWithLevelsOfDetailDrawsItsImpostorInTheView) {
         EXPECT_GT(opaque, atlas.pixels.size() / 4 / 50);
         EXPECT_LT(opaque, atlas.pixels.size() / 4 / 2);
     }
+    EXPECT_EQ(impostors, 1);
 }
