@@ -3,6 +3,8 @@
 #include <strings.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <vector>
 
 #include "io/ImageFiles.h"
 
@@ -97,6 +99,57 @@ PixelImage WithBillboardAlpha(const PixelImage& image, bool blackBackground) {
 
 std::string EncodeBillboardPng(const PixelImage& image, bool blackBackground) {
     return EncodePngFast(WithBillboardAlpha(image, blackBackground));
+}
+
+void BleedIntoTransparent(PixelImage& rgba) {
+    const int width = rgba.width, height = rgba.height;
+    std::vector<std::uint8_t> known(static_cast<std::size_t>(width) * height);
+    std::uint64_t sum[3] = {0, 0, 0}, opaque = 0;
+    for (std::size_t i = 0; i < known.size(); ++i) {
+        const std::uint8_t* p = &rgba.pixels[4 * i];
+        if (p[3] == 0) continue;
+        known[i] = 1;
+        for (int c = 0; c < 3; ++c) sum[c] += p[c];
+        ++opaque;
+    }
+    // A ring a pass: far enough for every mipmap level a cell of the atlas has.
+    constexpr int kRings = 16;
+    std::vector<std::size_t> ring;
+    for (int pass = 0; pass < kRings; ++pass) {
+        ring.clear();
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
+                const std::size_t i = static_cast<std::size_t>(y) * width + x;
+                if (known[i]) continue;
+                unsigned total[3] = {0, 0, 0}, count = 0;
+                for (int dy = -1; dy <= 1; ++dy) {
+                    for (int dx = -1; dx <= 1; ++dx) {
+                        const int nx = x + dx, ny = y + dy;
+                        if (nx < 0 || ny < 0 || nx >= width || ny >= height) continue;
+                        const std::size_t n = static_cast<std::size_t>(ny) * width + nx;
+                        if (known[n] != 1) continue;
+                        for (int c = 0; c < 3; ++c) total[c] += rgba.pixels[4 * n + c];
+                        ++count;
+                    }
+                }
+                if (count == 0) continue;
+                for (int c = 0; c < 3; ++c) rgba.pixels[4 * i + c] = static_cast<std::uint8_t>(total[c] / count);
+                ring.push_back(i);
+            }
+        }
+        if (ring.empty()) break;
+        // Known only once the whole ring is made, so that a ring reads the ones before it alone.
+        for (std::size_t i : ring) known[i] = 1;
+    }
+    for (std::size_t i = 0; i < known.size(); ++i)
+        if (!known[i] && opaque > 0)
+            for (int c = 0; c < 3; ++c) rgba.pixels[4 * i + c] = static_cast<std::uint8_t>(sum[c] / opaque);
+}
+
+std::string EncodeImpostorAtlasPng(const PixelImage& atlas) {
+    PixelImage rgba = WithBillboardAlpha(atlas, true);
+    BleedIntoTransparent(rgba);
+    return EncodePngFast(rgba);
 }
 
 }  // namespace grovewright

@@ -40,4 +40,13 @@ PixelImage WithBillboardAlpha(const PixelImage& image, bool blackBackground);
 // (so every viewer shows it upright). Empty when the encoder fails.
 std::string EncodeBillboardPng(const PixelImage& image, bool blackBackground);
 
+// Gives every transparent pixel of the RGBA image (alpha 0) the colour of the
+// opaque ones nearest to it, grown outwards ring by ring, the rest the mean of
+// them all; alpha stays. A texture filtered or mipmapped across a cut-out edge
+// then blends in the tree's colours, not the background's dark fringe.
+void BleedIntoTransparent(PixelImage& rgba);
+// An impostor's atlas drawn on black as a PNG: the billboard's alpha, the
+// colours bled into the transparent pixels.
+std::string EncodeImpostorAtlasPng(const PixelImage& atlas);
+
 }  // namespace grovewright

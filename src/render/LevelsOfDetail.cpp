@@ -291,7 +291,13 @@ bool MakeLevelsOfDetail(const SkeletonLevels& skeleton, const LeafStore& leaves,
         return false;
     }
     model.impostor = ImpostorCross(box, kImpostorViews);
-    model.impostorImage = EncodeBillboardPng(atlas, true);
+    // The cards sway with the tree: 0 at the foot, rising with height as the tree's own weight does.
+    if (withWind) {
+        for (std::size_t v = 0; v < model.impostor.VertexCount(); ++v)
+            model.impostor.wind.insert(model.impostor.wind.end(),
+                                       {WindWeights::TreeWeight(model.impostor.positions[3 * v + 1], box.height), 0, 0, 0});
+    }
+    model.impostorImage = EncodeImpostorAtlasPng(atlas);
     // Each level from the share of the screen the tree covers; below the last it is not drawn.
     model.coverages = {0.5, 0.25, 0.1, 0.02};
     return true;

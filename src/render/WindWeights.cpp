@@ -66,10 +66,8 @@ void WindWeights::FinishTreeWeights(TreeModel& model) {
     for (const MeshPart* part : parts)
         if (!part->Empty()) height = std::max(height, part->maximum[1]);
     for (MeshPart* part : parts) {
-        for (std::size_t v = 0; v < part->wind.size() / 4; ++v) {
-            const float relative = height > 0 ? std::clamp(part->positions[3 * v + 1] / height, 0.0f, 1.0f) : 0.0f;
-            part->wind[4 * v] = relative * relative;
-        }
+        for (std::size_t v = 0; v < part->wind.size() / 4; ++v)
+            part->wind[4 * v] = TreeWeight(part->positions[3 * v + 1], height);
     }
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <vector>
 
@@ -38,6 +39,11 @@ public:
 
     // Fills the tree weight (x) of every vertex of the model's parts that carry wind.
     static void FinishTreeWeights(TreeModel& model);
+    // The tree weight at this height of a tree this high.
+    static float TreeWeight(float height, float treeHeight) {
+        const float relative = treeHeight > 0 ? std::clamp(height / treeHeight, 0.0f, 1.0f) : 0.0f;
+        return relative * relative;
+    }
 
 private:
     // The branch weight at this fraction of a branch of this level.

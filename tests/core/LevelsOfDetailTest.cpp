@@ -11,8 +11,10 @@
 #include "generators/ExampleTrees.h"
 #include "generators/ProjectLoader.h"
 #include "generators/SimpleTreeModel.h"
+#include "io/BillboardImage.h"
 #include "io/ModelFiles.h"
 #include "io/TGXMLFileReader.h"
+#include "render/ImageDecoders.h"
 #include "render/LevelsOfDetail.h"
 
 using namespace grovewright;
@@ -201,4 +203,76 @@ TEST(LevelsOfDetail, APlanForAnyShareKeepsAboutThatShareAndTheLevelsAreSuchPlans
             EXPECT_EQ(level.leafStep, plan.leafStep);
         }
     }
+}
+
+TEST(LevelsOfDetail, TheImpostorSwaysWithTheTreeAndItsPicturesHaveNoDarkFringe) {
+    const GrownExample tree("birch.complex.xml");
+    // Pictures of one green square on black: the atlas as the renderer gives it.
+    auto draw = [](const ImpostorBox&, const TreeModel*, PixelImage& atlas, std::string&) {
+        atlas = PixelImage(kImpostorViews * 32, 32, 4);
+        for (int y = 12; y < 20; ++y)
+            for (int x = 12; x < 20; ++x) {
+                std::uint8_t* p = atlas.At(y, x);
+                p[0] = 40, p[1] = 120, p[2] = 30, p[3] = 255;
+            }
+        return true;
+    };
+    LevelsOfDetailModel levels;
+    std::string error;
+    ASSERT_TRUE(MakeLevelsOfDetail(tree.grown->skeleton, tree.grown->leaves, tree.grown->view, tree.leafPages, true,
+                                   true, draw, levels, error))
+        << error;
+    // The cards' tree weight: 0 at the foot, 1 at the top, as the tree's; nothing else moves them.
+    const MeshPart& cards = levels.impostor;
+    ASSERT_EQ(cards.wind.size(), cards.VertexCount() * 4);
+    for (std::size_t v = 0; v < cards.VertexCount(); ++v) {
+        EXPECT_EQ(cards.wind[4 * v], cards.positions[3 * v + 1] > 0 ? 1.0f : 0.0f);
+        for (int c = 1; c < 4; ++c) EXPECT_EQ(cards.wind[4 * v + c], 0.0f);
+    }
+    // Without wind asked for, none.
+    LevelsOfDetailModel still;
+    ASSERT_TRUE(MakeLevelsOfDetail(tree.grown->skeleton, tree.grown->leaves, tree.grown->view, tree.leafPages, true,
+                                   false, draw, still, error));
+    EXPECT_TRUE(still.impostor.wind.empty());
+
+    // The transparent pixels carry the square's colour, so that filtering at its
+    // edge blends green with green; alpha cuts the same shape out.
+    PixelImage atlas;
+    ASSERT_TRUE(DecodePng(levels.impostorImage, atlas, error)) << error;
+    ASSERT_EQ(atlas.channels, 4);
+    int transparent = 0;
+    for (int y = 0; y < atlas.height; ++y)
+        for (int x = 0; x < atlas.width; ++x) {
+            const std::uint8_t* p = atlas.At(y, x);
+            const bool square = x >= 12 && x < 20 && y >= 12 && y < 20;
+            EXPECT_EQ(p[3], square ? 255 : 0) << x << ", " << y;
+            EXPECT_EQ(p[0], 40) << x << ", " << y;
+            EXPECT_EQ(p[1], 120) << x << ", " << y;
+            transparent += p[3] == 0;
+        }
+    EXPECT_EQ(transparent, atlas.width * atlas.height - 64);
+}
+
+TEST(LevelsOfDetail, BleedingGrowsTheNearestColoursOutwardAndFillsTheRestWithTheirMean) {
+    // Red at the left end, blue at the right end of a row; nothing else opaque.
+    PixelImage row(40, 1, 4);
+    auto set = [&](int x, std::uint8_t r, std::uint8_t b) {
+        std::uint8_t* p = row.At(0, x);
+        p[0] = r, p[2] = b, p[3] = 255;
+    };
+    set(0, 200, 0);
+    set(39, 0, 200);
+    BleedIntoTransparent(row);
+    EXPECT_EQ(row.At(0, 1)[0], 200);   // next to red: red
+    EXPECT_EQ(row.At(0, 16)[0], 200);  // 16 rings out: still red
+    EXPECT_EQ(row.At(0, 38)[2], 200);  // next to blue: blue
+    EXPECT_EQ(row.At(0, 23)[2], 200);
+    // Beyond 16 rings from both: the mean of the opaque pixels.
+    EXPECT_EQ(row.At(0, 19)[0], 100);
+    EXPECT_EQ(row.At(0, 19)[2], 100);
+    for (int x = 1; x < 39; ++x) EXPECT_EQ(row.At(0, x)[3], 0);
+    // An image with nothing opaque stays as it was.
+    PixelImage empty(4, 4, 4);
+    BleedIntoTransparent(empty);
+    EXPECT_EQ(empty.pixels, std::vector<std::uint8_t>(64, 0));
 }

@@ -371,6 +371,10 @@ class ModelFiles(InFolder):
             png = binary[view.get("byteOffset", 0):view.get("byteOffset", 0) + view["byteLength"]]
             self.assertEqual(png[16:24], (2048).to_bytes(4, "big") + (256).to_bytes(4, "big"))
             self.assertEqual(png[25], 6)  # RGBA
+            # The impostor's cards carry the wind too (--wind), as every level does.
+            for mesh in document["meshes"]:
+                for primitive in mesh["primitives"]:
+                    self.assertIn("_WIND", primitive["attributes"], mesh["name"])
         status, report = validate_gltf(*[self.path(name + ending) for name in species
                                          for ending in (".glb", ".gltf", "-names.glb")])
         self.assertEqual(status, 0, report)

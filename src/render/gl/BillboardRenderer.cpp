@@ -12,6 +12,19 @@ void DrawBillboard(const BillboardScene& billboard, TextureManager& textures, in
     glFlush();
 }
 
+LightValues ImpostorLight() {
+    // From above and in front of every picture, as a sun lights a tree: what
+    // faces it keeps its texture's colour, what faces away (the crown's
+    // underside, its far leaves) is darker. The engine lights the cards again,
+    // so the pictures hold only the shading within the crown.
+    LightValues light;
+    light.SetAmbient(0.35f);  // the light's and the model's: 0.7 in all
+    light.SetDiffuse(0.3f);
+    light.SetPosition(0, 2, 1);
+    light.on = true;
+    return light;
+}
+
 void DrawImpostorView(const BillboardScene& scene, TextureManager& textures, int view, int views, int x, int cell,
                       float radius, float height) {
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
@@ -22,7 +35,7 @@ void DrawImpostorView(const BillboardScene& scene, TextureManager& textures, int
     glOrtho(-radius, radius, 0, height, -4 * radius - height, 4 * radius + height);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
-    scene::ApplyLight(scene.light);
+    scene::ApplyLight(ImpostorLight());
     glRotatef(360.0f * static_cast<float>(view) / static_cast<float>(views), 0, 1, 0);
     scene::DrawTreeMeshes(textures, scene.tree, scene.stump, scene.leaf);
 }

@@ -26,10 +26,13 @@ struct BillboardScene {
 // Draws the billboard of width x height pixels into the current context's buffer.
 void DrawBillboard(const BillboardScene& scene, TextureManager& textures, int width, int height);
 
+// The light an impostor's pictures are drawn in (not the scene's).
+LightValues ImpostorLight();
 // Draws picture `view` of `views` (angle 360 / views apart, the first along the
 // view's own) of the scene's meshes into the cell x cell square at (x, 0), in
-// parallel projection: the square shows x (turned) from -radius to radius and y
-// from 0 to height, in metres. The frame must be begun (BeginTexturedFrame).
+// parallel projection, lit by ImpostorLight: the square shows x (turned) from
+// -radius to radius and y from 0 to height, in metres. The frame must be begun
+// (BeginTexturedFrame).
 void DrawImpostorView(const BillboardScene& scene, TextureManager& textures, int view, int views, int x, int cell,
                       float radius, float height);
 // Draws the scene's meshes seen from `views` directions around the tree (angle
