@@ -95,6 +95,14 @@ class Package(unittest.TestCase):
         self.assertEqual(checked.returncode, 0, checked.stdout + checked.stderr)
         self.assertIn('<release version="2.3.2"', open(metainfo, encoding="utf-8").read())
 
+    def test_the_parameter_guide_is_installed_with_every_picture_it_shows(self):
+        guide = self.installed("share", "grovewright", "guide")
+        with open(os.path.join(guide, "parameters.html"), encoding="utf-8") as page:
+            pictures = re.findall(r'src="(parameters/[^"]+)"', page.read())
+        self.assertGreater(len(pictures), 150)
+        for picture in pictures:
+            self.assertTrue(os.path.exists(os.path.join(guide, picture)), picture)
+
     def test_the_man_pages_render_without_warnings_and_name_every_option(self):
         pages = self.installed("share", "man", "man1")
         for page in ("grovewright.1", "grovewright-cli.1"):
