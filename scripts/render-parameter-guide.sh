@@ -84,7 +84,8 @@ SECTIONS = [
         row("FlareWidth", [0, 80, 200]), row("FlareHeight", [5, 15, 40]), row("Roots", [0, 6, 14]),
         row("RootLength", [100, 300, 700]), row("RootDepth", [0, 60, 200]), row("RootRise", [0, 40, 120])],
      {"FlareWidth": 80, "Roots": 8}, ["--camera-height", "1.2"]),
-    ("Branch page: laterals (regular and complex generators)", OAK, ["RegularGrovewright", "BranchForms", "Form6"], 22, [
+    ("Branch page: laterals (regular and complex generators)", OAK,
+     ["RegularGrovewright", "BranchForms", "Form6"], 22, [
         row("Laterals", [1, 3, 8]), row("SpreadTo", [0, 50, 100]), row("Divergence", [0, 90, 180]),
         row("AngleChange", [-40, 0, 40])], {"Laterals": 4, "SpreadTo": 30}),
     ("Leaf page", SAPLING, ["LeafCreator", "LeafSetup1"], 6, [

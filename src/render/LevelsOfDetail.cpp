@@ -293,9 +293,10 @@ bool MakeLevelsOfDetail(const SkeletonLevels& skeleton, const LeafStore& leaves,
     model.impostor = ImpostorCross(box, kImpostorViews);
     // The cards sway with the tree: 0 at the foot, rising with height as the tree's own weight does.
     if (withWind) {
-        for (std::size_t v = 0; v < model.impostor.VertexCount(); ++v)
-            model.impostor.wind.insert(model.impostor.wind.end(),
-                                       {WindWeights::TreeWeight(model.impostor.positions[3 * v + 1], box.height), 0, 0, 0});
+        for (std::size_t v = 0; v < model.impostor.VertexCount(); ++v) {
+            const float sway = WindWeights::TreeWeight(model.impostor.positions[3 * v + 1], box.height);
+            model.impostor.wind.insert(model.impostor.wind.end(), {sway, 0, 0, 0});
+        }
     }
     model.impostorImage = EncodeImpostorAtlasPng(atlas);
     // Each level from the share of the screen the tree covers; below the last it is not drawn.

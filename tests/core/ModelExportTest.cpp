@@ -251,7 +251,8 @@ TEST(GlbExport, PositionsAndTrianglesAreTheDirectXExports) {
 
     // The same design gives the same bytes; without leaves there is no Leaves node.
     const test::TempFolder again;
-    EXPECT_TRUE(Export(ModelFormat::GLB, again.File("tree.glb"), grown, true) == ReadFileBytes(folder.File("tree.glb")));
+    EXPECT_TRUE(Export(ModelFormat::GLB, again.File("tree.glb"), grown, true) ==
+                ReadFileBytes(folder.File("tree.glb")));
     const ParsedGlb bare = ParseGlb(Export(ModelFormat::GLB, folder.File("bare.glb"), grown, false));
     ASSERT_EQ(bare.json["nodes"].size(), 1u);
     EXPECT_EQ(bare.json["nodes"][0]["name"], "Tree");

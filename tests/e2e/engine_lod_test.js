@@ -91,7 +91,8 @@ async function showAt(browserPage, distances) {
     const scene = new BABYLON.Scene(engine);
     scene.clearColor = new BABYLON.Color4(0.53, 0.75, 0.92, 1);
     new BABYLON.HemisphericLight('sky', new BABYLON.Vector3(0.3, 1, 0.2), scene);
-    const camera = new BABYLON.ArcRotateCamera('camera', -Math.PI / 2, Math.PI / 2.1, 10, BABYLON.Vector3.Zero(), scene);
+    const camera =
+      new BABYLON.ArcRotateCamera('camera', -Math.PI / 2, Math.PI / 2.1, 10, BABYLON.Vector3.Zero(), scene);
     try {
       // Loaders stream levels in after the first: wait for the whole file.
       const complete = new Promise((resolve) => BABYLON.SceneLoader.OnPluginActivatedObservable.addOnce(

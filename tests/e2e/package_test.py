@@ -89,7 +89,8 @@ class Package(unittest.TestCase):
         for size in (16, 24, 32, 48, 64, 128, 256):
             icon = self.installed("share", "icons", "hicolor", "%dx%d" % (size, size), "apps", APP_ID + ".png")
             self.assertEqual(run("identify", "-format", "%w %h", icon).stdout, "%d %d" % (size, size))
-        self.assertTrue(os.path.exists(self.installed("share", "icons", "hicolor", "scalable", "apps", APP_ID + ".svg")))
+        scalable = self.installed("share", "icons", "hicolor", "scalable", "apps", APP_ID + ".svg")
+        self.assertTrue(os.path.exists(scalable))
         metainfo = self.installed("share", "metainfo", APP_ID + ".metainfo.xml")
         checked = run("appstreamcli", "validate", "--no-net", "--explain", metainfo)
         self.assertEqual(checked.returncode, 0, checked.stdout + checked.stderr)
