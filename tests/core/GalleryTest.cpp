@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <numeric>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "TestHelpers.h"
+#include "generators/DesignSize.h"
 #include "generators/LeafGenerator.h"
 #include "generators/ProjectLoader.h"
 #include "generators/SimpleTreeModel.h"
@@ -30,6 +33,12 @@ std::vector<std::string> SpeciesFiles() {
     std::sort(species.begin(), species.end());
     return species;
 }
+
+// The bounds of the leaves alone.
+struct LeafBounds : CountingSink {
+    void Side(const SegmentRings&) override {}
+    void Cap(const Vector3D&, const Vector3D*, const Vector3D&, int) override {}
+};
 
 }  // namespace
 
@@ -79,6 +88,34 @@ TEST(Examples, SpeciesGrowWithTheirGeneratorWithinAGameAssetBudget) {
         CountingSink wood;
         builder.BuildTree(wood, false);
         EXPECT_NEAR(wood.minimum.y, 0.0, 0.05);
+    }
+}
+
+TEST(Examples, EverySeedGrowsAnotherStructureOnTheGroundWithinTheBudget) {
+    for (const std::string& file : SpeciesFiles()) {
+        SCOPED_TRACE(file);
+        grovewright::test::GrownExample example(file);
+        std::set<std::size_t> branchCounts;
+        for (int seed = 0; seed <= 50; ++seed) {
+            SCOPED_TRACE(seed);
+            ASSERT_TRUE(example.tree->Growth().SetParameter(GrowthSetup::kSeed, seed));
+            const DesignSize size = MeasureDesign(*example.tree, example.leafPages);
+            branchCounts.insert(std::accumulate(size.skeleton.branchesPerLevel.begin(),
+                                                size.skeleton.branchesPerLevel.end(), std::size_t{0}));
+            const grovewright::test::GrownDesign grown(*example.tree, example.leafPages);
+            MeshBuilder builder(grown.skeleton, grown.leaves, grown.view);
+            CountingSink wood;
+            const int woodTriangles = builder.BuildTree(wood, false);
+            EXPECT_LT(woodTriangles + builder.LeafTriangles(), 100'000);
+            // The foot's ring may lean into the grass by a few centimetres; nothing else goes below.
+            EXPECT_GT(wood.minimum.y, -0.05);
+            LeafBounds leaves;
+            builder.BuildTree(leaves, true);
+            ASSERT_TRUE(leaves.hasPoints);
+            EXPECT_GE(leaves.minimum.y, 0.0);
+        }
+        // Pruning leaves out other branches for other seeds: not clones that differ in angles only.
+        EXPECT_GE(branchCounts.size(), 3u);
     }
 }
 

@@ -66,8 +66,8 @@ TEST_F(FrameTest, FileExamplesShowsAnExampleAsANewDesignOnItsTabInFull3D) {
     EXPECT_TRUE(frame->CurrentFileName().empty());
     EXPECT_FALSE(frame->IsDesignModified());
     Pump();
-    EXPECT_EQ(View().GetTreeTriangles(), 38664);
-    EXPECT_EQ(View().GetLeafTriangles(), 43200);
+    EXPECT_EQ(View().GetTreeTriangles(), 33864);
+    EXPECT_EQ(View().GetLeafTriangles(), 36320);
     // The oak's painted bark and twigs.
     EXPECT_TRUE(Checked(ID_PAINTED_BARK_FIRST + grovewright::PaintedTextures::kOakBark));
     EXPECT_TRUE(Checked(ID_PAINTED_LEAVES_FIRST + grovewright::PaintedTextures::kOakTwig));
@@ -78,7 +78,7 @@ TEST_F(FrameTest, FileExamplesShowsAnExampleAsANewDesignOnItsTabInFull3D) {
     EXPECT_TRUE(Checked(ID_NEEDLES));
     EXPECT_FALSE(Checked(ID_LEAVES_1));
     Pump();
-    EXPECT_EQ(View().GetTreeTriangles(), 50712);
+    EXPECT_EQ(View().GetTreeTriangles(), 45768);
     // An edit, then another example: asked first; Cancel keeps the design.
     Drag(frame->Generators()[2]->Row("Height").Slider(), 300);
     wxTEST_DIALOG(Command(ID_EXAMPLE_FIRST + 1), wxExpectModal<wxMessageDialog>(wxCANCEL));
@@ -115,7 +115,7 @@ TEST_F(FrameTest, ASimpleDesignIsShownOnTheSimpleTabHoweverItComes) {
     Pump();
     EXPECT_EQ(frame->TreeNotebook()->GetSelection(), 0);
     EXPECT_EQ(frame->Design().ActiveGenerator(), 0);
-    EXPECT_EQ(View().GetTreeTriangles(), 6064);
+    EXPECT_EQ(View().GetTreeTriangles(), 3904);
     // A simple design saved by the program and opened while the regular tab is shown.
     grovewright::test::TempFolder folder;
     const wxString saved = folder.File("simple.xml");
@@ -126,7 +126,7 @@ TEST_F(FrameTest, ASimpleDesignIsShownOnTheSimpleTabHoweverItComes) {
     wxTEST_DIALOG(Command(ID_LOAD), wxExpectModal<wxFileDialog>(saved));
     Pump();
     EXPECT_EQ(frame->TreeNotebook()->GetSelection(), 0);
-    EXPECT_EQ(View().GetTreeTriangles(), 6064);
+    EXPECT_EQ(View().GetTreeTriangles(), 3904);
 }
 
 TEST_F(FrameTest, AnExampleFileOpenedShowsTheTreeFileExamplesShows) {
