@@ -219,6 +219,7 @@ struct PictureRequest {
     double cameraHeight = 0;
     double detail = 1;
     std::string counts = "on";
+    std::string figure = "off";
     // The light as the base page's sliders set it: ambient and diffuse in percent, the direction in degrees.
     int ambient = 100, diffuse = 100, lightAngle = LightSettings::kSliderStart;
 };
@@ -286,6 +287,7 @@ Failure WritePictures(const PictureRequest& request, const OwnImages& own, Desig
     PictureScene scene{design.skeleton,    design.leaves, design.view, light,
                        request.textures,   own.Image(0),  own.Image(1), own.Image(2),
                        request.distance, request.cameraHeight, request.detail, request.counts == "on"};
+    scene.figure = request.figure == "on";
     const bool black = request.background == "black";
     PixelImage image;
     std::string error;
@@ -622,6 +624,10 @@ int RunCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err) 
                               "With --lighting on: where the light comes from, in degrees, 0 to 360, as the base "
                               "page's slider (90: from above)")
         ->check(CLI::Range(0, 360))
+        ->capture_default_str();
+    renderCommand->add_option("--figure", picture.figure,
+                              "A person 1.8 m tall beside the tree, in Full 3D, to show its size: on or off")
+        ->check(CLI::IsMember(onOff))
         ->capture_default_str();
     renderCommand->add_option("--counts", picture.counts, "The triangle counts written over Full 3D: on or off")
         ->check(CLI::IsMember(onOff))

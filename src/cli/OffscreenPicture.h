@@ -30,6 +30,8 @@ struct PictureScene {
     double detail = 1;
     // The triangle counts written over Full 3D, as the program's view shows them.
     bool counts = true;
+    // A person 1.8 m tall beside the tree (left of it, on the ground), in Full 3D.
+    bool figure = false;
     // Shown in Full 3D in place of the grown tree (made in the view's order): a level of detail.
     const TreeModel* model = nullptr;
 };

@@ -469,6 +469,29 @@ class Gallery(InFolder):
         for key in ("dark bark", "needles", "nearer"):
             self.assertNotEqual(drawn[key], drawn["default"], key)
 
+    def test_a_figure_shows_the_scale_and_the_light_the_form(self):
+        # Lighting off: the figure in its own flat grey. At 10 m under a 45 degree field of
+        # view, 600 pixels cover 2 * 10 * tan(22.5 degrees) = 8.28 m: a 1.8 m person is 130 tall.
+        path = self.path("figure.png")
+        result = run("render", SMALL_TREE, "--figure", "on", "--counts", "off", "--distance", "10",
+                     "--camera-height", "1", "-o", path)
+        self.assertEqual(result.returncode, 0, result.stderr)
+        width, height = 800, 600
+        rgb = rgb_rows(path, height)
+        rows = [y for y in range(height)
+                if any(abs(rgb[3 * (y * width + x)] - 64) <= 2 and abs(rgb[3 * (y * width + x) + 2] - 77) <= 2
+                       for x in range(0, width // 2))]
+        self.assertTrue(rows, "no figure drawn")
+        self.assertAlmostEqual(max(rows) - min(rows) + 1, 130, delta=3)
+        # Lower light than the default shades the tree: fewer of its pixels stay as bright.
+        bright = {}
+        for key, flags in (("full", []), ("soft", ["--ambient", "40", "--diffuse", "60"])):
+            lit = self.path(key + ".png")
+            self.assertEqual(run("render", SMALL_TREE, "--lighting", "on", *flags, "-o", lit).returncode, 0)
+            bright[key] = rgb_rows(lit, height)
+        self.assertNotEqual(bright["full"], bright["soft"])
+        self.assert_fails(run("render", SMALL_TREE, "--ambient", "101", "-o", self.path("x.png")), 2, "--ambient")
+
     def test_species_export_as_valid_gltf_with_their_textures(self):
         # The files carry their textures (the spruce's needles, the birch's light bark); options override them.
         exports = {"spruce": ("spruce.complex.xml", []),

@@ -276,10 +276,43 @@ void SceneRenderer::DrawFull3D() {
     textures_.BindGroundTexture();
     glCallList(groundList_);
     scene::DrawTreeMeshes(textures_, &tree_, &stump_, &leaf_);
+    if (figureAt_) DrawFigure(*figureAt_);
     if (!showCounts_) return;
     if (fontBase_ == 0) BuildFontLists();
     textures_.BindFontTexture();
     DrawOverlayText(1, -1);
+}
+
+void SceneRenderer::DrawFigure(float x) {
+    // Boxes of a person facing the camera, in metres: legs, body, arms, head.
+    struct Box {
+        float left, right, bottom, top, depth;
+    };
+    constexpr Box kParts[] = {{-0.17f, -0.03f, 0.0f, 0.86f, 0.14f}, {0.03f, 0.17f, 0.0f, 0.86f, 0.14f},
+                              {-0.2f, 0.2f, 0.84f, 1.5f, 0.22f},    {-0.3f, -0.21f, 0.8f, 1.46f, 0.1f},
+                              {0.21f, 0.3f, 0.8f, 1.46f, 0.1f},     {-0.1f, 0.1f, 1.54f, 1.8f, 0.2f}};
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_CULL_FACE);
+    glColor3f(0.25f, 0.27f, 0.3f);
+    glBegin(GL_QUADS);
+    for (const Box& box : kParts) {
+        const float x0 = x + box.left, x1 = x + box.right, y0 = box.bottom, y1 = box.top, z = box.depth / 2;
+        // Front, back, the two sides and the top.
+        const float faces[5][4][3] = {{{x0, y0, z}, {x0, y1, z}, {x1, y1, z}, {x1, y0, z}},
+                                      {{x1, y0, -z}, {x1, y1, -z}, {x0, y1, -z}, {x0, y0, -z}},
+                                      {{x0, y0, -z}, {x0, y1, -z}, {x0, y1, z}, {x0, y0, z}},
+                                      {{x1, y0, z}, {x1, y1, z}, {x1, y1, -z}, {x1, y0, -z}},
+                                      {{x0, y1, z}, {x0, y1, -z}, {x1, y1, -z}, {x1, y1, z}}};
+        const float normals[5][3] = {{0, 0, 1}, {0, 0, -1}, {-1, 0, 0}, {1, 0, 0}, {0, 1, 0}};
+        for (int f = 0; f < 5; ++f) {
+            glNormal3fv(normals[f]);
+            for (const auto& corner : faces[f]) glVertex3fv(corner);
+        }
+    }
+    glEnd();
+    glColor3f(1, 1, 1);
+    glEnable(GL_CULL_FACE);
+    glEnable(GL_TEXTURE_2D);
 }
 
 bool SceneRenderer::BuildTreeModel(grovewright::TreeModel& model) {
