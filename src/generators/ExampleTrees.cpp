@@ -15,6 +15,8 @@ const ExampleTree& ExampleTreeAt(int index) {
         {"palm", "palm.complex.xml", kExampleProjects[5]},
         {"shrub", "shrub.regular.xml", kExampleProjects[6]},
         {"sapling", "sapling.simple.xml", kExampleProjects[7]},
+        {"maple", "maple.regular.xml", kExampleProjects[8]},
+        {"poplar", "poplar.complex.xml", kExampleProjects[9]},
     };
     return kGallery[index];
 }

@@ -113,10 +113,11 @@ void BleedIntoTransparent(PixelImage& rgba) {
         ++opaque;
     }
     // A ring a pass: far enough for every mipmap level a cell of the atlas has.
+    // A pixel of the ring being made is marked 2, so that a ring reads only the
+    // ones before it; it counts as known (1) once the ring is whole.
     constexpr int kRings = 16;
-    std::vector<std::size_t> ring;
     for (int pass = 0; pass < kRings; ++pass) {
-        ring.clear();
+        bool grown = false;
         for (int y = 0; y < height; ++y) {
             for (int x = 0; x < width; ++x) {
                 const std::size_t i = static_cast<std::size_t>(y) * width + x;
@@ -134,12 +135,12 @@ void BleedIntoTransparent(PixelImage& rgba) {
                 }
                 if (count == 0) continue;
                 for (int c = 0; c < 3; ++c) rgba.pixels[4 * i + c] = static_cast<std::uint8_t>(total[c] / count);
-                ring.push_back(i);
+                known[i] = 2;
+                grown = true;
             }
         }
-        if (ring.empty()) break;
-        // Known only once the whole ring is made, so that a ring reads the ones before it alone.
-        for (std::size_t i : ring) known[i] = 1;
+        if (!grown) break;
+        for (std::uint8_t& mark : known) mark = mark != 0;
     }
     for (std::size_t i = 0; i < known.size(); ++i)
         if (!known[i] && opaque > 0)

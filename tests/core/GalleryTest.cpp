@@ -140,11 +140,18 @@ TEST(Examples, TheBuiltInGalleryIsTheExampleFilesAndShowsTheirGenerators) {
                                 {&simple, &regular, &complex}, error, nullptr, nullptr, &view));
         EXPECT_EQ(GeneratorNamedBy(example.fileName), generators[std::max(view.shownGenerator, 0)]);
         // The file carries its textures: the conifers' needles, the birch's white bark,
-        // the oak's painted bark and twigs.
+        // the oak's painted bark and twigs, the maple's smooth bark and palmate twigs.
         const std::string name = example.name;
+        const bool conifer = name == "spruce" || name == "pine";
         EXPECT_EQ(view.textures.builtIn[TextureChoice::kLeaves],
-                  name == "spruce" || name == "pine" ? 2 : name == "oak" ? 3 + PaintedTextures::kOakTwig : 0);
+                  conifer           ? 2
+                  : name == "oak"   ? 3 + PaintedTextures::kOakTwig
+                  : name == "maple" ? 3 + PaintedTextures::kMapleTwig
+                                    : 0);
         EXPECT_EQ(view.textures.builtIn[TextureChoice::kBark],
-                  name == "birch" ? 1 : name == "oak" ? 2 + PaintedTextures::kOakBark : 0);
+                  name == "birch"   ? 1
+                  : name == "oak"   ? 2 + PaintedTextures::kOakBark
+                  : name == "maple" ? 2 + PaintedTextures::kBeechBark
+                                    : 0);
     }
 }
