@@ -17,6 +17,7 @@ const ExampleTree& ExampleTreeAt(int index) {
         {"sapling", "sapling.simple.xml", kExampleProjects[7]},
         {"maple", "maple.regular.xml", kExampleProjects[8]},
         {"poplar", "poplar.complex.xml", kExampleProjects[9]},
+        {"cypress", "cypress.complex.xml", kExampleProjects[10]},
     };
     return kGallery[index];
 }

@@ -26,8 +26,11 @@ Vector3D PositionOf(const LeafVertex& v) { return {v.x, v.y, v.z}; }
 // area about its own centre (the mean of its vertices), not about its stem:
 // grown about the stem, every leaf would reach out from its branch and the tree
 // would stand wider than the one it stands for. A long leaf (a needle) grows
-// more across than along its spine, so that it does not reach out either.
-void AppendGrown(const LeafList& list, std::size_t begin, std::size_t end, double grow, LeafList& out) {
+// more across than along its spine, so that it does not reach out either; a
+// leaf that would still stand out of the crown's box across (x and z), as at the
+// edge of a narrow crown, is moved back inside it.
+void AppendGrown(const LeafList& list, std::size_t begin, std::size_t end, double grow, const float crownLow[2],
+                 const float crownHigh[2], LeafList& out) {
     Vector3D centre, base, tip;
     int count = 0, ends = 0;
     for (std::size_t i = begin; i < end; ++i) {
@@ -52,15 +55,29 @@ void AppendGrown(const LeafList& list, std::size_t begin, std::size_t end, doubl
         }
     const double along = length > 0 ? std::clamp(grow * std::sqrt(width / length), 1.0, grow) : grow;
     const double across = grow * grow / along;
+    auto grown = [&](const LeafVertex& vertex) {
+        const Vector3D d = PositionOf(vertex) - centre;
+        const Vector3D onSpine = spine * Dot(d, spine);
+        return centre + onSpine * along + (d - onSpine) * across;
+    };
+    double low[2] = {HUGE_VAL, HUGE_VAL}, high[2] = {-HUGE_VAL, -HUGE_VAL};
+    for (std::size_t i = begin; i < end; ++i)
+        for (int k = 0; k < list[i].VertexCount(); ++k) {
+            const Vector3D p = grown(list[i][k]);
+            low[0] = std::min(low[0], p.x), high[0] = std::max(high[0], p.x);
+            low[1] = std::min(low[1], p.z), high[1] = std::max(high[1], p.z);
+        }
+    double shift[2];
+    for (int axis = 0; axis < 2; ++axis)
+        shift[axis] = std::max(0.0, crownLow[axis] - low[axis]) - std::max(0.0, high[axis] - crownHigh[axis]);
     for (std::size_t i = begin; i < end; ++i) {
         const LeafPolygon source = list[i];
         const LeafPolygon copy = out.Append(source.VertexCount(), source.PrimitiveMode(), source.Colour());
         for (int k = 0; k < source.VertexCount(); ++k) {
-            const Vector3D d = PositionOf(source[k]) - centre;
-            const Vector3D onSpine = spine * Dot(d, spine);
-            const Vector3D p = centre + onSpine * along + (d - onSpine) * across;
+            const Vector3D p = grown(source[k]);
             LeafVertex v = source[k];
-            v.x = static_cast<float>(p.x), v.y = static_cast<float>(p.y), v.z = static_cast<float>(p.z);
+            v.x = static_cast<float>(p.x + shift[0]), v.y = static_cast<float>(p.y),
+            v.z = static_cast<float>(p.z + shift[1]);
             copy[k] = v;
         }
     }
@@ -167,6 +184,14 @@ std::size_t LevelsOfDetail::ReduceLeaves(int step, LeafStore* leaves, std::vecto
     // the many leaves of the full tree hide each other in part and cover less
     // than their area, while the fewer ones overlap less.
     const double grow = std::pow(step, 0.4);
+    // The crown's box across, which grown leaves keep within.
+    float crownLow[2] = {HUGE_VALF, HUGE_VALF}, crownHigh[2] = {-HUGE_VALF, -HUGE_VALF};
+    for (std::size_t i = 0; reduced && i < list.size(); ++i)
+        for (int k = 0; k < list[i].VertexCount(); ++k) {
+            const LeafVertex& v = list[i][k];
+            crownLow[0] = std::min(crownLow[0], v.x), crownHigh[0] = std::max(crownHigh[0], v.x);
+            crownLow[1] = std::min(crownLow[1], v.z), crownHigh[1] = std::max(crownHigh[1], v.z);
+        }
     for (std::size_t leaf = 0; leaf + 1 < starts.size(); ++leaf) {
         const LeafPolygon first = list[starts[leaf]];
         const int columns = first.VertexCount() / 2;
@@ -192,7 +217,7 @@ std::size_t LevelsOfDetail::ReduceLeaves(int step, LeafStore* leaves, std::vecto
         for (std::size_t i = starts[leaf]; i < starts[leaf + 1]; ++i)
             triangles += static_cast<std::size_t>(LeafTriangleCount(list[i]));
         if (!reduced) continue;
-        AppendGrown(list, starts[leaf], starts[leaf + 1], grow, *reduced);
+        AppendGrown(list, starts[leaf], starts[leaf + 1], grow, crownLow, crownHigh, *reduced);
         if (placed) places->insert(places->end(), places_.begin() + static_cast<std::ptrdiff_t>(starts[leaf]),
                                    places_.begin() + static_cast<std::ptrdiff_t>(starts[leaf + 1]));
     }

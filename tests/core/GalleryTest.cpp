@@ -142,7 +142,7 @@ TEST(Examples, TheBuiltInGalleryIsTheExampleFilesAndShowsTheirGenerators) {
         // The file carries its textures: the conifers' needles, the birch's white bark,
         // the oak's painted bark and twigs, the maple's smooth bark and palmate twigs.
         const std::string name = example.name;
-        const bool conifer = name == "spruce" || name == "pine";
+        const bool conifer = name == "spruce" || name == "pine" || name == "cypress";
         EXPECT_EQ(view.textures.builtIn[TextureChoice::kLeaves],
                   conifer           ? 2
                   : name == "oak"   ? 3 + PaintedTextures::kOakTwig

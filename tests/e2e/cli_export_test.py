@@ -342,7 +342,7 @@ class ModelFiles(InFolder):
 
     def test_levels_of_detail_pass_the_validator_and_importers_see_them(self):
         species = sorted(name[:-4] for name in os.listdir(EXAMPLES) if name.count(".") == 2)
-        self.assertEqual(len(species), 10)
+        self.assertEqual(len(species), 11)
         for name in species:
             project = os.path.join(EXAMPLES, name + ".xml")
             levels = json.loads(run("info", project, "--lod").stdout)["levelsOfDetail"]
