@@ -44,23 +44,17 @@ class Package(unittest.TestCase):
     def installed(self, *parts):
         return os.path.join(self.usr, *parts)
 
-    def test_the_control_file_declares_the_libraries_the_programs_load(self):
-        fields = run("dpkg-deb", "-f", self.deb, "Package", "Depends", "Section").stdout
-        self.assertIn("Package: grovewright", fields)
-        self.assertIn("Section: graphics", fields)
+    def test_the_installed_tool_exports_and_draws_a_tree_with_the_libraries_declared(self):
         # Read off the programs and the module: the window's toolkit and off-screen Mesa.
+        depends = run("dpkg-deb", "-f", self.deb, "Depends").stdout
         for library in ("libwxgtk3.2", "libwxgtk-gl3.2", "libosmesa6", "libpng16", "libjpeg62-turbo"):
-            self.assertIn(library, fields)
-
-    def test_the_installed_tool_exports_and_draws_a_tree(self):
+            self.assertIn(library, depends)
         cli = self.installed("bin", "grovewright-cli")
         version = run(cli, "--version")
         self.assertEqual((version.returncode, version.stdout.strip()), (0, "Grovewright v2.3.2"))
         glb = os.path.join(self.scratch.name, "oak.glb")
         exported = run(cli, "export", os.path.join(EXAMPLES, "oak.regular.xml"), "--leaves", "-o", glb)
         self.assertEqual(exported.returncode, 0, exported.stderr)
-        with open(glb, "rb") as model:
-            self.assertEqual(model.read(4), b"glTF")
         # Drawing needs the picture module, installed in the library folder, not beside the tool.
         self.assertFalse(os.path.exists(self.installed("bin", "libgrovewright-picture.so")))
         picture = os.path.join(self.scratch.name, "small.png")
@@ -86,11 +80,9 @@ class Package(unittest.TestCase):
             text = entry.read()
         self.assertIn("Exec=grovewright %f", text)
         self.assertIn("MimeType=application/x-grovewright-project;", text)
-        for size in (16, 24, 32, 48, 64, 128, 256):
-            icon = self.installed("share", "icons", "hicolor", "%dx%d" % (size, size), "apps", APP_ID + ".png")
-            self.assertEqual(run("identify", "-format", "%w %h", icon).stdout, "%d %d" % (size, size))
-        scalable = self.installed("share", "icons", "hicolor", "scalable", "apps", APP_ID + ".svg")
-        self.assertTrue(os.path.exists(scalable))
+        for size in ("16x16", "24x24", "32x32", "48x48", "64x64", "128x128", "256x256", "scalable"):
+            icons = os.listdir(self.installed("share", "icons", "hicolor", size, "apps"))
+            self.assertEqual([os.path.splitext(icon)[0] for icon in icons], [APP_ID], size)
         metainfo = self.installed("share", "metainfo", APP_ID + ".metainfo.xml")
         checked = run("appstreamcli", "validate", "--no-net", "--explain", metainfo)
         self.assertEqual(checked.returncode, 0, checked.stdout + checked.stderr)
