@@ -440,7 +440,11 @@ void MainFrame::ShowDocument() {
 }
 
 void MainFrame::OpenProject(const wxString& path) {
-    if (document_.CheckUnsavedChanges()) document_.LoadFile(path, true);
+    // A path given relative to the folder the program started in names the same
+    // file in the title and in the recent files from anywhere else.
+    wxFileName file(path);
+    file.MakeAbsolute();
+    if (document_.CheckUnsavedChanges()) document_.LoadFile(file.GetFullPath(), true);
 }
 
 void MainFrame::OpenRecentFile(int id) {

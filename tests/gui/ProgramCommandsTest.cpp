@@ -26,7 +26,10 @@ wxString CopyOfSmallTree(const TempFolder& folder, const std::string& name) {
 TEST_F(FrameTest, AFileGivenAtStartIsOpenedAndAMissingOneIsReported) {
     TempFolder folder;
     const wxString tree = CopyOfSmallTree(folder, "given.xml");
-    frame->StartUp(tree);
+    // Given relative to the folder the program runs in: the title names the whole path.
+    wxFileName relative(tree);
+    relative.MakeRelativeTo(wxGetCwd());
+    frame->StartUp(relative.GetFullPath());
     EXPECT_EQ(frame->GetTitle(), "Grovewright v2.3.2 " + tree);
     EXPECT_EQ(frame->Skeleton().SegmentCount(), 15u);
     EXPECT_FALSE(frame->IsDesignModified());
