@@ -116,13 +116,15 @@ struct TrunkShares {
 
 // Shortens length so that a straight branch from start along direction stays
 // inside the crown's envelope (radius by height about the trunk's axis); a
-// tenth of it is always kept.
+// tenth of it is always kept. An umbrella's envelope ends at the trunk's top,
+// which flattens the crown there.
 double PruneToEnvelope(const Vector3D& start, const Vector3D& direction, double length, double trunkTop,
                        const GrowthSetup& growth) {
     const double base = growth.CrownBase() / 100.0 * trunkTop, widest = growth.CrownWidth() / 100.0 * trunkTop;
     auto inside = [&](double t) {
         const double x = start.x + direction.x * t, y = start.y + direction.y * t, z = start.z + direction.z * t;
         const double depth = trunkTop > base ? (trunkTop - y) / (trunkTop - base) : 1.0;
+        if (depth < 0.0 && growth.CrownShape() == GrowthSetup::kUmbrella) return false;
         const double radius = widest * GrowthSetup::CrownEnvelope(growth.CrownShape(), depth);
         return radius >= 0.0 && x * x + z * z <= radius * radius;
     };

@@ -18,6 +18,7 @@ const ExampleTree& ExampleTreeAt(int index) {
         {"maple", "maple.regular.xml", kExampleProjects[8]},
         {"poplar", "poplar.complex.xml", kExampleProjects[9]},
         {"cypress", "cypress.complex.xml", kExampleProjects[10]},
+        {"acacia", "acacia.regular.xml", kExampleProjects[11]},
     };
     return kGallery[index];
 }

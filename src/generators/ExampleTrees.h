@@ -13,7 +13,7 @@ struct ExampleTree {
     std::string_view project;  // the file's text
 };
 
-inline constexpr int kExampleTreeCount = 11;
+inline constexpr int kExampleTreeCount = 12;
 // In the gallery's order: oak, birch, spruce, pine, willow, palm, shrub, sapling.
 const ExampleTree& ExampleTreeAt(int index);
 

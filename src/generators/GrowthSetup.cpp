@@ -33,6 +33,7 @@ double GrowthSetup::CrownEnvelope(int shape, double depth) {
         case kInverseConical: return 1.0 - 0.8 * r;
         case kTendFlame:
             return r <= kFlameWidest ? 0.5 + 0.5 * r / kFlameWidest : 0.5 + 0.5 * (1.0 - r) / (1.0 - kFlameWidest);
+        case kUmbrella: return 0.2 + 0.8 * std::sqrt(1.0 - r * r);
         default: return 1.0;
     }
 }

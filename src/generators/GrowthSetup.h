@@ -41,6 +41,7 @@ public:
         kFlame,
         kInverseConical,
         kTendFlame,
+        kUmbrella,
         kCrownCount
     };
     // In file order; every edit regrows the tree.
@@ -67,9 +68,10 @@ public:
          "picks which, so every seed grows another structure. Each branching leaves out this share, so the losses "
          "add up: at 10 about half the outermost twigs of a tree branched six times over remain."},
         {"CrownShape", "Crown shape: ", ValueFormat::Integer, {0, kCrownCount - 1}, 0, kStaleSkeleton,
-         "Scales the trunk's branches by their height on it (0 to 7): 0 cylindrical (all alike), 1 conical, 2 "
-         "spherical, 3 hemispherical, 4 tapered cylindrical, 5 flame, 6 inverse conical, 7 tend-flame. Regular "
-         "and complex generators."},
+         "Scales the trunk's branches by their height on it (0 to 8): 0 cylindrical (all alike), 1 conical, 2 "
+         "spherical, 3 hemispherical, 4 tapered cylindrical, 5 flame, 6 inverse conical, 7 tend-flame, 8 umbrella "
+         "(widest at the top; with Crown width nothing grows above the trunk's top, so the crown is flat). "
+         "Regular and complex generators."},
         {"CrownBase", "Crown base %: ", ValueFormat::Integer, {0, 95}, 0, kStaleSkeleton,
          "Where the crown's shape begins, as a share of the trunk's height (0 to 95): below it branches are as "
          "long as at the crown's foot."},

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 #include <numeric>
 #include <set>
 #include <string>
@@ -38,6 +39,24 @@ std::vector<std::string> SpeciesFiles() {
 struct LeafBounds : CountingSink {
     void Side(const SegmentRings&) override {}
     void Cap(const Vector3D&, const Vector3D*, const Vector3D&, int) override {}
+};
+
+// Each species' foliage and bark choices (the menus' numbers: the first
+// leaves and barks are the program's classic ones, the painted ones follow).
+constexpr int kLeaves = 3, kBarks = 2, kNeedles = 2, kWhiteBark = 1;
+const std::map<std::string, std::pair<int, int>> kSpeciesTextures = {
+    {"oak", {kLeaves + PaintedTextures::kOakTwig, kBarks + PaintedTextures::kOakBark}},
+    {"birch", {0, kWhiteBark}},
+    {"spruce", {kNeedles, 0}},
+    {"pine", {kNeedles, 0}},
+    {"willow", {0, 0}},
+    {"palm", {0, 0}},
+    {"shrub", {0, 0}},
+    {"sapling", {0, 0}},
+    {"maple", {kLeaves + PaintedTextures::kMapleTwig, kBarks + PaintedTextures::kBeechBark}},
+    {"poplar", {0, 0}},
+    {"cypress", {kNeedles, 0}},
+    {"acacia", {kLeaves + PaintedTextures::kBirchTwig, kBarks + PaintedTextures::kWillowBark}},
 };
 
 }  // namespace
@@ -139,19 +158,10 @@ TEST(Examples, TheBuiltInGalleryIsTheExampleFilesAndShowsTheirGenerators) {
         ASSERT_TRUE(LoadProject(reader, std::string(GROVEWRIGHT_EXAMPLES) + "/" + example.fileName,
                                 {&simple, &regular, &complex}, error, nullptr, nullptr, &view));
         EXPECT_EQ(GeneratorNamedBy(example.fileName), generators[std::max(view.shownGenerator, 0)]);
-        // The file carries its textures: the conifers' needles, the birch's white bark,
-        // the oak's painted bark and twigs, the maple's smooth bark and palmate twigs.
-        const std::string name = example.name;
-        const bool conifer = name == "spruce" || name == "pine" || name == "cypress";
-        EXPECT_EQ(view.textures.builtIn[TextureChoice::kLeaves],
-                  conifer           ? 2
-                  : name == "oak"   ? 3 + PaintedTextures::kOakTwig
-                  : name == "maple" ? 3 + PaintedTextures::kMapleTwig
-                                    : 0);
-        EXPECT_EQ(view.textures.builtIn[TextureChoice::kBark],
-                  name == "birch"   ? 1
-                  : name == "oak"   ? 2 + PaintedTextures::kOakBark
-                  : name == "maple" ? 2 + PaintedTextures::kBeechBark
-                                    : 0);
+        // The file carries the built-in textures that suit the species.
+        const auto textures = kSpeciesTextures.find(example.name);
+        ASSERT_NE(textures, kSpeciesTextures.end());
+        EXPECT_EQ(view.textures.builtIn[TextureChoice::kLeaves], textures->second.first);
+        EXPECT_EQ(view.textures.builtIn[TextureChoice::kBark], textures->second.second);
     }
 }

@@ -236,7 +236,8 @@ TEST(TreeForm, CrownShapesScaleTheTrunksBranchesByTheirHeight) {
                                {G::kTaperedCylindrical, 0.5, 0.75, 1},
                                {G::kFlame, 0, 0.5 / 0.7, 0},
                                {G::kInverseConical, 1, 0.6, 0.2},
-                               {G::kTendFlame, 0.5, 0.5 + 0.25 / 0.7, 0.5}};
+                               {G::kTendFlame, 0.5, 0.5 + 0.25 / 0.7, 0.5},
+                               {G::kUmbrella, 1, 0.2 + 0.8 * std::sqrt(0.75), 0.2}};
     for (const Expected& e : shapes) {
         SCOPED_TRACE(e.shape);
         auto tree = TrunkWithLaterals(false, 21);
@@ -290,6 +291,21 @@ TEST(TreeForm, PruningToTheCrownShortensWhatWouldLeaveItAndKeepsTheRest) {
         }
     }
     EXPECT_GT(shortened, 20);
+
+    // An umbrella's crown ends at the trunk's top: branches rising at 30 degrees
+    // from its upper half stop there, so the crown is flat; lower ones reach
+    // out as far as the envelope lets them.
+    tree->Page(0).Set(B::kAddAngle, 30);
+    tree->Growth().SetParameter(G::kCrownShape, G::kUmbrella), tree->Growth().SetParameter(G::kCrownWidth, 100);
+    SkeletonLevels umbrella;
+    tree->Rebuild(umbrella);
+    int atTheTop = 0;
+    for (const BranchSegment* branch : Branches(umbrella, 1)) {
+        // Those that start right below the top keep their least tenth.
+        EXPECT_TRUE(branch->End().y <= 500.0 + 1e-3 || branch->Length() <= 30.0 + 1e-9) << branch->Length();
+        if (std::abs(branch->End().y - 500.0) < 1.0) ++atTheTop;
+    }
+    EXPECT_GT(atTheTop, 5);
 }
 
 TEST(TreeForm, PruningLeavesOutItsShareSoSeedsDifferInStructureAndTheEstimateStaysExact) {

@@ -58,6 +58,18 @@ INSTANTIATE_TEST_SUITE_P(Projects, ExampleTest,
                          });
 
 TEST_F(FrameTest, FileExamplesShowsAnExampleAsANewDesignOnItsTabInFull3D) {
+    // Twelve species by name; the last, the acacia, grows on the regular tab with its willow-like bark.
+    const wxMenuItem* first = frame->GetMenuBar()->FindItem(ID_EXAMPLE_FIRST);
+    ASSERT_NE(first, nullptr);
+    const wxMenu* examples = first->GetMenu();
+    ASSERT_EQ(examples->GetMenuItemCount(), 12u);
+    EXPECT_EQ(examples->FindItemByPosition(0)->GetItemLabelText(), "Oak");
+    EXPECT_EQ(examples->FindItemByPosition(11)->GetItemLabelText(), "Acacia");
+    Command(ID_EXAMPLE_FIRST + 11);
+    EXPECT_EQ(frame->TreeNotebook()->GetSelection(), 1);
+    EXPECT_TRUE(Checked(ID_PAINTED_BARK_FIRST + grovewright::PaintedTextures::kWillowBark));
+    EXPECT_EQ(frame->Generators()[1]->Model().Growth().CrownShape(), grovewright::GrowthSetup::kUmbrella);
+
     Command(ID_EXAMPLE_FIRST);  // oak
     EXPECT_EQ(frame->TreeNotebook()->GetSelection(), 1);
     EXPECT_EQ(frame->Design().ActiveGenerator(), 1);
