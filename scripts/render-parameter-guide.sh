@@ -93,7 +93,8 @@ SECTIONS = [
         row("SplitAngle", [-45, 8, 45]), row("SpreadAngle", [-45, 0, 45], preset={"LeafSplit": 3}),
         row("TwistAngle", [0, 90, 180]), row("OriAngle", [0, 90, 180]), row("RelativAddDownTo", [0, 2, 4]),
         row("RelAdd", [0, 50, 100]), row("LeafSplit", [2, 3]), row("SegmentCount", [1, 4, 10]),
-        row("AddHorizontal", [0, 1]), row("UseLeaf", [0, 1])], {}),
+        # Leaves of 22 by 15 cm show the grid's fold and twist the sapling's small ones hide.
+        row("AddHorizontal", [0, 1]), row("UseLeaf", [0, 1])], {"Height": 22, "Width": 15}),
     ("Leaf page: leaves along a shoot and leaf by leaf", SAPLING, ["LeafCreator", "Foliage1"], 6, [
         row("ShootLeaves", [1, 4, 12]), row("Arrangement", [0, 2, 3], preset={"ShootLeaves": 6}),
         row("SizeVariation", [0, 40, 90]), row("AngleVariation", [0, 30, 80]),

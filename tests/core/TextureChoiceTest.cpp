@@ -102,7 +102,7 @@ TEST(TextureChoice, MissingValuesKeepTheirDefaultsAndABadNumberRefusesTheElement
         EXPECT_EQ(design.ActiveGenerator(), TreeDesign::kRegular);
     }
     // A file without the element shows the built-in textures.
-    ASSERT_TRUE(Load(design, std::string(GROVEWRIGHT_EXAMPLES) + "/sapling.simple.xml"));
+    ASSERT_TRUE(Load(design, std::string(GROVEWRIGHT_EXAMPLES) + "/small-tree.xml"));
     EXPECT_TRUE(design.Textures().IsDefault());
 }
 

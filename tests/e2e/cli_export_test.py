@@ -342,7 +342,7 @@ class ModelFiles(InFolder):
 
     def test_levels_of_detail_pass_the_validator_and_importers_see_them(self):
         species = sorted(name[:-4] for name in os.listdir(EXAMPLES) if name.count(".") == 2)
-        self.assertEqual(len(species), 11)
+        self.assertEqual(len(species), 12)
         for name in species:
             project = os.path.join(EXAMPLES, name + ".xml")
             levels = json.loads(run("info", project, "--lod").stdout)["levelsOfDetail"]
@@ -493,8 +493,8 @@ class Gallery(InFolder):
         self.assert_fails(run("render", SMALL_TREE, "--ambient", "101", "-o", self.path("x.png")), 2, "--ambient")
 
     def test_species_export_as_valid_gltf_with_their_textures(self):
-        # The files carry their textures (the spruce's needles, the birch's light bark); options override them.
-        exports = {"spruce": ("spruce.complex.xml", []),
+        # The files carry their textures (the cypress's needles, the birch's bark); options override them.
+        exports = {"cypress": ("cypress.complex.xml", []),
                    "birch": ("birch.complex.xml", ["--bark", "trunc1"]), "birch-default": ("birch.complex.xml", [])}
         for stem, (name, textures) in exports.items():
             result = run("export", os.path.join(EXAMPLES, name), "--leaves", *textures, "-o", self.path(stem + ".glb"))
@@ -507,7 +507,7 @@ class Gallery(InFolder):
                 contents[stem] = f.read()
         # Only the needle twig is 64 x 256 pixels; the dark bark changes the file.
         needles = b"IHDR\0\0\0\x40\0\0\x01\0"
-        self.assertIn(needles, contents["spruce"])
+        self.assertIn(needles, contents["cypress"])
         self.assertNotIn(needles, contents["birch"])
         self.assertNotEqual(contents["birch"], contents["birch-default"])
         self.assertEqual(run("export", SMALL_TREE, "--bark", "trunc3", "-o", self.path("t.glb")).returncode, 2)

@@ -84,13 +84,13 @@ TEST_F(FrameTest, FileExamplesShowsAnExampleAsANewDesignOnItsTabInFull3D) {
     EXPECT_TRUE(Checked(ID_PAINTED_BARK_FIRST + grovewright::PaintedTextures::kOakBark));
     EXPECT_TRUE(Checked(ID_PAINTED_LEAVES_FIRST + grovewright::PaintedTextures::kOakTwig));
     EXPECT_FALSE(Checked(ID_LEAVES_1));
-    // Spruce: the complex tab and the needles.
+    // Spruce: the complex tab and the painted needle sprays.
     Command(ID_EXAMPLE_FIRST + 2);
     EXPECT_EQ(frame->TreeNotebook()->GetSelection(), 2);
-    EXPECT_TRUE(Checked(ID_NEEDLES));
+    EXPECT_TRUE(Checked(ID_PAINTED_LEAVES_FIRST + grovewright::PaintedTextures::kSpruceSpray));
     EXPECT_FALSE(Checked(ID_LEAVES_1));
     Pump();
-    EXPECT_EQ(View().GetTreeTriangles(), 45768);
+    EXPECT_EQ(View().GetTreeTriangles(), 39672);
     // An edit, then another example: asked first; Cancel keeps the design.
     Drag(frame->Generators()[2]->Row("Height").Slider(), 300);
     wxTEST_DIALOG(Command(ID_EXAMPLE_FIRST + 1), wxExpectModal<wxMessageDialog>(wxCANCEL));
@@ -142,15 +142,24 @@ TEST_F(FrameTest, ASimpleDesignIsShownOnTheSimpleTabHoweverItComes) {
 }
 
 TEST_F(FrameTest, AnExampleFileOpenedShowsTheTreeFileExamplesShows) {
+    namespace Painted = grovewright::PaintedTextures;
+    const std::pair<int, int> textures[] = {{Painted::kBirchTwig, Painted::kBirchBark},
+                                            {Painted::kSpruceSpray, -1},
+                                            {Painted::kPineSpray, Painted::kPineBark}};
     for (int example : {1, 2, 3}) {  // birch, spruce, pine
         const grovewright::ExampleTree& tree = grovewright::ExampleTreeAt(example);
         SCOPED_TRACE(tree.name);
+        const auto [leaves, bark] = textures[example - 1];
+        auto shown = [&, leaves = leaves, bark = bark] {
+            EXPECT_TRUE(Checked(ID_PAINTED_LEAVES_FIRST + leaves));
+            EXPECT_EQ(bark < 0, Checked(ID_TRUNK_1));
+            if (bark >= 0) {
+                EXPECT_TRUE(Checked(ID_PAINTED_BARK_FIRST + bark));
+            }
+        };
         Command(ID_EXAMPLE_FIRST + example);
-        const bool whiteBark = Checked(ID_TRUNK_2), needles = Checked(ID_NEEDLES);
+        shown();
         wxTEST_DIALOG(Command(ID_LOAD), wxExpectModal<wxFileDialog>(wxString(GROVEWRIGHT_EXAMPLES) + "/" + tree.fileName));
-        EXPECT_EQ(Checked(ID_TRUNK_2), whiteBark);
-        EXPECT_EQ(Checked(ID_NEEDLES), needles);
-        EXPECT_EQ(needles, example != 1);
-        EXPECT_EQ(whiteBark, example == 1);
+        shown();
     }
 }
