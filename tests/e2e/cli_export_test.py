@@ -831,8 +831,8 @@ class Variants(InFolder):
         info = json.loads(result.stdout)
         self.assertEqual(info["growth"], {"Seed": 12, "LengthVariation": 30, "AngleVariation": 25, "Gravity": -20,
                                           "Bend": 3, "Stiffness": 0, "Pruning": 8, "CrownShape": 0, "CrownBase": 0,
-                                          "CrownWidth": 0, "FlareWidth": 0, "FlareHeight": 20, "Roots": 0,
-                                          "RootLength": 300, "RootDepth": 60, "RootRise": 30})
+                                          "CrownWidth": 0, "FlareWidth": 80, "FlareHeight": 15, "Roots": 6,
+                                          "RootLength": 150, "RootDepth": 30, "RootRise": 30})
         plain = json.loads(run("info", self.OAK, "--seed", "12", "--set", "regular.Bend=1").stdout)
         self.assertEqual(plain["growth"]["Bend"], 1)
         self.assertEqual(info["branchesPerLevel"], plain["segmentsPerLevel"])

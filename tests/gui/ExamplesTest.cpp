@@ -78,7 +78,7 @@ TEST_F(FrameTest, FileExamplesShowsAnExampleAsANewDesignOnItsTabInFull3D) {
     EXPECT_TRUE(frame->CurrentFileName().empty());
     EXPECT_FALSE(frame->IsDesignModified());
     Pump();
-    EXPECT_EQ(View().GetTreeTriangles(), 33864);
+    EXPECT_EQ(View().GetTreeTriangles(), 34728);
     EXPECT_EQ(View().GetLeafTriangles(), 36320);
     // The oak's painted bark and twigs.
     EXPECT_TRUE(Checked(ID_PAINTED_BARK_FIRST + grovewright::PaintedTextures::kOakBark));
@@ -90,7 +90,7 @@ TEST_F(FrameTest, FileExamplesShowsAnExampleAsANewDesignOnItsTabInFull3D) {
     EXPECT_TRUE(Checked(ID_PAINTED_LEAVES_FIRST + grovewright::PaintedTextures::kSpruceSpray));
     EXPECT_FALSE(Checked(ID_LEAVES_1));
     Pump();
-    EXPECT_EQ(View().GetTreeTriangles(), 39672);
+    EXPECT_EQ(View().GetTreeTriangles(), 40408);
     // An edit, then another example: asked first; Cancel keeps the design.
     Drag(frame->Generators()[2]->Row("Height").Slider(), 300);
     wxTEST_DIALOG(Command(ID_EXAMPLE_FIRST + 1), wxExpectModal<wxMessageDialog>(wxCANCEL));
