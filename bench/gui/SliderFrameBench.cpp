@@ -63,14 +63,17 @@ void Replace(int id) {
     Command(id);
 }
 
-// The sapling example's values for these figures: Division 8 and straight,
-// unvaried branches (the tree they have always been measured on). Values only:
-// the next applied edit grows it.
+// The sapling example's values for these figures: Division 8, straight,
+// unvaried branches and one leaf a shoot (the tree they have always been
+// measured on: 321,520 triangles at Iteration 12). Values only: the next
+// applied edit grows it.
 void SetSaplingValues(grovewright::TreeDesign& design) {
     using namespace grovewright;
     for (int i = 0; i < GrowthSetup::kCount; ++i)
         design.Set(ParameterId::Growth(0, i), GrowthSetup::kParameters[i].initial);
     design.Set(ParameterId::Base(0, BaseSetup::kDivision), 8);
+    for (int page = 0; page < LeafGeneratorModel::kPageCount; ++page)
+        design.Set(ParameterId::Leaf(page, LeafSetup::kShootLeaves), 1);
 }
 
 // The sapling example (the simple generator with two leaf pages) with the
