@@ -14,7 +14,8 @@ struct ExampleTree {
 };
 
 inline constexpr int kExampleTreeCount = 12;
-// In the gallery's order: oak, birch, spruce, pine, willow, palm, shrub, sapling.
+// In the gallery's order: oak, birch, spruce, pine, willow, palm, shrub, sapling, maple, poplar,
+// cypress, acacia.
 const ExampleTree& ExampleTreeAt(int index);
 
 }  // namespace grovewright
