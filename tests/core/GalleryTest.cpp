@@ -47,15 +47,15 @@ constexpr int kLeaves = 3, kBarks = 2, kNeedles = 2;
 const std::map<std::string, std::pair<int, int>> kSpeciesTextures = {
     {"oak", {kLeaves + PaintedTextures::kOakTwig, kBarks + PaintedTextures::kOakBark}},
     {"birch", {kLeaves + PaintedTextures::kBirchTwig, kBarks + PaintedTextures::kBirchBark}},
-    {"spruce", {kLeaves + PaintedTextures::kSpruceSpray, 0}},
+    {"spruce", {kLeaves + PaintedTextures::kSpruceSpray, kBarks + PaintedTextures::kOakBark}},
     {"pine", {kLeaves + PaintedTextures::kPineSpray, kBarks + PaintedTextures::kPineBark}},
     {"willow", {kLeaves + PaintedTextures::kWillowTwig, kBarks + PaintedTextures::kWillowBark}},
     {"palm", {kLeaves + PaintedTextures::kLeaflet, kBarks + PaintedTextures::kPalmBark}},
     {"shrub", {kLeaves + PaintedTextures::kBirchLeaf, kBarks + PaintedTextures::kBeechBark}},
     {"sapling", {kLeaves + PaintedTextures::kBirchLeaf, kBarks + PaintedTextures::kBeechBark}},
     {"maple", {kLeaves + PaintedTextures::kMapleTwig, kBarks + PaintedTextures::kBeechBark}},
-    {"poplar", {kLeaves + PaintedTextures::kBirchTwig, 0}},
-    {"cypress", {kNeedles, 0}},
+    {"poplar", {kLeaves + PaintedTextures::kBirchTwig, kBarks + PaintedTextures::kWillowBark}},
+    {"cypress", {kNeedles, kBarks + PaintedTextures::kWillowBark}},
     {"acacia", {kLeaves + PaintedTextures::kBirchTwig, kBarks + PaintedTextures::kWillowBark}},
 };
 

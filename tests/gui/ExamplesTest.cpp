@@ -144,7 +144,7 @@ TEST_F(FrameTest, ASimpleDesignIsShownOnTheSimpleTabHoweverItComes) {
 TEST_F(FrameTest, AnExampleFileOpenedShowsTheTreeFileExamplesShows) {
     namespace Painted = grovewright::PaintedTextures;
     const std::pair<int, int> textures[] = {{Painted::kBirchTwig, Painted::kBirchBark},
-                                            {Painted::kSpruceSpray, -1},
+                                            {Painted::kSpruceSpray, Painted::kOakBark},
                                             {Painted::kPineSpray, Painted::kPineBark}};
     for (int example : {1, 2, 3}) {  // birch, spruce, pine
         const grovewright::ExampleTree& tree = grovewright::ExampleTreeAt(example);
@@ -152,10 +152,8 @@ TEST_F(FrameTest, AnExampleFileOpenedShowsTheTreeFileExamplesShows) {
         const auto [leaves, bark] = textures[example - 1];
         auto shown = [&, leaves = leaves, bark = bark] {
             EXPECT_TRUE(Checked(ID_PAINTED_LEAVES_FIRST + leaves));
-            EXPECT_EQ(bark < 0, Checked(ID_TRUNK_1));
-            if (bark >= 0) {
-                EXPECT_TRUE(Checked(ID_PAINTED_BARK_FIRST + bark));
-            }
+            EXPECT_TRUE(Checked(ID_PAINTED_BARK_FIRST + bark));
+            EXPECT_FALSE(Checked(ID_TRUNK_1));
         };
         Command(ID_EXAMPLE_FIRST + example);
         shown();
