@@ -60,27 +60,31 @@ void AppendGrown(const LeafList& list, std::size_t begin, std::size_t end, doubl
         const Vector3D onSpine = spine * Dot(d, spine);
         return centre + onSpine * along + (d - onSpine) * across;
     };
+    // The grown copies, and their box; a copy that leaves the crown's box is
+    // written again, shifted back (rarely: at the crown's edge).
+    const std::size_t first = out.size();
     double low[2] = {HUGE_VAL, HUGE_VAL}, high[2] = {-HUGE_VAL, -HUGE_VAL};
-    for (std::size_t i = begin; i < end; ++i)
-        for (int k = 0; k < list[i].VertexCount(); ++k) {
-            const Vector3D p = grown(list[i][k]);
-            low[0] = std::min(low[0], p.x), high[0] = std::max(high[0], p.x);
-            low[1] = std::min(low[1], p.z), high[1] = std::max(high[1], p.z);
+    auto write = [&](bool append, double shiftX, double shiftZ) {
+        for (std::size_t i = begin; i < end; ++i) {
+            const LeafPolygon source = list[i];
+            const LeafPolygon copy = append ? out.Append(source.VertexCount(), source.PrimitiveMode(), source.Colour())
+                                            : out[first + (i - begin)];
+            for (int k = 0; k < source.VertexCount(); ++k) {
+                const Vector3D p = grown(source[k]);
+                low[0] = std::min(low[0], p.x), high[0] = std::max(high[0], p.x);
+                low[1] = std::min(low[1], p.z), high[1] = std::max(high[1], p.z);
+                LeafVertex v = source[k];
+                v.x = static_cast<float>(p.x + shiftX), v.y = static_cast<float>(p.y),
+                v.z = static_cast<float>(p.z + shiftZ);
+                copy[k] = v;
+            }
         }
+    };
+    write(true, 0, 0);
     double shift[2];
     for (int axis = 0; axis < 2; ++axis)
         shift[axis] = std::max(0.0, crownLow[axis] - low[axis]) - std::max(0.0, high[axis] - crownHigh[axis]);
-    for (std::size_t i = begin; i < end; ++i) {
-        const LeafPolygon source = list[i];
-        const LeafPolygon copy = out.Append(source.VertexCount(), source.PrimitiveMode(), source.Colour());
-        for (int k = 0; k < source.VertexCount(); ++k) {
-            const Vector3D p = grown(source[k]);
-            LeafVertex v = source[k];
-            v.x = static_cast<float>(p.x + shift[0]), v.y = static_cast<float>(p.y),
-            v.z = static_cast<float>(p.z + shift[1]);
-            copy[k] = v;
-        }
-    }
+    if (shift[0] != 0 || shift[1] != 0) write(false, shift[0], shift[1]);
 }
 
 // The first strip of every leaf of the list: a leaf is the run of strips one
