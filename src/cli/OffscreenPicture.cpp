@@ -4,8 +4,6 @@
 
 #include <string>
 
-#include "render/ExportSinks.h"
-#include "render/MeshBuilder.h"
 #include "render/gl/BillboardRenderer.h"
 #include "render/gl/SceneRenderer.h"
 #include "render/gl/TextureManager.h"
@@ -80,13 +78,7 @@ bool RenderViewPicture(const PictureScene& scene, int mode, bool lighting, int w
         if (scene.cameraHeight > 0) renderer.View().offset.y = -scene.cameraHeight;
         renderer.SetDetail(scene.detail);
         renderer.ShowCounts(scene.counts);
-        if (scene.figure) {
-            // Left of everything the tree holds, with a step of room.
-            MeshBuilder builder(scene.skeleton, scene.leaves, scene.view);
-            CountingSink bounds;
-            builder.BuildTree(bounds, true);
-            renderer.ShowFigureAt(static_cast<float>(bounds.hasPoints ? bounds.minimum.x : 0.0) - 0.8f);
-        }
+        renderer.ShowFigure(scene.figure);
         if (scene.model && mode == SceneRenderer::kFull3D) renderer.ShowModel(*scene.model);
         TakeLight(scene.light, lighting, renderer.Light());
         renderer.Draw(width, height);

@@ -33,6 +33,7 @@ void GLMesh::Take(GLMesh& other) {
     primitive_ = other.primitive_;
     filling_ = other.filling_;
     count_ = std::exchange(other.count_, 0);
+    left_ = other.left_;
     usesBuffers_ = std::exchange(other.usesBuffers_, false);
     colourBytes_ = other.colourBytes_;
     // Moved arrays keep their elements where they are: the starts stay right.
@@ -95,6 +96,7 @@ const void* GLMesh::At(Array array) const { return usesBuffers_ ? nullptr : clie
 
 void GLMesh::StoreTriangles(grovewright::MeshPart&& part) {
     part_ = std::move(part);
+    left_ = part_.minimum[0];
     Store(kPositions, part_.positions);
     Store(kIndices, part_.indices);
     count_ = static_cast<GLsizei>(part_.indices.size());

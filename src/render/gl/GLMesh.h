@@ -40,6 +40,8 @@ public:
 
     void Draw() const;
     bool Empty() const { return count_ == 0; }
+    // The least x of the triangles' positions, as their part's box gave it.
+    float Left() const { return left_; }
     bool UsesBuffers() const { return usesBuffers_; }
     // Tells this filling from every other of any mesh: it changes whenever the arrays are set.
     std::uint64_t Filling() const { return filling_; }
@@ -70,6 +72,7 @@ private:
     GLenum primitive_ = GL_TRIANGLES;
     std::uint64_t filling_ = 0;
     GLsizei count_ = 0;  // indices of triangles, points of lines
+    float left_ = 0;
     bool usesBuffers_ = false;
     // The colours are the part's bytes (red, green, blue, alpha), else colours_'s floats.
     bool colourBytes_ = false;

@@ -276,7 +276,13 @@ void SceneRenderer::DrawFull3D() {
     textures_.BindGroundTexture();
     glCallList(groundList_);
     scene::DrawTreeMeshes(textures_, &tree_, &stump_, &leaf_);
-    if (figureAt_) DrawFigure(*figureAt_);
+    if (showFigure_) {
+        // Left of everything the tree holds, with a step of room.
+        std::optional<float> left;
+        for (const GLMesh* mesh : {&tree_, &stump_, &leaf_})
+            if (!mesh->Empty()) left = std::min(left.value_or(mesh->Left()), mesh->Left());
+        DrawFigure(left.value_or(0.0f) - 0.8f);
+    }
     if (!showCounts_) return;
     if (fontBase_ == 0) BuildFontLists();
     textures_.BindFontTexture();

@@ -115,9 +115,9 @@ public:
     int LeafTriangles() const { return leafTriangles_; }
     // The triangle counts written at the top left of Full 3D (on unless turned off).
     void ShowCounts(bool on) { showCounts_ = on; }
-    // A person 1.8 m tall standing on the ground at (x, 0, 0), in Full 3D, to
-    // show the tree's size; none while unset.
-    void ShowFigureAt(std::optional<float> x) { figureAt_ = x; }
+    // A person 1.8 m tall standing on the ground left of the meshes shown, in
+    // Full 3D, to show the tree's size.
+    void ShowFigure(bool on) { showFigure_ = on; }
     // Lines of text drawn in dark grey at the top left of a Line view with no
     // tree yet (the first start); none once cleared.
     void SetHint(std::vector<std::string> lines) { hint_ = std::move(lines); }
@@ -159,8 +159,7 @@ private:
     int treeTriangles_ = 0;
     int leafTriangles_ = 0;
     double detail_ = 1.0;
-    bool showCounts_ = true;
-    std::optional<float> figureAt_;
+    bool showCounts_ = true, showFigure_ = false;
     // The tree's mesh (its lines in line mode) and the leaves' mesh are up to date.
     bool treeListValid_ = false;
     bool leafListValid_ = false;
