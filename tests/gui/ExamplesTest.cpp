@@ -149,11 +149,9 @@ TEST_F(FrameTest, AnExampleFileOpenedShowsTheTreeFileExamplesShows) {
     for (int example : {1, 2, 3}) {  // birch, spruce, pine
         const grovewright::ExampleTree& tree = grovewright::ExampleTreeAt(example);
         SCOPED_TRACE(tree.name);
-        const auto [leaves, bark] = textures[example - 1];
-        auto shown = [&, leaves = leaves, bark = bark] {
-            EXPECT_TRUE(Checked(ID_PAINTED_LEAVES_FIRST + leaves));
-            EXPECT_TRUE(Checked(ID_PAINTED_BARK_FIRST + bark));
-            EXPECT_FALSE(Checked(ID_TRUNK_1));
+        auto shown = [&] {
+            EXPECT_TRUE(Checked(ID_PAINTED_LEAVES_FIRST + textures[example - 1].first));
+            EXPECT_TRUE(Checked(ID_PAINTED_BARK_FIRST + textures[example - 1].second));
         };
         Command(ID_EXAMPLE_FIRST + example);
         shown();
