@@ -21,7 +21,7 @@ protected:
         Drag(Simple().Row("Iteration").Slider(), 10);
         Release(Simple().Row("Iteration").Slider());
         View().SetLighterWhileDragging(true);
-        View().DragFrames().SetBudget(1);
+        View().DragFrames().SetBudgets(1, 1);
         Pump();
     }
 };
@@ -86,12 +86,12 @@ TEST_F(DragTest, KeyStepsAreLighterUntilTheyRestAndSmallDesignsAreAlwaysWhole) {
 
     // A design that fits the budget is drawn whole at every step; so is every
     // design with the option off.
-    view.DragFrames().SetBudget(1e9);
+    view.DragFrames().SetBudgets(1e9, 1e9);
     for (int step = 1; step <= 3; ++step) {
         Drag(height, start + 5 * step);
         EXPECT_EQ(view.ShownDetail(), 1.0);
     }
-    view.DragFrames().SetBudget(1);
+    view.DragFrames().SetBudgets(1, 1);
     Command(ID_LIGHTER_DRAG);
     EXPECT_FALSE(view.LighterWhileDragging());
     for (int step = 1; step <= 3; ++step) {

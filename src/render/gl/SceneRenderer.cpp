@@ -269,12 +269,11 @@ void SceneRenderer::DrawFull3D() {
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     glFrontFace(GL_CW);
     scene::ApplyLight(light_);
-    if (skyList_ == 0) BuildSkyList();
-    textures_.BindSkyTexture();
-    glCallList(skyList_);
-    if (groundList_ == 0) BuildGroundList();
-    textures_.BindGroundTexture();
-    glCallList(groundList_);
+    // Nearest first, the sky last: the depth test then spares the ground and
+    // the sky every pixel the tree covers, which a renderer on the processor
+    // would otherwise texture only to paint over. They pass only where nearer,
+    // so that where depths tie (the horizon, the foot) the picture is the one
+    // drawing them first would make.
     scene::DrawTreeMeshes(textures_, &tree_, &stump_, &leaf_);
     if (showFigure_) {
         // Left of everything the tree holds, with a step of room.
@@ -283,6 +282,14 @@ void SceneRenderer::DrawFull3D() {
             if (!mesh->Empty()) left = std::min(left.value_or(mesh->Left()), mesh->Left());
         DrawFigure(left.value_or(0.0f) - 0.8f);
     }
+    glDepthFunc(GL_LESS);
+    if (groundList_ == 0) BuildGroundList();
+    textures_.BindGroundTexture();
+    glCallList(groundList_);
+    if (skyList_ == 0) BuildSkyList();
+    textures_.BindSkyTexture();
+    glCallList(skyList_);
+    glDepthFunc(GL_LEQUAL);
     if (!showCounts_) return;
     if (fontBase_ == 0) BuildFontLists();
     textures_.BindFontTexture();

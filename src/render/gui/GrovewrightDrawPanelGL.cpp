@@ -100,8 +100,9 @@ void GrovewrightDrawPanelGL::OnDesignChange(const grovewright::DesignChange& cha
     Render();
     // What the new meshes and the frame cost, for the next drag step's choice.
     if (framesShown_ > before && change.stale != grovewright::kStaleNothing && scene_.RenderMode() != kLine)
-        dragDetail_.Measured(static_cast<double>(frame.Time()),
-                             static_cast<std::size_t>(scene_.TreeTriangles() + scene_.LeafTriangles()));
+        dragDetail_.Measured(frame.TimeInMicro().ToDouble() / 1000.0,
+                             static_cast<std::size_t>(scene_.TreeTriangles() + scene_.LeafTriangles()),
+                             scene_.Detail() < 1.0);
     // The pause that ends a drag runs from the end of its last frame: the user's
     // next move comes after it, however long it took.
     if (IsSliderEdit(change)) lastStep_ = stepClock_.Time();
