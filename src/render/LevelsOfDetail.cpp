@@ -47,12 +47,16 @@ void AppendGrown(const LeafList& list, std::size_t begin, std::size_t end, doubl
     Vector3D spine = ends > 0 ? (tip - base) * (1.0 / ends) : Vector3D();
     const double length = Distance(spine, Vector3D());
     spine = length > 0 ? spine * (1.0 / length) : Vector3D();
-    double width = 0;
-    for (std::size_t i = begin; i < end; ++i)
-        for (int k = 0; k < list[i].VertexCount(); ++k) {
-            const Vector3D d = PositionOf(list[i][k]) - centre;
-            width = std::max(width, 2 * Distance(d, spine * Dot(d, spine)));
+    // The widest vertex off the spine, by squared distance (the root of the largest is the largest root).
+    double widest = 0;
+    for (std::size_t i = begin; i < end; ++i) {
+        const LeafPolygon polygon = list[i];
+        for (int k = 0; k < polygon.VertexCount(); ++k) {
+            const Vector3D d = PositionOf(polygon[k]) - centre, across = d - spine * Dot(d, spine);
+            widest = std::max(widest, Dot(across, across));
         }
+    }
+    const double width = 2 * std::sqrt(widest);
     const double along = length > 0 ? std::clamp(grow * std::sqrt(width / length), 1.0, grow) : grow;
     const double across = grow * grow / along;
     auto grown = [&](const LeafVertex& vertex) {
@@ -190,12 +194,14 @@ std::size_t LevelsOfDetail::ReduceLeaves(int step, LeafStore* leaves, std::vecto
     const double grow = std::pow(step, 0.4);
     // The crown's box across, which grown leaves keep within.
     float crownLow[2] = {HUGE_VALF, HUGE_VALF}, crownHigh[2] = {-HUGE_VALF, -HUGE_VALF};
-    for (std::size_t i = 0; reduced && i < list.size(); ++i)
-        for (int k = 0; k < list[i].VertexCount(); ++k) {
-            const LeafVertex& v = list[i][k];
+    for (std::size_t i = 0; reduced && i < list.size(); ++i) {
+        const LeafPolygon polygon = list[i];
+        for (int k = 0; k < polygon.VertexCount(); ++k) {
+            const LeafVertex& v = polygon[k];
             crownLow[0] = std::min(crownLow[0], v.x), crownHigh[0] = std::max(crownHigh[0], v.x);
             crownLow[1] = std::min(crownLow[1], v.z), crownHigh[1] = std::max(crownHigh[1], v.z);
         }
+    }
     for (std::size_t leaf = 0; leaf + 1 < starts.size(); ++leaf) {
         const LeafPolygon first = list[starts[leaf]];
         const int columns = first.VertexCount() / 2;
