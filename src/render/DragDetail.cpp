@@ -50,11 +50,8 @@ DragDetail::FrameCost DragDetail::Cost() const {
 double DragDetail::ShareFor(std::size_t triangles, double growthMilliseconds) const {
     if (count_ == 0 || triangles == 0) return 1.0;
     const FrameCost cost = Cost();
-    // The share whose drawing fits a budget, by a cost a triangle and a fixed
-    // part. Frames scatter about what the cost says: aiming a little below the
-    // budget keeps most of them within it.
+    // The share whose drawing fits a budget, by a cost a triangle and a fixed part.
     auto within = [&](double budget, double fixed, double perTriangle) {
-        constexpr double kAim = 0.95;
         return (kAim * budget - growthMilliseconds - fixed) / (perTriangle * static_cast<double>(triangles));
     };
     // Whether the fluid budget is aimed at is judged in proportion, which a few
