@@ -21,8 +21,9 @@ public:
     // Frames scatter about what the cost says (by a tenth on a busy machine):
     // aiming this much below a budget keeps most of them within it.
     static constexpr double kAim = 0.9;
-    // A lighter level keeps at least this share of a design, and at least this
-    // many triangles (all of a smaller one): fewer would no longer show its shape.
+    // Aiming at the budget, a lighter level keeps at least this share of a design,
+    // and at least this many triangles (all of a smaller one): fewer would no
+    // longer show its shape.
     static constexpr double kLeastShare = 0.01;
     static constexpr double kLeastTriangles = 20000;
     // The frames the cost is worked out from.
