@@ -185,9 +185,19 @@ void MainFrame::BuildMenus() {
     file->AppendSeparator();
     file->Append(ID_LOAD, "&Load");
     auto* examples = new wxMenu;
+    // Each species its own key: the first of its letters no species above it took
+    // (&Spruce, S&hrub, Sap&ling), so that one key press opens it.
+    wxString taken;
     for (int i = 0; i < grovewright::kExampleTreeCount; ++i) {
         wxString name = wxString::FromUTF8(grovewright::ExampleTreeAt(i).name);
-        examples->Append(ID_EXAMPLE_FIRST + i, "&" + name.Left(1).Upper() + name.Mid(1));
+        name = name.Left(1).Upper() + name.Mid(1);
+        std::size_t key = 0;
+        while (key < name.length() && taken.Find(name.Lower()[key]) != wxNOT_FOUND) ++key;
+        if (key < name.length()) {
+            taken += name.Lower()[key];
+            name.insert(key, "&");
+        }
+        examples->Append(ID_EXAMPLE_FIRST + i, name);
     }
     file->Append(ID_EXAMPLES, "E&xamples", examples);
     auto* recent = new wxMenu;

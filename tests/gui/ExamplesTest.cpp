@@ -3,6 +3,7 @@
 #include <wx/filedlg.h>
 
 #include <cctype>
+#include <set>
 #include <string>
 
 #include "../core/TestHelpers.h"
@@ -65,6 +66,14 @@ TEST_F(FrameTest, FileExamplesShowsAnExampleAsANewDesignOnItsTabInFull3D) {
     ASSERT_EQ(examples->GetMenuItemCount(), 12u);
     EXPECT_EQ(examples->FindItemByPosition(0)->GetItemLabelText(), "Oak");
     EXPECT_EQ(examples->FindItemByPosition(11)->GetItemLabelText(), "Acacia");
+    // One key each: no two species share the letter after their '&'.
+    std::set<wxUniChar> keys;
+    for (std::size_t i = 0; i < examples->GetMenuItemCount(); ++i) {
+        const wxString label = examples->FindItemByPosition(i)->GetItemLabel();
+        const int amp = label.Find('&');
+        ASSERT_NE(amp, wxNOT_FOUND) << label;
+        EXPECT_TRUE(keys.insert(wxTolower(label[static_cast<std::size_t>(amp) + 1])).second) << label;
+    }
     Command(ID_EXAMPLE_FIRST + 11);
     EXPECT_EQ(frame->TreeNotebook()->GetSelection(), 1);
     EXPECT_TRUE(Checked(ID_PAINTED_BARK_FIRST + grovewright::PaintedTextures::kWillowBark));
