@@ -27,9 +27,4 @@ inline std::string FormatInt(long value) {
     return std::string(buffer, PutInt(buffer, value));
 }
 
-inline std::string FormatFixed6(double value) {
-    char buffer[kMaxFixed6Chars];
-    return std::string(buffer, PutFixed6(buffer, value));
-}
-
 }  // namespace grovewright

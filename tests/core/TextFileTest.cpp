@@ -355,6 +355,15 @@ TEST(Utf8Validation, AcceptsWellFormedAndRejectsMalformed) {
     EXPECT_FALSE(IsValidUtf8("\xE2\x28\xA1"));         // bad continuation
 }
 
+namespace {
+
+std::string FormatFixed6(double value) {
+    char buffer[kMaxFixed6Chars];
+    return std::string(buffer, PutFixed6(buffer, value));
+}
+
+}  // namespace
+
 TEST(NumberFormat, MatchesPrintf) {
     std::mt19937_64 random(7);
     std::uniform_real_distribution<double> wide(-1e6, 1e6);
