@@ -191,10 +191,11 @@ void MainFrame::BuildMenus() {
     for (int i = 0; i < grovewright::kExampleTreeCount; ++i) {
         wxString name = wxString::FromUTF8(grovewright::ExampleTreeAt(i).name);
         name = name.Left(1).Upper() + name.Mid(1);
+        const wxString lower = name.Lower();
         std::size_t key = 0;
-        while (key < name.length() && taken.Find(name.Lower()[key]) != wxNOT_FOUND) ++key;
-        if (key < name.length()) {
-            taken += name.Lower()[key];
+        while (key < lower.length() && taken.Find(lower[key]) != wxNOT_FOUND) ++key;
+        if (key < lower.length()) {
+            taken += lower[key];
             name.insert(key, "&");
         }
         examples->Append(ID_EXAMPLE_FIRST + i, name);
