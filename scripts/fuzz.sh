@@ -10,7 +10,8 @@ seconds=${1:-60}
 CC=clang CXX=clang++ bash scripts/build.sh build-fuzz -DGROVEWRIGHT_BUILD_FUZZERS=ON -DGROVEWRIGHT_BUILD_GUI=OFF \
   -DGROVEWRIGHT_BUILD_TESTS=OFF -DGROVEWRIGHT_BUILD_BENCH=OFF
 mkdir -p fuzz-findings
-for target in ProjectFuzzer ImageFuzzer XmlFuzzer; do
+targets=(ProjectFuzzer ImageFuzzer XmlFuzzer)
+for target in "${targets[@]}"; do
   corpus=fuzz/corpus/$(echo "${target%Fuzzer}" | tr '[:upper:]' '[:lower:]')
   scratch=$(mktemp -d)
   seeds=("$corpus")
@@ -25,3 +26,4 @@ for target in ProjectFuzzer ImageFuzzer XmlFuzzer; do
   fi
 done
 rmdir fuzz-findings
+echo "Fuzzed: ${#targets[@]} targets for $seconds s each, no finding"

@@ -14,5 +14,6 @@ MESSAGE
   exit 1
 fi
 bash scripts/install-deps.sh
-bash scripts/build.sh build -DGROVEWRIGHT_BUILD_TESTS=OFF -DGROVEWRIGHT_BUILD_BENCH=OFF
+source scripts/build-options.sh
+bash scripts/build.sh build "${RUN_OPTIONS[@]}"
 exec ./build/grovewright "$@"

@@ -1,0 +1,10 @@
+# The CMake options of the two README commands, sourced by both scripts and by
+# the test that checks them. Every option is named, so that a build folder that
+# one command configured is switched over whole by the other: CMake keeps a
+# cached value that a later configure does not name.
+RUN_OPTIONS=(-DGROVEWRIGHT_BUILD_TESTS=OFF -DGROVEWRIGHT_BUILD_BENCH=OFF -DGROVEWRIGHT_BUILD_GUI=ON
+             -DGROVEWRIGHT_SANITIZE=OFF -DGROVEWRIGHT_BUILD_FUZZERS=OFF)
+TEST_OPTIONS=(-DGROVEWRIGHT_BUILD_TESTS=ON -DGROVEWRIGHT_BUILD_BENCH=ON -DGROVEWRIGHT_BUILD_GUI=ON
+              -DGROVEWRIGHT_SANITIZE=OFF -DGROVEWRIGHT_BUILD_FUZZERS=OFF)
+SANITIZE_OPTIONS=(-DGROVEWRIGHT_BUILD_TESTS=ON -DGROVEWRIGHT_BUILD_BENCH=OFF -DGROVEWRIGHT_BUILD_GUI=ON
+                  -DGROVEWRIGHT_SANITIZE=ON -DGROVEWRIGHT_BUILD_FUZZERS=OFF)
