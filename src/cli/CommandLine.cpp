@@ -114,6 +114,20 @@ Failure LoadDesign(const std::string& project, std::string generator, Design& de
     // defaults, and an empty tree written as if it were the design.
     if (std::find(kept.begin(), kept.end(), design.chosen->GetName()) != kept.end())
         return {kExitFailure, NoValidSection(project, design.chosen->GetName())};
+    // A leaf page that could not be read beside others that could would grow
+    // other leaves than the design's: refused, as the chosen generator's
+    // section is. The other parts (another generator, a file without leaf
+    // pages, the view's textures) take their defaults, as in the program, and
+    // are named: never dropped in silence.
+    const std::string someLeafPages = design.leafPages.GetName() + ":";
+    for (const std::string& part : kept) {
+        if (part.rfind(someLeafPages, 0) == 0)
+            return {kExitFailure, project + ": " + part +
+                                      ": a value is missing, not a number or out of range; the leaves would not be "
+                                      "the design's"};
+        std::cerr << kProgram << ": " << project << ": no valid " << part
+                  << " section (missing, or a value missing, not a number or out of range): its defaults are used\n";
+    }
     return {};
 }
 

@@ -682,6 +682,30 @@ class Failures(InFolder):
         # The other generators' sections are still good.
         self.assertEqual(run("export", broken, "--generator", "complex", "-o", self.path("t.x")).returncode, 0)
 
+    def test_a_leaf_page_that_cannot_be_read_is_refused_and_other_parts_are_named(self):
+        with open(os.path.join(EXAMPLES, "birch.complex.xml")) as f:
+            text = f.read()
+        page = text.index("<LeafSetup1>")
+        for name, value in (("ShootLeaves", "-1"), ("ShootLeaves", "65"), ("Arrangement", "-1"),
+                            ("SegmentCount", "11"), ("SegmentCount", "many")):
+            at = text.index(f"<{name}>", page)
+            broken = self.path("broken-leaf.xml")
+            with open(broken, "w") as f:
+                f.write(text[:at] + f"<{name}>{value}</{name}>" + text[text.index("\n", at):])
+            self.assert_fails(run("export", broken, "--leaves", "-o", self.path("t.glb")), 1, broken, "Leaf 1")
+            self.assertNotIn("Leaf 2", run("export", broken, "--leaves", "-o", self.path("t.glb")).stderr, name)
+            self.assertFalse(os.path.exists(self.path("t.glb")))
+        # A file of the simple generator alone: the other parts take their defaults, each named.
+        with open(SMALL_TREE) as f:
+            text = f.read()
+        simple_only = self.path("simple-only.xml")
+        with open(simple_only, "w") as f:
+            f.write(text[:text.index("<RegularGrovewright>")] + "</Grovewright_Setup>\n")
+        result = run("export", simple_only, "-o", self.path("t.x"))
+        self.assertEqual(result.returncode, 0, result.stderr)
+        for part in ("RegularGrovewright", "ComplexGrovewright", "LeafCreator"):
+            self.assertIn(f"no valid {part} section", result.stderr)
+
     def writing_into_folder(self, process):
         """Whether the process has a file open in the test folder (written unnamed until complete)."""
         fds = f"/proc/{process.pid}/fd"
