@@ -28,6 +28,7 @@
 #include "geometry/SkeletonLevels.h"
 #include "io/BillboardImage.h"
 #include "io/ImageFiles.h"
+#include "io/ModelFiles.h"
 #include "io/NumberFormat.h"
 #include "io/ProgramVersion.h"
 #include "io/TGDXFFileWriter.h"
@@ -196,9 +197,12 @@ Failure TooBig(const std::string& project, const Design& design, const DesignSiz
     const std::size_t triangles = size.Triangles(needs.withLeaves), weighed = WeighedTriangles(size, needs);
     std::string message = project + ": the " + design.chosen->GetName() + " tree would have " + Grouped(triangles) +
                           " triangles (about " + FormatBytes(size.DXFBytes(needs.withLeaves)) + " as DXF)";
-    if (weighed > triangles)
-        message += ", and its " + std::string(needs.levelsOfDetail ? "levels of detail" : "wind weights") +
-                   " need the memory of " + Grouped(weighed) + " (about " +
+    // Only what the export asked for is named.
+    const char* asked = needs.levelsOfDetail ? (needs.wind ? "levels of detail and wind weights" : "levels of detail")
+                        : needs.wind         ? "wind weights"
+                                             : nullptr;
+    if (weighed > triangles && asked)
+        message += ", and its " + std::string(asked) + " need the memory of " + Grouped(weighed) + " (about " +
                    FormatBytes(size.grownBytes + size.ExportBytes(needs)) + ")";
     return {kExitFailure, message + "; the limit is " + Grouped(limit) + " (--max-triangles, 0 for none)"};
 }
@@ -408,6 +412,8 @@ void PrintInfo(std::ostream& out, Design& design, const DesignSize& size, bool b
     info["branchesPerLevel"] = size.skeleton.branchesPerLevel;
     info["rootSegments"] = size.skeleton.roots;
     info["segments"] = size.skeleton.Total();
+    // False when pruning of a huge design was counted by its expectation.
+    info["countsExact"] = size.skeleton.exact;
     nlohmann::ordered_json& estimate = info["estimate"];
     estimate["treeTriangles"] = size.treeTriangles;
     estimate["leafTriangles"] = size.leaves.Triangles();
@@ -711,10 +717,26 @@ int RunCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err) 
     const DesignSize::ExportNeeds needs{growLeaves, exports && (wind || windAsColour), exports && levelsOfDetail};
     const bool withinLimit = maxTriangles == 0 || WeighedTriangles(size, needs) <= maxTriangles;
     if (!withinLimit && !info) return report(TooBig(project, design, size, needs, maxTriangles));
+    // A GLB's length is known from the counts: one that would pass 4 GiB is refused at once.
+    for (const std::string& output : outputs)
+        if (std::string error; FormatOf(output) == Format::GLB && !FitsGlb(size.GlbBytes(needs), output, error))
+            return report({kExitFailure, error});
+    // The memory this process may use, by the window's rule: what cannot be
+    // held is refused before anything is grown, never killed half-way.
+    const std::size_t budget = ProcessMemoryBudget();
+    const std::size_t needed = exports ? size.grownBytes + size.ExportBytes(needs) : size.memoryBytes;
+    const bool withinBudget = needed <= budget;
+    if (!withinBudget && !info) {
+        const auto [need, allowed] = FormatBytesApart(needed, budget);
+        return report({kExitFailure, project + ": the " + design.chosen->GetName() + " tree would need about " + need +
+                                         " of memory, more than the " + allowed +
+                                         " this process may use (half the least of the computer's memory, ulimit -v "
+                                         "and the control group's limit)"});
+    }
     try {
-        if (withinLimit) GrowDesign(design, growLeaves);
+        if (withinLimit && withinBudget) GrowDesign(design, growLeaves);
         if (info) {
-            PrintInfo(out, design, size, withinLimit, levelsOfDetail);
+            PrintInfo(out, design, size, withinLimit && withinBudget, levelsOfDetail);
             return kExitOk;
         }
         if (drawsPicture)

@@ -356,6 +356,7 @@ void BranchTreeModel::CountBranches(SkeletonCounts& counts) const {
     const int chain = std::min(base.ExtendTo(), iteration);
     const ShootGrowth shoots(Growth(), complex_ ? 2 : 1, base.DiameterReduction() / 100.0);
     counts.perLevel.resize(chain + 1, 1);
+    std::size_t draws = 0;  // pruning's draws so far
     // The chain's top piece, or the trunk itself when there is no chain piece;
     // with ExtendTo 0 the base has counted the trunk's cap already.
     if (base.Cut() && base.ExtendTo() > 0) ++counts.cut;
@@ -364,28 +365,39 @@ void BranchTreeModel::CountBranches(SkeletonCounts& counts) const {
         if (!page.Get(BranchSetup::kUseBranch)) continue;
         const int to = std::min<int>(page.Get(BranchSetup::kAddTo), static_cast<int>(counts.perLevel.size()) - 1);
         const bool onTrunk = TakesAsParent(page, complex_, true), onBranches = TakesAsParent(page, complex_, false);
-        const int laterals = page.GetParameter(BranchSetup::kLaterals);
+        const int lateralsPerParent = page.GetParameter(BranchSetup::kLaterals);
         std::size_t grown = 0;
         for (int j = page.Get(BranchSetup::kAddFrom); j <= to; ++j) {
             const std::size_t trunk = j <= chain ? 1 : 0;
+            const std::size_t parents =
+                CountSum(onTrunk ? trunk : 0, onBranches ? counts.perLevel[j] - trunk : 0);
+            const std::size_t laterals = CountProduct(parents, static_cast<std::size_t>(lateralsPerParent));
             if (!shoots.Prunes()) {
-                grown += ((onTrunk ? trunk : 0) + (onBranches ? counts.perLevel[j] - trunk : 0)) * laterals;
+                grown = CountSum(grown, laterals);
                 continue;
             }
+            if (draws + laterals > kExactPruningDraws) {
+                // Too many to draw one by one: what pruning keeps on average.
+                counts.exact = false;
+                const double kept = static_cast<double>(laterals) * shoots.KeptShare();
+                grown = CountSum(grown, static_cast<std::size_t>(std::min(std::round(kept), static_cast<double>(kCountCeiling))));
+                continue;
+            }
+            draws += laterals;
             // Pruning draws every lateral by its identity, as growth does: the
             // branches of a level are its trunk piece (if any) first, then the
             // ones a page grew, in order.
             for (std::size_t branch = 0; branch < counts.perLevel[j]; ++branch) {
                 if (!TakesAsParent(page, complex_, branch < trunk)) continue;
                 const std::uint64_t identity = shoots.Identity(k, j, branch);
-                for (int i = 0; i < laterals; ++i)
+                for (int i = 0; i < lateralsPerParent; ++i)
                     if (!shoots.LeftOut(ShootGrowth::LateralIdentity(identity, i))) ++grown;
             }
         }
         if (grown == 0) continue;
         if (counts.perLevel.size() <= static_cast<std::size_t>(k)) counts.perLevel.resize(k + 1, 0);
-        counts.perLevel[k] += grown;
-        if (page.Get(BranchSetup::kCut)) counts.cut += grown;
+        counts.perLevel[k] = CountSum(counts.perLevel[k], grown);
+        if (page.Get(BranchSetup::kCut)) counts.cut = CountSum(counts.cut, grown);
     }
 }
 

@@ -51,6 +51,12 @@ std::size_t DesignSize::ExportBytes(const ExportNeeds& needs) const {
     return static_cast<std::size_t>(model * (kLevelsPeak + kAtlasPeak * atlasShare)) + kProcessBytes + kPictureBytes;
 }
 
+std::uint64_t DesignSize::GlbBytes(const ExportNeeds& needs) const {
+    const std::uint64_t vertices = treeVertices + (needs.withLeaves ? leaves.vertices : 0);
+    return vertices * (kModelVertexBytes + (needs.wind ? kWindVertexBytes : 0)) +
+           std::uint64_t{Triangles(needs.withLeaves)} * kModelTriangleBytes;
+}
+
 namespace {
 
 // bytes in the unit of scale (the largest of 1000^n not above it) with the given decimals.
@@ -158,6 +164,7 @@ DesignSize MeasureDesign(const TreeGeneratorModel& tree, const LeafGeneratorMode
     size.leaves = leaves.CountLeaves(size.skeleton.branchesPerLevel);
     // Two triangles per ring step of every segment, a fan over every cut one.
     const std::size_t division = static_cast<std::size_t>(tree.Base().Division());
+    // Counts are at most kCountCeiling, 2^36: these products stay far within 64 bits.
     size.treeTriangles = 2 * division * size.skeleton.Total() + division * size.skeleton.cut;
     size.treeVertices = (division + 1) * (2 * size.skeleton.Total() + size.skeleton.cut);
     size.grownBytes = size.skeleton.Total() * sizeof(BranchSegment) + size.leaves.vertices * sizeof(LeafVertex) +

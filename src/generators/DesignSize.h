@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <utility>
 
@@ -42,6 +43,10 @@ struct DesignSize {
     // impostor's pictures of levels of detail with the off-screen drawing they
     // need. Measured on large trees, with a margin.
     std::size_t ExportBytes(const ExportNeeds& needs) const;
+    // The bytes of a GLB of the model, from the counts: every vertex's
+    // position, normal and texture coordinate in single precision (and its
+    // wind weights), three 32-bit indices a triangle. Its textures come on top.
+    std::uint64_t GlbBytes(const ExportNeeds& needs) const;
 };
 
 // "12 MB", "3.4 GB".

@@ -426,8 +426,8 @@ LeafGeneratorModel::Counts LeafGeneratorModel::CountLeaves(const std::vector<std
     const int levels = static_cast<int>(branchesPerLevel.size());
     for (int k = 0; k < levels; ++k) {
         const Counts branch = BranchLeaves(k);
-        counts.strips += branchesPerLevel[levels - 1 - k] * branch.strips;
-        counts.vertices += branchesPerLevel[levels - 1 - k] * branch.vertices;
+        counts.strips = CountSum(counts.strips, CountProduct(branchesPerLevel[levels - 1 - k], branch.strips));
+        counts.vertices = CountSum(counts.vertices, CountProduct(branchesPerLevel[levels - 1 - k], branch.vertices));
     }
     return counts;
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "generators/LeafSetup.h"
+#include "generators/SaturatingCount.h"
 #include "geometry/LeafPolygon.h"
 #include "geometry/SkeletonLevels.h"
 
@@ -32,7 +33,8 @@ public:
     struct Counts {
         std::size_t strips = 0;
         std::size_t vertices = 0;
-        std::size_t Triangles() const { return vertices - 2 * strips; }
+        // A saturated count (see kCountCeiling) stays saturated.
+        std::size_t Triangles() const { return vertices >= kCountCeiling ? kCountCeiling : vertices - 2 * strips; }
     };
     Counts CountLeaves(const std::vector<std::size_t>& branchesPerLevel) const;
 

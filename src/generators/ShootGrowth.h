@@ -99,6 +99,8 @@ public:
         return pruneBelow_ != 0 && Mix(identity ^ 0x5851f42d4c957f2dull) < pruneBelow_;
     }
     bool Prunes() const { return pruneBelow_ != 0; }
+    // The share of branches pruning keeps, on average.
+    double KeptShare() const { return 1.0 - static_cast<double>(pruneBelow_) / 18446744073709551616.0; }
     BranchVariation Vary(std::uint64_t identity) const {
         constexpr double kTwentyOneBits = 2097152.0;
         BranchVariation variation;

@@ -30,9 +30,9 @@ void TreeGeneratorModel::Rebuild(SkeletonLevels& skeleton) const {
 }
 
 std::size_t SkeletonCounts::Total() const {
-    std::size_t total = 0;
-    for (std::size_t count : perLevel) total += count;
-    return total + roots;
+    std::size_t total = roots;
+    for (std::size_t count : perLevel) total = CountSum(total, count);
+    return total;
 }
 
 SkeletonCounts TreeGeneratorModel::CountSegments() const {
@@ -43,7 +43,7 @@ SkeletonCounts TreeGeneratorModel::CountSegments() const {
     // Every branch above the trunk is drawn with the same number of pieces.
     counts.branchesPerLevel = counts.perLevel;
     for (std::size_t level = 1; level < counts.perLevel.size(); ++level)
-        counts.perLevel[level] *= static_cast<std::size_t>(growth_.Bend());
+        counts.perLevel[level] = CountProduct(counts.perLevel[level], static_cast<std::size_t>(growth_.Bend()));
     counts.perLevel[0] = static_cast<std::size_t>(TrunkPieces(growth_));
     counts.roots = static_cast<std::size_t>(growth_.Roots()) * kRootPieces;
     return counts;

@@ -6,19 +6,28 @@
 
 #include "generators/BaseSetup.h"
 #include "generators/GrowthSetup.h"
+#include "generators/SaturatingCount.h"
 
 namespace grovewright {
 
 class SkeletonLevels;
 
+// Pruning is counted draw by draw, as growth draws it, up to this many draws in
+// all; beyond, a level's branches are its parents' laterals times the share
+// pruning keeps. So counting takes a bounded time, however many branches a
+// design would grow: a design that large is refused or grown for minutes.
+constexpr std::size_t kExactPruningDraws = std::size_t{1} << 22;
+
 // What Rebuild will make, known from the parameters alone: the segments of
 // every level, the branches they draw (a bent branch is several segments) and
-// how many of them are cut.
+// how many of them are cut. Each count is at most kCountCeiling.
 struct SkeletonCounts {
     std::vector<std::size_t> perLevel;
     std::vector<std::size_t> branchesPerLevel;
     std::size_t cut = 0;
     std::size_t roots = 0;  // segments of the roots, which no level holds
+    // False when pruning was counted by its expectation for some levels.
+    bool exact = true;
     // Every segment, the roots' too.
     std::size_t Total() const;
 };

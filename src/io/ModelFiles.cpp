@@ -375,14 +375,12 @@ bool PutInPlace(TGFileWriter& writer, const std::string& path, std::string& erro
     return false;
 }
 
-// A GLB's header holds the file's length in 32 bits.
-constexpr std::uint64_t kMaxGlbBytes = 0xFFFFFFFFu;
-
 std::uint64_t GlbBytes(std::size_t jsonSize, std::size_t binSize) {
     return 12 + 8 + Padded(jsonSize) + (binSize > 0 ? 8 + std::uint64_t{binSize} : 0);
 }
 
-// False with error set when a GLB of these chunks would pass 4 GiB.
+}  // namespace
+
 bool FitsGlb(std::uint64_t bytes, const std::string& path, std::string& error) {
     if (bytes <= kMaxGlbBytes) return true;
     char size[32];
@@ -391,6 +389,8 @@ bool FitsGlb(std::uint64_t bytes, const std::string& path, std::string& error) {
             "; export it as .gltf, whose .bin file has no such limit";
     return false;
 }
+
+namespace {
 
 // The GLB container's header and the JSON chunk's header (json.size() a multiple of 4).
 std::string GlbHeaders(std::size_t jsonSize, std::size_t binSize) {

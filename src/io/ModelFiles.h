@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
@@ -62,6 +63,12 @@ enum class ModelFormat { GLB, GLTF, OBJ };
 // and the problem, when one cannot be written.
 bool WriteModel(ModelFormat format, const std::string& path, const TreeModel& model, const ModelTextures& textures,
                 std::string& error);
+
+// A GLB's header holds the file's length in 32 bits.
+constexpr std::uint64_t kMaxGlbBytes = 0xFFFFFFFFu;
+// False with one line in error, naming path and the size, when a GLB of this
+// many bytes would pass 4 GiB.
+bool FitsGlb(std::uint64_t bytes, const std::string& path, std::string& error);
 
 // A tree's levels of detail in one glTF: the meshes of each level, the
 // impostor (a cross of planes textured from a picture atlas; empty: none) and

@@ -121,6 +121,47 @@ TEST(DesignSize, SimpleTreesAndTheirCuts) {
     EXPECT_EQ(MeasureDesign(tree, noLeaves).skeleton.Total(), (std::size_t{1} << 21) - 1);
 }
 
+TEST(DesignSize, HugeDesignsSaturateAndPrunedOnesAreCountedInBoundedTime) {
+    // The oak with 64 laterals on every page: the counts once wrapped around
+    // 2^64 (a level smaller than the one below it), and with pruning they
+    // were drawn one by one for minutes. (Run without the bound, this test
+    // meets its time-out.)
+    SimpleTreeModel simple;
+    RegularTreeModel regular;
+    ComplexTreeModel complex;
+    LeafGeneratorModel leafPages;
+    TGXMLFileReader reader;
+    std::string error;
+    ASSERT_TRUE(LoadProject(reader, std::string(GROVEWRIGHT_EXAMPLES) + "/oak.regular.xml",
+                            {&simple, &regular, &complex}, error, &leafPages))
+        << error;
+    regular.Base().SetIteration(20), regular.Base().SetExtendTo(20);
+    for (int index = 0; index < 20; ++index) {
+        BranchSetup& page = regular.Page(index);
+        page.Set(BranchSetup::kUseBranch, true), page.Set(BranchSetup::kAddFrom, 0), page.Set(BranchSetup::kAddTo, 20);
+        page.SetParameter(BranchSetup::kLaterals, 64);
+    }
+    for (const int pruning : {0, 20, 90}) {
+        SCOPED_TRACE("Pruning " + std::to_string(pruning));
+        regular.Growth().SetParameter(GrowthSetup::kPruning, pruning);
+        const DesignSize size = MeasureDesign(regular, leafPages);
+        EXPECT_EQ(size.skeleton.exact, pruning == 0);
+        const std::vector<std::size_t>& levels = size.skeleton.branchesPerLevel;
+        ASSERT_EQ(levels.size(), 21u);
+        // Every page takes every level below it as parents: each level holds
+        // more than the one below, until the counts stop at their ceiling.
+        for (std::size_t k = 1; k < levels.size(); ++k) {
+            EXPECT_LE(levels[k], kCountCeiling);
+            EXPECT_TRUE(levels[k] > levels[k - 1] || levels[k] == kCountCeiling) << "level " << k;
+        }
+        EXPECT_EQ(size.skeleton.Total(), kCountCeiling);
+        EXPECT_EQ(size.leaves.Triangles(), kCountCeiling);
+        // The sizes made from saturated counts do not wrap either.
+        EXPECT_GT(size.memoryBytes, std::size_t{1} << 40);
+        EXPECT_GT(size.ExportBytes({true, true, true}), size.ExportBytes({}));
+    }
+}
+
 TEST(DesignSize, ExportEstimatesAreNearTheRealSize) {
     SimpleTreeModel tree;
     LeafGeneratorModel leafPages;

@@ -7,6 +7,7 @@ Usage: cli_export_test.py PATH/TO/grovewright-cli PATH/TO/examples
 import json
 import os
 import re
+import resource
 import shutil
 import signal
 import subprocess
@@ -809,6 +810,43 @@ class Failures(InFolder):
         # Within a raised limit the small tree still exports.
         self.assertEqual(run("export", SMALL_TREE, "--max-triangles", "300", "-o", self.path("t.x")).returncode, 0)
         self.assert_fails(run("export", SMALL_TREE, "--max-triangles", "200", "-o", self.path("t.dxf")), 1, "234")
+
+    def test_exports_beyond_the_memory_budget_or_a_glb_beyond_4_gib_are_refused_before_growing(self):
+        # 16.7 million triangles, within the triangle limit; about 1.3 GB to export.
+        settings = ["--set", "simple.Iteration=18"]
+        estimate = json.loads(run("info", LEAFY_TREE, *settings).stdout)["estimate"]["exportMemoryBytes"]["model"]
+        self.assertGreater(estimate, 10**9)
+        limit = 2 * 10**9  # half of it may be used: less than the export needs
+
+        def limited():
+            resource.setrlimit(resource.RLIMIT_AS, (limit, limit))
+        result = subprocess.run([CLI, "export", LEAFY_TREE, *settings, "--leaves", "-o", self.path("t.glb")],
+                                capture_output=True, text=True, timeout=300, preexec_fn=limited)
+        self.assert_fails(result, 1, LEAFY_TREE, "memory", "GB", "ulimit -v")
+        self.assertEqual(os.listdir(self.folder.name), [])
+        # A GLB is refused from the counts, before the tree is grown: the tool stays small.
+        with open(os.path.join(EXAMPLES, "broadleaf-tree.xml")) as f:
+            text = f.read()
+        start, end = text.index("<RegularGrovewright>"), text.index("</RegularGrovewright>")
+        section = re.sub(r"<Iteration>\d+<", "<Iteration>20<", text[start:end], count=1)
+        section = re.sub(r"<ExtendTo>\d+<", "<ExtendTo>20<", section, count=1)
+        for name, value in (("UseBranch", 1), ("AddFrom", 0), ("AddTo", 20)):
+            section = re.sub(rf"<{name}>\d+<", f"<{name}>{value}<", section)
+        huge = self.path("huge.xml")
+        with open(huge, "w") as f:
+            f.write(text[:start] + section + text[end:])
+        measure = ("import resource, subprocess, sys; "
+                   "result = subprocess.run(sys.argv[1:], capture_output=True, text=True); "
+                   "print(result.returncode, resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss); "
+                   "print(result.stderr, end='')")
+        result = subprocess.run([sys.executable, "-c", measure, CLI, "export", huge, "--generator", "regular",
+                                 "--max-triangles", "0", "-o", self.path("huge.glb")],
+                                capture_output=True, text=True, timeout=300)
+        status, kilobytes = result.stdout.split("\n")[0].split()
+        self.assertEqual(status, "1", result.stdout)
+        self.assertIn("4 GiB", result.stdout)
+        self.assertLess(int(kilobytes), 200 * 1024)
+        self.assertEqual(os.listdir(self.folder.name), ["huge.xml"])
 
     def test_unwritable_output_exits_with_one_and_keeps_the_old_file(self):
         target = self.path("keep.dxf")
