@@ -9,7 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev
   libwxgtk3.2-dev libgtk-3-dev libx11-dev libxtst-dev libgl-dev libosmesa6-dev libstb-dev libpng-dev libjpeg62-turbo-dev zlib1g-dev libmeshoptimizer-dev
   xvfb xauth imagemagick xdotool openbox
-  assimp-utils python3-ezdxf tesseract-ocr tesseract-ocr-eng
+  assimp-utils python3-ezdxf tesseract-ocr tesseract-ocr-eng blender
   clang libclang-rt-14-dev
   dpkg-dev desktop-file-utils appstream shared-mime-info libglib2.0-bin man-db chromium
 )

@@ -525,10 +525,15 @@ bool WriteObj(const std::string& path, const TreeModel& model, const ModelTextur
             mtl += "\nnewmtl " + TreeOwnName(stem, part.material) + "\nKa 1 1 1\nKd 1 1 1\nKs 0 0 0\nillum 1\nmap_Kd " +
                    BaseName(file) + "\n";
             if (part.normals) {
-                // Readers take the normal map from one line or the other.
+                // three.js's loader and assimp read the normal map from "norm"
+                // and take "map_Bump" for a height map; Blender's importer reads
+                // only "map_Bump", as a normal map. So the "map_Bump" line starts
+                // with a vertical tab and parts its file name with a tab: assimp
+                // skips a line it cannot dispatch, three.js splits a line at its
+                // first space only, and Blender takes both as white space.
                 const std::string normals = NormalsFile(stem, part);
                 ok = ok && files.Add(normals, *part.normals);
-                mtl += "norm " + BaseName(normals) + "\nmap_Bump " + BaseName(normals) + "\n";
+                mtl += "norm " + BaseName(normals) + "\n\vmap_Bump\t" + BaseName(normals) + "\n";
             }
             // Readers that know alpha cut the leaf shapes out with it.
             if (std::strcmp(part.material, "Leaves") == 0) mtl += "map_d " + BaseName(file) + "\n";

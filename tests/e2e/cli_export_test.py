@@ -320,8 +320,23 @@ class ModelFiles(InFolder):
         status, report = validate_gltf(outputs[0], outputs[1])
         self.assertEqual(status, 0, report)
         self.assertTrue(os.path.exists(self.path("colours_bark_normals.png")))
-        with open(self.path("colours.mtl")) as f:
-            self.assertIn("norm colours_bark_normals.png", f.read())
+        # The bark's relief is read as a normal map, never as a height map, by
+        # assimp, three.js's MTL loader and Blender's OBJ importer.
+        status, out = assimp_info(outputs[2])
+        self.assertIn("| Normals]", out)
+        self.assertNotIn("| Height]", out)
+        maps = json.loads(subprocess.run(["node", os.path.join(os.path.dirname(os.path.abspath(__file__)), "mtl_materials.mjs"), self.path("colours.mtl")],
+                                         capture_output=True, text=True, timeout=60, check=True).stdout)
+        self.assertEqual(maps["colours_Bark"], {"normalMap": "colours_bark_normals.png", "bumpMap": None})
+        blender = subprocess.run(["blender", "-b", "--factory-startup", "-noaudio", "--python-expr",
+                                  "import bpy, sys\n"
+                                  "bpy.ops.wm.read_factory_settings(use_empty=True)\n"
+                                  "bpy.ops.wm.obj_import(filepath=sys.argv[-1])\n"
+                                  "for m in bpy.data.materials:\n"
+                                  "    links = [l.from_node.type for l in m.node_tree.links if l.to_socket.name == 'Normal']\n"
+                                  "    print('NORMAL', m.name, links)\n",
+                                  "--", outputs[2]], capture_output=True, text=True, timeout=120)
+        self.assertIn("NORMAL colours_Bark ['NORMAL_MAP']", blender.stdout, blender.stderr)
         with open(outputs[2]) as f:
             coloured = [line for line in f if line.startswith("v ")]
         self.assertTrue(all(len(line.split()) == 7 for line in coloured))
