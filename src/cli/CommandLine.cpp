@@ -11,6 +11,7 @@
 #include <iostream>
 #include <new>
 #include <optional>
+#include <sstream>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -27,6 +28,7 @@
 #include "geometry/LeafPolygon.h"
 #include "geometry/SkeletonLevels.h"
 #include "io/BillboardImage.h"
+#include "io/FileNaming.h"
 #include "io/ImageFiles.h"
 #include "io/ModelFiles.h"
 #include "io/NumberFormat.h"
@@ -733,6 +735,11 @@ int RunCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err) 
                                          " this process may use (half the least of the computer's memory, ulimit -v "
                                          "and the control group's limit)"});
     }
+    // Several outputs are put in place together once all are written: a
+    // failure leaves every one as it was. Each is told of once it is in place.
+    std::optional<NamingGroup> together;
+    if (outputs.size() + picture.outputs.size() > 1) together.emplace();
+    std::ostringstream wrote;
     try {
         if (withinLimit && withinBudget) GrowDesign(design, growLeaves);
         if (info) {
@@ -740,7 +747,7 @@ int RunCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err) 
             return kExitOk;
         }
         if (drawsPicture)
-            if (Failure failure = WritePictures(picture, own, design, withLeaves, out); failure.status != kExitOk)
+            if (Failure failure = WritePictures(picture, own, design, withLeaves, wrote); failure.status != kExitOk)
                 return report(failure);
         std::optional<ModelTextures> modelTextures;
         std::optional<WindWeights> weights;
@@ -774,7 +781,7 @@ int RunCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err) 
                 }
                 if (!WriteLevelsOfDetail(FormatOf(output) == Format::GLB, output, *levels, *modelTextures, error))
                     return report({kExitFailure, error});
-                out << "wrote " << output << "\n";
+                wrote << "wrote " << output << "\n";
                 continue;
             }
             if (levelsOfDetail) err << kProgram << ": " << output << ": only .glb and .gltf files hold levels of detail\n";
@@ -782,12 +789,14 @@ int RunCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err) 
                                            terminal ? &err : nullptr);
                 failure.status != kExitOk)
                 return report(failure);
-            out << "wrote " << output << "\n";
+            wrote << "wrote " << output << "\n";
         }
     } catch (const std::bad_alloc&) {  // also the limit switched off (0) on a machine too small
         return report({kExitFailure, project + ": not enough memory for this design (about " +
                                          FormatBytes(size.memoryBytes) + " needed)"});
     }
+    if (std::string error; together && !together->Commit(error)) return report({kExitFailure, error});
+    out << wrote.str();
     return kExitOk;
 }
 

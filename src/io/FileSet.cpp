@@ -1,9 +1,8 @@
 #include "io/FileSet.h"
 
-#include <pthread.h>
-#include <unistd.h>
+#include <utility>
 
-#include <csignal>
+#include "io/FileNaming.h"
 
 namespace grovewright {
 
@@ -32,28 +31,14 @@ bool FileSet::Failed(const TGFileWriter& writer, const std::string& path) {
 bool FileSet::Commit() {
     for (const auto& writer : writers_)
         if (!writer->Finish()) return Failed(*writer, writer->GetFileName());
-    // A termination signal waits until every file has its name, so that an
-    // ended export leaves the whole new set or the whole old one.
-    sigset_t held, before;
-    sigemptyset(&held);
-    for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&held, signal);
-    pthread_sigmask(SIG_BLOCK, &held, &before);
-    std::vector<std::string> created;  // targets that did not exist before
-    bool ok = true;
-    for (const auto& writer : writers_) {
-        const bool existed = access(writer->GetFileName().c_str(), F_OK) == 0;
-        if (!writer->Commit()) {
-            ok = Failed(*writer, writer->GetFileName());
-            break;
-        }
-        if (!existed) created.push_back(writer->GetFileName());
+    std::vector<UnnamedFile> files;
+    for (const auto& writer : writers_) files.push_back(writer->Release());
+    writers_.clear();
+    if (NamingGroup* group = NamingGroup::Active()) {
+        for (UnnamedFile& file : files) group->Add(std::move(file));
+        return true;
     }
-    // A file that could not take its name leaves no new files beside the old ones.
-    if (!ok)
-        for (const std::string& path : created) unlink(path.c_str());
-    pthread_sigmask(SIG_SETMASK, &before, nullptr);
-    writers_.clear();  // the rest are dropped
-    return ok;
+    return NameTogether(files, error_);
 }
 
 }  // namespace grovewright

@@ -12,7 +12,7 @@ namespace grovewright {
 // Files that belong together (a model and its material file, buffer and
 // images) written as one: each is written unnamed through its own safe writer,
 // and only when every one is complete do they all take their names, the main
-// file last, with the termination signals held back meanwhile. A failure or a
+// file last, as NameTogether names them (safe against a kill). A failure or a
 // cancel leaves every target as it was; files never committed are dropped.
 class FileSet {
 public:

@@ -413,6 +413,12 @@ void WriteGlb(TGFileWriter& writer, const GltfBuilder& builder, std::string json
     WritePadded(writer, builder.BinaryPieces());
 }
 
+// A side file's failure (a full disk while its image was written) told as the
+// export's: "tree.obj: not written: tree_bark.png: ...".
+std::string NamingTheExport(const std::string& path, const std::string& error) {
+    return error.compare(0, path.size() + 1, path + ":") == 0 ? error : path + ": not written: " + error;
+}
+
 // Writes the built document as a GLB at path, or as a .gltf with its buffer and images beside it.
 bool WriteGltf(bool binary, const std::string& path, const GltfBuilder& builder, std::string& error) {
     std::string json = builder.Document().dump();
@@ -426,7 +432,7 @@ bool WriteGltf(bool binary, const std::string& path, const GltfBuilder& builder,
             ok = bin != nullptr;
         }
         if (ok && files.Add(path, json) && files.Commit()) return true;
-        error = files.Error();
+        error = NamingTheExport(path, files.Error());
         return false;
     }
     if (!FitsGlb(GlbBytes(json.size(), builder.BinarySize()), path, error)) return false;
@@ -557,7 +563,7 @@ bool WriteObj(const std::string& path, const TreeModel& model, const ModelTextur
         }
     }
     if (writer && files.Commit()) return true;
-    error = files.Error();
+    error = NamingTheExport(path, files.Error());
     return false;
 }
 

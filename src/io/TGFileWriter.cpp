@@ -14,6 +14,7 @@
 #include <cstring>
 
 #include "io/FileError.h"
+#include "io/FileNaming.h"
 #include "io/InterruptCleanup.h"
 
 namespace grovewright {
@@ -29,24 +30,6 @@ constexpr int kMaxLinkHops = 40;
 std::string FolderOf(const std::string& path) {
     const auto slash = path.find_last_of('/');
     return slash == std::string::npos ? "" : path.substr(0, slash + 1);
-}
-
-// A hidden name next to the target, so the final rename stays on one file
-// system and is atomic.
-std::string HiddenName(const std::string& path, const std::string& suffix) {
-    const std::string folder = FolderOf(path);
-    return folder + "." + path.substr(folder.size()) + "." + suffix;
-}
-
-// Six characters that differ from call to call and process to process.
-std::string UniqueSuffix() {
-    static std::atomic<unsigned> counter{0};
-    std::uint64_t value = static_cast<std::uint64_t>(getpid()) * 1000003u + counter++ * 7919u +
-                          static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
-    static const char kDigits[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-    std::string suffix;
-    for (int i = 0; i < 6; ++i, value /= 62) suffix += kDigits[value % 62];
-    return suffix;
 }
 
 // The permissions a newly created file would get: 0666 less the umask.
@@ -178,6 +161,10 @@ bool TGFileWriter::Finish() {
 bool TGFileWriter::Commit() {
     if (!IsOpen()) return true;
     if (!Finish()) return false;
+    if (NamingGroup* group = NamingGroup::Active()) {
+        group->Add(Release());
+        return true;
+    }
     bool ok = true;
     if (temporaryName_.empty()) {
         // A new file takes its name at once; an existing one is replaced by a
@@ -215,6 +202,17 @@ bool TGFileWriter::Commit() {
 }
 
 bool TGFileWriter::Close() { return Finish() && Commit(); }
+
+UnnamedFile TGFileWriter::Release() {
+    if (!IsOpen() || !Finish()) return {};
+    UnnamedFile file(fd_, temporaryName_, cleanupSlot_, targetName_);
+    fd_ = -1;
+    used_ = 0;
+    finished_ = false;
+    cleanupSlot_ = -1;
+    temporaryName_.clear();
+    return file;
+}
 
 void TGFileWriter::Abort() {
     if (!IsOpen()) return;

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "io/FileNaming.h"
+
 namespace grovewright {
 
 // Base of every text file writer (project, DXF, DirectX). Strings are UTF-8 and
@@ -52,7 +54,11 @@ public:
     // unnamed (false, the file dropped, on failure); Commit then gives it the
     // target's name.
     bool Finish();
+    // While a NamingGroup exists, the finished file goes to it unnamed.
     bool Commit();
+    // Finishes the file and lets go of it unnamed, for a set named together
+    // (see FileNaming.h); an empty file when it could not be finished.
+    UnnamedFile Release();
     // Drops what was written since Open(): the temporary file goes, the target
     // stays as it was (a cancelled export).
     void Abort();

@@ -863,6 +863,36 @@ class Failures(InFolder):
         self.assertLess(int(kilobytes), 200 * 1024)
         self.assertEqual(os.listdir(self.folder.name), ["huge.xml"])
 
+    def test_several_outputs_are_replaced_together_or_not_at_all(self):
+        for name in ("a.glb", "b.png"):
+            with open(self.path(name), "w") as f:
+                f.write("old\n")
+        for command in (["export", SMALL_TREE, "-o", self.path("a.glb"), "-o", self.path("no/such/b.x")],
+                        ["billboard", SMALL_TREE, "-o", self.path("b.png"), "-o", self.path("no/such/b.bmp")]):
+            self.assert_fails(run(*command), 1, "no/such")
+            self.assertEqual(sorted(os.listdir(self.folder.name)), ["a.glb", "b.png"])
+            for name in ("a.glb", "b.png"):
+                with open(self.path(name)) as f:
+                    self.assertEqual(f.read(), "old\n")
+        # Written all together: each told of once it is in place.
+        result = run("export", SMALL_TREE, "-o", self.path("a.glb"), "-o", self.path("a.obj"), "-o", self.path("a.x"))
+        self.assertEqual(result.returncode, 0, result.stderr)
+        self.assertEqual(result.stdout.split("\n")[:3], [f"wrote {self.path(n)}" for n in ("a.glb", "a.obj", "a.x")])
+        self.assertEqual(sorted(name for name in os.listdir(self.folder.name) if name.startswith(".")), [])
+        status, report = validate_gltf(self.path("a.glb"))
+        self.assertEqual(status, 0, report)
+
+    def test_a_full_disk_names_the_export_that_could_not_be_written(self):
+        def small_files():  # as a full disk: every file stops at 2 kB
+            signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
+            resource.setrlimit(resource.RLIMIT_FSIZE, (2048, 2048))
+        target = self.path("tree.obj")
+        result = subprocess.run([CLI, "export", LEAFY_TREE, "--leaves", "-o", target], capture_output=True,
+                                text=True, timeout=300, preexec_fn=small_files)
+        self.assert_fails(result, 1, "File too large")
+        self.assertTrue(result.stderr.startswith(f"grovewright-cli: {target}: not written: "), result.stderr)
+        self.assertEqual(os.listdir(self.folder.name), [])
+
     def test_unwritable_output_exits_with_one_and_keeps_the_old_file(self):
         target = self.path("keep.dxf")
         with open(target, "w") as f:
