@@ -779,6 +779,15 @@ class Failures(InFolder):
                 peak = self.peak_memory("export", project, *settings, "--leaves", *options, "-o", self.path("t.glb"))
                 self.assertLessEqual(peak, estimate[name], f"{settings} {name}")
 
+    def test_every_plain_export_of_a_bent_finely_divided_tree_stays_within_its_estimate(self):
+        # Eight pieces a branch, twenty sides: 2.6 million triangles, the bark streamed into a GLB.
+        settings = ["--set", "simple.Iteration=13", "--set", "simple.Division=20", "--set", "simple.Bend=8",
+                    "--set", "simple.Gravity=-80", "--max-triangles", "0"]
+        estimate = json.loads(run("info", SMALL_TREE, *settings).stdout)["estimate"]["exportMemoryBytes"]["model"]
+        for extension in ("glb", "gltf", "obj", "x", "dxf"):
+            peak = self.peak_memory("export", SMALL_TREE, *settings, "-o", self.path("t." + extension))
+            self.assertLessEqual(peak, estimate, extension)
+
     def test_the_triangle_limit_weighs_what_the_options_need(self):
         triangles = json.loads(run("info", LEAFY_TREE).stdout)["estimate"]
         total = triangles["treeTriangles"] + triangles["leafTriangles"]
