@@ -16,6 +16,7 @@
 #include <algorithm>
 
 #include "app/FreedMemory.h"
+#include "app/GrowthAside.h"
 #include "app/ProgramSettings.h"
 #include "app/SessionEnd.h"
 #include "generators/gui/BranchGrovewright.h"
@@ -113,6 +114,9 @@ MainFrame::MainFrame(wxWindow* parent, const wxString&)
     generators_.push_back(new ComplexGrovewright(treeNotebook_, design_));
     design_.AddObserver([this](const grovewright::DesignChange& change) { OnDesignChange(change); });
     design_.ShowBusyWith([](bool busy) { busy ? wxBeginBusyCursor() : wxEndBusyCursor(); });
+    design_.GrowWith([this](const std::function<void()>& grow, bool cancellable) {
+        GrowAside(this, grow, cancellable, growthProgressDelay_);
+    });
     for (AbstractGrovewright* generator : generators_)
         treeNotebook_->AddPage(generator, generator->GetName(), false);
     // Only the shown generator's controls are made now; the others' when first shown.

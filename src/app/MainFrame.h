@@ -125,6 +125,8 @@ public:
     bool IsDesignModified() const { return document_.IsModified(); }
     // How long an export runs before its progress dialog appears (tests shorten it).
     void SetProgressDelay(long milliseconds) { exports_->SetProgressDelay(milliseconds); }
+    // How long a growth runs before its progress dialog appears (tests shorten it).
+    void SetGrowthProgressDelay(long milliseconds) { growthProgressDelay_ = milliseconds; }
     // At start: offers the design kept in the recovery file when the program was
     // last closed without a question (logout, shutdown), then removes the file.
     void OfferRecovery() { document_.OfferRecovery(); }
@@ -245,6 +247,7 @@ private:
     wxPanel* mainPanel_ = nullptr;
     // Gives the memory that edits freed back to the system once they pause.
     wxTimer memoryReturn_;
+    long growthProgressDelay_ = 1000;
     wxNotebook* treeNotebook_ = nullptr;
     std::vector<AbstractGrovewright*> generators_;
     std::unique_ptr<TextureManager> textures_;

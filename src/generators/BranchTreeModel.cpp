@@ -8,6 +8,7 @@
 #include <thread>
 #include <vector>
 
+#include "generators/GrowthStop.h"
 #include "generators/ShootGrowth.h"
 #include "geometry/Rotation3.h"
 #include "geometry/SkeletonLevels.h"
@@ -287,6 +288,7 @@ void BranchTreeModel::GrowBranches(SkeletonLevels& skeleton) const {
         // The branches a parent gets, appended to into, or to level k (made when
         // first needed) when into is null.
         auto growFrom = [&](const Parent& p, SkeletonLevels::Level* into) {
+            GrowthStop::Check();
             const BranchPieces parent(*p.end);
             const bool onTrunk = isTrunkPiece(p.level, p.branch);
             const double parentLength = parent.Length();

@@ -8,6 +8,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "generators/GrowthStop.h"
 #include "generators/ShootGrowth.h"
 #include "geometry/Rotation3.h"
 #include "io/TGXMLFileWriter.h"
@@ -339,6 +340,7 @@ public:
         for (; run != runs.end(); ++run) {
             for (const BranchSegment& segment : *run->level) {
                 if (!segment.IsBranchEnd()) continue;
+                GrowthStop::Check();
                 if (branch >= first) WriteBranch(BranchPieces(segment), run->depth, branch, writer);
                 if (++branch == last) return;
             }

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <vector>
 
+#include "generators/GrowthStop.h"
 #include "generators/ShootGrowth.h"
 #include "geometry/Rotation3.h"
 #include "geometry/SkeletonLevels.h"
@@ -100,6 +101,7 @@ public:
     void Grow(int depth, const Rotation3& ancestors, double parentLength, double parentDiameter,
               std::uint64_t lineage) {
         if (depth > maxDepth_) return;
+        GrowthStop::Check();
         if (skeleton_.LevelCount() < static_cast<std::size_t>(depth) + 1) skeleton_.AppendLevel();
         auto& level = skeleton_[depth];
         const BranchSegment& parent = skeleton_[depth - 1].back();

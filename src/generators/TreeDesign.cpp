@@ -4,6 +4,7 @@
 #include <chrono>
 
 #include "generators/DesignSize.h"
+#include "generators/GrowthStop.h"
 #include "generators/ParameterKey.h"
 #include "generators/ProjectLoader.h"
 
@@ -110,19 +111,35 @@ void TreeDesign::Refreshed(std::optional<ParameterId> parameter, bool valuesChan
             if (busy) (*busy)(false);
         }
     } busyWhile{nullptr};
-    if (busy_ && stale != kStaleNothing) {
-        // A design beyond the memory budget is not grown: no work to wait for.
-        const DesignSize size = MeasureDesign(*generators_[active_], leafModel_);
-        if (size.Triangles() >= busyTriangles_ && size.memoryBytes <= memoryBudget_) {
-            busy_(true);
-            busyWhile.busy = &busy_;
-        }
+    // A design beyond the memory budget is not grown: no work to wait for.
+    const DesignSize size = MeasureDesign(*generators_[active_], leafModel_);
+    const bool grows = stale != kStaleNothing && size.memoryBytes <= memoryBudget_;
+    if (busy_ && grows && size.Triangles() >= busyTriangles_) {
+        busy_(true);
+        busyWhile.busy = &busy_;
     }
     DesignChange change{parameter, valuesChanged, kStaleNothing, {}};
     change.texturesChanged = texturesChanged;
     change.dragging = applyingDrag_;
     const auto start = std::chrono::steady_clock::now();
-    change.stale = Refresh(stale, change.refusal, parameter);
+    auto refresh = [&] { change.stale = Refresh(stale, change.refusal, parameter); };
+    if (growthRunner_ && grows && size.Triangles() >= kGrowthAsideTriangles) {
+        growing_ = true;
+        try {
+            growthRunner_(refresh, editing_);
+        } catch (const GrowthStopped&) {
+            // Cancelled: the edit is taken back and its tree grown again as it was.
+            growing_ = false;
+            editCancelled_ = true;
+            return;
+        } catch (...) {
+            growing_ = false;
+            throw;
+        }
+        growing_ = false;
+    } else {
+        refresh();
+    }
     change.rebuildMilliseconds =
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     if (leavesRewritten_) change.leafPolygonsChanged = &rewrittenLeaves_;
@@ -147,6 +164,12 @@ std::string TreeDesign::DescribeNeed(std::size_t needed) const {
 
 TreeDesign::EditResult TreeDesign::Apply(const ParameterId& id, long value, bool dragging) {
     if (!Describe(id).range.Contains(value)) return EditResult::OutOfRange;
+    // A move queued before a long growth began is dropped, not applied after
+    // it: observers show the kept value again.
+    if (growing_) {
+        Notify({id, true, kStaleNothing, {}});
+        return EditResult::Refused;
+    }
     const int before = Get(id);
     if (value == before) {
         if (!dragging) queue_.Seal();

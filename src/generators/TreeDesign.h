@@ -197,6 +197,17 @@ public:
     // at least busyTriangles triangles, its tree and leaves made and shown (the
     // window shows a busy cursor meanwhile: that can take seconds).
     void ShowBusyWith(std::function<void(bool)> busy) { busy_ = std::move(busy); }
+    // Runs grow, the growth of a design of kGrowthAsideTriangles or more, and
+    // returns when it has ended (rethrowing what it threw): the window grows it
+    // on a thread of its own and shows its progress meanwhile, with Cancel when
+    // cancellable (an edit), which asks the growth to stop (GrowthStop): the
+    // edit is then taken back. Without a runner growth runs where it is asked.
+    using GrowthRunner = std::function<void(const std::function<void()>& grow, bool cancellable)>;
+    void GrowWith(GrowthRunner runner) { growthRunner_ = std::move(runner); }
+    // A growth is under way on another thread: skeleton and leaves are not to be read.
+    bool Growing() const { return growing_; }
+    // About a second to grow on a processor.
+    static constexpr std::size_t kGrowthAsideTriangles = 5000000;
     void SetBusyTriangles(std::size_t triangles) { busyTriangles_ = triangles; }
     // Ten million triangles take a second or more to grow and draw on a processor.
     static constexpr std::size_t kBusyTriangles = 10000000;
@@ -281,6 +292,8 @@ private:
     std::vector<Observer> observers_;
     std::function<void(bool)> busy_;
     std::size_t busyTriangles_ = kBusyTriangles;
+    GrowthRunner growthRunner_;
+    bool growing_ = false;
 };
 
 }  // namespace grovewright

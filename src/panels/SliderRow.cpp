@@ -112,6 +112,12 @@ void SliderRow::ApplyCoalesced(int value, bool dragging) {
 
 void SliderRow::ApplyPending() {
     applyQueued_ = false;
+    // The value being grown shows at once, however long that takes; a refused
+    // or cancelled edit shows the kept value again.
+    if (slider_ && ShownValue() == pendingValue_) {
+        label_->SetLabel(LabelText(pendingValue_));
+        label_->Update();
+    }
     const wxStopWatch clock;
     design_.Apply(id_, pendingValue_, pendingDragging_);
     lastEditSlow_ = clock.Time() > slowEditMilliseconds_;

@@ -197,7 +197,8 @@ bool GrovewrightDrawPanelGL::MakeCurrent() {
 }
 
 void GrovewrightDrawPanelGL::Render() {
-    if (building_ || stopped_ || !MakeCurrent()) return;
+    // While the design grows on another thread its tree is not to be read: the last frame stays.
+    if (building_ || stopped_ || design_.Growing() || !MakeCurrent()) return;
     const bool complete = BuildLists();
     if (stopped_) return;
     int width, height;
