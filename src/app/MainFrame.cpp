@@ -4,7 +4,9 @@
 #include <wx/button.h>
 #include <wx/dialog.h>
 #include <wx/filename.h>
+#include <wx/html/htmlwin.h>
 #include <wx/icon.h>
+#include <wx/image.h>
 #include <wx/msgdlg.h>
 #include <wx/sizer.h>
 #include <wx/slider.h>
@@ -15,6 +17,7 @@
 
 #include <algorithm>
 
+#include "app/BrowserLaunch.h"
 #include "app/FreedMemory.h"
 #include "app/GrowthAside.h"
 #include "app/ProgramSettings.h"
@@ -492,9 +495,20 @@ void MainFrame::ShowParameterGuide() {
                      "Parameter guide", wxOK | wxICON_INFORMATION, this);
         return;
     }
-    if (!wxLaunchDefaultBrowser(wxFileName::FileNameToURL(guide)))
-        wxMessageBox("No web browser could be started. The parameter guide is the page\n" + guide, "Parameter guide",
-                     wxOK | wxICON_INFORMATION, this);
+    LaunchBrowser(wxFileName::FileNameToURL(guide), [this, guide] { CallAfter([this, guide] { NoBrowserFor(guide); }); });
+}
+
+void MainFrame::NoBrowserFor(const wxString& guide) {
+    wxMessageDialog told(this, "No web browser could show the parameter guide. It is the page\n" + guide,
+                         "Parameter guide", wxYES_NO | wxYES_DEFAULT | wxICON_INFORMATION);
+    told.SetYesNoLabels("&Show it here", "&Close");
+    if (told.ShowModal() != wxID_YES) return;
+    // The guide's pictures are PNG images, which the toolkit reads once told how.
+    if (!wxImage::FindHandler(wxBITMAP_TYPE_PNG)) wxImage::AddHandler(new wxPNGHandler);
+    auto* window = new wxFrame(this, wxID_ANY, "Parameter guide", wxDefaultPosition, wxSize(900, 700));
+    auto* page = new wxHtmlWindow(window, ID_GUIDE_PAGE);
+    page->LoadFile(wxFileName(guide));
+    window->Show();
 }
 
 void MainFrame::ShowChangedGenerator() {

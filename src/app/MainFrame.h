@@ -89,6 +89,7 @@ enum CommandId {
     ID_RECENT_FILES,        // the "&Recent Files" submenu (its items: wxID_FILE1 onwards)
     ID_PARAMETER_GUIDE,     // Help > Parameter guide
     ID_KEYBOARD_SHORTCUTS,  // Help > Keyboard shortcuts
+    ID_GUIDE_PAGE,          // the parameter guide shown in the program, when no browser shows it
 };
 
 // The program's window: menus, toolbar, the view on the left and the 300-pixel
@@ -213,6 +214,8 @@ private:
     void ShowDesignTextures();
     void ShowAbout();
     void ShowParameterGuide();
+    // No browser showed the guide: its path is told, and it can be shown in a window of the program.
+    void NoBrowserFor(const wxString& guide);
     // A recent file's menu item: opened, or removed from the list when it is gone.
     void OpenRecentFile(int id);
     void OnPageChanging(wxBookCtrlEvent& event);

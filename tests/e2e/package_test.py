@@ -123,10 +123,13 @@ class Package(unittest.TestCase):
             return run("gio", "info", "-a", "standard::content-type", path, env=environment).stdout.split()[-1]
         # By the name that says its generator, and by its content where the name says nothing.
         self.assertEqual(content_type(os.path.join(EXAMPLES, "oak.regular.xml")), "application/x-grovewright-project")
-        project = os.path.join(self.scratch.name, "any name")
-        with open(os.path.join(EXAMPLES, "oak.regular.xml"), "rb") as source, open(project, "wb") as copy:
-            copy.write(source.read())
-        self.assertEqual(content_type(project), "application/x-grovewright-project")
+        for name in ("any name", "mytree.xml"):
+            project = os.path.join(self.scratch.name, name)
+            with open(os.path.join(EXAMPLES, "oak.regular.xml"), "rb") as source, open(project, "wb") as copy:
+                copy.write(source.read())
+            self.assertEqual(content_type(project), "application/x-grovewright-project", name)
+        for name in sorted(os.listdir(EXAMPLES)):
+            self.assertEqual(content_type(os.path.join(EXAMPLES, name)), "application/x-grovewright-project", name)
         # Other XML stays XML, however it is named.
         for name in ("plain.xml", "plain"):
             other = os.path.join(self.scratch.name, name)

@@ -2,8 +2,10 @@
 // Files across runs, and the Help menu's guide and shortcuts.
 #include <wx/filedlg.h>
 #include <wx/filename.h>
+#include <wx/html/htmlwin.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <string>
 
@@ -110,6 +112,44 @@ TEST_F(FrameTest, HelpNamesEveryKeyAndFindsTheParameterGuide) {
     const wxString guide = MainFrame::ParameterGuide();
     EXPECT_TRUE(guide.EndsWith("docs/parameters.html")) << guide;
     EXPECT_TRUE(wxFileName::FileExists(guide));
+}
+
+TEST_F(FrameTest, AGuideNoBrowserShowsIsToldWithItsPathAndShownInTheProgram) {
+    // A browser that ends at once with an error (as Chromium does for root), and no opener at all.
+    TempFolder folder;
+    const std::string failing = folder.File("failing"), none = folder.File("none");
+    ASSERT_EQ(std::system(("mkdir -p '" + failing + "' '" + none + "' && printf '#!/bin/sh\\nexit 1\\n' > '" +
+                           failing + "/xdg-open' && chmod +x '" + failing + "/xdg-open'")
+                              .c_str()),
+              0);
+    wxString path;
+    wxGetEnv("PATH", &path);
+    const wxString guide = MainFrame::ParameterGuide();
+    for (const std::string& bin : {failing, none}) {
+        SCOPED_TRACE(bin);
+        wxSetEnv("PATH", wxString::FromUTF8(bin));
+        wxString told;
+        // The opener's end comes through the event loop.
+        wxTEST_DIALOG(
+            {
+                Command(ID_PARAMETER_GUIDE);
+                for (int i = 0; i < 300 && told.empty(); ++i) {
+                    Pump();
+                    wxMilliSleep(10);
+                }
+            },
+            ExpectMessage(bin == failing ? wxID_YES : wxID_NO, told));
+        EXPECT_TRUE(told.StartsWith("No web browser could show the parameter guide")) << told;
+        EXPECT_TRUE(told.Contains(guide)) << told;
+    }
+    wxSetEnv("PATH", path);
+    // Shown here: a window of the program holds the guide's page.
+    auto* page = dynamic_cast<wxHtmlWindow*>(wxWindow::FindWindowById(ID_GUIDE_PAGE));
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(page->GetParent()->GetLabel(), "Parameter guide");
+    EXPECT_TRUE(page->GetOpenedPage().EndsWith("parameters.html")) << page->GetOpenedPage();
+    EXPECT_FALSE(page->ToText().empty());
+    page->GetParent()->Destroy();
 }
 
 }  // namespace
