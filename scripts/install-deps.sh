@@ -11,7 +11,7 @@ packages=(
   xvfb xauth imagemagick xdotool openbox
   assimp-utils python3-ezdxf tesseract-ocr tesseract-ocr-eng blender
   clang libclang-rt-14-dev
-  dpkg-dev desktop-file-utils appstream shared-mime-info libglib2.0-bin man-db chromium
+  dpkg-dev desktop-file-utils appstream shared-mime-info libglib2.0-bin man-db chromium lintian
 )
 packages+=("$@")
 

@@ -98,12 +98,12 @@ class Package(unittest.TestCase):
 
     def test_the_man_pages_render_without_warnings_and_name_every_option(self):
         pages = self.installed("share", "man", "man1")
-        for page in ("grovewright.1", "grovewright-cli.1"):
+        for page in ("grovewright.1.gz", "grovewright-cli.1.gz"):
             rendered = run("man", "--warnings", "-E", "UTF-8", "-l", os.path.join(pages, page),
                            env={**os.environ, "MANWIDTH": "80", "LC_ALL": "C.UTF-8"})
             self.assertEqual(rendered.stderr, "", page)
             self.assertIn("SYNOPSIS", rendered.stdout)
-        text = run("man", "-E", "UTF-8", "-l", os.path.join(pages, "grovewright-cli.1"),
+        text = run("man", "-E", "UTF-8", "-l", os.path.join(pages, "grovewright-cli.1.gz"),
                    env={**os.environ, "MANWIDTH": "200", "LC_ALL": "C.UTF-8"}).stdout.replace("\u2010", "-")
         cli = self.installed("bin", "grovewright-cli")
         for command in ("export", "info", "billboard", "render"):
@@ -112,6 +112,16 @@ class Package(unittest.TestCase):
             self.assertGreater(len(options), 5, command)
             for option in options:
                 self.assertIn(option, text, "%s %s" % (command, option))
+
+    def test_lintian_finds_no_error_and_no_warning(self):
+        # Copyright and changelog, stripped programs, compressed man pages, no ldconfig for the private module.
+        checked = run("lintian", "--no-cfg", self.deb)
+        complaints = [line for line in checked.stdout.splitlines() if line[:2] in ("E:", "W:")]
+        self.assertEqual(complaints, [], checked.stdout + checked.stderr)
+        self.assertTrue(os.path.exists(self.installed("share", "doc", "grovewright", "copyright")))
+        self.assertTrue(os.path.exists(self.installed("share", "man", "man1", "grovewright-cli.1.gz")))
+        control = run("dpkg-deb", "-I", self.deb).stdout
+        self.assertNotIn("postinst", control)
 
     def test_project_files_are_recognised_by_their_root_element(self):
         mime = self.installed("share", "mime")
