@@ -2,6 +2,7 @@
 
 #include <gtk/gtk.h>
 #include <wx/intl.h>
+#include <wx/panel.h>
 #include <wx/stopwatch.h>
 #include <wx/time.h>
 
@@ -23,7 +24,12 @@ SliderRow::SliderRow(wxWindow* parent, TreeDesign& design, grovewright::Paramete
     label_ = new wxStaticText(parent, wxID_ANY, LabelText(value), wxPoint(label.x, label.y),
                               wxSize(label.width, label.height));
     if (parameter.IsFlag()) {
-        checkBox_ = new wxCheckBox(parent, wxID_ANY, wxEmptyString, wxPoint(control.x, control.y));
+        // The box stands on a panel of its own: the toolkit hides a check box's
+        // empty label, and a scrolling page moves every widget that shares its
+        // window, the hidden label too, of which GTK complains at every step.
+        auto* holder = new wxPanel(parent, wxID_ANY, wxPoint(control.x, control.y));
+        checkBox_ = new wxCheckBox(holder, wxID_ANY, wxEmptyString);
+        holder->SetSize(checkBox_->GetBestSize());
         checkBox_->SetValue(value != 0);
         checkBox_->Bind(wxEVT_CHECKBOX, [this](wxCommandEvent&) { design_.Apply(id_, design_.Get(id_) == 0); });
         checkBox_->Bind(wxEVT_MOUSEWHEEL, &SliderRow::OnWheel, this);
@@ -137,7 +143,10 @@ int SliderRow::ShownValue() const { return checkBox_ ? checkBox_->GetValue() : s
 void SliderRow::SetVisible(bool visible) {
     label_->Show(visible);
     if (slider_) slider_->Show(visible);
-    if (checkBox_) checkBox_->Show(visible);
+    if (checkBox_) {
+        checkBox_->Show(visible);
+        checkBox_->GetParent()->Show(visible);
+    }
 }
 
 wxString SliderRow::LabelText(int value) const {

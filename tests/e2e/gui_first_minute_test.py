@@ -3,8 +3,8 @@
 and keyboard on the real program. The first start shows a hint in the view;
 the mouse wheel over the Iteration slider, once a click on its thumb has given it
 the keyboard focus, changes its label, the tree and the saved file together (and
-scrolls the column before); the wheel over a branch page and a resize leave standard
-error free of toolkit complaints; File > Examples > Oak shows the oak in Full 3D
+scrolls the column before); the wheel over a branch page or the leaf page and a
+resize leave standard error free of toolkit complaints; File > Examples > Oak shows the oak in Full 3D
 as a new design.
 
 Usage: gui_first_minute_test.py PATH/TO/grovewright
@@ -101,6 +101,18 @@ class FirstMinute(unittest.TestCase):
         time.sleep(1.0)
         xdotool("windowsize", self.window, "800", "550")
         time.sleep(1.0)
+        self.stderr.seek(0)
+        messages = self.stderr.read()
+        self.assertNotIn("Gtk-CRITICAL", messages)
+        self.assertNotIn("Gtk-WARNING", messages)
+
+    def test_the_wheel_over_the_leaf_page_leaves_stderr_clean(self):
+        xdotool("key", "F3")  # the leaf switch works in the mesh modes
+        time.sleep(1.0)
+        xdotool("mousemove", str(self.x + 221), str(self.y + 46), "click", "1")  # the toolbar's leaf switch
+        time.sleep(1.0)
+        self.wheel(self.x + self.w - 200, self.y + 300, "5", 12)
+        self.wheel(self.x + self.w - 200, self.y + 300, "4", 12)
         self.stderr.seek(0)
         messages = self.stderr.read()
         self.assertNotIn("Gtk-CRITICAL", messages)
