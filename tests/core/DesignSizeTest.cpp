@@ -59,23 +59,33 @@ void ExpectCountsMatchGrowth(const TreeGeneratorModel& tree, const LeafGenerator
     EXPECT_EQ(size.leaves.Triangles(), static_cast<std::size_t>(builder.LeafTriangles()));
 }
 
+// An example project loaded into the three generators and the leaf pages.
+struct ExampleDesign {
+    SimpleTreeModel simple;
+    RegularTreeModel regular;
+    ComplexTreeModel complex;
+    LeafGeneratorModel leafPages;
+
+    void Load(const std::string& file) {
+        TGXMLFileReader reader;
+        std::string error;
+        ASSERT_TRUE(LoadProject(reader, std::string(GROVEWRIGHT_EXAMPLES) + "/" + file, {&simple, &regular, &complex},
+                                error, &leafPages))
+            << error;
+    }
+};
+
 int Corner(ParameterRange range, std::mt19937& random) { return random() % 2 ? range.max : range.min; }
 
 }  // namespace
 
 TEST(DesignSize, ExamplesAreCountedExactly) {
     for (const std::string& file : grovewright::test::ListFolder(GROVEWRIGHT_EXAMPLES)) {
-        SimpleTreeModel simple;
-        RegularTreeModel regular;
-        ComplexTreeModel complex;
-        LeafGeneratorModel leafPages;
-        TGXMLFileReader reader;
-        std::string error;
-        ASSERT_TRUE(LoadProject(reader, std::string(GROVEWRIGHT_EXAMPLES) + "/" + file, {&simple, &regular, &complex},
-                                error, &leafPages))
-            << error;
-        for (const TreeGeneratorModel* tree : std::initializer_list<const TreeGeneratorModel*>{&simple, &regular, &complex})
-            ExpectCountsMatchGrowth(*tree, leafPages, file + " " + tree->GetName());
+        ExampleDesign design;
+        ASSERT_NO_FATAL_FAILURE(design.Load(file));
+        for (const TreeGeneratorModel* tree :
+             std::initializer_list<const TreeGeneratorModel*>{&design.simple, &design.regular, &design.complex})
+            ExpectCountsMatchGrowth(*tree, design.leafPages, file + " " + tree->GetName());
     }
 }
 
@@ -126,15 +136,10 @@ TEST(DesignSize, HugeDesignsSaturateAndPrunedOnesAreCountedInBoundedTime) {
     // 2^64 (a level smaller than the one below it), and with pruning they
     // were drawn one by one for minutes. (Run without the bound, this test
     // meets its time-out.)
-    SimpleTreeModel simple;
-    RegularTreeModel regular;
-    ComplexTreeModel complex;
-    LeafGeneratorModel leafPages;
-    TGXMLFileReader reader;
-    std::string error;
-    ASSERT_TRUE(LoadProject(reader, std::string(GROVEWRIGHT_EXAMPLES) + "/oak.regular.xml",
-                            {&simple, &regular, &complex}, error, &leafPages))
-        << error;
+    ExampleDesign oak;
+    ASSERT_NO_FATAL_FAILURE(oak.Load("oak.regular.xml"));
+    RegularTreeModel& regular = oak.regular;
+    const LeafGeneratorModel& leafPages = oak.leafPages;
     regular.Base().SetIteration(20), regular.Base().SetExtendTo(20);
     for (int index = 0; index < 20; ++index) {
         BranchSetup& page = regular.Page(index);

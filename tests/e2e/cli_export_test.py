@@ -798,19 +798,22 @@ class Failures(InFolder):
                               "-o", self.path("b.glb")), 1, "levels of detail", "--max-triangles")
         self.assertFalse(os.path.exists(self.path("b.glb")))
 
-    def test_huge_designs_are_measured_not_built_and_refused_above_the_limit(self):
-        # A regular tree of Iteration 20, ExtendTo 20, every page in use over every level.
+    def huge_regular_tree(self):
+        """huge.xml: a regular tree of Iteration 20, ExtendTo 20, every page in use over every level."""
         with open(os.path.join(EXAMPLES, "broadleaf-tree.xml")) as f:
             text = f.read()
         start, end = text.index("<RegularGrovewright>"), text.index("</RegularGrovewright>")
-        section = text[start:end]
-        section = re.sub(r"<Iteration>\d+<", "<Iteration>20<", section, count=1)
+        section = re.sub(r"<Iteration>\d+<", "<Iteration>20<", text[start:end], count=1)
         section = re.sub(r"<ExtendTo>\d+<", "<ExtendTo>20<", section, count=1)
         for name, value in (("UseBranch", 1), ("AddFrom", 0), ("AddTo", 20)):
             section = re.sub(rf"<{name}>\d+<", f"<{name}>{value}<", section)
         huge = self.path("huge.xml")
         with open(huge, "w") as f:
             f.write(text[:start] + section + text[end:])
+        return huge
+
+    def test_huge_designs_are_measured_not_built_and_refused_above_the_limit(self):
+        huge = self.huge_regular_tree()
         result = run("info", huge, "--generator", "regular")
         self.assertEqual(result.returncode, 0, result.stderr)
         info = json.loads(result.stdout)
@@ -849,16 +852,7 @@ class Failures(InFolder):
         self.assert_fails(result, 1, LEAFY_TREE, "memory", "GB", "ulimit -v")
         self.assertEqual(os.listdir(self.folder.name), [])
         # A GLB is refused from the counts, before the tree is grown: the tool stays small.
-        with open(os.path.join(EXAMPLES, "broadleaf-tree.xml")) as f:
-            text = f.read()
-        start, end = text.index("<RegularGrovewright>"), text.index("</RegularGrovewright>")
-        section = re.sub(r"<Iteration>\d+<", "<Iteration>20<", text[start:end], count=1)
-        section = re.sub(r"<ExtendTo>\d+<", "<ExtendTo>20<", section, count=1)
-        for name, value in (("UseBranch", 1), ("AddFrom", 0), ("AddTo", 20)):
-            section = re.sub(rf"<{name}>\d+<", f"<{name}>{value}<", section)
-        huge = self.path("huge.xml")
-        with open(huge, "w") as f:
-            f.write(text[:start] + section + text[end:])
+        huge = self.huge_regular_tree()
         measure = ("import resource, subprocess, sys; "
                    "result = subprocess.run(sys.argv[1:], capture_output=True, text=True); "
                    "print(result.returncode, resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss); "
