@@ -91,6 +91,20 @@ Format FormatOf(const std::string& path) {
     return Format::Unknown;
 }
 
+// The one line that refuses a project some of whose leaf pages could not be
+// read: each page with the first value it refused.
+std::string RefusedLeafPages(TGXMLFileReader& reader, const std::string& project, const Design& design) {
+    std::string pages;
+    reader.SetFileName(project);
+    if (reader.Open())
+        for (int page = 1; page <= LeafGeneratorModel::kPageCount; ++page)
+            if (const std::string refused = design.leafPages.RefusedValue(reader, page); !refused.empty())
+                pages += (pages.empty() ? "" : "; ") + std::string("Leaf ") + std::to_string(page) + ": " + refused;
+    reader.Close();
+    if (pages.empty()) pages = "a leaf page";
+    return project + ": " + design.leafPages.GetName() + ": " + pages + "; the leaves would not be the design's";
+}
+
 // Loads the project and chooses the generator whose tree is wanted.
 Failure LoadDesign(const std::string& project, std::string generator, Design& design) {
     TGXMLFileReader reader;
@@ -124,10 +138,7 @@ Failure LoadDesign(const std::string& project, std::string generator, Design& de
     // are named: never dropped in silence.
     const std::string someLeafPages = design.leafPages.GetName() + ":";
     for (const std::string& part : kept) {
-        if (part.rfind(someLeafPages, 0) == 0)
-            return {kExitFailure, project + ": " + part +
-                                      ": a value is missing, not a number or out of range; the leaves would not be "
-                                      "the design's"};
+        if (part.rfind(someLeafPages, 0) == 0) return {kExitFailure, RefusedLeafPages(reader, project, design)};
         std::cerr << kProgram << ": " << project << ": no valid " << part
                   << " section (missing, or a value missing, not a number or out of range): its defaults are used\n";
     }

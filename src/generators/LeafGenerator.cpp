@@ -583,6 +583,14 @@ void LeafGeneratorModel::WriteSetup(TGXMLFileWriter& writer) const {
     writer.WriteLine(std::string(kGeneratorIndent) + "</" + GetName() + ">");
 }
 
+std::string LeafGeneratorModel::RefusedValue(TGXMLFileReader& reader, int page) const {
+    std::string refused = LeafSetup::RefusedValue(reader, GetName(), page);
+    if (refused.empty() && reader.EnterElement(GetName()) && reader.EnterElement(kFoliageElement))
+        refused = LeafSetup::RefusedFoliageValue(reader, page);
+    reader.Rewind();
+    return refused;
+}
+
 bool LeafGeneratorModel::ReadSetup(TGXMLFileReader& reader, std::vector<int>* unreadPages) {
     loaded_ = pages_;
     bool any = false;

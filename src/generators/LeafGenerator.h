@@ -78,6 +78,9 @@ public:
     // is). Returns whether the section exists; unreadPages, when given, receives
     // the numbers (1 .. 20) of the pages that kept their values.
     bool ReadSetup(TGXMLFileReader& reader, std::vector<int>* unreadPages = nullptr);
+    // What kept page (1 .. 20) from being read: its first refused value (see
+    // LeafSetup::RefusedValue). Rewinds the reader.
+    std::string RefusedValue(TGXMLFileReader& reader, int page) const;
     // Moves the loaded copies into the pages.
     void ApplySetup() { pages_ = loaded_; }
 

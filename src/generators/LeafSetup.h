@@ -130,6 +130,12 @@ public:
     // value missing from it keeps its default. False, changing nothing, when a
     // value is out of range.
     bool ReadFoliage(TGXMLFileReader& reader, int index);
+    // The first value that Read (of LeafSetup<index> in the creator's element)
+    // or ReadFoliage (in the working text) did not take, told as
+    // `ShootLeaves "65" is not a number from 1 to 64` or `Height is missing`;
+    // empty when each was taken.
+    static std::string RefusedValue(TGXMLFileReader& reader, const std::string& creatorName, int index);
+    static std::string RefusedFoliageValue(TGXMLFileReader& reader, int index);
 
     bool operator==(const LeafSetup& o) const { return values_ == o.values_; }
     bool operator!=(const LeafSetup& o) const { return !(*this == o); }
