@@ -122,28 +122,33 @@ void TreeDesign::Refreshed(std::optional<ParameterId> parameter, bool valuesChan
     change.texturesChanged = texturesChanged;
     change.dragging = applyingDrag_;
     const auto start = std::chrono::steady_clock::now();
-    auto refresh = [&] { change.stale = Refresh(stale, change.refusal, parameter); };
-    if (growthRunner_ && grows && size.Triangles() >= kGrowthAsideTriangles) {
-        growing_ = true;
-        try {
-            growthRunner_(refresh, editing_);
-        } catch (const GrowthStopped&) {
-            // Cancelled: the edit is taken back and its tree grown again as it was.
-            growing_ = false;
-            editCancelled_ = true;
-            return;
-        } catch (...) {
-            growing_ = false;
-            throw;
-        }
-        growing_ = false;
-    } else {
-        refresh();
+    try {
+        GrowAside([&] { change.stale = Refresh(stale, change.refusal, parameter); }, grows ? size.Triangles() : 0,
+                  editing_);
+    } catch (const GrowthStopped&) {
+        // Cancelled: the edit is taken back and its tree grown again as it was.
+        editCancelled_ = true;
+        return;
     }
     change.rebuildMilliseconds =
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     if (leavesRewritten_) change.leafPolygonsChanged = &rewrittenLeaves_;
     Notify(change);
+}
+
+void TreeDesign::GrowAside(const std::function<void()>& grow, std::size_t triangles, bool cancellable) {
+    if (!growthRunner_ || triangles < kGrowthAsideTriangles) {
+        grow();
+        return;
+    }
+    growing_ = true;
+    try {
+        growthRunner_(grow, cancellable);
+    } catch (...) {
+        growing_ = false;
+        throw;
+    }
+    growing_ = false;
 }
 
 std::size_t TreeDesign::NeededMemory() const { return MeasureDesign(*generators_[active_], leafModel_).memoryBytes; }
@@ -210,7 +215,8 @@ TreeDesign::EditResult TreeDesign::Apply(const ParameterId& id, long value, bool
     else
         queue_.DropLast();
     std::string ignored;
-    Refresh(stale, ignored, id);
+    const DesignSize kept = MeasureDesign(*generators_[active_], leafModel_);
+    GrowAside([&] { Refresh(stale, ignored, id); }, kept.Triangles(), false);
     Notify({id, true, kStaleNothing, {}});
     return EditResult::Refused;
 }

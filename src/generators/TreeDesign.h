@@ -261,6 +261,9 @@ private:
     // Sets the edits' before (undo) or after values, marks their pages and tells the observers.
     void Revert(const EditStep& step, bool undo);
     void Notify(const DesignChange& change);
+    // Runs grow, the growth of a design of this many triangles: through the
+    // growth runner when it is large (see GrowWith), else here.
+    void GrowAside(const std::function<void()>& grow, std::size_t triangles, bool cancellable);
 
     SimpleTreeModel simple_;
     RegularTreeModel regular_;

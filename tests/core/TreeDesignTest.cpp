@@ -8,6 +8,7 @@
 
 #include "TestHelpers.h"
 #include "generators/DesignSize.h"
+#include "generators/GrowthStop.h"
 #include "generators/TreeDesign.h"
 #include "io/TGXMLFileReader.h"
 #include "io/TGXMLFileWriter.h"
@@ -320,6 +321,37 @@ TEST_F(TreeDesignTest, ALargeDesignIsSaidBusyUntilItIsShown) {
     events.clear();
     EXPECT_THROW(design.Apply(kIteration, 7), std::runtime_error);
     EXPECT_EQ(events, (std::vector<std::string>{"busy", "shown", "idle"}));
+}
+
+// A large growth goes to the runner (the window grows it beside itself, with
+// Cancel for an edit); a stopped growth takes the edit back, and the kept
+// tree, small again, grows where it is asked. An edit that comes while a
+// growth runs is not applied.
+TEST_F(TreeDesignTest, ALargeGrowthGoesToTheRunnerAndAStoppedOneTakesTheEditBack) {
+    design.Apply(kHeight, 300);
+    design.Apply(kIteration, 10);
+    const std::size_t segments = design.Skeleton().SegmentCount();
+    std::vector<bool> runs;  // whether each run could be cancelled
+    ParameterId during = kHeight;
+    TreeDesign::EditResult duringResult = TreeDesign::EditResult::Applied;
+    design.GrowWith([&](const std::function<void()>&, bool cancellable) {
+        runs.push_back(cancellable);
+        EXPECT_TRUE(design.Growing());
+        duringResult = design.Apply(during, 250);
+        throw GrowthStopped();
+    });
+    const bool couldUndo = design.CanUndo();
+    EXPECT_EQ(design.Apply(kIteration, 20), TreeDesign::EditResult::Refused);  // twelve million triangles
+    EXPECT_EQ(runs, std::vector<bool>{true});
+    EXPECT_EQ(duringResult, TreeDesign::EditResult::Refused);
+    EXPECT_FALSE(design.Growing());
+    EXPECT_EQ(design.Get(kIteration), 10);
+    EXPECT_EQ(design.Get(kHeight), 300);
+    EXPECT_EQ(design.Skeleton().SegmentCount(), segments);
+    EXPECT_EQ(design.CanUndo(), couldUndo);
+    // Small growths never reach the runner.
+    EXPECT_EQ(design.Apply(kIteration, 11), TreeDesign::EditResult::Applied);
+    EXPECT_EQ(runs.size(), 1u);
 }
 
 TEST_F(TreeDesignTest, AProjectKeepsWhichGeneratorItShows) {
