@@ -495,7 +495,8 @@ void MainFrame::ShowParameterGuide() {
                      "Parameter guide", wxOK | wxICON_INFORMATION, this);
         return;
     }
-    LaunchBrowser(wxFileName::FileNameToURL(guide), [this, guide] { CallAfter([this, guide] { NoBrowserFor(guide); }); });
+    LaunchBrowser(wxFileName::FileNameToURL(guide),
+                  [this, guide] { CallAfter([this, guide] { NoBrowserFor(guide); }); });
 }
 
 void MainFrame::NoBrowserFor(const wxString& guide) {

@@ -381,8 +381,9 @@ void BranchTreeModel::CountBranches(SkeletonCounts& counts) const {
             if (draws + laterals > kExactPruningDraws) {
                 // Too many to draw one by one: what pruning keeps on average.
                 counts.exact = false;
-                const double kept = static_cast<double>(laterals) * shoots.KeptShare();
-                grown = CountSum(grown, static_cast<std::size_t>(std::min(std::round(kept), static_cast<double>(kCountCeiling))));
+                const double kept = std::min(std::round(static_cast<double>(laterals) * shoots.KeptShare()),
+                                             static_cast<double>(kCountCeiling));
+                grown = CountSum(grown, static_cast<std::size_t>(kept));
                 continue;
             }
             draws += laterals;

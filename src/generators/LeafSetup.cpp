@@ -61,7 +61,8 @@ std::string LeafSetup::RefusedValue(TGXMLFileReader& reader, const std::string& 
 std::string LeafSetup::RefusedFoliageValue(TGXMLFileReader& reader, int index) {
     std::string refused;
     if (reader.EnterWholeElement(FoliageChild(index)))
-        for (int i = kFileCount; i < kCount && refused.empty(); ++i) refused = RefusedText(reader, kParameters[i], true);
+        for (int i = kFileCount; i < kCount && refused.empty(); ++i)
+            refused = RefusedText(reader, kParameters[i], true);
     return refused;
 }
 
