@@ -66,12 +66,12 @@ bool WriteJournal(const std::string& journal, const char* state, const Names& na
     const std::string fresh = journal + "-new";
     const int fd = open(fresh.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     if (fd < 0) return false;
-    const bool written = write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
-    const int reason = errno;
-    close(fd);
+    bool written = write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
+    written = close(fd) == 0 && written;
     if (written && rename(fresh.c_str(), journal.c_str()) == 0) return true;
+    const int reason = errno;
     unlink(fresh.c_str());
-    errno = written ? errno : reason;
+    errno = reason;
     return false;
 }
 

@@ -708,9 +708,9 @@ class Failures(InFolder):
             broken = self.path("broken-leaf.xml")
             with open(broken, "w") as f:
                 f.write(text[:at] + f"<{name}>{value}</{name}>" + text[text.index("\n", at):])
-            self.assert_fails(run("export", broken, "--leaves", "-o", self.path("t.glb")), 1, broken,
-                              f'Leaf 1: {name} "{value}" is not a number from')
-            self.assertNotIn("Leaf 2", run("export", broken, "--leaves", "-o", self.path("t.glb")).stderr, name)
+            result = run("export", broken, "--leaves", "-o", self.path("t.glb"))
+            self.assert_fails(result, 1, broken, f'Leaf 1: {name} "{value}" is not a number from')
+            self.assertNotIn("Leaf 2", result.stderr, name)
             self.assertFalse(os.path.exists(self.path("t.glb")))
         # A file of the simple generator alone: the other parts take their defaults, each named.
         with open(SMALL_TREE) as f:

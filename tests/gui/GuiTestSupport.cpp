@@ -16,7 +16,10 @@ wxMouseEvent Mouse(wxEventType type, int x, int y, bool left, bool right, bool s
 int PressCancel::FilterEvent(wxEvent& event) {
     auto* window = dynamic_cast<wxWindow*>(event.GetEventObject());
     auto* progress = window ? dynamic_cast<wxProgressDialog*>(wxGetTopLevelParent(window)) : nullptr;
-    if (!progress || pressed) return Event_Skip;
+    if (!progress || !title.empty()) return Event_Skip;
+    title = progress->GetTitle();
+    if (label) labelThen = label->GetLabel();
+    if (!press) return Event_Skip;
     pressed = true;
     wxCommandEvent cancel(wxEVT_BUTTON, wxID_CANCEL);
     cancel.SetEventObject(progress);

@@ -9,6 +9,7 @@
 #include <wx/msgdlg.h>
 #include <wx/progdlg.h>
 #include <wx/slider.h>
+#include <wx/stattext.h>
 #include <wx/utils.h>
 
 #include <limits>
@@ -66,9 +67,14 @@ inline constexpr long kNeverSlow = std::numeric_limits<long>::max();
 
 // While added as an event filter: a progress dialog handles its own events
 // while the work runs, and the first one it handles presses its Cancel, as a
-// user would.
+// user would (unless only watching). It keeps the dialog's title and, when
+// given a label, that label's text at that moment.
 struct PressCancel : wxEventFilter {
+    explicit PressCancel(bool press = true, const wxStaticText* label = nullptr) : press(press), label(label) {}
+    bool press;
+    const wxStaticText* label;
     bool pressed = false;
+    wxString title, labelThen;
     int FilterEvent(wxEvent& event) override;
 };
 

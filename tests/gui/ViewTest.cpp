@@ -1,4 +1,3 @@
-#include <wx/progdlg.h>
 #include <wx/uiaction.h>
 
 #include "GuiTestSupport.h"
@@ -136,38 +135,19 @@ protected:
         ASSERT_EQ(View().GetRenderMode(), 0);
         frame->SetGrowthProgressDelay(0);
     }
-    // The first event of the growth's dialog: the dialog's title and the row's label then.
-    struct SeeGrowth : wxEventFilter {
-        explicit SeeGrowth(wxStaticText* label, bool cancel) : label(label), cancel(cancel) {}
-        int FilterEvent(wxEvent& event) override {
-            auto* window = dynamic_cast<wxWindow*>(event.GetEventObject());
-            auto* progress = window ? dynamic_cast<wxProgressDialog*>(wxGetTopLevelParent(window)) : nullptr;
-            if (!progress || !title.empty()) return Event_Skip;
-            title = progress->GetTitle(), shown = label->GetLabel();
-            if (cancel) {
-                wxCommandEvent press(wxEVT_BUTTON, wxID_CANCEL);
-                press.SetEventObject(progress);
-                progress->ProcessWindowEvent(press);
-            }
-            return Event_Skip;
-        }
-        wxStaticText* label;
-        bool cancel;
-        wxString title, shown;
-    };
 };
 
 TEST_F(LongGrowthTest, ShowsProgressWithTheNewValueAndCancelTakesTheEditBack) {
     SliderRow& iteration = Simple().Row("Iteration");
     const bool couldUndo = ToolEnabled(ID_UNDO);
     {
-        SeeGrowth cancelling(iteration.Label(), true);
+        PressCancel cancelling(true, iteration.Label());
         wxEvtHandler::AddFilter(&cancelling);
         Drag(iteration.Slider(), 19);  // a million segments, six million triangles
         wxEvtHandler::RemoveFilter(&cancelling);
         Release(iteration.Slider());
         EXPECT_EQ(cancelling.title, "Growing the tree");
-        EXPECT_EQ(cancelling.shown, "Iteration: 19");
+        EXPECT_EQ(cancelling.labelThen, "Iteration: 19");
     }
     EXPECT_EQ(Simple().Model().Base().Iteration(), 14);
     EXPECT_EQ(iteration.Slider()->GetValue(), 14);
@@ -176,7 +156,7 @@ TEST_F(LongGrowthTest, ShowsProgressWithTheNewValueAndCancelTakesTheEditBack) {
     EXPECT_EQ(ToolEnabled(ID_UNDO), couldUndo);
     EXPECT_FALSE(frame->IsDesignModified());
     // Not cancelled, the same edit grows and shows its tree.
-    SeeGrowth watching(iteration.Label(), false);
+    PressCancel watching(false);
     wxEvtHandler::AddFilter(&watching);
     Drag(iteration.Slider(), 19);
     wxEvtHandler::RemoveFilter(&watching);
