@@ -2,13 +2,12 @@
 
 #include <algorithm>
 #include <cmath>
-#include <exception>
-#include <mutex>
-#include <system_error>
-#include <thread>
+#include <limits>
 #include <vector>
 
+#include "generators/CrownGrowth.h"
 #include "generators/GrowthStop.h"
+#include "generators/ParallelRuns.h"
 #include "generators/ShootGrowth.h"
 #include "geometry/Rotation3.h"
 #include "geometry/SkeletonLevels.h"
@@ -116,19 +115,9 @@ struct TrunkShares {
 };
 
 // Shortens length so that a straight branch from start along direction stays
-// inside the crown's envelope (radius by height about the trunk's axis); a
-// tenth of it is always kept. An umbrella's envelope ends at the trunk's top,
-// which flattens the crown there.
-double PruneToEnvelope(const Vector3D& start, const Vector3D& direction, double length, double trunkTop,
-                       const GrowthSetup& growth) {
-    const double base = growth.CrownBase() / 100.0 * trunkTop, widest = growth.CrownWidth() / 100.0 * trunkTop;
-    auto inside = [&](double t) {
-        const double x = start.x + direction.x * t, y = start.y + direction.y * t, z = start.z + direction.z * t;
-        const double depth = trunkTop > base ? (trunkTop - y) / (trunkTop - base) : 1.0;
-        if (depth < 0.0 && growth.CrownShape() == GrowthSetup::kUmbrella) return false;
-        const double radius = widest * GrowthSetup::CrownEnvelope(growth.CrownShape(), depth);
-        return radius >= 0.0 && x * x + z * z <= radius * radius;
-    };
+// inside the crown's envelope; a tenth of it is always kept.
+double PruneToEnvelope(const Vector3D& start, const Vector3D& direction, double length, const CrownVolume& crown) {
+    auto inside = [&](double t) { return crown.Contains(start + direction * t); };
     if (inside(length)) return length;
     const double least = 0.1 * length;
     if (!inside(least)) return least;
@@ -138,41 +127,6 @@ double PruneToEnvelope(const Vector3D& start, const Vector3D& direction, double 
         (inside(middle) ? in : out) = middle;
     }
     return in;
-}
-
-constexpr unsigned kMaxGrowthThreads = 8;
-
-// Runs work(0) on this thread and work(1) .. work(threads - 1) on others (on
-// this one when a thread cannot be started); a failure on any is raised here.
-template <typename Work>
-void RunInParallel(unsigned threads, Work&& work) {
-    std::vector<std::thread> workers;
-    std::vector<unsigned> leftOver;
-    std::exception_ptr failure;
-    std::mutex failureLock;
-    for (unsigned t = 1; t < threads; ++t) {
-        try {
-            workers.emplace_back([&, t] {
-                try {
-                    work(t);
-                } catch (...) {
-                    const std::lock_guard<std::mutex> hold(failureLock);
-                    failure = std::current_exception();
-                }
-            });
-        } catch (const std::system_error&) {
-            leftOver.push_back(t);
-        }
-    }
-    try {
-        work(0);
-        for (unsigned t : leftOver) work(t);
-    } catch (...) {
-        for (std::thread& worker : workers) worker.join();
-        throw;
-    }
-    for (std::thread& worker : workers) worker.join();
-    if (failure) std::rethrow_exception(failure);
 }
 
 // Appends copies of from's segments to to, in order: a piece after the first
@@ -239,6 +193,8 @@ void BranchTreeModel::GrowBranches(SkeletonLevels& skeleton) const {
         trunk.share.push_back(trunkLength > 0.0 ? length / trunkLength : 0.0);
     }
     const double trunkTop = tip->End().y;
+    constexpr double kUnbounded = std::numeric_limits<double>::infinity();
+    const CrownVolume envelope = CrownVolume::FromShape(growth, trunkTop, -kUnbounded, kUnbounded);
     const int crownShape = growth.CrownShape();
     const double crownBase = growth.CrownBase() / 100.0;
 
@@ -324,7 +280,7 @@ void BranchTreeModel::GrowBranches(SkeletonLevels& skeleton) const {
                 } else {
                     direction = toWorld * local[p.level];
                 }
-                if (growth.CrownWidth() > 0) length = PruneToEnvelope(attach, direction, length, trunkTop, growth);
+                if (growth.CrownWidth() > 0) length = PruneToEnvelope(attach, direction, length, envelope);
                 const double thickness =
                     std::min(diameter, parent.First().Diameter() * (1.0 - (1.0 - diameterFactor) * along[i]));
                 const bool linked = along[i] == 1.0 && designLean == 0.0;
@@ -333,7 +289,7 @@ void BranchTreeModel::GrowBranches(SkeletonLevels& skeleton) const {
             }
         };
         const unsigned threads = parents.size() * static_cast<std::size_t>(laterals) >= parallelBranches_
-                                     ? std::min(std::thread::hardware_concurrency(), kMaxGrowthThreads)
+                                     ? GrowthThreads()
                                      : 1;
         if (threads <= 1) {
             for (const Parent& p : parents) growFrom(p, nullptr);
@@ -350,6 +306,32 @@ void BranchTreeModel::GrowBranches(SkeletonLevels& skeleton) const {
         for (const SkeletonLevels::Level& run : runs)
             if (!run.empty()) AppendCopies(run, LevelAt(skeleton, k));
     }
+    GrowCrownShoots(skeleton, trunkTop);
+}
+
+void BranchTreeModel::GrowCrownShoots(SkeletonLevels& skeleton, double trunkTop) const {
+    const GrowthSetup& growth = Growth();
+    if (growth.CrownPoints() == 0) return;
+    const CrownGrowthSettings settings = CrownGrowthSettings::From(growth, CrownSeed());
+    double bottom = std::numeric_limits<double>::infinity(), top = 0.0;
+    for (std::size_t level = 1; level < skeleton.LevelCount(); ++level)
+        for (const BranchSegment& segment : skeleton[level]) {
+            bottom = std::min({bottom, segment.Start().y, segment.End().y});
+            top = std::max({top, segment.Start().y, segment.End().y});
+        }
+    // The crown shape where one is set, else the hull of the branches.
+    const CrownVolume volume = growth.CrownWidth() > 0
+                                   ? CrownVolume::FromShape(growth, trunkTop,
+                                                            std::max(bottom, growth.CrownBase() / 100.0 * trunkTop),
+                                                            std::max(top, trunkTop))
+                                   : CrownVolume::FromBranches(skeleton);
+    AppendCrownShoots(skeleton, GrowCrown(skeleton, volume, settings));
+}
+
+std::uint64_t BranchTreeModel::CrownSeed() const {
+    // Apart from the branches' own numbers of the same seed.
+    return ShootGrowth::Mix(static_cast<std::uint64_t>(Growth().Seed()) * 4 + static_cast<std::uint64_t>(Index()) +
+                            0x63726f776e000000ull);
 }
 
 void BranchTreeModel::CountBranches(SkeletonCounts& counts) const {

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 
 #include "generators/BranchSetup.h"
 #include "generators/TreeGeneratorModel.h"
@@ -41,6 +42,11 @@ protected:
     void CountBranches(SkeletonCounts& counts) const override;
 
 private:
+    // Fills the crown with shoots grown by competition for space, when the
+    // growth values ask for it: after the pages, from their branches' buds.
+    void GrowCrownShoots(SkeletonLevels& skeleton, double trunkTop) const;
+    std::uint64_t CrownSeed() const;
+
     static std::size_t parallelBranches_;
     bool complex_;
     std::array<BranchSetup, kLevelCount> pages_;

@@ -29,6 +29,15 @@ public:
         kRootLength,
         kRootDepth,
         kRootRise,
+        kCrownPoints,
+        kCrownReach,
+        kCrownStep,
+        kCrownKill,
+        kCrownLight,
+        kCrownFrom,
+        kCrownLevels,
+        kPipeRule,
+        kPipeExponent,
         kCount
     };
     // The crown's envelopes, by CrownShape.
@@ -92,6 +101,34 @@ public:
         {"RootRise", "Buttress: ", ValueFormat::Metres, {0, 300}, 30, kStaleSkeleton,
          "How high the roots' tops rise above the ground where they leave the trunk, in metres (0 to 3.00 m): "
          "high values make buttresses."},
+        {"CrownPoints", "Crown points: ", ValueFormat::Integer, {0, 20000}, 0, kStaleSkeleton,
+         "Crown growth: how many points of space are scattered through the crown (0 to 20000) for fine shoots to "
+         "grow into, each drawing the nearest bud toward it until a shoot comes near; more points fill the crown "
+         "more densely. 0: no crown growth. Regular and complex generators."},
+        {"CrownReach", "Reach: ", ValueFormat::Metres, {10, 1000}, 150, kStaleSkeleton,
+         "Crown growth: how far a point of space draws a bud, in metres (0.10 to 10.00 m)."},
+        {"CrownStep", "Step: ", ValueFormat::Metres, {5, 200}, 30, kStaleSkeleton,
+         "Crown growth: how far a shoot grows at each step toward its points, in metres (0.05 to 2.00 m); every "
+         "step is one piece of the shoot."},
+        {"CrownKill", "Kill distance: ", ValueFormat::Metres, {5, 500}, 50, kStaleSkeleton,
+         "Crown growth: a point of space this close to a shoot is used up, in metres (0.05 to 5.00 m); shoots of "
+         "different branches never grow closer to one another than this."},
+        {"CrownLight", "Light: ", ValueFormat::Integer, {-100, 100}, 20, kStaleSkeleton,
+         "Crown growth: how strongly the shoots turn toward the light (above 0, up to 100) or sag with gravity "
+         "(below 0, down to -100) as they grow."},
+        {"CrownFrom", "From level: ", ValueFormat::Integer, {0, 20}, 1, kStaleSkeleton,
+         "Crown growth: buds sit on the branches of this level and above (0 the trunk, 1 its branches, up to 20)."},
+        {"CrownLevels", "Levels added: ", ValueFormat::Integer, {1, 8}, 3, kStaleSkeleton,
+         "Crown growth: how many levels of shoots the growth adds above the pages' levels (1 to 8): shoots from "
+         "the buds, their side shoots, and so on. Each added level holds at most as many pieces as there are "
+         "crown points."},
+        {"PipeRule", "Pipe rule: ", ValueFormat::None, kFlagRange, 0, kStaleSkeleton,
+         "Thickness by the pipe rule: every branch's cross-section is the sum of what it carries, from the twig "
+         "tips down, so limbs thin at every fork and the trunk is as thick as its crown. Off: the designed "
+         "diameters and their taper."},
+        {"PipeExponent", "Pipe exponent: ", ValueFormat::Hundredths, {200, 300}, 250, kStaleSkeleton,
+         "The pipe rule's exponent (2.00 to 3.00): a branch's diameter to this power is the sum of its children's; "
+         "2 keeps the area, 3 gives stouter limbs. Also sets the thickness of the crown growth's shoots."},
     };
     static constexpr ParameterRange Range(Index i) { return kParameters[i].range; }
 
@@ -114,10 +151,13 @@ public:
     int RootLength() const { return GetParameter(kRootLength); }
     int RootDepth() const { return GetParameter(kRootDepth); }
     int RootRise() const { return GetParameter(kRootRise); }
+    int CrownPoints() const { return GetParameter(kCrownPoints); }
+    bool PipeRule() const { return GetParameter(kPipeRule) != 0; }
     // Whether the generator (0 simple, 1 regular, 2 complex) grows by the value:
-    // the simple generator's forks have no trunk branches to shape a crown with.
+    // the simple generator's forks have no trunk branches to shape or fill a
+    // crown with, nor carriers for the pipe rule.
     static bool AppliesTo(int generator, int index) {
-        return generator != 0 || index < kCrownShape || index > kCrownWidth;
+        return generator != 0 || ((index < kCrownShape || index > kCrownWidth) && index < kCrownPoints);
     }
     // The crown's relative width (0 to 1) at depth (0 at the crown's top, 1 at
     // its base) for a Crown shape.

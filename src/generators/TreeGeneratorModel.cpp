@@ -45,6 +45,16 @@ SkeletonCounts TreeGeneratorModel::CountSegments() const {
     for (std::size_t level = 1; level < counts.perLevel.size(); ++level)
         counts.perLevel[level] = CountProduct(counts.perLevel[level], static_cast<std::size_t>(growth_.Bend()));
     counts.perLevel[0] = static_cast<std::size_t>(TrunkPieces(growth_));
+    if (GrowthSetup::AppliesTo(Index(), GrowthSetup::kCrownPoints) && growth_.CrownPoints() > 0) {
+        // Crown growth adds its levels above the pages' and puts at most as many
+        // pieces as there are points into each: a bound, not a count.
+        const auto bound = static_cast<std::size_t>(growth_.CrownPoints());
+        for (int level = 0; level < growth_.GetParameter(GrowthSetup::kCrownLevels); ++level) {
+            counts.perLevel.push_back(bound);
+            counts.branchesPerLevel.push_back(bound);
+        }
+        counts.exact = false;
+    }
     counts.roots = static_cast<std::size_t>(growth_.Roots()) * kRootPieces;
     return counts;
 }

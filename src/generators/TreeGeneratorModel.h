@@ -26,7 +26,8 @@ struct SkeletonCounts {
     std::vector<std::size_t> branchesPerLevel;
     std::size_t cut = 0;
     std::size_t roots = 0;  // segments of the roots, which no level holds
-    // False when pruning was counted by its expectation for some levels.
+    // False when pruning was counted by its expectation for some levels, or a
+    // crown growth's levels by their bound.
     bool exact = true;
     // Every segment, the roots' too.
     std::size_t Total() const;
