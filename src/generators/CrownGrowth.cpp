@@ -193,6 +193,19 @@ bool Neighbours(const std::vector<CrownNode>& nodes, int other, int parent) {
     return grandparent >= 0 && (other == grandparent || nodes[other].parent == grandparent);
 }
 
+// The unit direction to, or the unit direction from turned toward it by at most
+// degrees.
+Vector3D TurnAtMost(const Vector3D& from, const Vector3D& to, double degrees) {
+    const double cosine = Dot(from, to);
+    if (cosine >= CosDeg(degrees)) return to;
+    Vector3D across = to - from * cosine;
+    const double length = std::sqrt(Dot(across, across));
+    // Straight back: any side will do, the horizontal one across from.
+    if (!(length > 1e-9)) across = std::fabs(from.y) < 0.9 ? Cross(from, Vector3D(0, 1, 0)) : Cross(from, Vector3D(1, 0, 0));
+    across.Scale(1.0 / std::sqrt(Dot(across, across)));
+    return from * CosDeg(degrees) + across * SinDeg(degrees);
+}
+
 }  // namespace
 
 CrownShoots GrowCrown(const SkeletonLevels& skeleton, const CrownVolume& volume, const CrownGrowthSettings& settings) {
@@ -227,7 +240,8 @@ CrownShoots GrowCrown(const SkeletonLevels& skeleton, const CrownVolume& volume,
         if (nearest[i] >= 0 && nearestDistance[i] < settings.kill) alive[i] = 0;
     };
     constexpr std::size_t kParallelPoints = 2048;
-    const unsigned threads = count >= kParallelPoints ? GrowthThreads() : 1;
+    const unsigned threads =
+        count < kParallelPoints ? 1 : settings.threads != 0 ? settings.threads : GrowthThreads();
     const std::size_t share = (count + threads - 1) / threads;
     RunInParallel(threads, [&](unsigned t) {
         const std::size_t end = std::min(count, (t + 1) * share);
@@ -271,8 +285,10 @@ CrownShoots GrowCrown(const SkeletonLevels& skeleton, const CrownVolume& volume,
             const double length = std::sqrt(Dot(direction, direction));
             if (!(length > 1e-9)) continue;
             direction.Scale(1.0 / length);
+            if (from.grown && from.children == 0) direction = TurnAtMost(from.direction, direction, kMaxShootTurn);
             const Vector3D end = from.position + direction * settings.step;
-            if (end.y < 0.0) continue;
+            // Never into the ground, nor more than a step out of the crown.
+            if (end.y < 0.0 || (!volume.Contains(end) && !volume.Contains(from.position))) continue;
             bool crowded = false;
             nodeGrid.ForNear(end, [&](int q) {
                 if (crowded) return;

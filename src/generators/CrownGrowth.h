@@ -53,6 +53,7 @@ struct CrownGrowthSettings {
     int levels = 3;
     double exponent = 2.5;  // a node's diameter^exponent is the sum of its children's
     std::uint64_t seed = 0;
+    unsigned threads = 0;  // 0: as many as growth uses
 
     static CrownGrowthSettings From(const GrowthSetup& growth, std::uint64_t seed);
     bool On() const { return points > 0; }
@@ -60,6 +61,9 @@ struct CrownGrowthSettings {
 
 // A grown shoot's tip diameter, centimetres.
 inline constexpr double kTwigDiameter = 0.8;
+// A shoot turns by at most this many degrees from one piece to the next: its
+// bends are spread over its pieces.
+inline constexpr double kMaxShootTurn = 30.0;
 
 // One point of the crown growth's tree: a bud or point of the skeleton's
 // branches (grown false), or the end of a grown piece.
@@ -92,7 +96,7 @@ struct CrownShoots {
 // node already carrying its shoot on grows a side shoot one level up; points
 // within the kill distance of a node are used up. A new piece is refused where
 // it would come within the kill distance of a shoot that is not its own
-// neighbour, or into the ground. Ends when nothing grows, every added level
+// neighbour, into the ground, or out of the volume from a node outside it. Ends when nothing grows, every added level
 // holds as many pieces as there are points, or after kMaxRounds. The same
 // settings give the same shoots on any number of threads.
 CrownShoots GrowCrown(const SkeletonLevels& skeleton, const CrownVolume& volume, const CrownGrowthSettings& settings);
