@@ -81,3 +81,58 @@ TEST_F(FrameTest, FormRowsEditUndoSaveAndLoad) {
     EXPECT_EQ(frame->Skeleton()[1].size(), 8u);
     EXPECT_FALSE(regular.IsModified());
 }
+
+TEST_F(FrameTest, TheCrownGrowthBoxFillsTheCrownUndoesSavesAndLoads) {
+    EXPECT_THROW(frame->Generators()[0]->Row("CrownPoints"), std::out_of_range);
+    auto& regular = *static_cast<BranchGrovewright*>(frame->Generators()[1]);
+    frame->TreeNotebook()->SetSelection(1);
+    Pump();
+    regular.SetIteration(1);
+    regular.SetHeight(300);
+    BranchSetupPanel& page = regular.Page(0);
+    Click(page.Row("UseBranch").CheckBox());
+    Drag(page.Row("AddAngle").Slider(), 50);
+    Drag(page.Row("Laterals").Slider(), 6);
+    Release(page.Row("Laterals").Slider());
+    ASSERT_EQ(frame->Skeleton().LevelCount(), 2u);
+
+    // Every row of the box: in the growth area, with its unit and range in its tooltip.
+    for (const char* name : {"CrownPoints", "CrownReach", "CrownStep", "CrownKill", "CrownLight", "CrownFrom",
+                             "CrownLevels", "PipeRule", "PipeExponent"}) {
+        SliderRow& row = regular.Row(name);
+        EXPECT_EQ(row.Label()->GetParent(), regular.GrowthArea()) << name;
+        const wxString help = row.Label()->GetToolTipText();
+        EXPECT_TRUE(help.Find("Crown growth") == 0 || help.Find("pipe rule") != wxNOT_FOUND) << name;
+        EXPECT_TRUE(help.Find(" to ") != wxNOT_FOUND || row.CheckBox()) << name;
+    }
+    EXPECT_NE(regular.Row("CrownReach").Label()->GetToolTipText().Find("metres (0.10 to 10.00 m)"), wxNOT_FOUND);
+    EXPECT_EQ(regular.Row("CrownReach").Label()->GetLabel(), "Reach: 1.50 m");
+
+    Drag(regular.Row("CrownPoints").Slider(), 800);
+    Release(regular.Row("CrownPoints").Slider());
+    EXPECT_EQ(regular.Row("CrownPoints").Label()->GetLabel(), "Crown points: 800");
+    const std::size_t levels = frame->Skeleton().LevelCount();
+    EXPECT_EQ(levels, 2u + 3u);
+    EXPECT_GT(frame->Skeleton()[2].size(), 20u);
+    Drag(regular.Row("CrownLevels").Slider(), 2);
+    Release(regular.Row("CrownLevels").Slider());
+    EXPECT_EQ(frame->Skeleton().LevelCount(), 2u + 2u);
+    Command(ID_UNDO);
+    EXPECT_EQ(frame->Skeleton().LevelCount(), 2u + 3u);
+    Command(ID_UNDO);
+    EXPECT_EQ(regular.Row("CrownPoints").Slider()->GetValue(), 0);
+    EXPECT_EQ(frame->Skeleton().LevelCount(), 2u);
+    Command(ID_REDO);
+
+    grovewright::test::TempFolder folder;
+    const wxString path = wxString::FromUTF8(folder.File("crowned.regular.xml"));
+    wxTEST_DIALOG(Command(ID_SAVE_AS), wxExpectModal<wxFileDialog>(path));
+    EXPECT_NE(grovewright::test::ReadFileBytes(folder.File("crowned.regular.xml")).find("<CrownPoints>800</CrownPoints>"),
+              std::string::npos);
+    Command(ID_NEW_PROJECT);
+    EXPECT_EQ(regular.Row("CrownPoints").Slider()->GetValue(), 0);
+    wxTEST_DIALOG(Command(ID_LOAD), wxExpectModal<wxFileDialog>(path));
+    EXPECT_EQ(regular.Row("CrownPoints").Slider()->GetValue(), 800);
+    EXPECT_EQ(frame->Skeleton().LevelCount(), levels);
+    EXPECT_FALSE(regular.IsModified());
+}

@@ -19,11 +19,18 @@ using G = grovewright::GrowthSetup;
 constexpr G::Index kFormRows[] = {G::kPruning,    G::kCrownShape,  G::kCrownBase,  G::kCrownWidth, G::kFlareWidth,
                                   G::kFlareHeight, G::kRoots,      G::kRootLength, G::kRootDepth,  G::kRootRise};
 
-int FormRowCount(int generator) {
-    int rows = 0;
-    for (G::Index index : kFormRows) rows += G::AppliesTo(generator, index) ? 1 : 0;
-    return rows;
+// The Crown growth box's rows, in order (regular and complex generators).
+constexpr G::Index kCrownRows[] = {G::kCrownPoints, G::kCrownReach, G::kCrownStep,   G::kCrownKill,    G::kCrownLight,
+                                   G::kCrownFrom,   G::kCrownLevels, G::kPipeRule, G::kPipeExponent};
+
+template <std::size_t N>
+int RowCount(const G::Index (&rows)[N], int generator) {
+    int count = 0;
+    for (G::Index index : rows) count += G::AppliesTo(generator, index) ? 1 : 0;
+    return count;
 }
+// A box's height for its rows: its title, the rows and a margin; none without rows.
+int BoxHeight(int rows) { return rows == 0 ? 0 : 20 + kRowStep * rows + 5; }
 constexpr int kColumnWidth = 280;
 // The custom area is never made lower than this: its notebook's tabs and the
 // simple page's rows fit. A shorter page scrolls instead.
@@ -123,19 +130,28 @@ void AbstractGrovewright::BuildGrowthRows() {
     newSeedButton_->SetToolTip(wxGetTranslation("Grows another variation of this design: picks a new seed."));
     newSeedButton_->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { NewSeed(); });
 
-    const int formTop = kGrowthBoxHeight + kFormBoxGap;
-    new wxStaticBox(area, wxID_ANY, wxGetTranslation("Form"), wxPoint(0, formTop),
-                    wxSize(kColumnWidth, GrowthAreaHeight() - formTop));
-    y = formTop + 20;
-    for (G::Index index : kFormRows) {
-        if (!G::AppliesTo(generator_, index)) continue;
-        addRow(index, y);
-        y += kRowStep;
-    }
+    // The Form box, then (for the generators that fill a crown) the Crown growth box.
+    int top = kGrowthBoxHeight + kFormBoxGap;
+    auto addBox = [&](const char* title, const auto& indices) {
+        const int rows = RowCount(indices, generator_);
+        if (rows == 0) return;
+        new wxStaticBox(area, wxID_ANY, wxGetTranslation(title), wxPoint(0, top), wxSize(kColumnWidth, BoxHeight(rows)));
+        y = top + 20;
+        for (G::Index index : indices) {
+            if (!G::AppliesTo(generator_, index)) continue;
+            addRow(index, y);
+            y += kRowStep;
+        }
+        top += BoxHeight(rows) + kFormBoxGap;
+    };
+    addBox("Form", kFormRows);
+    addBox("Crown growth", kCrownRows);
 }
 
 int AbstractGrovewright::GrowthAreaHeight() const {
-    return kGrowthBoxHeight + kFormBoxGap + 20 + kRowStep * FormRowCount(generator_) + 5;
+    const int crown = BoxHeight(RowCount(kCrownRows, generator_));
+    return kGrowthBoxHeight + kFormBoxGap + BoxHeight(RowCount(kFormRows, generator_)) +
+           (crown > 0 ? kFormBoxGap + crown : 0);
 }
 
 void AbstractGrovewright::NewSeed() {
