@@ -8,6 +8,7 @@
 #include "generators/CrownGrowth.h"
 #include "generators/GrowthStop.h"
 #include "generators/ParallelRuns.h"
+#include "generators/PipeRule.h"
 #include "generators/ShootGrowth.h"
 #include "geometry/Rotation3.h"
 #include "geometry/SkeletonLevels.h"
@@ -307,6 +308,8 @@ void BranchTreeModel::GrowBranches(SkeletonLevels& skeleton) const {
             if (!run.empty()) AppendCopies(run, LevelAt(skeleton, k));
     }
     GrowCrownShoots(skeleton, trunkTop);
+    if (growth.PipeRule())
+        ApplyPipeRule(skeleton, growth.GetParameter(GrowthSetup::kPipeExponent) / 100.0, diameterFactor);
 }
 
 void BranchTreeModel::GrowCrownShoots(SkeletonLevels& skeleton, double trunkTop) const {

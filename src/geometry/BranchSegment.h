@@ -34,6 +34,7 @@ public:
     void SetCut(bool cut) { cut_ = cut; }
     // Diameter at the start, centimetres.
     double Diameter() const { return diameter_; }
+    void SetDiameter(double diameter) { diameter_ = diameter; }
 
     // A bent branch is drawn as consecutive pieces of one level, each the parent
     // of the next; its last piece is the branch's end. A straight branch is one

@@ -74,6 +74,13 @@ public:
     T& front() { return chunks_.front().front(); }
     const T& front() const { return chunks_.front().front(); }
 
+    // Calls f with every element, in order, to change it in place.
+    template <typename F>
+    void ForEach(F&& f) {
+        for (std::vector<T>& chunk : chunks_)
+            for (T& element : chunk) f(element);
+    }
+
     const_iterator begin() const { return const_iterator(&chunks_, 0, 0); }
     const_iterator end() const { return const_iterator(&chunks_, chunks_.size(), 0); }
 

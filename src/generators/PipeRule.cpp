@@ -1,0 +1,233 @@
+#include "generators/PipeRule.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+namespace grovewright {
+
+namespace {
+
+struct Branch {
+    std::vector<BranchSegment*> pieces;
+    std::vector<double> starts;  // where each piece starts along the branch (0 .. 1), then 1
+    int level = 0;
+    int carrier = -1;
+    double along = 0.0;  // where on its carrier it starts (0 .. 1)
+    std::vector<int> children;
+    double base = 0.0;  // its diameter at its start, once set
+};
+
+// The branches of every level, each piece by piece, with where its pieces start.
+std::vector<Branch> CollectBranches(SkeletonLevels& skeleton) {
+    std::vector<Branch> branches;
+    for (std::size_t level = 0; level < skeleton.LevelCount(); ++level)
+        skeleton[level].ForEach([&](BranchSegment& piece) {
+            if (piece.Piece() == 0 || branches.empty()) {
+                branches.emplace_back();
+                branches.back().level = static_cast<int>(level);
+            }
+            branches.back().pieces.push_back(&piece);
+        });
+    for (Branch& branch : branches) {
+        double length = 0.0;
+        for (const BranchSegment* piece : branch.pieces) {
+            branch.starts.push_back(length);
+            length += piece->Length();
+        }
+        branch.starts.push_back(length);
+        for (double& start : branch.starts) start = length > 0.0 ? start / length : 0.0;
+    }
+    return branches;
+}
+
+// The pieces near every point, by cube of space: a piece is listed in the
+// cubes of points along it half a cube apart, so a point on it finds it among
+// the 27 cubes around its own.
+class PieceGrid {
+public:
+    PieceGrid(const std::vector<Branch>& branches, double edge) : inverse_(1.0 / edge) {
+        for (std::size_t b = 0; b < branches.size(); ++b)
+            for (std::size_t i = 0; i < branches[b].pieces.size(); ++i) {
+                const BranchSegment& piece = *branches[b].pieces[i];
+                const int samples = 1 + static_cast<int>(std::min(4096.0, 2.0 * piece.Length() * inverse_));
+                std::uint64_t last = ~std::uint64_t{0};
+                for (int k = 0; k <= samples; ++k) {
+                    const Vector3D p = piece.Start() + (piece.End() - piece.Start()) * (static_cast<double>(k) / samples);
+                    const std::uint64_t key = Key(Cube(p.x), Cube(p.y), Cube(p.z));
+                    if (key == last) continue;
+                    last = key;
+                    std::vector<std::pair<int, int>>& listed = cubes_[key];
+                    const std::pair<int, int> entry(static_cast<int>(b), static_cast<int>(i));
+                    if (listed.empty() || listed.back() != entry) listed.push_back(entry);
+                }
+            }
+    }
+    template <typename F>
+    void ForNear(const Vector3D& p, F&& f) const {
+        const long x = Cube(p.x), y = Cube(p.y), z = Cube(p.z);
+        for (long dx = -1; dx <= 1; ++dx)
+            for (long dy = -1; dy <= 1; ++dy)
+                for (long dz = -1; dz <= 1; ++dz) {
+                    const auto found = cubes_.find(Key(x + dx, y + dy, z + dz));
+                    if (found == cubes_.end()) continue;
+                    for (const auto& [branch, piece] : found->second) f(branch, piece);
+                }
+    }
+
+private:
+    static constexpr long kOffset = 1L << 20;
+    long Cube(double v) const {
+        return static_cast<long>(std::clamp(std::floor(v * inverse_), -double(kOffset - 2), double(kOffset - 2)));
+    }
+    static std::uint64_t Key(long x, long y, long z) {
+        constexpr std::uint64_t kMask = (std::uint64_t{1} << 21) - 1;
+        return ((static_cast<std::uint64_t>(x + kOffset) & kMask) << 42) |
+               ((static_cast<std::uint64_t>(y + kOffset) & kMask) << 21) |
+               (static_cast<std::uint64_t>(z + kOffset) & kMask);
+    }
+    double inverse_;
+    std::unordered_map<std::uint64_t, std::vector<std::pair<int, int>>> cubes_;
+};
+
+// Where on the piece (0 .. 1) the point nearest p lies, and how far p is from it.
+double ClosestOn(const BranchSegment& piece, const Vector3D& p, double& distance) {
+    const Vector3D axis = piece.End() - piece.Start();
+    const double squared = Dot(axis, axis);
+    const double t = squared > 0.0 ? std::clamp(Dot(p - piece.Start(), axis) / squared, 0.0, 1.0) : 0.0;
+    distance = Distance(piece.Start() + axis * t, p);
+    return t;
+}
+
+// Finds every branch's carrier: the branch whose tip its first piece
+// continues, or the one whose axis its start lies on; among several, one that
+// does not start there too, then the thickest there, then the lowest level.
+void FindCarriers(std::vector<Branch>& branches) {
+    std::unordered_map<const BranchSegment*, std::pair<int, int>> pieceOf;
+    double length = 0.0;
+    std::size_t count = 0;
+    for (std::size_t b = 0; b < branches.size(); ++b)
+        for (std::size_t i = 0; i < branches[b].pieces.size(); ++i) {
+            pieceOf[branches[b].pieces[i]] = {static_cast<int>(b), static_cast<int>(i)};
+            length += branches[b].pieces[i]->Length();
+            ++count;
+        }
+    if (count == 0) return;
+    const PieceGrid grid(branches, std::max(1.0, length / static_cast<double>(count)));
+    for (std::size_t b = 0; b < branches.size(); ++b) {
+        Branch& branch = branches[b];
+        const BranchSegment& first = *branch.pieces.front();
+        if (const BranchSegment* parent = first.Parent()) {
+            const auto found = pieceOf.find(parent);
+            if (found == pieceOf.end()) continue;
+            branch.carrier = found->second.first;
+            branch.along = branches[branch.carrier].starts[static_cast<std::size_t>(found->second.second) + 1];
+            continue;
+        }
+        const Vector3D start = first.Start();
+        const double tolerance = 1e-6 * (1.0 + std::sqrt(Dot(start, start)));
+        double thickest = 0.0;
+        bool siblingCarrier = false;
+        grid.ForNear(start, [&](int c, int i) {
+            if (c == static_cast<int>(b)) return;
+            const Branch& candidate = branches[static_cast<std::size_t>(c)];
+            const BranchSegment& piece = *candidate.pieces[static_cast<std::size_t>(i)];
+            double distance = 0.0;
+            const double t = ClosestOn(piece, start, distance);
+            if (distance > tolerance) return;
+            // A branch that starts at the same point is a sibling: a carrier
+            // only when there is no other.
+            const bool sibling = i == 0 && t == 0.0;
+            // Thickness at the point, as the designed taper draws it.
+            const double there = piece.Diameter() * (1.0 - 0.5 * t);
+            const bool better =
+                branch.carrier < 0 || sibling < siblingCarrier ||
+                (sibling == siblingCarrier &&
+                 (there > thickest || (there == thickest && candidate.level < branches[branch.carrier].level)));
+            if (!better) return;
+            siblingCarrier = sibling;
+            thickest = there;
+            branch.carrier = c;
+            const double from = candidate.starts[static_cast<std::size_t>(i)];
+            branch.along = from + t * (candidate.starts[static_cast<std::size_t>(i) + 1] - from);
+        });
+    }
+    for (std::size_t b = 0; b < branches.size(); ++b)
+        if (branches[b].carrier >= 0) branches[static_cast<std::size_t>(branches[b].carrier)].children.push_back(static_cast<int>(b));
+}
+
+// Sets one branch's pieces from its tip down, its children's diameters known.
+void Thicken(std::vector<Branch>& branches, Branch& branch, double exponent, double diameterReduction) {
+    std::vector<std::pair<double, double>> carried;  // (along, diameter^exponent), farthest first
+    double thinnest = 0.0;
+    for (int c : branch.children) {
+        const Branch& child = branches[static_cast<std::size_t>(c)];
+        carried.emplace_back(child.along, std::pow(child.base, exponent));
+        thinnest = thinnest == 0.0 ? child.base : std::min(thinnest, child.base);
+    }
+    std::sort(carried.begin(), carried.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+    const std::vector<BranchSegment*>& pieces = branch.pieces;
+    const BranchSegment& last = *pieces.back();
+    const double designedTip =
+        last.Diameter() * (last.TipScale() != 0.0f ? last.TipScale()
+                                                   : std::pow(diameterReduction, 1.0 / static_cast<double>(pieces.size())));
+    const double tip = std::max(1e-3, carried.empty() ? designedTip : std::min(designedTip, thinnest));
+    double load = std::pow(tip, exponent);
+    std::size_t next = 0;
+    const std::size_t n = pieces.size();
+    std::vector<double> startDiameter(n), endDiameter(n);
+    for (std::size_t i = n; i-- > 0;) {
+        for (; next < carried.size() && carried[next].first >= branch.starts[i + 1]; ++next) load += carried[next].second;
+        endDiameter[i] = std::pow(load, 1.0 / exponent);
+        for (; next < carried.size() && carried[next].first >= branch.starts[i]; ++next) load += carried[next].second;
+        startDiameter[i] = std::pow(load, 1.0 / exponent);
+    }
+    branch.base = startDiameter[0];
+    const bool shapedTrunk = branch.level == 0 && n > 1 && pieces.front()->TipScale() != 0.0f;
+    if (shapedTrunk) {
+        // The flare keeps its shape: every piece scales as the top one does.
+        const double scale = startDiameter[n - 1] / pieces[n - 1]->Diameter();
+        for (BranchSegment* piece : pieces) piece->SetDiameter(piece->Diameter() * scale);
+        branch.base = pieces.front()->Diameter();
+        return;
+    }
+    for (std::size_t i = 0; i < n; ++i) {
+        pieces[i]->SetDiameter(startDiameter[i]);
+        pieces[i]->SetTipScale(static_cast<float>(endDiameter[i] / startDiameter[i]));
+    }
+}
+
+}  // namespace
+
+void ApplyPipeRule(SkeletonLevels& skeleton, double exponent, double diameterReduction) {
+    std::vector<Branch> branches = CollectBranches(skeleton);
+    FindCarriers(branches);
+    // From the tips down: a branch once all it carries is set. Branches caught
+    // in a loop of carriers (none in a grown tree) keep their diameters.
+    std::vector<std::size_t> waiting(branches.size());
+    std::vector<int> ready;
+    for (std::size_t b = 0; b < branches.size(); ++b) {
+        waiting[b] = branches[b].children.size();
+        if (waiting[b] == 0) ready.push_back(static_cast<int>(b));
+    }
+    const double designedFoot = branches.empty() ? 0.0 : branches.front().pieces.front()->Diameter();
+    while (!ready.empty()) {
+        const int b = ready.back();
+        ready.pop_back();
+        Branch& branch = branches[static_cast<std::size_t>(b)];
+        Thicken(branches, branch, exponent, diameterReduction);
+        if (branch.carrier >= 0 && --waiting[static_cast<std::size_t>(branch.carrier)] == 0) ready.push_back(branch.carrier);
+    }
+    if (branches.empty() || branches.front().base <= 0.0) return;
+    // A grown tree has far fewer twigs than a real one: every diameter is
+    // scaled alike (the sums at the forks hold at any scale) toward the
+    // trunk's designed foot, by at most kMaxPipeScale, so twigs stay twigs.
+    const double scale = std::clamp(designedFoot / branches.front().base, 1.0, kMaxPipeScale);
+    for (std::size_t level = 0; level < skeleton.LevelCount(); ++level)
+        skeleton[level].ForEach([&](BranchSegment& piece) { piece.SetDiameter(piece.Diameter() * scale); });
+}
+
+}  // namespace grovewright
