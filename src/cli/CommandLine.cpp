@@ -36,6 +36,7 @@
 #include "io/TGDXFFileWriter.h"
 #include "io/TGDirectXFileWriter.h"
 #include "io/TGXMLFileReader.h"
+#include "render/CrownCover.h"
 #include "render/ExportSinks.h"
 #include "render/MeshBuilder.h"
 #include "render/PaintedTextures.h"
@@ -414,7 +415,10 @@ nlohmann::json Point(const Vector3D& p) {
 
 // One JSON object: the counts known before growing, then, when the design was
 // grown (built), the triangles of the Full 3D view and the bounding box.
-void PrintInfo(std::ostream& out, Design& design, const DesignSize& size, bool built, bool levelsOfDetail) {
+// crownLeaves: measure how closed the crown is, its leaves cut out by this
+// image; null: not asked.
+void PrintInfo(std::ostream& out, Design& design, const DesignSize& size, bool built, bool levelsOfDetail,
+               const PixelImage* crownLeaves) {
     nlohmann::ordered_json info;
     info["generator"] = design.chosen->GetName();
     nlohmann::ordered_json& growth = info["growth"] = nlohmann::ordered_json::object();
@@ -461,6 +465,18 @@ void PrintInfo(std::ostream& out, Design& design, const DesignSize& size, bool b
                                     model.leaves.TriangleCount());
             }
             triangles.push_back(ImpostorCross({}, kImpostorViews).TriangleCount());
+        }
+        if (crownLeaves) {
+            TreeModel model;
+            ModelSink sink(model);
+            MeshBuilder(design.skeleton, design.leaves, design.view).BuildTree(sink, !design.leaves.Empty());
+            const CrownCover cover = MeasureCrownCover(model, crownLeaves);
+            nlohmann::ordered_json& crown = info["crown"];
+            auto share = [](double v) { return std::round(v * 1e4) / 1e4; };
+            crown["sky"] = share(cover.Sky());
+            for (const CrownSide& side : cover.sides)
+                crown["sides"].push_back({{"sky", share(side.sky)}, {"leaves", share(side.leaves)}, {"wood", share(side.wood)}});
+            crown["pixels"] = {cover.width, cover.height};
         }
     }
     out << info.dump() << "\n";
@@ -588,6 +604,11 @@ int RunCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err) 
         ->capture_default_str();
     infoCommand->add_flag("--lod", levelsOfDetail, "Also print the triangles of every level of detail, as export --lod "
                                                    "writes them");
+    bool crown = false;
+    infoCommand->add_flag("--crown", crown,
+                          "Also print how closed the crown is: of its outline seen from four sides (front, right, back, "
+                          "left; over the height of its leaves), the share that shows sky, leaves and wood");
+    textureOptions(infoCommand);
 
     PictureRequest picture;
     const std::vector<std::string> onOff = {"on", "off"};
@@ -754,7 +775,10 @@ int RunCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err) 
     try {
         if (withinLimit && withinBudget) GrowDesign(design, growLeaves);
         if (info) {
-            PrintInfo(out, design, size, withinLimit && withinBudget, levelsOfDetail);
+            std::optional<ModelTextures> measured;
+            if (crown) measured = own.ModelTexturesFor(textures);
+            PrintInfo(out, design, size, withinLimit && withinBudget, levelsOfDetail,
+                      measured ? &measured->leaves : nullptr);
             return kExitOk;
         }
         if (drawsPicture)
