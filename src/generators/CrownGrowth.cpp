@@ -250,42 +250,59 @@ CrownShoots GrowCrown(const SkeletonLevels& skeleton, const CrownVolume& volume,
 
     const int lastLevel = shoots.firstLevel + settings.levels - 1;
     std::vector<std::size_t> piecesPerLevel(static_cast<std::size_t>(settings.levels), 0);
-    std::vector<Vector3D> pull;
-    std::vector<int> drawn;
+    // Each node's pull: toward all its points, and toward those ahead of a
+    // shoot's tip (within kPerception of its direction), which alone carry it
+    // on; the others draw side shoots.
+    std::vector<Vector3D> pull, ahead;
+    std::vector<int> drawn, drawnAhead;
     std::vector<int> grown;
-    constexpr double kInertia = 0.5;  // how much a shoot keeps its direction: its bends spread over pieces
+    const double perception = CosDeg(kPerception);
+    constexpr double kInertia = 1.0;  // how much a shoot keeps its direction: its bends spread over pieces
     for (; shoots.rounds < kMaxCrownRounds; ++shoots.rounds) {
         GrowthStop::Check();
         pull.assign(nodes.size(), Vector3D());
+        ahead.assign(nodes.size(), Vector3D());
         drawn.assign(nodes.size(), 0);
+        drawnAhead.assign(nodes.size(), 0);
         for (std::size_t i = 0; i < count; ++i) {
             if (!alive[i] || nearest[i] < 0) continue;
-            Vector3D toward = points[i] - nodes[nearest[i]].position;
-            pull[nearest[i]].Add(toward.Scale(1.0 / nearestDistance[i]));
-            ++drawn[nearest[i]];
+            const int n = nearest[i];
+            Vector3D toward = points[i] - nodes[n].position;
+            toward.Scale(1.0 / nearestDistance[i]);
+            pull[n].Add(toward);
+            ++drawn[n];
+            if (nodes[n].grown && Dot(toward, nodes[n].direction) >= perception) {
+                ahead[n].Add(toward);
+                ++drawnAhead[n];
+            }
         }
         grown.clear();
         const std::size_t before = nodes.size();
         for (std::size_t n = 0; n < before; ++n) {
             if (drawn[n] == 0) continue;
             const CrownNode& from = nodes[n];
-            // A bud grows one shoot; a shoot's node carries it on, then grows one side shoot.
-            int level;
+            // A bud grows one shoot; a shoot's tip grows on toward the points
+            // ahead of it, and each of its nodes grows one side shoot.
+            const bool carriesOn = from.grown && from.continuation < 0 && drawnAhead[n] > 0;
+            const int sideShoots = from.children - (from.continuation >= 0 ? 1 : 0);
+            int level = -1;
             if (!from.grown)
                 level = from.bud && from.children == 0 ? shoots.firstLevel : -1;
-            else
-                level = from.children == 0 ? from.level : from.children == 1 ? from.level + 1 : -1;
+            else if (carriesOn)
+                level = from.level;
+            else if (sideShoots == 0)
+                level = from.level + 1;
             if (level < 0 || level > lastLevel) continue;
             std::size_t& levelPieces = piecesPerLevel[static_cast<std::size_t>(level - shoots.firstLevel)];
             if (levelPieces >= static_cast<std::size_t>(settings.points)) continue;
-            Vector3D direction = pull[n];
-            direction.Scale(1.0 / drawn[n]);
-            if (from.grown && from.children == 0) direction.Add(from.direction * kInertia);
+            Vector3D direction = carriesOn ? ahead[n] : pull[n];
+            direction.Scale(1.0 / (carriesOn ? drawnAhead[n] : drawn[n]));
+            if (carriesOn) direction.Add(from.direction * kInertia);
             direction.y += settings.light;
             const double length = std::sqrt(Dot(direction, direction));
             if (!(length > 1e-9)) continue;
             direction.Scale(1.0 / length);
-            if (from.grown && from.children == 0) direction = TurnAtMost(from.direction, direction, kMaxShootTurn);
+            if (carriesOn) direction = TurnAtMost(from.direction, direction, kMaxShootTurn);
             const Vector3D end = from.position + direction * settings.step;
             // Never into the ground, nor more than a step out of the crown.
             if (end.y < 0.0 || (!volume.Contains(end) && !volume.Contains(from.position))) continue;
@@ -305,7 +322,7 @@ CrownShoots GrowCrown(const SkeletonLevels& skeleton, const CrownVolume& volume,
             node.grown = true;
             node.limit = from.limit;
             const int index = static_cast<int>(nodes.size());
-            if (from.grown && from.children == 0) nodes[n].continuation = index;
+            if (carriesOn) nodes[n].continuation = index;
             ++nodes[n].children;
             nodes.push_back(node);
             nodeGrid.Add(end, index);

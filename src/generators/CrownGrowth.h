@@ -63,7 +63,10 @@ struct CrownGrowthSettings {
 inline constexpr double kTwigDiameter = 0.8;
 // A shoot turns by at most this many degrees from one piece to the next: its
 // bends are spread over its pieces.
-inline constexpr double kMaxShootTurn = 30.0;
+inline constexpr double kMaxShootTurn = 20.0;
+// A shoot's tip grows on toward the points within this many degrees of its
+// direction; the points beside or behind it draw side shoots.
+inline constexpr double kPerception = 60.0;
 
 // One point of the crown growth's tree: a bud or point of the skeleton's
 // branches (grown false), or the end of a grown piece.
@@ -92,8 +95,9 @@ struct CrownShoots {
 // Grows shoots from the buds on the skeleton's branches (levels fromLevel and
 // above) into the volume by competition for space: points scattered through
 // it (from the seed's hash, point by point) each draw their nearest node
-// within reach; every bud or shoot tip drawn by points steps toward them, a
-// node already carrying its shoot on grows a side shoot one level up; points
+// within reach; every bud drawn by points grows a shoot toward them, a shoot's
+// tip grows on toward those ahead of it, and any of its nodes drawn by others
+// grows one side shoot, one level up; points
 // within the kill distance of a node are used up. A new piece is refused where
 // it would come within the kill distance of a shoot that is not its own
 // neighbour, into the ground, or out of the volume from a node outside it. Ends when nothing grows, every added level
