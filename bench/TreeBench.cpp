@@ -271,6 +271,36 @@ BENCHMARK_CAPTURE(BM_RebuildExample, conifer, "conifer.xml", true)
 BENCHMARK_CAPTURE(BM_RebuildExample, broadleaf, "broadleaf-tree.xml", false)
     ->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
 
+// The whole growth of the oak, skeleton and leaves, as a load or an edit on it
+// grows it: with its crown grown by competition for space (the example), and
+// as it was grown by its pages alone (its eighteen pages and twig leaves).
+void BM_GrowOak(benchmark::State& state, const char* path) {
+    TGXMLFileReader reader;
+    std::string error;
+    SimpleTreeModel simple;
+    RegularTreeModel regular;
+    ComplexTreeModel complex;
+    LeafGeneratorModel leafPages;
+    if (!LoadProject(reader, path, {&simple, &regular, &complex}, error, &leafPages)) {
+        state.SkipWithError(error.c_str());
+        return;
+    }
+    SkeletonLevels skeleton;
+    LeafStore leaves;
+    const std::uint64_t seed = LeafGeneratorModel::Seed(regular.Growth().Seed(), regular.Index());
+    for (auto _ : state) {
+        regular.Rebuild(skeleton);
+        leafPages.Generate(skeleton, leaves, seed);
+        benchmark::DoNotOptimize(leaves.Empty());
+    }
+    state.counters["segments"] = static_cast<double>(skeleton.SegmentCount());
+    state.counters["leaves"] = static_cast<double>(leaves.Empty() ? 0 : leaves[0].size());
+}
+BENCHMARK_CAPTURE(BM_GrowOak, crown, GROVEWRIGHT_EXAMPLES "/oak.regular.xml")
+    ->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK_CAPTURE(BM_GrowOak, pages, GROVEWRIGHT_PROJECTS "/oak-pages.regular.xml")
+    ->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+
 // All twenty pages over every level (each page doubles the tree), grown to iteration.
 void SetAllPages(RegularTreeModel& tree, int iteration) {
     tree.Base().SetIteration(iteration);

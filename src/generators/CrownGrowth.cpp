@@ -3,11 +3,10 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <unordered_map>
 
 #include "generators/GrowthStop.h"
-#include "generators/ParallelRuns.h"
 #include "generators/ShootGrowth.h"
+#include "geometry/CubeGrid.h"
 
 namespace grovewright {
 
@@ -101,41 +100,6 @@ CrownGrowthSettings CrownGrowthSettings::From(const GrowthSetup& growth, std::ui
 
 namespace {
 
-// Indices by the cube of space they lie in: the neighbours of a point within
-// one cube's edge are in the 27 cubes around it.
-class CubeGrid {
-public:
-    explicit CubeGrid(double edge) : inverse_(1.0 / edge) {}
-    void Add(const Vector3D& p, int index) { cubes_[Key(Cube(p.x), Cube(p.y), Cube(p.z))].push_back(index); }
-    template <typename F>
-    void ForNear(const Vector3D& p, F&& f) const {
-        const long x = Cube(p.x), y = Cube(p.y), z = Cube(p.z);
-        for (long dx = -1; dx <= 1; ++dx)
-            for (long dy = -1; dy <= 1; ++dy)
-                for (long dz = -1; dz <= 1; ++dz) {
-                    const auto found = cubes_.find(Key(x + dx, y + dy, z + dz));
-                    if (found == cubes_.end()) continue;
-                    for (int index : found->second) f(index);
-                }
-    }
-
-private:
-    static constexpr long kOffset = 1L << 20;
-    long Cube(double v) const {
-        // Coordinates far beyond any tree share the outermost cube.
-        const double cube = std::floor(v * inverse_);
-        return static_cast<long>(std::clamp(cube, -double(kOffset - 2), double(kOffset - 2)));
-    }
-    static std::uint64_t Key(long x, long y, long z) {
-        constexpr std::uint64_t kMask = (std::uint64_t{1} << 21) - 1;
-        return ((static_cast<std::uint64_t>(x + kOffset) & kMask) << 42) |
-               ((static_cast<std::uint64_t>(y + kOffset) & kMask) << 21) |
-               (static_cast<std::uint64_t>(z + kOffset) & kMask);
-    }
-    double inverse_;
-    std::unordered_map<std::uint64_t, std::vector<int>> cubes_;
-};
-
 // A share in [0, 1) from 21 bits of a hash.
 double Share(std::uint64_t bits) { return static_cast<double>(bits & 0x1fffff) / 2097152.0; }
 
@@ -218,35 +182,52 @@ CrownShoots GrowCrown(const SkeletonLevels& skeleton, const CrownVolume& volume,
     std::vector<CrownNode>& nodes = shoots.nodes;
     AddSkeletonNodes(skeleton, settings, nodes);
 
-    const double cube = std::max({settings.reach, settings.kill, settings.step});
-    CubeGrid nodeGrid(cube), pointGrid(cube);
-    for (std::size_t i = 0; i < nodes.size(); ++i) nodeGrid.Add(nodes[i].position, static_cast<int>(i));
-    for (std::size_t i = 0; i < points.size(); ++i) pointGrid.Add(points[i], static_cast<int>(i));
-
-    // Every point's nearest node within reach (-1: none); a point within the
-    // kill distance of a node is used up (alive 0). Ties go to the lower index.
+    // The grids cover the skeleton and the volume.
+    Vector3D low(-volume.OuterRadius(), volume.Bottom(), -volume.OuterRadius());
+    Vector3D high(volume.OuterRadius(), volume.Top(), volume.OuterRadius());
+    for (const CrownNode& node : nodes) {
+        low = {std::min(low.x, node.position.x), std::min(low.y, node.position.y), std::min(low.z, node.position.z)};
+        high = {std::max(high.x, node.position.x), std::max(high.y, node.position.y), std::max(high.z, node.position.z)};
+    }
+    // The points not used up, in cubes a quarter of the reach wide, for those
+    // within reach of a node (indexed again once many are used up); every node in
+    // cubes as wide as the spacing a new piece keeps.
     const std::size_t count = points.size();
+    std::vector<int> indexed(count);
+    for (std::size_t i = 0; i < count; ++i) indexed[i] = static_cast<int>(i);
+    CubeIndex pointIndex(low, high, settings.reach / 1.0);
+    pointIndex.Build(points, indexed);
+    CubeGrid<int> crowdGrid(low, high, std::max(settings.kill, 0.5 * settings.step));
+    for (std::size_t i = 0; i < nodes.size(); ++i) crowdGrid.Add(nodes[i].position, static_cast<int>(i));
+
+    // Every point's nearest node within reach (-1: none) and its squared
+    // distance, ties to the lower index: nodes come in index order and take a
+    // point only when strictly nearer. A point within the kill distance of a
+    // node is used up (alive 0).
+    const double reach2 = settings.reach * settings.reach, kill2 = settings.kill * settings.kill;
     std::vector<int> nearest(count, -1);
-    std::vector<double> nearestDistance(count, settings.reach);
+    std::vector<double> nearestSquared(count, reach2);
     std::vector<char> alive(count, 1);
-    auto findNearest = [&](std::size_t i) {
-        nodeGrid.ForNear(points[i], [&](int n) {
-            const double d = Distance(points[i], nodes[n].position);
-            if (d < nearestDistance[i] || (d == nearestDistance[i] && nearest[i] >= 0 && n < nearest[i])) {
-                nearestDistance[i] = d;
+    std::size_t left = count;
+    // A node uses up the points within the kill distance and draws those it
+    // is nearer to than their nearest so far: node by node in index order,
+    // as a used-up point stays used up whichever node came first.
+    auto reachPoints = [&](int n) {
+        const Vector3D at = nodes[n].position;
+        pointIndex.ForWithin(at, settings.reach, [&](CubeIndex::Entry& entry) {
+            const double d = SquaredDistance(entry.point, at);
+            const int i = entry.id;
+            if (d < kill2) {
+                alive[i] = 0;
+                entry.id = -1;
+                --left;
+            } else if (d < nearestSquared[i]) {
+                nearestSquared[i] = d;
                 nearest[i] = n;
             }
         });
-        if (nearest[i] >= 0 && nearestDistance[i] < settings.kill) alive[i] = 0;
     };
-    constexpr std::size_t kParallelPoints = 2048;
-    const unsigned threads =
-        count < kParallelPoints ? 1 : settings.threads != 0 ? settings.threads : GrowthThreads();
-    const std::size_t share = (count + threads - 1) / threads;
-    RunInParallel(threads, [&](unsigned t) {
-        const std::size_t end = std::min(count, (t + 1) * share);
-        for (std::size_t i = t * share; i < end; ++i) findNearest(i);
-    });
+    for (std::size_t n = 0; n < nodes.size(); ++n) reachPoints(static_cast<int>(n));
 
     const int lastLevel = shoots.firstLevel + settings.levels - 1;
     std::vector<std::size_t> piecesPerLevel(static_cast<std::size_t>(settings.levels), 0);
@@ -255,20 +236,24 @@ CrownShoots GrowCrown(const SkeletonLevels& skeleton, const CrownVolume& volume,
     // on; the others draw side shoots.
     std::vector<Vector3D> pull, ahead;
     std::vector<int> drawn, drawnAhead;
-    std::vector<int> grown;
+    std::vector<int> touched, grown;  // the nodes points drew this round; those that grew
     const double perception = CosDeg(kPerception);
     constexpr double kInertia = 1.0;  // how much a shoot keeps its direction: its bends spread over pieces
     for (; shoots.rounds < kMaxCrownRounds; ++shoots.rounds) {
         GrowthStop::Check();
-        pull.assign(nodes.size(), Vector3D());
-        ahead.assign(nodes.size(), Vector3D());
-        drawn.assign(nodes.size(), 0);
-        drawnAhead.assign(nodes.size(), 0);
+        pull.resize(nodes.size()), ahead.resize(nodes.size());
+        drawn.resize(nodes.size()), drawnAhead.resize(nodes.size());
+        touched.clear();
         for (std::size_t i = 0; i < count; ++i) {
             if (!alive[i] || nearest[i] < 0) continue;
             const int n = nearest[i];
+            if (drawn[n] == 0) {
+                touched.push_back(n);
+                pull[n] = ahead[n] = Vector3D();
+                drawnAhead[n] = 0;
+            }
             Vector3D toward = points[i] - nodes[n].position;
-            toward.Scale(1.0 / nearestDistance[i]);
+            toward.Scale(1.0 / std::sqrt(nearestSquared[i]));
             pull[n].Add(toward);
             ++drawn[n];
             if (nodes[n].grown && Dot(toward, nodes[n].direction) >= perception) {
@@ -276,10 +261,12 @@ CrownShoots GrowCrown(const SkeletonLevels& skeleton, const CrownVolume& volume,
                 ++drawnAhead[n];
             }
         }
+        // The nodes grow in index order.
+        std::sort(touched.begin(), touched.end());
         grown.clear();
-        const std::size_t before = nodes.size();
-        for (std::size_t n = 0; n < before; ++n) {
-            if (drawn[n] == 0) continue;
+        for (const int n : touched) {
+            const int drawnHere = drawn[n];
+            drawn[n] = 0;  // ready for the next round
             const CrownNode& from = nodes[n];
             // A bud grows one shoot; a shoot's tip grows on toward the points
             // ahead of it, and each of its nodes grows one side shoot.
@@ -296,7 +283,7 @@ CrownShoots GrowCrown(const SkeletonLevels& skeleton, const CrownVolume& volume,
             std::size_t& levelPieces = piecesPerLevel[static_cast<std::size_t>(level - shoots.firstLevel)];
             if (levelPieces >= static_cast<std::size_t>(settings.points)) continue;
             Vector3D direction = carriesOn ? ahead[n] : pull[n];
-            direction.Scale(1.0 / (carriesOn ? drawnAhead[n] : drawn[n]));
+            direction.Scale(1.0 / (carriesOn ? drawnAhead[n] : drawnHere));
             if (carriesOn) direction.Add(from.direction * kInertia);
             direction.y += settings.light;
             const double length = std::sqrt(Dot(direction, direction));
@@ -307,11 +294,11 @@ CrownShoots GrowCrown(const SkeletonLevels& skeleton, const CrownVolume& volume,
             // Never into the ground, nor more than a step out of the crown.
             if (end.y < 0.0 || (!volume.Contains(end) && !volume.Contains(from.position))) continue;
             bool crowded = false;
-            nodeGrid.ForNear(end, [&](int q) {
+            crowdGrid.ForNear(end, [&](int q) {
                 if (crowded) return;
-                const double d = Distance(end, nodes[q].position);
-                crowded = d < 0.5 * settings.step ||
-                          (nodes[q].grown && d < settings.kill && !Neighbours(nodes, q, static_cast<int>(n)));
+                const double d = SquaredDistance(end, nodes[q].position);
+                crowded = d < 0.25 * settings.step * settings.step ||
+                          (nodes[q].grown && d < kill2 && !Neighbours(nodes, q, static_cast<int>(n)));
             });
             if (crowded) continue;
             CrownNode node;
@@ -325,25 +312,23 @@ CrownShoots GrowCrown(const SkeletonLevels& skeleton, const CrownVolume& volume,
             if (carriesOn) nodes[n].continuation = index;
             ++nodes[n].children;
             nodes.push_back(node);
-            nodeGrid.Add(end, index);
+            crowdGrid.Add(end, index);
             grown.push_back(index);
             ++levelPieces;
         }
         if (grown.empty()) break;
-        // The new nodes use up the points near them and become the nearest of others.
-        for (int g : grown)
-            pointGrid.ForNear(nodes[g].position, [&](int i) {
-                if (!alive[i]) return;
-                const double d = Distance(points[i], nodes[g].position);
-                if (d < settings.kill) {
-                    alive[i] = 0;
-                } else if (d < nearestDistance[i]) {
-                    nearestDistance[i] = d;
-                    nearest[i] = g;
-                }
-            });
+        // The new nodes use up the points near them and become the nearest of
+        // others; once half the indexed points are used up, the rest are
+        // indexed again.
+        for (int g : grown) reachPoints(g);
+        if (2 * left < indexed.size()) {
+            indexed.clear();
+            for (std::size_t i = 0; i < count; ++i)
+                if (alive[i]) indexed.push_back(static_cast<int>(i));
+            pointIndex.Build(points, indexed);
+        }
     }
-    shoots.pointsLeft = static_cast<std::size_t>(std::count(alive.begin(), alive.end(), 1));
+    shoots.pointsLeft = left;
 
     // Thickness by the pipe rule, from the tips down: a node's diameter to the
     // exponent is the sum of its children's, each tip a twig's, never above

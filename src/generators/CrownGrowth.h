@@ -53,7 +53,6 @@ struct CrownGrowthSettings {
     int levels = 3;
     double exponent = 2.5;  // a node's diameter^exponent is the sum of its children's
     std::uint64_t seed = 0;
-    unsigned threads = 0;  // 0: as many as growth uses
 
     static CrownGrowthSettings From(const GrowthSetup& growth, std::uint64_t seed);
     bool On() const { return points > 0; }
@@ -102,7 +101,7 @@ struct CrownShoots {
 // it would come within the kill distance of a shoot that is not its own
 // neighbour, into the ground, or out of the volume from a node outside it. Ends when nothing grows, every added level
 // holds as many pieces as there are points, or after kMaxRounds. The same
-// settings give the same shoots on any number of threads.
+// settings give the same shoots.
 CrownShoots GrowCrown(const SkeletonLevels& skeleton, const CrownVolume& volume, const CrownGrowthSettings& settings);
 
 inline constexpr int kMaxCrownRounds = 400;

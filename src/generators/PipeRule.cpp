@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdint>
+#include <limits>
 #include <unordered_map>
 #include <utility>
 #include <vector>
+
+#include "geometry/CubeGrid.h"
 
 namespace grovewright {
 
@@ -44,55 +46,6 @@ std::vector<Branch> CollectBranches(SkeletonLevels& skeleton) {
     return branches;
 }
 
-// The pieces near every point, by cube of space: a piece is listed in the
-// cubes of points along it half a cube apart, so a point on it finds it among
-// the 27 cubes around its own.
-class PieceGrid {
-public:
-    PieceGrid(const std::vector<Branch>& branches, double edge) : inverse_(1.0 / edge) {
-        for (std::size_t b = 0; b < branches.size(); ++b)
-            for (std::size_t i = 0; i < branches[b].pieces.size(); ++i) {
-                const BranchSegment& piece = *branches[b].pieces[i];
-                const int samples = 1 + static_cast<int>(std::min(4096.0, 2.0 * piece.Length() * inverse_));
-                std::uint64_t last = ~std::uint64_t{0};
-                for (int k = 0; k <= samples; ++k) {
-                    const Vector3D p = piece.Start() + (piece.End() - piece.Start()) * (static_cast<double>(k) / samples);
-                    const std::uint64_t key = Key(Cube(p.x), Cube(p.y), Cube(p.z));
-                    if (key == last) continue;
-                    last = key;
-                    std::vector<std::pair<int, int>>& listed = cubes_[key];
-                    const std::pair<int, int> entry(static_cast<int>(b), static_cast<int>(i));
-                    if (listed.empty() || listed.back() != entry) listed.push_back(entry);
-                }
-            }
-    }
-    template <typename F>
-    void ForNear(const Vector3D& p, F&& f) const {
-        const long x = Cube(p.x), y = Cube(p.y), z = Cube(p.z);
-        for (long dx = -1; dx <= 1; ++dx)
-            for (long dy = -1; dy <= 1; ++dy)
-                for (long dz = -1; dz <= 1; ++dz) {
-                    const auto found = cubes_.find(Key(x + dx, y + dy, z + dz));
-                    if (found == cubes_.end()) continue;
-                    for (const auto& [branch, piece] : found->second) f(branch, piece);
-                }
-    }
-
-private:
-    static constexpr long kOffset = 1L << 20;
-    long Cube(double v) const {
-        return static_cast<long>(std::clamp(std::floor(v * inverse_), -double(kOffset - 2), double(kOffset - 2)));
-    }
-    static std::uint64_t Key(long x, long y, long z) {
-        constexpr std::uint64_t kMask = (std::uint64_t{1} << 21) - 1;
-        return ((static_cast<std::uint64_t>(x + kOffset) & kMask) << 42) |
-               ((static_cast<std::uint64_t>(y + kOffset) & kMask) << 21) |
-               (static_cast<std::uint64_t>(z + kOffset) & kMask);
-    }
-    double inverse_;
-    std::unordered_map<std::uint64_t, std::vector<std::pair<int, int>>> cubes_;
-};
-
 // Where on the piece (0 .. 1) the point nearest p lies, and how far p is from it.
 double ClosestOn(const BranchSegment& piece, const Vector3D& p, double& distance) {
     const Vector3D axis = piece.End() - piece.Start();
@@ -106,32 +59,60 @@ double ClosestOn(const BranchSegment& piece, const Vector3D& p, double& distance
 // continues, or the one whose axis its start lies on; among several, one that
 // does not start there too, then the thickest there, then the lowest level.
 void FindCarriers(std::vector<Branch>& branches) {
-    std::unordered_map<const BranchSegment*, std::pair<int, int>> pieceOf;
+    // Every piece by its place (branch, piece), and by its address for the
+    // branches that continue a piece's tip.
+    std::vector<std::pair<int, int>> places;
+    std::unordered_map<const BranchSegment*, std::size_t> placeOf;
+    const double infinity = std::numeric_limits<double>::infinity();
+    Vector3D low(infinity, infinity, infinity), high(-infinity, -infinity, -infinity);
     double length = 0.0;
-    std::size_t count = 0;
     for (std::size_t b = 0; b < branches.size(); ++b)
         for (std::size_t i = 0; i < branches[b].pieces.size(); ++i) {
-            pieceOf[branches[b].pieces[i]] = {static_cast<int>(b), static_cast<int>(i)};
-            length += branches[b].pieces[i]->Length();
-            ++count;
+            const BranchSegment& piece = *branches[b].pieces[i];
+            placeOf.emplace(&piece, places.size());
+            places.emplace_back(static_cast<int>(b), static_cast<int>(i));
+            length += piece.Length();
+            for (const Vector3D& p : {piece.Start(), piece.End()}) {
+                low = {std::min(low.x, p.x), std::min(low.y, p.y), std::min(low.z, p.z)};
+                high = {std::max(high.x, p.x), std::max(high.y, p.y), std::max(high.z, p.z)};
+            }
         }
-    if (count == 0) return;
-    const PieceGrid grid(branches, std::max(1.0, length / static_cast<double>(count)));
+    if (places.empty()) return;
+    // Points along every piece at most half a cube apart, a cube as wide as
+    // the mean piece: a point on a piece lies within a quarter cube of one.
+    const double edge = std::max(1.0, length / static_cast<double>(places.size()));
+    std::vector<Vector3D> samples;
+    std::vector<int> sampled;
+    for (std::size_t place = 0; place < places.size(); ++place) {
+        const BranchSegment& piece =
+            *branches[static_cast<std::size_t>(places[place].first)].pieces[static_cast<std::size_t>(places[place].second)];
+        const int count = 1 + static_cast<int>(std::min(4096.0, 2.0 * piece.Length() / edge));
+        for (int k = 0; k <= count; ++k) {
+            samples.push_back(piece.Start() + (piece.End() - piece.Start()) * (static_cast<double>(k) / count));
+            sampled.push_back(static_cast<int>(place));
+        }
+    }
+    std::vector<int> ids(samples.size());
+    for (std::size_t i = 0; i < ids.size(); ++i) ids[i] = static_cast<int>(i);
+    CubeIndex grid(low, high, edge);
+    grid.Build(samples, ids);
     for (std::size_t b = 0; b < branches.size(); ++b) {
         Branch& branch = branches[b];
         const BranchSegment& first = *branch.pieces.front();
         if (const BranchSegment* parent = first.Parent()) {
-            const auto found = pieceOf.find(parent);
-            if (found == pieceOf.end()) continue;
-            branch.carrier = found->second.first;
-            branch.along = branches[branch.carrier].starts[static_cast<std::size_t>(found->second.second) + 1];
+            const auto found = placeOf.find(parent);
+            if (found == placeOf.end()) continue;
+            branch.carrier = places[found->second].first;
+            branch.along = branches[static_cast<std::size_t>(branch.carrier)].starts[static_cast<std::size_t>(places[found->second].second) + 1];
             continue;
         }
         const Vector3D start = first.Start();
         const double tolerance = 1e-6 * (1.0 + std::sqrt(Dot(start, start)));
         double thickest = 0.0;
         bool siblingCarrier = false;
-        grid.ForNear(start, [&](int c, int i) {
+        // (A piece found by several of its points is weighed again to the same end.)
+        grid.ForWithin(start, 0.5 * edge, [&](const CubeIndex::Entry& entry) {
+            const auto [c, i] = places[static_cast<std::size_t>(sampled[static_cast<std::size_t>(entry.id)])];
             if (c == static_cast<int>(b)) return;
             const Branch& candidate = branches[static_cast<std::size_t>(c)];
             const BranchSegment& piece = *candidate.pieces[static_cast<std::size_t>(i)];
