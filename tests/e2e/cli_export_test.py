@@ -102,6 +102,36 @@ class ExportReadBack(unittest.TestCase):
             self.assertAlmostEqual(info["boundingBox"]["max"][axis], max(p[axis] for p in points), places=5)
 
 
+class CrownCover(unittest.TestCase):
+    """info --crown: how closed a crown is, from four sides."""
+
+    def crown(self, *args):
+        result = run("info", "--crown", *args)
+        self.assertEqual(result.returncode, 0, result.stderr)
+        return json.loads(result.stdout)["crown"]
+
+    def test_crown_growth_closes_the_oaks_crown_and_the_leaf_texture_counts(self):
+        oak = os.path.join(EXAMPLES, "oak.regular.xml")
+        grown = self.crown(oak)
+        self.assertEqual(len(grown["sides"]), 4)
+        for side in grown["sides"]:
+            self.assertAlmostEqual(side["sky"] + side["leaves"] + side["wood"], 1.0, places=3)
+            self.assertLessEqual(side["sky"], 0.25)
+        # The same oak without its crown growth shows far more sky.
+        frame = self.crown(oak, "--set", "regular.CrownPoints=0")
+        self.assertGreater(frame["sky"], grown["sky"] + 0.05)
+        # Square cards of the whole texture cover more than the oak's cut-out twigs.
+        squares = self.crown(oak, "--leaf-texture", "leaves1")
+        self.assertNotEqual(squares["sky"], grown["sky"])
+        # Without leaves only wood covers the crown.
+        bare = self.crown(oak, "--set", "leaves.LeafSetup1.UseLeaf=0", "--set", "leaves.LeafSetup2.UseLeaf=0",
+                          "--set", "leaves.LeafSetup3.UseLeaf=0", "--set", "leaves.LeafSetup4.UseLeaf=0")
+        self.assertEqual(sum(side["leaves"] for side in bare["sides"]), 0)
+        self.assertGreater(bare["sky"], grown["sky"])
+        # Without --crown nothing is measured.
+        self.assertNotIn("crown", json.loads(run("info", oak).stdout))
+
+
 class LeafExport(unittest.TestCase):
     """screenshot-tree.xml: Iteration 6 with three leaf pages; pages 1 and 2 reach two levels."""
 
