@@ -65,8 +65,10 @@ SECTIONS = [
         row("AddFrom", [0, 3, 6], SPRUCE, ["ComplexGrovewright", "BranchSetup2"]),
         row("AddTo", [2, 6, 20], SPRUCE, ["ComplexGrovewright", "BranchSetup2"]),
         row("OriAngle", [0, 90, 180]), row("AddAngle", [0, 48, 90]), row("UseBranch", [0, 1]),
-        # The caps' triangles show as fans of lines at the tips of the last level grown.
-        row("Cut", [0, 1], OAK, ["RegularGrovewright", "BranchSetup6"], 8, {"BaseSetup.Iteration": 6},
+        # The caps' triangles show as fans of lines at the tips of the last level grown
+        # (without the crown growth's shoots, which grow on from them).
+        row("Cut", [0, 1], OAK, ["RegularGrovewright", "BranchSetup6"], 8,
+            {"BaseSetup.Iteration": 6, "GrowthSetup.CrownPoints": 0},
             ["--mode", "wire", "--camera-height", "8"])], {}),
     ("Branch page, complex generator only", BIRCH, ["ComplexGrovewright", "BranchSetup2"], 22, [
         row("OnlyTrunc", [0, 1]), row("TruncBranches", [0, 1], preset={"OnlyTrunc": 0}),
@@ -79,7 +81,14 @@ SECTIONS = [
         row("Pruning", [0, 10, 25]),
         row("CrownShape", [0, 1, 2], SPRUCE, ["ComplexGrovewright", "GrowthSetup"], preset={"CrownShape": 1}),
         row("CrownBase", [0, 30, 60], SPRUCE, ["ComplexGrovewright", "GrowthSetup"], preset={"CrownShape": 1}),
-        row("CrownWidth", [0, 8, 15], SPRUCE, ["ComplexGrovewright", "GrowthSetup"], preset={"CrownShape": 1})], {}),
+        row("CrownWidth", [0, 8, 15], SPRUCE, ["ComplexGrovewright", "GrowthSetup"], preset={"CrownShape": 1}),
+        # Close to the limbs, where the joints of their pieces show.
+        row("SmoothBends", [0, 1], WILLOW, ["RegularGrovewright", "GrowthSetup"], 6)], {}),
+    ("Crown growth and the pipe rule (regular and complex generators)", OAK,
+     ["RegularGrovewright", "GrowthSetup"], 22, [
+        row("CrownPoints", [0, 800, 2500]), row("CrownReach", [60, 150, 400]), row("CrownStep", [20, 40, 120]),
+        row("CrownKill", [20, 50, 150]), row("CrownLight", [-100, 20, 100]), row("CrownFrom", [3, 6, 10]),
+        row("CrownLevels", [1, 2, 4]), row("PipeRule", [0, 1]), row("PipeExponent", [200, 250, 300])], {}),
     ("Form: flare and roots (every generator)", PINE, ["ComplexGrovewright", "GrowthSetup"], 7, [
         row("FlareWidth", [0, 80, 200]), row("FlareHeight", [5, 15, 40]), row("Roots", [0, 6, 14]),
         row("RootLength", [100, 300, 700]), row("RootDepth", [0, 60, 200]), row("RootRise", [0, 40, 120])],

@@ -141,6 +141,7 @@ void AppendCopies(const SkeletonLevels::Level& from, SkeletonLevels::Level& to) 
         copy.SetPiece(segment.Piece(), segment.Pieces());
         copy.SetCut(segment.IsCut());
         copy.SetTipScale(segment.TipScale());
+        copy.SetSmooth(segment.IsSmooth());
         previous = &copy;
     }
 }

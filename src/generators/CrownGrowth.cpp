@@ -54,12 +54,13 @@ CrownVolume CrownVolume::FromBranches(const SkeletonLevels& skeleton) {
         double& radius = farthest[band][sector];
         radius = std::max(radius, std::sqrt(p.x * p.x + p.z * p.z));
     });
-    // Each cell as far out as its farthest neighbour: the hull closes over the
-    // gaps between the limbs.
+    // Each cell as far out as its farthest neighbour around it and below it:
+    // the hull closes over the gaps between the limbs, and a limb that sinks
+    // low widens the hull only on its own side.
     for (int b = 0; b < kBands; ++b)
         for (int s = 0; s < kSectors; ++s) {
             double radius = 0.0;
-            for (int db = -1; db <= 1; ++db)
+            for (int db = -1; db <= 0; ++db)
                 for (int ds = -1; ds <= 1; ++ds) {
                     const int band = b + db;
                     if (band < 0 || band >= kBands) continue;
@@ -368,6 +369,7 @@ void AppendCrownShoots(SkeletonLevels& skeleton, const CrownShoots& shoots) {
                                                     node.diameter, previous);
                 piece.SetPiece(k, pieces);
                 piece.SetTipScale(static_cast<float>(end / node.diameter));
+                piece.SetSmooth(true);
                 previous = &piece;
             }
         }

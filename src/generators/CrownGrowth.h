@@ -21,7 +21,7 @@ public:
     static CrownVolume FromShape(const GrowthSetup& growth, double trunkTop, double bottom, double top);
     // The hull of the branches above the trunk (levels 1 and up): in bands of
     // height and sectors around the axis, as far out as the farthest branch
-    // point in the cell or its neighbours. Empty for a bare trunk.
+    // point in the cell or its neighbours around and below it. Empty for a bare trunk.
     static CrownVolume FromBranches(const SkeletonLevels& skeleton);
 
     bool Contains(const Vector3D& p) const;

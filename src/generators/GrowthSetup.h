@@ -38,6 +38,7 @@ public:
         kCrownLevels,
         kPipeRule,
         kPipeExponent,
+        kSmoothBends,
         kCount
     };
     // The crown's envelopes, by CrownShape.
@@ -129,6 +130,10 @@ public:
         {"PipeExponent", "Pipe exponent: ", ValueFormat::Hundredths, {200, 300}, 250, kStaleSkeleton,
          "The pipe rule's exponent (2.00 to 3.00): a branch's diameter to this power is the sum of its children's; "
          "2 keeps the area, 3 gives stouter limbs. Also sets the thickness of the crown growth's shoots."},
+        {"SmoothBends", "Smooth bends: ", ValueFormat::None, kFlagRange, 0, kStaleSkeleton,
+         "Bent branches (Bend above 1) curve without kinks: at every joint the ring lies across the mean of "
+         "the two pieces' directions, so the bend is shared by both. Off: each piece's ring is square to the "
+         "piece before it. The crown growth's shoots are always smooth."},
     };
     static constexpr ParameterRange Range(Index i) { return kParameters[i].range; }
 
@@ -157,7 +162,8 @@ public:
     // the simple generator's forks have no trunk branches to shape or fill a
     // crown with, nor carriers for the pipe rule.
     static bool AppliesTo(int generator, int index) {
-        return generator != 0 || ((index < kCrownShape || index > kCrownWidth) && index < kCrownPoints);
+        return generator != 0 || ((index < kCrownShape || index > kCrownWidth) &&
+                                  (index < kCrownPoints || index > kPipeExponent));
     }
     // The crown's relative width (0 to 1) at depth (0 at the crown's top, 1 at
     // its base) for a Crown shape.

@@ -19,6 +19,7 @@ ShootGrowth::ShootGrowth(const GrowthSetup& growth, int generator, double diamet
       varies_(growth.LengthVariation() > 0 || growth.AngleVariation() > 0),
       bends_(growth.Gravity() != 0),
       pieces_(growth.Bend()),
+      smooth_(growth.GetParameter(GrowthSetup::kSmoothBends) != 0),
       pieceShare_(1.0 / pieces_),
       target_(growth.Gravity() > 0 ? 1.0 : -1.0),
       strengthPerSlenderness_(kStrengthSteps / (kFullBendSlenderness * (1.0 + 4.0 * growth.Stiffness() / 100.0))),

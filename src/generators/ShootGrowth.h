@@ -142,6 +142,7 @@ private:
     bool varies_;
     bool bends_;
     int pieces_;
+    bool smooth_;  // the pieces' joints follow the bend
     double pieceShare_;  // 1 / pieces
     double target_;  // +1 up, -1 down
     // tan(step / 2) and tan(step / 4) of a horizontal piece's turn, by strength.
@@ -203,6 +204,7 @@ inline BranchSegment& ShootGrowth::AppendShoot(SkeletonLevels::Level& level, con
         }
         BranchSegment& piece = level.Append(from, to, shape.twist, shape.spread, shape.share, diameter, parent);
         piece.SetPiece(i, pieces_);
+        piece.SetSmooth(smooth_);
         if (i + 1 == pieces_) {
             if (shape.cut) piece.SetCut(true);
             if (bends && tipTurn && !turnKnown) *tipTurn = CayleyTurn::Between(initial, direction);

@@ -47,6 +47,12 @@ public:
         pieces_ = static_cast<std::uint8_t>(pieces);
     }
 
+    // A smooth piece bends with its neighbours: at a joint with a smooth piece
+    // it continues (or that continues it) its ring lies across the mean of the
+    // two directions, so the bend is shared by both and shows no kink.
+    bool IsSmooth() const { return smooth_; }
+    void SetSmooth(bool smooth) { smooth_ = smooth; }
+
     // The tip's diameter as a share of the start's when the segment has its
     // own (a flared trunk's pieces, roots); 0: the diameter reduction decides.
     float TipScale() const { return tipScale_; }
@@ -69,8 +75,11 @@ private:
     bool cut_ = false;
     std::uint8_t piece_ = 0;
     std::uint8_t pieces_ = 1;
+    bool smooth_ = false;
     float tipScale_ = 0.0f;  // fits the padding after the bytes above: a segment stays 96 bytes
 };
+
+static_assert(sizeof(BranchSegment) <= 96, "a skeleton of millions of segments: keep a segment small");
 
 // The pieces of the branch that ends with end, first piece first.
 struct BranchPieces {

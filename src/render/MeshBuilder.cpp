@@ -135,13 +135,41 @@ void MeshBuilder::RepairCollapsedNormals(const BranchSegment& segment, double ob
         for (int k = 0; k < 6; ++k) normals[6 * division_ + k] = normals[k];
 }
 
+namespace {
+
+// The angles of the direction halfway between two pieces': where a smooth
+// bend puts the ring they share.
+void MeanDirection(const BranchSegment& first, const BranchSegment& second, double& oblique, double& orientation) {
+    Vector3D a = first.End() - first.Start(), b = second.End() - second.Start();
+    a.Normalize(), b.Normalize();
+    const Vector3D mean = a + b;
+    oblique = Inclination(mean, Vector3D());
+    orientation = Azimuth(mean, Vector3D());
+}
+
+}  // namespace
+
 SegmentRings MeshBuilder::MakeSide(const BranchSegment& segment, RingScratch& scratch) const {
-    const double oblique = segment.ObliqueAngle(), orientation = segment.OrientationAngle();
+    double oblique = segment.ObliqueAngle(), orientation = segment.OrientationAngle();
     const BranchSegment* parent = segment.Parent();
-    const double parentOblique = parent ? parent->ObliqueAngle() : oblique;
-    const double parentOrientation = parent ? parent->OrientationAngle() : orientation;
+    double parentOblique = parent ? parent->ObliqueAngle() : oblique;
+    double parentOrientation = parent ? parent->OrientationAngle() : orientation;
+    if (segment.IsSmooth()) {
+        // The joints with smooth neighbours lie across the mean direction; the
+        // tip's angles are read before they change.
+        if (const auto next = smoothNext_.find(&segment); next != smoothNext_.end())
+            MeanDirection(segment, *next->second, oblique, orientation);
+        if (parent && parent->IsSmooth()) MeanDirection(*parent, segment, parentOblique, parentOrientation);
+    }
     const double radius = segment.Diameter() * 0.5;
-    FillRing(Frame(segment, segment.Length(), radius * TipFactor(segment), oblique, orientation), scratch.top);
+    RingFrame top = Frame(segment, segment.Length(), radius * TipFactor(segment), oblique, orientation);
+    if (segment.IsSmooth()) {
+        // Turned across the mean direction, the ring still sits at the piece's end.
+        Vector3D end = segment.End();
+        end.Scale(kTreeScale);
+        top.base = transform_.Rotation() * end;
+    }
+    FillRing(top, scratch.top);
     FillRing(Frame(segment, 0.0, radius, parentOblique, parentOrientation), scratch.bottom);
     ComputeNormals(scratch);
     RepairCollapsedNormals(segment, oblique, orientation, parentOblique, parentOrientation, scratch);
@@ -228,8 +256,11 @@ int MeshBuilder::BuildTree(MeshSink& sink, bool withLeaves) {
 
     std::vector<const BranchSegment*> sides, capped;
     shapedV_.clear();
+    smoothNext_.clear();
     skeleton_.ForEachSegment([&](const BranchSegment& segment) {
         if (HasSide(segment, thinnest_)) sides.push_back(&segment);
+        if (segment.IsSmooth() && segment.Parent() && segment.Parent()->IsSmooth())
+            smoothNext_[segment.Parent()] = &segment;
         if (HasCap(segment, thinnest_)) capped.push_back(&segment);
         if (segment.TipScale() == 0.0f || !segment.IsBranchEnd()) return;
         // A shaped branch's v runs along it by length, from its whole length known at its end.

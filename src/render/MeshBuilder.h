@@ -104,6 +104,8 @@ private:
     const LeafStore& leaves_;
     // Texture v at the bottom and top of every piece of a shaped branch, by piece.
     std::unordered_map<const BranchSegment*, std::pair<double, double>> shapedV_;
+    // The smooth piece that continues a smooth piece, by the piece it continues.
+    std::unordered_map<const BranchSegment*, const BranchSegment*> smoothNext_;
     int division_;
     double thinnest_ = 0;
     // How much a piece narrows to its tip, by the pieces of its branch: the

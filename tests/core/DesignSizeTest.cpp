@@ -48,10 +48,11 @@ void ExpectCountsMatchGrowth(const TreeGeneratorModel& tree, const LeafGenerator
     EXPECT_EQ(size.skeleton.exact, !crowned);
     std::size_t cut = 0, zeroLength = 0;
     for (std::size_t level = 0; level < skeleton.LevelCount(); ++level) {
-        if (level < bounded)
+        if (level < bounded) {
             EXPECT_EQ(size.skeleton.perLevel[level], skeleton[level].size()) << "level " << level;
-        else
+        } else {
             EXPECT_LE(skeleton[level].size(), size.skeleton.perLevel[level]) << "level " << level;
+        }
         for (const BranchSegment& segment : skeleton[level]) {
             cut += segment.IsCut();
             zeroLength += segment.Length() == 0.0;

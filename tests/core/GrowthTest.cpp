@@ -15,6 +15,9 @@
 #include "geometry/SkeletonLevels.h"
 #include "io/TGXMLFileReader.h"
 #include "io/TGXMLFileWriter.h"
+#include "render/MeshBuilder.h"
+#include "render/ModelSink.h"
+#include "render/TreeViewParameters.h"
 
 using namespace grovewright;
 using G = GrowthSetup;
@@ -218,6 +221,35 @@ TEST(Growth, ABentBranchIsOneBranchOfJoinedPieces) {
         leafPages.Generate(bent, bentLeaves);
         EXPECT_EQ(bentLeaves[0].size(), straightLeaves[0].size());
         EXPECT_EQ(MeasureDesign(*tree, leafPages).leaves.strips, bentLeaves[0].size());
+    }
+}
+
+TEST(Growth, SmoothBendsKeepTheSkeletonAndTurnOnlyTheJointRings) {
+    for (int g = 0; g < 3; ++g) {
+        SCOPED_TRACE(g);
+        const auto tree = SampleTree(g);
+        SetGrowth(*tree, 3, 20, 20, -60, 4);
+        auto grow = [&](bool smooth, SkeletonLevels& skeleton) {
+            EXPECT_TRUE(tree->Growth().SetParameter(G::kSmoothBends, smooth ? 1 : 0));
+            tree->Rebuild(skeleton);
+            TreeViewParameters view;
+            view.Take(tree->Base());
+            LeafStore leaves;
+            ModelSink::Order order = ModelSink::Order::kModel;
+            TreeModel model;
+            ModelSink sink(model, order);
+            MeshBuilder(skeleton, leaves, view).BuildTree(sink, false);
+            return std::vector<float>(model.bark.positions.begin(), model.bark.positions.end());
+        };
+        SkeletonLevels kinked, smooth;
+        const std::vector<float> kinkedMesh = grow(false, kinked), smoothMesh = grow(true, smooth);
+        EXPECT_EQ(Numbers(kinked), Numbers(smooth));
+        std::size_t smoothPieces = 0, pieces = 0;
+        for (std::size_t k = 1; k < smooth.LevelCount(); ++k)
+            for (const BranchSegment& piece : smooth[k]) smoothPieces += piece.IsSmooth(), ++pieces;
+        EXPECT_EQ(smoothPieces, pieces);
+        ASSERT_EQ(kinkedMesh.size(), smoothMesh.size());
+        EXPECT_NE(kinkedMesh, smoothMesh);
     }
 }
 

@@ -418,3 +418,42 @@ TEST(MeshBuilderProgress, RisesToOneAndAStopLeavesThePreviousFile) {
     builder.BuildTree(counts, false);
     EXPECT_FALSE(builder.Cancelled());
 }
+
+TEST(MeshBuilderRings, SmoothPiecesShareAJointRingAcrossTheirMeanDirection) {
+    // A shoot of three pieces turning by 30 degrees at each joint, smooth or not.
+    for (const bool smooth : {false, true}) {
+        SkeletonLevels skeleton;
+        SkeletonLevels::Level& level = skeleton.AppendLevel();
+        const Vector3D points[4] = {{0, 0, 0}, {0, 100, 0}, {50, 186.6, 0}, {136.6, 236.6, 0}};
+        const BranchSegment* parent = nullptr;
+        for (int i = 0; i < 3; ++i) {
+            BranchSegment& piece = level.Append(points[i], points[i + 1], 0.0, 0.0, 1.0, 20.0, parent);
+            piece.SetPiece(i, 3);
+            piece.SetTipScale(1.0f);
+            piece.SetSmooth(smooth);
+            parent = &piece;
+        }
+        LeafStore leaves;
+        TreeViewParameters view;
+        view.SetDivision(8);
+        RecordingSink sink;
+        MeshBuilder(skeleton, leaves, view).BuildTree(sink, false);
+        ASSERT_EQ(sink.strips.size(), 3u);
+        for (int joint = 0; joint < 2; ++joint) {
+            SCOPED_TRACE((smooth ? "smooth, joint " : "kinked, joint ") + std::to_string(joint));
+            const auto& before = sink.strips[joint].top;
+            const auto& after = sink.strips[joint + 1].bottom;
+            // The rings meet, vertex by vertex, either way.
+            for (std::size_t l = 0; l < before.size(); ++l) ExpectNearPoint(before[l], after[l], 1e-9);
+            // The ring's plane is square to the mean of the two pieces' directions
+            // when smooth, to the first piece's when not.
+            Vector3D first = points[joint + 1] - points[joint], second = points[joint + 2] - points[joint + 1];
+            first.Normalize(), second.Normalize();
+            const Vector3D axis = smooth ? first + second : first;
+            for (std::size_t l = 1; l < before.size(); ++l) {
+                Vector3D across = before[l] - before[0];
+                EXPECT_NEAR(Dot(across, axis) / std::sqrt(Dot(across, across) * Dot(axis, axis)), 0.0, 1e-6) << l;
+            }
+        }
+    }
+}

@@ -92,7 +92,9 @@ TEST(PipeRule, CrossSectionsAddUpAtEveryForkAndLimbsThinTowardTheirTips) {
             for (std::size_t i = 0; i < limb.pieces.size(); ++i) {
                 const double tip = limb.pieces[i]->Diameter() * limb.pieces[i]->TipScale();
                 EXPECT_LE(tip, limb.pieces[i]->Diameter() * (1 + 1e-6));
-                if (i + 1 < limb.pieces.size()) EXPECT_NEAR(tip, limb.pieces[i + 1]->Diameter(), 1e-6 * tip);
+                if (i + 1 < limb.pieces.size()) {
+                    EXPECT_NEAR(tip, limb.pieces[i + 1]->Diameter(), 1e-6 * tip);
+                }
             }
         }
         // The trunk carries the three limbs at its top, and its own tip as

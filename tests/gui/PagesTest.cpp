@@ -110,9 +110,9 @@ TEST_F(FrameTest, BaseAndGrowthAreasStayAtTheBottomOfThePage) {
     Pump();
     wxWindow* column = page.BaseArea()->GetParent();
     const int height = column->GetClientSize().y;
-    // The Growth box's six rows and New seed button (235), the Form box's seven
+    // The Growth box's six rows and New seed button (235), the Form box's eight
     // rows on the simple page (no crown rows) below it.
-    const int kGrowth = 235 + 5 + 20 + 7 * 30 + 5;
+    const int kGrowth = 235 + 5 + 20 + 8 * 30 + 5;
     EXPECT_EQ(page.GrowthArea()->GetPosition().y, height - kGrowth);
     EXPECT_EQ(page.BaseArea()->GetPosition().y, height - kGrowth - 280);
     EXPECT_EQ(page.BaseArea()->GetSize().y, 280);

@@ -16,8 +16,9 @@ constexpr int kRowStep = 30;
 
 // The Form box's rows, in order.
 using G = grovewright::GrowthSetup;
-constexpr G::Index kFormRows[] = {G::kPruning,    G::kCrownShape,  G::kCrownBase,  G::kCrownWidth, G::kFlareWidth,
-                                  G::kFlareHeight, G::kRoots,      G::kRootLength, G::kRootDepth,  G::kRootRise};
+constexpr G::Index kFormRows[] = {G::kPruning,    G::kCrownShape, G::kCrownBase,  G::kCrownWidth,
+                                  G::kFlareWidth, G::kFlareHeight, G::kRoots,     G::kRootLength,
+                                  G::kRootDepth,  G::kRootRise,   G::kSmoothBends};
 
 // The Crown growth box's rows, in order (regular and complex generators).
 constexpr G::Index kCrownRows[] = {G::kCrownPoints, G::kCrownReach, G::kCrownStep,   G::kCrownKill,    G::kCrownLight,
