@@ -34,6 +34,13 @@ struct DesignSize {
     std::size_t Triangles(bool withLeaves = true) const {
         return treeTriangles + (withLeaves ? leaves.Triangles() : 0);
     }
+    // The triangles whose growth takes as long as this design's: its own, and
+    // for a crown growth as many again for each piece it may grow (a piece's
+    // search for its points costs about as much as kCrownPieceWork triangles).
+    static constexpr std::size_t kCrownPieceWork = 125;
+    std::size_t GrowthWork() const {
+        return CountSum(Triangles(), CountProduct(skeleton.crownPieces, kCrownPieceWork));
+    }
     // The bytes of an export: about 160 (DXF) and 150 (DirectX) a triangle,
     // measured on the examples.
     std::size_t DXFBytes(bool withLeaves) const { return Triangles(withLeaves) * 160; }

@@ -123,7 +123,7 @@ void TreeDesign::Refreshed(std::optional<ParameterId> parameter, bool valuesChan
     change.dragging = applyingDrag_;
     const auto start = std::chrono::steady_clock::now();
     try {
-        GrowAside([&] { change.stale = Refresh(stale, change.refusal, parameter); }, grows ? size.Triangles() : 0,
+        GrowAside([&] { change.stale = Refresh(stale, change.refusal, parameter); }, grows ? size.GrowthWork() : 0,
                   editing_);
     } catch (const GrowthStopped&) {
         // Cancelled: the edit is taken back and its tree grown again as it was.
@@ -136,8 +136,8 @@ void TreeDesign::Refreshed(std::optional<ParameterId> parameter, bool valuesChan
     Notify(change);
 }
 
-void TreeDesign::GrowAside(const std::function<void()>& grow, std::size_t triangles, bool cancellable) {
-    if (!growthRunner_ || triangles < kGrowthAsideTriangles) {
+void TreeDesign::GrowAside(const std::function<void()>& grow, std::size_t work, bool cancellable) {
+    if (!growthRunner_ || work < kGrowthAsideTriangles) {
         grow();
         return;
     }
@@ -216,7 +216,7 @@ TreeDesign::EditResult TreeDesign::Apply(const ParameterId& id, long value, bool
         queue_.DropLast();
     std::string ignored;
     const DesignSize kept = MeasureDesign(*generators_[active_], leafModel_);
-    GrowAside([&] { Refresh(stale, ignored, id); }, kept.Triangles(), false);
+    GrowAside([&] { Refresh(stale, ignored, id); }, kept.GrowthWork(), false);
     Notify({id, true, kStaleNothing, {}});
     return EditResult::Refused;
 }

@@ -197,7 +197,8 @@ public:
     // at least busyTriangles triangles, its tree and leaves made and shown (the
     // window shows a busy cursor meanwhile: that can take seconds).
     void ShowBusyWith(std::function<void(bool)> busy) { busy_ = std::move(busy); }
-    // Runs grow, the growth of a design of kGrowthAsideTriangles or more, and
+    // Runs grow, the growth of a design whose growth work (DesignSize::GrowthWork)
+    // is kGrowthAsideTriangles or more, and
     // returns when it has ended (rethrowing what it threw): the window grows it
     // on a thread of its own and shows its progress meanwhile, with Cancel when
     // cancellable (an edit), which asks the growth to stop (GrowthStop): the
@@ -263,7 +264,7 @@ private:
     void Notify(const DesignChange& change);
     // Runs grow, the growth of a design of this many triangles: through the
     // growth runner when it is large (see GrowWith), else here.
-    void GrowAside(const std::function<void()>& grow, std::size_t triangles, bool cancellable);
+    void GrowAside(const std::function<void()>& grow, std::size_t work, bool cancellable);
 
     SimpleTreeModel simple_;
     RegularTreeModel regular_;

@@ -52,6 +52,7 @@ SkeletonCounts TreeGeneratorModel::CountSegments() const {
         for (int level = 0; level < growth_.GetParameter(GrowthSetup::kCrownLevels); ++level) {
             counts.perLevel.push_back(bound);
             counts.branchesPerLevel.push_back(bound);
+            counts.crownPieces += bound;
         }
         counts.exact = false;
     }

@@ -29,6 +29,8 @@ struct SkeletonCounts {
     // False when pruning was counted by its expectation for some levels, or a
     // crown growth's levels by their bound.
     bool exact = true;
+    // The most pieces a crown growth may grow, in all its levels.
+    std::size_t crownPieces = 0;
     // Every segment, the roots' too.
     std::size_t Total() const;
 };

@@ -354,6 +354,29 @@ TEST_F(TreeDesignTest, ALargeGrowthGoesToTheRunnerAndAStoppedOneTakesTheEditBack
     EXPECT_EQ(runs.size(), 1u);
 }
 
+// A crown growth that may grow many pieces takes long for its triangles: it
+// too goes to the runner, a small one does not.
+TEST_F(TreeDesignTest, AGreatCrownGrowthGoesToTheRunner) {
+    const int regular = TreeDesign::kRegular;
+    design.SetActiveGenerator(TreeDesign::kRegular);
+    design.Apply(ParameterId::Base(regular, BaseSetup::kIteration), 1);
+    design.Apply(ParameterId::Base(regular, BaseSetup::kHeight), 300);
+    design.Apply(ParameterId::Branch(regular, 0, BranchSetup::kUseBranch), 1);
+    design.Apply(ParameterId::Branch(regular, 0, BranchSetup::kAddAngle), 50);
+    int runs = 0;
+    design.GrowWith([&](const std::function<void()>& grow, bool) {
+        ++runs;
+        grow();
+    });
+    const ParameterId points = ParameterId::Growth(regular, GrowthSetup::kCrownPoints);
+    EXPECT_EQ(design.Apply(points, 2000), TreeDesign::EditResult::Applied);
+    EXPECT_EQ(runs, 0);
+    // Twenty thousand points on three levels: up to 60,000 pieces.
+    EXPECT_EQ(design.Apply(points, 20000), TreeDesign::EditResult::Applied);
+    EXPECT_EQ(runs, 1);
+    EXPECT_LT(MeasureDesign(design.Generator(regular), design.LeafModel()).Triangles(), TreeDesign::kGrowthAsideTriangles);
+}
+
 TEST_F(TreeDesignTest, AProjectKeepsWhichGeneratorItShows) {
     test::TempFolder folder;
     auto save = [&](TreeDesign& shown, const std::string& name) {
