@@ -126,7 +126,8 @@ std::vector<Vector3D> ScatterPoints(const CrownVolume& volume, const CrownGrowth
 }
 
 // The skeleton's branches as nodes, a step apart at most along every piece:
-// buds on the levels from fromLevel, and the rest as space taken.
+// buds on the levels from fromLevel (clear of the ground), and the rest as
+// space taken.
 void AddSkeletonNodes(const SkeletonLevels& skeleton, const CrownGrowthSettings& settings,
                       std::vector<CrownNode>& nodes) {
     for (std::size_t level = 0; level < skeleton.LevelCount(); ++level)
@@ -141,7 +142,7 @@ void AddSkeletonNodes(const SkeletonLevels& skeleton, const CrownGrowthSettings&
                 node.position = segment.Start() + direction * (length * k / steps);
                 node.direction = direction;
                 node.level = static_cast<int>(level);
-                node.bud = static_cast<int>(level) >= settings.fromLevel;
+                node.bud = static_cast<int>(level) >= settings.fromLevel && node.position.y >= kGroundClearance;
                 // A shoot stays well thinner than the branch it grows from.
                 node.limit = 0.7 * segment.Diameter();
                 nodes.push_back(node);
@@ -292,8 +293,8 @@ CrownShoots GrowCrown(const SkeletonLevels& skeleton, const CrownVolume& volume,
             direction.Scale(1.0 / length);
             if (carriesOn) direction = TurnAtMost(from.direction, direction, kMaxShootTurn);
             const Vector3D end = from.position + direction * settings.step;
-            // Never into the ground, nor more than a step out of the crown.
-            if (end.y < 0.0 || (!volume.Contains(end) && !volume.Contains(from.position))) continue;
+            // Never down to the ground, nor more than a step out of the crown.
+            if (end.y < kGroundClearance || (!volume.Contains(end) && !volume.Contains(from.position))) continue;
             bool crowded = false;
             crowdGrid.ForNear(end, [&](int q) {
                 if (crowded) return;

@@ -66,6 +66,9 @@ inline constexpr double kMaxShootTurn = 20.0;
 // A shoot's tip grows on toward the points within this many degrees of its
 // direction; the points beside or behind it draw side shoots.
 inline constexpr double kPerception = 60.0;
+// No shoot grows closer to the ground than this, centimetres: its bark stays
+// above the grass.
+inline constexpr double kGroundClearance = 25.0;
 
 // One point of the crown growth's tree: a bud or point of the skeleton's
 // branches (grown false), or the end of a grown piece.
@@ -99,7 +102,8 @@ struct CrownShoots {
 // grows one side shoot, one level up; points
 // within the kill distance of a node are used up. A new piece is refused where
 // it would come within the kill distance of a shoot that is not its own
-// neighbour, into the ground, or out of the volume from a node outside it. Ends when nothing grows, every added level
+// neighbour, within kGroundClearance of the ground, or out of the volume from
+// a node outside it. Ends when nothing grows, every added level
 // holds as many pieces as there are points, or after kMaxRounds. The same
 // settings give the same shoots.
 CrownShoots GrowCrown(const SkeletonLevels& skeleton, const CrownVolume& volume, const CrownGrowthSettings& settings);

@@ -206,9 +206,15 @@ void ApplyPipeRule(SkeletonLevels& skeleton, double exponent, double diameterRed
     // A grown tree has far fewer twigs than a real one: every diameter is
     // scaled alike (the sums at the forks hold at any scale) toward the
     // trunk's designed foot, by at most kMaxPipeScale, so twigs stay twigs.
+    // A piece that lies on the ground is not scaled into it: no thicker than
+    // twice its height allows.
     const double scale = std::clamp(designedFoot / branches.front().base, 1.0, kMaxPipeScale);
     for (std::size_t level = 0; level < skeleton.LevelCount(); ++level)
-        skeleton[level].ForEach([&](BranchSegment& piece) { piece.SetDiameter(piece.Diameter() * scale); });
+        skeleton[level].ForEach([&](BranchSegment& piece) {
+            const double allowed = level == 0 ? piece.Diameter() * scale
+                                              : std::max(piece.Diameter(), 2.0 * std::min(piece.Start().y, piece.End().y));
+            piece.SetDiameter(std::min(piece.Diameter() * scale, allowed));
+        });
 }
 
 }  // namespace grovewright

@@ -14,7 +14,8 @@ inline constexpr double kMaxPipeScale = 4.0;
 // (or whose tip it continues); a branch on none (the trunk) carries the rest.
 // The flared trunk keeps its shape, scaled. Then every diameter is scaled
 // alike toward the trunk's designed foot, by 1 to kMaxPipeScale: a grown tree
-// carries far fewer twigs than a real one. diameterReduction is the tip's
+// carries far fewer twigs than a real one; a piece near the ground only as far
+// as its height lets its ring stay above it. diameterReduction is the tip's
 // share of a piece's diameter where the piece sets none, as the mesh draws it.
 void ApplyPipeRule(SkeletonLevels& skeleton, double exponent, double diameterReduction);
 
