@@ -110,6 +110,10 @@ CrownShoots GrowCrown(const SkeletonLevels& skeleton, const CrownVolume& volume,
 
 inline constexpr int kMaxCrownRounds = 400;
 
+// The memory a crown growth holds while it grows, per piece it may grow: the
+// piece's node and, with a margin, its share of the points and the grids.
+inline constexpr std::size_t kCrownBytesPerPiece = sizeof(CrownNode) + 96;
+
 // Appends the shoots as branches of the levels firstLevel .. firstLevel +
 // levels - 1 (made when missing, kept when empty, so that leaf pages find the
 // same levels however far the shoots grew), a shoot's pieces continuing one

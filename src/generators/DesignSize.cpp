@@ -11,6 +11,7 @@
 #include <iterator>
 #include <sstream>
 
+#include "generators/CrownGrowth.h"
 #include "geometry/BranchSegment.h"
 #include "geometry/LeafPolygon.h"
 #include "render/LevelsOfDetail.h"
@@ -167,8 +168,9 @@ DesignSize MeasureDesign(const TreeGeneratorModel& tree, const LeafGeneratorMode
     // Counts are at most kCountCeiling, 2^36: these products stay far within 64 bits.
     size.treeTriangles = 2 * division * size.skeleton.Total() + division * size.skeleton.cut;
     size.treeVertices = (division + 1) * (2 * size.skeleton.Total() + size.skeleton.cut);
+    // A crown growth holds its nodes, points and grids while it grows.
     size.grownBytes = size.skeleton.Total() * sizeof(BranchSegment) + size.leaves.vertices * sizeof(LeafVertex) +
-                      size.leaves.strips * kBytesPerLeafStrip;
+                      size.leaves.strips * kBytesPerLeafStrip + size.skeleton.crownPieces * kCrownBytesPerPiece;
     size.memoryBytes = size.grownBytes + size.Triangles() * kListBytesPerTriangle;
     return size;
 }
