@@ -30,14 +30,23 @@ TEST_F(FrameTest, TheFormBoxShowsTheCrownOnlyWhereThereIsOne) {
     }
 }
 
-TEST_F(FrameTest, FormRowsEditUndoSaveAndLoad) {
-    auto& regular = *static_cast<BranchGrovewright*>(frame->Generators()[1]);
-    frame->TreeNotebook()->SetSelection(1);
-    Pump();
-    regular.SetIteration(1);
-    regular.SetHeight(300);
+// The window with the regular page shown, a trunk of 3 m and the first branch page in use.
+class RegularPageTest : public FrameTest {
+protected:
+    BranchGrovewright& RegularTrunkWithAPage() {
+        auto& regular = *static_cast<BranchGrovewright*>(frame->Generators()[1]);
+        frame->TreeNotebook()->SetSelection(1);
+        Pump();
+        regular.SetIteration(1);
+        regular.SetHeight(300);
+        Click(regular.Page(0).Row("UseBranch").CheckBox());
+        return regular;
+    }
+};
+
+TEST_F(RegularPageTest, FormRowsEditUndoSaveAndLoad) {
+    BranchGrovewright& regular = RegularTrunkWithAPage();
     BranchSetupPanel& page = regular.Page(0);
-    Click(page.Row("UseBranch").CheckBox());
     Drag(page.Row("RelativAdd").Slider(), 20);
     ASSERT_EQ(frame->Skeleton()[1].size(), 1u);
 
@@ -83,15 +92,10 @@ TEST_F(FrameTest, FormRowsEditUndoSaveAndLoad) {
     EXPECT_FALSE(regular.IsModified());
 }
 
-TEST_F(FrameTest, TheCrownGrowthBoxFillsTheCrownUndoesSavesAndLoads) {
+TEST_F(RegularPageTest, TheCrownGrowthBoxFillsTheCrownUndoesSavesAndLoads) {
     EXPECT_THROW(frame->Generators()[0]->Row("CrownPoints"), std::out_of_range);
-    auto& regular = *static_cast<BranchGrovewright*>(frame->Generators()[1]);
-    frame->TreeNotebook()->SetSelection(1);
-    Pump();
-    regular.SetIteration(1);
-    regular.SetHeight(300);
+    BranchGrovewright& regular = RegularTrunkWithAPage();
     BranchSetupPanel& page = regular.Page(0);
-    Click(page.Row("UseBranch").CheckBox());
     Drag(page.Row("AddAngle").Slider(), 50);
     Drag(page.Row("Laterals").Slider(), 6);
     Release(page.Row("Laterals").Slider());
