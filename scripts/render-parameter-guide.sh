@@ -110,7 +110,9 @@ SECTIONS = [
         row("LightnessVariation", [0, 50, 100], distance=3, options=["--camera-height", "3"]),
         row("HueVariation", [0, 50, 100], distance=3, options=["--camera-height", "3"]),
         # Leaves hang below the ground only where the crown comes down to it.
-        row("AboveGround", [0, 1], WILLOW, distance=16, preset={"LeafSetup1.Height": 80})], {}),
+        row("AboveGround", [0, 1], WILLOW, distance=16, preset={"LeafSetup1.Height": 80}),
+        # Near the crown, the leaves that stand edge-on to the eye show their twins.
+        row("Crossed", [0, 1], distance=3, options=["--camera-height", "3"])], {}),
     ("Leaf page: compound leaves", PALM, ["LeafCreator", "Foliage1"], 16, [
         row("Leaflets", [0, 8, 24]), row("LeafletLength", [10, 30, 60]), row("LeafletWidth", [5, 20, 60])],
      {"Leaflets": 16, "LeafSetup1.LeafSplit": 2}),

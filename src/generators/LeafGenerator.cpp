@@ -160,13 +160,20 @@ LocalLeaf BuildLocalLeaf(const LeafSetup& page, int height, int width) {
     const int rows = page.Get(V::kLeafSplit), n = page.Get(V::kSegmentCount);
     leaf.rows = rows;
     leaf.columns = n + 1;
-    leaf.grids = 1;
+    // A crossed leaf: the blade again, turned a quarter about its midrib (x).
+    leaf.grids = page.Get(LeafSetup::kCrossed) ? 2 : 1;
     const double step = static_cast<double>(height) / n;
-    for (int r = 0; r < rows; ++r) {
-        const double z = -width / 2.0 + static_cast<double>(width) * r / (rows - 1);
-        for (int c = 0; c <= n; ++c) leaf.points.push_back(Place(page, BladePoint(page, rows, step, z, c)));
+    for (int g = 0; g < leaf.grids; ++g) {
+        for (int r = 0; r < rows; ++r) {
+            const double z = -width / 2.0 + static_cast<double>(width) * r / (rows - 1);
+            for (int c = 0; c <= n; ++c) {
+                Vector3D p = BladePoint(page, rows, step, z, c);
+                if (g == 1) p.RotateX(90.0);
+                leaf.points.push_back(Place(page, p));
+            }
+        }
+        AddGridNormals(leaf, g);
     }
-    AddGridNormals(leaf, 0);
     return leaf;
 }
 
@@ -174,13 +181,14 @@ LocalLeaf BuildLocalLeaf(const LeafSetup& page, int height, int width) {
 bool Reaches(const LeafSetup& page, int depth) { return page.UseLeaf() && page.Get(V::kRelativAddDownTo) >= depth; }
 
 // One leaf of the page: LeafSplit - 1 strips of 2 x (SegmentCount + 1)
-// vertices, or one strip of four vertices per leaflet.
+// vertices (twice as many for a crossed leaf), or one strip of four vertices
+// per leaflet.
 LeafGeneratorModel::Counts OneLeaf(const LeafSetup& page) {
     if (page.Get(LeafSetup::kLeaflets) > 0) {
         const auto leaflets = 2 * static_cast<std::size_t>(page.Get(LeafSetup::kLeaflets));
         return {leaflets, 4 * leaflets};
     }
-    const auto strips = static_cast<std::size_t>(page.Get(V::kLeafSplit) - 1);
+    const auto strips = static_cast<std::size_t>(page.Get(V::kLeafSplit) - 1) * (page.Get(LeafSetup::kCrossed) ? 2 : 1);
     return {strips, strips * 2 * static_cast<std::size_t>(page.Get(V::kSegmentCount) + 1)};
 }
 
@@ -521,6 +529,7 @@ bool LeafGeneratorModel::KeepsPlaces(int leafValue) {
         case LeafSetup::kUseLeaf:
         case LeafSetup::kShootLeaves:
         case LeafSetup::kLeaflets:
+        case LeafSetup::kCrossed:
         // Colours may come or go: the list's polygons all change colour.
         case LeafSetup::kLightnessVariation:
         case LeafSetup::kHueVariation:

@@ -40,6 +40,7 @@ public:
         kLeafletLength,
         kLeafletWidth,
         kAboveGround,
+        kCrossed,
         kCount
     };
     // The arrangements of leaves along a shoot.
@@ -96,6 +97,9 @@ public:
          "Width of the leaflets as a share of the leaf's width, in percent (1 to 100)."},
         {"AboveGround", "Above ground: ", ValueFormat::None, kFlagRange, 0, kStaleLeaves,
          "Lifts every leaf that would reach below the ground just onto it."},
+        {"Crossed", "Crossed: ", ValueFormat::None, kFlagRange, 0, kStaleLeaves,
+         "Every leaf or card is drawn twice, the second turned a quarter about its midrib, so that a card seen "
+         "edge-on still shows (twice the leaf triangles). Not for compound leaves."},
     };
     static constexpr ParameterRange Range(int v) { return kParameters[v].range; }
 

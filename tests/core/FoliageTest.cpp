@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <random>
 #include <set>
 #include <string>
@@ -62,6 +63,7 @@ TEST(Foliage, LeavesAlongAShootAreCountedExactlyAndTheFirstSitsWhereASingleLeafD
             setup.Set(LeafSetup::kArrangement, static_cast<int>(random() % 4));
             setup.Set(LeafSetup::kLeaflets, trial % 3 == 0 ? static_cast<int>(random() % 12) : 0);
             setup.Set(LeafSetup::kSizeVariation, static_cast<int>(random() % 50));
+            setup.Set(LeafSetup::kCrossed, static_cast<int>(random() % 2));
         }
         const GrownDesign grown(*tree, pages);
         const DesignSize size = MeasureDesign(*tree, pages);
@@ -79,6 +81,31 @@ TEST(Foliage, LeavesAlongAShootAreCountedExactlyAndTheFirstSitsWhereASingleLeafD
     ASSERT_EQ(five.leaves[0].size(), 5 * one.leaves[0].size());
     for (std::size_t leaf = 0; leaf < one.leaves[0].size(); ++leaf)
         EXPECT_TRUE(SameVertices(one.leaves[0][leaf], five.leaves[0][5 * leaf])) << leaf;
+}
+
+TEST(Foliage, ACrossedCardIsTheCardAndItsTwinTurnedAQuarterAboutItsMidrib) {
+    auto tree = SmallTree();
+    LeafGeneratorModel plain, crossed;
+    LeafyPage(plain, 0).Set(LeafSetup::kShootLeaves, 3);
+    LeafyPage(crossed, 0).Set(LeafSetup::kShootLeaves, 3);
+    crossed.Page(0).Set(LeafSetup::kCrossed, 1);
+    const GrownDesign one(*tree, plain), two(*tree, crossed);
+    ASSERT_EQ(two.leaves[0].size(), 2 * one.leaves[0].size());
+    EXPECT_EQ(MeasureDesign(*tree, crossed).leaves.Triangles(), 2 * MeasureDesign(*tree, plain).leaves.Triangles());
+    for (std::size_t leaf = 0; leaf < one.leaves[0].size(); ++leaf) {
+        const LeafPolygon& card = two.leaves[0][2 * leaf];
+        const LeafPolygon& twin = two.leaves[0][2 * leaf + 1];
+        EXPECT_TRUE(SameVertices(one.leaves[0][leaf], card)) << leaf;
+        // The twin shares the card's midrib (its first and last points along it)
+        // and stands square to it: their normals are at right angles.
+        const Vector3D n1(card[0].nx, card[0].ny, card[0].nz), n2(twin[0].nx, twin[0].ny, twin[0].nz);
+        EXPECT_NEAR(Dot(n1, n2), 0.0, 1e-3) << leaf;
+        EXPECT_EQ(card.VertexCount(), twin.VertexCount());
+        const LeafVertex& tip = card[card.VertexCount() - 1];
+        EXPECT_LT(std::fabs(tip.u - twin[twin.VertexCount() - 1].u) + std::fabs(tip.v - twin[twin.VertexCount() - 1].v),
+                  1e-6f);
+    }
+    EXPECT_EQ(crossed.Places(two.skeleton).size(), two.leaves[0].size());
 }
 
 TEST(Foliage, ArrangementsSpreadTheLeavesFromTheirPlaceTowardTheTipAndTurnThemAboutTheShoot) {
