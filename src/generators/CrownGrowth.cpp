@@ -150,6 +150,16 @@ void AddSkeletonNodes(const SkeletonLevels& skeleton, const CrownGrowthSettings&
         }
 }
 
+// A point of space, with its nearest node within reach so far (-1: none) and
+// that node's squared distance; id -1 once a node came within the kill
+// distance and used it up.
+struct PointOfSpace {
+    Vector3D point;
+    int id;
+    int nearest;
+    double nearestSquared;
+};
+
 // Whether the grown node other is near enough in the tree to a new piece grown
 // from parent to lie within the kill distance of it: the parent itself, its
 // children, its own parent and that parent's children.
@@ -191,41 +201,32 @@ CrownShoots GrowCrown(const SkeletonLevels& skeleton, const CrownVolume& volume,
         low = {std::min(low.x, node.position.x), std::min(low.y, node.position.y), std::min(low.z, node.position.z)};
         high = {std::max(high.x, node.position.x), std::max(high.y, node.position.y), std::max(high.z, node.position.z)};
     }
-    // The points not used up, in cubes a quarter of the reach wide, for those
-    // within reach of a node (indexed again once many are used up); every node in
-    // cubes as wide as the spacing a new piece keeps.
-    const std::size_t count = points.size();
-    std::vector<int> indexed(count);
-    for (std::size_t i = 0; i < count; ++i) indexed[i] = static_cast<int>(i);
-    CubeIndex pointIndex(low, high, settings.reach / 1.0);
-    pointIndex.Build(points, indexed);
+    // The points not used up, with the nearest node of each, in cubes as wide
+    // as the reach, for those within reach of a node (indexed again once half
+    // are used up); every node in cubes as wide as the spacing a new piece keeps.
+    const double reach2 = settings.reach * settings.reach, kill2 = settings.kill * settings.kill;
+    std::vector<PointOfSpace> scattered(points.size());
+    for (std::size_t i = 0; i < points.size(); ++i) scattered[i] = {points[i], static_cast<int>(i), -1, reach2};
+    CubeIndex<PointOfSpace> pointIndex(low, high, settings.reach);
+    pointIndex.Build(scattered);
+    std::size_t left = points.size(), indexed = left;
     CubeGrid<int> crowdGrid(low, high, std::max(settings.kill, 0.5 * settings.step));
     for (std::size_t i = 0; i < nodes.size(); ++i) crowdGrid.Add(nodes[i].position, static_cast<int>(i));
 
-    // Every point's nearest node within reach (-1: none) and its squared
-    // distance, ties to the lower index: nodes come in index order and take a
-    // point only when strictly nearer. A point within the kill distance of a
-    // node is used up (alive 0).
-    const double reach2 = settings.reach * settings.reach, kill2 = settings.kill * settings.kill;
-    std::vector<int> nearest(count, -1);
-    std::vector<double> nearestSquared(count, reach2);
-    std::vector<char> alive(count, 1);
-    std::size_t left = count;
     // A node uses up the points within the kill distance and draws those it
-    // is nearer to than their nearest so far: node by node in index order,
-    // as a used-up point stays used up whichever node came first.
+    // is nearer to than their nearest so far: node by node in index order, so
+    // ties go to the lower index, and a used-up point stays used up whichever
+    // node came first.
     auto reachPoints = [&](int n) {
         const Vector3D at = nodes[n].position;
-        pointIndex.ForWithin(at, settings.reach, [&](CubeIndex::Entry& entry) {
-            const double d = SquaredDistance(entry.point, at);
-            const int i = entry.id;
+        pointIndex.ForWithin(at, settings.reach, [&](PointOfSpace& point) {
+            const double d = SquaredDistance(point.point, at);
             if (d < kill2) {
-                alive[i] = 0;
-                entry.id = -1;
+                point.id = -1;
                 --left;
-            } else if (d < nearestSquared[i]) {
-                nearestSquared[i] = d;
-                nearest[i] = n;
+            } else if (d < point.nearestSquared) {
+                point.nearestSquared = d;
+                point.nearest = n;
             }
         });
     };
@@ -246,16 +247,16 @@ CrownShoots GrowCrown(const SkeletonLevels& skeleton, const CrownVolume& volume,
         pull.resize(nodes.size()), ahead.resize(nodes.size());
         drawn.resize(nodes.size()), drawnAhead.resize(nodes.size());
         touched.clear();
-        for (std::size_t i = 0; i < count; ++i) {
-            if (!alive[i] || nearest[i] < 0) continue;
-            const int n = nearest[i];
+        for (const PointOfSpace& point : pointIndex.Entries()) {
+            if (point.id < 0 || point.nearest < 0) continue;
+            const int n = point.nearest;
             if (drawn[n] == 0) {
                 touched.push_back(n);
                 pull[n] = ahead[n] = Vector3D();
                 drawnAhead[n] = 0;
             }
-            Vector3D toward = points[i] - nodes[n].position;
-            toward.Scale(1.0 / std::sqrt(nearestSquared[i]));
+            Vector3D toward = point.point - nodes[n].position;
+            toward.Scale(1.0 / std::sqrt(point.nearestSquared));
             pull[n].Add(toward);
             ++drawn[n];
             if (nodes[n].grown && Dot(toward, nodes[n].direction) >= perception) {
@@ -323,11 +324,10 @@ CrownShoots GrowCrown(const SkeletonLevels& skeleton, const CrownVolume& volume,
         // others; once half the indexed points are used up, the rest are
         // indexed again.
         for (int g : grown) reachPoints(g);
-        if (2 * left < indexed.size()) {
-            indexed.clear();
-            for (std::size_t i = 0; i < count; ++i)
-                if (alive[i]) indexed.push_back(static_cast<int>(i));
-            pointIndex.Build(points, indexed);
+        if (2 * left < indexed) {
+            scattered = pointIndex.Entries();
+            pointIndex.Build(scattered);
+            indexed = left;
         }
     }
     shoots.pointsLeft = left;

@@ -46,6 +46,12 @@ std::vector<Branch> CollectBranches(SkeletonLevels& skeleton) {
     return branches;
 }
 
+// A point along a piece, which id names by its place.
+struct Sample {
+    Vector3D point;
+    int id;
+};
+
 // Where on the piece (0 .. 1) the point nearest p lies, and how far p is from it.
 double ClosestOn(const BranchSegment& piece, const Vector3D& p, double& distance) {
     const Vector3D axis = piece.End() - piece.Start();
@@ -81,21 +87,17 @@ void FindCarriers(std::vector<Branch>& branches) {
     // Points along every piece at most half a cube apart, a cube as wide as
     // the mean piece: a point on a piece lies within a quarter cube of one.
     const double edge = std::max(1.0, length / static_cast<double>(places.size()));
-    std::vector<Vector3D> samples;
-    std::vector<int> sampled;
+    std::vector<Sample> samples;
     for (std::size_t place = 0; place < places.size(); ++place) {
         const BranchSegment& piece =
             *branches[static_cast<std::size_t>(places[place].first)].pieces[static_cast<std::size_t>(places[place].second)];
         const int count = 1 + static_cast<int>(std::min(4096.0, 2.0 * piece.Length() / edge));
-        for (int k = 0; k <= count; ++k) {
-            samples.push_back(piece.Start() + (piece.End() - piece.Start()) * (static_cast<double>(k) / count));
-            sampled.push_back(static_cast<int>(place));
-        }
+        for (int k = 0; k <= count; ++k)
+            samples.push_back({piece.Start() + (piece.End() - piece.Start()) * (static_cast<double>(k) / count),
+                               static_cast<int>(place)});
     }
-    std::vector<int> ids(samples.size());
-    for (std::size_t i = 0; i < ids.size(); ++i) ids[i] = static_cast<int>(i);
-    CubeIndex grid(low, high, edge);
-    grid.Build(samples, ids);
+    CubeIndex<Sample> grid(low, high, edge);
+    grid.Build(samples);
     for (std::size_t b = 0; b < branches.size(); ++b) {
         Branch& branch = branches[b];
         const BranchSegment& first = *branch.pieces.front();
@@ -111,8 +113,8 @@ void FindCarriers(std::vector<Branch>& branches) {
         double thickest = 0.0;
         bool siblingCarrier = false;
         // (A piece found by several of its points is weighed again to the same end.)
-        grid.ForWithin(start, 0.5 * edge, [&](const CubeIndex::Entry& entry) {
-            const auto [c, i] = places[static_cast<std::size_t>(sampled[static_cast<std::size_t>(entry.id)])];
+        grid.ForWithin(start, 0.5 * edge, [&](const Sample& sample) {
+            const auto [c, i] = places[static_cast<std::size_t>(sample.id)];
             if (c == static_cast<int>(b)) return;
             const Branch& candidate = branches[static_cast<std::size_t>(c)];
             const BranchSegment& piece = *candidate.pieces[static_cast<std::size_t>(i)];

@@ -87,39 +87,37 @@ private:
     std::vector<std::vector<Entry>> cubes_;
 };
 
-// A set of numbered points indexed at once, in one array in cube order (each
-// entry with its point, so a query reads memory in order): the cubes of a row
-// along z are one run of it. Built again when the set changes; a query may
-// drop entries for good.
+// A set of entries indexed at once by their point, in one array in cube
+// order (each entry with its point and whatever it carries, so a query reads
+// memory in order): the cubes of a row along z are one run of it. Built again
+// when the set changes; a query may drop entries for good. Entry has a
+// Vector3D point and an int id, -1 once dropped.
+template <typename Entry>
 class CubeIndex {
 public:
-    struct Entry {
-        Vector3D point;
-        int id;  // -1 once dropped
-    };
-
     CubeIndex(const Vector3D& low, const Vector3D& high, double edge)
         : space_(low, high, edge), begin_(space_.Size() + 1, 0) {}
 
-    // Indexes the points positions[id] of the ids given, in their order within a cube.
-    void Build(const std::vector<Vector3D>& positions, const std::vector<int>& ids) {
+    // Indexes the entries not dropped, in their order within a cube.
+    void Build(const std::vector<Entry>& entries) {
         std::fill(begin_.begin(), begin_.end(), 0);
-        cubeOf_.resize(ids.size());
-        for (std::size_t i = 0; i < ids.size(); ++i) {
-            cubeOf_[i] = space_.IndexOf(positions[static_cast<std::size_t>(ids[i])]);
-            ++begin_[cubeOf_[i] + 1];
-        }
+        cubeOf_.clear();
+        for (const Entry& entry : entries)
+            if (entry.id >= 0) ++begin_[cubeOf_.emplace_back(space_.IndexOf(entry.point)) + 1];
         for (std::size_t c = 1; c < begin_.size(); ++c) begin_[c] += begin_[c - 1];
-        entries_.resize(ids.size());
+        sorted_.resize(cubeOf_.size());
         next_.assign(begin_.begin(), begin_.end() - 1);
-        for (std::size_t i = 0; i < ids.size(); ++i)
-            entries_[static_cast<std::size_t>(next_[cubeOf_[i]]++)] = {positions[static_cast<std::size_t>(ids[i])], ids[i]};
+        std::size_t i = 0;
+        for (const Entry& entry : entries)
+            if (entry.id >= 0) sorted_[static_cast<std::size_t>(next_[cubeOf_[i++]]++)] = entry;
     }
 
     const CubeSpace& Space() const { return space_; }
+    // Every entry indexed, dropped ones too, in cube order.
+    std::vector<Entry>& Entries() { return sorted_; }
     // Calls f(entry) for every entry not dropped in the cubes that reach
     // within radius of p (and some beyond), provided every point indexed lies
-    // inside the box; f may drop the entry by setting its id to -1.
+    // inside the box; f may change the entry, or drop it by setting its id to -1.
     template <typename F>
     void ForWithin(const Vector3D& p, double radius, F&& f) {
         const double r2 = radius * radius, edge = space_.Edge();
@@ -140,7 +138,7 @@ public:
                 const int to = std::min(lastZ, space_.CubeOf(p.z + half, 2));
                 const int end = begin_[space_.Index(i, j, to) + 1];
                 for (int at = begin_[space_.Index(i, j, from)]; at < end; ++at) {
-                    Entry& entry = entries_[static_cast<std::size_t>(at)];
+                    Entry& entry = sorted_[static_cast<std::size_t>(at)];
                     if (entry.id >= 0) f(entry);
                 }
             }
@@ -149,8 +147,8 @@ public:
 
 private:
     CubeSpace space_;
-    std::vector<int> begin_;  // where each cube's points start in entries_, then the end
-    std::vector<Entry> entries_;
+    std::vector<int> begin_;  // where each cube's entries start in sorted_, then the end
+    std::vector<Entry> sorted_;
     std::vector<std::size_t> cubeOf_;
     std::vector<int> next_;
 };
