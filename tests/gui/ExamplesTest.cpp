@@ -87,8 +87,8 @@ TEST_F(FrameTest, FileExamplesShowsAnExampleAsANewDesignOnItsTabInFull3D) {
     EXPECT_TRUE(frame->CurrentFileName().empty());
     EXPECT_FALSE(frame->IsDesignModified());
     Pump();
-    EXPECT_EQ(View().GetTreeTriangles(), 40920);
-    EXPECT_EQ(View().GetLeafTriangles(), 32280);
+    EXPECT_EQ(View().GetTreeTriangles(), 36568);
+    EXPECT_EQ(View().GetLeafTriangles(), 31000);
     // The oak's painted bark and twigs.
     EXPECT_TRUE(Checked(ID_PAINTED_BARK_FIRST + grovewright::PaintedTextures::kOakBark));
     EXPECT_TRUE(Checked(ID_PAINTED_LEAVES_FIRST + grovewright::PaintedTextures::kOakTwig));
