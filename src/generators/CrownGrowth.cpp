@@ -125,18 +125,22 @@ std::vector<Vector3D> ScatterPoints(const CrownVolume& volume, const CrownGrowth
     return points;
 }
 
-// The skeleton's branches as nodes, a step apart at most along every piece:
-// buds on the levels from fromLevel (clear of the ground), and the rest as
-// space taken.
+// The skeleton's branches as nodes, a step apart at most along every piece
+// (further apart on a skeleton so long that this would give more than
+// kSkeletonNodesPerPoint nodes a point: then one a piece at least): buds on
+// the levels from fromLevel (clear of the ground), and the rest as space taken.
 void AddSkeletonNodes(const SkeletonLevels& skeleton, const CrownGrowthSettings& settings,
                       std::vector<CrownNode>& nodes) {
+    double total = 0.0;
+    skeleton.ForEachSegment([&](const BranchSegment& segment) { total += segment.Length(); });
+    const double spacing = std::max(settings.step, total / (kSkeletonNodesPerPoint * settings.points));
     for (std::size_t level = 0; level < skeleton.LevelCount(); ++level)
         for (const BranchSegment& segment : skeleton[level]) {
             const double length = segment.Length();
             if (length <= 0.0) continue;
             Vector3D direction = segment.End() - segment.Start();
             direction.Scale(1.0 / length);
-            const int steps = std::max(1, static_cast<int>(std::ceil(length / settings.step)));
+            const int steps = std::max(1, static_cast<int>(std::ceil(length / spacing)));
             for (int k = 1; k <= steps; ++k) {
                 CrownNode node;
                 node.position = segment.Start() + direction * (length * k / steps);

@@ -110,9 +110,14 @@ CrownShoots GrowCrown(const SkeletonLevels& skeleton, const CrownVolume& volume,
 
 inline constexpr int kMaxCrownRounds = 400;
 
+// The skeleton's pieces are sampled as nodes at most this many times a point
+// of space, besides one node a piece.
+inline constexpr double kSkeletonNodesPerPoint = 4.0;
 // The memory a crown growth holds while it grows, per piece it may grow: the
-// piece's node and, with a margin, its share of the points and the grids.
-inline constexpr std::size_t kCrownBytesPerPiece = sizeof(CrownNode) + 96;
+// piece's node and, with a margin, its share of the points and the grids; and
+// per piece of the skeleton, its node.
+inline constexpr std::size_t kCrownBytesPerPiece = 2 * sizeof(CrownNode) + 96;
+inline constexpr std::size_t kCrownBytesPerSkeletonPiece = sizeof(CrownNode);
 
 // Appends the shoots as branches of the levels firstLevel .. firstLevel +
 // levels - 1 (made when missing, kept when empty, so that leaf pages find the

@@ -170,7 +170,10 @@ DesignSize MeasureDesign(const TreeGeneratorModel& tree, const LeafGeneratorMode
     size.treeVertices = (division + 1) * (2 * size.skeleton.Total() + size.skeleton.cut);
     // A crown growth holds its nodes, points and grids while it grows.
     size.grownBytes = size.skeleton.Total() * sizeof(BranchSegment) + size.leaves.vertices * sizeof(LeafVertex) +
-                      size.leaves.strips * kBytesPerLeafStrip + size.skeleton.crownPieces * kCrownBytesPerPiece;
+                      size.leaves.strips * kBytesPerLeafStrip +
+                      (size.skeleton.crownPieces == 0 ? 0
+                                                      : size.skeleton.crownPieces * kCrownBytesPerPiece +
+                                                            size.skeleton.Total() * kCrownBytesPerSkeletonPiece);
     size.memoryBytes = size.grownBytes + size.Triangles() * kListBytesPerTriangle;
     return size;
 }

@@ -281,3 +281,17 @@ TEST(CrownGrowth, ItsValuesAreSavedOnlyWhenSetReadBackAndNamedByScripts) {
     EXPECT_FALSE(FindParameter("simple.CrownPoints", error).has_value());
     EXPECT_FALSE(FindParameter("simple.PipeRule", error).has_value());
 }
+
+TEST(CrownGrowth, AFewPointsOnALargeSkeletonSampleItSparsely) {
+    // The skeleton's nodes, which the growth holds while it grows, stay within
+    // one a piece and four a point, however long its branches.
+    const auto tree = OpenBroadleaf();
+    for (const int points : {10, 200, 3000}) {
+        Frame frame(*tree, points);
+        const CrownShoots shoots = GrowCrown(frame.skeleton, frame.volume, frame.settings);
+        std::size_t skeletonNodes = 0;
+        for (const CrownNode& node : shoots.nodes) skeletonNodes += node.grown ? 0 : 1;
+        EXPECT_LE(skeletonNodes, frame.skeleton.SegmentCount() + 4 * static_cast<std::size_t>(points)) << points;
+        EXPECT_GE(skeletonNodes, frame.skeleton.SegmentCount()) << points;
+    }
+}
