@@ -945,6 +945,8 @@ class Variants(InFolder):
     OAK = os.path.join(EXAMPLES, "oak.regular.xml")
     GROWTH = ["--set", "regular.LengthVariation=30", "--set", "regular.AngleVariation=25",
               "--set", "regular.Gravity=-20", "--set", "regular.Bend=3"]
+    # The oak's pages alone, counted exactly: its crown growth's levels are counted by their bound.
+    PAGES = ["--set", "regular.CrownPoints=0"]
 
     def export(self, folder, *options):
         """The oak as folder/oak.glb: one name everywhere, which the materials carry."""
@@ -965,14 +967,17 @@ class Variants(InFolder):
         self.assertEqual(self.export("d", "--set", "regular.Seed=5"), first)
 
     def test_info_reports_the_growth_values_and_the_pieces(self):
-        result = run("info", self.OAK, "--seed", "12", *self.GROWTH)
+        result = run("info", self.OAK, "--seed", "12", *self.GROWTH, *self.PAGES)
         self.assertEqual(result.returncode, 0, result.stderr)
         info = json.loads(result.stdout)
         self.assertEqual(info["growth"], {"Seed": 12, "LengthVariation": 30, "AngleVariation": 25, "Gravity": -20,
                                           "Bend": 3, "Stiffness": 0, "Pruning": 8, "CrownShape": 0, "CrownBase": 0,
                                           "CrownWidth": 0, "FlareWidth": 80, "FlareHeight": 15, "Roots": 6,
-                                          "RootLength": 150, "RootDepth": 30, "RootRise": 30})
-        plain = json.loads(run("info", self.OAK, "--seed", "12", "--set", "regular.Bend=1").stdout)
+                                          "RootLength": 150, "RootDepth": 30, "RootRise": 30, "CrownPoints": 0,
+                                          "CrownReach": 150, "CrownStep": 45, "CrownKill": 50, "CrownLight": 20,
+                                          "CrownFrom": 6, "CrownLevels": 2, "PipeRule": 1, "PipeExponent": 200,
+                                          "SmoothBends": 1})
+        plain = json.loads(run("info", self.OAK, "--seed", "12", "--set", "regular.Bend=1", *self.PAGES).stdout)
         self.assertEqual(plain["growth"]["Bend"], 1)
         # Every branch is one piece at Bend 1 (the trunk is several where it flares).
         self.assertEqual(info["branchesPerLevel"][1:], plain["segmentsPerLevel"][1:])
@@ -982,7 +987,8 @@ class Variants(InFolder):
     def test_forms_are_counted_exactly_and_reach_every_export(self):
         forms = ["--set", "regular.FlareWidth=80", "--set", "regular.Roots=6", "--set", "regular.Pruning=25",
                  "--set", "regular.CrownShape=1", "--set", "regular.CrownWidth=60",
-                 "--set", "regular.BranchSetup7.Laterals=3", "--set", "regular.BranchSetup7.AngleChange=-20"]
+                 "--set", "regular.BranchSetup7.Laterals=3", "--set", "regular.BranchSetup7.AngleChange=-20",
+                 *self.PAGES]
         result = run("info", self.OAK, *forms)
         self.assertEqual(result.returncode, 0, result.stderr)
         info = json.loads(result.stdout)
@@ -1006,7 +1012,7 @@ class Variants(InFolder):
 
     def test_set_takes_any_parameter_by_its_file_name(self):
         base = json.loads(run("info", self.OAK).stdout)
-        taller = json.loads(run("info", self.OAK, "--set", "regular.Iteration=12").stdout)
+        taller = json.loads(run("info", self.OAK, "--set", "regular.Iteration=10").stdout)
         self.assertLess(len(taller["segmentsPerLevel"]), len(base["segmentsPerLevel"]))
         leafy = json.loads(run("info", self.OAK, "--set", "leaves.LeafSetup20.UseLeaf=1").stdout)
         self.assertGreater(leafy["leafTriangles"], base["leafTriangles"])
