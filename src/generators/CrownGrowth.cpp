@@ -199,12 +199,11 @@ CrownShoots GrowCrown(const SkeletonLevels& skeleton, const CrownVolume& volume,
     AddSkeletonNodes(skeleton, settings, nodes);
 
     // The grids cover the skeleton and the volume.
-    Vector3D low(-volume.OuterRadius(), volume.Bottom(), -volume.OuterRadius());
-    Vector3D high(volume.OuterRadius(), volume.Top(), volume.OuterRadius());
-    for (const CrownNode& node : nodes) {
-        low = {std::min(low.x, node.position.x), std::min(low.y, node.position.y), std::min(low.z, node.position.z)};
-        high = {std::max(high.x, node.position.x), std::max(high.y, node.position.y), std::max(high.z, node.position.z)};
-    }
+    PointBox box;
+    box.Add({-volume.OuterRadius(), volume.Bottom(), -volume.OuterRadius()});
+    box.Add({volume.OuterRadius(), volume.Top(), volume.OuterRadius()});
+    for (const CrownNode& node : nodes) box.Add(node.position);
+    const Vector3D &low = box.low, &high = box.high;
     // The points not used up, with the nearest node of each, in cubes as wide
     // as the reach, for those within reach of a node (indexed again once half
     // are used up); every node in cubes as wide as the spacing a new piece keeps.

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -69,8 +68,7 @@ void FindCarriers(std::vector<Branch>& branches) {
     // branches that continue a piece's tip.
     std::vector<std::pair<int, int>> places;
     std::unordered_map<const BranchSegment*, std::size_t> placeOf;
-    const double infinity = std::numeric_limits<double>::infinity();
-    Vector3D low(infinity, infinity, infinity), high(-infinity, -infinity, -infinity);
+    PointBox box;
     double length = 0.0;
     for (std::size_t b = 0; b < branches.size(); ++b)
         for (std::size_t i = 0; i < branches[b].pieces.size(); ++i) {
@@ -78,10 +76,8 @@ void FindCarriers(std::vector<Branch>& branches) {
             placeOf.emplace(&piece, places.size());
             places.emplace_back(static_cast<int>(b), static_cast<int>(i));
             length += piece.Length();
-            for (const Vector3D& p : {piece.Start(), piece.End()}) {
-                low = {std::min(low.x, p.x), std::min(low.y, p.y), std::min(low.z, p.z)};
-                high = {std::max(high.x, p.x), std::max(high.y, p.y), std::max(high.z, p.z)};
-            }
+            box.Add(piece.Start());
+            box.Add(piece.End());
         }
     if (places.empty()) return;
     // Points along every piece at most half a cube apart, a cube as wide as
@@ -96,7 +92,7 @@ void FindCarriers(std::vector<Branch>& branches) {
             samples.push_back({piece.Start() + (piece.End() - piece.Start()) * (static_cast<double>(k) / count),
                                static_cast<int>(place)});
     }
-    CubeIndex<Sample> grid(low, high, edge);
+    CubeIndex<Sample> grid(box.low, box.high, edge);
     grid.Build(samples);
     for (std::size_t b = 0; b < branches.size(); ++b) {
         Branch& branch = branches[b];

@@ -4,11 +4,24 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdlib>
+#include <limits>
 #include <vector>
 
 #include "geometry/Vector3D.h"
 
 namespace grovewright {
+
+// The box around points added one by one; empty (low above high) at first.
+struct PointBox {
+    Vector3D low{std::numeric_limits<double>::infinity(), std::numeric_limits<double>::infinity(),
+                 std::numeric_limits<double>::infinity()};
+    Vector3D high{-std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity(),
+                  -std::numeric_limits<double>::infinity()};
+    void Add(const Vector3D& p) {
+        low = {std::min(low.x, p.x), std::min(low.y, p.y), std::min(low.z, p.z)};
+        high = {std::max(high.x, p.x), std::max(high.y, p.y), std::max(high.z, p.z)};
+    }
+};
 
 // A box cut into cubes: the points within s cube edges of a point lie in the
 // cubes up to s away from its cube. Points outside the box belong to its
